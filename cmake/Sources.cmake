@@ -1,0 +1,27 @@
+# Each source folder becomes one object library; new files are picked up by
+# the glob on the next build (CONFIGURE_DEPENDS).
+function(qz_object_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+       ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c)
+  if(NOT srcs)
+    # An empty folder still yields a (trivially empty) library.
+    set(srcs ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} OBJECT ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+  target_compile_definitions(${name} PRIVATE QZ_BUILDING_LIBRARY)
+endfunction()
+
+# One GoogleTest program per test folder.
+function(qz_test_program name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${ARGN} qz_testsupport GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
+    PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"
+    DISCOVERY_TIMEOUT 120)
+endfunction()

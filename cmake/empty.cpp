@@ -1,0 +1,1 @@
+// Placeholder so an object library with no sources yet still builds.

@@ -1,0 +1,66 @@
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "common/encoding.h"
+
+namespace fs = std::filesystem;
+
+namespace qztest {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "qztest-XXXXXX").string();
+    std::vector<char> buf(pattern.begin(), pattern.end());
+    buf.push_back('\0');
+    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+
+std::string Gbk(const std::string& utf8) {
+    int n = utf8_to_gbk(utf8.c_str(), nullptr, 0);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    utf8_to_gbk(utf8.c_str(), out.data(), n + 1);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+std::string Utf8(const std::string& gbk) {
+    int n = gbk_to_utf8(gbk.c_str(), nullptr, 0);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    gbk_to_utf8(gbk.c_str(), out.data(), n + 1);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string DataDir() {
+    const char* env = std::getenv("QZ_TEST_DATA");
+    return env ? env : "data";
+}
+
+}  // namespace qztest
