@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "qav/index/binary_file.h"
+#include "qav/index/index_text_lines.h"
+#include "qav/index/org_dat_file.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/text_lines.h"
 
@@ -58,23 +59,14 @@ int64_t SearchDocument(uint64_t key, const uint64_t* values, int64_t lo, int64_t
 
 bool COrgInfo::OrgInfoInit(const std::string& path) {
     OrgInfoExit();
-    BinaryFileReader in;
-    uint32_t count = 0;
-    bool ok = in.Open(path) && in.U32(&count) && uint64_t{count} * 12 <= in.remaining();
-    if (ok) {
-        keys_.assign(uint64_t{count} + 1, 0);
-        names_.assign(uint64_t{count} + 1, std::string());
-    }
-    for (uint32_t i = 0; ok && i < count; ++i) {
-        int64_t key;
-        ok = in.I64(&key);
-        keys_[i + 1] = static_cast<uint64_t>(key);
-    }
-    for (uint32_t i = 0; ok && i < count; ++i) {
-        ok = in.LengthText(std::numeric_limits<uint32_t>::max(), &names_[i]);
-    }
-    if (!ok) OrgInfoExit();
-    return ok;
+    OrgTable table;
+    if (!ReadOrgDatFile(path, &table)) return false;
+    keys_.reserve(table.ends.size() + 1);
+    keys_.push_back(0);
+    for (int64_t end : table.ends) keys_.push_back(static_cast<uint64_t>(end));
+    names_ = std::move(table.names);
+    names_.emplace_back();
+    return true;
 }
 
 bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
@@ -127,12 +119,11 @@ void COrgInfo::MapEndLinesToKeys(const std::vector<uint64_t>& idTable) {
 }
 
 bool COrgInfo::WriteOrg(const std::string& path) const {
-    BinaryFileWriter out;
-    if (!out.Create(path)) return false;
-    out.U32(static_cast<uint32_t>(keys_.size()));
-    for (uint64_t key : keys_) out.I64(static_cast<int64_t>(key));
-    for (size_t i = 0; i < keys_.size(); ++i) out.LengthText(i < names_.size() ? names_[i] : std::string());
-    return out.Close();
+    OrgTable table;
+    table.ends.assign(keys_.begin(), keys_.end());
+    table.names = names_;
+    table.names.resize(keys_.size());
+    return WriteOrgDatFile(path, table);
 }
 
 bool COrgInfo::ReadOrg(const std::string& orgText) {
@@ -195,12 +186,12 @@ bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int6
     std::string line;
     int64_t largest = -1;
     while (reader.Next(line)) {
-        const size_t tab = line.find('\t');
-        if (tab == std::string::npos) continue;
-        const int64_t lineNo = atoll(line.c_str() + tab + 1);
+        int64_t key, lineNo;
         // Line numbers are written as 32-bit ints; others are not ours.
-        if (lineNo < 0 || lineNo > std::numeric_limits<int32_t>::max()) continue;
-        pairs.emplace_back(static_cast<uint32_t>(lineNo), static_cast<uint64_t>(atoll(line.c_str())));
+        if (!ParseIdLine(line, &key, &lineNo) || lineNo < 0 || lineNo > std::numeric_limits<int32_t>::max()) {
+            continue;
+        }
+        pairs.emplace_back(static_cast<uint32_t>(lineNo), static_cast<uint64_t>(key));
         largest = std::max(largest, lineNo);
     }
     n = largest + 1;

@@ -1,19 +1,16 @@
 #include "qav/index/sent_info.h"
 
 #include <cctype>
-#include <cerrno>
 
-#include "qav/index/binary_file.h"
 #include "qav/index/config.h"
 #include "qav/index/qav_log.h"
+#include "qav/index/sent_info_file.h"
 #include "qav/index/text_lines.h"
 
 namespace {
 
 constexpr uint32_t kDefaultBuckets = 1048576;
-constexpr int32_t kMaxTagLength = 2048;     // tag texts are shorter
 constexpr size_t kDocInfoLineBytes = 102400;
-constexpr uint64_t kSentRecordBytes = 20;
 
 // "#N" where N is exactly the decimal number expected.
 bool IsDocHeader(const std::string& line, size_t expected) {
@@ -126,39 +123,18 @@ void CHashTableInfo::Add2DocInfo(const std::vector<std::string>& lines) {
 }
 
 bool CHashTableInfo::ReadInSentInfo(const std::string& path) {
-    BinaryFileReader in;
-    bool ok = in.Open(path);
-    int32_t tagCount = 0;
-    ok = ok && in.I32(&tagCount) && tagCount >= 0 &&
-         static_cast<uint64_t>(tagCount) * 8 <= in.remaining();
-    if (ok) tagNames_.assign(static_cast<size_t>(tagCount), std::string());
-    for (int32_t i = 0; ok && i < tagCount; ++i) {
-        int32_t length, id;
-        std::string text;
-        ok = in.I32(&length) && length >= 0 && length < kMaxTagLength &&
-             in.Text(static_cast<uint64_t>(length), &text) && in.I32(&id) && id >= 0 && id < tagCount;
-        if (!ok) break;
-        tagMap_[text] = static_cast<uint32_t>(id);
-        tagNames_[static_cast<size_t>(id)] = std::move(text);
+    std::vector<SentInfoTag> tags;
+    std::vector<SentInfoRecord> records;
+    if (!ReadSentInfoFile(path, &tags, &records)) return false;
+    tagNames_.assign(tags.size(), std::string());
+    for (SentInfoTag& tag : tags) {
+        tagMap_[tag.text] = static_cast<uint32_t>(tag.id);
+        tagNames_[static_cast<size_t>(tag.id)] = std::move(tag.text);
     }
-    int32_t recordCount = 0;
-    ok = ok && in.I32(&recordCount) && recordCount >= 0 &&
-         static_cast<uint64_t>(recordCount) * kSentRecordBytes <= in.remaining();
-    if (ok) records_.reserve(static_cast<size_t>(recordCount));
-    for (int32_t i = 0; ok && i < recordCount; ++i) {
-        int64_t key, value;
-        int32_t line;
-        ok = in.I64(&key) && in.I64(&value) && in.I32(&line);
-        if (ok) Add2Hash(static_cast<uint64_t>(key), static_cast<uint64_t>(value), static_cast<uint32_t>(line));
-    }
-    if (!ok) {
-        // A damaged file must not leave half of its records or tags behind.
-        QavLog("Warning: open %s fail!\n", path.c_str());
-        const uint32_t buckets = static_cast<uint32_t>(heads_.size());
-        HashTableInfoExit();
-        MakeBuckets(buckets);
-        tagMap_.clear();
-        return false;
+    records_.reserve(records_.size() + records.size());
+    for (const SentInfoRecord& record : records) {
+        Add2Hash(static_cast<uint64_t>(record.key), static_cast<uint64_t>(record.value),
+                 static_cast<uint32_t>(record.line));
     }
     return true;
 }

@@ -76,10 +76,6 @@ private:
 // "a b rest" with blanks or tabs between: true only when a non-empty rest
 // follows the two unsigned numbers.
 bool GetLineInfo(const char* text, uint64_t& a, uint64_t& b, std::string& rest);
-// Parsing of the identifier file's lines "key<TAB>line": true when the tab
-// exists.
-bool GetLineInfoEx(const char* text, int64_t& key, int64_t& line);
-
 // Runs CreateIdx on a temporary table.
 bool IdxSentInfo(const std::string& idFile, const std::string& sentenceText,
                  const std::string& outFile);

@@ -1,11 +1,10 @@
 // Build side of the sentence information: "SentInfo.txt" and the identifier
 // file "Info/Corpus.ID" into "SentInfo.dat".
-#include <cstdlib>
-#include <cstring>
 
-#include "qav/index/binary_file.h"
+#include "qav/index/index_text_lines.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/sent_info.h"
+#include "qav/index/sent_info_file.h"
 #include "qav/index/text_lines.h"
 
 namespace {
@@ -36,14 +35,6 @@ bool GetLineInfo(const char* text, uint64_t& a, uint64_t& b, std::string& rest) 
     p = SkipBlanks(p);
     rest = p;
     return !rest.empty();
-}
-
-bool GetLineInfoEx(const char* text, int64_t& key, int64_t& line) {
-    const char* tab = strchr(text, '\t');
-    if (!tab) return false;
-    key = atoll(text);
-    line = atoll(tab + 1);
-    return true;
 }
 
 uint32_t CHashTableInfo::GetTagID(const std::string& text, TagMap& tags) {
@@ -77,32 +68,21 @@ bool CHashTableInfo::WriteIdx(const std::string& idFile, const SentInfoMap& map,
         QavLog("Error open %s\n", idFile.c_str());
         return false;
     }
-    BinaryFileWriter out;
-    if (!out.Create(outFile)) {
+    std::vector<SentInfoTag> tagList;
+    for (const auto& [text, id] : tags) tagList.push_back(SentInfoTag{text, static_cast<int32_t>(id)});
+    SentInfoWriter out;
+    if (!out.Create(outFile, tagList)) {
         QavLog("Error open %s\n", outFile.c_str());
         return false;
     }
-    out.I32(static_cast<int32_t>(tags.size()));
-    for (const auto& [text, id] : tags) {
-        out.I32(static_cast<int32_t>(text.size()));
-        out.Bytes(text.data(), text.size());
-        out.I32(static_cast<int32_t>(id));
-    }
-    const uint64_t countPosition = out.position();
-    out.I32(0);
     std::string line;
-    uint32_t count = 0;
     while (reader.Next(line)) {
         int64_t key, lineNo;
-        if (!GetLineInfoEx(line.c_str(), key, lineNo)) continue;
+        if (!ParseIdLine(line, &key, &lineNo)) continue;
         auto found = map.find(static_cast<uint32_t>(lineNo));
         if (found == map.end()) continue;
-        out.I64(key);
-        out.I64(static_cast<int64_t>(found->second));
-        out.I32(static_cast<int32_t>(lineNo));
-        ++count;
+        out.AddRecord(SentInfoRecord{key, static_cast<int64_t>(found->second), static_cast<int32_t>(lineNo)});
     }
-    out.PatchU32(countPosition, count);
     return out.Close();
 }
 

@@ -312,10 +312,12 @@ TEST(DocumentInfo, MalformedHeaderStopsReadingAndKeepsEarlierDocuments) {
         const char* text;
         size_t documents;
     } cases[] = {
+        // The document being collected when the bad header comes is dropped.
         {"#1\na=1\n", 0},
-        {"#0\na=1\n#0\nb=2\n", 1},
-        {"#0\na=1\n#1x\nb=2\n", 1},
-        {"#0\na=1\n#1\nb=2\n#\n", 2},
+        {"#0\na=1\n#0\nb=2\n", 0},
+        {"#0\na=1\n#1x\nb=2\n", 0},
+        {"#0\na=1\n#1\nb=2\n#\n", 1},
+        {"#0\n#1\n#3\n", 1},
     };
     for (const Case& c : cases) {
         WriteFile(dir.file("DocInfo.txt"), c.text);
