@@ -28,14 +28,6 @@ bool BinaryFileReader::Bytes(uint64_t length, void* out) {
     return true;
 }
 
-template <typename T>
-bool BinaryFileReader::Fixed(T* value) {
-    unsigned char bytes[sizeof(T)];
-    if (!Bytes(sizeof bytes, bytes)) return false;
-    *value = qav_bytes::Load<T>(bytes);
-    return true;
-}
-
 bool BinaryFileReader::Text(uint64_t length, std::string* text) {
     if (length > remaining()) return false;
     text->resize(length);
@@ -62,13 +54,6 @@ void BinaryFileWriter::Bytes(const void* data, size_t length) {
     if (!file_ || !length) return;
     if (std::fwrite(data, 1, length, file_) != length) ok_ = false;
     pos_ += length;
-}
-
-template <typename T>
-void BinaryFileWriter::Fixed(T value) {
-    unsigned char bytes[sizeof(T)];
-    qav_bytes::Store(bytes, value);
-    Bytes(bytes, sizeof bytes);
 }
 
 void BinaryFileWriter::LengthText(const std::string& text) {

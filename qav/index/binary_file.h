@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "qav/index/byte_codec.h"
+
 class BinaryFileReader {
 public:
     BinaryFileReader() = default;
@@ -32,7 +34,12 @@ public:
 
 private:
     template <typename T>
-    bool Fixed(T* value);
+    bool Fixed(T* value) {
+        unsigned char bytes[sizeof(T)];
+        if (!Bytes(sizeof bytes, bytes)) return false;
+        *value = qav_bytes::Load<T>(bytes);
+        return true;
+    }
 
     std::FILE* file_ = nullptr;
     uint64_t size_ = 0;
@@ -66,7 +73,11 @@ public:
 
 private:
     template <typename T>
-    void Fixed(T value);
+    void Fixed(T value) {
+        unsigned char bytes[sizeof(T)];
+        qav_bytes::Store(bytes, value);
+        Bytes(bytes, sizeof bytes);
+    }
 
     std::FILE* file_ = nullptr;
     uint64_t pos_ = 0;
