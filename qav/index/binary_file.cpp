@@ -28,6 +28,14 @@ bool BinaryFileReader::Bytes(uint64_t length, void* out) {
     return true;
 }
 
+template <typename T>
+bool BinaryFileReader::Fixed(T* value) {
+    unsigned char bytes[sizeof(T)];
+    if (!Bytes(sizeof bytes, bytes)) return false;
+    *value = qav_bytes::Load<T>(bytes);
+    return true;
+}
+
 bool BinaryFileReader::Text(uint64_t length, std::string* text) {
     if (length > remaining()) return false;
     text->resize(length);
@@ -56,6 +64,13 @@ void BinaryFileWriter::Bytes(const void* data, size_t length) {
     pos_ += length;
 }
 
+template <typename T>
+void BinaryFileWriter::Fixed(T value) {
+    unsigned char bytes[sizeof(T)];
+    qav_bytes::Store(bytes, value);
+    Bytes(bytes, sizeof bytes);
+}
+
 void BinaryFileWriter::LengthText(const std::string& text) {
     U32(static_cast<uint32_t>(text.size()));
     Bytes(text.data(), text.size());
@@ -76,3 +91,13 @@ bool BinaryFileWriter::Close() {
     file_ = nullptr;
     return ok_;
 }
+
+// The inline accessors of the header call these; emit every width they use.
+template bool BinaryFileReader::Fixed<uint8_t>(uint8_t*);
+template bool BinaryFileReader::Fixed<uint32_t>(uint32_t*);
+template bool BinaryFileReader::Fixed<int32_t>(int32_t*);
+template bool BinaryFileReader::Fixed<int64_t>(int64_t*);
+template void BinaryFileWriter::Fixed<uint8_t>(uint8_t);
+template void BinaryFileWriter::Fixed<uint32_t>(uint32_t);
+template void BinaryFileWriter::Fixed<int32_t>(int32_t);
+template void BinaryFileWriter::Fixed<int64_t>(int64_t);

@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <string>
 
-#include "qav/index/byte_codec.h"
-
 class BinaryFileReader {
 public:
     BinaryFileReader() = default;
@@ -34,12 +32,7 @@ public:
 
 private:
     template <typename T>
-    bool Fixed(T* value) {
-        unsigned char bytes[sizeof(T)];
-        if (!Bytes(sizeof bytes, bytes)) return false;
-        *value = qav_bytes::Load<T>(bytes);
-        return true;
-    }
+    bool Fixed(T* value);
 
     std::FILE* file_ = nullptr;
     uint64_t size_ = 0;
@@ -73,11 +66,7 @@ public:
 
 private:
     template <typename T>
-    void Fixed(T value) {
-        unsigned char bytes[sizeof(T)];
-        qav_bytes::Store(bytes, value);
-        Bytes(bytes, sizeof bytes);
-    }
+    void Fixed(T value);
 
     std::FILE* file_ = nullptr;
     uint64_t pos_ = 0;
