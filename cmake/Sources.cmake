@@ -26,3 +26,26 @@ function(qz_test_program name dir)
     PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 120)
 endfunction()
+
+# Links a shared library with a version script built from its export list
+# (tests/exports/<lib>.txt), so that nothing else leaks out: template code of
+# the standard library is otherwise exported with default visibility.
+function(qz_export_list target list)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
+  file(STRINGS ${list} lines)
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "#.*" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line)
+      string(APPEND names "    ${line};\n")
+    endif()
+  endforeach()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  if(names)
+    set(names "  global:\n${names}")
+  endif()
+  file(WRITE ${script} "{\n${names}  local: *;\n};\n")
+  target_link_options(${target} PRIVATE -Wl,--version-script=${script})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
+endfunction()
