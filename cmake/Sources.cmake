@@ -12,16 +12,40 @@ function(qz_object_library name dir)
   target_compile_definitions(${name} PRIVATE QZ_BUILDING_LIBRARY)
 endfunction()
 
-# One GoogleTest program per test folder.
+# One GoogleTest program per test folder. The support library comes first on
+# the link line: it uses the encoding converters of the library under test.
 function(qz_test_program name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE ${ARGN} qz_testsupport GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE qz_testsupport ${ARGN} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
     PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"
     DISCOVERY_TIMEOUT 120)
+endfunction()
+
+# Links a shared library with a version script built from its export list
+# (tests/exports/<lib>.txt), so that nothing else leaks out: template code of
+# the standard library is otherwise exported with default visibility.
+function(qz_export_list target list)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${list})
+  file(STRINGS ${list} lines)
+  set(names "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "#.*" "" line "${line}")
+    string(STRIP "${line}" line)
+    if(line)
+      string(APPEND names "    ${line};\n")
+    endif()
+  endforeach()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}.map)
+  if(names)
+    set(names "  global:\n${names}")
+  endif()
+  file(WRITE ${script} "{\n${names}  local: *;\n};\n")
+  target_link_options(${target} PRIVATE -Wl,--version-script=${script})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${script})
 endfunction()

@@ -59,7 +59,7 @@ void ForEachString(const cJSON* object, const char* key, Add add) {
         if (cJSON_IsString(element) && element->valuestring)
             add(std::string(element->valuestring));
         else
-            WarnSkipped(key, "made of strings (item)");
+            QavLog("Warning: config key \"%s\" has an item that is not a string, skipped\n", key);
     }
 }
 
