@@ -141,13 +141,13 @@ void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, ui
 }
 
 // "|" + TAG + "_" + c: the anchor's tag and the first character of the word after it.
-void AddTagRight(SentenceUnits& out, std::string_view tag, std::string_view nextWord, bool english, int anchor,
+void SetIdxNodeInfo_POSHZ(SentenceUnits& out, std::string_view tag, std::string_view nextWord, bool english, int anchor,
                  uint8_t clause) {
     AddUnit(out, Concat({"|", tag, "_", FirstCharOf(nextWord, english)}), UNIT_POS_R, anchor, clause);
 }
 
 // c + "_" + TAG + "|": the last character of the word before the anchor and the anchor's tag.
-void AddTagLeft(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english, int anchor,
+void SetIdxNodeInfo_HZPOS(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english, int anchor,
                 uint8_t clause) {
     AddUnit(out, Concat({LastCharOf(previousWord, english), "_", tag, "|"}), UNIT_POS_L, anchor, clause);
 }
@@ -180,8 +180,8 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
             first_index = n;
         }
         if (n > 0 && !previous_word.empty()) {
-            AddTagRight(out, previous_tag, token.word, english, n - 1, clause);
-            AddTagLeft(out, token.tag, previous_word, english, n, clause);
+            SetIdxNodeInfo_POSHZ(out, previous_tag, token.word, english, n - 1, clause);
+            SetIdxNodeInfo_HZPOS(out, token.tag, previous_word, english, n, clause);
         }
         if (config.IsSeperator_Clause(token.word)) ++clause;
         previous_word = token.word;
@@ -196,8 +196,8 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
     // Units across the sentence boundary: the previous sentence's last word
     // (anchor -1) and this sentence's first word, which a leading separator
     // may push past index 0.
-    if (!first_word.empty()) AddTagRight(out, info.previous_tag, first_word, english, -1, 0);
-    if (!info.previous_word.empty()) AddTagLeft(out, first_tag, info.previous_word, english, first_index, 0);
+    if (!first_word.empty()) SetIdxNodeInfo_POSHZ(out, info.previous_tag, first_word, english, -1, 0);
+    if (!info.previous_word.empty()) SetIdxNodeInfo_HZPOS(out, first_tag, info.previous_word, english, first_index, 0);
 }
 
 namespace {
@@ -209,7 +209,7 @@ std::string_view FirstTag(const CTreeNode& leaf) {
 // "$" + LABEL + "_" + c for each constituent that begins at leaf n: c is the
 // last character of the constituent's last leaf, the span that leaf's offset
 // from n.
-void AddConstituentUnits(CQAVTree& tree, const CConfig& config, uint32_t n, bool english, SentenceUnits& out) {
+void SetIdxNodeInfo_ML(CQAVTree& tree, const CConfig& config, uint32_t n, bool english, SentenceUnits& out) {
     CTreeNode* first = tree.Leaf(n);
     tree.m_nPairCount = 0;
     tree.GetRPair(first);
@@ -237,7 +237,7 @@ bool SetWordNodeInfo(CQAVTree& tree) {
     return true;
 }
 
-void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
+void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
     out.Clear();
     const uint32_t leaf_count = tree.m_nLeafCount;
     for (uint32_t i = 0; i < leaf_count; ++i) out.words.push_back(tree.Leaf(i)->m_word);
@@ -255,13 +255,13 @@ void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, Sent
         const uint8_t clause = static_cast<uint8_t>(leaf->m_nClause);
         const int anchor = static_cast<int>(i);
         if (i + 1 < leaf_count && !IsSeparatorWord(out.words[i + 1]))
-            AddTagRight(out, tag, out.words[i + 1], english, anchor, clause);
-        if (i > 0 && !IsSeparatorWord(out.words[i - 1])) AddTagLeft(out, tag, out.words[i - 1], english, anchor, clause);
+            SetIdxNodeInfo_POSHZ(out, tag, out.words[i + 1], english, anchor, clause);
+        if (i > 0 && !IsSeparatorWord(out.words[i - 1])) SetIdxNodeInfo_HZPOS(out, tag, out.words[i - 1], english, anchor, clause);
         if (leaf->m_nPlace == kPlaceFirst || leaf->m_nPlace == kPlaceOnly)
-            AddConstituentUnits(tree, config, i, english, out);
+            SetIdxNodeInfo_ML(tree, config, i, english, out);
         if (i == 0 && info.HasPrevious()) {
-            AddTagRight(out, info.previous_tag, leaf->m_word, english, -1, clause);
-            AddTagLeft(out, tag, info.previous_word, english, 0, clause);
+            SetIdxNodeInfo_POSHZ(out, info.previous_tag, leaf->m_word, english, -1, clause);
+            SetIdxNodeInfo_HZPOS(out, tag, info.previous_word, english, 0, clause);
         }
     }
 }
@@ -277,6 +277,6 @@ bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind,
     }
     info.Advance();
     if (!tree.ReadTree(line, bracket_kind) || !SetWordNodeInfo(tree)) return false;
-    CollectTreeUnits(tree, info, config, out);
+    SetIdxNodeInfo(tree, info, config, out);
     return true;
 }
