@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "qav/index/binary_file.h"
+#include "qav/index/index_text_lines.h"
 #include "qav/index/qav_log.h"
 
 namespace {
@@ -95,8 +96,8 @@ bool CWordList::Write2FileEx(const std::string& path, const std::string& textPre
     for (const CWord& word : words) {
         out.LengthText(word.text);
         out.U32(static_cast<uint32_t>(word.id));
-        textOk = textOk && std::fwrite(word.text.data(), 1, word.text.size(), text.get()) == word.text.size() &&
-                 std::fprintf(text.get(), "\t%d\n", word.count) > 0;
+        const std::string line = CountLine(word.text, word.count);
+        textOk = textOk && std::fwrite(line.data(), 1, line.size(), text.get()) == line.size();
     }
     for (const CWord& word : words_by_id) out.LengthText(word.text);
     textOk = std::fclose(text.release()) == 0 && textOk;
