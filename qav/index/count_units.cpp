@@ -7,6 +7,7 @@
 #include "qav/index/add_word.h"
 #include "qav/index/config.h"
 #include "qav/index/file_handle.h"
+#include "qav/index/index_files.h"
 #include "qav/index/line_reader.h"
 #include "qav/index/pn_info.h"
 #include "qav/index/process_line.h"
@@ -80,13 +81,6 @@ void* WorkerThread(void* arg) {
 }
 
 }  // namespace
-
-std::string WarningFilePath(const std::string& infoDir, const std::string& dataPath) {
-    size_t cut = dataPath.rfind('\\');
-    if (cut == std::string::npos) cut = dataPath.rfind('/');
-    if (cut == std::string::npos) return infoDir + "/" + dataPath;
-    return infoDir + dataPath.substr(cut);
-}
 
 void ThreadInfo(CThreadInfo& info) {
     try {

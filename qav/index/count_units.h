@@ -34,7 +34,3 @@ bool CountUnitWord(std::vector<CThreadInfo>& groups);
 // Counts one group. A file that cannot be opened ends the group; a line that
 // cannot be processed goes to the file's warning file and counts nothing.
 void ThreadInfo(CThreadInfo& info);
-
-// Warning file of a data text file: the "Info" folder followed by the text
-// from the path's last "\" (else its last "/"), or by "/" and the whole path.
-std::string WarningFilePath(const std::string& infoDir, const std::string& dataPath);

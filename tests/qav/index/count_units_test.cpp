@@ -124,10 +124,4 @@ TEST_F(CountUnitsTest, GroupWithAMissingFileStopsAtIt) {
     EXPECT_EQ(words["z/7"], 1u);
 }
 
-TEST(WarningFilePath, TakesTheNameAfterTheLastSeparator) {
-    EXPECT_EQ(WarningFilePath("D/Info", "D/Data_3.txt"), "D/Info/Data_3.txt");
-    EXPECT_EQ(WarningFilePath("D/Info", "a/b\\Data_3.txt"), "D/Info\\Data_3.txt");
-    EXPECT_EQ(WarningFilePath("D/Info", "Data_3.txt"), "D/Info/Data_3.txt");
-}
-
 }  // namespace
