@@ -96,9 +96,9 @@ private:
 
     FILE* sent_info_;
     FILE* data_ = nullptr;
-    int64_t line_ = 0;         // number of the next sentence
-    int64_t doc_start_ = 0;    // number of the current document's first sentence
-    int64_t docs_met_ = 0;     // "Doc " lines met
+    int64_t line_ = 0;       // number of the next sentence
+    int64_t doc_start_ = 0;  // number of the current document's first sentence
+    int64_t docs_met_ = 0;   // "Doc " lines met
     int64_t doc_sentences_ = 0;
     std::string name_;
     std::string tag_;

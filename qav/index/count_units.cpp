@@ -59,9 +59,8 @@ void CountGroup(CThreadInfo& info) {
         for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
             if (position >= kPositionLimit) continue;
             uint32_t word_count = 0;
-            bool counted = result == LineReader::kLine &&
-                           ProcessLine_Count(SentenceOf(line), tree, *info.unit_hash, *info.word_hash, pn_info, kind,
-                                             word_count);
+            bool counted = result == LineReader::kLine && ProcessLine_Count(SentenceOf(line), tree, *info.unit_hash,
+                                                                            *info.word_hash, pn_info, kind, word_count);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
             position += word_count;
             ++lines_processed;

@@ -13,7 +13,7 @@ class CConfig;
 
 // Work record of one file group.
 struct CThreadInfo {
-    uint32_t number = 0;             // group number
+    uint32_t number = 0;              // group number
     CHashTable* unit_hash = nullptr;  // the group's own tables
     CHashTable* word_hash = nullptr;
     std::vector<std::string> files;  // data text files, in line order

@@ -97,9 +97,7 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool IsSeparatorWord(std::string_view word) {
-    return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]";
-}
+bool IsSeparatorWord(std::string_view word) { return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]"; }
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
@@ -142,13 +140,13 @@ void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, ui
 
 // "|" + TAG + "_" + c: the anchor's tag and the first character of the word after it.
 void SetIdxNodeInfo_POSHZ(SentenceUnits& out, std::string_view tag, std::string_view nextWord, bool english, int anchor,
-                 uint8_t clause) {
+                          uint8_t clause) {
     AddUnit(out, Concat({"|", tag, "_", FirstCharOf(nextWord, english)}), UNIT_POS_R, anchor, clause);
 }
 
 // c + "_" + TAG + "|": the last character of the word before the anchor and the anchor's tag.
-void SetIdxNodeInfo_HZPOS(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english, int anchor,
-                uint8_t clause) {
+void SetIdxNodeInfo_HZPOS(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english,
+                          int anchor, uint8_t clause) {
     AddUnit(out, Concat({LastCharOf(previousWord, english), "_", tag, "|"}), UNIT_POS_L, anchor, clause);
 }
 
@@ -202,9 +200,7 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
 
 namespace {
 
-std::string_view FirstTag(const CTreeNode& leaf) {
-    return leaf.m_nTokenCount > 0 ? leaf.Token(0) : std::string_view();
-}
+std::string_view FirstTag(const CTreeNode& leaf) { return leaf.m_nTokenCount > 0 ? leaf.Token(0) : std::string_view(); }
 
 // "$" + LABEL + "_" + c for each constituent that begins at leaf n: c is the
 // last character of the constituent's last leaf, the span that leaf's offset
@@ -231,7 +227,6 @@ void SetIdxNodeInfo_ML(CQAVTree& tree, const CConfig& config, uint32_t n, bool e
 bool SetWordNodeInfo(CQAVTree& tree) {
     if (!tree.m_pConfig) return false;
     tree.m_nClauseCount = 0;
-    tree.m_leaves.clear();
     tree.m_nLeafCount = 0;
     for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
     return true;
@@ -256,7 +251,8 @@ void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, Senten
         const int anchor = static_cast<int>(i);
         if (i + 1 < leaf_count && !IsSeparatorWord(out.words[i + 1]))
             SetIdxNodeInfo_POSHZ(out, tag, out.words[i + 1], english, anchor, clause);
-        if (i > 0 && !IsSeparatorWord(out.words[i - 1])) SetIdxNodeInfo_HZPOS(out, tag, out.words[i - 1], english, anchor, clause);
+        if (i > 0 && !IsSeparatorWord(out.words[i - 1]))
+            SetIdxNodeInfo_HZPOS(out, tag, out.words[i - 1], english, anchor, clause);
         if (leaf->m_nPlace == kPlaceFirst || leaf->m_nPlace == kPlaceOnly)
             SetIdxNodeInfo_ML(tree, config, i, english, out);
         if (i == 0 && info.HasPrevious()) {

@@ -47,8 +47,8 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
     words.Reset(Buckets(sizes.HashSize_WordList));
     uint32_t group_word_buckets = Buckets(sizes.HashSize_WordList);
     if (groupCount >= 2)
-        group_word_buckets = std::max(static_cast<uint32_t>(std::max(sizes.HashSize_WordList, 0) / groupCount),
-                                      kMinGroupWordBuckets);
+        group_word_buckets =
+            std::max(static_cast<uint32_t>(std::max(sizes.HashSize_WordList, 0) / groupCount), kMinGroupWordBuckets);
     group_units.clear();
     group_words.clear();
     for (int g = 0; g < groupCount; ++g) {

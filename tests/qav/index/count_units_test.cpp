@@ -21,9 +21,8 @@ using Counts = std::map<std::string, uint32_t>;  // "text/type" in UTF-8
 
 Counts CountsOf(const CHashTable& table) {
     Counts counts;
-    table.ForEachNode([&](const CHashNode& node) {
-        counts[qztest::Utf8(node.name) + "/" + std::to_string(node.type)] = node.count;
-    });
+    table.ForEachNode(
+        [&](const CHashNode& node) { counts[qztest::Utf8(node.name) + "/" + std::to_string(node.type)] = node.count; });
     return counts;
 }
 
@@ -99,7 +98,8 @@ TEST_F(CountUnitsTest, MergedIdentifiersFollowFirstMeeting) {
     tables_.words.ForEachNode([&](const CHashNode& node) { ids[node.name] = node.id; });
     // Group 0's table first, in bucket order (the bucket of a one-byte word
     // is its byte; of the separator F7 FE, 747 of 1,021), then group 1's c.
-    EXPECT_EQ(ids, (std::map<std::string, int>{{"[", 0}, {"]", 1}, {"a", 2}, {"b", 3}, {"|", 4}, {"\xF7\xFE", 5}, {"c", 6}}));
+    EXPECT_EQ(
+        ids, (std::map<std::string, int>{{"[", 0}, {"]", 1}, {"a", 2}, {"b", 3}, {"|", 4}, {"\xF7\xFE", 5}, {"c", 6}}));
 }
 
 TEST_F(CountUnitsTest, FailingLinesGoToTheWarningFile) {

@@ -30,7 +30,8 @@ TEST(WordLists, AddWordKeepsTypesApart) {
 
 TEST(WordLists, UnitListByCountWordListByTextAndIdentifier) {
     CHashTable units(7), words(7);
-    for (auto [text, count] : {std::pair{"a_n|", 2}, {"|n_b", 5}, {"$NP_c", 1}}) AddWord(units, text, count, UNIT_POS_R);
+    for (auto [text, count] : {std::pair{"a_n|", 2}, {"|n_b", 5}, {"$NP_c", 1}})
+        AddWord(units, text, count, UNIT_POS_R);
     for (const char* w : {"|", "zebra", "apple", "mango"}) AddWord(words, w, 1, UNIT_WORD);
 
     CWordList unit_list, word_list;
