@@ -76,7 +76,9 @@ protected:
             };
             result.ok = ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind);
             result.data = ReadWords(data, before, word_hash);
-            if (result.ok) EXPECT_EQ(static_cast<long>(word_counts[i]) * 4, ftell(data) - before) << utf8Lines[i];
+            if (result.ok) {
+                EXPECT_EQ(static_cast<long>(word_counts[i]) * 4, ftell(data) - before) << utf8Lines[i];
+            }
             results.push_back(result);
         }
         fclose(data);
@@ -87,7 +89,9 @@ protected:
         return results;
     }
 
-    LineResult RunLine(const std::string& utf8Line, int kind = kTreeKindSquare) { return RunGroup({utf8Line}, kind)[0]; }
+    LineResult RunLine(const std::string& utf8Line, int kind = kTreeKindSquare) {
+        return RunGroup({utf8Line}, kind)[0];
+    }
 
     static void AddSeparatorWords(CHashTable& words) {
         for (const char* w : {"|", "\xF7\xFE", "[", "]"}) {
@@ -229,6 +233,19 @@ TEST_F(SentenceUnitsTest, UnreadableTreeFailsBothPasses) {
     EXPECT_EQ(r[1].data, "");
     EXPECT_EQ(r[1].units, Units{});
     EXPECT_EQ(r[2].units, (Units{"|r_好@0", "你_a|@1", "|v_你@-1", "爱_r|@0"}));
+}
+
+TEST_F(SentenceUnitsTest, WordWithoutIdentifierStopsTheOffsetPass) {
+    CHashTable words(101);
+    for (const std::string& word : {Gbk("我"), std::string("|")}) words.GetOrAdd(word, UNIT_WORD)->id = words.next_id++;
+    CPNInfo info;
+    int records = 0;
+    FILE* data = tmpfile();
+    EXPECT_FALSE(ProcessLine_Offset_Seg(
+        Gbk("我/r 爱/v").c_str(), [&](const IdxUnitEntry&) { ++records; }, words, 0, 512, data, info, config_));
+    EXPECT_EQ(ftell(data), 4);  // the identifier of the word before stays
+    EXPECT_EQ(records, 0);
+    fclose(data);
 }
 
 TEST_F(SentenceUnitsTest, AnchorsBeyondTheIndexFieldFormNoUnit) {
