@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "qav/search/atom_query.h"
+
 class CHashNode;
 
 class CAtomRet {
@@ -51,6 +53,7 @@ public:
     int m_nCapacity = 0;
     int m_nSegCount = 0;
     uint8_t m_bFree = 1;
+    CAtomSearchQuery m_Query;  // the query that made the result
 
 private:
     void LowerRaised();

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/condition.h"
 #include "qav/search/final_rect.h"
@@ -60,6 +61,7 @@ public:
     CForMerge m_ForMerge;
     CAtomRet m_AtomRet[2];  // A1, A2
     CQAVRet m_QAVRet[2];    // M1, M2
+    CAtomSearchQuery m_Query;  // work query, filled by each atom search
     // Limit ranges of sentence keys, (from, to), in the order added.
     std::vector<std::pair<int64_t, int64_t>> m_Limits;
     CFinalRect m_FinalRect;
