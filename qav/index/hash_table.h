@@ -1,0 +1,97 @@
+// Chained string hash of words and index units, shared by the index builder
+// (counting, offsets) and the engine (unit table).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CHashNode {
+public:
+    CHashNode(std::string_view name, int32_t type) : name(name), type(type) {}
+    ~CHashNode() { FreeRecords(); }
+    CHashNode(const CHashNode&) = delete;
+    CHashNode& operator=(const CHashNode&) = delete;
+
+    std::string name;
+    int32_t id = -1;     // build side: order of first meeting; -1 in a loaded node
+    int64_t offset = 0;  // byte offset of the unit's region in its offset file
+    uint32_t count = 0;  // occurrences or records; complex unit: sum over children
+    int32_t type;        // unit type; 7 for words
+    uint8_t file_no = 0;  // offset file number
+    uint32_t records_stored = 0;  // build side: records held in the buffer
+    std::atomic<int32_t> use_count{0};
+    CHashNode* next = nullptr;  // next node of the bucket's chain
+    // Complex unit: the units it stands for; an entry is null when the
+    // unit named in the index was not found. Not owned.
+    std::vector<CHashNode*> children;
+
+    // Offset record buffer, owned by the node. The engine loads and frees it
+    // under the node's stripe lock while searches read it without one, so
+    // the pointer itself is atomic.
+    unsigned char* records() const { return records_.load(std::memory_order_acquire); }
+    // Takes ownership of buffer; frees a buffer held before.
+    void SetRecords(std::unique_ptr<unsigned char[]> buffer) {
+        delete[] records_.exchange(buffer.release(), std::memory_order_acq_rel);
+    }
+    void FreeRecords() { delete[] records_.exchange(nullptr, std::memory_order_acq_rel); }
+
+private:
+    std::atomic<unsigned char*> records_{nullptr};
+};
+
+class CHashTable {
+public:
+    static constexpr uint32_t kDefaultBucketCount = 1048576;
+
+    // A table without buckets; the first insertion gives it the default count.
+    CHashTable() = default;
+    // bucketCount 0 means kDefaultBucketCount.
+    explicit CHashTable(uint32_t bucketCount) { Reset(bucketCount); }
+    CHashTable(const CHashTable&) = delete;
+    CHashTable& operator=(const CHashTable&) = delete;
+
+    // Drops every node and the unit list, restarts identifiers at 0 and
+    // makes bucketCount empty buckets (0 means kDefaultBucketCount).
+    void Reset(uint32_t bucketCount);
+    // Drops every node and the unit list; keeps the bucket count.
+    void Clear() { Reset(bucket_count()); }
+
+    // h = h * 64 + byte over the text, modulo 2^32.
+    static uint32_t HashText(std::string_view text);
+    // Bucket of a text; 0 for a table without buckets.
+    uint32_t HashVal(std::string_view text) const;
+
+    // First node of that name in its chain, whatever its type; null if none.
+    CHashNode* GetHashNode(std::string_view name) const;
+    // The node of that name and type; null if none.
+    CHashNode* GetHashNode(std::string_view name, int32_t type) const;
+    // The node of that name and type, appended at the end of its chain
+    // (identifier -1, everything else zero) when missing; *created tells which.
+    CHashNode* GetOrAdd(std::string_view name, int32_t type, bool* created = nullptr);
+
+    uint32_t bucket_count() const { return static_cast<uint32_t>(buckets_.size()); }
+    size_t node_count() const { return nodes_.size(); }
+    // Head of a bucket's chain, for walks in bucket and chain order.
+    CHashNode* bucket(uint32_t index) const { return buckets_[index]; }
+
+    // Calls f(node) for every node, bucket by bucket, each chain in order.
+    template <typename F>
+    void ForEachNode(F&& f) const {
+        for (CHashNode* head : buckets_)
+            for (CHashNode* node = head; node; node = node->next) f(*node);
+    }
+
+    // Next identifier handed out by the build side's counting.
+    int32_t next_id = 0;
+    // Engine: nodes in unit index order (complex units not included).
+    std::vector<CHashNode*> unit_list;
+
+private:
+    std::vector<CHashNode*> buckets_;
+    std::deque<CHashNode> nodes_;  // owns every node; addresses stay fixed
+};
