@@ -91,3 +91,13 @@ bool BinaryFileWriter::Close() {
     file_ = nullptr;
     return ok_;
 }
+
+// The inline accessors of the header call these; emit every width they use.
+template bool BinaryFileReader::Fixed<uint8_t>(uint8_t*);
+template bool BinaryFileReader::Fixed<uint32_t>(uint32_t*);
+template bool BinaryFileReader::Fixed<int32_t>(int32_t*);
+template bool BinaryFileReader::Fixed<int64_t>(int64_t*);
+template void BinaryFileWriter::Fixed<uint8_t>(uint8_t);
+template void BinaryFileWriter::Fixed<uint32_t>(uint32_t);
+template void BinaryFileWriter::Fixed<int32_t>(int32_t);
+template void BinaryFileWriter::Fixed<int64_t>(int64_t);
