@@ -1,0 +1,16 @@
+// Stepping through GBK text one character at a time.
+#pragma once
+
+#include <cstddef>
+
+// Bytes of the character at p (left > 0 bytes remain): two for a lead byte
+// followed by a trail byte, otherwise one. Scanners step by this so that a
+// trail byte such as 0x5B or 0x7C is never taken for "[" or "|".
+inline size_t GbkCharLen(const char* p, size_t left) {
+    const unsigned char lead = static_cast<unsigned char>(p[0]);
+    if (lead >= 0x81 && lead <= 0xFE && left >= 2) {
+        const unsigned char trail = static_cast<unsigned char>(p[1]);
+        if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return 2;
+    }
+    return 1;
+}
