@@ -12,14 +12,15 @@ function(qz_object_library name dir)
   target_compile_definitions(${name} PRIVATE QZ_BUILDING_LIBRARY)
 endfunction()
 
-# One GoogleTest program per test folder.
+# One GoogleTest program per test folder. The support library comes first on
+# the link line: it uses the encoding converters of the library under test.
 function(qz_test_program name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
   if(NOT srcs)
     return()
   endif()
   add_executable(${name} ${srcs})
-  target_link_libraries(${name} PRIVATE ${ARGN} qz_testsupport GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE qz_testsupport ${ARGN} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
     PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"

@@ -1,0 +1,21 @@
+// In-place quicksort of fixed-size elements: no allocation, an explicit stack
+// instead of recursion, median-of-three pivots and a final insertion pass.
+// Not stable: equal elements may change order.
+#pragma once
+
+#include <cstddef>
+
+#include "common/qz_export.h"
+
+extern "C" {
+
+typedef int (*zq_compare_fn)(const void* a, const void* b);
+typedef int (*zq_compare_ex_fn)(const void* a, const void* b, void* context);
+
+// Comparators return a negative, zero or positive int, like qsort's.
+QZ_EXPORT void zq_quicksort(void* base, size_t count, size_t size, zq_compare_fn compare);
+// As zq_quicksort; every comparison also receives the context.
+QZ_EXPORT void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare_ex_fn compare,
+                               void* context);
+
+}

@@ -1,0 +1,108 @@
+#include "qav/index/cat_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+
+CCatTable g_mCatTable;
+
+void CCatTable::Add(const std::string& name, const std::vector<std::string>& words) {
+    std::unique_lock lock(mutex_);
+    std::set<std::string>& set = table_[name];
+    set.insert(words.begin(), words.end());
+}
+
+bool CCatTable::Remove(std::string_view name) {
+    std::unique_lock lock(mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) return false;
+    table_.erase(it);
+    return true;
+}
+
+void CCatTable::Clear() {
+    std::unique_lock lock(mutex_);
+    table_.clear();
+}
+
+bool CCatTable::Contains(std::string_view name) const {
+    std::shared_lock lock(mutex_);
+    return table_.find(name) != table_.end();
+}
+
+std::vector<std::string> CCatTable::Names() const {
+    std::shared_lock lock(mutex_);
+    std::vector<std::string> names;
+    names.reserve(table_.size());
+    for (const auto& entry : table_) names.push_back(entry.first);
+    return names;
+}
+
+std::vector<std::string> CCatTable::Words(std::string_view name) const {
+    std::shared_lock lock(mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) return {};
+    return {it->second.begin(), it->second.end()};
+}
+
+bool CCatTable::InsertWordsInto(std::string_view name, std::set<std::string>& out) const {
+    std::shared_lock lock(mutex_);
+    auto it = table_.find(name);
+    if (it == table_.end()) return false;
+    out.insert(it->second.begin(), it->second.end());
+    return true;
+}
+
+size_t CCatTable::Size() const {
+    std::shared_lock lock(mutex_);
+    return table_.size();
+}
+
+namespace {
+
+constexpr size_t kMaxPath = 1024;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Cuts the line end, then blanks and tabs at both ends.
+std::string_view TrimCatLine(const char* line) {
+    std::string_view s(line);
+    if (!s.empty() && s.back() == '\n') s.remove_suffix(1);
+    if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    return s;
+}
+
+}  // namespace
+
+bool CatTableInit(const std::string& path) {
+    if (path.size() >= kMaxPath) return false;
+    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
+    if (!file) return false;
+
+    // Words before the first header belong to no category and are dropped.
+    bool haveHeader = false;
+    std::string name;
+    std::vector<std::string> pending;
+    auto filePending = [&] {
+        if (haveHeader && !pending.empty()) g_mCatTable.Add(name, pending);
+        pending.clear();
+    };
+
+    char line[1024];  // a longer line is read as several lines
+    while (fgets(line, sizeof line, file.get())) {
+        std::string_view s = TrimCatLine(line);
+        if (s.empty() || s.front() == '/') continue;
+        if (s.front() == '#' || s.front() == '.') {
+            filePending();
+            name.assign(s.substr(1));
+            haveHeader = true;
+        } else {
+            pending.emplace_back(s);
+        }
+    }
+    filePending();
+    return true;
+}
