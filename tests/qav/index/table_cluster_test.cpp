@@ -131,7 +131,7 @@ TEST(WordTableLengths, BoundsFollowTheLongestWords) {
     };
     const std::vector<Case> cases = {
         {"中国人民", 3, 0},  // 中 starts 3 characters; 民 ends nothing
-        {"国人", 0, 3},      // 国 starts nothing over one character; 人 ends 中国人
+        {"国人", 1, 3},      // 国 starts only itself; 人 ends 中国人
         {"在中国", 0, 2},
         {"国", 1, 1},
         {"ab", 1, 1},
