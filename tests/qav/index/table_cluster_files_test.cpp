@@ -12,7 +12,7 @@ namespace {
 using qztest::Gbk;
 
 // Writes word table files; the library itself has no writer.
-struct TableSpec {
+struct TableFixture {
     std::string name;
     uint32_t entries = 0;                    // length array size
     std::map<int, uint16_t> end, start;      // non-zero entries by Han index
@@ -35,7 +35,7 @@ void PutLengths(std::string& out, uint32_t entries, const std::map<int, uint16_t
     }
 }
 
-std::string Block(const TableSpec& table) {
+std::string Block(const TableFixture& table) {
     std::string out;
     PutU32(out, table.entries);
     PutLengths(out, table.entries, table.end);
@@ -67,8 +67,8 @@ int Han(const char* utf8) { return GetHZNo(Gbk(utf8)); }
 
 // 中国 and 中国人 with values and numbers; the arrays stop after 中, so later
 // Han characters read as 0.
-TableSpec ChinaTable() {
-    TableSpec t;
+TableFixture ChinaTable() {
+    TableFixture t;
     t.name = Gbk("国家");
     t.entries = static_cast<uint32_t>(Han("中") + 1);
     t.start = {{Han("中"), 3}, {Han("国"), 3 << 8}};
@@ -77,8 +77,8 @@ TableSpec ChinaTable() {
     return t;
 }
 
-TableSpec XyTable() {
-    TableSpec t;
+TableFixture XyTable() {
+    TableFixture t;
     t.name = "xy";
     t.items = {{"x", "", 9}, {"y", "why", 10}};
     return t;
@@ -154,9 +154,9 @@ TEST(TableClusterFiles, DamagedFilesAreRefusedCleanly) {
         block.replace(at, 4, bytes);
         return block;
     };
-    TableSpec long_key = XyTable();
+    TableFixture long_key = XyTable();
     long_key.items[1].key = "y" + std::string(2047, 'y');
-    TableSpec longest_key = XyTable();
+    TableFixture longest_key = XyTable();
     longest_key.items[1].key = "y" + std::string(2046, 'y');
 
     struct Case {
