@@ -49,7 +49,6 @@ public:
 
     const std::string& GetKeyword() const { return keyword_; }
     const std::vector<CTableItem>& Items() const { return items_; }
-    uint32_t Count() const { return static_cast<uint32_t>(items_.size()); }
     void FreeTable();
 
 private:
