@@ -2,10 +2,10 @@
 #include "qav/index/qav_idx.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/unit_index_file.h"
-#include "qav/index/word_list_build.h"
+#include "qav/index/word_lists.h"
 
 bool CQAVIdx::WriteIdxInfo() {
-    ToWordList(m_SplitUnitHash, m_ChunkList, kUnitListMode);
+    ToWordList(m_SplitUnitHash, m_ChunkList, 0);
     const CFileInfo& files = m_Config.m_FileInfo;
     if (!m_WordList_W.Write2FileEx(files.WordList, files.WordListInInfo)) {
         QavLog("Error open %s!\n", files.WordList.c_str());
@@ -27,7 +27,7 @@ bool CQAVIdx::WriteIdxUnit2File(const std::string& path, const std::string& text
         entry.file_no = unit.file_no;
         index.units.push_back(std::move(entry));
     };
-    for (const CWord& unit : m_WordList_U.words) add(unit, m_UnitHash.GetHashNode(unit.text, unit.type));
+    for (const CWord& unit : m_WordList_U.words) add(unit, m_Tables.units.GetHashNode(unit.text, unit.type));
     for (const CWord& chunk : m_ChunkList.words) add(chunk, nullptr);
     if (!WriteUnitIndexFile(path, textPrefix, index)) {
         QavLog("Error open %s!\n", path.c_str());
