@@ -23,7 +23,6 @@ struct CThreadInfo {
     CConfig* config = nullptr;
     // Offset pass only.
     const CWordList* unit_list = nullptr;
-    CHashTable* merged_unit_hash = nullptr;
     COrgInfo* org_info = nullptr;  // older pipeline's document table of the group; may be null
     std::string data_path;         // DATA
     std::string id_path;           // IDATA

@@ -123,6 +123,9 @@ void* CreateOffsetThread(void* arg) {
     } catch (const std::exception& e) {
         QavLog("CreateOffsetThread[%d] C++ exception: %s\n", static_cast<int>(info.number), e.what());
         info.ok = false;
+    } catch (...) {
+        QavLog("CreateOffsetThread[%d] unknown C++ exception\n", static_cast<int>(info.number));
+        info.ok = false;
     }
     return nullptr;
 }
@@ -175,7 +178,6 @@ bool CQAVIdx::CreateOffset() {
         if (static_cast<size_t>(g) < m_KindGroups.size()) info.kinds = m_KindGroups[g];
         info.config = &m_Config;
         info.unit_list = &m_WordList_U;
-        info.merged_unit_hash = &m_Tables.units;
         if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
         info.data_path = files.Data;
         info.id_path = files.DataInInfo;
