@@ -13,6 +13,7 @@
 #include "qav/index/process_line.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/qav_tree.h"
+#include "qav/index/sentence_units.h"
 #include "qav/index/zq_thread.h"
 #include "qav/search/unit_type.h"
 
@@ -52,7 +53,7 @@ void CountGroup(CThreadInfo& info) {
         }
         FileHandle warnings = OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
         QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
-        for (const char* separator : {"|", "\xF7\xFE", "[", "]"}) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
+        for (std::string_view separator : kSeparatorWords) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
         QavLog("  ThreadInfo[%d] reading lines...\n", info.number);
 
         LineReader reader(file.get(), kMaxDataLineBytes);
