@@ -25,12 +25,6 @@ constexpr uint64_t kFirstPosition = 512;
 constexpr uint64_t kPositionLimit = uint64_t{1} << 32;
 constexpr int kLineProgressStep = 10000;
 
-// The sentence of a data text line follows the line number and its tab.
-const char* SentenceOf(const std::string& line) {
-    size_t tab = line.find('\t');
-    return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
-}
-
 void CountGroup(CThreadInfo& info) {
     const CConfig& config = *info.config;
     QavLog("  ThreadInfo[%d] start, %zu files\n", info.number, info.files.size());
@@ -60,8 +54,9 @@ void CountGroup(CThreadInfo& info) {
         for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
             if (position >= kPositionLimit) continue;
             uint32_t word_count = 0;
-            bool counted = result == LineReader::kLine && ProcessLine_Count(SentenceOf(line), tree, *info.unit_hash,
-                                                                            *info.word_hash, pn_info, kind, word_count);
+            bool counted =
+                result == LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_hash,
+                                                                 *info.word_hash, pn_info, kind, word_count);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
             position += word_count;
             ++lines_processed;
