@@ -85,14 +85,12 @@ bool OffsetGroup(CThreadInfo& info) {
                 continue;
             }
             const uint32_t position = static_cast<uint32_t>(length / 4);
-            const char* sentence = line.c_str();
-            const size_t tab = line.find('\t');
-            if (tab != std::string::npos && tab > 0) {
+            const char* sentence = DataLineSentence(line);
+            if (sentence != line.c_str()) {  // a line number before the tab
                 const int64_t lineNo = std::strtoll(line.c_str(), nullptr, 10);
                 if (info.org_info) info.org_info->LineNo2Offset(lineNo, docState, position, info.number, docName);
                 const std::string idLine = IdLine(CombineSentNo(position, static_cast<uint8_t>(g)), lineNo);
                 fwrite(idLine.data(), 1, idLine.size(), ids.get());
-                sentence += tab + 1;
             }
             ProcessLine_Offset(sentence, tree, store, *info.word_hash, static_cast<uint8_t>(g), position, data.get(),
                                pn, kind);
