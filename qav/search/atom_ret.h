@@ -44,8 +44,6 @@ public:
     // caller holds the node's load stripe when the records were just loaded,
     // so that nothing frees them in between.
     void RaiseUse(CHashNode* node);
-    // Nodes whose use counts the slot holds.
-    const std::vector<CHashNode*>& RaisedNodes() const { return m_raised; }
 
     // Segment arrays, m_nCapacity entries each; the first m_nSegCount are set.
     ZeroedArray<const unsigned char*> m_SegRecords;  // start of a unit's loaded records
