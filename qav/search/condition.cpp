@@ -7,6 +7,7 @@
 #include "qav/index/qav_log.h"
 #include "qav/index/text_utils.h"
 #include "qav/search/cat_tags.h"
+#include "qav/search/splited_ret.h"
 
 namespace {
 
@@ -232,4 +233,8 @@ bool CConditionEx::IsOK(std::string_view group1, std::string_view group2, std::s
         if (!ok) return false;
     }
     return true;
+}
+
+bool CConditionEx::IsOK(const CSplitedRet& parts) {
+    return IsOK(parts.m_Group1, parts.m_Group2, parts.m_Before, parts.m_End, parts.m_Match, parts.m_Words);
 }

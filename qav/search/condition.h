@@ -17,6 +17,8 @@
 
 class CConditionEx;
 class CHashTableInfo;
+class CQAVSearch;
+class CSplitedRet;
 
 // Parts of a hit that a condition key names.
 enum CondPart : int32_t {
@@ -96,6 +98,9 @@ public:
     bool IsOK(std::string_view group1, std::string_view group2, std::string_view before,
               std::string_view end, std::string_view match, const std::vector<std::string>& words);
 
+    // The same over the parts of a hit as the result builders fill them.
+    bool IsOK(const CSplitedRet& parts);
+
     // Document checks: every condition item that is no key of the condition
     // language must hold for the sentence key.
     bool IsOK(int64_t key, const CHashTableInfo& info) const;
@@ -115,6 +120,17 @@ public:
     // The filter entries combined by the filter mode.
     bool IsInFilter(int64_t key, const CHashTableInfo& info) const;
 
+    // Makes the hits of the result named by handle the base: with keep, only
+    // hits of its sentences (with variant, of its documents) are admitted
+    // from now on; without keep, they are excluded. The result is consumed.
+    // A handle of no slot only sets the mode. Returns true.
+    bool SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool variant);
+    // Base test of a sentence key: true when no base was set, else whether
+    // the mode admits the sentence.
+    bool IsInBase(int64_t key, const CHashTableInfo& info) const;
+    // Forgets the base set (the mode stays).
+    void BaseExit();
+
     const std::set<std::string>& Checks() const { return m_checks; }
     const CTableCluster& Tables() const { return m_tables; }
     float WordRatio() const { return m_fWordRatio; }
@@ -127,6 +143,8 @@ public:
     std::unordered_map<std::string, std::set<std::string>> m_filters;
     int32_t m_nFilterMode = kFilterAll;
     std::array<bool, kPrintFlagCount> m_bPrint{};
+    // True admits only the base; false excludes it.
+    bool m_bBaseMode = true;
 
 private:
     // The text of a part; false for a code that names no single part.
@@ -161,4 +179,14 @@ private:
     std::vector<CDocCheck> m_docChecks;
     std::unordered_map<std::string, int32_t> m_numbers;
     float m_fWordRatio = 0.99f;
+
+    // Base key of a sentence: its sentence key, or its document number at
+    // document level; false when a document-level key has no document.
+    bool BaseKey(int64_t key, const CHashTableInfo* info, uint64_t& baseKey) const;
+
+    // Keys of the base set, held exactly, so that neither a sentence at the
+    // same position of another data file nor a hash collision joins it.
+    std::unordered_set<uint64_t> m_BaseKeys;
+    bool m_bBaseSet = false;
+    bool m_bBaseDocLevel = false;
 };

@@ -6,6 +6,12 @@
 #include <utility>
 #include <vector>
 
+// The key of a sentence: data file number in the upper 32 bits, the
+// sentence's position in its data file in the lower 32.
+inline int64_t SentenceKey(uint32_t file, uint32_t position) {
+    return static_cast<int64_t>((static_cast<uint64_t>(file) << 32) | position);
+}
+
 class CLimitList {
 public:
     using Range = std::pair<int64_t, int64_t>;
