@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "qav/index/config.h"
+#include "qav/index/qav_tree.h"
 #include "qav/search/unit_type.h"
 
 namespace {
@@ -127,15 +128,15 @@ void SentenceUnits::Clear() {
 
 namespace {
 
-// Appends a unit whose anchor and span fit their record fields.
-void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, uint8_t clause, int span = 0) {
-    if (anchor > kMaxAnchorIndex || span > kMaxSpan) return;
+// Appends a unit whose anchor fits its record field.
+void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, uint8_t clause, uint8_t span = 0) {
+    if (anchor > kMaxAnchorIndex) return;
     IdxUnitEntry entry;
     entry.first.text = std::move(text);
     entry.first.type = type;
     entry.second.index = static_cast<int16_t>(anchor);
     entry.second.clause = clause;
-    entry.second.span = static_cast<uint8_t>(span);
+    entry.second.span = span;
     out.units.push_back(std::move(entry));
 }
 
@@ -197,4 +198,85 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
     // may push past index 0.
     if (!first_word.empty()) AddTagRight(out, info.previous_tag, first_word, english, -1, 0);
     if (!info.previous_word.empty()) AddTagLeft(out, first_tag, info.previous_word, english, first_index, 0);
+}
+
+namespace {
+
+std::string_view FirstTag(const CTreeNode& leaf) {
+    return leaf.m_nTokenCount > 0 ? leaf.Token(0) : std::string_view();
+}
+
+// "$" + LABEL + "_" + c for each constituent that begins at leaf n: c is the
+// last character of the constituent's last leaf, the span that leaf's offset
+// from n.
+void AddConstituentUnits(CQAVTree& tree, const CConfig& config, uint32_t n, bool english, SentenceUnits& out) {
+    CTreeNode* first = tree.Leaf(n);
+    tree.m_nPairCount = 0;
+    tree.GetRPair(first);
+    for (uint32_t p = 0; p < tree.m_nPairCount; ++p) {
+        const CTreeNode* last = tree.m_pairs[p].first;
+        const std::string& label = tree.m_pairs[p].second;
+        if (last->m_word.empty()) continue;
+        if (!config.m_SubTreeCat.empty() && !config.IsSeperator_SubTree(label)) continue;
+        int distance = tree.GetNodeDist(static_cast<int>(n), last);
+        if (distance > kMaxSpan) continue;  // the span byte cannot hold it
+        uint8_t span = distance < 0 ? kSpanNotFound : static_cast<uint8_t>(distance);
+        AddUnit(out, Concat({"$", label, "_", LastCharOf(last->m_word, english)}), UNIT_ML, static_cast<int>(n),
+                static_cast<uint8_t>(first->m_nClause), span);
+    }
+}
+
+}  // namespace
+
+bool SetWordNodeInfo(CQAVTree& tree) {
+    if (!tree.m_pConfig) return false;
+    tree.m_nClauseCount = 0;
+    tree.m_leaves.clear();
+    tree.m_nLeafCount = 0;
+    for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
+    return true;
+}
+
+void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
+    out.Clear();
+    const uint32_t leaf_count = tree.m_nLeafCount;
+    for (uint32_t i = 0; i < leaf_count; ++i) out.words.push_back(tree.Leaf(i)->m_word);
+    if (leaf_count == 0) return;
+    out.closing_bar = !config.IsSeperator_Clause(out.words.back());
+    if (leaf_count < 2) return;
+
+    const bool english = config.m_Language == 1;
+    const CTreeNode* last = tree.Leaf(leaf_count - 1);
+    info.SetN(last->m_word, FirstTag(*last));
+    for (uint32_t i = 0; i < leaf_count; ++i) {
+        const CTreeNode* leaf = tree.Leaf(i);
+        if (IsSeparatorWord(leaf->m_word)) continue;
+        const std::string_view tag = FirstTag(*leaf);
+        const uint8_t clause = static_cast<uint8_t>(leaf->m_nClause);
+        const int anchor = static_cast<int>(i);
+        if (i + 1 < leaf_count && !IsSeparatorWord(out.words[i + 1]))
+            AddTagRight(out, tag, out.words[i + 1], english, anchor, clause);
+        if (i > 0 && !IsSeparatorWord(out.words[i - 1])) AddTagLeft(out, tag, out.words[i - 1], english, anchor, clause);
+        if (leaf->m_nPlace == kPlaceFirst || leaf->m_nPlace == kPlaceOnly)
+            AddConstituentUnits(tree, config, i, english, out);
+        if (i == 0 && info.HasPrevious()) {
+            AddTagRight(out, info.previous_tag, leaf->m_word, english, -1, clause);
+            AddTagLeft(out, tag, info.previous_word, english, 0, clause);
+        }
+    }
+}
+
+bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind, SentenceUnits& out) {
+    out.Clear();
+    if (!tree.m_pConfig) return false;
+    const CConfig& config = *tree.m_pConfig;
+    const int bracket_kind = kind == kTreeKindSeg ? kTreeKindSeg : TreeLineKind(line);
+    if (bracket_kind == kTreeKindSeg) {
+        CollectSegUnits(line, info, config, out);
+        return true;
+    }
+    info.Advance();
+    if (!tree.ReadTree(line, bracket_kind) || !SetWordNodeInfo(tree)) return false;
+    CollectTreeUnits(tree, info, config, out);
+    return true;
 }

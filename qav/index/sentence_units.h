@@ -51,13 +51,17 @@ struct SentenceUnits {
 // and sets its next pair when the line has two or more words.
 void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config, SentenceUnits& out);
 
-// A tree already read into tree, with its leaves collected. Moves the previous
-// pair of info on (before the tree was read), and sets its next pair when the
-// tree has two or more leaves.
+// Numbers the clauses of a tree just read and collects its leaves in line
+// order; false when the tree has no configuration.
+bool SetWordNodeInfo(CQAVTree& tree);
+
+// A tree already read, with its leaves collected. The caller has moved the
+// previous pair of info on before reading the tree; sets the next pair when
+// the tree has two or more leaves.
 void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out);
 
 // Any line of a data text file: kind 0 (a sequence file) always reads it as a
 // segmented line; otherwise a line whose brackets make a tree is read with
 // the tree, anything else as a segmented line. False when a tree line cannot
-// be read; out then holds nothing.
-bool CollectLineUnits(std::string_view line, CQAVTree& tree, CPNInfo& info, int kind, SentenceUnits& out);
+// be read (or the tree has no configuration); out then holds nothing.
+bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind, SentenceUnits& out);
