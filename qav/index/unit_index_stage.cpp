@@ -1,6 +1,8 @@
 #include "qav/index/unit_index_stage.h"
 
 #include "qav/index/complex_units.h"
+#include "qav/index/qav_idx.h"
+#include "qav/index/qav_log.h"
 #include "qav/index/unit_index_file.h"
 
 bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix, const CWordList& units,
@@ -27,4 +29,12 @@ bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix,
 
     WriteSubInfo2File(out, MergeHashBMInfo(complexMap, chunkMap));
     return out.Close();
+}
+
+bool CQAVIdx::WriteIdxUnit2File(const std::string& path, const std::string& textPrefix) {
+    if (WriteUnitIndexStage(path, textPrefix, m_WordList_U, m_UnitHash, m_ChunkList,
+                            m_Config.m_SizeInfo.MinIdxUnitCount_ForComplexIdx))
+        return true;
+    QavLog("Error open %s!\n", path.c_str());
+    return false;
 }
