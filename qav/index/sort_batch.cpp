@@ -1,5 +1,7 @@
 #include "qav/index/sort_batch.h"
 
+#include <system_error>
+
 SortWork& SortBatch::Add() {
     works_.push_back(std::make_unique<SortWork>());
     return *works_.back();
@@ -7,7 +9,11 @@ SortWork& SortBatch::Add() {
 
 void SortBatch::StartLast() {
     SortWork* work = works_.back().get();
-    threads_.emplace_back([this, work] { work->SortOffsetThread_Splitted(order_, max_threads_); });
+    try {
+        threads_.emplace_back([this, work] { work->SortOffsetThread_Splitted(order_, max_threads_); });
+    } catch (const std::system_error&) {
+        work->SortOffsetThread_Splitted(order_, max_threads_);  // no thread to be had: sort here
+    }
 }
 
 void SortBatch::Join() {

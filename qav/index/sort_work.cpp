@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cinttypes>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include "qav/index/add_word.h"
@@ -98,7 +99,11 @@ void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, int maxThread
     };
     std::vector<std::thread> threads;
     threads.reserve(threadCount);
-    for (size_t i = 0; i < threadCount; ++i) threads.emplace_back(worker);
+    try {
+        for (size_t i = 0; i < threadCount; ++i) threads.emplace_back(worker);
+    } catch (const std::system_error&) {
+        if (threads.empty()) worker();  // no thread to be had: sort here
+    }
     for (std::thread& thread : threads) thread.join();
 }
 
