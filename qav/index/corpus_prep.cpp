@@ -7,6 +7,8 @@
 
 #include "qav/index/config.h"
 #include "qav/index/file_handle.h"
+#include "qav/index/index_files.h"
+#include "qav/index/index_text_lines.h"
 #include "qav/index/line_reader.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/qav_tree.h"
@@ -62,6 +64,8 @@ FileHandle CreateOutput(const std::string& path) {
     return file;
 }
 
+void Write(FILE* file, const std::string& text) { fwrite(text.data(), 1, text.size(), file); }
+
 bool CloseOutput(FileHandle& file, const std::string& path) {
     if (CloseFile(file)) return true;
     QavLog("Error write %s\n", path.c_str());
@@ -92,9 +96,9 @@ private:
 
     FILE* sent_info_;
     FILE* data_ = nullptr;
-    int64_t line_ = 0;         // number of the next sentence
-    int64_t doc_start_ = 0;    // number of the current document's first sentence
-    int64_t docs_met_ = 0;     // "Doc " lines met
+    int64_t line_ = 0;       // number of the next sentence
+    int64_t doc_start_ = 0;  // number of the current document's first sentence
+    int64_t docs_met_ = 0;   // "Doc " lines met
     int64_t doc_sentences_ = 0;
     std::string name_;
     std::string tag_;
@@ -132,8 +136,7 @@ void Preparation::ProcessLine(const std::string& line) {
         SplitString(line.c_str() + 8, " ;", items_);
     } else if (StartsWith(text, "Item:")) {
         AddSentence(text.substr(5));
-        fprintf(sent_info_, "%lld\t%lld\t%s\n", static_cast<long long>(line_ - 1),
-                static_cast<long long>(documents_.size()), tag_.c_str());
+        Write(sent_info_, SentInfoTextLine(line_ - 1, static_cast<int64_t>(documents_.size()), tag_));
     } else if (StartsWith(text, "#Group")) {
         AddSentence(kGroupSeparator);
         size_t equals = text.find('=');
@@ -148,7 +151,7 @@ void Preparation::ProcessLine(const std::string& line) {
 // Sentences go to the data text file at once; a document is recorded when it
 // ends, so the file holds exactly the sentences of recorded documents.
 void Preparation::AddSentence(std::string_view text) {
-    fprintf(data_, "%lld\t%.*s\n", static_cast<long long>(line_), static_cast<int>(text.size()), text.data());
+    Write(data_, DataTextLine(line_, text));
     ++line_;
     ++doc_sentences_;
 }
@@ -161,15 +164,13 @@ void Preparation::FinishDocument() {
 }
 
 void WriteOrg(FILE* org, const std::vector<Document>& documents) {
-    for (const Document& doc : documents)
-        fprintf(org, "#%lld\t%lld\nT:%s\nEx:\n", static_cast<long long>(doc.begin), static_cast<long long>(doc.end),
-                doc.name.c_str());
+    for (const Document& doc : documents) Write(org, OrgLines(doc.begin, doc.end, doc.name));
 }
 
 void WriteDocInfo(FILE* docInfo, const std::vector<Document>& documents) {
     for (size_t i = 0; i < documents.size(); ++i) {
-        fprintf(docInfo, "#%lld\n", static_cast<long long>(i));
-        for (const std::string& item : documents[i].items) fprintf(docInfo, "%s\n", item.c_str());
+        Write(docInfo, DocInfoHeaderLine(static_cast<int64_t>(i)));
+        for (const std::string& item : documents[i].items) Write(docInfo, item + "\n");
     }
 }
 
@@ -254,10 +255,10 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
         QavLog("  [DetectFileType] %s : %d/%d tree lines (%.0f%%) -> type=%d\n", path.c_str(), tree_lines, considered,
                considered ? 100.0 * tree_lines / considered : 0.0, kind);
 
-        const std::string data_path = dir + "/Data_" + std::to_string(k) + ".txt";
+        const std::string data_path = DataTextPath(dir, static_cast<int>(k));
         FileHandle data = CreateOutput(data_path);
         if (!data) return false;
-        fprintf(list.get(), "%s\t%d\n", data_path.c_str(), kind);
+        Write(list.get(), ListLine(data_path, kind));
         preparation.ProcessFile(corpus.get(), data.get());
         if (!CloseOutput(data, data_path)) return false;
     }

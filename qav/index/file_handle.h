@@ -11,9 +11,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
 
-inline FileHandle OpenFile(const std::string& path, const char* mode) {
-    return FileHandle(fopen(path.c_str(), mode));
-}
+inline FileHandle OpenFile(const std::string& path, const char* mode) { return FileHandle(fopen(path.c_str(), mode)); }
 
 // Closes the file; false when a write to it failed or the close did.
 inline bool CloseFile(FileHandle& file) {

@@ -7,8 +7,7 @@ namespace {
 constexpr size_t kBlockBytes = 1 << 16;
 }
 
-LineReader::LineReader(FILE* file, size_t maxBytes)
-    : file_(file), max_bytes_(maxBytes), buffer_(kBlockBytes) {}
+LineReader::LineReader(FILE* file, size_t maxBytes) : file_(file), max_bytes_(maxBytes), buffer_(kBlockBytes) {}
 
 bool LineReader::Fill() {
     begin_ = 0;

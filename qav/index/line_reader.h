@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-// Longest line content (line end excluded) a stage accepts.
+// Longest corpus line (line end excluded) a build accepts.
 constexpr size_t kMaxLineBytes = 102400;
+// Longest line of a data text file: a line number, a tab and a corpus line.
+constexpr size_t kMaxDataLineBytes = kMaxLineBytes + 24;
 
 class LineReader {
 public:

@@ -172,10 +172,6 @@ void COrgInfo::LineNo2Offset(int64_t lineNo, int64_t& state, uint32_t position, 
     }
 }
 
-bool COrgInfo::RewriteOrg(const std::string& orgText, const std::string& path) {
-    return InitOrgEx(orgText) && WriteOrg(path);
-}
-
 bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int64_t& n) {
     TextLineReader reader(idFile, kIdLineBytes);
     if (!reader.ok()) {

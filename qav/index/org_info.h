@@ -43,7 +43,6 @@ public:
     // appends the start key of each new document to the table.
     void LineNo2Offset(int64_t lineNo, int64_t& state, uint32_t position, uint32_t group,
                        std::string& name);
-    bool RewriteOrg(const std::string& orgText, const std::string& path);
     // Replaces each entry's end line number L by idTable[L] (the key of the
     // first sentence after the document); a line past the table gets the
     // largest key.

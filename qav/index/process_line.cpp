@@ -18,7 +18,7 @@ int32_t WordId(const CHashTable& wordHash, std::string_view word) {
     return node ? node->id : -1;
 }
 
-bool WriteWords(const SentenceUnits& sentence, const CHashTable& wordHash, FILE* dataFile) {
+bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FILE* dataFile) {
     std::string bytes;
     bytes.reserve(4 * sentence.WordCount());
     bool complete = true;
@@ -38,7 +38,7 @@ bool WriteWords(const SentenceUnits& sentence, const CHashTable& wordHash, FILE*
     return complete && written;
 }
 
-void StoreRecords(SentenceUnits& sentence, const UnitRecordSink& store, uint8_t fileNo, uint32_t position) {
+void Add2IdxUnitBuffer(SentenceUnits& sentence, const UnitRecordSink& store, uint8_t fileNo, uint32_t position) {
     for (IdxUnitEntry& unit : sentence.units) {
         unit.second.file_no = fileNo;
         unit.second.position = position;
@@ -48,8 +48,8 @@ void StoreRecords(SentenceUnits& sentence, const UnitRecordSink& store, uint8_t 
 
 bool Offset(SentenceUnits& sentence, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
             uint32_t position, FILE* dataFile) {
-    if (!WriteWords(sentence, wordHash, dataFile)) return false;
-    StoreRecords(sentence, store, fileNo, position);
+    if (!Write2DatWord(sentence, wordHash, dataFile)) return false;
+    Add2IdxUnitBuffer(sentence, store, fileNo, position);
     return true;
 }
 

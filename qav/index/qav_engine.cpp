@@ -142,7 +142,7 @@ void CQAVEngine::QAVEngineExit() {
     ShareDataExit();
     m_offsetFiles.clear();
     m_pWordList.reset();
-    m_unitTable.Reset(m_unitTable.bucket_count());
+    m_unitTable.Clear();
     m_loadedRecords = 0;
     m_orgInfo.OrgInfoExit();
     m_sentInfo.HashTableInfoExit();

@@ -54,7 +54,6 @@ public:
     bool SetTagBracket_Left(std::string_view text, int kind);
 
     std::string_view Token(int32_t i) const { return m_tokens[i]; }
-    std::string_view ChildText(int32_t i) const { return m_childTexts[i]; }
 
 protected:
     // Back to the state of a new item (content slots are kept for reuse).

@@ -37,7 +37,8 @@ uint64_t SentKeyHash(uint64_t key) {
 }
 
 bool CHashTableInfo::HashTableInfoInit(const CConfig& config) {
-    MakeBuckets(static_cast<uint32_t>(config.m_SizeInfo.HashSize_SentInfo));
+    const int32_t configured = config.m_SizeInfo.HashSize_SentInfo;
+    MakeBuckets(configured > 0 ? static_cast<uint32_t>(configured) : 0);
     ReadInSentInfo(config.m_FileInfo.SentInfo);
     ReadInDocInfo(config.m_FileInfo.DocInfo);
     return true;

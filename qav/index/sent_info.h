@@ -32,18 +32,28 @@ public:
     static constexpr uint32_t kNone = 0xFFFFFFFFu;
 
     // Engine side.
-    // Buckets from "HashSize_SentInfo" (0 means 1,048,576), then the
+    // Buckets from "HashSize_SentInfo" (0 or less means 1,048,576), then the
     // configured "SentInfo" and "DocInfo" files; true whatever they give.
     bool HashTableInfoInit(const CConfig& config);
+    // bucketCount empty buckets; 0 means 1,048,576.
     void MakeBuckets(uint32_t bucketCount);
+    // "SentInfo.dat"; a missing or damaged file loads nothing and logs
+    // "Warning: open %s fail!\n".
     bool ReadInSentInfo(const std::string& path);
+    // Document information text: "#0", "#1", ... each followed by key=value
+    // lines. A header out of sequence stops reading ("Error DocInfo
+    // Format\n"); documents before it stay. False when it cannot be opened.
     bool ReadInDocInfo(const std::string& path);
     // Appends a record to the tail of the key's bucket; returns its index.
     uint32_t Add2Hash(uint64_t key, uint64_t value, uint32_t line);
+    // First record of the key: document index, tag identifier, line number.
     bool GetSentInfo(uint64_t key, uint32_t& docIndex, uint32_t& tagId) const;
     bool GetSentInfo(uint64_t key, uint32_t& high, uint32_t& low, uint32_t& line) const;
+    // Text of a tag identifier.
     bool GetSentPosInfo(int32_t tagId, std::string& text) const;
+    // All items of a document as "key=value;" in key order.
     bool GetDocTagInfo(int64_t docIndex, std::string& text) const;
+    // The value of one key of a document; empty when it has none.
     bool GetOrgTagInfo(int64_t docIndex, std::string& text, const std::string& key) const;
     void Add2DocInfo(const std::vector<std::string>& lines);
     void HashTableInfoExit();

@@ -97,9 +97,7 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool IsSeparatorWord(std::string_view word) {
-    return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]";
-}
+bool IsSeparatorWord(std::string_view word) { return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]"; }
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
@@ -141,14 +139,14 @@ void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, ui
 }
 
 // "|" + TAG + "_" + c: the anchor's tag and the first character of the word after it.
-void AddTagRight(SentenceUnits& out, std::string_view tag, std::string_view nextWord, bool english, int anchor,
-                 uint8_t clause) {
+void SetIdxNodeInfo_POSHZ(SentenceUnits& out, std::string_view tag, std::string_view nextWord, bool english, int anchor,
+                          uint8_t clause) {
     AddUnit(out, Concat({"|", tag, "_", FirstCharOf(nextWord, english)}), UNIT_POS_R, anchor, clause);
 }
 
 // c + "_" + TAG + "|": the last character of the word before the anchor and the anchor's tag.
-void AddTagLeft(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english, int anchor,
-                uint8_t clause) {
+void SetIdxNodeInfo_HZPOS(SentenceUnits& out, std::string_view tag, std::string_view previousWord, bool english,
+                          int anchor, uint8_t clause) {
     AddUnit(out, Concat({LastCharOf(previousWord, english), "_", tag, "|"}), UNIT_POS_L, anchor, clause);
 }
 
@@ -180,8 +178,8 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
             first_index = n;
         }
         if (n > 0 && !previous_word.empty()) {
-            AddTagRight(out, previous_tag, token.word, english, n - 1, clause);
-            AddTagLeft(out, token.tag, previous_word, english, n, clause);
+            SetIdxNodeInfo_POSHZ(out, previous_tag, token.word, english, n - 1, clause);
+            SetIdxNodeInfo_HZPOS(out, token.tag, previous_word, english, n, clause);
         }
         if (config.IsSeperator_Clause(token.word)) ++clause;
         previous_word = token.word;
@@ -196,20 +194,18 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
     // Units across the sentence boundary: the previous sentence's last word
     // (anchor -1) and this sentence's first word, which a leading separator
     // may push past index 0.
-    if (!first_word.empty()) AddTagRight(out, info.previous_tag, first_word, english, -1, 0);
-    if (!info.previous_word.empty()) AddTagLeft(out, first_tag, info.previous_word, english, first_index, 0);
+    if (!first_word.empty()) SetIdxNodeInfo_POSHZ(out, info.previous_tag, first_word, english, -1, 0);
+    if (!info.previous_word.empty()) SetIdxNodeInfo_HZPOS(out, first_tag, info.previous_word, english, first_index, 0);
 }
 
 namespace {
 
-std::string_view FirstTag(const CTreeNode& leaf) {
-    return leaf.m_nTokenCount > 0 ? leaf.Token(0) : std::string_view();
-}
+std::string_view FirstTag(const CTreeNode& leaf) { return leaf.m_nTokenCount > 0 ? leaf.Token(0) : std::string_view(); }
 
 // "$" + LABEL + "_" + c for each constituent that begins at leaf n: c is the
 // last character of the constituent's last leaf, the span that leaf's offset
 // from n.
-void AddConstituentUnits(CQAVTree& tree, const CConfig& config, uint32_t n, bool english, SentenceUnits& out) {
+void SetIdxNodeInfo_ML(CQAVTree& tree, const CConfig& config, uint32_t n, bool english, SentenceUnits& out) {
     CTreeNode* first = tree.Leaf(n);
     tree.m_nPairCount = 0;
     tree.GetRPair(first);
@@ -231,13 +227,12 @@ void AddConstituentUnits(CQAVTree& tree, const CConfig& config, uint32_t n, bool
 bool SetWordNodeInfo(CQAVTree& tree) {
     if (!tree.m_pConfig) return false;
     tree.m_nClauseCount = 0;
-    tree.m_leaves.clear();
     tree.m_nLeafCount = 0;
     for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
     return true;
 }
 
-void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
+void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
     out.Clear();
     const uint32_t leaf_count = tree.m_nLeafCount;
     for (uint32_t i = 0; i < leaf_count; ++i) out.words.push_back(tree.Leaf(i)->m_word);
@@ -255,13 +250,14 @@ void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, Sent
         const uint8_t clause = static_cast<uint8_t>(leaf->m_nClause);
         const int anchor = static_cast<int>(i);
         if (i + 1 < leaf_count && !IsSeparatorWord(out.words[i + 1]))
-            AddTagRight(out, tag, out.words[i + 1], english, anchor, clause);
-        if (i > 0 && !IsSeparatorWord(out.words[i - 1])) AddTagLeft(out, tag, out.words[i - 1], english, anchor, clause);
+            SetIdxNodeInfo_POSHZ(out, tag, out.words[i + 1], english, anchor, clause);
+        if (i > 0 && !IsSeparatorWord(out.words[i - 1]))
+            SetIdxNodeInfo_HZPOS(out, tag, out.words[i - 1], english, anchor, clause);
         if (leaf->m_nPlace == kPlaceFirst || leaf->m_nPlace == kPlaceOnly)
-            AddConstituentUnits(tree, config, i, english, out);
+            SetIdxNodeInfo_ML(tree, config, i, english, out);
         if (i == 0 && info.HasPrevious()) {
-            AddTagRight(out, info.previous_tag, leaf->m_word, english, -1, clause);
-            AddTagLeft(out, tag, info.previous_word, english, 0, clause);
+            SetIdxNodeInfo_POSHZ(out, info.previous_tag, leaf->m_word, english, -1, clause);
+            SetIdxNodeInfo_HZPOS(out, tag, info.previous_word, english, 0, clause);
         }
     }
 }
@@ -277,6 +273,6 @@ bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind,
     }
     info.Advance();
     if (!tree.ReadTree(line, bracket_kind) || !SetWordNodeInfo(tree)) return false;
-    CollectTreeUnits(tree, info, config, out);
+    SetIdxNodeInfo(tree, info, config, out);
     return true;
 }

@@ -58,7 +58,7 @@ bool SetWordNodeInfo(CQAVTree& tree);
 // A tree already read, with its leaves collected. The caller has moved the
 // previous pair of info on before reading the tree; sets the next pair when
 // the tree has two or more leaves.
-void CollectTreeUnits(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out);
+void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out);
 
 // Any line of a data text file: kind 0 (a sequence file) always reads it as a
 // segmented line; otherwise a line whose brackets make a tree is read with

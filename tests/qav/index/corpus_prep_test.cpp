@@ -1,9 +1,9 @@
 #include "qav/index/corpus_prep.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fcntl.h>
 #include <string>
 #include <vector>
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ void WriteOrgDat(const TempDir& dir, const std::vector<std::pair<int, std::strin
 
 TEST(DocumentTable, FinalStageWritesTableAndSentenceInfoThatLoadBack) {
     TempDir dir;
-    ASSERT_EQ(0, system(("mkdir -p " + dir.file("Info")).c_str()));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.file("Info")));
     WriteFile(dir.file("Info/Corpus.ID"), "512\t0\n");
     WriteFile(dir.file("Org.txt"), "#0\t1\nT:Doc_0\nEx:\n");
     WriteFile(dir.file("SentInfo.txt"), "0\t0\tNP\n");
@@ -85,9 +86,9 @@ TEST(DocumentTable, FinalStageFailsWithoutIdentifiersOrWhenTableCannotBeWritten)
     WriteOrgThread(&block);
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Error open "));
     EXPECT_EQ(0, block.result);
-    EXPECT_FALSE(qztest::ReadFile(dir.file("Org.dat")).size());
+    EXPECT_TRUE(ReadFile(dir.file("Org.dat")).empty());
 
-    ASSERT_EQ(0, system(("mkdir -p " + dir.file("Info")).c_str()));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.file("Info")));
     WriteFile(dir.file("Info/Corpus.ID"), "512\t0\n");
     CIdxInfoBlock unwritable{{dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("no/such/Org.dat")}};
     testing::internal::CaptureStdout();
@@ -96,7 +97,7 @@ TEST(DocumentTable, FinalStageFailsWithoutIdentifiersOrWhenTableCannotBeWritten)
     EXPECT_EQ(0, unwritable.result);
 
     // The whole stage reports the failed table even though sentences succeeded.
-    ASSERT_EQ(0, system(("mkdir -p " + dir.file("Org.dat")).c_str()));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.file("Org.dat")));
     testing::internal::CaptureStdout();
     EXPECT_FALSE(IdxSentInfoAndWriteOrg(dir.path()));
     EXPECT_NE(std::string::npos,
@@ -105,7 +106,7 @@ TEST(DocumentTable, FinalStageFailsWithoutIdentifiersOrWhenTableCannotBeWritten)
 
 TEST(DocumentTable, EndLinesMapToKeysAndLinesPastTheTableGetTheLargestKey) {
     TempDir dir;
-    ASSERT_EQ(0, system(("mkdir -p " + dir.file("Info")).c_str()));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.file("Info")));
     // Lines 0 and 1 are identified; line 2 is one past them, line 7 far past.
     WriteFile(dir.file("Info/Corpus.ID"), "512\t0\n520\t1\n");
     std::vector<uint64_t> table;

@@ -25,10 +25,10 @@ std::vector<Read> ReadAll(const std::string& bytes) {
 }
 
 TEST(LineReader, CutsLineEndsAndReadsALastLineWithoutOne) {
-    EXPECT_EQ(ReadAll("a\r\n\nb\n\rc"), (std::vector<Read>{{LineReader::kLine, "a"},
-                                                          {LineReader::kLine, ""},
-                                                          {LineReader::kLine, "b"},
-                                                          {LineReader::kLine, "\rc"}}));
+    EXPECT_EQ(
+        ReadAll("a\r\n\nb\n\rc"),
+        (std::vector<Read>{
+            {LineReader::kLine, "a"}, {LineReader::kLine, ""}, {LineReader::kLine, "b"}, {LineReader::kLine, "\rc"}}));
     EXPECT_TRUE(ReadAll("").empty());
 }
 

@@ -93,12 +93,14 @@ TEST(QavTree, SquareTreeNumbersChildrenThenRightmostSubtreeFirst) {
     EXPECT_EQ(Leaves(tree), (std::vector<std::string>{"中国/NR", "发展/VV"}));
 }
 
-TEST(QavTree, ParenthesisTreeReadWithEitherTreeKind) {
-    for (int kind : {1, 2}) {
-        SCOPED_TRACE(kind);
-        CQAVTree tree;
-        ASSERT_TRUE(tree.ReadTree(Gbk("(IP (NP (NR 中国)) (VP (VV 发展)))").c_str(), kind));
-        EXPECT_EQ(Nodes(tree), kIpTree);
+TEST(QavTree, EitherTreeKindReadsTheFormTheLineHas) {
+    for (const char* line : {"(IP (NP (NR 中国)) (VP (VV 发展)))", "[IP [NP [中国 NR]] [VP [发展 VV]]]"}) {
+        for (int kind : {1, 2}) {
+            SCOPED_TRACE(std::string(line) + " kind " + std::to_string(kind));
+            CQAVTree tree;
+            ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), kind));
+            EXPECT_EQ(Nodes(tree), kIpTree);
+        }
     }
 }
 

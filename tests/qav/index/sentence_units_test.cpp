@@ -89,7 +89,9 @@ protected:
         return results;
     }
 
-    LineResult RunLine(const std::string& utf8Line, int kind = kTreeKindSquare) { return RunGroup({utf8Line}, kind)[0]; }
+    LineResult RunLine(const std::string& utf8Line, int kind = kTreeKindSquare) {
+        return RunGroup({utf8Line}, kind)[0];
+    }
 
     static void AddSeparatorWords(CHashTable& words) {
         for (const char* w : {"|", "\xF7\xFE", "[", "]"}) {
@@ -239,8 +241,8 @@ TEST_F(SentenceUnitsTest, WordWithoutIdentifierStopsTheOffsetPass) {
     CPNInfo info;
     int records = 0;
     FILE* data = tmpfile();
-    EXPECT_FALSE(ProcessLine_Offset_Seg(Gbk("我/r 爱/v").c_str(), [&](const IdxUnitEntry&) { ++records; }, words, 0,
-                                        512, data, info, config_));
+    EXPECT_FALSE(ProcessLine_Offset_Seg(
+        Gbk("我/r 爱/v").c_str(), [&](const IdxUnitEntry&) { ++records; }, words, 0, 512, data, info, config_));
     EXPECT_EQ(ftell(data), 4);  // the identifier of the word before stays
     EXPECT_EQ(records, 0);
     fclose(data);
