@@ -59,7 +59,7 @@ bool CQAVIdx::SortOffset() {
     input.config = &m_Config;
     input.word_list = &m_WordList_W;
     input.units = &m_WordList_U;
-    input.merged = &m_UnitHash;
+    input.merged = &m_Tables.units;
     input.offset_file_count = m_nOffsetFileCount;
     input.order = {Cmp_TagL, Cmp_TagR, Cmp_ML, nullptr};
     return SortOffsetStage(input, m_SplitUnitHash);

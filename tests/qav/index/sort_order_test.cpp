@@ -74,7 +74,7 @@ std::vector<SortedRun> SortedRuns(const CQAVIdx& idx) {
             chunks.push_back({chunk->name, records(chunk->offset, chunk->count, unit.type, chunk->file_no)});
         }
         if (chunks.empty()) {
-            const CHashNode* node = idx.m_UnitHash.GetHashNode(unit.text, unit.type);
+            const CHashNode* node = idx.m_Tables.units.GetHashNode(unit.text, unit.type);
             chunks.push_back({unit.text, records(unit.offset, node ? node->count : 0, unit.type, unit.file_no)});
         }
         runs.insert(runs.end(), chunks.begin(), chunks.end());
