@@ -32,7 +32,8 @@ public:
     // Sets the object up for a run: its Lua state (made once, with the
     // standard libraries, the query functions, this object in the search slot
     // and the query sandbox), rows, merge work area and the four slots, sized
-    // by the engine's configuration. False only when no Lua state can be made.
+    // by the engine's configuration. False when no Lua state can be made or
+    // memory for the slots is short.
     bool QAVSearchInit(bool flag);
     // Releases what set-up allocated, with the use counts the atom slots
     // still hold; then, when the engine holds more loaded offset records than

@@ -62,20 +62,29 @@ TEST(LuaSlots, FreshStateIsEmptyAndSettersReturnWhatTheyStore) {
 }
 
 TEST(LuaSlots, SearchSlotRemembersItsEngineKind) {
-    StatePtr state(QavNewLuaState());
-    lua_State* L = state.get();
-    int search = 0;
-    QavSetSearchSlot(L, &search, kEngineStructured);
-    EXPECT_EQ(&search, QavSearchSlot(L, kEngineStructured));
+    CQAVSearch search;
+    ASSERT_TRUE(search.QAVSearchInit(false));
+    lua_State* L = search.LuaState();
+    EXPECT_EQ(&search, QavStructuredSearch(L));
     EXPECT_EQ(nullptr, QavSearchSlot(L, kEngineFullText));
     EXPECT_EQ(&search, lua_getQAVSearch(L));
+
+    // The kind changed under a running query: the structured search is not
+    // handed out as something else, nor while the kind is full-text.
+    g_nEngineType = kEngineFullText;
+    EXPECT_EQ(nullptr, QavStructuredSearch(L));
+    int fullText = 0;
+    lua_setQAVSearch(L, &fullText);
+    EXPECT_EQ(&fullText, QavSearchSlot(L, kEngineFullText));
+    g_nEngineType = kEngineStructured;
+    EXPECT_EQ(nullptr, QavStructuredSearch(L));
+    search.QAVSearchExit();
 }
 
 TEST(LuaSlots, CoroutinesOfAQueryProgramSeeNoSearchObject) {
     CQAVSearch search;
     ASSERT_TRUE(search.QAVSearchInit(false));
     lua_State* L = search.LuaState();
-    EXPECT_EQ(&search, QavSearchSlot(L, kEngineStructured));
     int web = 0;
     char message[4] = {};
     lua_setwebbuff(L, &web);
