@@ -129,6 +129,7 @@ public:
     bool IsInBase(int64_t key, const CHashTableInfo& info) const;
     // Forgets the base set (the mode stays).
     void BaseExit();
+    bool HasBase() const { return m_bBaseSet; }
 
     const std::set<std::string>& Checks() const { return m_checks; }
     const CTableCluster& Tables() const { return m_tables; }
