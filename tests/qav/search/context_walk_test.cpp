@@ -65,7 +65,7 @@ Walked WalkAtom(const RecordRuns& runs, const ContextWalkSetup& setup,
     std::unordered_set<uint64_t> seen;
     out.result = WalkAtomContext(
         result, setup, seen,
-        [&](const unsigned char* record, uint64_t& key) {
+        [&](const unsigned char* record, uint8_t, uint64_t& key) {
             ++out.tested;
             key = GetOffset(record);
             return acceptPosition(GetOffset(record));
