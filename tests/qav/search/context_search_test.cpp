@@ -162,6 +162,18 @@ TEST_F(ContextSearchTest, LimitsNarrowTheRows) {
     EXPECT_EQ(search_.m_FinalRect.m_nTotal, 2);
 }
 
+TEST_F(ContextSearchTest, ConditionsAndPrintChoice) {
+    // Match of fewer than 2 characters: none of the hits passes.
+    search_.m_Condition.SetCondition("len($Q)<2");
+    search_.GetContext(&SampleResult(), nullptr, 1, 0, 10);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(search_.m_FinalRect.m_nTotal, 0);
+
+    search_.m_Condition.SetCondition("print($E)");
+    search_.GetContext(&SampleResult(), nullptr, 1, 0, 1);
+    EXPECT_EQ(Rows(), std::vector<std::string>{Gbk("<Q>我爱</Q><E>上海</E>")});
+}
+
 TEST_F(ContextSearchTest, MergedResultPagesAndRowCapacity) {
     CQAVRet& merged = search_.m_QAVRet[0];
     merged.Clear();

@@ -209,6 +209,17 @@ TEST_F(ContextWalkTest, TimeLimitEndsTheWalks) {
     EXPECT_EQ(w.rows.size(), 1u);
     EXPECT_EQ(w.result.total, 0);
     EXPECT_TRUE(w.result.approximate);
+
+    // Without a limit of its own the thread gets five hours.
+    g_nQueryTimeoutMs = 0;
+    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(4);
+    w = WalkAtom(runs, PageSetup(0, 100, true));
+    EXPECT_EQ(w.rows.size(), 100u);
+    EXPECT_EQ(w.result.total, 300000);
+    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(5);
+    w = WalkAtom(runs, PageSetup(0, 100, true));
+    EXPECT_EQ(w.rows.size(), 1u);
+    EXPECT_TRUE(w.result.approximate);
 }
 
 CRetInfo Hit(uint8_t file, uint32_t position) {
