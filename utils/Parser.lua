@@ -278,8 +278,12 @@ function Reader:read_text()
     text = concat(buf)
     if self.english then
       text = text:gsub("%s+", " "):gsub("^ ", ""):gsub(" $", "")
-    elseif find(text, "[ \t]") or find(text, "\161\161", 1, true) then
-      self:fail_at(start, "a Chinese text without blanks (a blank between units means they are adjacent)")
+    else
+      for _, c in ipairs(buf) do
+        if is_blank(c) then
+          self:fail_at(start, "a Chinese text without blanks (a blank between units means they are adjacent)")
+        end
+      end
     end
   else
     local buf = {}
@@ -440,6 +444,7 @@ local function check_groups(reader, seq)
         local c = sub(w, j, j)
         local p = wpos + j - 1
         if c == "(" then
+          if sub(w, j + 1, j + 1) == ")" then reader:fail_at(p, "a group with something inside", "()") end
           if open then reader:fail_at(p, "')' before the next '(' (groups do not nest)") end
           groups = groups + 1
           if groups > MAX_GROUPS then reader:fail_at(p, "at most three groups ($1, $2, $3) in a sequence") end
@@ -837,6 +842,7 @@ function Reader:read_output(q)
     self:skip_blanks()
     local c = self:peek()
     if c == nil or c == "{" or c == "[" then break end
+    if self:looking_at("=>") then self:fail("only one '=>' output") end
     local tok, pos, quoted = self:read_output_token()
     local low = tok:lower()
     if out.kind == "ctx" then
@@ -856,8 +862,9 @@ function Reader:read_output(q)
       end
     elseif low == "nosort" and not quoted and out.kind == "freq" then
       out.nosort = true
-    elseif quoted or sub(tok, 1, 1) == "$" then
-      if numbers > 0 or out.form_given then self:fail_at(pos, "the form before the number", tok) end
+    elseif quoted or not tok:match("^%-?%d+$") then
+      if out.form_given then self:fail_at(pos, "one form only", tok) end
+      if numbers > 0 then self:fail_at(pos, "the form before the number", tok) end
       out.form_given = true
       if out.kind == "freq" then
         check_freq_form(self, tok, pos)
@@ -916,12 +923,13 @@ local BASE_OPS = { ["@"] = { 0, 0 }, ["@@"] = { 0, 1 }, ["!@"] = { 1, 0 }, ["!@@
 
 local function build_program(q)
   local lines = {}
-  -- Limits are searched by bisection: sorted, overlaps merged.
+  -- Limits are searched by bisection: sorted, overlapping ones merged.
+  -- Touching ones stay apart, since a count gives one row per limit.
   table.sort(q.limits, function(a, b) return a[1] < b[1] or (a[1] == b[1] and a[2] < b[2]) end)
   local merged = {}
   for _, r in ipairs(q.limits) do
     local last = merged[#merged]
-    if last and (r[1] <= last[2] or (last[2] < math.maxinteger and r[1] == last[2] + 1)) then
+    if last and r[1] <= last[2] then
       if r[2] > last[2] then last[2] = r[2] end
     else
       merged[#merged + 1] = { r[1], r[2] }
