@@ -410,7 +410,15 @@ function Reader:read_item()
       atom.pattern = t.text
       if after == "/" then
         self.i = self.i + 1
-        pair_tag = self:read_name("a tag after '/'")
+        if self:peek() == '"' then
+          local tag_pos = self.i
+          pair_tag = self:read_text().text
+          if has_char(pair_tag, "|") or has_char(pair_tag, " ") then
+            self:fail_at(tag_pos, "a tag without '|' or blanks")
+          end
+        else
+          pair_tag = self:read_name("a tag after '/'")
+        end
       end
     end
   else
