@@ -454,6 +454,12 @@ const Golden kGolden[] = {
      "h = JoinAS(h,GetAS(\"NN|\"),\"SameRight\")\n"
      "Context(h,10,0,50)\n"
      "return Output(h)\n"},
+    {"My/\"PRP$\" sister", 0,
+     "local h = GetAS(\"<My\",\"My\")\n"
+     "h = JoinAS(h,GetAS(\"PRP$|\"),\"SameRight\")\n"
+     "h = JoinAS(h,GetAS(\"<sister\",\"sister\"),\"Link\")\n"
+     "Context(h,10,0,50)\n"
+     "return Output(h)\n"},
     {"脇 & 誡", 1,
      "local h = GetAS(\"<脇\",\"脇\")\n"
      "h = AND(h,GetAS(\"<誡\",\"誡\"),1)\n"
@@ -597,6 +603,30 @@ TEST_F(ParserScript, ProgramsStayWithinTheEngineSlotsAndCallOrder) {
         body.replace(ret, std::string("return ").size(), "");
         EXPECT_EQ(RunProgram(body + "return EngineReport()\n", kEngineModel), "");
     }
+}
+
+// The examples of docs/query-language.md: every "Query: `...`" line is
+// followed by the program that the query becomes.
+TEST_F(ParserScript, DocumentedExamplesShowTheirPrograms) {
+    const std::string doc = qztest::ReadFile(qztest::DataDir() + "/../../docs/query-language.md");
+    const std::string marker = "\nQuery: `";
+    int examples = 0;
+    for (size_t at = doc.find(marker); at != std::string::npos; at = doc.find(marker, at + 1)) {
+        const size_t start = at + marker.size();
+        const size_t line_end = doc.find('\n', start);
+        const size_t query_end = doc.find('`', start);
+        ASSERT_NE(query_end, std::string::npos);
+        const std::string query = doc.substr(start, query_end - start);
+        const bool english = doc.substr(query_end, line_end - query_end).find("English") != std::string::npos;
+        const size_t block = doc.find("```lua\n", line_end);
+        ASSERT_NE(block, std::string::npos);
+        const size_t body = block + 7;
+        const std::string program = doc.substr(body, doc.find("```", body) - body);
+        SCOPED_TRACE(query);
+        EXPECT_EQ(Utf8(Translate(Gbk(query), english ? 0 : 1)), program);
+        ++examples;
+    }
+    EXPECT_GE(examples, 40);
 }
 
 struct ParseError {
