@@ -247,8 +247,6 @@ function Reader:first_piece(core)
   return (byte(core, 1) >= 0x80) and sub(core, 1, 2) or sub(core, 1, 1)
 end
 
-
-
 function Reader:last_piece(core)
   if self.english then return core:match("(%S+)$") end
   return last_char(core)
@@ -496,8 +494,8 @@ end
 
 -- seq = { items = {...}, rels = {...}, pos }
 function Reader:read_seq()
-  local seq = { items = { self:read_item() }, rels = {}, pos = self.i }
-  seq.pos = seq.items[1].pos
+  local first = self:read_item()
+  local seq = { items = { first }, rels = {}, pos = first.pos }
   while true do
     local save = self.i
     local blank = self:skip_blanks()
@@ -514,7 +512,7 @@ function Reader:read_seq()
     self:skip_blanks()
     local item = self:read_item()
     if item.pair and not PAIR_AFTER[rel] then
-      self:fail_at(rel_pos, "a relation after which a word/tag pair can stand (blank, *, ^, #ShareTag#, #SameRight#, #SameBoundary#)", rel)
+      self:fail_at(rel_pos, "a relation after which a word/tag pair can stand (blank, *, ^, #ShareTag#, #SameRight#, #SameBoundary#)", "#" .. rel .. "#")
     end
     seq.items[#seq.items + 1] = item
     seq.rels[#seq.rels + 1] = rel
@@ -596,9 +594,8 @@ local function parse_limits(reader, p, stop, limits)
     local d = s:match("^%d+", p)
     if not d or p + #d > stop then reader:fail_at(p, "a sentence key (a whole number)") end
     local v = parse_key(reader, p, d)
-    local at = p
     p = p + #d
-    return v, at
+    return v
   end
   local function expect(ch, what)
     while p < stop and (sub(s, p, p) == " " or sub(s, p, p) == "\t") do p = p + 1 end
