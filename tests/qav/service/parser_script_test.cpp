@@ -682,6 +682,10 @@ const ParseError kErrors[] = {
     {"上海 => count $1 x", 16, "one form only"},
     {"上海 => count 5 $1", 15, "the form before the number"},
     {"上海 => ctx => freq", 11, "only one '=>' output"},
+    // Second bytes of GBK characters that equal "|", "]" or "}" are text.
+    {"誠脇 &", 5, "a unit"},
+    {"上海 {mid($1)=[誡}", 16, "'}' to close the conditions"},
+    {"上海 {Cat=[誡}", 12, "'}' to close the conditions"},
     {"上海 }", 4, "an operator, '{', '[', '=>' or the end of the query"},
 };
 
