@@ -96,7 +96,7 @@ protected:
 
     static bool Loads(const std::string& program) {
         lua_State* L = luaL_newstate();
-        const bool ok = luaL_loadbuffer(L, program.data(), program.size(), "program") == LUA_OK;
+        const bool ok = program.find('\0') == std::string::npos && luaL_loadstring(L, program.c_str()) == LUA_OK;
         lua_close(L);
         return ok;
     }
