@@ -9,6 +9,7 @@
 #include "qav/index/zq_thread.h"
 #include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
+#include "qav/search/engine_views.h"
 #include "qav/search/record_search.h"
 #include "qav/search/unit_records.h"
 
@@ -103,18 +104,20 @@ private:
     std::vector<pthread_t> handles_;
 };
 
-bool SearchLeafUnit(CQAVEngine& engine, const CAtomSearchQuery& query, CHashNode& unit, CAtomRet& result) {
+bool SearchLeafUnit(CQAVEngine& engine, const RecordCompareContext& context, const CAtomSearchQuery& query,
+                    CHashNode& unit, CAtomRet& result) {
     UnitRecordsPin pin;
     if (!pin.Acquire(engine, unit)) return false;
     int64_t low = 0;
     int64_t high = 0;
-    if (!GetLowHigh(engine.CompareContext(), pin.records(), unit.count, query, unit.type, low, high)) return false;
+    if (!GetLowHigh(context, pin.records(), unit.count, query, unit.type, low, high)) return false;
     AddRange(result, pin.records(), unit.type, static_cast<uint32_t>(low), static_cast<uint32_t>(high));
     result.RaiseUse(&unit);
     return true;
 }
 
-bool SearchComplexUnit(CQAVEngine& engine, const CAtomSearchQuery& query, CHashNode& unit, CAtomRet& result) {
+bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, const CAtomSearchQuery& query,
+                       CHashNode& unit, CAtomRet& result) {
     const CSizeInfo& sizes = engine.m_config.m_SizeInfo;
     const size_t childLimit = std::min<size_t>(unit.children.size(), std::max(0, sizes.MaxAtomSearchRetSize));
     const int64_t recordLimit = sizes.MaxUnitCount_ToSearch;
@@ -135,7 +138,7 @@ bool SearchComplexUnit(CQAVEngine& engine, const CAtomSearchQuery& query, CHashN
         }
         CAtomSearchTreadUnit work;
         work.SetAtomSearchTreadUnit(child, pin.records(), child->count, &query, child->type, 0, 0);
-        work.context = &engine.CompareContext();
+        work.context = &context;
         pins.push_back(std::move(pin));
         batch.Start(work);
         recordsStarted += child->count;
@@ -161,6 +164,7 @@ bool CQAVEngine::AtomSearch(const CAtomSearchQuery& query, CAtomRet& atomResult)
     atomResult.Take();
     CHashNode* unit = FindSearchUnit(m_unitTable, query.unit);
     if (!unit) return false;
-    if (unit->children.empty()) return SearchLeafUnit(*this, query, *unit, atomResult);
-    return SearchComplexUnit(*this, query, *unit, atomResult);
+    const RecordCompareContext context = MakeRecordCompareContext(*this);
+    if (unit->children.empty()) return SearchLeafUnit(*this, context, query, *unit, atomResult);
+    return SearchComplexUnit(*this, context, query, *unit, atomResult);
 }
