@@ -1,0 +1,119 @@
+#include "qav/index/count_units.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+#include "qav/index/add_word.h"
+#include "qav/index/config.h"
+#include "qav/index/file_handle.h"
+#include "qav/index/index_files.h"
+#include "qav/index/line_reader.h"
+#include "qav/index/pn_info.h"
+#include "qav/index/process_line.h"
+#include "qav/index/qav_log.h"
+#include "qav/index/qav_tree.h"
+#include "qav/index/zq_thread.h"
+#include "qav/search/unit_type.h"
+
+namespace {
+
+// Positions count the 32-bit words of a group's data file, its 2,048-byte
+// header included; a sentence must start below 2^32.
+constexpr uint64_t kFirstPosition = 512;
+constexpr uint64_t kPositionLimit = uint64_t{1} << 32;
+constexpr int kLineProgressStep = 10000;
+
+// The sentence of a data text line follows the line number and its tab.
+const char* SentenceOf(const std::string& line) {
+    size_t tab = line.find('\t');
+    return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
+}
+
+void CountGroup(CThreadInfo& info) {
+    const CConfig& config = *info.config;
+    QavLog("  ThreadInfo[%d] start, %zu files\n", info.number, info.files.size());
+    CQAVTree tree;
+    tree.SetConfig(info.config);
+    CPNInfo pn_info;
+    QavLog("  ThreadInfo[%d] init done, tree_type=%d\n", info.number, config.m_CorpusKind);
+
+    uint64_t position = kFirstPosition;
+    int lines_processed = 0;
+    std::string line;
+    for (size_t f = 0; f < info.files.size(); ++f) {
+        const std::string& path = info.files[f];
+        const int kind = f < info.kinds.size() && info.kinds[f] >= 0 ? info.kinds[f] : config.m_CorpusKind;
+        QavLog("  ThreadInfo[%d] opening file %zu (type=%d): %s\n", info.number, f, kind, path.c_str());
+        FileHandle file = OpenFile(path, "rb");
+        if (!file) {
+            QavLog("Error open %s\n", path.c_str());
+            return;
+        }
+        FileHandle warnings = OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
+        QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
+        for (const char* separator : {"|", "\xF7\xFE", "[", "]"}) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
+        QavLog("  ThreadInfo[%d] reading lines...\n", info.number);
+
+        LineReader reader(file.get(), kMaxDataLineBytes);
+        for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+            if (position >= kPositionLimit) continue;
+            uint32_t word_count = 0;
+            bool counted = result == LineReader::kLine && ProcessLine_Count(SentenceOf(line), tree, *info.unit_hash,
+                                                                            *info.word_hash, pn_info, kind, word_count);
+            if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
+            position += word_count;
+            ++lines_processed;
+            if (lines_processed == 1) QavLog("  ThreadInfo[%d] first line processed OK\n", info.number);
+            if (lines_processed % kLineProgressStep == 0) QavLog("Thread %d Line %d\n", info.number, lines_processed);
+        }
+    }
+}
+
+struct Worker {
+    std::vector<CThreadInfo*> groups;
+};
+
+void* WorkerThread(void* arg) {
+    for (CThreadInfo* group : static_cast<Worker*>(arg)->groups) ThreadInfo(*group);
+    return nullptr;
+}
+
+}  // namespace
+
+void ThreadInfo(CThreadInfo& info) {
+    try {
+        CountGroup(info);
+    } catch (const std::exception& e) {
+        QavLog("  ThreadInfo[%d] C++ exception: %s\n", info.number, e.what());
+    } catch (...) {
+        QavLog("  ThreadInfo[%d] unknown C++ exception\n", info.number);
+    }
+}
+
+std::vector<std::vector<int>> CountWorkerGroups(int groupCount) {
+    std::vector<std::vector<int>> workers(static_cast<size_t>(std::min(groupCount, kMaxCountThreads)));
+    for (int g = 0; g < groupCount; ++g) workers[static_cast<size_t>(g) % workers.size()].push_back(g);
+    return workers;
+}
+
+bool CountUnitWord(std::vector<CThreadInfo>& groups) {
+    const int group_count = static_cast<int>(groups.size());
+    QavLog("Unit Word Counting [0-%d] of %d\n", group_count - 1, group_count);
+    const std::vector<std::vector<int>> assignment = CountWorkerGroups(group_count);
+    QavLog("Using %d worker threads for %d file groups\n", static_cast<int>(assignment.size()), group_count);
+
+    std::vector<Worker> workers(assignment.size());
+    for (size_t w = 0; w < assignment.size(); ++w)
+        for (int g : assignment[w]) workers[w].groups.push_back(&groups[static_cast<size_t>(g)]);
+    std::vector<pthread_t> threads;
+    for (Worker& worker : workers) {
+        pthread_t thread = thread_create_ex(WorkerThread, &worker);
+        if (thread)
+            threads.push_back(thread);
+        else  // no thread to be had: count these groups here
+            WorkerThread(&worker);
+    }
+    for (pthread_t thread : threads) thread_join_ex(thread, nullptr);
+    return true;
+}

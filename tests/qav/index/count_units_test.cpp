@@ -1,0 +1,127 @@
+#include "qav/index/count_units.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "qav/index/add_word.h"
+#include "qav/index/config.h"
+#include "qav/index/line_reader.h"
+#include "qav/index/word_lists.h"
+#include "qav/search/unit_type.h"
+#include "support/test_support.h"
+
+namespace {
+
+using qztest::Gbk;
+using Counts = std::map<std::string, uint32_t>;  // "text/type" in UTF-8
+
+Counts CountsOf(const CHashTable& table) {
+    Counts counts;
+    table.ForEachNode(
+        [&](const CHashNode& node) { counts[qztest::Utf8(node.name) + "/" + std::to_string(node.type)] = node.count; });
+    return counts;
+}
+
+class CountUnitsTest : public ::testing::Test {
+protected:
+    CountUnitsTest() {
+        config_.m_InfoDir = dir_.file("Info");
+        mkdir(config_.m_InfoDir.c_str(), 0755);
+        config_.m_SizeInfo.HashSize_IdxUnit = 1021;
+        config_.m_SizeInfo.HashSize_WordList = 1021;
+    }
+
+    // One data text file per entry of files (UTF-8 lines), group g taking the
+    // files listed for it; counts every group, then merges.
+    std::string Count(const std::vector<std::vector<std::string>>& groupFiles) {
+        tables_.InitHash(config_, static_cast<int>(groupFiles.size()));
+        std::vector<CThreadInfo> groups(groupFiles.size());
+        int file_no = 0;
+        for (size_t g = 0; g < groupFiles.size(); ++g) {
+            groups[g].number = static_cast<uint32_t>(g);
+            groups[g].unit_hash = tables_.group_units[g].get();
+            groups[g].word_hash = tables_.group_words[g].get();
+            groups[g].config = &config_;
+            for (const std::string& text : groupFiles[g]) {
+                std::string path = dir_.file("Data_" + std::to_string(file_no++) + ".txt");
+                if (text != "<missing>") qztest::WriteFile(path, Gbk(text));
+                groups[g].files.push_back(path);
+                groups[g].kinds.push_back(1);
+            }
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(CountUnitWord(groups));
+        std::string log = testing::internal::GetCapturedStdout();
+        tables_.MergeHash();
+        return log;
+    }
+
+    qztest::TempDir dir_;
+    CConfig config_;
+    CountTables tables_;
+};
+
+TEST_F(CountUnitsTest, WorkersTakeGroupsRoundRobin) {
+    EXPECT_EQ(CountWorkerGroups(4), (std::vector<std::vector<int>>{{0}, {1}, {2}, {3}}));
+    std::vector<std::vector<int>> twenty = CountWorkerGroups(20);
+    ASSERT_EQ(twenty.size(), 8u);
+    EXPECT_EQ(twenty[0], (std::vector<int>{0, 8, 16}));
+    EXPECT_EQ(twenty[7], (std::vector<int>{7, 15}));
+    EXPECT_TRUE(CountWorkerGroups(0).empty());
+}
+
+TEST_F(CountUnitsTest, CountsWordsAndUnitsOfEveryGroup) {
+    std::vector<std::vector<std::string>> files(20, std::vector<std::string>{"0\t我/r 爱/v\n"});
+    files[3] = {"5\t[IP [NP [中国 NR]] [VP [发展 VV]]]\n"};
+    std::string log = Count(files);
+    EXPECT_NE(log.find("Unit Word Counting [0-19] of 20\nUsing 8 worker threads for 20 file groups\n"),
+              std::string::npos);
+    Counts words = CountsOf(tables_.words);
+    EXPECT_EQ(words["我/7"], 19u);
+    EXPECT_EQ(words["中国/7"], 1u);
+    // The separators are words of every index, one count per data text file.
+    for (const char* separator : {"|", "齄", "[", "]"}) EXPECT_EQ(words[std::string(separator) + "/7"], 20u);
+    Counts units = CountsOf(tables_.units);
+    EXPECT_EQ(units["|r_爱/4"], 19u);
+    EXPECT_EQ(units["我_v|/3"], 19u);
+    EXPECT_EQ(units["$IP_展/5"], 1u);
+    EXPECT_EQ(units["|_我/4"], 19u);
+}
+
+TEST_F(CountUnitsTest, MergedIdentifiersFollowFirstMeeting) {
+    Count({{"0\ta b\n"}, {"1\tc a\n"}});
+    std::map<std::string, int> ids;
+    tables_.words.ForEachNode([&](const CHashNode& node) { ids[node.name] = node.id; });
+    // Group 0's table first, in bucket order (the bucket of a one-byte word
+    // is its byte; of the separator F7 FE, 747 of 1,021), then group 1's c.
+    EXPECT_EQ(
+        ids, (std::map<std::string, int>{{"[", 0}, {"]", 1}, {"a", 2}, {"b", 3}, {"|", 4}, {"\xF7\xFE", 5}, {"c", 6}}));
+}
+
+TEST_F(CountUnitsTest, FailingLinesGoToTheWarningFile) {
+    const std::string bad = "1\t[IP [NP [ ]] [VP [发展 VV]]]";
+    const std::string over = "2\t" + std::string(102500, 'x');  // longer than any prepared line
+    Count({{"0\t我/r 爱/v\n" + bad + "\n" + over + "\n3\t你/r\n"}});
+    const std::string warnings = qztest::ReadFile(dir_.file("Info/Data_0.txt"));
+    const std::string first = Gbk("Warning:" + bad + "\n");
+    EXPECT_EQ(warnings.substr(0, first.size()), first);
+    const std::string second = "Warning:" + over.substr(0, kMaxDataLineBytes) + "\n";
+    EXPECT_TRUE(warnings.size() == first.size() + second.size() && warnings.substr(first.size()) == second);
+    Counts words = CountsOf(tables_.words);
+    EXPECT_EQ(words.count("发展/7"), 0u);
+    EXPECT_EQ(words["你/7"], 1u);
+}
+
+TEST_F(CountUnitsTest, GroupWithAMissingFileStopsAtIt) {
+    std::string log = Count({{"<missing>", "0\tx/n y/n\n"}, {"1\tz/n w/n\n"}});
+    EXPECT_NE(log.find("Error open " + dir_.file("Data_0.txt") + "\n"), std::string::npos);
+    Counts words = CountsOf(tables_.words);
+    EXPECT_EQ(words.count("x/7"), 0u);
+    EXPECT_EQ(words["z/7"], 1u);
+}
+
+}  // namespace
