@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "qav/search/atom_query.h"
+
 class CHashNode;
 
 class CAtomRet {
@@ -31,6 +33,10 @@ public:
     // slot raised, and marks the slot free. A second call does nothing more.
     void Release();
 
+    // Copies the query the result answers; joins read its kind, pattern
+    // length, waves and bracket marks.
+    void SetAtomSearchQuery(const CAtomSearchQuery& query) { m_Query = query; }
+
     // Appends a segment; false when the capacity is reached.
     bool AddSegment(const unsigned char* records, uint64_t offset, int32_t count, uint8_t width);
     // Sum of the segment counts.
@@ -48,6 +54,7 @@ public:
     std::vector<uint64_t> m_SegOffset;                // byte offset of the first matching record
     std::vector<int32_t> m_SegCount;                  // matching records
     std::vector<uint8_t> m_SegWidth;                  // record width, 8 or 9
+    CAtomSearchQuery m_Query;
     int m_nCapacity = 0;
     int m_nSegCount = 0;
     uint8_t m_bFree = 1;

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "atom_index.h"
+#include "qav/index/offset_record.h"
 #include "qav/index/qav_engine.h"
 #include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/engine_views.h"
-#include "qav/search/offset_record_fields.h"
 #include "qav/search/qav_search.h"
 #include "support/test_support.h"
 
@@ -254,7 +254,6 @@ TEST_F(AtomSearch, LoadCacheLoadsTheChildrenOfConfiguredUnits) {
                           {"$ML", &CCache::ML, 4},     {"MR@", &CCache::MR, 5}};
     for (const Case& c : cases) {
         const std::string child = AtomIndex::ChildName("k10|", c.child);
-        FreeMem();
         ASSERT_EQ(nullptr, Leaf(child)->records());
         (engine_->m_config.m_Cache.*c.list).insert({"nothing", "k10"});
         EXPECT_TRUE(engine_->LoadCache(c.kind)) << c.kind;
@@ -306,8 +305,9 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
                 for (int s = 0; s < result.m_nSegCount; ++s) {
                     const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
                     for (int r = 0; r < result.m_SegCount[s]; ++r, record += result.m_SegWidth[s]) {
-                        const int64_t anchor = int64_t{GetOffset(record)} + GetPOS(record);
-                        if (engine_->m_corpus[GetFileNo(record)][anchor - 1] != jia) ++wrong;
+                        const CSortIdxUnit fields = DecodeOffsetRecord(record, result.m_SegWidth[s]);
+                        const int64_t anchor = int64_t{fields.position} + fields.index;
+                        if (engine_->m_corpus[fields.file_no][anchor - 1] != jia) ++wrong;
                     }
                 }
                 result.Release();
