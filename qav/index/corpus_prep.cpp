@@ -135,8 +135,8 @@ void Preparation::ProcessLine(const std::string& line) {
     } else if (StartsWith(text, "#Global ")) {
         SplitString(line.c_str() + 8, " ;", items_);
     } else if (StartsWith(text, "Item:")) {
+        Write(sent_info_, SentInfoTextLine(line_, static_cast<int64_t>(documents_.size()), tag_));
         AddSentence(text.substr(5));
-        Write(sent_info_, SentInfoTextLine(line_ - 1, static_cast<int64_t>(documents_.size()), tag_));
     } else if (StartsWith(text, "#Group")) {
         AddSentence(kGroupSeparator);
         size_t equals = text.find('=');

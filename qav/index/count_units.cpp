@@ -13,6 +13,7 @@
 #include "qav/index/process_line.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/qav_tree.h"
+#include "qav/index/sentence_units.h"
 #include "qav/index/zq_thread.h"
 #include "qav/search/unit_type.h"
 
@@ -23,12 +24,6 @@ namespace {
 constexpr uint64_t kFirstPosition = 512;
 constexpr uint64_t kPositionLimit = uint64_t{1} << 32;
 constexpr int kLineProgressStep = 10000;
-
-// The sentence of a data text line follows the line number and its tab.
-const char* SentenceOf(const std::string& line) {
-    size_t tab = line.find('\t');
-    return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
-}
 
 void CountGroup(CThreadInfo& info) {
     const CConfig& config = *info.config;
@@ -52,15 +47,16 @@ void CountGroup(CThreadInfo& info) {
         }
         FileHandle warnings = OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
         QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
-        for (const char* separator : {"|", "\xF7\xFE", "[", "]"}) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
+        for (std::string_view separator : kSeparatorWords) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
         QavLog("  ThreadInfo[%d] reading lines...\n", info.number);
 
         LineReader reader(file.get(), kMaxDataLineBytes);
         for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
             if (position >= kPositionLimit) continue;
             uint32_t word_count = 0;
-            bool counted = result == LineReader::kLine && ProcessLine_Count(SentenceOf(line), tree, *info.unit_hash,
-                                                                            *info.word_hash, pn_info, kind, word_count);
+            bool counted =
+                result == LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_hash,
+                                                                 *info.word_hash, pn_info, kind, word_count);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
             position += word_count;
             ++lines_processed;

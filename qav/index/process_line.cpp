@@ -61,6 +61,11 @@ SentenceUnits& Scratch() {
 
 }  // namespace
 
+const char* DataLineSentence(const std::string& line) {
+    size_t tab = line.find('\t');
+    return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
+}
+
 bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
                        int kind, uint32_t& wordCount) {
     SentenceUnits& sentence = Scratch();

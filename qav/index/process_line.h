@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "qav/index/hash_table.h"
 #include "qav/index/pn_info.h"
@@ -13,6 +14,10 @@
 
 class CConfig;
 class CQAVTree;
+
+// The sentence of a data text line: the text after its first tab, or the
+// whole line when it has no tab or begins with one.
+const char* DataLineSentence(const std::string& line);
 
 // Stores the record of one unit occurrence of the offset pass (a unit left out
 // of the unit list has no room for records; the sink drops those).

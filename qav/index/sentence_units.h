@@ -25,7 +25,9 @@ constexpr int kMaxAnchorIndex = 32767;
 constexpr int kMaxSpan = 254;
 constexpr uint8_t kSpanNotFound = 255;
 
-// "|", the group separator "齄", "[" and "]": words that join no unit.
+// "|", the group separator "齄", "[" and "]": words of every index that join
+// no unit.
+inline constexpr std::string_view kSeparatorWords[] = {"|", "\xF7\xFE", "[", "]"};
 bool IsSeparatorWord(std::string_view word);
 
 // First and last character of a word (a byte below 0x80, or a two-byte GBK

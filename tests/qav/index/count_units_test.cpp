@@ -9,6 +9,8 @@
 
 #include "qav/index/add_word.h"
 #include "qav/index/config.h"
+#include "qav/index/corpus_prep.h"
+#include "qav/index/index_text_lines.h"
 #include "qav/index/line_reader.h"
 #include "qav/index/word_lists.h"
 #include "qav/search/unit_type.h"
@@ -122,6 +124,51 @@ TEST_F(CountUnitsTest, GroupWithAMissingFileStopsAtIt) {
     Counts words = CountsOf(tables_.words);
     EXPECT_EQ(words.count("x/7"), 0u);
     EXPECT_EQ(words["z/7"], 1u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BuildStages, PreparedCorpusCountsIntoWordAndUnitLists) {
+    qztest::TempDir dir;
+    qztest::WriteFile(dir.file("corpus.txt"), Gbk("我/r 爱/v 上海/ns\n"));
+    qztest::WriteFile(dir.file("corpus.lst"), dir.file("corpus.txt") + "\n");
+    mkdir(dir.file("Info").c_str(), 0755);
+    CConfig config;
+    config.m_InfoDir = dir.file("Info");
+    config.m_SizeInfo.HashSize_IdxUnit = 1021;
+    config.m_SizeInfo.HashSize_WordList = 1021;
+
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(CreatePreFiles(dir.path(), dir.file("corpus.lst"), dir.file("List.txt"), dir.file("Org.txt"),
+                               dir.file("DocInfo.txt"), dir.file("SentInfo.txt")));
+    CountTables tables;
+    tables.InitHash(config, 1);
+    std::vector<CThreadInfo> groups(1);
+    groups[0].unit_hash = tables.group_units[0].get();
+    groups[0].word_hash = tables.group_words[0].get();
+    groups[0].config = &config;
+    std::string path;
+    int kind = -1;
+    std::string list_line = qztest::ReadFile(dir.file("List.txt"));  // one corpus file, one line
+    StripLineEnd(&list_line);
+    ASSERT_TRUE(ParseListLine(list_line, &path, &kind));
+    groups[0].files.push_back(path);
+    groups[0].kinds.push_back(kind);
+    CountUnitWord(groups);
+    tables.MergeHash();
+    CWordList units, words;
+    tables.HashTables2WordList(units, words);
+    PruneWordList(units, words);
+    testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(g_nCorpusSize, 18);
+    EXPECT_EQ(units.length(), 6);
+    for (const CWord& unit : units.words) EXPECT_EQ(unit.count, 1) << unit.text;
+    EXPECT_EQ(words.length(), 7);  // three words and the four separators
+    ASSERT_TRUE(words.Write2FileEx(dir.file("WordList.dat"), dir.file("Info/WordList.dat")));
+    EXPECT_EQ(qztest::ReadFile(dir.file("WordList.dat")).size(), 114u);
 }
 
 }  // namespace

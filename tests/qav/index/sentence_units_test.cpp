@@ -94,7 +94,7 @@ protected:
     }
 
     static void AddSeparatorWords(CHashTable& words) {
-        for (const char* w : {"|", "\xF7\xFE", "[", "]"}) {
+        for (std::string_view w : kSeparatorWords) {
             bool created = false;
             CHashNode* node = words.GetOrAdd(w, UNIT_WORD, &created);
             if (created) node->id = words.next_id++;
