@@ -40,6 +40,9 @@ public:
     CHashTable m_unitTable;
     // Offset files, open for reading; at most 255.
     std::vector<FileHandle> m_offsetFiles;
+    // Changes whenever the offset files are (re)opened, so that threads
+    // holding handles of their own know to reopen them.
+    uint64_t m_offsetGeneration = 0;
     CConfig m_config;
     COrgInfo m_orgInfo;
     CHashTableInfo m_sentInfo;
@@ -77,6 +80,12 @@ public:
     // children that has no match. The result holds a use of every unit whose
     // records it refers to.
     bool AtomSearch(const CAtomSearchQuery& query, CAtomRet& atomResult);
+
+    // Reads count records of the width of unit kind `kind` from byte
+    // fileOffset of offset file offsetFileNo into a new buffer; adds count to
+    // m_loadedRecords. False (records empty) when not all bytes were read.
+    bool LoadOffset(int64_t fileOffset, int64_t count, std::unique_ptr<unsigned char[]>& records, int kind,
+                    int offsetFileNo);
 };
 
 // The engine; null when there is none.
