@@ -4,31 +4,34 @@
 
 #include "qav/index/hash_table.h"
 
-void CAtomRet::AtomRetInit(int n) {
-    LowerRaised();
-    m_nCapacity = std::max(n, 0);
+bool CAtomRet::AtomRetInit(int n) {
+    AtomRetExit();
     // At least one entry, so that the handle is never 0 and never shared.
     const size_t size = static_cast<size_t>(std::max(n, 1));
-    m_SegRecords.assign(size, nullptr);
-    m_SegOffset.assign(size, 0);
-    m_SegCount.assign(size, 0);
-    m_SegWidth.assign(size, 0);
-    m_nSegCount = 0;
-    m_bFree = 1;
+    m_SegRecords = MakeZeroedArray<const unsigned char*>(size);
+    m_SegOffset = MakeZeroedArray<uint64_t>(size);
+    m_SegCount = MakeZeroedArray<int32_t>(size);
+    m_SegWidth = MakeZeroedArray<uint8_t>(size);
+    if (!m_SegRecords || !m_SegOffset || !m_SegCount || !m_SegWidth) {
+        AtomRetExit();
+        return false;
+    }
+    m_nCapacity = std::max(n, 0);
+    return true;
 }
 
 void CAtomRet::AtomRetExit() {
     LowerRaised();
-    m_SegRecords = decltype(m_SegRecords)();
-    m_SegOffset = decltype(m_SegOffset)();
-    m_SegCount = decltype(m_SegCount)();
-    m_SegWidth = decltype(m_SegWidth)();
+    m_SegRecords.reset();
+    m_SegOffset.reset();
+    m_SegCount.reset();
+    m_SegWidth.reset();
     m_nCapacity = 0;
     m_nSegCount = 0;
     m_bFree = 1;
 }
 
-uint64_t CAtomRet::Handle() const { return reinterpret_cast<uintptr_t>(m_SegRecords.data()); }
+uint64_t CAtomRet::Handle() const { return reinterpret_cast<uintptr_t>(m_SegRecords.get()); }
 
 void CAtomRet::Take() {
     // A slot is taken only when free, so it holds no use counts; lowering

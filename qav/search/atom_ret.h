@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "qav/search/atom_query.h"
+#include "qav/search/zeroed_array.h"
 
 class CHashNode;
 
@@ -18,7 +19,8 @@ public:
 
     // Segment arrays of n entries each, no segments, free. The arrays do not
     // move until AtomRetExit, so the slot's handle stays the same meanwhile.
-    void AtomRetInit(int n);
+    // False when memory is short: the slot then has no handle.
+    bool AtomRetInit(int n);
     // Lowers the use counts the slot still holds and frees the arrays.
     void AtomRetExit();
     // Drops the segments (the use counts stay with the slot).
@@ -46,18 +48,16 @@ public:
     // caller holds the node's load stripe when the records were just loaded,
     // so that nothing frees them in between.
     void RaiseUse(CHashNode* node);
-    // Nodes whose use counts the slot holds.
-    const std::vector<CHashNode*>& RaisedNodes() const { return m_raised; }
 
     // Segment arrays, m_nCapacity entries each; the first m_nSegCount are set.
-    std::vector<const unsigned char*> m_SegRecords;  // start of a unit's loaded records
-    std::vector<uint64_t> m_SegOffset;                // byte offset of the first matching record
-    std::vector<int32_t> m_SegCount;                  // matching records
-    std::vector<uint8_t> m_SegWidth;                  // record width, 8 or 9
-    CAtomSearchQuery m_Query;
+    ZeroedArray<const unsigned char*> m_SegRecords;  // start of a unit's loaded records
+    ZeroedArray<uint64_t> m_SegOffset;                // byte offset of the first matching record
+    ZeroedArray<int32_t> m_SegCount;                  // matching records
+    ZeroedArray<uint8_t> m_SegWidth;                  // record width, 8 or 9
     int m_nCapacity = 0;
     int m_nSegCount = 0;
     uint8_t m_bFree = 1;
+    CAtomSearchQuery m_Query;  // the query that made the result
 
 private:
     void LowerRaised();

@@ -5,7 +5,7 @@
 
 void CFinalRect::FinalRectInit(int n) {
     m_nCapacity = std::max(n, 0);
-    m_Rows.assign(static_cast<size_t>(m_nCapacity), CFinalRectRow{});
+    m_Rows.clear();
     m_nCount = 0;
 }
 
@@ -17,8 +17,11 @@ void CFinalRect::FinalRectExit() {
 
 bool CFinalRect::AddRow(std::string text, int32_t count) {
     if (m_nCount >= m_nCapacity) return false;
-    CFinalRectRow& row = m_Rows[static_cast<size_t>(m_nCount++)];
-    row.text = std::move(text);
-    row.count = count;
+    const size_t index = static_cast<size_t>(m_nCount++);
+    if (index < m_Rows.size()) {
+        m_Rows[index] = CFinalRectRow{std::move(text), count};
+    } else {
+        m_Rows.push_back(CFinalRectRow{std::move(text), count});
+    }
     return true;
 }

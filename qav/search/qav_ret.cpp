@@ -2,16 +2,18 @@
 
 #include <algorithm>
 
-void CQAVRet::QAVRetInit(int n) {
-    m_nCapacity = std::max(n, 0);
+bool CQAVRet::QAVRetInit(int n) {
+    QAVRetExit();
     // At least one entry, so that the handle is never 0 and never shared.
-    m_Hits.assign(static_cast<size_t>(std::max(n, 1)), ClearedRetInfo());
-    m_nCount = 0;
-    m_bFree = 1;
+    // Hits past the count are never read, so zeroed pages serve as cleared.
+    m_Hits = MakeZeroedArray<CRetInfo>(static_cast<size_t>(std::max(n, 1)));
+    if (!m_Hits) return false;
+    m_nCapacity = std::max(n, 0);
+    return true;
 }
 
 void CQAVRet::QAVRetExit() {
-    m_Hits = decltype(m_Hits)();
+    m_Hits.reset();
     m_nCapacity = 0;
     m_nCount = 0;
     m_bFree = 1;
@@ -23,4 +25,4 @@ bool CQAVRet::Add2QAVRetEx(const CRetInfo& info) {
     return true;
 }
 
-uint64_t CQAVRet::Handle() const { return reinterpret_cast<uintptr_t>(m_Hits.data()); }
+uint64_t CQAVRet::Handle() const { return reinterpret_cast<uintptr_t>(m_Hits.get()); }

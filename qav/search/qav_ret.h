@@ -2,15 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "qav/search/ret_info.h"
+#include "qav/search/zeroed_array.h"
 
 class CQAVRet {
 public:
-    // n cleared hits, count 0, free. The hit array does not move until
-    // QAVRetExit, so the slot's handle stays the same meanwhile.
-    void QAVRetInit(int n);
+    // Room for n hits, count 0, free. The hit array does not move until
+    // QAVRetExit, so the slot's handle stays the same meanwhile. False when
+    // memory is short: the slot then has no handle.
+    bool QAVRetInit(int n);
     void QAVRetExit();
     // Count 0 and the slot in use: the start of a new result.
     void Clear() {
@@ -24,7 +25,7 @@ public:
     uint64_t Handle() const;
     bool IsFree() const { return m_bFree != 0; }
 
-    std::vector<CRetInfo> m_Hits;  // m_nCapacity entries; the first m_nCount are set
+    ZeroedArray<CRetInfo> m_Hits;  // m_nCapacity entries; the first m_nCount are set
     int m_nCount = 0;
     int m_nCapacity = 0;
     uint8_t m_bFree = 1;

@@ -32,11 +32,12 @@ bool CQAVSearch::QAVSearchInit(bool flag) {
     const CSizeInfo& sizes = Sizes();
     m_FinalRect.FinalRectInit(sizes.RetBuffSize);
     m_ForMerge.ForMergeInit(sizes.HashSize_IdxUnit, sizes.HashTagSize_Merge, this);
-    for (CAtomRet& slot : m_AtomRet) slot.AtomRetInit(sizes.MaxAtomSearchRetSize);
-    for (CQAVRet& slot : m_QAVRet) slot.QAVRetInit(sizes.RetInfoMaxSize);
+    bool ok = true;
+    for (CAtomRet& slot : m_AtomRet) ok = slot.AtomRetInit(sizes.MaxAtomSearchRetSize) && ok;
+    for (CQAVRet& slot : m_QAVRet) ok = slot.QAVRetInit(sizes.RetInfoMaxSize) && ok;
     m_bInitFlag = flag;
     m_Limits.clear();
-    return true;
+    return ok;
 }
 
 void CQAVSearch::QAVSearchExit() {

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/condition.h"
 #include "qav/search/final_rect.h"
@@ -31,7 +32,8 @@ public:
     // Sets the object up for a run: its Lua state (made once, with the
     // standard libraries, the query functions, this object in the search slot
     // and the query sandbox), rows, merge work area and the four slots, sized
-    // by the engine's configuration. False only when no Lua state can be made.
+    // by the engine's configuration. False when no Lua state can be made or
+    // memory for the slots is short.
     bool QAVSearchInit(bool flag);
     // Releases what set-up allocated, with the use counts the atom slots
     // still hold; then, when the engine holds more loaded offset records than
@@ -68,6 +70,7 @@ public:
     CForMerge m_ForMerge;
     CAtomRet m_AtomRet[2];  // A1, A2
     CQAVRet m_QAVRet[2];    // M1, M2
+    CAtomSearchQuery m_Query;  // work query, filled by each atom search
     // Limit ranges of sentence keys, (from, to), in the order added.
     std::vector<std::pair<int64_t, int64_t>> m_Limits;
     CFinalRect m_FinalRect;

@@ -69,6 +69,11 @@ void* QavSearchSlot(lua_State* L, int kind) {
     return block && block->search_kind == kind ? block->search : nullptr;
 }
 
+CQAVSearch* QavStructuredSearch(lua_State* L) {
+    if (g_nEngineType != kEngineStructured) return nullptr;
+    return static_cast<CQAVSearch*>(QavSearchSlot(L, kEngineStructured));
+}
+
 extern "C" {
 
 QZ_EXPORT void* lua_setQAVSearch(lua_State* L, void* search) {

@@ -6,6 +6,8 @@
 
 #include "qavlib.h"
 
+class CQAVSearch;
+
 // A fresh Lua state with empty slots and nothing opened; null when memory is
 // short. Every Lua state of the retrieval library is made here: the extra
 // space of a state made elsewhere is not initialised.
@@ -15,3 +17,8 @@ lua_State* QavNewLuaState();
 void QavSetSearchSlot(lua_State* L, void* search, int kind);
 // The search object when it was stored for this engine kind, else null.
 void* QavSearchSlot(lua_State* L, int kind);
+
+// The structured search object that owns L, for a query function: null when
+// the engine kind is not structured now or the slot holds no structured
+// search (a coroutine, a full-text search).
+CQAVSearch* QavStructuredSearch(lua_State* L);

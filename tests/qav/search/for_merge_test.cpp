@@ -16,6 +16,13 @@ TEST(ForMerge, InitSizesPoolAndClearsReusedArrays) {
 
     CRetInfoEx* entry = area.NewEntry();
     ASSERT_NE(nullptr, entry);
+    // Copying a hit into a chained entry keeps the chain.
+    entry->next = area.NewEntry();
+    CRetInfo hit = ClearedRetInfo();
+    hit.position = 42;
+    entry->SetRetInfo(hit);
+    EXPECT_EQ(42u, entry->position);
+    EXPECT_EQ(&area.m_Pool[1], entry->next);
     area.m_Buckets[3] = entry;
     area.m_BucketCount[1][3] = 1;
     area.SetTag(0, 5);

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "qav/index/qav_engine.h"
@@ -86,6 +87,26 @@ TEST_F(UseCounts, ExitLowersWhatSlotsStillHold) {
     EXPECT_EQ(2, nodes_[0]->use_count);
     search_.QAVSearchExit();
     EXPECT_EQ(0, nodes_[0]->use_count);
+}
+
+TEST_F(UseCounts, QueryThreadsSharingUnitsLeaveNoCountBehind) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([this, t] {
+            CQAVSearch search;
+            if (!search.QAVSearchInit(false)) return;
+            for (int run = 0; run < 500; ++run) {
+                CAtomRet* slot = search.TakeAtomSlot();
+                for (size_t i = 0; i <= static_cast<size_t>((run + t) % 3); ++i) slot->RaiseUse(nodes_[i]);
+                // Every other result stays with its slot until a new set-up.
+                if (run % 2 == 0) search.FreeSlot(slot->Handle());
+                if (run % 4 == 3) search.QAVSearchInit(false);
+            }
+            search.QAVSearchExit();
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ((std::vector<int>{0, 0, 0}), Counts(nodes_));
 }
 
 TEST(SearchExit, FreesRecordsOfUnusedUnitsAboveMaxMemCount) {
