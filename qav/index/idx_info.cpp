@@ -1,0 +1,14 @@
+// The word list file and the unit index file of a build.
+#include "qav/index/qav_idx.h"
+#include "qav/index/qav_log.h"
+#include "qav/index/word_list_build.h"
+
+bool CQAVIdx::WriteIdxInfo() {
+    ToWordList(m_SplitUnitHash, m_ChunkList, kUnitListMode);
+    const CFileInfo& files = m_Config.m_FileInfo;
+    if (!m_WordList_W.Write2FileEx(files.WordList, files.WordListInInfo)) {
+        QavLog("Error open %s!\n", files.WordList.c_str());
+        return false;
+    }
+    return WriteIdxUnit2File(files.Unit, files.UnitInInfo);
+}

@@ -1,0 +1,223 @@
+#include "qav/search/record_compare.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "qav/index/word_list.h"
+#include "qav/search/offset_record_fields.h"
+
+const std::string* RecordCompareContext::WordText(uint32_t id) const {
+    if (!wordList || id >= wordList->words_by_id.size()) return nullptr;
+    return &wordList->words_by_id[id].text;
+}
+
+uint32_t RecordCompareContext::WordCount() const {
+    return wordList ? static_cast<uint32_t>(wordList->words_by_id.size()) : 0;
+}
+
+namespace {
+
+constexpr uint32_t kNoWordId = 0xFFFFFFFFu;
+
+// Appends text reversed by the language rule of ReverseWord.
+void AppendReversed(std::string_view text, int language, std::string& out) {
+    if (language == kLanguageEnglish) {
+        out.append(text.rbegin(), text.rend());
+    } else if (language == kLanguageChinese) {
+        for (size_t unit = text.size() / 2; unit-- > 0;) out.append(text.substr(unit * 2, 2));
+    } else {
+        out.append(text);
+    }
+}
+
+uint32_t WordAt(const CorpusFile& file, int64_t index) {
+    return index >= 0 && index < static_cast<int64_t>(file.count) ? file.words[index] : kNoWordId;
+}
+
+// What one corpus word adds to a context text: nothing when it is no word;
+// otherwise its text (reversed in a left context) and, in English, a blank.
+// Sorting and searching both build contexts only through this function.
+void AppendContextWord(const RecordCompareContext& ctx, uint32_t id, bool leftward, std::string& out) {
+    const std::string* text = ctx.WordText(id);
+    if (!text) return;
+    if (leftward)
+        AppendReversed(*text, ctx.language, out);
+    else
+        out.append(*text);
+    if (ctx.language == kLanguageEnglish) out.push_back(' ');
+}
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// Byte order (unsigned bytes, a prefix first), as strcmp orders texts.
+int CompareBytes(std::string_view a, std::string_view b) {
+    const size_t common = std::min(a.size(), b.size());
+    const int c = common ? std::memcmp(a.data(), b.data(), common) : 0;
+    if (c != 0) return Sign(c);
+    return (a.size() > b.size()) - (a.size() < b.size());
+}
+
+// Compares the sortCompWordLen-word contexts of two records, building both a
+// word at a time and stopping at the first byte where they part.
+int CompareContexts(const RecordCompareContext& ctx, const RecordContextStart& a, const RecordContextStart& b) {
+    thread_local std::string textA;
+    thread_local std::string textB;
+    textA.clear();
+    textB.clear();
+    size_t checked = 0;
+    const int64_t stepA = a.leftward ? -1 : 1;
+    const int64_t stepB = b.leftward ? -1 : 1;
+    for (int64_t k = 0; k < ctx.sortCompWordLen; ++k) {
+        AppendContextWord(ctx, WordAt(*a.file, a.start + stepA * k), a.leftward, textA);
+        AppendContextWord(ctx, WordAt(*b.file, b.start + stepB * k), b.leftward, textB);
+        const size_t common = std::min(textA.size(), textB.size());
+        if (common > checked) {
+            const int c = std::memcmp(textA.data() + checked, textB.data() + checked, common - checked);
+            if (c != 0) return Sign(c);
+            checked = common;
+        }
+    }
+    return CompareBytes(textA, textB);
+}
+
+int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
+    const auto& ctx = *static_cast<const RecordCompareContext*>(context);
+    const auto* recordA = static_cast<const unsigned char*>(a);
+    const auto* recordB = static_cast<const unsigned char*>(b);
+    const bool fileA = GetFileNo(recordA) < ctx.files.size();
+    const bool fileB = GetFileNo(recordB) < ctx.files.size();
+    if (!fileA || !fileB) return fileA == fileB ? 0 : (fileA ? -1 : 1);
+    RecordContextStart startA;
+    RecordContextStart startB;
+    const bool inA = GetRecordContextStart(ctx, recordA, kind, startA);
+    const bool inB = GetRecordContextStart(ctx, recordB, kind, startB);
+    if (!inA || !inB) return inA == inB ? 0 : (inA ? -1 : 1);
+    return CompareContexts(ctx, startA, startB);
+}
+
+// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`.
+int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
+                     std::string_view queryText, const uint32_t* ids, int n) {
+    const int64_t step = leftward ? -1 : 1;
+    const uint32_t wordCount = ctx.WordCount();
+    // Pattern identifier nearest the anchor side first. Only real words can
+    // match: the corpus's header and tail blocks hold the same value that
+    // marks a pattern remainder that is no word.
+    auto idFromAnchor = [&](int j) { return leftward ? ids[n - 1 - j] : ids[j]; };
+    int k = 0;
+    while (k < n) {
+        const uint32_t id = idFromAnchor(k);
+        if (id >= wordCount || WordAt(file, start + step * k) != id) break;
+        ++k;
+    }
+    if (n >= 1 && k == n) return 0;
+
+    // The part of the pattern text that the k matched words do not cover.
+    size_t covered = 0;
+    for (int j = 0; j < k; ++j) covered += ctx.WordText(idFromAnchor(j))->size();
+    if (ctx.language == kLanguageEnglish) covered += static_cast<size_t>(k);
+    covered = std::min(covered, queryText.size());
+    thread_local std::string queryKey;
+    thread_local std::string corpusKey;
+    if (leftward) {
+        queryKey.clear();
+        AppendReversed(queryText.substr(0, queryText.size() - covered), ctx.language, queryKey);
+    } else {
+        queryKey.assign(queryText.substr(covered));
+    }
+
+    // Context words from c[k] on, until they cover the query key or part from
+    // it. At least the sort width is read, so that a pattern within it is
+    // compared exactly as the records were sorted.
+    corpusKey.clear();
+    const int64_t maxWords = std::max<int64_t>(static_cast<int64_t>(n) + 2, ctx.sortCompWordLen);
+    for (int64_t j = k; j < maxWords && corpusKey.size() < queryKey.size(); ++j) {
+        const int64_t at = start + step * j;
+        if (at < 0 || at >= static_cast<int64_t>(file.count)) break;
+        const size_t before = corpusKey.size();
+        AppendContextWord(ctx, file.words[at], leftward, corpusKey);
+        const size_t common = std::min(corpusKey.size(), queryKey.size());
+        if (std::memcmp(corpusKey.data() + before, queryKey.data() + before, common - before) != 0) break;
+    }
+    if (corpusKey.size() >= queryKey.size() &&
+        std::memcmp(corpusKey.data(), queryKey.data(), queryKey.size()) == 0)
+        return 0;
+    return CompareBytes(corpusKey, queryKey);
+}
+
+}  // namespace
+
+void ReverseWord(std::string& text, int language) {
+    std::string reversed;
+    reversed.reserve(text.size());
+    AppendReversed(text, language, reversed);
+    text.swap(reversed);
+}
+
+int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
+            const uint32_t* ids, int n) {
+    return CompareWithQuery(ctx, file, start, true, queryText, ids, n);
+}
+
+int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
+            const uint32_t* ids, int n) {
+    return CompareWithQuery(ctx, file, start, false, queryText, ids, n);
+}
+
+bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
+                           RecordContextStart& out) {
+    const uint8_t fileNo = GetFileNo(record);
+    if (fileNo >= ctx.files.size()) return false;
+    const CorpusFile& file = ctx.files[fileNo];
+    const int64_t words = file.count;
+    const int64_t width = ctx.sortCompWordLen;
+    const int64_t anchor = static_cast<int64_t>(GetOffset(record)) + GetPOS(record);
+    int64_t start = 0;
+    bool leftward = true;
+    switch (kind) {
+    case UNIT_POS_L:
+        if (anchor < width || anchor >= words) return false;
+        start = anchor - 1;
+        break;
+    case UNIT_POS_R:
+        if (anchor + 1 + width < 0 || anchor + 1 + width > words) return false;
+        start = anchor + 1;
+        leftward = false;
+        break;
+    case UNIT_ML: {
+        // A span of 255 means the constituent's end is unknown.
+        if (GetDist(record) == kUnknownSpan) return false;
+        const int64_t last = anchor + GetDist(record);
+        if (last < width || last >= words) return false;
+        start = last;
+        break;
+    }
+    default:
+        return false;
+    }
+    // Corrupt word indexes (or a width below 1) must not point the context
+    // outside the file.
+    if (start < 0 || start >= words) return false;
+    out = {&file, start, leftward};
+    return true;
+}
+
+bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex) {
+    if (fileNo >= ctx.files.size()) return false;
+    const int64_t words = ctx.files[fileNo].count;
+    const int64_t anchor = static_cast<int64_t>(sentencePosition) + wordIndex;
+    return sentencePosition < words && anchor >= 0 && anchor < words;
+}
+
+int Cmp_TagL(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_POS_L); }
+int Cmp_TagR(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_POS_R); }
+int Cmp_ML(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_ML); }
+
+RecordSortCompare SortComparatorOfKind(UnitType kind) {
+    switch (kind) {
+    case UNIT_POS_L: return Cmp_TagL;
+    case UNIT_POS_R: return Cmp_TagR;
+    case UNIT_ML: return Cmp_ML;
+    default: return nullptr;
+    }
+}

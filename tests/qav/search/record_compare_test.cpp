@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/zq_sort.h"
+#include "qav/search/record_compare.h"
+#include "qav/search/record_search.h"
+#include "qav/search/segment.h"
+#include "search_fixture.h"
+
+using qztest::Gbk;
+using searchtest::IdOf;
+using searchtest::MakeContext;
+using searchtest::MakeWordList;
+using searchtest::Record;
+
+namespace {
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+TEST(ReverseWord, ByLanguage) {
+    struct Case {
+        std::string text;
+        int language;
+        std::string expected;
+    } cases[] = {
+        {Gbk("中国人"), kLanguageChinese, Gbk("人国中")},
+        {Gbk("中国") + "a", kLanguageChinese, Gbk("国中")},  // odd trailing byte dropped
+        {"a", kLanguageChinese, ""},
+        {"ab", kLanguageChinese, "ab"},  // ASCII letters pair like any bytes
+        {"", kLanguageChinese, ""},
+        {"dog", kLanguageEnglish, "god"},
+        {"dog", 2, "dog"},
+    };
+    for (const Case& c : cases) {
+        std::string text = c.text;
+        ReverseWord(text, c.language);
+        EXPECT_EQ(text, c.expected) << qztest::Utf8(c.text) << " " << c.language;
+    }
+}
+
+class SortOrderTest : public ::testing::Test {
+protected:
+    CWordList words = MakeWordList({"我", "爱", "上海", "北京", "他", "去"});
+    uint32_t W(const char* w) { return IdOf(words, w); }
+};
+
+TEST_F(SortOrderTest, RecordsWithoutFullContextSortLast) {
+    // L = 2; file 0: 我 爱 上海 我 爱 北京
+    std::vector<std::vector<uint32_t>> corpus = {{W("我"), W("爱"), W("上海"), W("我"), W("爱"), W("北京")}};
+    RecordCompareContext ctx = MakeContext(corpus, words, kLanguageChinese, 2);
+    auto order = [](const char* a, const char* b) { return Sign(Gbk(a).compare(Gbk(b))); };
+    const struct Case {
+        const char* what;
+        RecordSortCompare compare;
+        std::vector<unsigned char> a, b;
+        int expected;
+    } cases[] = {
+        {"kind 3 anchor 1 < L sorts after anchor 2", Cmp_TagL, Record(0, 1, 0), Record(0, 2, 0), 1},
+        {"kind 3 same left context is equal", Cmp_TagL, Record(0, 2, 0), Record(3, 2, 0), 0},
+        {"kind 3 by reversed left context", Cmp_TagL, Record(0, 2, 0), Record(3, 1, 0), order("爱我", "我海上")},
+        {"kind 3 anchor past the file sorts last", Cmp_TagL, Record(0, 6, 0), Record(0, 3, 0), 1},
+        {"kind 4 context running past the end sorts last", Cmp_TagR, Record(4, 0, 0), Record(0, 0, 0), 1},
+        {"kind 4 context up to the last word is in range", Cmp_TagR, Record(3, 0, 0), Record(4, 0, 0), -1},
+        {"missing data file sorts after a valid one", Cmp_TagR, Record(0, 0, 255), Record(4, 0, 0), 1},
+        {"two missing data files are equal", Cmp_TagR, Record(0, 0, 255), Record(0, 0, 7), 0},
+        {"kind 5 unknown span sorts last", Cmp_ML, Record(0, 0, 0, 0, 9, 255), Record(0, 0, 0, 0, 9, 5), 1},
+        {"kind 5 from the constituent's last word", Cmp_ML, Record(0, 1, 0, 0, 9, 1), Record(0, 2, 0, 0, 9, 3),
+         order("海上爱", "京北爱")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Sign(c.compare(c.a.data(), c.b.data(), &ctx)), c.expected) << c.what;
+        EXPECT_EQ(Sign(c.compare(c.b.data(), c.a.data(), &ctx)), -c.expected) << c.what << " (swapped)";
+    }
+}
+
+TEST(SortOrder, EnglishBlankFollowsEachWord) {
+    CWordList words = MakeWordList({"a", "bc", "ab", "c"});
+    // file 0: x a bc ; file 1: x ab c  (x = anchor, not a word)
+    std::vector<std::vector<uint32_t>> corpus = {{99, 0, 1}, {99, 2, 3}};
+    RecordCompareContext ctx = MakeContext(corpus, words, kLanguageEnglish, 2);
+    const auto first = Record(0, 0, 0);
+    const auto second = Record(0, 0, 1);
+    EXPECT_LT(Cmp_TagR(first.data(), second.data(), &ctx), 0);  // "a bc " < "ab c "
+}
+
+// The sort comparators give a total preorder: sorting and then comparing
+// every pair agrees, and swapping the arguments flips the sign.
+TEST(SortOrder, ComparatorsAreConsistentOverRandomRecords) {
+    CWordList words = MakeWordList({"中", "国", "人", "中国", "国人", "我"});
+    std::mt19937 random(7);
+    std::vector<std::vector<uint32_t>> corpus(2);
+    for (auto& file : corpus)
+        for (int i = 0; i < 60; ++i) file.push_back(random() % 8);  // 6 and 7 are no words
+    for (int language : {kLanguageChinese, kLanguageEnglish}) {
+        RecordCompareContext ctx = MakeContext(corpus, words, language, 3);
+        for (UnitType kind : {UNIT_POS_L, UNIT_POS_R, UNIT_ML}) {
+            const int width = SearchRecordWidth(kind);
+            std::vector<unsigned char> records;
+            const int n = 200;
+            for (int i = 0; i < n; ++i) {
+                const uint8_t file = random() % 10 == 0 ? 255 : random() % 2;
+                const auto r = Record(random() % 64, static_cast<int16_t>(random() % 5) - 1, file, 0, width,
+                                      random() % 20 == 0 ? 255 : random() % 4);
+                records.insert(records.end(), r.begin(), r.end());
+            }
+            const RecordSortCompare compare = SortComparatorOfKind(kind);
+            zq_quicksort_ex(records.data(), n, width, compare, &ctx);
+            for (int i = 0; i < n; ++i) {
+                for (int j = i; j < n; ++j) {
+                    const int forward = compare(&records[i * width], &records[j * width], &ctx);
+                    ASSERT_LE(forward, 0) << "kind " << kind << " at " << i << "," << j;
+                    ASSERT_EQ(Sign(compare(&records[j * width], &records[i * width], &ctx)), -Sign(forward));
+                }
+            }
+        }
+    }
+    EXPECT_EQ(SortComparatorOfKind(UNIT_MR), nullptr);
+}
+
+TEST(QueryCompare, CharactersNotWordBoundaries) {
+    CWordList words = MakeWordList({"心中", "国", "中国", "我", "爱"});
+    std::vector<uint32_t> file = {IdOf(words, "心中"), IdOf(words, "国"), IdOf(words, "爱")};
+    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
+    const CorpusFile corpus{file.data(), static_cast<uint32_t>(file.size())};
+    const uint32_t ids[] = {IdOf(words, "中国")};
+    // Left of 爱: 国, then 心中; the pattern 中国 ends the text "心中国".
+    EXPECT_EQ(Cmp_LEx(ctx, corpus, 1, Gbk("中国"), ids, 1), 0);
+    EXPECT_NE(Cmp_LEx(ctx, corpus, 1, Gbk("我国"), ids, 1), 0);
+    // Right of 心中: 国 爱; "国爱" continues it, "国我" does not.
+    const uint32_t none[] = {kNotAWord};
+    EXPECT_EQ(Cmp_REx(ctx, corpus, 1, Gbk("国爱"), none, 1), 0);
+    EXPECT_EQ(Sign(Cmp_REx(ctx, corpus, 1, Gbk("国我"), none, 1)), Sign(Gbk("国爱").compare(Gbk("国我"))));
+}
+
+TEST(QueryCompare, MatchingIdentifiersDecideWithoutText) {
+    CWordList words = MakeWordList({"我", "爱"});
+    std::vector<uint32_t> file = {0, 1, 0};
+    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
+    const CorpusFile corpus{file.data(), 3};
+    const uint32_t ids[] = {0, 1};
+    // The blank keeps the text from matching, the identifiers match.
+    EXPECT_EQ(Cmp_LEx(ctx, corpus, 1, Gbk("我 爱"), ids, 2), 0);
+}
+
+TEST(QueryCompare, EnglishRestComparesWithoutTheSeparatingBlank) {
+    CWordList words = MakeWordList({"the", "big", "dog", "red"});
+    std::vector<uint32_t> file = {0, 1, 2, 3};  // the big dog red
+    RecordCompareContext ctx = MakeContext({file}, words, kLanguageEnglish, 2);
+    const CorpusFile corpus{file.data(), 4};
+    // The last word (dog) is matched by identifier; the rest "g" must end "big".
+    const uint32_t ids[] = {IdOf(words, "red"), IdOf(words, "dog")};
+    EXPECT_EQ(Cmp_LEx(ctx, corpus, 2, "g dog", ids, 2), 0);
+    EXPECT_NE(Cmp_LEx(ctx, corpus, 2, "x dog", ids, 2), 0);
+}
+
+TEST(QueryCompare, HeaderBlockNeverMatchesAPatternRestThatIsNoWord) {
+    CWordList words = MakeWordList({"我", "爱"});
+    // Two header words, then 我 爱.
+    std::vector<uint32_t> file = {kNotAWord, kNotAWord, 0, 1};
+    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
+    const CorpusFile corpus{file.data(), 4};
+    const uint32_t ids[] = {kNotAWord};
+    EXPECT_NE(Cmp_LEx(ctx, corpus, 1, Gbk("他"), ids, 1), 0);
+}
+
+TEST(QueryCompare, IsOverFlowChecksFileAndAnchor) {
+    CWordList words = MakeWordList({"我"});
+    std::vector<uint32_t> file(10, 0);
+    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
+    EXPECT_TRUE(IsOverFlow(ctx, 5, 0, 4));
+    EXPECT_FALSE(IsOverFlow(ctx, 5, 0, 5));
+    EXPECT_FALSE(IsOverFlow(ctx, 5, 0, -6));
+    EXPECT_TRUE(IsOverFlow(ctx, 5, 0, -5));
+    EXPECT_FALSE(IsOverFlow(ctx, 10, 0, -1));
+    EXPECT_FALSE(IsOverFlow(ctx, 5, 1, 0));
+}
+
+}  // namespace

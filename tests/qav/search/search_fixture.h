@@ -1,0 +1,59 @@
+// Small in-memory word lists and corpora for the query-side tests.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "qav/index/word_list.h"
+#include "qav/search/record_compare.h"
+#include "support/test_support.h"
+
+namespace searchtest {
+
+// A word list whose identifiers follow the order of the given UTF-8 texts.
+inline CWordList MakeWordList(const std::vector<std::string>& utf8Words) {
+    CWordList list;
+    for (size_t i = 0; i < utf8Words.size(); ++i) {
+        CWord word;
+        word.text = qztest::Gbk(utf8Words[i]);
+        word.id = static_cast<int32_t>(i);
+        word.type = 7;
+        list.words_by_id.push_back(word);
+    }
+    list.words = list.words_by_id;
+    std::sort(list.words.begin(), list.words.end(),
+              [](const CWord& a, const CWord& b) { return a.text < b.text; });
+    return list;
+}
+
+inline uint32_t IdOf(const CWordList& list, const std::string& utf8) {
+    return static_cast<uint32_t>(list.Word2No(qztest::Gbk(utf8)));
+}
+
+// An offset record of 8 or 9 bytes.
+inline std::vector<unsigned char> Record(uint32_t position, int16_t index, uint8_t fileNo, uint8_t clause = 0,
+                                         int width = 8, uint8_t span = 0) {
+    std::vector<unsigned char> r(static_cast<size_t>(width));
+    for (int b = 0; b < 4; ++b) r[b] = static_cast<unsigned char>(position >> (8 * b));
+    r[4] = static_cast<unsigned char>(static_cast<uint16_t>(index) & 0xFF);
+    r[5] = static_cast<unsigned char>(static_cast<uint16_t>(index) >> 8);
+    r[6] = fileNo;
+    r[7] = clause;
+    if (width == 9) r[8] = span;
+    return r;
+}
+
+// A comparison context over corpus arrays held by the caller.
+inline RecordCompareContext MakeContext(const std::vector<std::vector<uint32_t>>& corpus, const CWordList& words,
+                                        int language, int width) {
+    RecordCompareContext ctx;
+    for (const auto& file : corpus) ctx.files.push_back({file.data(), static_cast<uint32_t>(file.size())});
+    ctx.wordList = &words;
+    ctx.language = language;
+    ctx.sortCompWordLen = width;
+    return ctx;
+}
+
+}  // namespace searchtest
