@@ -25,7 +25,7 @@ constexpr uint64_t kFirstPosition = 512;
 constexpr uint64_t kPositionLimit = uint64_t{1} << 32;
 constexpr int kLineProgressStep = 10000;
 
-void CountGroup(CThreadInfo& info) {
+bool CountGroup(CThreadInfo& info) {
     const CConfig& config = *info.config;
     QavLog("  ThreadInfo[%d] start, %zu files\n", info.number, info.files.size());
     CQAVTree tree;
@@ -38,12 +38,12 @@ void CountGroup(CThreadInfo& info) {
     std::string line;
     for (size_t f = 0; f < info.files.size(); ++f) {
         const std::string& path = info.files[f];
-        const int kind = f < info.kinds.size() && info.kinds[f] >= 0 ? info.kinds[f] : config.m_CorpusKind;
+        const int kind = info.FileKind(f);
         QavLog("  ThreadInfo[%d] opening file %zu (type=%d): %s\n", info.number, f, kind, path.c_str());
         FileHandle file = OpenFile(path, "rb");
         if (!file) {
             QavLog("Error open %s\n", path.c_str());
-            return;
+            return false;
         }
         FileHandle warnings = OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
         QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
@@ -64,6 +64,7 @@ void CountGroup(CThreadInfo& info) {
             if (lines_processed % kLineProgressStep == 0) QavLog("Thread %d Line %d\n", info.number, lines_processed);
         }
     }
+    return true;
 }
 
 struct Worker {
@@ -79,13 +80,17 @@ void* WorkerThread(void* arg) {
 
 void ThreadInfo(CThreadInfo& info) {
     try {
-        CountGroup(info);
+        info.ok = CountGroup(info);
     } catch (const std::exception& e) {
         QavLog("  ThreadInfo[%d] C++ exception: %s\n", info.number, e.what());
+        info.ok = false;
     } catch (...) {
         QavLog("  ThreadInfo[%d] unknown C++ exception\n", info.number);
+        info.ok = false;
     }
 }
+
+int CThreadInfo::FileKind(size_t f) const { return f < kinds.size() && kinds[f] >= 0 ? kinds[f] : config->m_CorpusKind; }
 
 std::vector<std::vector<int>> CountWorkerGroups(int groupCount) {
     std::vector<std::vector<int>> workers(static_cast<size_t>(std::min(groupCount, kMaxCountThreads)));
@@ -111,5 +116,5 @@ bool CountUnitWord(std::vector<CThreadInfo>& groups) {
             WorkerThread(&worker);
     }
     for (pthread_t thread : threads) thread_join_ex(thread, nullptr);
-    return true;
+    return std::all_of(groups.begin(), groups.end(), [](const CThreadInfo& group) { return group.ok; });
 }

@@ -1,10 +1,10 @@
 // The word list file and the unit index file of a build.
 #include "qav/index/qav_idx.h"
 #include "qav/index/qav_log.h"
-#include "qav/index/word_list_build.h"
+#include "qav/index/word_lists.h"
 
 bool CQAVIdx::WriteIdxInfo() {
-    ToWordList(m_SplitUnitHash, m_ChunkList, kUnitListMode);
+    ToWordList(m_SplitUnitHash, m_ChunkList, 0);
     const CFileInfo& files = m_Config.m_FileInfo;
     if (!m_WordList_W.Write2FileEx(files.WordList, files.WordListInInfo)) {
         QavLog("Error open %s!\n", files.WordList.c_str());

@@ -85,8 +85,8 @@ bool CQAVIdx::PreallocateOffsetFiles() {
 
 bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
     for (int g : groups) {
-        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_GroupUnitHash.size() ||
-            !m_GroupUnitHash[g])
+        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_Tables.group_units.size() ||
+            !m_Tables.group_units[g])
             return false;
     }
     std::vector<FileHandle> files;
@@ -104,12 +104,12 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
         if (i % 100 == 0)
             QavLogOnly("Writing Offset %lld of [%lld]\n", static_cast<long long>(i), static_cast<long long>(unitCount));
         const CWord& unit = m_WordList_U.words[i];
-        CHashNode* merged = m_UnitHash.GetHashNode(unit.text, unit.type);
+        CHashNode* merged = m_Tables.units.GetHashNode(unit.text, unit.type);
         const int width = OffsetRecordWidth(unit.type);
         if (!merged || width == 0) continue;
         std::vector<CHashNode*> stored;
         for (int g : groups) {
-            CHashNode* node = m_GroupUnitHash[g]->GetHashNode(unit.text, unit.type);
+            CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
             if (node && node->records()) stored.push_back(node);
         }
         if (stored.empty()) continue;

@@ -36,7 +36,7 @@ bool ReadyBuffers(CThreadInfo& info) {
 }
 
 bool OffsetGroup(CThreadInfo& info) {
-    const int g = static_cast<int>(info.group);
+    const int g = static_cast<int>(info.number);
     if (!ReadyBuffers(info)) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
@@ -74,7 +74,7 @@ bool OffsetGroup(CThreadInfo& info) {
             QavLog("Error open %s\n", path.c_str());
             return false;
         }
-        LineReader reader(in.get());
+        LineReader reader(in.get(), kMaxDataLineBytes);
         for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
             // Refused by the counting pass as well, which reads through the same reader.
             if (result != LineReader::kLine) continue;
@@ -85,14 +85,12 @@ bool OffsetGroup(CThreadInfo& info) {
                 continue;
             }
             const uint32_t position = static_cast<uint32_t>(length / 4);
-            const char* sentence = line.c_str();
-            const size_t tab = line.find('\t');
-            if (tab != std::string::npos && tab > 0) {
+            const char* sentence = DataLineSentence(line);
+            if (sentence != line.c_str()) {  // a line number before the tab
                 const int64_t lineNo = std::strtoll(line.c_str(), nullptr, 10);
-                if (info.org_info) info.org_info->LineNo2Offset(lineNo, docState, position, info.group, docName);
+                if (info.org_info) info.org_info->LineNo2Offset(lineNo, docState, position, info.number, docName);
                 const std::string idLine = IdLine(CombineSentNo(position, static_cast<uint8_t>(g)), lineNo);
                 fwrite(idLine.data(), 1, idLine.size(), ids.get());
-                sentence += tab + 1;
             }
             ProcessLine_Offset(sentence, tree, store, *info.word_hash, static_cast<uint8_t>(g), position, data.get(),
                                pn, kind);
@@ -121,7 +119,10 @@ void* CreateOffsetThread(void* arg) {
     try {
         info.ok = OffsetGroup(info);
     } catch (const std::exception& e) {
-        QavLog("CreateOffsetThread[%d] C++ exception: %s\n", static_cast<int>(info.group), e.what());
+        QavLog("CreateOffsetThread[%d] C++ exception: %s\n", static_cast<int>(info.number), e.what());
+        info.ok = false;
+    } catch (...) {
+        QavLog("CreateOffsetThread[%d] unknown C++ exception\n", static_cast<int>(info.number));
         info.ok = false;
     }
     return nullptr;
@@ -130,7 +131,7 @@ void* CreateOffsetThread(void* arg) {
 bool CQAVIdx::CreateOffset() {
     const CFileInfo& files = m_Config.m_FileInfo;
     const int groups = m_nGroupCount;
-    if (groups < 0 || m_GroupUnitHash.size() < static_cast<size_t>(groups) ||
+    if (groups < 0 || m_Tables.group_units.size() < static_cast<size_t>(groups) ||
         m_FileGroups.size() < static_cast<size_t>(groups))
         return false;
     for (int n = 0; n < kMaxGroups; ++n) {
@@ -139,7 +140,7 @@ bool CQAVIdx::CreateOffset() {
     }
     // The merged table counts the records written to each region from here on.
     for (const CWord& unit : m_WordList_U.words) {
-        if (CHashNode* node = m_UnitHash.GetHashNode(unit.text, unit.type)) {
+        if (CHashNode* node = m_Tables.units.GetHashNode(unit.text, unit.type)) {
             node->offset = unit.offset;
             node->file_no = unit.file_no;
             node->count = 0;
@@ -150,7 +151,6 @@ bool CQAVIdx::CreateOffset() {
     std::vector<CThreadInfo> infos(groups);
     std::vector<int> batch;
     std::vector<pthread_t> threads;
-    const std::vector<int> noKinds;
     // Joins the batch's threads and appends their records; false when a group
     // or the appending failed.
     auto finishBatch = [&]() {
@@ -168,11 +168,17 @@ bool CQAVIdx::CreateOffset() {
     };
 
     for (int g = 0; g < groups; ++g) {
-        const std::vector<int>& kinds = static_cast<size_t>(g) < m_KindGroups.size() ? m_KindGroups[g] : noKinds;
-        COrgInfo* org = static_cast<size_t>(g) < m_GroupOrgInfo.size() ? &m_GroupOrgInfo[g] : nullptr;
-        infos[g].SetThreadInfo(m_GroupUnitHash[g].get(), &m_WordHash, m_FileGroups[g], kinds, files.Data,
-                               files.DataInInfo, static_cast<uint32_t>(g), &m_WordList_U, &m_Config, org,
-                               &m_UnitHash);
+        CThreadInfo& info = infos[g];
+        info.number = static_cast<uint32_t>(g);
+        info.unit_hash = m_Tables.group_units[g].get();
+        info.word_hash = &m_Tables.words;
+        info.files = m_FileGroups[g];
+        if (static_cast<size_t>(g) < m_KindGroups.size()) info.kinds = m_KindGroups[g];
+        info.config = &m_Config;
+        info.unit_list = &m_WordList_U;
+        if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
+        info.data_path = files.Data;
+        info.id_path = files.DataInInfo;
         batch.push_back(g);
         threads.push_back(thread_create_ex(CreateOffsetThread, &infos[g]));
         if (batch.size() == batchSize) {

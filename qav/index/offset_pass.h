@@ -3,7 +3,7 @@
 // the group's unit table until its batch is appended to the offset files.
 #pragma once
 
-#include "qav/index/thread_info.h"
+#include "qav/index/count_units.h"
 
 // Thread body: runs the pass for the CThreadInfo given as arg and sets its
 // ok to false when a file cannot be created, opened or written, or a record

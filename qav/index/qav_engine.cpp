@@ -12,6 +12,7 @@
 #include "qav/index/qav_log.h"
 #include "qav/index/unit_table.h"
 #include "qav/index/zq_files.h"
+#include "qav/search/load_offset.h"
 
 CQAVEngine* g_pCQAVEngine = nullptr;
 std::mutex g_nodeLoadMutex[256];
@@ -92,6 +93,7 @@ void CQAVEngine::ShareDataExit() {
 
 bool CQAVEngine::OffsetFileHandleInit() {
     m_offsetFiles.clear();
+    m_offsetGeneration = NextOffsetFileGeneration();
     const std::string& prefix = m_config.m_FileInfo.Offset;
     const int count = CountNumberedFiles(prefix);
     if (count == 0) return false;

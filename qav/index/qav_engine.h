@@ -37,6 +37,9 @@ public:
     CHashTable m_unitTable;
     // Offset files, open for reading; at most 255.
     std::vector<FileHandle> m_offsetFiles;
+    // Changes whenever the offset files are (re)opened, so that threads
+    // holding handles of their own know to reopen them.
+    uint64_t m_offsetGeneration = 0;
     CConfig m_config;
     COrgInfo m_orgInfo;
     CHashTableInfo m_sentInfo;
@@ -61,6 +64,11 @@ public:
     bool OffsetFileHandleInit();
     // Preloads the records of the configured cache units.
     bool Cache();
+    // Reads count records of the width of unit kind `kind` from byte
+    // fileOffset of offset file offsetFileNo into a new buffer; adds count to
+    // m_loadedRecords. False (records empty) when not all bytes were read.
+    bool LoadOffset(int64_t fileOffset, int64_t count, std::unique_ptr<unsigned char[]>& records, int kind,
+                    int offsetFileNo);
 };
 
 // The engine; null when there is none.

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "qav/index/hash_table.h"
 #include "qav/index/org_info.h"
 #include "qav/index/word_list.h"
+#include "qav/index/word_lists.h"
 
 class CQAVIdx {
 public:
@@ -19,19 +19,14 @@ public:
     static constexpr int kMaxOffsetFiles = 255;
     // Data and identifier files of groups 0 to 254 are removed before a pass.
     static constexpr int kMaxGroups = 255;
-    // Counting runs on at most this many threads.
-    static constexpr int kMaxCountThreads = 8;
-    // Longest unit list kept by PruneWordList.
-    static constexpr int64_t kMaxUnitListSize = 10000000;
 
     CConfig m_Config;
 
-    CHashTable m_UnitHash;  // merged over all groups
-    CHashTable m_WordHash;  // merged; its identifiers are those of the data files
-    CWordList m_WordList_U;  // units by descending count ("WordList_U")
-    CWordList m_WordList_W;  // words by text, with an identifier-ordered copy ("WordList_W")
-    std::vector<std::unique_ptr<CHashTable>> m_GroupUnitHash;
-    std::vector<std::unique_ptr<CHashTable>> m_GroupWordHash;
+    // Merged unit and word tables (the word table's identifiers are those of
+    // the data files) and the per-group tables of the counting pass.
+    CountTables m_Tables;
+    CWordList m_WordList_U;      // units by descending count ("WordList_U")
+    CWordList m_WordList_W;      // words by text, with an identifier-ordered copy ("WordList_W")
     CHashTable m_SplitUnitHash;  // units sorted in chunks
     CWordList m_ChunkList;
 
@@ -47,7 +42,7 @@ public:
     std::vector<std::vector<int>> m_KindGroups;
 
     // Bound of the unit list; a member so that pruning can be tried on small lists.
-    int64_t m_nMaxUnitListSize = kMaxUnitListSize;
+    int64_t m_nMaxUnitListSize = kMaxUnitListEntries;
 
     // Makes the merged, split-unit and per-group tables for m_nGroupCount
     // groups, empty, with the configured bucket counts.
@@ -56,8 +51,7 @@ public:
     // when a group could not be counted whole (a file that cannot be opened,
     // an exception); the other groups are counted all the same.
     bool CountUnitWord();
-    // Merges the per-group tables into the merged ones; word identifiers
-    // follow the order in which the corpus first meets each word.
+    // Merges the per-group tables into the merged ones.
     void MergeHash();
     // The unit list and the word list from the merged tables.
     void HashTables2WordList();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qav/index/index_files.h"
+#include "qav/index/qav_idx.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/sort_regions.h"
 #include "qav/index/sorting_engine.h"
@@ -35,14 +36,14 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
         }
     }
 
-    const SortCorpus corpus = engine.Corpus(config.m_SizeInfo.SortCompWordLen);
+    const RecordCompareContext corpus = engine.Corpus(config.m_SizeInfo.SortCompWordLen);
     SortRegionsInput regions;
     regions.units = input.units;
     regions.merged = input.merged;
     for (const FileHandle& file : files) regions.offset_files.push_back(file.get());
     regions.corpus = &corpus;
     regions.order = input.order;
-    regions.order.context = const_cast<SortCorpus*>(&corpus);
+    regions.order.context = const_cast<RecordCompareContext*>(&corpus);
     regions.threads = config.m_SizeInfo.ThreadNum_Sort;
     regions.max_unit_count_to_sort = config.m_SizeInfo.MaxUnitCount_ToSort;
     bool ok = SortUnitRegions(regions, splitHash);
@@ -51,4 +52,15 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     for (FileHandle& file : files)
         if (std::fclose(file.release()) != 0) ok = false;
     return ok;
+}
+
+bool CQAVIdx::SortOffset() {
+    SortOffsetStageInput input;
+    input.config = &m_Config;
+    input.word_list = &m_WordList_W;
+    input.units = &m_WordList_U;
+    input.merged = &m_Tables.units;
+    input.offset_file_count = m_nOffsetFileCount;
+    input.order = {Cmp_TagL, Cmp_TagR, Cmp_ML, nullptr};
+    return SortOffsetStage(input, m_SplitUnitHash);
 }

@@ -15,7 +15,7 @@ struct SortRegionsInput {
     const CWordList* units = nullptr;         // unit list: region offset and file of each unit
     const CHashTable* merged = nullptr;       // merged unit hash: records written per unit
     std::vector<std::FILE*> offset_files;     // open "rb+", by offset file number
-    const SortCorpus* corpus = nullptr;
+    const RecordCompareContext* corpus = nullptr;
     RecordOrder order;
     int threads = 1;                          // "ThreadNum_Sort"
     int64_t max_unit_count_to_sort = kDefaultMaxUnitCountToSort;  // "MaxUnitCount_ToSort"

@@ -33,7 +33,7 @@ namespace {
 
 // Zeroes the records that name a data file the corpus lacks or a sentence
 // position beyond their data file; returns how many.
-uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const SortCorpus& corpus) {
+uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const RecordCompareContext& corpus) {
     uint32_t zeroed = 0;
     for (size_t at = 0; at + width <= records.size(); at += width) {
         unsigned char* record = &records[at];
@@ -50,7 +50,7 @@ uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const S
 
 bool SortWork::SetThreadInfoEx(const std::string& unitText, int64_t regionOffset, uint32_t recordCount,
                                int32_t unitType, std::FILE* offsetFile, uint32_t chunkLimit,
-                               uint8_t offsetFileNo, const SortCorpus& corpus) {
+                               uint8_t offsetFileNo, const RecordCompareContext& corpus) {
     text = unitText;
     offset = regionOffset;
     count = recordCount;

@@ -9,7 +9,7 @@
 
 #include "common/zq_sort.h"
 #include "qav/index/hash_table.h"
-#include "qav/index/sort_corpus.h"
+#include "qav/search/record_compare.h"
 
 // Comparators of the three record kinds and the context they all receive.
 struct RecordOrder {
@@ -39,7 +39,7 @@ public:
     // region cannot be read whole.
     bool SetThreadInfoEx(const std::string& unitText, int64_t regionOffset, uint32_t recordCount,
                          int32_t unitType, std::FILE* offsetFile, uint32_t chunkLimit, uint8_t offsetFileNo,
-                         const SortCorpus& corpus);
+                         const RecordCompareContext& corpus);
 
     // Sorts the records, whole or chunk by chunk with at most maxThreads
     // threads; every chunk becomes a sorted run of its own.

@@ -14,12 +14,12 @@ bool SortingEngine::Load(const std::string& dataPrefix, const CWordList& wordLis
     return engine_.ShareDataInit(dataPrefix);
 }
 
-SortCorpus SortingEngine::Corpus(int contextWords) const {
-    SortCorpus corpus;
+RecordCompareContext SortingEngine::Corpus(int contextWords) const {
+    RecordCompareContext corpus;
     for (size_t f = 0; f < engine_.DataFileCount(); ++f)
         corpus.files.push_back({engine_.m_corpus[f].get(), engine_.m_corpusLength[f]});
-    corpus.word_list = engine_.m_pWordList.get();
+    corpus.wordList = engine_.m_pWordList.get();
     corpus.language = engine_.m_config.m_Language;
-    corpus.context_words = contextWords;
+    corpus.sortCompWordLen = contextWords;
     return corpus;
 }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "qav/index/qav_engine.h"
-#include "qav/index/sort_corpus.h"
+#include "qav/search/record_compare.h"
 
 class SortingEngine {
 public:
@@ -20,7 +20,7 @@ public:
     // builder's word list and language; false when no data file loads.
     bool Load(const std::string& dataPrefix, const CWordList& wordList, int language);
     // What the comparators read, with contextWords words of context.
-    SortCorpus Corpus(int contextWords) const;
+    RecordCompareContext Corpus(int contextWords) const;
 
 private:
     CQAVEngine engine_;

@@ -32,7 +32,7 @@ bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix,
 }
 
 bool CQAVIdx::WriteIdxUnit2File(const std::string& path, const std::string& textPrefix) {
-    if (WriteUnitIndexStage(path, textPrefix, m_WordList_U, m_UnitHash, m_ChunkList,
+    if (WriteUnitIndexStage(path, textPrefix, m_WordList_U, m_Tables.units, m_ChunkList,
                             m_Config.m_SizeInfo.MinIdxUnitCount_ForComplexIdx))
         return true;
     QavLog("Error open %s!\n", path.c_str());

@@ -13,8 +13,8 @@ bool SetNodeInfo(CHashTable& table, std::string_view text, int64_t offset, int32
     const size_t bytes = static_cast<size_t>(node->count) * OffsetRecordWidth(type);
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bytes]());
     if (!buffer) {
-        QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
-               std::string(text).c_str(), node->count);
+        QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes, std::string(text).c_str(),
+               node->count);
         return false;
     }
     node->SetRecords(std::move(buffer));

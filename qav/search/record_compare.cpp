@@ -95,17 +95,21 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     return CompareContexts(ctx, startA, startB);
 }
 
-// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`.
+// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. Only the
+// sortCompWordLen words the records are sorted by are read: text beyond them
+// has no order among the records, so a comparison that looked there could
+// not be bisected (and the window check guarantees no more words in the file).
 int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
                      std::string_view queryText, const uint32_t* ids, int n) {
     const int64_t step = leftward ? -1 : 1;
+    const int64_t window = ctx.sortCompWordLen;
     const uint32_t wordCount = ctx.WordCount();
     // Pattern identifier nearest the anchor side first. Only real words can
     // match: the corpus's header and tail blocks hold the same value that
     // marks a pattern remainder that is no word.
     auto idFromAnchor = [&](int j) { return leftward ? ids[n - 1 - j] : ids[j]; };
     int k = 0;
-    while (k < n) {
+    while (k < n && k < window) {
         const uint32_t id = idFromAnchor(k);
         if (id >= wordCount || WordAt(file, start + step * k) != id) break;
         ++k;
@@ -126,16 +130,11 @@ int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, in
         queryKey.assign(queryText.substr(covered));
     }
 
-    // Context words from c[k] on, until they cover the query key or part from
-    // it. At least the sort width is read, so that a pattern within it is
-    // compared exactly as the records were sorted.
+    // Context words from c[k] on, until they cover the query key or part from it.
     corpusKey.clear();
-    const int64_t maxWords = std::max<int64_t>(static_cast<int64_t>(n) + 2, ctx.sortCompWordLen);
-    for (int64_t j = k; j < maxWords && corpusKey.size() < queryKey.size(); ++j) {
-        const int64_t at = start + step * j;
-        if (at < 0 || at >= static_cast<int64_t>(file.count)) break;
+    for (int64_t j = k; j < window && corpusKey.size() < queryKey.size(); ++j) {
         const size_t before = corpusKey.size();
-        AppendContextWord(ctx, file.words[at], leftward, corpusKey);
+        AppendContextWord(ctx, WordAt(file, start + step * j), leftward, corpusKey);
         const size_t common = std::min(corpusKey.size(), queryKey.size());
         if (std::memcmp(corpusKey.data() + before, queryKey.data() + before, common - before) != 0) break;
     }

@@ -48,7 +48,7 @@ bool BuildFixture::Count() {
 bool BuildFixture::Build() { return Count() && idx.WriteInitOffset() && idx.CreateOffset(); }
 
 uint32_t BuildFixture::UnitCount(const std::string& utf8, int type) const {
-    const CHashNode* node = idx.m_UnitHash.GetHashNode(Gbk(utf8), type);
+    const CHashNode* node = idx.m_Tables.units.GetHashNode(Gbk(utf8), type);
     return node ? node->count : 0;
 }
 

@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "build_fixture.h"
 #include "qav/index/add_word.h"
 #include "qav/index/index_files.h"
+#include "qav/index/line_reader.h"
 #include "qav/index/offset_record.h"
 #include "qav/index/unit_records.h"
 #include "qav/index/zq_files.h"
@@ -72,7 +74,8 @@ TEST(WriteInitOffset, RegionsFollowCountsWidthsAndTheFileLimit) {
         build.idx.m_WordList_U.words = c.units;
         ASSERT_TRUE(Quiet(&CQAVIdx::WriteInitOffset, build.idx));
         ASSERT_EQ(build.idx.m_nOffsetFileCount, c.file_sizes.size());
-        for (size_t n = 0; n < c.file_sizes.size(); ++n) EXPECT_EQ(OffsetFile(build, n), std::string(c.file_sizes[n], '\0'));
+        for (size_t n = 0; n < c.file_sizes.size(); ++n)
+            EXPECT_EQ(OffsetFile(build, n), std::string(c.file_sizes[n], '\0'));
         EXPECT_FALSE(zq_isfile(DatFilePath(build.idx.m_Config.m_FileInfo.Offset, c.file_sizes.size()).c_str()));
         for (size_t i = 0; i < c.units.size(); ++i) {
             const CWord& unit = build.idx.m_WordList_U.words[i];
@@ -96,7 +99,8 @@ TEST(WriteInitOffset, FileNumbersStopAt254AndLaterRegionsAppendToIt) {
     EXPECT_EQ(OffsetFile(build, 254).size(), (300u - 254u) * 8u);
     EXPECT_FALSE(zq_isfile(DatFilePath(build.idx.m_Config.m_FileInfo.Offset, 255).c_str()));
     const CWord& last = build.idx.m_WordList_U.words.back();
-    EXPECT_EQ(std::make_pair(static_cast<int>(last.file_no), last.offset), std::make_pair(254, int64_t{(299 - 254) * 8}));
+    EXPECT_EQ(std::make_pair(static_cast<int>(last.file_no), last.offset),
+              std::make_pair(254, int64_t{(299 - 254) * 8}));
 }
 
 // Runs the stage with files limited to 64 KiB; exit code 3 when it failed
@@ -173,14 +177,15 @@ TEST(CreateOffset, RecordsFollowGroupAndLineOrder) {
     build.idx.m_Config.m_SizeInfo.ThreadNum_Offset = 2;
     ASSERT_TRUE(QuietBuild(build));
     // "|r_爱": the first sentence of every file, and 他k/r 爱/v of the second.
-    const CHashNode* node = build.idx.m_UnitHash.GetHashNode(Gbk("|r_爱"), UNIT_POS_R);
+    const CHashNode* node = build.idx.m_Tables.units.GetHashNode(Gbk("|r_爱"), UNIT_POS_R);
     ASSERT_NE(node, nullptr);
     ASSERT_EQ(node->count, 20u);
     const std::string file = OffsetFile(build, node->file_no);
     using Record = std::tuple<int, uint32_t, int>;  // data file, position, word index
     std::vector<Record> records;
     for (uint32_t i = 0; i < node->count; ++i) {
-        CSortIdxUnit r = DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(file.data()) + node->offset + 8 * i, 8);
+        CSortIdxUnit r =
+            DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(file.data()) + node->offset + 8 * i, 8);
         records.emplace_back(r.file_no, r.position, r.index);
     }
     // Group 0: lines 1 and 2 of its two files; each sentence takes its words and a closing "|".
@@ -189,7 +194,7 @@ TEST(CreateOffset, RecordsFollowGroupAndLineOrder) {
     EXPECT_EQ(std::get<0>(records[4]), 1);
     EXPECT_EQ(std::get<0>(records.back()), 4);
     // A clause separator raises the clause number: 也/d 爱/v after "，".
-    const CHashNode* after = build.idx.m_UnitHash.GetHashNode(Gbk("|d_爱"), UNIT_POS_R);
+    const CHashNode* after = build.idx.m_Tables.units.GetHashNode(Gbk("|d_爱"), UNIT_POS_R);
     ASSERT_NE(after, nullptr);
     CSortIdxUnit r = DecodeOffsetRecord(
         reinterpret_cast<const unsigned char*>(OffsetFile(build, after->file_no).data()) + after->offset, 8);
@@ -198,7 +203,8 @@ TEST(CreateOffset, RecordsFollowGroupAndLineOrder) {
 
 TEST(CreateOffset, IdentifierLinesHoldSentenceKeyAndLineNumber) {
     BuildFixture build;
-    build.SetGroups({{build.AddFile({"甲/a 乙/b"}, 0)}, {build.AddFile({"甲/a"}, 5)}, {build.AddFile({"丙/c 丁/d", "甲/a"}, 17)}});
+    build.SetGroups(
+        {{build.AddFile({"甲/a 乙/b"}, 0)}, {build.AddFile({"甲/a"}, 5)}, {build.AddFile({"丙/c 丁/d", "甲/a"}, 17)}});
     ASSERT_TRUE(QuietBuild(build));
     const CFileInfo& files = build.idx.m_Config.m_FileInfo;
     EXPECT_EQ(ReadFile(IdFilePath(files.DataInInfo, 2)), "8589935104\t17\n8589935107\t18\n");
@@ -220,13 +226,52 @@ TEST(CreateOffset, UnitsNotMetAgainKeepZerosAndCountOnlyWrittenRecords) {
     ASSERT_TRUE(build.idx.CreateOffset());
     testing::internal::GetCapturedStdout();
 
-    const CHashNode* node = build.idx.m_UnitHash.GetHashNode(Gbk("|r_爱"), UNIT_POS_R);
+    const CHashNode* node = build.idx.m_Tables.units.GetHashNode(Gbk("|r_爱"), UNIT_POS_R);
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->count, 1u);
     const std::string region = OffsetFile(build, 0).substr(node->offset, 16);
     CSortIdxUnit first = DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(region.data()), 8);
     EXPECT_EQ(first.position, 512u);
     EXPECT_EQ(region.substr(8), std::string(8, '\0'));
+}
+
+// The identifiers of a data file as words (UTF-8), blocks left out.
+std::vector<std::string> DataWords(const BuildFixture& build, int group) {
+    const std::string data = ReadFile(DatFilePath(build.idx.m_Config.m_FileInfo.Data, group));
+    std::vector<std::string> words;
+    for (size_t at = 2048; at + 2048 < data.size(); at += 4) {
+        uint32_t id;
+        std::memcpy(&id, data.data() + at, 4);
+        const CWord* word = build.idx.m_WordList_W.No2Word(id);
+        words.push_back(word ? qztest::Utf8(word->text) : "?");
+    }
+    return words;
+}
+
+TEST(CreateOffset, PrunedUnitsGetNoRegionWhileEveryWordKeepsItsIdentifier) {
+    BuildFixture build;
+    build.SetGroups({{build.AddFile({"甲/a 乙/b 丙/c", "甲/a 乙/b 丁/d", "甲/a 乙/b"})}});
+    build.idx.m_nMaxUnitListSize = 2;  // |a_乙 and 甲_b|, three times each
+    ASSERT_TRUE(QuietBuild(build));
+    ASSERT_EQ(build.idx.m_WordList_U.length(), 2);
+    EXPECT_EQ(OffsetFile(build, 0).size(), 2u * 3u * 8u);
+    for (const CWord& unit : build.idx.m_WordList_U.words)
+        EXPECT_EQ(build.UnitCount(qztest::Utf8(unit.text), unit.type), 3u);
+    EXPECT_EQ(build.UnitCount("|b_丙", UNIT_POS_R), 1u);  // counted, but not in the list
+    const std::vector<std::string> expected = {"甲", "乙", "丙", "|", "甲", "乙", "丁", "|", "甲", "乙", "|"};
+    EXPECT_EQ(DataWords(build, 0), expected);
+}
+
+TEST(CreateOffset, LinesOverTheLimitAreRefusedByBothPasses) {
+    BuildFixture build;
+    const std::string longLine = std::string(kMaxDataLineBytes, 'x');  // with its number, over the limit
+    build.SetGroups({{build.AddFile({"甲/a 乙/b", longLine, "丙/c 丁/d"})}});
+    ASSERT_TRUE(QuietBuild(build));
+    const std::vector<std::string> expected = {"甲", "乙", "|", "丙", "丁", "|"};
+    EXPECT_EQ(DataWords(build, 0), expected);
+    EXPECT_EQ(ReadFile(IdFilePath(build.idx.m_Config.m_FileInfo.DataInInfo, 0)), "512\t0\n515\t2\n");
+    for (const CWord& unit : build.idx.m_WordList_U.words)
+        EXPECT_EQ(build.UnitCount(qztest::Utf8(unit.text), unit.type), static_cast<uint32_t>(unit.count));
 }
 
 TEST(CreateOffset, AFailedGroupFailsTheStage) {
@@ -277,7 +322,8 @@ TEST(AddIdxInfo, FillsSlotsUpToTheCountedOccurrences) {
     EXPECT_EQ(AddIdxInfo(table, entry), 1);
     EXPECT_EQ(AddIdxInfo(table, entry), -1);  // full
     const CHashNode* node = table.GetHashNode("u", UNIT_ML);
-    EXPECT_EQ(std::make_tuple(node->offset, node->file_no, node->records_stored), std::make_tuple(int64_t{48}, uint8_t{2}, 2u));
+    EXPECT_EQ(std::make_tuple(node->offset, node->file_no, node->records_stored),
+              std::make_tuple(int64_t{48}, uint8_t{2}, 2u));
     const std::string expected = std::string("\x58\x02\0\0\x02\0\x03\x01\x07", 9);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(node->records()) + 9, 9), expected);
     entry.first.type = UNIT_POS_L;

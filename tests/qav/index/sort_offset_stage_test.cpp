@@ -31,7 +31,7 @@ SortOffsetStageInput StageInput(const CQAVIdx& idx) {
     input.config = &idx.m_Config;
     input.word_list = &idx.m_WordList_W;
     input.units = &idx.m_WordList_U;
-    input.merged = &idx.m_UnitHash;
+    input.merged = &idx.m_Tables.units;
     input.offset_file_count = idx.m_nOffsetFileCount;
     input.order = {ByPositionNoting, ByPositionNoting, ByPositionNoting, nullptr};
     return input;

@@ -100,7 +100,7 @@ private:
     CWordList units_;
     CHashTable merged_{1024};
     // One data file of 100,000 words: every position below that is valid.
-    SortCorpus corpus_{{{nullptr, 100000}}, nullptr, 0, 10};
+    RecordCompareContext corpus_{{{nullptr, 100000}}, nullptr, kLanguageChinese, 10};
 };
 
 TEST(SortChunks, CutsAtTheLimitAndKeepsUpToOneAndAHalfLimitsTogether) {

@@ -122,9 +122,9 @@ TEST(SortOrder, ComparatorsAreConsistentOverRandomRecords) {
 
 TEST(QueryCompare, CharactersNotWordBoundaries) {
     CWordList words = MakeWordList({"心中", "国", "中国", "我", "爱"});
-    std::vector<uint32_t> file = {IdOf(words, "心中"), IdOf(words, "国"), IdOf(words, "爱")};
-    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
-    const CorpusFile corpus{file.data(), static_cast<uint32_t>(file.size())};
+    const std::vector<std::vector<uint32_t>> files = {{IdOf(words, "心中"), IdOf(words, "国"), IdOf(words, "爱")}};
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 2);
+    const CorpusFile corpus = ctx.files[0];
     const uint32_t ids[] = {IdOf(words, "中国")};
     // Left of 爱: 国, then 心中; the pattern 中国 ends the text "心中国".
     EXPECT_EQ(Cmp_LEx(ctx, corpus, 1, Gbk("中国"), ids, 1), 0);
@@ -137,9 +137,9 @@ TEST(QueryCompare, CharactersNotWordBoundaries) {
 
 TEST(QueryCompare, MatchingIdentifiersDecideWithoutText) {
     CWordList words = MakeWordList({"我", "爱"});
-    std::vector<uint32_t> file = {0, 1, 0};
-    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
-    const CorpusFile corpus{file.data(), 3};
+    const std::vector<std::vector<uint32_t>> files = {{0, 1, 0}};
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 2);
+    const CorpusFile corpus = ctx.files[0];
     const uint32_t ids[] = {0, 1};
     // The blank keeps the text from matching, the identifiers match.
     EXPECT_EQ(Cmp_LEx(ctx, corpus, 1, Gbk("我 爱"), ids, 2), 0);
@@ -147,9 +147,9 @@ TEST(QueryCompare, MatchingIdentifiersDecideWithoutText) {
 
 TEST(QueryCompare, EnglishRestComparesWithoutTheSeparatingBlank) {
     CWordList words = MakeWordList({"the", "big", "dog", "red"});
-    std::vector<uint32_t> file = {0, 1, 2, 3};  // the big dog red
-    RecordCompareContext ctx = MakeContext({file}, words, kLanguageEnglish, 2);
-    const CorpusFile corpus{file.data(), 4};
+    const std::vector<std::vector<uint32_t>> files = {{0, 1, 2, 3}};  // the big dog red
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageEnglish, 2);
+    const CorpusFile corpus = ctx.files[0];
     // The last word (dog) is matched by identifier; the rest "g" must end "big".
     const uint32_t ids[] = {IdOf(words, "red"), IdOf(words, "dog")};
     EXPECT_EQ(Cmp_LEx(ctx, corpus, 2, "g dog", ids, 2), 0);
@@ -159,17 +159,17 @@ TEST(QueryCompare, EnglishRestComparesWithoutTheSeparatingBlank) {
 TEST(QueryCompare, HeaderBlockNeverMatchesAPatternRestThatIsNoWord) {
     CWordList words = MakeWordList({"我", "爱"});
     // Two header words, then 我 爱.
-    std::vector<uint32_t> file = {kNotAWord, kNotAWord, 0, 1};
-    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
-    const CorpusFile corpus{file.data(), 4};
+    const std::vector<std::vector<uint32_t>> files = {{kNotAWord, kNotAWord, 0, 1}};
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 2);
+    const CorpusFile corpus = ctx.files[0];
     const uint32_t ids[] = {kNotAWord};
     EXPECT_NE(Cmp_LEx(ctx, corpus, 1, Gbk("他"), ids, 1), 0);
 }
 
 TEST(QueryCompare, IsOverFlowChecksFileAndAnchor) {
     CWordList words = MakeWordList({"我"});
-    std::vector<uint32_t> file(10, 0);
-    RecordCompareContext ctx = MakeContext({file}, words, kLanguageChinese, 2);
+    const std::vector<std::vector<uint32_t>> files = {std::vector<uint32_t>(10, 0)};
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 2);
     EXPECT_TRUE(IsOverFlow(ctx, 5, 0, 4));
     EXPECT_FALSE(IsOverFlow(ctx, 5, 0, 5));
     EXPECT_FALSE(IsOverFlow(ctx, 5, 0, -6));

@@ -55,5 +55,8 @@ inline RecordCompareContext MakeContext(const std::vector<std::vector<uint32_t>>
     ctx.sortCompWordLen = width;
     return ctx;
 }
+// The context points into the corpus, which must outlive it.
+RecordCompareContext MakeContext(std::vector<std::vector<uint32_t>>&& corpus, const CWordList& words, int language,
+                                 int width) = delete;
 
 }  // namespace searchtest

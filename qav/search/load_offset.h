@@ -1,0 +1,14 @@
+// Loading a unit's offset records from the engine's offset files
+// (CQAVEngine::LoadOffset, defined with this header). Every searching thread
+// reads through handles of its own, opened on its first load, so loads in
+// different threads share no file position. The handles belong to one
+// opening of the engine's offset files (a generation); a thread whose handles
+// belong to another one (the engine was restarted on a rebuilt index) closes
+// and reopens them before it reads.
+#pragma once
+
+#include <cstdint>
+
+// A generation number never handed out before; the engine takes one each
+// time it opens its offset files.
+uint64_t NextOffsetFileGeneration();
