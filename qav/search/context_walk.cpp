@@ -6,6 +6,7 @@
 #include "qav/index/qav_log.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/query_clock.h"
 #include "qav/search/query_time.h"
 
 namespace {
@@ -14,18 +15,6 @@ namespace {
 constexpr int64_t kRejectionsPerClockRead = kTimeCheckInterval;
 constexpr int64_t kSmallestStride = 3;
 constexpr int64_t kStrideBelowSmallest = 2;
-
-// Context lines stop at the thread's limit, or after five hours when it has
-// none. A thread whose start time was never set has nothing to measure from.
-constexpr int64_t kDefaultTimeoutMs = 18000000;
-
-bool ContextTimedOut() {
-    if (g_queryStartTime == std::chrono::steady_clock::time_point{}) return false;
-    const int64_t limit = g_nQueryTimeoutMs > 0 ? g_nQueryTimeoutMs : kDefaultTimeoutMs;
-    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                               g_queryStartTime);
-    return elapsed.count() >= limit;
-}
 
 // Sample phases; each thread has its own generator.
 int64_t RandomPhase(int64_t stride) {

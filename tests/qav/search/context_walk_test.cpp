@@ -12,7 +12,7 @@
 #include "qav/search/context_walk.h"
 #include "qav/search/offset_record_fields.h"
 #include "qav/search/qav_ret.h"
-#include "qav/search/query_time.h"
+#include "qav/search/query_clock.h"
 #include "search_fixture.h"
 
 namespace {
@@ -87,7 +87,7 @@ class ContextWalkTest : public testing::Test {
 protected:
     void TearDown() override {
         g_nQueryTimeoutMs = 0;
-        g_queryStartTime = {};
+        g_queryStartTime = std::chrono::steady_clock::now();
     }
     static void StartTimedOut() {
         g_nQueryTimeoutMs = 1;
