@@ -36,18 +36,27 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
         };
         // Hits are tagged as merges tag them: admitted by the limits and
         // document checks (records only), a word at the sentence position,
-        // and parts that pass the conditions.
+        // and parts that pass the conditions (split only when there are
+        // checks to read them).
+        const bool readParts = !m_checks.empty();
+        auto accept = [&](const CRetInfo& hit) {
+            return readParts ? search.IsOk(hit, -1) : IsWordAt(search.m_Corpus, hit.file_no, hit.position);
+        };
         if (atom) {
             ForEachAtomRecord(*atom, [&](const OffsetRecordInfo& record) {
                 CRetInfo hit;
-                if (search.IsOKContext(*atom, record, hit, -1, true)) tag(hit.file_no, hit.position);
+                hit.Clear();
+                if (IsOverFlow(search.m_Corpus, record.position, record.fileNo, record.wordIndex) &&
+                    search.IsInLimit(record.fileNo, record.position, true) &&
+                    MakeRetInfo(search.m_Corpus, atom->m_Query, record, hit) && accept(hit))
+                    tag(hit.file_no, hit.position);
                 return true;
             });
             atom->Clear();
         } else {
             for (int i = 0; i < merged->m_nCount; ++i) {
                 const CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
-                if (search.IsOk(hit, -1)) tag(hit.file_no, hit.position);
+                if (accept(hit)) tag(hit.file_no, hit.position);
             }
             merged->m_nCount = 0;
         }
