@@ -9,9 +9,43 @@
 
 struct lua_State;
 
+// Size of the answer buffer of QAV_RunQAV: an answer is at most
+// QAV_MAX_ANSWER_BYTES - 1 bytes of UTF-8 followed by a NUL. A result that
+// would be longer is replaced by a message that says so.
+#define QAV_MAX_ANSWER_BYTES 10485760
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+// The engine's life cycle for a host program. Start-up, shut-down and index
+// builds must not overlap each other or running queries; queries may run on
+// several threads at once. All texts are NUL-terminated UTF-8 or paths.
+
+// Starts the engine on an index directory (its configuration "config.txt").
+// 1 when the engine is started, now or already (a started engine stays on
+// the directory it was started on until QAV_Exit or QAV_IndexQAV); 0 when
+// the start fails.
+QZ_EXPORT int QAV_Init(const char* indexDir);
+
+// Runs one query and writes its answer, NUL-terminated, into answer, which
+// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length. Starts
+// the engine on indexDir first when it is not started; when that fails the
+// answer is an error text. A query with a line break is a Lua program;
+// any other query is translated by the function Parser of the script
+// parserFile, and a translation holding "--Lua" is itself the answer. The
+// answer is the text the program returns (the JSON of Output), or the text
+// of its Lua error.
+QZ_EXPORT long QAV_RunQAV(const char* parserFile, const char* indexDir, const char* query, char* answer);
+
+// Builds an index from a configuration file and a corpus list (one corpus
+// file a line) into indexDir, shutting a started engine down first, then
+// starts the engine on indexDir whatever the build's outcome. 1 when the
+// build succeeded, 0 otherwise.
+QZ_EXPORT int QAV_IndexQAV(const char* configFile, const char* corpusList, const char* indexDir);
+
+// Shuts a started engine down; nothing when none is. Always 1.
+QZ_EXPORT int QAV_Exit(void);
 
 // Pointer slots of a Lua state made by the library: the search object that
 // owns the state, the web output handle and a message buffer. Each state and
