@@ -32,10 +32,14 @@ struct ParserState {
 
 thread_local ParserState tl_parser;
 
-// Abandoned parser states stay referenced here: they may be broken, so they
-// are neither used nor closed.
+// Abandoned parser states stay referenced here until the process ends: they
+// may be broken, so they are neither used nor closed. The list itself is
+// never destroyed, so that it outlives every thread.
 std::mutex g_abandonedMutex;
-std::vector<lua_State*> g_abandonedParserStates;
+std::vector<lua_State*>& AbandonedParserStates() {
+    static auto* states = new std::vector<lua_State*>;
+    return *states;
+}
 
 // Shared body of the two converters: one string argument, else a logged
 // parameter error and "".
@@ -134,7 +138,7 @@ bool Query2LUA(const std::string& query, const std::string& parserFile, std::str
 void QavAbandonParserState() {
     if (tl_parser.lua) {
         std::lock_guard<std::mutex> lock(g_abandonedMutex);
-        g_abandonedParserStates.push_back(tl_parser.lua);
+        AbandonedParserStates().push_back(tl_parser.lua);
     }
     tl_parser.lua = nullptr;
     tl_parser.path.clear();
