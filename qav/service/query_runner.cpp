@@ -89,7 +89,7 @@ void Offline_AS_Thread(const std::string& program, std::string& answer) {
     // the structured engine's runs reach the answer.
     if (!StructuredEngineReady()) return;
     auto search = std::make_unique<CQAVSearch>();
-    if (!search->QAVSearchInit(false) || !search->LuaState()) {
+    if (!search->QAVSearchInit(false)) {
         AppendBounded(answer, "error: no memory to set up the search");
         search->QAVSearchExit();
         return;

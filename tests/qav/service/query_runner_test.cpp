@@ -104,6 +104,10 @@ TEST_F(QueryRunner, RunQAVSetsTheThreadsLimitsAndUsesTheWorkingDirectorysParser)
     EXPECT_EQ("--Lua~:cat", answer);
     EXPECT_EQ(0, g_nQueryTimeoutMs);
 
+    _SEARCH_PARAM param{"~0,0:dog", ""};
+    qav_query_struct(param);
+    EXPECT_EQ("--Luadog", param.result);
+
     std::filesystem::current_path(before);
 }
 
