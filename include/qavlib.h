@@ -29,7 +29,8 @@ extern "C" {
 QZ_EXPORT int QAV_Init(const char* indexDir);
 
 // Runs one query and writes its answer, NUL-terminated, into answer, which
-// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length. Starts
+// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length (0 and
+// nothing written for a null answer). Starts
 // the engine on indexDir first when it is not started; when that fails the
 // answer is an error text. A query with a line break is a Lua program;
 // any other query is translated by the function Parser of the script

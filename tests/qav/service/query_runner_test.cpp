@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "qav/index/qav_engine.h"
 #include "qav/search/query_time.h"
@@ -135,6 +136,29 @@ TEST_F(QueryRunner, AScriptIsLoadedOncePerThreadAndPath) {
     EXPECT_EQ("--Lua2", Run(first, "a"));
     QavAbandonParserState();
     EXPECT_EQ("--Lua1", Run(first, "a"));
+}
+
+TEST_F(QueryRunner, ThreadsRunQueriesAtOnce) {
+    const std::string parser = Parser("count.lua", "calls = (calls or 0) + 1 return '--Lua' .. calls");
+    std::vector<std::string> answers(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < answers.size(); ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 3; ++i) {
+                std::string translated;
+                std::string program;
+                RunQueryText(qztest::Gbk("猫"), parser, translated);
+                RunQueryText("return " + std::to_string(t) + " * 10 + " + std::to_string(i) + "\n", "", program);
+                answers[t] += translated + "," + program + ";";
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (size_t t = 0; t < answers.size(); ++t) {
+        std::string expected;
+        for (size_t i = 0; i < 3; ++i) expected += "--Lua" + std::to_string(i + 1) + "," + std::to_string(t * 10 + i) + ";";
+        EXPECT_EQ(expected, answers[t]);
+    }
 }
 
 TEST_F(QueryRunner, ConvertersTakeOneStringArgument) {
