@@ -29,14 +29,13 @@ extern "C" {
 QZ_EXPORT int QAV_Init(const char* indexDir);
 
 // Runs one query and writes its answer, NUL-terminated, into answer, which
-// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length (0 and
-// nothing written for a null answer). Starts
-// the engine on indexDir first when it is not started; when that fails the
-// answer is an error text. A query with a line break is a Lua program;
-// any other query is translated by the function Parser of the script
-// parserFile, and a translation holding "--Lua" is itself the answer. The
-// answer is the text the program returns (the JSON of Output), or the text
-// of its Lua error.
+// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length (0, with
+// nothing written, for a null answer). Starts the engine on indexDir first
+// when it is not started; when that fails the answer is an error text. A
+// query with a line break is a Lua program; any other query is translated by
+// the function Parser of the script parserFile, and a translation holding
+// "--Lua" is itself the answer. The answer is the text the program returns
+// (the JSON of Output), or the text of its Lua error.
 QZ_EXPORT long QAV_RunQAV(const char* parserFile, const char* indexDir, const char* query, char* answer);
 
 // Builds an index from a configuration file and a corpus list (one corpus
