@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cinttypes>
 #include <cstring>
 #include <system_error>
 #include <thread>
@@ -14,9 +13,9 @@
 
 zq_compare_ex_fn RecordOrder::ForType(int32_t type) const {
     switch (type) {
-        case 3: return tag_l;
-        case 4: return tag_r;
-        case 5: return ml;
+        case UNIT_POS_L: return tag_l;
+        case UNIT_POS_R: return tag_r;
+        case UNIT_ML: return ml;
         default: return nullptr;
     }
 }

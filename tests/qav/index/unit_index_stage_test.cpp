@@ -2,9 +2,13 @@
 // units, and complex units over both.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include <string>
 #include <vector>
 
+#include "build_fixture.h"
 #include "qav/index/add_word.h"
 #include "qav/index/complex_units.h"
 #include "qav/index/unit_index_stage.h"
@@ -162,6 +166,43 @@ TEST_F(UnitIndexStage, WritesAnEmptyComplexSectionAndFailsWithoutItsFiles) {
 
     EXPECT_FALSE(WriteUnitIndexStage(dir_.file("missing/Unit.dat"), dir_.file("Unit2"), units_, merged_, chunks_, 0));
     EXPECT_FALSE(WriteUnitIndexStage(dir_.file("Unit3.dat"), dir_.file("missing/Unit3"), units_, merged_, chunks_, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// Builds, sorts and writes the unit index of a small corpus; returns its
+// complex section, key -> children, in UTF-8.
+std::map<std::string, std::vector<std::string>> BuiltComplexUnits(int32_t minCount) {
+    qztest::BuildFixture build;
+    build.SetGroups({{build.AddFile({"我/r 爱/v 上海/ns"})}, {build.AddFile({"[IP [NP [上海 NR]] [VP [好 VA]]]"})}});
+    build.idx.m_KindGroups[1] = {1};
+    build.idx.m_Config.m_SizeInfo.MinIdxUnitCount_ForComplexIdx = minCount;
+    testing::internal::CaptureStdout();
+    const bool built = build.Build() && build.idx.SortOffset() && build.idx.WriteIdxInfo();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(built) << log;
+    UnitIndex index;
+    EXPECT_TRUE(ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
+    EXPECT_EQ(build.idx.m_WordList_U.words.size(), index.units.size());
+    std::map<std::string, std::vector<std::string>> complex;
+    for (const ComplexUnitEntry& entry : index.complex_units)
+        for (const std::string& child : entry.children) complex[qztest::Utf8(entry.key)].push_back(qztest::Utf8(child));
+    return complex;
+}
+
+TEST(UnitIndexOfABuild, ComplexKeysOfTheCorpusUnits) {
+    const auto complex = BuiltComplexUnits(0);
+    const std::pair<const char*, const char*> expected[] = {{"v|", "我_v|"}, {"我>", "我_v|"},   {"|v", "|v_上"},
+                                                            {"<上", "|v_上"}, {"$NP", "$NP_海"}, {"海@", "$NP_海"}};
+    for (const auto& [key, unit] : expected) {
+        auto found = complex.find(key);
+        ASSERT_NE(complex.end(), found) << key;
+        EXPECT_NE(found->second.end(), std::find(found->second.begin(), found->second.end(), unit)) << key;
+    }
+    // Every unit occurs once: a threshold of 1 leaves no complex unit.
+    EXPECT_TRUE(BuiltComplexUnits(1).empty());
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+// One query run of the structured engine: its Lua state, the four result
+// slots every intermediate result lives in, and the run's work areas, limits,
+// conditions and output rows. A result crosses into Lua only as the handle of
+// its slot.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "qav/search/atom_query.h"
+#include "qav/search/atom_ret.h"
+#include "qav/search/condition.h"
+#include "qav/search/final_rect.h"
+#include "qav/search/for_merge.h"
+#include "qav/search/qav_ret.h"
+#include "qav/search/splited_ret.h"
+
+struct lua_State;
+
+class CQAVSearch {
+public:
+    CQAVSearch() = default;
+    ~CQAVSearch() = default;
+    CQAVSearch(const CQAVSearch&) = delete;
+    CQAVSearch& operator=(const CQAVSearch&) = delete;
+
+    // Sets the object up for a run: its Lua state (made once, with the
+    // standard libraries, the query functions, this object in the search slot
+    // and the query sandbox), rows, merge work area and the four slots, sized
+    // by the engine's configuration. False when no Lua state can be made or
+    // memory for the slots is short.
+    bool QAVSearchInit(bool flag);
+    // Releases what set-up allocated, with the use counts the atom slots
+    // still hold; then, when the engine holds more loaded offset records than
+    // "MaxMemCount", frees the records of units not in use; closes the state.
+    void QAVSearchExit();
+    // Empties the condition text, the rows and the conditions.
+    void Clear();
+    void ClearLimit() { m_Limits.clear(); }
+
+    lua_State* LuaState() const { return m_lua.get(); }
+
+    // Slots by handle; null for 0 and for a handle of no slot of that kind.
+    CAtomRet* AtomSlot(uint64_t handle);
+    CQAVRet* MergedSlot(uint64_t handle);
+    // A1 when free, else A2 when free, marked in use; null when both are taken.
+    CAtomRet* TakeAtomSlot();
+    // Output slot of a join or merge of two results: A1 with A2 gives M1, an
+    // atom slot with M1 gives M2, an atom slot with M2 gives M1 (either
+    // order); any other pair gives null.
+    CQAVRet* MergeTarget(uint64_t left, uint64_t right);
+    // First free merged slot (the output of a filter); null when none.
+    CQAVRet* FirstFreeMergedSlot();
+    // Marks a consumed input free; an atom slot lowers the use counts it
+    // holds. A handle of no slot, or of a free slot, changes nothing.
+    void FreeSlot(uint64_t handle);
+
+    CForMerge m_ForMerge;
+    CAtomRet m_AtomRet[2];  // A1, A2
+    CQAVRet m_QAVRet[2];    // M1, M2
+    CAtomSearchQuery m_Query;  // work query, filled by each atom search
+    // Limit ranges of sentence keys, (from, to), in the order added.
+    std::vector<std::pair<int64_t, int64_t>> m_Limits;
+    CFinalRect m_FinalRect;
+    CConditionEx m_Condition;
+    CSplitedRet m_SplitedRet;
+    std::string m_ConditionText;
+
+    uint8_t m_bOriOn = 0;        // rows carry their source
+    uint8_t m_bCountOut = 0;
+    uint8_t m_nOutType = 0;      // context or frequency rows
+    uint8_t m_bApproximate = 0;  // an output or merge stopped at the time limit
+
+    std::unordered_set<uint64_t> m_SentKeys;  // sentences already output
+    int m_nPageSize = 0;
+    int m_nPageNo = 0;
+    bool m_bInitFlag = false;  // as given to QAVSearchInit
+
+private:
+    struct LuaCloser {
+        void operator()(lua_State* L) const;
+    };
+    std::unique_ptr<lua_State, LuaCloser> m_lua;
+};
