@@ -73,7 +73,9 @@ TEST(OlderPipeline, DocumentTableHoldsEndKeysLikeTheFullBuild) {
         ASSERT_TRUE(keys.count(firstLine));
         const bool found = table.GetLimit(keys.at(firstLine), name, first, last);
         EXPECT_EQ(!expected.empty(), found) << range;
-        if (found) EXPECT_EQ(expected, name) << range;
+        if (found) {
+            EXPECT_EQ(expected, name) << range;
+        }
         ++documents;
     }
     EXPECT_GT(documents, 90);
