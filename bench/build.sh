@@ -6,7 +6,8 @@
 # release build of the library and prints the time of every build stage, the
 # total and the peak memory. THREADS (default 8) is used for counting, offset
 # and sorting threads. Work files go to BENCH_DIR (default /tmp/qav_bench).
-# With CHECK_THREADS=1 the corpus is built once more with 1 thread per stage
+# With CHECK_THREADS=1 the corpus is built once more with 1 offset and 1
+# sorting thread (the file groups, which follow the counting threads, stay)
 # and the two index directories must be byte-identical (build logs and the
 # configuration copies aside).
 set -euo pipefail
@@ -32,11 +33,11 @@ echo "corpus: $(du -sh --exclude=corpus.lst "$corpus" | cut -f1) in $(grep -vc '
 
 # Configuration with tables sized for millions of units.
 config() {
-  local n=$1
+  local groups=$1 n=$2
   cat <<JSON
 {"FileInfo":{"Data":"Data","Offset":"Offset","WordList":"WordList.dat","Unit":"Unit.dat","OrgDat":"Org.dat",
  "SentInfo":"SentInfo.dat","DocInfo":"DocInfo.txt","CatTable":"CatTable.txt"},
- "SizeInfo":{"ThreadNum_Count":$n,"ThreadNum_Offset":$n,"ThreadNum_Sort":$n,
+ "SizeInfo":{"ThreadNum_Count":$groups,"ThreadNum_Offset":$n,"ThreadNum_Sort":$n,
  "HashSize_IdxUnit":4194304,"HashSize_WordList":1048576,"HashSize_SentInfo":"1048576"}}
 JSON
 }
@@ -44,8 +45,8 @@ JSON
 build() {
   local n=$1 dir=$2
   rm -rf "$dir"
-  config "$n" > "$work/config_$n.json"
-  echo "== build with $n thread(s) per stage"
+  config "$threads" "$n" > "$work/config_$n.json"
+  echo "== build with $threads counting and $n offset and sorting thread(s)"
   "$release/build_index" "$work/config_$n.json" "$corpus/corpus.lst" "$dir"
   # Stage lines of the build log: "  [NAME] done, SECONDS s".
   sed -n 's/^  \[\(.*\)\] \(done,\|failed after\) \([0-9.]*\) s$/\3 \1/p; s/^  \[Total\] \([0-9.]*\) s$/\1 Total/p' \
