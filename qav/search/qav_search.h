@@ -20,6 +20,7 @@
 #include "qav/search/qav_ret.h"
 #include "qav/search/splited_ret.h"
 
+class CAtomSearchQuery;
 struct lua_State;
 
 class CQAVSearch {
@@ -74,6 +75,13 @@ public:
     CQAVRet* MergeTarget(uint64_t left, uint64_t right);
     // First free merged slot (the output of a filter); null when none.
     CQAVRet* FirstFreeMergedSlot();
+    // Runs an atom search into the first free atom slot and returns it, in
+    // use whatever the search found; null, with no search, when both atom
+    // slots are taken.
+    CAtomRet* AtomSearch(const CAtomSearchQuery& query);
+    // The same for the built-in query: unit "的_n|", pattern "的", no waves;
+    // null unless a structured engine is loaded.
+    CAtomRet* GetAS();
     // Marks a consumed input free; an atom slot lowers the use counts it
     // holds. A handle of no slot, or of a free slot, changes nothing.
     void FreeSlot(uint64_t handle);
