@@ -36,7 +36,7 @@ bool CQAVSearch::QAVSearchInit(bool flag) {
     for (CAtomRet& slot : m_AtomRet) ok = slot.AtomRetInit(sizes.MaxAtomSearchRetSize) && ok;
     for (CQAVRet& slot : m_QAVRet) ok = slot.QAVRetInit(sizes.RetInfoMaxSize) && ok;
     m_bInitFlag = flag;
-    m_Limits.clear();
+    m_Limits.ClearLimit();
     return ok;
 }
 
@@ -45,7 +45,7 @@ void CQAVSearch::QAVSearchExit() {
     for (CQAVRet& slot : m_QAVRet) slot.QAVRetExit();
     m_FinalRect.FinalRectExit();
     m_ForMerge.ForMergeExit();
-    m_Condition.m_Base.ForMergeExit();
+    m_Condition.BaseExit();
     if (CQAVEngine* engine = g_pCQAVEngine; engine && engine->m_loadedRecords > engine->m_config.m_SizeInfo.MaxMemCount)
         FreeMem();
     m_lua.reset();

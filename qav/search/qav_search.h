@@ -16,6 +16,7 @@
 #include "qav/search/condition.h"
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
+#include "qav/search/limit_list.h"
 #include "qav/search/qav_ret.h"
 #include "qav/search/splited_ret.h"
 
@@ -40,7 +41,25 @@ public:
     void QAVSearchExit();
     // Empties the condition text, the rows and the conditions.
     void Clear();
-    void ClearLimit() { m_Limits.clear(); }
+
+    // Limit ranges: a record's sentence must lie in one of them (see
+    // CLimitList).
+    void Add2Limit(const std::pair<int64_t, int64_t>& range) { m_Limits.Add2Limit(range); }
+    void ClearLimit() { m_Limits.ClearLimit(); }
+    int RetLimitNo(int64_t key, int lo, int hi) const { return m_Limits.RetLimitNo(key, lo, hi); }
+    // Whether a record's sentence is admitted: it lies in a limit range, it
+    // passes the document checks of the condition, and (unless skipBase) it
+    // is in the base set, or outside it when the base excludes.
+    bool IsInLimit(uint32_t file, uint32_t position, bool skipBase) const;
+    // Whether a sentence passes the document filters by the filter mode.
+    bool IsInFilter(uint32_t file, uint32_t position) const;
+    // Copies the hits of the result named by handle that pass the limits and
+    // the filters into the first free merged slot, consuming the input.
+    // Returns that slot, or null when none is free or the handle names none.
+    CQAVRet* GetFilterRet(uint64_t handle);
+    // Filtering of a merged result into out (cleared first); the filters
+    // alone decide, the hits having passed the limits when they were made.
+    void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
 
     lua_State* LuaState() const { return m_lua.get(); }
 
@@ -64,7 +83,7 @@ public:
     CQAVRet m_QAVRet[2];    // M1, M2
     CAtomSearchQuery m_Query;  // work query, filled by each atom search
     // Limit ranges of sentence keys, (from, to), in the order added.
-    std::vector<std::pair<int64_t, int64_t>> m_Limits;
+    CLimitList m_Limits;
     CFinalRect m_FinalRect;
     CConditionEx m_Condition;
     CSplitedRet m_SplitedRet;
