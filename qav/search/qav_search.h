@@ -61,6 +61,22 @@ public:
     // alone decide, the hits having passed the limits when they were made.
     void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
 
+    // The JSON answer of the output rows, formatted, into out: at most
+    // maxRows rows (-1: the page size of the previous answer, 0 in a new
+    // object). Type "Context" with the context flag, else "Count" with the
+    // count flag, else "Freq". False when memory is short.
+    bool OutRetJSON(int maxRows, std::string& out);
+    // Appends text and a line end to the file name of the save folder.
+    // False when there is no engine, name is not a plain file name (see
+    // IsPlainFileName) or the file cannot be written.
+    bool SaveRetBuff(const std::string& text, const std::string& name);
+    // Appends "<Total>:" with the row count and then the first n rows (-1:
+    // all): context rows as their text, counted rows as text, tab and count,
+    // or the count alone when they have no text. handle is not used.
+    bool SaveRetBuff(uint64_t handle, const std::string& name, int n);
+    // Orders the output rows by count, largest first.
+    void SortRet() { m_FinalRect.SortRet(); }
+
     lua_State* LuaState() const { return m_lua.get(); }
 
     // Slots by handle; null for 0 and for a handle of no slot of that kind.
@@ -91,12 +107,13 @@ public:
 
     uint8_t m_bOriOn = 0;        // rows carry their source
     uint8_t m_bCountOut = 0;
-    uint8_t m_nOutType = 0;      // context or frequency rows
+    uint8_t m_nOutType = 0;      // the context flag: context rows, else frequency or count rows
     uint8_t m_bApproximate = 0;  // an output or merge stopped at the time limit
 
     std::unordered_set<uint64_t> m_SentKeys;  // sentences already output
     int m_nPageSize = 0;
     int m_nPageNo = 0;
+    int m_nOutPageSize = 0;  // rows of the last JSON answer
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
