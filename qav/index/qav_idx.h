@@ -76,8 +76,16 @@ public:
     // regions. False when an offset file cannot be opened or written, or a
     // group number is out of range.
     bool HashOffset2File(const std::vector<int>& groups);
+    // Sorts every unit's offset records in place by the corpus text next to
+    // each occurrence; units sorted in chunks go to the split-unit hash.
+    // False when the data files cannot be loaded, an offset file cannot be
+    // opened, or records cannot be read or written back.
+    bool SortOffset();
+    // Writes the unit index with its chunk units and complex units at path,
+    // and its text view at textPrefix + "_txt". False when either cannot be
+    // created or written.
+    bool WriteIdxUnit2File(const std::string& path, const std::string& textPrefix);
 
 private:
     bool PreallocateOffsetFiles();
-    bool WriteIdxUnit2File(const std::string& path, const std::string& textPrefix);
 };

@@ -7,6 +7,7 @@
 #include "qav/index/qav_log.h"
 #include "qav/index/text_utils.h"
 #include "qav/search/cat_tags.h"
+#include "qav/search/cond_text.h"
 #include "qav/search/splited_ret.h"
 
 namespace {
@@ -39,17 +40,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        char a = text[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 std::string TrimBlanks(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t");
     if (first == std::string::npos) return std::string();
@@ -65,14 +55,6 @@ int32_t DecimalPrefix(std::string_view text) {
         if (number > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
     }
     return static_cast<int32_t>(number);
-}
-
-// The text of a bracketed list: what follows the opening bracket, less a
-// closing bracket at the end.
-std::string ListText(const std::string& item, size_t listStart) {
-    std::string list = item.substr(listStart);
-    if (!list.empty() && list.back() == ']') list.pop_back();
-    return list;
 }
 
 }  // namespace
@@ -186,7 +168,7 @@ void CConditionEx::ParseItem(const std::string& item) {
 
     const size_t negated = item.find("!=[");
     if (negated != std::string::npos) {
-        AddWordTable(item.substr(0, negated + 2), ListText(item, negated + 3));
+        AddWordTable(item.substr(0, negated + 2), std::string(ListText(std::string_view(item).substr(negated + 3))));
         return;
     }
     const size_t listed = item.find("=[");
@@ -194,7 +176,7 @@ void CConditionEx::ParseItem(const std::string& item) {
         if (StartsWithNoCase(item, "pos"))
             Add2Check(item);
         else
-            AddWordTable(item.substr(0, listed + 1), ListText(item, listed + 2));
+            AddWordTable(item.substr(0, listed + 1), std::string(ListText(std::string_view(item).substr(listed + 2))));
         return;
     }
     for (const char* pairKey : kPairLengthKeys) {

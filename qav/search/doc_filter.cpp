@@ -5,6 +5,7 @@
 #include "qav/index/gbk_char.h"
 #include "qav/index/sent_info.h"
 #include "qav/index/text_utils.h"
+#include "qav/search/cond_text.h"
 #include "qav/search/condition.h"
 #include "qav/search/range_match.h"
 
@@ -13,24 +14,6 @@ namespace {
 // Filter names and values, and document check lists, are at most this long.
 constexpr size_t kMaxFilterText = 2047;
 constexpr size_t kMaxValueList = 1023;
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// Position of the first ASCII byte c in text, stepping over GBK characters.
-size_t FindAscii(std::string_view text, char c) {
-    for (size_t p = 0; p < text.size(); p += GbkCharLen(text.data() + p, text.size() - p))
-        if (text[p] == c) return p;
-    return std::string_view::npos;
-}
 
 // Whether value starts a "_"-separated level of text: an occurrence at a
 // character boundary that begins text or follows "_".
@@ -44,13 +27,6 @@ bool StartsLevel(std::string_view text, std::string_view value) {
         p += len;
     }
     return false;
-}
-
-// The text of a bracketed list: what follows the opening bracket, less a
-// closing bracket at the end.
-std::string_view ListText(std::string_view text) {
-    if (!text.empty() && text.back() == ']') text.remove_suffix(1);
-    return text;
 }
 
 struct SentenceInfo {

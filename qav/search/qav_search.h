@@ -18,6 +18,7 @@
 #include "qav/search/for_merge.h"
 #include "qav/search/limit_list.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 
 struct lua_State;
@@ -77,6 +78,20 @@ public:
     // Orders the output rows by count, largest first.
     void SortRet() { m_FinalRect.SortRet(); }
 
+    // Context lines: fill the rows with one page of the result's hits, one
+    // row per distinct sentence, and set the total and the approximate flag.
+    // width is the context on each side in units (-1 the whole sentence);
+    // pageSize -1 means kDefaultContextPageSize. The text argument is not
+    // used. Return 0.
+    int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
+    // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
+    // parts empty, when the hit names no data file of the engine.
+    bool GetSplitedRet(const CRetInfo& hit, int width);
+    // Appends the row of the hit whose parts were filled last: its source
+    // prefix (with m_bOriOn), the body the print flags choose, cut to the
+    // group of the match. A row beyond the capacity is dropped.
+    void Add2Context(uint8_t fileNo, uint32_t position);
+
     lua_State* LuaState() const { return m_lua.get(); }
 
     // Slots by handle; null for 0 and for a handle of no slot of that kind.
@@ -117,6 +132,14 @@ public:
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
+    // Limit ranges, filters, checks or a base: anything that can reject a hit.
+    bool HasContextConditions() const;
+    // Acceptance of a hit for a row: its sentence's first unit is a word, and
+    // its parts pass the condition checks. key is the hit's sentence key.
+    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
+    // Rows, total, duplicate keys and the approximate flag made empty.
+    void ResetContextOutput();
+
     struct LuaCloser {
         void operator()(lua_State* L) const;
     };

@@ -91,6 +91,16 @@ TEST_F(ConditionTest, CategoryNamesExpandToTheirWords) {
     EXPECT_FALSE(Passes(cond, {"NOPE", "", "", "", ""}));
 }
 
+TEST_F(ConditionTest, ListEndingInACharacterWithABracketByteKeepsIt) {
+    // 0xB0 0x5D is one GBK character; its second byte is not a closing bracket.
+    const std::string character = "\xB0\x5D";
+    for (const std::string& item : {"mid($1)=[" + character, "mid($1)=[" + character + "]"}) {
+        CConditionEx cond;
+        cond.SetCondition(item.c_str());
+        EXPECT_TRUE(cond.IsOK(Gbk("在") + character, "", "", "", "", {})) << item.size();
+    }
+}
+
 TEST_F(ConditionTest, ItemsThatAreNoKeyBecomeDocumentChecks) {
     CConditionEx cond;
     // After "; " the key begins with a blank, so it is no key of the language.
