@@ -17,6 +17,7 @@
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
 #include "qav/search/limit_list.h"
+#include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
@@ -109,7 +110,23 @@ public:
     // holds. A handle of no slot, or of a free slot, changes nothing.
     void FreeSlot(uint64_t handle);
 
+    // Joins the results of two handles under relation `code` (see
+    // join_relation.h) into the merged slot of the slot rules; null for a
+    // pair the rules do not take. Both inputs are consumed.
+    CQAVRet* MergeSearch(uint64_t left, uint64_t right, int code);
+    // AND, OR or NOT (kMergeAnd, kMergeOr, kMergeNot) of the results of two
+    // handles, by sentence or, with docLevel, by document, as MergeSearch.
+    CQAVRet* MergeRet(uint64_t first, uint64_t second, int type, bool docLevel);
+    // Makes the hit of one record of an atom result and tests it: bounds,
+    // IsInLimit(skipBase), the hit span rule, then IsOk with this width.
+    bool IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
+                     bool skipBase);
+    // The word at the hit's sentence position is a word, and the hit's parts
+    // (split with this width) pass the conditions.
+    bool IsOk(const CRetInfo& hit, int width);
+
     CForMerge m_ForMerge;
+    RecordCompareContext m_Corpus;  // the engine's corpus and word list, taken at set-up
     CAtomRet m_AtomRet[2];  // A1, A2
     CQAVRet m_QAVRet[2];    // M1, M2
     CAtomSearchQuery m_Query;  // work query, filled by each atom search

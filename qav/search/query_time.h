@@ -1,20 +1,15 @@
-// The time limit of the query running in this thread. The runners set both
-// values; joins, merges and outputs test them every kTimeCheckInterval
-// records or hits.
+// The time limit test of joins, merges and counts: the thread's own limit
+// only, read every kTimeCheckInterval records or hits.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
-// Milliseconds a query may run; 0 or less means no limit.
-extern thread_local int64_t g_nQueryTimeoutMs;
-// When the query started; the clock's zero in a thread that never set it.
-extern thread_local std::chrono::steady_clock::time_point g_queryStartTime;
+#include "qav/search/query_clock.h"
 
 constexpr int64_t kTimeCheckInterval = 4096;
 
 // True when this thread's limit is positive and the whole milliseconds
-// elapsed since the start reach it.
+// elapsed since the query's start reach it.
 bool IsQueryTimeOut();
 
 // Counts records or hits of one walk and reads the clock only at every
