@@ -1,5 +1,7 @@
 // The base set of a search: the sentences (or documents) of an earlier
 // result that later hits must come from, or must avoid.
+#include <algorithm>
+
 #include "qav/index/qav_engine.h"
 #include "qav/index/sent_info.h"
 #include "qav/search/condition.h"
@@ -30,7 +32,7 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
         m_bBaseDocLevel = variant;
         auto tag = [&](uint32_t file, uint32_t position) {
             uint64_t baseKey = 0;
-            if (BaseKey(SentenceKey(file, position), info, baseKey)) m_BaseKeys.insert(baseKey);
+            if (BaseKey(SentenceKey(file, position), info, baseKey)) m_BaseKeys.push_back(baseKey);
         };
         if (atom) {
             for (int s = 0; s < atom->m_nSegCount; ++s) {
@@ -51,6 +53,8 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
             merged->m_nCount = 0;
         }
         search.FreeSlot(handle);
+        std::sort(m_BaseKeys.begin(), m_BaseKeys.end());
+        m_BaseKeys.erase(std::unique(m_BaseKeys.begin(), m_BaseKeys.end()), m_BaseKeys.end());
     }
     m_bBaseMode = keep;
     return true;
@@ -59,7 +63,7 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
 bool CConditionEx::IsInBase(int64_t key, const CHashTableInfo& info) const {
     if (!m_bBaseSet) return true;
     uint64_t baseKey = 0;
-    const bool inBase = BaseKey(key, &info, baseKey) && m_BaseKeys.count(baseKey) != 0;
+    const bool inBase = BaseKey(key, &info, baseKey) && std::binary_search(m_BaseKeys.begin(), m_BaseKeys.end(), baseKey);
     return m_bBaseMode ? inBase : !inBase;
 }
 

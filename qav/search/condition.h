@@ -10,7 +10,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "qav/index/table_cluster.h"
@@ -130,6 +129,7 @@ public:
     bool IsInBase(int64_t key, const CHashTableInfo& info) const;
     // Forgets the base set (the mode stays).
     void BaseExit();
+    bool HasBase() const { return m_bBaseSet; }
 
     const std::set<std::string>& Checks() const { return m_checks; }
     const CTableCluster& Tables() const { return m_tables; }
@@ -184,9 +184,10 @@ private:
     // document level; false when a document-level key has no document.
     bool BaseKey(int64_t key, const CHashTableInfo* info, uint64_t& baseKey) const;
 
-    // Keys of the base set, held exactly, so that neither a sentence at the
-    // same position of another data file nor a hash collision joins it.
-    std::unordered_set<uint64_t> m_BaseKeys;
+    // Keys of the base set, sorted and held exactly, so that neither a
+    // sentence at the same position of another data file nor a hash
+    // collision joins it; eight bytes a key keep a large base affordable.
+    std::vector<uint64_t> m_BaseKeys;
     bool m_bBaseSet = false;
     bool m_bBaseDocLevel = false;
 };

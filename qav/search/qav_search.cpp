@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include "qav/index/qav_engine.h"
+#include "qav/search/engine_views.h"
 #include "qav/service/lua_slots.h"
 #include "qav/service/query_functions.h"
 #include "qav/service/query_sandbox.h"
@@ -30,6 +31,7 @@ bool CQAVSearch::QAVSearchInit(bool flag) {
         QavSandboxQueryState(L);
     }
     const CSizeInfo& sizes = Sizes();
+    m_Corpus = g_pCQAVEngine ? MakeRecordCompareContext(*g_pCQAVEngine) : RecordCompareContext{};
     m_FinalRect.FinalRectInit(sizes.RetBuffSize);
     m_ForMerge.ForMergeInit(sizes.HashSize_IdxUnit, sizes.HashTagSize_Merge, this);
     bool ok = true;

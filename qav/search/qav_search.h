@@ -17,7 +17,9 @@
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
 #include "qav/search/limit_list.h"
+#include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 
 class CAtomSearchQuery;
@@ -62,6 +64,36 @@ public:
     // alone decide, the hits having passed the limits when they were made.
     void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
 
+    // The JSON answer of the output rows, formatted, into out: at most
+    // maxRows rows (-1: the page size of the previous answer, 0 in a new
+    // object). Type "Context" with the context flag, else "Count" with the
+    // count flag, else "Freq". False when memory is short.
+    bool OutRetJSON(int maxRows, std::string& out);
+    // Appends text and a line end to the file name of the save folder.
+    // False when there is no engine, name is not a plain file name (see
+    // IsPlainFileName) or the file cannot be written.
+    bool SaveRetBuff(const std::string& text, const std::string& name);
+    // Appends "<Total>:" with the row count and then the first n rows (-1:
+    // all): context rows as their text, counted rows as text, tab and count,
+    // or the count alone when they have no text. handle is not used.
+    bool SaveRetBuff(uint64_t handle, const std::string& name, int n);
+    // Orders the output rows by count, largest first.
+    void SortRet() { m_FinalRect.SortRet(); }
+
+    // Context lines: fill the rows with one page of the result's hits, one
+    // row per distinct sentence, and set the total and the approximate flag.
+    // width is the context on each side in units (-1 the whole sentence);
+    // pageSize -1 means kDefaultContextPageSize. The text argument is not
+    // used. Return 0.
+    int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
+    // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
+    // parts empty, when the hit names no data file of the engine.
+    bool GetSplitedRet(const CRetInfo& hit, int width);
+    // Appends the row of the hit whose parts were filled last: its source
+    // prefix (with m_bOriOn), the body the print flags choose, cut to the
+    // group of the match. A row beyond the capacity is dropped.
+    void Add2Context(uint8_t fileNo, uint32_t position);
+
     lua_State* LuaState() const { return m_lua.get(); }
 
     // Slots by handle; null for 0 and for a handle of no slot of that kind.
@@ -86,7 +118,23 @@ public:
     // holds. A handle of no slot, or of a free slot, changes nothing.
     void FreeSlot(uint64_t handle);
 
+    // Joins the results of two handles under relation `code` (see
+    // join_relation.h) into the merged slot of the slot rules; null for a
+    // pair the rules do not take. Both inputs are consumed.
+    CQAVRet* MergeSearch(uint64_t left, uint64_t right, int code);
+    // AND, OR or NOT (kMergeAnd, kMergeOr, kMergeNot) of the results of two
+    // handles, by sentence or, with docLevel, by document, as MergeSearch.
+    CQAVRet* MergeRet(uint64_t first, uint64_t second, int type, bool docLevel);
+    // Makes the hit of one record of an atom result and tests it: bounds,
+    // IsInLimit(skipBase), the hit span rule, then IsOk with this width.
+    bool IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
+                     bool skipBase);
+    // The word at the hit's sentence position is a word, and the hit's parts
+    // (split with this width) pass the conditions.
+    bool IsOk(const CRetInfo& hit, int width);
+
     CForMerge m_ForMerge;
+    RecordCompareContext m_Corpus;  // the engine's corpus and word list, taken at set-up
     CAtomRet m_AtomRet[2];  // A1, A2
     CQAVRet m_QAVRet[2];    // M1, M2
     CAtomSearchQuery m_Query;  // work query, filled by each atom search
@@ -99,15 +147,24 @@ public:
 
     uint8_t m_bOriOn = 0;        // rows carry their source
     uint8_t m_bCountOut = 0;
-    uint8_t m_nOutType = 0;      // context or frequency rows
+    uint8_t m_nOutType = 0;      // the context flag: context rows, else frequency or count rows
     uint8_t m_bApproximate = 0;  // an output or merge stopped at the time limit
 
     std::unordered_set<uint64_t> m_SentKeys;  // sentences already output
     int m_nPageSize = 0;
     int m_nPageNo = 0;
+    int m_nOutPageSize = 0;  // rows of the last JSON answer
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
+    // Limit ranges, filters, checks or a base: anything that can reject a hit.
+    bool HasContextConditions() const;
+    // Acceptance of a hit for a row: its sentence's first unit is a word, and
+    // its parts pass the condition checks. key is the hit's sentence key.
+    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
+    // Rows, total, duplicate keys and the approximate flag made empty.
+    void ResetContextOutput();
+
     struct LuaCloser {
         void operator()(lua_State* L) const;
     };
