@@ -38,6 +38,12 @@ void CFinalRect::Clear() {
     m_nTotal = 0;
 }
 
+void CFinalRect::ResetRows(int n) {
+    m_nCount = 0;
+    const int rows = std::min(std::max(n, 0), m_nCapacity);
+    for (int i = 0; i < rows; ++i) AddRow(std::string(), 0);
+}
+
 void CFinalRect::SortRet() {
     std::sort(m_Rows.begin(), m_Rows.begin() + m_nCount,
               [](const CFinalRectRow& a, const CFinalRectRow& b) { return Cmp_Ret(a, b) < 0; });

@@ -28,6 +28,8 @@ public:
     bool AddRectEx(const std::string& key, const CFreqEntry& value);
     // No rows, total 0.
     void Clear();
+    // min(n, capacity) rows, each with count 0 and no text.
+    void ResetRows(int n);
     void SetTotalNum(int32_t total) { m_nTotal = total; }
     // Orders the rows by Cmp_Ret: largest count first, equal counts in no
     // fixed order.

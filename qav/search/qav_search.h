@@ -14,8 +14,11 @@
 #include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/condition.h"
+#include "qav/search/count_maps.h"
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
+#include "qav/search/freq_form.h"
+#include "qav/search/freq_map.h"
 #include "qav/search/limit_list.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
@@ -79,6 +82,48 @@ public:
     bool SaveRetBuff(uint64_t handle, const std::string& name, int n);
     // Orders the output rows by count, largest first.
     void SortRet() { m_FinalRect.SortRet(); }
+
+    // Frequency list of an atom result (clears the approximate flag): the
+    // complex builder when the condition text or the form is not empty or
+    // the query's unit is no "c>" or "<c" unit, else the simple one. The
+    // condition itself is the one set in m_Condition. Returns 1.
+    int GetFreq(CAtomRet* result, const std::string& form, const std::string& condition);
+    // One row: the query's pattern and the number of its hits that pass the
+    // limits (or, without conditions, the acceptance test; from
+    // kFreqQuickCountFrom hits on, the record count without a walk).
+    void GetFreq_Simple(CAtomRet* result);
+    // One row per key the form takes from the accepted hits (see
+    // BuildFreqKey), with its documents (see FreqRowText); at most
+    // kMaxFreqKeys keys. The time limit stops the walk, approximate.
+    void GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& condition);
+    // The same over the hits of a merged result, which is then freed.
+    // Returns 0.
+    int GetFreq(CQAVRet* result, const std::string& form, const std::string& condition);
+    // Counts the hit whose parts were filled last under the key the form
+    // takes from them, in the document of its sentence.
+    void Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo);
+
+    // Count of an atom result (clears the approximate flag), with the same
+    // choice of builder as GetFreq. Returns 1.
+    int GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top);
+    // One row per limit range (one row without ranges), no text, the number
+    // of accepted hits in the range. Results of parallelFrom hits or more
+    // are counted by four workers with the same tests, unless the condition
+    // has checks on the hit parts.
+    static constexpr int64_t kParallelCountFrom = 10000;
+    void GetCount_Simple(CAtomRet* result, int64_t parallelFrom = kParallelCountFrom);
+    // One row per limit range: the top most frequent texts the form takes
+    // from the accepted hits (see Add2RetBuff) and their sum. The time limit
+    // stops the walk, approximate.
+    void GetCount_Complex(CAtomRet* result, const std::string& form, const std::string& condition, int top);
+    // The same over the hits of a merged result, with the whole sentence as
+    // context for the forms "$B" and "$E", no context otherwise. Returns 0;
+    // the slot is left as it is.
+    int GetCount(CQAVRet* result, const std::string& form, const std::string& condition, int top);
+    // Counts the text the form takes from the hit parts filled last.
+    void Add2Freq(CCountMap& map, const std::string& form);
+    // One row per limit range, count 0 and no text.
+    void ClearRetBuf_Limit();
 
     // Context lines: fill the rows with one page of the result's hits, one
     // row per distinct sentence, and set the total and the approximate flag.
@@ -164,6 +209,20 @@ private:
     bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
     // Rows, total, duplicate keys and the approximate flag made empty.
     void ResetContextOutput();
+
+    // Whether frequencies and counts of result need the hit parts.
+    static bool NeedsComplexBuilder(const CAtomRet& result, const std::string& form, const std::string& condition);
+    // Replaces the rows by one row per map entry, in the map's order.
+    void AddFreqRows(const CFreqMap& map);
+    // Row of the limit range holding the sentence; -1 when no range holds
+    // it or the range has no row.
+    int CountRangeOf(uint8_t fileNo, uint32_t position) const;
+    // The acceptance test without the hit parts: bounds, limits, span and
+    // the word at the sentence position. Reads shared state only.
+    bool IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo& record, CRetInfo& hit) const;
+    // Adds the counted records of result per range into counts, spread over
+    // four threads by segment; true when the time limit cut it short.
+    bool CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const;
 
     struct LuaCloser {
         void operator()(lua_State* L) const;
