@@ -4,8 +4,6 @@
 // kind is not one it works under, or when its arguments have another form.
 #pragma once
 
-#include <string_view>
-
 struct lua_State;
 
 // Units and words of the index, search set-up (query_functions_search.cpp).
@@ -20,6 +18,11 @@ int LuaFilter(lua_State* L);
 int LuaAddLimit(lua_State* L);
 int LuaClearLimit(lua_State* L);
 int LuaSetBase(lua_State* L);
+int LuaGetAS(lua_State* L);
+int LuaJoinAS(lua_State* L);
+int LuaAND(lua_State* L);
+int LuaOR(lua_State* L);
+int LuaNOT(lua_State* L);
 int LuaShould(lua_State* L);
 int LuaMust(lua_State* L);
 int LuaBM25Doc(lua_State* L);
@@ -27,17 +30,19 @@ int LuaTerm2Doc(lua_State* L);
 int LuaBM25Term(lua_State* L);
 
 // Rows, saved files and documents (query_functions_results.cpp).
+int LuaFreq(lua_State* L);
+int LuaCount(lua_State* L);
+int LuaOutput(lua_State* L);
+int LuaSave(lua_State* L);
 int LuaDel(lua_State* L);
 int LuaGetRetNum(lua_State* L);
 int LuaGetRet(lua_State* L);
 int LuaGetOrg(lua_State* L);
+int LuaGetID(lua_State* L);
+int LuaGetDocInfo(lua_State* L);
 
 // Word categories (query_functions_tags.cpp).
 int LuaAddTag(lua_State* L);
 int LuaClearTag(lua_State* L);
 int LuaGetTags(lua_State* L);
 int LuaGetTagVal(lua_State* L);
-
-// Whether a name given to Save or Del is a plain file name: not empty, no
-// "/", "\\" or "..".
-bool IsPlainFileName(std::string_view name);

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 
 #include <lua.hpp>
 
@@ -13,6 +12,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/index/qav_log.h"
 #include "qav/search/qav_search.h"
+#include "qav/search/saved_results.h"
 #include "qav/service/lua_query_functions.h"
 #include "qav/service/lua_slots.h"
 #include "qav/service/query_args.h"
@@ -47,13 +47,101 @@ std::string DocumentOfKey(const COrgInfo& documents, const char* text) {
     return names[k - 1];
 }
 
+// Rows of a JSON answer at most.
+constexpr int kMaxOutputRows = 20000;
+// Texts a count keeps per range unless told otherwise.
+constexpr int kDefaultCountRows = 100;
+
 }  // namespace
 
-// A saved file is named by a plain file name inside the save folder.
-bool IsPlainFileName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos &&
-           name.find('\\') == std::string_view::npos && name.find("..") == std::string_view::npos;
+// Freq(h[, pattern[, nosort[, x]]]): frequency rows; 1 for an atom handle, 0
+// for a merged one, the handle itself for one of no slot. Either slot is
+// released once its rows are made, so that the next search can take it. The
+// rows are sorted unless nosort is given and not 0.
+int LuaFreq(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search) return PushInteger(L, 0);
+    const int count = lua_gettop(L);
+    uint64_t handle = 0;
+    const char* pattern = "";
+    bool sort = true;
+    if (count >= 1 && count <= 4) {
+        handle = static_cast<uint64_t>(luaL_checkinteger(L, 1));
+        if (count >= 2) pattern = luaL_checkstring(L, 2);
+        if (count >= 3) sort = luaL_checkinteger(L, 3) == 0;
+    }
+    search->m_nOutType = 0;
+    search->m_bCountOut = 0;
+    int64_t result = static_cast<int64_t>(handle);
+    if (CAtomRet* atom = search->AtomSlot(handle)) {
+        result = search->GetFreq(atom, pattern, search->m_ConditionText);
+        search->FreeSlot(handle);
+    } else if (CQAVRet* merged = search->MergedSlot(handle)) {
+        result = search->GetFreq(merged, pattern, search->m_ConditionText);
+        search->FreeSlot(handle);
+    }
+    if (sort) search->SortRet();
+    return PushInteger(L, result);
 }
+
+// Count(h[, pattern[, n]]): count rows, n texts per range (default 100); the
+// results as Freq.
+int LuaCount(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search) return PushInteger(L, 0);
+    const uint64_t handle = static_cast<uint64_t>(luaL_checkinteger(L, 1));
+    const char* pattern = luaL_optstring(L, 2, "");
+    const int rows = static_cast<int>(luaL_optinteger(L, 3, kDefaultCountRows));
+    search->m_nOutType = 0;
+    search->m_bCountOut = 1;
+    int64_t result = static_cast<int64_t>(handle);
+    if (CAtomRet* atom = search->AtomSlot(handle)) {
+        result = search->GetCount(atom, pattern, search->m_ConditionText, rows);
+        search->FreeSlot(handle);
+    } else if (CQAVRet* merged = search->MergedSlot(handle)) {
+        result = search->GetCount(merged, pattern, search->m_ConditionText, rows);
+        search->FreeSlot(handle);
+    }
+    return PushInteger(L, result);
+}
+
+// Output(h[, n]): the JSON answer of the output rows, at most
+// min(n, 20,000) of them; h is not used.
+int LuaOutput(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search) return PushInteger(L, 0);
+    int64_t rows = kMaxOutputRows;
+    if (lua_gettop(L) == 2 && AllIntegerArgs(L, 2))
+        rows = std::min<int64_t>(IntegerArg(L, 2), kMaxOutputRows);
+    else
+        luaL_checkinteger(L, 1);
+    std::string answer;
+    search->OutRetJSON(static_cast<int>(std::max<int64_t>(rows, INT32_MIN)), answer);
+    lua_pushlstring(L, answer.data(), answer.size());
+    return 1;
+}
+
+// Save(h, name[, n]) appends the output rows (n = -1: all), Save(text, name)
+// one line; 1 when the file was written.
+int LuaSave(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    const int count = lua_gettop(L);
+    if (!search || count < 2 || count > 3 || !IsStringArg(L, 2)) return PushInteger(L, 0);
+    bool written = false;
+    if (IsIntegerArg(L, 1) && (count == 2 || IsIntegerArg(L, 3))) {
+        const int64_t rows = count == 3 ? IntegerArg(L, 3) : -1;
+        const int limited = static_cast<int>(std::clamp<int64_t>(rows, INT32_MIN, INT32_MAX));
+        written = search->SaveRetBuff(HandleArg(L, 1), lua_tostring(L, 2), limited);
+    } else if (count == 2 && IsStringArg(L, 1)) {
+        written = search->SaveRetBuff(std::string(lua_tostring(L, 1)), lua_tostring(L, 2));
+    }
+    return PushInteger(L, written ? 1 : 0);
+}
+
+// Document pages of the full-text engine's web output: this library has no
+// full-text search object, so they never have one to address.
+int LuaGetID(lua_State* L) { return PushEmptyText(L); }
+int LuaGetDocInfo(lua_State* L) { return PushNil(L); }
 
 int LuaDel(lua_State* L) {
     if (lua_gettop(L) != 1 || !IsStringArg(L, 1)) return 0;

@@ -6,6 +6,10 @@
 #include <lua.hpp>
 
 #include "qav/index/qav_engine.h"
+#include "qav/search/atom_query.h"
+#include "qav/search/engine_views.h"
+#include "qav/search/for_merge.h"
+#include "qav/search/join_relation.h"
 #include "qav/search/qav_search.h"
 #include "qav/service/lua_query_functions.h"
 #include "qav/service/lua_slots.h"
@@ -129,6 +133,56 @@ int LuaSetBase(lua_State* L) {
     search->m_Condition.Clear();
     return 0;
 }
+
+// GetAS(unit[, pattern[, w1..w4]]) or GetAS(unit, pattern, w1..w4, b1..b4);
+// the texts are read without a type test. Other argument counts search with
+// six empty texts.
+int LuaGetAS(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search) return PushInteger(L, 0);
+    const int count = lua_gettop(L);
+    const bool withBrackets = count == 10;
+    const char* texts[10] = {"", "", "", "", "", "", nullptr, nullptr, nullptr, nullptr};
+    if ((count >= 1 && count <= 6) || withBrackets)
+        for (int i = 0; i < count; ++i) texts[i] = luaL_checkstring(L, i + 1);
+    CAtomSearchQuery query;
+    query.SetAtomSearchQueryEx(MakeAtomQueryEnv(g_pCQAVEngine), texts[0], texts[1], texts[2], texts[3], texts[4],
+                               texts[5], texts[6], texts[7], texts[8], texts[9]);
+    const CAtomRet* slot = search->AtomSearch(query);
+    return PushHandle(L, slot ? slot->Handle() : 0);
+}
+
+int LuaJoinAS(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search || lua_gettop(L) != 3) return PushInteger(L, 0);
+    uint64_t left = 0;
+    uint64_t right = 0;
+    int code = 0;
+    if (IsIntegerArg(L, 1) && IsIntegerArg(L, 2) && IsStringArg(L, 3)) {
+        left = HandleArg(L, 1);
+        right = HandleArg(L, 2);
+        code = JoinRelationCode(lua_tostring(L, 3));
+    }
+    const CQAVRet* out = search->MergeSearch(left, right, code);
+    return PushHandle(L, out ? out->Handle() : 0);
+}
+
+namespace {
+
+// AND, OR and NOT (h1, h2, x): x = 0 merges by document, any other value by
+// sentence.
+int SetMerge(lua_State* L, int type) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search || lua_gettop(L) != 3 || !AllIntegerArgs(L, 3)) return PushInteger(L, 0);
+    const CQAVRet* out = search->MergeRet(HandleArg(L, 1), HandleArg(L, 2), type, IntegerArg(L, 3) == 0);
+    return PushHandle(L, out ? out->Handle() : 0);
+}
+
+}  // namespace
+
+int LuaAND(lua_State* L) { return SetMerge(L, kMergeAnd); }
+int LuaOR(lua_State* L) { return SetMerge(L, kMergeOr); }
+int LuaNOT(lua_State* L) { return SetMerge(L, kMergeNot); }
 
 // Searches of the full-text engine: no full-text search object exists in
 // this library, so the structured search never answers them.

@@ -49,6 +49,9 @@ const std::vector<Case> kNeutralWithoutSearch = {
      "0"},
     {"return Should('a', 1), Must('a', 1), BM25Doc('a', 1, 0), Term2Doc('a', 7)", "0,0,0,0"},
     {"return type(BM25Term('a', 1)), #BM25Term('a', 1)", "table,0"},
+    {"return GetAS('a'), JoinAS(1, 2, 'Link'), AND(1, 2, 0), OR(1, 2, 0), NOT(1, 2, 0)", "0,0,0,0,0"},
+    {"return Freq(5), Count(5), Output(0), WebPrint(0), Save(0, 'x'), LocalSave('a', 'x')", "0,0,0,0,0,0"},
+    {"return GetID(1, 2, 3), GetDocInfo('a', 'b')", ",nil"},
 };
 
 TEST(QueryFunctions, StateWithoutSearchObjectGetsNeutralResults) {
