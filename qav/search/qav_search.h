@@ -25,6 +25,7 @@
 #include "qav/search/record_compare.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
+#include "qav/search/tag_sort.h"
 
 class CAtomSearchQuery;
 struct ContextWalkResult;
@@ -126,6 +127,31 @@ public:
     void Add2Freq(CCountMap& map, const std::string& form);
     // One row per limit range, count 0 and no text.
     void ClearRetBuf_Limit();
+
+    // Context rows of the result named by handle in the order of the hits'
+    // tag values: numeric or text as the full-text engine's configuration
+    // lists the tag, no rows for a tag in neither list. dir kSortAscending
+    // sorts ascending, any other value descending. The slot stays in use.
+    // False (nothing changed) when handle names no slot.
+    bool GetSortByBuff(uint64_t handle, const std::string& tag, int dir);
+    // Context rows of the result group by group of equal tag values, groups
+    // in no fixed order; the slot is released. False as GetSortByBuff.
+    bool GetGroupByBuff(uint64_t handle, const std::string& tag);
+    // Empties the rows and releases the slot. False as GetSortByBuff.
+    bool GetCountByBuff(uint64_t handle, const std::string& tag);
+    // Hits that pass the limits (atom results) and whose sentence the
+    // sentence information knows, with their tag values, sorted. True.
+    bool SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                   std::vector<AtomTagEntry<int32_t>>& entries) const;
+    bool SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                   std::vector<AtomTagEntry<std::string>>& entries) const;
+    bool SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                   std::vector<MergedTagEntry<int32_t>>& entries) const;
+    bool SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                   std::vector<MergedTagEntry<std::string>>& entries) const;
+    // The same hits grouped by tag value, in hit order within a group. True.
+    bool GroupByTag(const CAtomRet& slot, const std::string& tag, AtomTagGroups& groups) const;
+    bool GroupByTag(const CQAVRet& slot, const std::string& tag, MergedTagGroups& groups) const;
 
     // Context lines: fill the rows with one page of the result's hits, one
     // row per distinct sentence, and set the total and the approximate flag.
@@ -229,6 +255,17 @@ private:
     // The acceptance test without the hit parts: bounds, limits, span and
     // the word at the sentence position. Reads shared state only.
     bool IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo& record, CRetInfo& hit) const;
+    // Calls visit for each hit of slot that SortByTag keeps, with its value.
+    template <typename Visit>
+    void ForEachTaggedHit(const CAtomRet& slot, const std::string& tag, Visit&& visit) const;
+    template <typename Visit>
+    void ForEachTaggedHit(const CQAVRet& slot, const std::string& tag, Visit&& visit) const;
+    // The context row of one hit, when it passes the acceptance test with
+    // no context (atom hits: limits and span first).
+    void AddTagRow(const CAtomRet& slot, int segment, int32_t record);
+    void AddTagRow(const CQAVRet& slot, int index);
+    // Frees the slot of handle with its hits dropped.
+    void ReleaseTagSlot(uint64_t handle);
     // Adds the counted records of result per range into counts, spread over
     // four threads by segment; true when the time limit cut it short.
     bool CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const;

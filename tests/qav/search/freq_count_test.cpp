@@ -242,6 +242,28 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
     EXPECT_EQ(search_.m_bApproximate, 0);
 }
 
+// Around the worker threshold the base still decides: 9,999 and 10,000
+// records of which the base admits the same 5,000.
+TEST_F(FreqCountTest, CountsAtTheWorkerThresholdFollowTheBase) {
+    CQAVRet& base = search_.m_QAVRet[1];
+    base.Clear();
+    for (uint32_t p = 600; p < 5600; ++p) {
+        CRetInfo hit = ClearedRetInfo();
+        hit.file_no = 0;
+        hit.position = p;
+        base.Add2QAVRetEx(hit);
+    }
+    ASSERT_TRUE(search_.m_Condition.SetBase(search_, base.Handle(), true, false));
+    for (uint32_t records : {CQAVSearch::kParallelCountFrom - 1, CQAVSearch::kParallelCountFrom}) {
+        std::vector<std::vector<Rec>> segments(5);
+        for (uint32_t i = 0; i < records; ++i) segments[i % 5].push_back({600 + i, 0});
+        CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+        search_.GetCount(atom, "", "", 100);
+        EXPECT_EQ(RowCounts(), (std::vector<int>{5000})) << records;
+        search_.FreeSlot(atom->Handle());
+    }
+}
+
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheCount) {
     std::vector<std::vector<Rec>> segments(4);
     for (auto& recs : segments)
