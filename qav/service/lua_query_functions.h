@@ -30,8 +30,12 @@ int LuaTerm2Doc(lua_State* L);
 int LuaBM25Term(lua_State* L);
 
 // Rows, saved files and documents (query_functions_results.cpp).
+int LuaContext(lua_State* L);
 int LuaFreq(lua_State* L);
 int LuaCount(lua_State* L);
+int LuaSortBy(lua_State* L);
+int LuaGroupBy(lua_State* L);
+int LuaCountBy(lua_State* L);
 int LuaOutput(lua_State* L);
 int LuaSave(lua_State* L);
 int LuaDel(lua_State* L);

@@ -51,8 +51,43 @@ std::string DocumentOfKey(const COrgInfo& documents, const char* text) {
 constexpr int kMaxOutputRows = 20000;
 // Texts a count keeps per range unless told otherwise.
 constexpr int kDefaultCountRows = 100;
+// Context width in units on each side, and rows per page: default and cap.
+constexpr lua_Integer kMaxContextWidth = 600;
+constexpr lua_Integer kDefaultContextPageSize = 10240000;
+constexpr lua_Integer kMaxContextPageSize = 200000;
+
+// A value read as an integer, at most cap; values below the cap (negative
+// ones included) pass unchanged.
+int Capped(lua_Integer value, lua_Integer cap) {
+    return static_cast<int>(std::clamp<lua_Integer>(value, INT32_MIN, cap));
+}
+
+// Web output forms need the state's web output handle; then the pair of
+// arguments (h, tag) is an integer and a string.
+bool WebTagForm(lua_State* L, int count) {
+    return lua_getwebbuff(L) && lua_gettop(L) == count && IsIntegerArg(L, 1) && IsStringArg(L, 2);
+}
 
 }  // namespace
+
+// Context(h[, width[, page[, size]]]): one page of context rows; the slot
+// is released. Returns 0.
+int LuaContext(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search) return PushInteger(L, 0);
+    const uint64_t handle = static_cast<uint64_t>(luaL_checkinteger(L, 1));
+    const int width = Capped(luaL_optinteger(L, 2, 0), kMaxContextWidth);
+    const int page = Capped(luaL_optinteger(L, 3, 0), INT32_MAX);
+    const int pageSize = Capped(luaL_optinteger(L, 4, kDefaultContextPageSize), kMaxContextPageSize);
+    search->m_nOutType = 1;
+    if (CAtomRet* atom = search->AtomSlot(handle)) {
+        search->GetContext(atom, nullptr, width, page, pageSize);
+    } else if (CQAVRet* merged = search->MergedSlot(handle)) {
+        search->GetContext(merged, nullptr, width, page, pageSize);
+    }
+    search->FreeSlot(handle);
+    return PushInteger(L, 0);
+}
 
 // Freq(h[, pattern[, nosort[, x]]]): frequency rows; 1 for an atom handle, 0
 // for a merged one, the handle itself for one of no slot. Either slot is
@@ -136,6 +171,27 @@ int LuaSave(lua_State* L) {
         written = search->SaveRetBuff(std::string(lua_tostring(L, 1)), lua_tostring(L, 2));
     }
     return PushInteger(L, written ? 1 : 0);
+}
+
+// SortBy(h, tag, dir), GroupBy(h, tag) and CountBy(h, tag): rows by a
+// document tag for the web output; 1 when the back end made them, else 0.
+int LuaSortBy(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search || !WebTagForm(L, 3) || !IsIntegerArg(L, 3)) return PushInteger(L, 0);
+    const int dir = static_cast<int>(std::clamp<int64_t>(IntegerArg(L, 3), INT32_MIN, INT32_MAX));
+    return PushInteger(L, search->GetSortByBuff(HandleArg(L, 1), lua_tostring(L, 2), dir) ? 1 : 0);
+}
+
+int LuaGroupBy(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search || !WebTagForm(L, 2)) return PushInteger(L, 0);
+    return PushInteger(L, search->GetGroupByBuff(HandleArg(L, 1), lua_tostring(L, 2)) ? 1 : 0);
+}
+
+int LuaCountBy(lua_State* L) {
+    CQAVSearch* search = QavStructuredSearch(L);
+    if (!search || !WebTagForm(L, 2)) return PushInteger(L, 0);
+    return PushInteger(L, search->GetCountByBuff(HandleArg(L, 1), lua_tostring(L, 2)) ? 1 : 0);
 }
 
 // Document pages of the full-text engine's web output: this library has no

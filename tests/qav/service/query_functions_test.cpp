@@ -62,6 +62,26 @@ TEST(QueryFunctions, StateWithoutSearchObjectGetsNeutralResults) {
     ExpectCases(L, kNeutralWithoutSearch);
 }
 
+TEST(QueryFunctions, RegistFuncBindsTheFortyFiveGlobals) {
+    const std::vector<std::string> names = {
+        "IsTag",     "IsPOS",    "IsWord",  "OriOn",     "GetAS",     "JoinAS",    "ClearSearch", "Should",
+        "Must",      "BM25Doc",  "Term2Doc", "BM25Term", "AND",       "OR",        "NOT",         "Context",
+        "Freq",      "Count",    "SortBy",  "GroupBy",   "CountBy",   "Output",    "Save",        "Del",
+        "WebPrint",  "LocalSave", "LocalDel", "AddLimit", "ClearLimit", "SetBase",  "AddTag",      "ClearTag",
+        "GetTags",   "GetTagVal", "AddKV",   "ClearKV",   "GetKV",     "Speedup",   "Condition",   "Filter",
+        "GetRetNum", "GetRet",   "GetOrg",  "GetID",     "GetDocInfo"};
+    std::vector<std::string> bound;
+    for (const QueryFunction& entry : QueryFunctionTable()) bound.push_back(entry.name);
+    EXPECT_EQ(names, bound);
+
+    std::unique_ptr<lua_State, void (*)(lua_State*)> state(QavNewLuaState(), lua_close);
+    ASSERT_EQ(0, RegistFunc(state.get()));
+    for (const std::string& name : names) {
+        EXPECT_EQ(LUA_TFUNCTION, lua_getglobal(state.get(), name.c_str())) << name;
+        lua_pop(state.get(), 1);
+    }
+}
+
 class QueryFunctionsTest : public qztest::QueryTest {};
 
 TEST_F(QueryFunctionsTest, CoroutineOfAQueryFindsNoSearchObject) {
@@ -160,6 +180,41 @@ TEST_F(QueryFunctionsTest, ConditionAndClearSearch) {
         EXPECT_EQ("", search_.m_ConditionText) << code;
         EXPECT_TRUE(search_.m_Condition.Checks().empty()) << code;
     }
+}
+
+TEST_F(QueryFunctionsTest, FreqSortsTheRowsUnlessToldNotTo) {
+    const auto rows = [this] {
+        std::string texts;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) texts += search_.m_FinalRect.m_Rows[i].text;
+        return texts;
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"return Freq(12345, '', 1)", "abc"},
+        {"return Freq(12345, '', 1, 0)", "abc"},
+        {"return Freq(12345)", "bca"},
+        {"return Freq(12345, '', 0)", "bca"},
+    };
+    for (const auto& [code, order] : cases) {
+        search_.m_FinalRect.FinalRectInit(10);
+        search_.m_FinalRect.AddRow("a", 1);
+        search_.m_FinalRect.AddRow("b", 3);
+        search_.m_FinalRect.AddRow("c", 2);
+        search_.m_nOutType = 1;
+        EXPECT_EQ("12345", Run(code)) << code;
+        EXPECT_EQ(order, rows()) << code;
+        EXPECT_EQ(0, search_.m_nOutType) << code;
+    }
+}
+
+TEST_F(QueryFunctionsTest, RowBuildersReadTheirArgumentsWithoutATypeTest) {
+    for (const char* code : {"Context()", "Context('x')", "Context(0, {})", "Freq({})", "Freq(0, {})", "Count()",
+                             "Count(0, 'x', 'y')", "Output()", "Output('x')"})
+        EXPECT_EQ(0u, Run(code).find("error: ")) << code;
+    EXPECT_EQ("0,0", Run("return Context(12345), Context(12345, 1000, 0, 500000)"));
+    EXPECT_EQ(1, search_.m_nOutType);
+    EXPECT_EQ("12345,0", Run("return Count(12345, '$Q', 5), Count(0)"));
+    EXPECT_EQ(0, search_.m_nOutType);
+    EXPECT_EQ(1, search_.m_bCountOut);
 }
 
 TEST_F(QueryFunctionsTest, AddLimitKeepsSixtyFourBitKeysAndRefusesOtherForms) {

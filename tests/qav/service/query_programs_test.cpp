@@ -110,6 +110,66 @@ TEST_F(QueryPrograms, FreqThenOutputGivesTheFrequencyList) {
     EXPECT_TRUE(search_.m_AtomRet[0].IsFree());
 }
 
+TEST_F(QueryPrograms, ContextThenOutputGivesTheContextLines) {
+    const auto answer = Answer("local h = GetAS('上海') assert(Context(h, 5) == 0) return Output(h)");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ("Context", Type(answer.get()));
+    EXPECT_EQ(2, Number(answer.get(), "Count"));
+    const cJSON* lines = cJSON_GetObjectItem(answer.get(), "Context");
+    ASSERT_EQ(2, cJSON_GetArraySize(lines));
+    const cJSON* first = cJSON_GetArrayItem(lines, 0);
+    ASSERT_TRUE(cJSON_IsString(first));
+    EXPECT_NE(std::string::npos, std::string(cJSON_GetStringValue(first)).find("上海"));
+    EXPECT_TRUE(search_.m_AtomRet[0].IsFree());
+
+    // At most n rows; the rows stay for a second answer.
+    const auto one = Answer("return Output(0, 1)");
+    ASSERT_TRUE(one);
+    EXPECT_EQ(1, cJSON_GetArraySize(cJSON_GetObjectItem(one.get(), "Context")));
+    // Pages of one row each.
+    EXPECT_EQ("1", RunText("Context(GetAS('上海'), 5, 1, 1) return GetRetNum()"));
+}
+
+TEST_F(QueryPrograms, OriOnGivesContextLinesTheirSource) {
+    const auto answer = Answer("OriOn() local h = GetAS('上海') Context(h, 5) return Output(h)");
+    ASSERT_TRUE(answer);
+    const cJSON* first = cJSON_GetArrayItem(cJSON_GetObjectItem(answer.get(), "Context"), 0);
+    ASSERT_TRUE(cJSON_IsObject(first));
+    EXPECT_STREQ("新闻A", cJSON_GetStringValue(cJSON_GetObjectItem(first, "Source")));
+}
+
+TEST_F(QueryPrograms, FreqAfterContextOfAnotherHandleIsAFrequencyList) {
+    const auto answer = Answer("local a, b = GetAS('上海'), GetAS('爱') Context(a) Freq(b) return Output(b)");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ("Freq", Type(answer.get()));
+}
+
+TEST_F(QueryPrograms, ContextOfAMergedResultFreesItsSlot) {
+    const auto answer =
+        Answer("local m = AND(GetAS('爱'), GetAS('上海'), 1) assert(m ~= 0) Context(m, -1) return Output(m)");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ("Context", Type(answer.get()));
+    EXPECT_EQ(1, Number(answer.get(), "Count"));  // one row per sentence
+    EXPECT_TRUE(search_.m_QAVRet[0].IsFree());
+}
+
+TEST_F(QueryPrograms, FreqOfAMergedResultFreesItsSlot) {
+    EXPECT_EQ("0,true", RunText("local m = OR(GetAS('爱'), GetAS('上海'), 1) "
+                                "local r = Freq(m) return r, JoinAS(GetAS('爱'), GetAS('上海'), 'SameSent') ~= 0"));
+    EXPECT_TRUE(search_.m_QAVRet[1].IsFree() || search_.m_QAVRet[0].IsFree());
+}
+
+TEST_F(QueryPrograms, TagOutputsNeedTheWebOutputHandle) {
+    EXPECT_EQ("0,0,0", RunText("local h = GetAS('爱') return SortBy(h, 'a', 1), GroupBy(h, 'a'), CountBy(h, 'a')"));
+    EXPECT_FALSE(search_.m_AtomRet[0].IsFree());
+
+    int web = 0;
+    lua_setwebbuff(search_.LuaState(), &web);
+    EXPECT_EQ("0,0,0", RunText("return SortBy(12345, 'a', 1), GroupBy(1, 2), CountBy(12345)"));
+    EXPECT_EQ("1", RunText("return CountBy(GetAS('上海'), 'a')"));
+    lua_setwebbuff(search_.LuaState(), nullptr);
+}
+
 TEST_F(QueryPrograms, JoinsAndMergesFeedCounts) {
     struct Case {
         const char* program;
