@@ -96,6 +96,21 @@ TEST_F(QueryPrograms, AtomSearchesTakeTheTwoAtomSlots) {
               RunText("return GetAS('上海'), GetAS('爱'), GetAS('我')"));
 }
 
+TEST_F(QueryPrograms, GetASFormsWithWavesAndBrackets) {
+    // Waves and bracket lists are optional; other argument counts search
+    // with empty texts and still take a slot.
+    const char* const programs[] = {
+        "return GetAS('上海', '', '', '', '', '')",
+        "return GetAS('上海', '', '~', '', '', '', '1', '', '', '')",
+        "return GetAS('上海', '', '', '', '', '', '')",
+        "return GetAS()",
+    };
+    for (const char* program : programs) {
+        search_.QAVSearchInit(false);
+        EXPECT_EQ(std::to_string(A1()), RunText(program)) << program;
+    }
+}
+
 TEST_F(QueryPrograms, GetASReadsItsTextsWithoutATypeTest) {
     EXPECT_NE(std::string::npos, RunText("return GetAS({})").find("string expected"));
     EXPECT_EQ(std::to_string(A1()), RunText("return GetAS(5)"));  // a number is read as its text
