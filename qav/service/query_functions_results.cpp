@@ -1,10 +1,11 @@
 // Query functions that hand results back to the program: output rows, saved
 // files and the documents of the corpus.
 #include <algorithm>
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include <lua.hpp>
 
@@ -120,13 +121,14 @@ int LuaFreq(lua_State* L) {
 }
 
 // Count(h[, pattern[, n]]): count rows, n texts per range (default 100); the
-// results as Freq.
+// results and the release of the slot as Freq. Like Freq it leaves only its
+// own flag set, so that the JSON answer names the rows it made.
 int LuaCount(lua_State* L) {
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search) return PushInteger(L, 0);
     const uint64_t handle = static_cast<uint64_t>(luaL_checkinteger(L, 1));
     const char* pattern = luaL_optstring(L, 2, "");
-    const int rows = static_cast<int>(luaL_optinteger(L, 3, kDefaultCountRows));
+    const int rows = Capped(luaL_optinteger(L, 3, kDefaultCountRows), INT32_MAX);
     search->m_nOutType = 0;
     search->m_bCountOut = 1;
     int64_t result = static_cast<int64_t>(handle);
