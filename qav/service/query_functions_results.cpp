@@ -20,11 +20,13 @@
 
 namespace {
 
-// The save folder of the engine of the current kind; null when there is none.
+// The save folder of the engine of the current kind; null when there is none
+// or none is configured (an empty folder would put saved files at the root).
 const std::string* SaveFolder() {
-    if (g_nEngineType == kEngineStructured && g_pCQAVEngine) return &g_pCQAVEngine->m_config.m_FileInfo.SavePath;
-    if (g_nEngineType == kEngineFullText && g_pBMEngine) return &g_pBMEngine->m_Config.m_FileInfo.SavePath;
-    return nullptr;
+    const std::string* folder = nullptr;
+    if (g_nEngineType == kEngineStructured && g_pCQAVEngine) folder = &g_pCQAVEngine->m_config.m_FileInfo.SavePath;
+    if (g_nEngineType == kEngineFullText && g_pBMEngine) folder = &g_pBMEngine->m_Config.m_FileInfo.SavePath;
+    return folder && !folder->empty() ? folder : nullptr;
 }
 
 // Name of the document that holds sentence key text (a decimal number):
@@ -163,7 +165,7 @@ int LuaOutput(lua_State* L) {
 int LuaSave(lua_State* L) {
     CQAVSearch* search = QavStructuredSearch(L);
     const int count = lua_gettop(L);
-    if (!search || count < 2 || count > 3 || !IsStringArg(L, 2)) return PushInteger(L, 0);
+    if (!search || !SaveFolder() || count < 2 || count > 3 || !IsStringArg(L, 2)) return PushInteger(L, 0);
     bool written = false;
     if (IsIntegerArg(L, 1) && (count == 2 || IsIntegerArg(L, 3))) {
         const int64_t rows = count == 3 ? IntegerArg(L, 3) : -1;
@@ -207,7 +209,7 @@ int LuaDel(lua_State* L) {
     if (!folder) return 0;
     const char* name = lua_tostring(L, 1);
     const std::string path = *folder + "/" + name;
-    if (folder->empty() || !IsPlainFileName(name) || std::remove(path.c_str()) != 0)
+    if (!IsPlainFileName(name) || std::remove(path.c_str()) != 0)
         QavLog("Error Del file %s!\n", path.c_str());
     return 0;
 }

@@ -341,6 +341,11 @@ TEST_F(QueryFunctionsTest, DelRemovesOnlyPlainNamesInTheSaveFolder) {
     EXPECT_FALSE(std::filesystem::exists(folder + "/also"));
     EXPECT_NE(std::string::npos, log.find("Error Del file " + folder + "/missing!\n"));
     EXPECT_NE(std::string::npos, log.find("Error Del file " + folder + "/../outside!\n"));
+
+    // Without a configured save folder nothing is removed or written.
+    engine.m_config.m_FileInfo.SavePath.clear();
+    EXPECT_EQ("0", Run("Del('kept') return Save('x', 'kept')"));
+    EXPECT_EQ("x", qztest::ReadFile(folder + "/kept"));
 }
 
 // The listing texts are JSON; these read them back.
