@@ -70,6 +70,8 @@ public:
     CHashNode* GetHashNode(std::string_view name) const;
     // The node of that name and type; null if none.
     CHashNode* GetHashNode(std::string_view name, int32_t type) const;
+    // Whether a unit of that name is in the table.
+    bool IsInHash(std::string_view name) const { return GetHashNode(name) != nullptr; }
     // The node of that name and type, appended at the end of its chain
     // (identifier -1, everything else zero) when missing; *created tells which.
     CHashNode* GetOrAdd(std::string_view name, int32_t type, bool* created = nullptr);

@@ -113,6 +113,22 @@ bool CHashTableInfo::GetOrgTagInfo(int64_t docIndex, std::string& text, const st
     return true;
 }
 
+bool CHashTableInfo::GetDocInfo(int64_t docIndex, const std::string& key, std::string& value) const {
+    if (docIndex < 0 || static_cast<uint64_t>(docIndex) >= docInfo_.size()) return false;
+    const auto& items = docInfo_[static_cast<size_t>(docIndex)];
+    auto found = items.find(key);
+    if (found == items.end()) return false;
+    value = found->second;
+    return true;
+}
+
+bool CHashTableInfo::GetDocPosID(const std::string& text, uint32_t& tagId) const {
+    auto found = tagMap_.find(text);
+    if (found == tagMap_.end()) return false;
+    tagId = found->second;
+    return true;
+}
+
 void CHashTableInfo::Add2DocInfo(const std::vector<std::string>& lines) {
     std::map<std::string, std::string> items;
     for (const std::string& line : lines) {
@@ -172,4 +188,6 @@ void CHashTableInfo::HashTableInfoExit() {
     tails_.clear();
     records_.clear();
     tagNames_.clear();
+    tagMap_.clear();
+    docInfo_.clear();
 }

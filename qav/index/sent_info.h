@@ -55,6 +55,11 @@ public:
     bool GetDocTagInfo(int64_t docIndex, std::string& text) const;
     // The value of one key of a document; empty when it has none.
     bool GetOrgTagInfo(int64_t docIndex, std::string& text, const std::string& key) const;
+    // The value of one key of a document; false when the document is out of
+    // range or has no such key.
+    bool GetDocInfo(int64_t docIndex, const std::string& key, std::string& value) const;
+    // Identifier of a sentence tag text; false when no sentence carries it.
+    bool GetDocPosID(const std::string& text, uint32_t& tagId) const;
     void Add2DocInfo(const std::vector<std::string>& lines);
     void HashTableInfoExit();
 

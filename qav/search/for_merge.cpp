@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "qav/search/merge_hash.h"
+
 namespace {
 
 // Sizes come from the configuration and from hit counts; keep them in int.
@@ -86,6 +88,8 @@ void CForMerge::ForMergeExit() {
     m_nPoolUsed = 0;
     m_nPoolCapacity = 0;
     m_Candidates.clear();
+    m_TagKeys.clear();
+    m_Passed.clear();
 }
 
 void CForMerge::ClearHashList() {
@@ -100,6 +104,7 @@ void CForMerge::ClearHashList() {
 void CForMerge::ClearTag() {
     for (auto& map : m_Tag)
         if (map) std::memset(map.get(), 0, static_cast<size_t>(m_nTagSize));
+    m_TagKeys.clear();
 }
 
 void CForMerge::SetTag(int map, uint32_t h) {
@@ -112,6 +117,25 @@ bool CForMerge::HasTag(int map, uint32_t h) const {
     if (m_nTagSize <= 0 || !m_Tag[map]) return false;
     const uint64_t bit = TagBit(h);
     return (m_Tag[map][bit / 8] >> (bit % 8)) & 1u;
+}
+
+void CForMerge::ResetTag(int map, uint32_t h) {
+    if (m_nTagSize <= 0 || !m_Tag[map]) return;
+    const uint64_t bit = TagBit(h);
+    m_Tag[map][bit / 8] &= static_cast<uint8_t>(~(1u << (bit % 8)));
+}
+
+void CForMerge::SetTagKey(uint32_t key) {
+    SetTag(0, Hash_Jenkins(key));
+    SetTag(1, Hash_Tomas_Wang(key));
+}
+
+bool CForMerge::HasTagKeyBits(uint32_t key) const {
+    return HasTag(0, Hash_Jenkins(key)) && HasTag(1, Hash_Tomas_Wang(key));
+}
+
+bool CForMerge::HasTagKey(uint32_t key, uint64_t exactKey) const {
+    return HasTagKeyBits(key) && m_TagKeys.count(exactKey) != 0;
 }
 
 CRetInfoEx* CForMerge::NewEntry() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "qav/search/ret_info.h"
@@ -30,13 +31,24 @@ public:
     void ForMergeExit();
     // Empties the buckets, their counts and the pool.
     void ClearHashList();
-    // Zeroes both bitmaps.
+    // Zeroes both bitmaps and forgets the exact tag keys.
     void ClearTag();
 
     // Bit (h mod size) of bitmap 0 or 1; with no bitmap, nothing is set and
     // every test fails.
     void SetTag(int map, uint32_t h);
     bool HasTag(int map, uint32_t h) const;
+    void ResetTag(int map, uint32_t h);
+
+    // A key's bits in both bitmaps: Hash_Jenkins in bitmap 0, Hash_Tomas_Wang
+    // in bitmap 1.
+    void SetTagKey(uint32_t key);
+    bool HasTagKeyBits(uint32_t key) const;
+    // Whether a sentence was tagged by a merge's tagging pass: both bits of
+    // its merge key, confirmed by its exact key (the sentence key, or the
+    // document), so that a key shared by chance or by the same position in
+    // another data file is never taken for it.
+    bool HasTagKey(uint32_t key, uint64_t exactKey) const;
 
     // Next free pool entry, its link cleared; null when the pool is used up
     // or absent.
@@ -51,6 +63,8 @@ public:
     int m_nPoolUsed = 0;
     int m_nPoolCapacity = 0;
     std::vector<CRetInfoEx*> m_Candidates;  // filled by hash lookups
+    std::unordered_set<uint64_t> m_TagKeys;  // exact keys of the tagged sentences
+    std::vector<uint32_t> m_Passed;          // prefilter keys a fill let through
     CQAVSearch* m_pOwner = nullptr;
     uint8_t m_bDocLevel = 0;
     int m_nMergeType = kMergeAnd;

@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include "qav/index/qav_engine.h"
+#include "qav/search/engine_views.h"
 #include "qav/service/lua_slots.h"
 #include "qav/service/query_functions.h"
 #include "qav/service/query_sandbox.h"
@@ -30,13 +31,14 @@ bool CQAVSearch::QAVSearchInit(bool flag) {
         QavSandboxQueryState(L);
     }
     const CSizeInfo& sizes = Sizes();
+    m_Corpus = g_pCQAVEngine ? MakeRecordCompareContext(*g_pCQAVEngine) : RecordCompareContext{};
     m_FinalRect.FinalRectInit(sizes.RetBuffSize);
     m_ForMerge.ForMergeInit(sizes.HashSize_IdxUnit, sizes.HashTagSize_Merge, this);
     bool ok = true;
     for (CAtomRet& slot : m_AtomRet) ok = slot.AtomRetInit(sizes.MaxAtomSearchRetSize) && ok;
     for (CQAVRet& slot : m_QAVRet) ok = slot.QAVRetInit(sizes.RetInfoMaxSize) && ok;
     m_bInitFlag = flag;
-    m_Limits.clear();
+    m_Limits.ClearLimit();
     return ok;
 }
 
@@ -45,7 +47,7 @@ void CQAVSearch::QAVSearchExit() {
     for (CQAVRet& slot : m_QAVRet) slot.QAVRetExit();
     m_FinalRect.FinalRectExit();
     m_ForMerge.ForMergeExit();
-    m_Condition.m_Base.ForMergeExit();
+    m_Condition.BaseExit();
     if (CQAVEngine* engine = g_pCQAVEngine; engine && engine->m_loadedRecords > engine->m_config.m_SizeInfo.MaxMemCount)
         FreeMem();
     m_lua.reset();

@@ -16,7 +16,10 @@
 #include "qav/search/condition.h"
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
+#include "qav/search/limit_list.h"
+#include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 
 class CAtomSearchQuery;
@@ -41,7 +44,46 @@ public:
     void QAVSearchExit();
     // Empties the condition text, the rows and the conditions.
     void Clear();
-    void ClearLimit() { m_Limits.clear(); }
+
+    // Limit ranges: a record's sentence must lie in one of them (see
+    // CLimitList).
+    void Add2Limit(const std::pair<int64_t, int64_t>& range) { m_Limits.Add2Limit(range); }
+    void ClearLimit() { m_Limits.ClearLimit(); }
+    int RetLimitNo(int64_t key, int lo, int hi) const { return m_Limits.RetLimitNo(key, lo, hi); }
+    // Whether a record's sentence is admitted: it lies in a limit range, it
+    // passes the document checks of the condition, and (unless skipBase) it
+    // is in the base set, or outside it when the base excludes.
+    bool IsInLimit(uint32_t file, uint32_t position, bool skipBase) const;
+    // Whether a sentence passes the document filters by the filter mode.
+    bool IsInFilter(uint32_t file, uint32_t position) const;
+    // Copies the hits of the result named by handle that pass the filters
+    // (records of an atom result also the limits) into the first free merged
+    // slot, consuming the input; handle 0 filters the built-in atom search.
+    // Returns that slot, or null when none is free or the handle names no
+    // result.
+    CQAVRet* GetFilterRet(uint64_t handle);
+    // Filtering into out (cleared first, then in use): of an atom result's
+    // records, which must pass the limits and the filters and make a hit; of
+    // a merged result's hits, which pass the filters alone, having passed the
+    // limits when they were made; and of the built-in atom search, whose slot
+    // is freed again (out stays empty when no atom slot is free).
+    void SetFilterRet(const CAtomRet& atom, CQAVRet& out) const;
+    void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
+    void SetFilterRet(CQAVRet& out);
+
+    // Context lines: fill the rows with one page of the result's hits, one
+    // row per distinct sentence, and set the total and the approximate flag.
+    // width is the context on each side in units (-1 the whole sentence);
+    // pageSize -1 means kDefaultContextPageSize. The text argument is not
+    // used. Return 0.
+    int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
+    // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
+    // parts empty, when the hit names no data file of the engine.
+    bool GetSplitedRet(const CRetInfo& hit, int width);
+    // Appends the row of the hit whose parts were filled last: its source
+    // prefix (with m_bOriOn), the body the print flags choose, cut to the
+    // group of the match. A row beyond the capacity is dropped.
+    void Add2Context(uint8_t fileNo, uint32_t position);
 
     lua_State* LuaState() const { return m_lua.get(); }
 
@@ -67,12 +109,28 @@ public:
     // holds. A handle of no slot, or of a free slot, changes nothing.
     void FreeSlot(uint64_t handle);
 
+    // Joins the results of two handles under relation `code` (see
+    // join_relation.h) into the merged slot of the slot rules; null for a
+    // pair the rules do not take. Both inputs are consumed.
+    CQAVRet* MergeSearch(uint64_t left, uint64_t right, int code);
+    // AND, OR or NOT (kMergeAnd, kMergeOr, kMergeNot) of the results of two
+    // handles, by sentence or, with docLevel, by document, as MergeSearch.
+    CQAVRet* MergeRet(uint64_t first, uint64_t second, int type, bool docLevel);
+    // Makes the hit of one record of an atom result and tests it: bounds,
+    // IsInLimit(skipBase), the hit span rule, then IsOk with this width.
+    bool IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
+                     bool skipBase);
+    // The word at the hit's sentence position is a word, and the hit's parts
+    // (split with this width) pass the conditions.
+    bool IsOk(const CRetInfo& hit, int width);
+
     CForMerge m_ForMerge;
+    RecordCompareContext m_Corpus;  // the engine's corpus and word list, taken at set-up
     CAtomRet m_AtomRet[2];  // A1, A2
     CQAVRet m_QAVRet[2];    // M1, M2
     CAtomSearchQuery m_Query;  // work query, filled by each atom search
     // Limit ranges of sentence keys, (from, to), in the order added.
-    std::vector<std::pair<int64_t, int64_t>> m_Limits;
+    CLimitList m_Limits;
     CFinalRect m_FinalRect;
     CConditionEx m_Condition;
     CSplitedRet m_SplitedRet;
@@ -89,6 +147,14 @@ public:
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
+    // Limit ranges, filters, checks or a base: anything that can reject a hit.
+    bool HasContextConditions() const;
+    // Acceptance of a hit for a row: its sentence's first unit is a word, and
+    // its parts pass the condition checks. key is the hit's sentence key.
+    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
+    // Rows, total, duplicate keys and the approximate flag made empty.
+    void ResetContextOutput();
+
     struct LuaCloser {
         void operator()(lua_State* L) const;
     };

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-constexpr uint8_t kNoDataFile = 255;
+#include "qav/search/offset_record_fields.h"  // kNoDataFile
+
 constexpr uint32_t kNoSentence = 0xFFFFFFFF;
 constexpr uint8_t kNoBracket = 255;
 constexpr int kBracketCount = 6;

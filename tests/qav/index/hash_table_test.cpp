@@ -38,6 +38,8 @@ TEST(HashTable, SameNameWithTwoTypesMakesTwoNodes) {
     // By name alone: the first node of the chain.
     EXPECT_EQ(table.GetHashNode("v|"), tagRight);
     EXPECT_EQ(table.GetHashNode("v"), nullptr);
+    EXPECT_TRUE(table.IsInHash("v|"));
+    EXPECT_FALSE(table.IsInHash("v"));
     EXPECT_EQ(table.node_count(), 2u);
 
     EXPECT_EQ(tagRight->id, -1);

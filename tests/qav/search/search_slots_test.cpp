@@ -161,11 +161,11 @@ TEST_F(SearchSlots, ResultsStopAtTheirCapacity) {
 TEST_F(SearchSlots, ClearKeepsLimitsAndExitEmptiesEverything) {
     search_.m_ConditionText = "len($1)<3";
     search_.m_FinalRect.AddRow("row", CFinalRect::kContextRow);
-    search_.m_Limits.emplace_back(5, 6);
+    search_.Add2Limit({5, 6});
     search_.Clear();
     EXPECT_TRUE(search_.m_ConditionText.empty());
     EXPECT_EQ(0, search_.m_FinalRect.m_nCount);
-    EXPECT_EQ(1u, search_.m_Limits.size());
+    EXPECT_EQ(1, search_.m_Limits.size());
     search_.ClearLimit();
     EXPECT_TRUE(search_.m_Limits.empty());
 

@@ -1,0 +1,76 @@
+// Context lines of the search object: the engine's side of the walks in
+// context_walk.cpp, the hit parts and the rows.
+#include <string>
+#include <utility>
+
+#include "qav/index/qav_engine.h"
+#include "qav/search/context_line.h"
+#include "qav/search/context_walk.h"
+#include "qav/search/hit_parts.h"
+#include "qav/search/qav_search.h"
+
+bool CQAVSearch::HasContextConditions() const {
+    return !m_Limits.empty() || !m_Condition.m_filters.empty() || !m_Condition.Checks().empty() ||
+           m_Condition.HasBase();
+}
+
+void CQAVSearch::ResetContextOutput() {
+    // Rows are rebuilt from empty, so no text of an earlier output stays.
+    m_FinalRect.m_Rows.clear();
+    m_FinalRect.m_nCount = 0;
+    m_FinalRect.m_nTotal = 0;
+    m_SentKeys.clear();
+    m_bApproximate = 0;
+}
+
+bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
+    m_SplitedRet.Clear();
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine || hit.file_no >= engine->DataFileCount()) return false;
+    HitPartsSource source;
+    source.words = engine->m_pWordList.get();
+    source.config = &engine->m_config;
+    source.english = engine->m_config.m_Language == 1;
+    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width,
+             m_SplitedRet);
+    return true;
+}
+
+bool CQAVSearch::AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine || hit.file_no >= engine->DataFileCount() || !engine->m_pWordList) return false;
+    if (hit.position >= engine->m_corpusLength[hit.file_no]) return false;
+    if (!engine->m_pWordList->No2Word(engine->m_corpus[hit.file_no][hit.position])) return false;
+    if (!GetSplitedRet(hit, width) || !m_Condition.IsOK(m_SplitedRet)) return false;
+    key = (uint64_t{hit.file_no} << 32) | hit.position;
+    return true;
+}
+
+void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
+    std::string line;
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (m_bOriOn && engine && engine->m_orgInfo.EntryCount() > 0)
+        line = SourcePrefix(engine->m_orgInfo, engine->m_sentInfo, fileNo, position);
+    AppendContextBody(m_SplitedRet, m_Condition.m_bPrint, line);
+    CutByGroup(line);
+    m_FinalRect.AddRow(std::move(line), CFinalRect::kContextRow);
+}
+
+int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int pageSize) {
+    ResetContextOutput();
+    if (!result) return 0;
+    ContextWalkSetup setup;
+    setup.conditions = HasContextConditions();
+    setup.hasLimits = !m_Limits.empty();
+    setup.page = page;
+    setup.pageSize = NormalContextPageSize(pageSize);
+    const bool estimateAllowed =
+        m_Limits.empty() && m_Condition.m_filters.empty() && m_Condition.Checks().empty();
+    const ContextWalkResult walk = WalkMergedContext(
+        *result, estimateAllowed, setup, m_SentKeys,
+        [&](const CRetInfo& hit, uint64_t& key) { return AcceptContextHit(hit, width, key); },
+        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+    m_FinalRect.m_nTotal = static_cast<int32_t>(walk.total);
+    m_bApproximate = walk.approximate ? 1 : 0;
+    return 0;
+}

@@ -1,0 +1,34 @@
+// Splitting one hit into the text parts that conditions, frequencies and
+// context lines read (CSplitedRet): context on either side, the match, the
+// groups the query's bracket marks set and the gaps between them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class CConfig;
+class CSplitedRet;
+class CWordList;
+struct CRetInfo;
+
+// Each part holds at most this many bytes; a unit whose text would pass it is
+// not added and ends the part.
+constexpr size_t kHitPartMaxBytes = 4095;
+// With the whole sentence as context, the right-hand parts stop after this
+// many units when no sentence separator comes first.
+constexpr int kSentenceRightUnits = 40;
+
+// What the parts are made of besides the data array.
+struct HitPartsSource {
+    const CWordList* words = nullptr;   // unit texts; ids outside it have none
+    const CConfig* config = nullptr;    // sentence separators; null: none
+    bool english = false;               // words are followed or separated by one blank
+};
+
+// Fills parts with the hit's texts from the data array of its file
+// (count units). width is the number of units of context on each side, -1
+// the hit's whole sentence (from the unit at the hit's position up to the
+// first separator on the left, up to and including a separator or at most
+// kSentenceRightUnits units on the right). Nothing outside [0, count) is read.
+void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, const CRetInfo& hit, int width,
+              CSplitedRet& parts);

@@ -1,0 +1,63 @@
+// Joins and merges of the search object's result slots.
+#include "qav/index/qav_engine.h"
+#include "qav/search/merge_run.h"
+#include "qav/search/qav_search.h"
+
+namespace {
+
+// The search object as the environment of one join or merge.
+class SearchMergeEnv final : public MergeEnv {
+public:
+    explicit SearchMergeEnv(CQAVSearch& search) : m_search(search) {}
+
+    const RecordCompareContext& Corpus() const override { return m_search.m_Corpus; }
+    bool IsInLimit(uint8_t fileNo, uint32_t position, bool skipBase) override {
+        return m_search.IsInLimit(fileNo, position, skipBase);
+    }
+    bool IsOk(const CRetInfo& hit) override {
+        // Merges read no hit parts, so without checks the word test is all.
+        if (m_search.m_Condition.Checks().empty()) return IsWordAt(m_search.m_Corpus, hit.file_no, hit.position);
+        return m_search.IsOk(hit, -1);
+    }
+    bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) override {
+        uint32_t tag = 0;
+        return g_pCQAVEngine && g_pCQAVEngine->m_sentInfo.GetSentInfo(
+                                    static_cast<uint64_t>(SentenceKey(fileNo, position)), doc, tag);
+    }
+    void SetApproximate() override { m_search.m_bApproximate = 1; }
+
+private:
+    CQAVSearch& m_search;
+};
+
+// The input named by a handle. A free atom slot counts as empty: the use
+// counts that kept its records loaded are already lowered.
+MergeSide SideOf(CQAVSearch& search, uint64_t handle) {
+    if (CAtomRet* atom = search.AtomSlot(handle)) {
+        static const CAtomRet kEmpty;
+        return MergeSide::Atom(atom->IsFree() ? kEmpty : *atom);
+    }
+    return MergeSide::Merged(*search.MergedSlot(handle));
+}
+
+}  // namespace
+
+CQAVRet* CQAVSearch::MergeSearch(uint64_t left, uint64_t right, int code) {
+    CQAVRet* out = MergeTarget(left, right);
+    if (!out) return nullptr;
+    SearchMergeEnv env(*this);
+    MergeRun(m_ForMerge, env).Join(SideOf(*this, left), SideOf(*this, right), *out, code);
+    FreeSlot(left);
+    FreeSlot(right);
+    return out;
+}
+
+CQAVRet* CQAVSearch::MergeRet(uint64_t first, uint64_t second, int type, bool docLevel) {
+    CQAVRet* out = MergeTarget(first, second);
+    if (!out) return nullptr;
+    SearchMergeEnv env(*this);
+    MergeRun(m_ForMerge, env).Merge(SideOf(*this, first), SideOf(*this, second), *out, type, docLevel);
+    FreeSlot(first);
+    FreeSlot(second);
+    return out;
+}

@@ -1,0 +1,143 @@
+// Joins and merges run by the search object on its slots over a small engine.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "merge_fixture.h"
+#include "qav/index/qav_engine.h"
+#include "qav/search/join_relation.h"
+#include "qav/search/qav_search.h"
+
+using namespace mergetest;
+
+namespace {
+
+class SearchMergeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "上海"}));
+        for (int f = 0; f < 2; ++f) {
+            auto words = std::make_unique<uint32_t[]>(kWords);
+            for (uint32_t i = 0; i < kWords; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : 0u;
+            engine_.m_corpus.push_back(std::move(words));
+            engine_.m_corpusLength.push_back(kWords);
+        }
+        g_pCQAVEngine = &engine_;
+        ASSERT_TRUE(search_.QAVSearchInit(false));
+    }
+    void TearDown() override {
+        search_.QAVSearchExit();
+        g_pCQAVEngine = nullptr;
+    }
+
+    // Fills a newly taken atom slot with records of a kind-4 query with an
+    // empty pattern, raising the use count of node.
+    uint64_t Atom(std::vector<unsigned char>& buffer, const std::vector<Rec>& recs, CHashNode* node = nullptr) {
+        for (const Rec& r : recs) {
+            auto bytes = searchtest::Record(r.position, r.index, r.file, r.clause, 8);
+            buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+        }
+        CAtomRet* slot = search_.TakeAtomSlot();
+        if (!slot) return 0;
+        slot->m_Query.type = UNIT_POS_R;
+        slot->m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
+        slot->AddSegment(buffer.data(), 0, static_cast<int32_t>(recs.size()), 8);
+        slot->RaiseUse(node);
+        return slot->Handle();
+    }
+
+    CQAVEngine engine_;
+    CQAVSearch search_;
+    std::vector<unsigned char> b1_, b2_, b3_;
+};
+
+TEST_F(SearchMergeTest, JoinFillsTheMergedSlotAndReleasesItsInputs) {
+    CHashNode left("a|", 3), right("b|", 3);
+    const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}, {Sentence(1), 3}}, &left);
+    const uint64_t a2 = Atom(b2_, {{Sentence(0), 4}}, &right);
+    CQAVRet* m1 = search_.MergeSearch(a1, a2, JoinRelationCode("Link"));
+    ASSERT_EQ(&search_.m_QAVRet[0], m1);
+    EXPECT_EQ(Hits(*m1), (std::vector<HitTuple>{{0, Sentence(0), 3, 2}}));
+    EXPECT_FALSE(m1->IsFree());
+    EXPECT_TRUE(search_.AtomSlot(a1)->IsFree());
+    EXPECT_TRUE(search_.AtomSlot(a2)->IsFree());
+    EXPECT_EQ(0, left.use_count);
+    EXPECT_EQ(0, right.use_count);
+
+    // The joined result with a new atom result goes to M2; an unknown
+    // relation gives an empty result there.
+    const uint64_t a3 = Atom(b3_, {{Sentence(0), 5}});
+    CQAVRet* m2 = search_.MergeSearch(m1->Handle(), a3, 0);
+    ASSERT_EQ(&search_.m_QAVRet[1], m2);
+    EXPECT_EQ(0, m2->m_nCount);
+    EXPECT_TRUE(m1->IsFree());
+    EXPECT_EQ(nullptr, search_.MergeSearch(m1->Handle(), m2->Handle(), kJoinSameSent));
+}
+
+TEST_F(SearchMergeTest, MergesLowerUseCountsAndKeepOtherFilesSentences) {
+    CHashNode first("a|", 3), second("b|", 3);
+    const uint64_t a1 = Atom(b1_, {{Sentence(1), 1}, {Sentence(2), 1, 1}}, &first);
+    const uint64_t a2 = Atom(b2_, {{Sentence(2), 2}, {Sentence(3), 2}}, &second);
+    CQAVRet* out = search_.MergeRet(a1, a2, kMergeNot, false);
+    ASSERT_NE(nullptr, out);
+    EXPECT_EQ(Hits(*out), (std::vector<HitTuple>{{0, Sentence(1), 1, 1}, {1, Sentence(2), 1, 1}}));
+    EXPECT_EQ(0, first.use_count);
+    EXPECT_EQ(0, second.use_count);
+    EXPECT_EQ(nullptr, search_.MergeRet(a1, a1, kMergeAnd, false));
+}
+
+TEST_F(SearchMergeTest, ConditionsDecideWhichSentencesTheTaggingSideHas) {
+    struct Case {
+        const char* condition;
+        size_t andHits, notHits;
+    } cases[] = {
+        {"len($Q)<10", 2, 1},  // every hit passes
+        {"len($Q)>10", 0, 2},  // no hit passes: nothing to pair, nothing to exclude
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.condition);
+        search_.m_Condition.SetCondition(c.condition);
+        for (int type : {kMergeAnd, kMergeNot}) {
+            std::vector<unsigned char> left, right;
+            const uint64_t a1 = Atom(left, {{Sentence(1), 1}, {Sentence(2), 1}});
+            const uint64_t a2 = Atom(right, {{Sentence(2), 2}, {Sentence(3), 2}});
+            CQAVRet* out = search_.MergeRet(a1, a2, type, false);
+            ASSERT_NE(nullptr, out);
+            EXPECT_EQ(type == kMergeAnd ? c.andHits : c.notHits, Hits(*out).size());
+            out->m_bFree = 1;
+        }
+    }
+}
+
+TEST_F(SearchMergeTest, LimitsOfTheSearchApply) {
+    search_.Add2Limit({SentenceKey(0, Sentence(1)), SentenceKey(0, Sentence(1))});
+    const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}, {Sentence(1), 3}});
+    const uint64_t a2 = Atom(b2_, {{Sentence(0), 4}, {Sentence(1), 4}});
+    CQAVRet* out = search_.MergeRet(a1, a2, kMergeOr, false);
+    ASSERT_NE(nullptr, out);
+    EXPECT_EQ(Hits(*out), (std::vector<HitTuple>{{0, Sentence(1), 4, 1}, {0, Sentence(1), 3, 1}}));
+}
+
+TEST_F(SearchMergeTest, AFreeAtomSlotCountsAsEmpty) {
+    const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}});
+    const uint64_t a2 = Atom(b2_, {{Sentence(0), 4}});
+    search_.FreeSlot(a2);
+    CQAVRet* out = search_.MergeRet(a1, a2, kMergeOr, false);
+    ASSERT_NE(nullptr, out);
+    EXPECT_EQ(Hits(*out), (std::vector<HitTuple>{{0, Sentence(0), 3, 1}}));
+}
+
+TEST_F(SearchMergeTest, HitsOfAnAtomRecordAreTested) {
+    const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}});
+    CRetInfo hit;
+    OffsetRecordInfo record{Sentence(0), 3, 0, 0, 0};
+    EXPECT_TRUE(search_.IsOKContext(*search_.AtomSlot(a1), record, hit, -1, false));
+    EXPECT_EQ(3, hit.start);
+    record.fileNo = 2;  // no such data file
+    EXPECT_FALSE(search_.IsOKContext(*search_.AtomSlot(a1), record, hit, -1, false));
+    record = {100, 0, 0, 0, 0};  // in the header: no word
+    EXPECT_FALSE(search_.IsOKContext(*search_.AtomSlot(a1), record, hit, -1, false));
+}
+
+}  // namespace
