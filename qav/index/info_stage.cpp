@@ -21,11 +21,7 @@ void* WriteOrgThread(void* arg) {
     return nullptr;
 }
 
-bool IdxSentInfoAndWriteOrg(const std::string& indexDir) {
-    const std::string idFile = indexDir + "/Info/Corpus.ID";
-    CIdxInfoBlock sentBlock{{idFile, indexDir + "/SentInfo.txt", indexDir + "/SentInfo.dat"}};
-    CIdxInfoBlock orgBlock{{idFile, indexDir + "/Org.txt", indexDir + "/Org.dat"}};
-    QavLog("Idx Sent Info + Write Org Info (parallel) ...\n");
+void RunIdxInfoThreads(CIdxInfoBlock& sentBlock, CIdxInfoBlock& orgBlock) {
     pthread_t sentThread = thread_create_ex(IdxSentInfoThread, &sentBlock);
     pthread_t orgThread = thread_create_ex(WriteOrgThread, &orgBlock);
     // A thread that could not start leaves its block unset: run it here.
@@ -33,6 +29,14 @@ bool IdxSentInfoAndWriteOrg(const std::string& indexDir) {
     if (!orgThread) WriteOrgThread(&orgBlock);
     if (sentThread) thread_join_ex(sentThread, nullptr);
     if (orgThread) thread_join_ex(orgThread, nullptr);
+}
+
+bool IdxSentInfoAndWriteOrg(const std::string& indexDir) {
+    const std::string idFile = indexDir + "/Info/Corpus.ID";
+    CIdxInfoBlock sentBlock{{idFile, indexDir + "/SentInfo.txt", indexDir + "/SentInfo.dat"}};
+    CIdxInfoBlock orgBlock{{idFile, indexDir + "/Org.txt", indexDir + "/Org.dat"}};
+    QavLog("Idx Sent Info + Write Org Info (parallel) ...\n");
+    RunIdxInfoThreads(sentBlock, orgBlock);
     if (sentBlock.result == 0) {
         QavLog("Error: Idx Sent Info failed\n");
     } else if (orgBlock.result == 1) {

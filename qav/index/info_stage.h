@@ -13,5 +13,9 @@ struct CIdxInfoBlock {
 void* IdxSentInfoThread(void* block);
 // ("Info/Corpus.ID", "Org.txt", ORGDAT) -> document table.
 void* WriteOrgThread(void* block);
+// Runs IdxSentInfoThread on sentBlock and WriteOrgThread on orgBlock in
+// parallel and joins both (a thread that cannot be started runs on the
+// caller's thread instead).
+void RunIdxInfoThreads(CIdxInfoBlock& sentBlock, CIdxInfoBlock& orgBlock);
 // Both final stages for the index directory D, in parallel.
 bool IdxSentInfoAndWriteOrg(const std::string& indexDir);

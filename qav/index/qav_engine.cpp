@@ -110,7 +110,8 @@ bool CQAVEngine::OffsetFileHandleInit() {
 
 bool CQAVEngine::Cache() {
     if (m_offsetFiles.empty() || m_unitTable.bucket_count() == 0) return false;
-    QavLog("Cache: unit preloading is not available yet; no units loaded\n");
+    for (const char* kind : {"|POS", "POS|", "<HZ", "HZ>", "$ML", "MR@"})
+        if (!LoadCache(kind)) return false;
     return true;
 }
 

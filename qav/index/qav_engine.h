@@ -17,6 +17,9 @@
 #include "qav/index/sent_info.h"
 #include "qav/index/word_list.h"
 
+class CAtomRet;
+class CAtomSearchQuery;
+
 // Corpus sizes above this many bytes are refused at start-up.
 constexpr int64_t kMaxCorpusBytes = 1073741824;
 
@@ -62,8 +65,22 @@ public:
     void ShareDataExit();
     // Opens the configured offset files "_%d.dat", 0 to 254.
     bool OffsetFileHandleInit();
-    // Preloads the records of the configured cache units.
+    // Preloads the records of the configured cache units, kind by kind, up
+    // to the first failure.
     bool Cache();
+    // Preloads the children of every configured unit of one cache kind
+    // ("|POS", "POS|", "<HZ", "HZ>", "$ML", "MR@"); false when a load fails
+    // or the kind is none of these.
+    bool LoadCache(const std::string& kind);
+
+    // Fills atomResult (taken for this result) with the runs of records of
+    // the query's unit that continue the query: one segment for a unit
+    // without children, one per child with matches, in child order,
+    // otherwise. False for an unknown unit, a failed load, or a unit without
+    // children that has no match. The result holds a use of every unit whose
+    // records it refers to.
+    bool AtomSearch(const CAtomSearchQuery& query, CAtomRet& atomResult);
+
     // Reads count records of the width of unit kind `kind` from byte
     // fileOffset of offset file offsetFileNo into a new buffer; adds count to
     // m_loadedRecords. False (records empty) when not all bytes were read.

@@ -86,6 +86,37 @@ public:
     // created or written.
     bool WriteIdxUnit2File(const std::string& path, const std::string& textPrefix);
 
+    // Whole builds and their own stages.
+    // The builder's document table, read from "Org.txt"; the group tables
+    // above share its build-time tables.
+    COrgInfo m_OrgInfo;
+
+    // Full build of the index directory indexDir from a corpus list: 1 on
+    // success, 0 when a stage fails (the files written so far stay, and the
+    // build log stays open without its last line).
+    int QAVIdxAllInOne(const std::string& configFile, const std::string& corpusList, const std::string& indexDir);
+    // Older build over a ready file list and "Org.txt"-format document list;
+    // no preparation, identifier merge, sentence information or build log.
+    int QAVIdx(const std::string& configFile, const std::string& orgText, const std::string& fileList,
+               const std::string& indexDir);
+    // Reads "List.txt" and cuts its files into m_nGroupCount contiguous
+    // groups; false when it cannot be opened or no group results.
+    bool ReadInFiles(const std::string& listFile);
+    // Default file kind and language from the text of the groups' files.
+    void CheckIsTreeType();
+    // "Org.txt" into m_OrgInfo, and an empty table per group sharing it;
+    // false when the file cannot be read.
+    bool OrgInfoInit(const std::string& orgText);
+    // Older pipeline: the groups' document tables, in group order, written
+    // as a document table file at path. False when there are no group
+    // tables or the file cannot be written.
+    bool MergeWriteOrg(const std::string& path) const;
+    // Removes the data text files named in listFile, then listFile itself;
+    // false when listFile cannot be opened.
+    bool DelTmpFiles(const std::string& listFile);
+    // Releases the hash tables and lists of the stages.
+    void FreeTables();
+
 private:
     bool PreallocateOffsetFiles();
 };

@@ -35,6 +35,10 @@ public:
     // slot raised, and marks the slot free. A second call does nothing more.
     void Release();
 
+    // Copies the query the result answers; joins read its kind, pattern
+    // length, waves and bracket marks.
+    void SetAtomSearchQuery(const CAtomSearchQuery& query) { m_Query = query; }
+
     // Appends a segment; false when the capacity is reached.
     bool AddSegment(const unsigned char* records, uint64_t offset, int32_t count, uint8_t width);
     // Sum of the segment counts.

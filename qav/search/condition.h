@@ -132,7 +132,6 @@ public:
     bool HasBase() const { return m_bBaseSet; }
 
     const std::set<std::string>& Checks() const { return m_checks; }
-    const CTableCluster& Tables() const { return m_tables; }
     float WordRatio() const { return m_fWordRatio; }
 
     // Filter modes.

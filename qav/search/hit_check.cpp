@@ -3,10 +3,7 @@
 #include "qav/search/qav_search.h"
 
 bool CQAVSearch::IsOk(const CRetInfo& hit, int width) {
-    if (hit.file_no >= m_Corpus.files.size()) return false;
-    const CorpusFile& file = m_Corpus.files[hit.file_no];
-    if (hit.position >= file.count || !m_Corpus.WordText(file.words[hit.position])) return false;
-    return GetSplitedRet(hit, width) && m_Condition.IsOK(m_SplitedRet);
+    return IsWordAt(m_Corpus, hit.file_no, hit.position) && GetSplitedRet(hit, width) && m_Condition.IsOK(m_SplitedRet);
 }
 
 bool CQAVSearch::IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,

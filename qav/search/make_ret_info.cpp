@@ -28,6 +28,7 @@ public:
         return true;
     }
 
+
     // Walks from word `from` one word at a time in direction step (+1 or -1)
     // until the byte lengths (plus 1 per word in English) reach patternBytes.
     // False when a word taken is no word; otherwise words and bytes taken.
@@ -61,6 +62,12 @@ uint32_t WaveCount(const CAtomSearchQuery& query, size_t i) {
 }
 
 }  // namespace
+
+bool IsWordAt(const RecordCompareContext& corpus, uint8_t fileNo, int64_t position) {
+    if (fileNo >= corpus.files.size()) return false;
+    const CorpusFile& file = corpus.files[fileNo];
+    return position >= 0 && position < int64_t{file.count} && corpus.WordText(file.words[position]) != nullptr;
+}
 
 OffsetRecordInfo ReadOffsetRecord(const unsigned char* record, int width) {
     OffsetRecordInfo info;

@@ -19,6 +19,9 @@ struct OffsetRecordInfo {
     uint8_t span = 0;
 };
 
+// Whether the place at position of data file fileNo holds a word.
+bool IsWordAt(const RecordCompareContext& corpus, uint8_t fileNo, int64_t position);
+
 // Reads the record at `record` of a segment of the given width (8 or 9).
 OffsetRecordInfo ReadOffsetRecord(const unsigned char* record, int width);
 

@@ -26,6 +26,7 @@
 #include "qav/search/splited_ret.h"
 #include "qav/search/tag_sort.h"
 
+class CAtomSearchQuery;
 struct lua_State;
 
 class CQAVSearch {
@@ -59,13 +60,20 @@ public:
     bool IsInLimit(uint32_t file, uint32_t position, bool skipBase) const;
     // Whether a sentence passes the document filters by the filter mode.
     bool IsInFilter(uint32_t file, uint32_t position) const;
-    // Copies the hits of the result named by handle that pass the limits and
-    // the filters into the first free merged slot, consuming the input.
-    // Returns that slot, or null when none is free or the handle names none.
+    // Copies the hits of the result named by handle that pass the filters
+    // (records of an atom result also the limits) into the first free merged
+    // slot, consuming the input; handle 0 filters the built-in atom search.
+    // Returns that slot, or null when none is free or the handle names no
+    // result.
     CQAVRet* GetFilterRet(uint64_t handle);
-    // Filtering of a merged result into out (cleared first); the filters
-    // alone decide, the hits having passed the limits when they were made.
+    // Filtering into out (cleared first, then in use): of an atom result's
+    // records, which must pass the limits and the filters and make a hit; of
+    // a merged result's hits, which pass the filters alone, having passed the
+    // limits when they were made; and of the built-in atom search, whose slot
+    // is freed again (out stays empty when no atom slot is free).
+    void SetFilterRet(const CAtomRet& atom, CQAVRet& out) const;
     void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
+    void SetFilterRet(CQAVRet& out);
 
     // The JSON answer of the output rows, formatted, into out: at most
     // maxRows rows (-1: the page size of the previous answer, 0 in a new
@@ -185,6 +193,13 @@ public:
     CQAVRet* MergeTarget(uint64_t left, uint64_t right);
     // First free merged slot (the output of a filter); null when none.
     CQAVRet* FirstFreeMergedSlot();
+    // Runs an atom search into the first free atom slot and returns it, in
+    // use whatever the search found; null, with no search, when both atom
+    // slots are taken.
+    CAtomRet* AtomSearch(const CAtomSearchQuery& query);
+    // The same for the built-in query: unit "的_n|", pattern "的", no waves;
+    // null unless a structured engine is loaded.
+    CAtomRet* GetAS();
     // Marks a consumed input free; an atom slot lowers the use counts it
     // holds. A handle of no slot, or of a free slot, changes nothing.
     void FreeSlot(uint64_t handle);

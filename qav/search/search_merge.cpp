@@ -14,7 +14,11 @@ public:
     bool IsInLimit(uint8_t fileNo, uint32_t position, bool skipBase) override {
         return m_search.IsInLimit(fileNo, position, skipBase);
     }
-    bool IsOk(const CRetInfo& hit) override { return m_search.IsOk(hit, -1); }
+    bool IsOk(const CRetInfo& hit) override {
+        // Merges read no hit parts, so without checks the word test is all.
+        if (m_search.m_Condition.Checks().empty()) return IsWordAt(m_search.m_Corpus, hit.file_no, hit.position);
+        return m_search.IsOk(hit, -1);
+    }
     bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) override {
         uint32_t tag = 0;
         return g_pCQAVEngine && g_pCQAVEngine->m_sentInfo.GetSentInfo(

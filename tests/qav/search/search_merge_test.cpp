@@ -87,6 +87,29 @@ TEST_F(SearchMergeTest, MergesLowerUseCountsAndKeepOtherFilesSentences) {
     EXPECT_EQ(nullptr, search_.MergeRet(a1, a1, kMergeAnd, false));
 }
 
+TEST_F(SearchMergeTest, ConditionsDecideWhichSentencesTheTaggingSideHas) {
+    struct Case {
+        const char* condition;
+        size_t andHits, notHits;
+    } cases[] = {
+        {"len($Q)<10", 2, 1},  // every hit passes
+        {"len($Q)>10", 0, 2},  // no hit passes: nothing to pair, nothing to exclude
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.condition);
+        search_.m_Condition.SetCondition(c.condition);
+        for (int type : {kMergeAnd, kMergeNot}) {
+            std::vector<unsigned char> left, right;
+            const uint64_t a1 = Atom(left, {{Sentence(1), 1}, {Sentence(2), 1}});
+            const uint64_t a2 = Atom(right, {{Sentence(2), 2}, {Sentence(3), 2}});
+            CQAVRet* out = search_.MergeRet(a1, a2, type, false);
+            ASSERT_NE(nullptr, out);
+            EXPECT_EQ(type == kMergeAnd ? c.andHits : c.notHits, Hits(*out).size());
+            out->m_bFree = 1;
+        }
+    }
+}
+
 TEST_F(SearchMergeTest, LimitsOfTheSearchApply) {
     search_.Add2Limit({SentenceKey(0, Sentence(1)), SentenceKey(0, Sentence(1))});
     const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}, {Sentence(1), 3}});

@@ -1,0 +1,32 @@
+// Atom searches of a search object, into its atom slots.
+#include "qav/index/config.h"
+#include "qav/index/qav_engine.h"
+#include "qav/search/atom_query.h"
+#include "qav/search/engine_views.h"
+#include "qav/search/qav_search.h"
+
+namespace {
+
+// Unit "的_n|" with the pattern "的" (GBK).
+constexpr char kBuiltInUnit[] = "\xB5\xC4_n|";
+constexpr char kBuiltInPattern[] = "\xB5\xC4";
+
+}  // namespace
+
+CAtomRet* CQAVSearch::AtomSearch(const CAtomSearchQuery& query) {
+    CAtomRet* slot = TakeAtomSlot();
+    if (!slot) return nullptr;
+    if (CQAVEngine* engine = g_pCQAVEngine)
+        engine->AtomSearch(query, *slot);
+    else
+        slot->SetAtomSearchQuery(query);
+    return slot;
+}
+
+CAtomRet* CQAVSearch::GetAS() {
+    CQAVEngine* engine = g_pCQAVEngine;
+    if (g_nEngineType != kEngineStructured || !engine) return nullptr;
+    CAtomSearchQuery query;
+    query.SetAtomSearchQuery(MakeAtomQueryEnv(engine), kBuiltInUnit, kBuiltInPattern, "", "", "", "");
+    return AtomSearch(query);
+}
