@@ -22,11 +22,13 @@
 #include "qav/search/limit_list.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/record_compare.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 #include "qav/search/tag_sort.h"
 
 class CAtomSearchQuery;
+struct ContextWalkResult;
 struct lua_State;
 
 class CQAVSearch {
@@ -171,6 +173,7 @@ public:
     // width is the context on each side in units (-1 the whole sentence);
     // pageSize -1 means kDefaultContextPageSize. The text argument is not
     // used. Return 0.
+    int GetContext(CAtomRet* result, char* unused, int width, int page, int pageSize);
     int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
     // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
     // parts empty, when the hit names no data file of the engine.
@@ -248,8 +251,14 @@ private:
     // Acceptance of a hit for a row: its sentence's first unit is a word, and
     // its parts pass the condition checks. key is the hit's sentence key.
     bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
+    // Acceptance of an offset record of an atom result: a position inside its
+    // data file, admitted by the limits, a hit made under the result's query,
+    // then as AcceptContextHit.
+    bool AcceptContextRecord(const RecordCompareContext& corpus, const CAtomRet& result,
+                             const unsigned char* record, uint8_t recordWidth, int width, uint64_t& key);
     // Rows, total, duplicate keys and the approximate flag made empty.
     void ResetContextOutput();
+    void SetContextTotal(const ContextWalkResult& walk);
 
     // Whether frequencies and counts of result need the hit parts.
     static bool NeedsComplexBuilder(const CAtomRet& result, const std::string& form, const std::string& condition);
