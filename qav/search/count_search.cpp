@@ -2,6 +2,7 @@
 // as numbers or with the most frequent texts of a hit part.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -33,7 +34,7 @@ int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::s
 }
 
 int CQAVSearch::CountRangeOf(uint8_t fileNo, uint32_t position) const {
-    const int range = m_Limits.RetLimitNo(static_cast<int64_t>(SentenceKey(fileNo, position)));
+    const int range = m_Limits.RetLimitNo(SentenceKey(fileNo, position));
     return range < m_FinalRect.m_nCapacity ? range : -1;
 }
 

@@ -18,7 +18,7 @@ const std::string& PartText(char letter, const CSplitedRet& parts) {
 
 }  // namespace
 
-size_t GbkPrefixLength(const std::string& text, size_t limit) {
+size_t GbkPrefixLength(std::string_view text, size_t limit) {
     if (text.size() <= limit) return text.size();
     size_t at = 0;
     while (at < text.size()) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CSplitedRet;
@@ -33,4 +34,4 @@ std::string BuildFreqKey(const CFreqForm& form, const CSplitedRet& parts);
 
 // The byte length of text's longest prefix of at most limit bytes that does
 // not split a two-byte character.
-size_t GbkPrefixLength(const std::string& text, size_t limit);
+size_t GbkPrefixLength(std::string_view text, size_t limit);

@@ -1,5 +1,7 @@
 // Frequency lists of the search object: the quick count of a complex unit's
 // hits, and the frequency map of the keys a form takes from each hit.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "qav/index/qav_engine.h"

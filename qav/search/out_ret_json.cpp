@@ -32,11 +32,12 @@ struct PrintDeleter {
 
 // UTF-8 form of a GBK text cut at maxBytes (and at kUcsUnits characters).
 std::string ToUtf8(std::string_view gbk, size_t maxBytes) {
-    const std::string cut(gbk.substr(0, GbkPrefixLength(std::string(gbk), maxBytes)));
-    std::vector<uint16_t> ucs(kUcsUnits + 1);
-    const int all = gbk_to_ucs16_ex(cut.data(), static_cast<int>(cut.size()), ucs.data(),
-                                    static_cast<int>(kUcsUnits));
-    const int units = std::clamp(all, 0, static_cast<int>(kUcsUnits));
+    const std::string_view cut = gbk.substr(0, GbkPrefixLength(gbk, maxBytes));
+    // A character takes at least one byte, so this many units always hold it.
+    const size_t room = std::min(cut.size(), kUcsUnits);
+    std::vector<uint16_t> ucs(room + 1);
+    const int all = gbk_to_ucs16_ex(cut.data(), static_cast<int>(cut.size()), ucs.data(), static_cast<int>(room));
+    const int units = std::clamp(all, 0, static_cast<int>(room));
     std::string utf8(static_cast<size_t>(units) * 3 + 1, '\0');
     const int bytes = cv_ucs16_to_utf8_ex(ucs.data(), units, utf8.data(), static_cast<int>(utf8.size()));
     utf8.resize(static_cast<size_t>(std::clamp(bytes, 0, static_cast<int>(utf8.size()) - 1)));

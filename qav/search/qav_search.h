@@ -136,6 +136,14 @@ public:
     // One row per limit range, count 0 and no text.
     void ClearRetBuf_Limit();
 
+    // Logs "(ID=doc;Pos=position info;tags)" for the hits of the result
+    // named by handle, in order, until count hits were counted (a hit whose
+    // document has no tag text is not counted and gives no line); tags are
+    // the document's value of tag, or all its "key=value;" items when tag is
+    // empty. With a web response nothing is done, the structured engine's
+    // web output being empty. True.
+    bool GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag);
+
     // Context rows of the result named by handle in the order of the hits'
     // tag values: numeric or text as the full-text engine's configuration
     // lists the tag, no rows for a tag in neither list. dir kSortAscending

@@ -1,6 +1,7 @@
 // Context rows sorted and grouped by a document tag.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "qav/fulltext/bm_engine.h"
 #include "qav/index/qav_engine.h"
+#include "qav/index/qav_log.h"
 #include "qav/search/qav_search.h"
 #include "search_fixture.h"
 #include "sent_info_fixture.h"
@@ -137,6 +139,21 @@ TEST_F(TagOutputsTest, GroupingKeepsGroupsTogetherAndFreesTheSlot) {
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(search_.AtomSlot(atom)->IsFree());
     EXPECT_EQ(search_.AtomSlot(atom)->m_nSegCount, 0);
+}
+
+TEST_F(TagOutputsTest, DocumentsOfHitsAreLogged) {
+    g_log_file = std::fopen(dir_.file("log.txt").c_str(), "w");
+    ASSERT_NE(g_log_file, nullptr);
+    const uint64_t merged = Merged({600, 900, 700, 800});
+    EXPECT_TRUE(search_.GetOrgBuff(merged, nullptr, 3, "name"));
+    EXPECT_TRUE(search_.GetOrgBuff(merged, nullptr, 1, ""));
+    int response = 0;
+    EXPECT_TRUE(search_.GetOrgBuff(merged, &response, 3, ""));
+    std::fclose(g_log_file);
+    g_log_file = nullptr;
+    // The unknown sentence 900 is counted without a line.
+    EXPECT_EQ(qztest::ReadFile(dir_.file("log.txt")),
+              "(ID=0;Pos=NN;b)\n(ID=1;Pos=NN;a)\n(ID=0;Pos=NN;name=b;num=10;)\n");
 }
 
 TEST_F(TagOutputsTest, UnknownHandlesChangeNothing) {
