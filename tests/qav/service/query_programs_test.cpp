@@ -145,6 +145,13 @@ TEST_F(QueryPrograms, ContextThenOutputGivesTheContextLines) {
     EXPECT_EQ("1", RunText("Context(GetAS('上海'), 5, 1, 1) return GetRetNum()"));
 }
 
+TEST_F(QueryPrograms, LimitsNarrowLaterOutputsUntilCleared) {
+    EXPECT_EQ("0", RunText("AddLimit(0, 1) Context(GetAS('上海')) return GetRetNum()"));
+    EXPECT_EQ("2", RunText("ClearLimit() Context(GetAS('上海')) return GetRetNum()"));
+    // Keys above 32 bits name other data files: none here.
+    EXPECT_EQ("0", RunText("AddLimit(1 << 32, (1 << 32) + 100000) Context(GetAS('上海')) return GetRetNum()"));
+}
+
 TEST_F(QueryPrograms, OriOnGivesContextLinesTheirSource) {
     const auto answer = Answer("OriOn() local h = GetAS('上海') Context(h, 5) return Output(h)");
     ASSERT_TRUE(answer);
@@ -197,6 +204,8 @@ TEST_F(QueryPrograms, JoinsAndMergesFeedCounts) {
         {"local m = AND(GetAS('爱'), GetAS('上海'), 1)", 2},
         {"local m = OR(GetAS('爱'), GetAS('上海'), 1)", 4},
         {"local m = NOT(GetAS('爱'), GetAS('上海'), 1)", 1},
+        // Filter mode 0 without entries passes every hit of the atom result.
+        {"local m = Filter(GetAS('爱'), '', 0)", 2},
     };
     for (const Case& c : cases) {
         search_.QAVSearchInit(false);
