@@ -2,7 +2,6 @@
 // search object.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -88,7 +87,6 @@ TEST_F(QueryFunctionsTest, CoroutineOfAQueryFindsNoSearchObject) {
     CQAVEngine engine;
     EngineScope scope(&engine);
     search_.m_FinalRect.AddRow("x", 1);
-    std::vector<Case> wrapped;
     for (const Case& c : kNeutralWithoutSearch) {
         const std::string code = std::string("return coroutine.wrap(function() ") + c.code + " end)()";
         EXPECT_EQ(c.want, Run(code)) << code;
