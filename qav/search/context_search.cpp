@@ -8,10 +8,15 @@
 #include "qav/index/qav_engine.h"
 #include "qav/search/context_line.h"
 #include "qav/search/context_walk.h"
-#include "qav/search/engine_views.h"
 #include "qav/search/hit_parts.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_search.h"
+
+namespace {
+
+uint64_t SentenceKey(const CRetInfo& hit) { return (uint64_t{hit.file_no} << 32) | hit.position; }
+
+}  // namespace
 
 bool CQAVSearch::HasContextConditions() const {
     return !m_Limits.empty() || !m_Condition.m_filters.empty() || !m_Condition.Checks().empty() ||
@@ -25,6 +30,15 @@ void CQAVSearch::ResetContextOutput() {
     m_FinalRect.m_nTotal = 0;
     m_SentKeys.clear();
     m_bApproximate = 0;
+}
+
+ContextWalkSetup CQAVSearch::ContextSetup(int page, int pageSize) const {
+    ContextWalkSetup setup;
+    setup.conditions = HasContextConditions();
+    setup.hasLimits = !m_Limits.empty();
+    setup.page = page;
+    setup.pageSize = NormalContextPageSize(pageSize);
+    return setup;
 }
 
 void CQAVSearch::SetContextTotal(const ContextWalkResult& walk) {
@@ -45,30 +59,6 @@ bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
     return true;
 }
 
-bool CQAVSearch::AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key) {
-    const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || hit.file_no >= engine->DataFileCount() || !engine->m_pWordList) return false;
-    if (hit.position >= engine->m_corpusLength[hit.file_no]) return false;
-    if (!engine->m_pWordList->No2Word(engine->m_corpus[hit.file_no][hit.position])) return false;
-    if (!GetSplitedRet(hit, width) || !m_Condition.IsOK(m_SplitedRet)) return false;
-    key = (uint64_t{hit.file_no} << 32) | hit.position;
-    return true;
-}
-
-bool CQAVSearch::AcceptContextRecord(const RecordCompareContext& corpus, const CAtomRet& result,
-                                     const unsigned char* record, uint8_t recordWidth, int width, uint64_t& key) {
-    const CQAVEngine* engine = g_pCQAVEngine;
-    const OffsetRecordInfo info = ReadOffsetRecord(record, recordWidth);
-    if (!engine || info.fileNo >= engine->DataFileCount()) return false;
-    const int64_t count = engine->m_corpusLength[info.fileNo];
-    const int64_t word = int64_t{info.position} + info.wordIndex;
-    if (info.position >= count || word < 0 || word >= count) return false;
-    if (!IsInLimit(info.fileNo, info.position, false)) return false;
-    CRetInfo hit = ClearedRetInfo();
-    if (!MakeRetInfo(corpus, result.m_Query, info, hit)) return false;
-    return AcceptContextHit(hit, width, key);
-}
-
 void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
     std::string line;
     const CQAVEngine* engine = g_pCQAVEngine;
@@ -81,17 +71,15 @@ void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
 
 int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pageSize) {
     ResetContextOutput();
-    if (!result || !g_pCQAVEngine) return 0;
-    ContextWalkSetup setup;
-    setup.conditions = HasContextConditions();
-    setup.hasLimits = !m_Limits.empty();
-    setup.page = page;
-    setup.pageSize = NormalContextPageSize(pageSize);
-    const RecordCompareContext corpus = MakeRecordCompareContext(*g_pCQAVEngine);
+    if (!result) return 0;
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
     const ContextWalkResult walk = WalkAtomContext(
         *result, setup, m_SentKeys,
         [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
-            return AcceptContextRecord(corpus, *result, record, recordWidth, width, key);
+            CRetInfo hit;
+            if (!IsOKContext(*result, ReadOffsetRecord(record, recordWidth), hit, width, false)) return false;
+            key = SentenceKey(hit);
+            return true;
         },
         [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
     SetContextTotal(walk);
@@ -101,16 +89,16 @@ int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pag
 int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int pageSize) {
     ResetContextOutput();
     if (!result) return 0;
-    ContextWalkSetup setup;
-    setup.conditions = HasContextConditions();
-    setup.hasLimits = !m_Limits.empty();
-    setup.page = page;
-    setup.pageSize = NormalContextPageSize(pageSize);
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
     const bool estimateAllowed =
         m_Limits.empty() && m_Condition.m_filters.empty() && m_Condition.Checks().empty();
     const ContextWalkResult walk = WalkMergedContext(
         *result, estimateAllowed, setup, m_SentKeys,
-        [&](const CRetInfo& hit, uint64_t& key) { return AcceptContextHit(hit, width, key); },
+        [&](const CRetInfo& hit, uint64_t& key) {
+            if (!IsOk(hit, width)) return false;
+            key = SentenceKey(hit);
+            return true;
+        },
         [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
     SetContextTotal(walk);
     return 0;

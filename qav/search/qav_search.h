@@ -29,6 +29,7 @@
 
 class CAtomSearchQuery;
 struct ContextWalkResult;
+struct ContextWalkSetup;
 struct lua_State;
 
 class CQAVSearch {
@@ -248,16 +249,9 @@ public:
 private:
     // Limit ranges, filters, checks or a base: anything that can reject a hit.
     bool HasContextConditions() const;
-    // Acceptance of a hit for a row: its sentence's first unit is a word, and
-    // its parts pass the condition checks. key is the hit's sentence key.
-    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
-    // Acceptance of an offset record of an atom result: a position inside its
-    // data file, admitted by the limits, a hit made under the result's query,
-    // then as AcceptContextHit.
-    bool AcceptContextRecord(const RecordCompareContext& corpus, const CAtomRet& result,
-                             const unsigned char* record, uint8_t recordWidth, int width, uint64_t& key);
     // Rows, total, duplicate keys and the approximate flag made empty.
     void ResetContextOutput();
+    ContextWalkSetup ContextSetup(int page, int pageSize) const;
     void SetContextTotal(const ContextWalkResult& walk);
 
     // Whether frequencies and counts of result need the hit parts.

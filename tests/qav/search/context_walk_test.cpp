@@ -116,6 +116,22 @@ TEST_F(ContextWalkTest, WhichWalkAndStride) {
     EXPECT_EQ(SampleStride(true, 1000000, 1000), 10000);
 }
 
+TEST_F(ContextWalkTest, TwoHundredThousandHitsArePagedOneMoreSampled) {
+    RecordRuns paged;
+    paged.AddRange(0, 200000);
+    Walked w = WalkAtom(paged, PageSetup(0, 100));
+    ASSERT_EQ(w.rows.size(), 100u);
+    EXPECT_EQ(w.rows[99], 99u);  // the first page, in order
+    EXPECT_EQ(w.result.total, 200000);
+
+    RecordRuns sampled;
+    sampled.AddRange(0, 200001);
+    w = WalkAtom(sampled, PageSetup(0, 100));
+    ASSERT_EQ(w.rows.size(), 100u);
+    EXPECT_EQ(w.rows[1] - w.rows[0], 2000u);  // every 200,001 / 100-th record
+    EXPECT_EQ(w.result.total, 200001);
+}
+
 TEST_F(ContextWalkTest, SampledWalkWithoutConditionsFillsThePageAtTheStride) {
     RecordRuns runs;
     runs.AddRange(0, 150000);
