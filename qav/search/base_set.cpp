@@ -6,7 +6,7 @@
 #include "qav/index/sent_info.h"
 #include "qav/search/condition.h"
 #include "qav/search/limit_list.h"
-#include "qav/search/offset_record_fields.h"
+#include "qav/search/merge_run.h"
 #include "qav/search/qav_search.h"
 
 bool CConditionEx::BaseKey(int64_t key, const CHashTableInfo* info, uint64_t& baseKey) const {
@@ -34,21 +34,29 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
             uint64_t baseKey = 0;
             if (BaseKey(SentenceKey(file, position), info, baseKey)) m_BaseKeys.push_back(baseKey);
         };
+        // Hits are tagged as merges tag them: admitted by the limits and
+        // document checks (records only), a word at the sentence position,
+        // and parts that pass the conditions (split only when there are
+        // checks to read them).
+        const bool readParts = !m_checks.empty();
+        auto accept = [&](const CRetInfo& hit) {
+            return readParts ? search.IsOk(hit, -1) : IsWordAt(search.m_Corpus, hit.file_no, hit.position);
+        };
         if (atom) {
-            for (int s = 0; s < atom->m_nSegCount; ++s) {
-                const size_t i = static_cast<size_t>(s);
-                const unsigned char* record = atom->m_SegRecords[i] + atom->m_SegOffset[i];
-                for (int32_t r = 0; r < atom->m_SegCount[i]; ++r, record += atom->m_SegWidth[i]) {
-                    const uint8_t file = GetFileNo(record);
-                    if (file != kNoDataFile && search.IsInLimit(file, GetOffset(record), true))
-                        tag(file, GetOffset(record));
-                }
-            }
+            ForEachAtomRecord(*atom, [&](const OffsetRecordInfo& record) {
+                CRetInfo hit;
+                hit.Clear();
+                if (IsOverFlow(search.m_Corpus, record.position, record.fileNo, record.wordIndex) &&
+                    search.IsInLimit(record.fileNo, record.position, true) &&
+                    MakeRetInfo(search.m_Corpus, atom->m_Query, record, hit) && accept(hit))
+                    tag(hit.file_no, hit.position);
+                return true;
+            });
             atom->Clear();
         } else {
             for (int i = 0; i < merged->m_nCount; ++i) {
                 const CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
-                if (hit.file_no != kNoDataFile) tag(hit.file_no, hit.position);
+                if (accept(hit)) tag(hit.file_no, hit.position);
             }
             merged->m_nCount = 0;
         }

@@ -105,7 +105,6 @@ public:
     bool IsOK(int64_t key, const CHashTableInfo& info) const;
     // One document check against one sentence key.
     static bool IsOK(int64_t key, const CDocCheck& check, const CHashTableInfo& info);
-    static CDocCheck ParseDocCheck(const std::string& text);
 
     // Adds the filter entries of text ("name=value" or "name=[v1 v2]",
     // separated by ";") and sets the filter mode: 0 any entry, -1 none of
@@ -132,7 +131,6 @@ public:
     bool HasBase() const { return m_bBaseSet; }
 
     const std::set<std::string>& Checks() const { return m_checks; }
-    const CTableCluster& Tables() const { return m_tables; }
     float WordRatio() const { return m_fWordRatio; }
 
     // Filter modes.
@@ -169,6 +167,7 @@ private:
     // Files the words of a bracketed list as the table named key.
     void AddWordTable(const std::string& key, const std::string& list);
     void ParseItem(const std::string& item);
+    static CDocCheck ParseDocCheck(const std::string& text);
 
     std::unordered_map<std::string, CFuncInfo> m_funcs;
     CTableCluster m_tables;

@@ -2,6 +2,7 @@
 // the base, and the filtering of results by the document filters.
 #include "qav/index/qav_engine.h"
 #include "qav/index/sent_info.h"
+#include "qav/search/merge_run.h"
 #include "qav/search/qav_search.h"
 
 namespace {
@@ -26,6 +27,17 @@ bool CQAVSearch::IsInFilter(uint32_t file, uint32_t position) const {
     return m_Condition.IsInFilter(SentenceKey(file, position), SentInfo());
 }
 
+void CQAVSearch::SetFilterRet(const CAtomRet& atom, CQAVRet& out) const {
+    out.Clear();
+    ForEachAtomRecord(atom, [&](const OffsetRecordInfo& record) {
+        if (!IsOverFlow(m_Corpus, record.position, record.fileNo, record.wordIndex) ||
+            !IsInLimit(record.fileNo, record.position, false) || !IsInFilter(record.fileNo, record.position))
+            return true;
+        CRetInfo hit;
+        return !MakeRetInfo(m_Corpus, atom.m_Query, record, hit) || out.Add2QAVRetEx(hit);
+    });
+}
+
 void CQAVSearch::SetFilterRet(const CQAVRet& merged, CQAVRet& out) const {
     out.Clear();
     for (int i = 0; i < merged.m_nCount; ++i) {
@@ -34,14 +46,33 @@ void CQAVSearch::SetFilterRet(const CQAVRet& merged, CQAVRet& out) const {
     }
 }
 
+void CQAVSearch::SetFilterRet(CQAVRet& out) {
+    out.Clear();
+    CAtomRet* atom = GetAS();
+    if (!atom) return;
+    SetFilterRet(*atom, out);
+    atom->Clear();
+    FreeSlot(atom->Handle());
+}
+
 CQAVRet* CQAVSearch::GetFilterRet(uint64_t handle) {
     CQAVRet* out = FirstFreeMergedSlot();
     if (!out) return nullptr;
-    CQAVRet* merged = MergedSlot(handle);
-    // A free slot holds no result.
-    if (!merged || merged->IsFree()) return nullptr;
-    SetFilterRet(*merged, *out);
-    merged->m_nCount = 0;
+    // A free slot holds no result: an atom slot's records may be released.
+    if (CAtomRet* atom = AtomSlot(handle)) {
+        if (atom->IsFree()) return nullptr;
+        SetFilterRet(*atom, *out);
+        atom->Clear();
+    } else if (CQAVRet* merged = MergedSlot(handle)) {
+        if (merged->IsFree()) return nullptr;
+        SetFilterRet(*merged, *out);
+        merged->m_nCount = 0;
+    } else if (handle == 0) {
+        SetFilterRet(*out);
+        return out;
+    } else {
+        return nullptr;
+    }
     FreeSlot(handle);
     return out;
 }

@@ -19,10 +19,13 @@
 #include "qav/search/limit_list.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/record_compare.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 
 class CAtomSearchQuery;
+struct ContextWalkResult;
+struct ContextWalkSetup;
 struct lua_State;
 
 class CQAVSearch {
@@ -56,19 +59,27 @@ public:
     bool IsInLimit(uint32_t file, uint32_t position, bool skipBase) const;
     // Whether a sentence passes the document filters by the filter mode.
     bool IsInFilter(uint32_t file, uint32_t position) const;
-    // Copies the hits of the result named by handle that pass the limits and
-    // the filters into the first free merged slot, consuming the input.
-    // Returns that slot, or null when none is free or the handle names none.
+    // Copies the hits of the result named by handle that pass the filters
+    // (records of an atom result also the limits) into the first free merged
+    // slot, consuming the input; handle 0 filters the built-in atom search.
+    // Returns that slot, or null when none is free or the handle names no
+    // result.
     CQAVRet* GetFilterRet(uint64_t handle);
-    // Filtering of a merged result into out (cleared first); the filters
-    // alone decide, the hits having passed the limits when they were made.
+    // Filtering into out (cleared first, then in use): of an atom result's
+    // records, which must pass the limits and the filters and make a hit; of
+    // a merged result's hits, which pass the filters alone, having passed the
+    // limits when they were made; and of the built-in atom search, whose slot
+    // is freed again (out stays empty when no atom slot is free).
+    void SetFilterRet(const CAtomRet& atom, CQAVRet& out) const;
     void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
+    void SetFilterRet(CQAVRet& out);
 
     // Context lines: fill the rows with one page of the result's hits, one
     // row per distinct sentence, and set the total and the approximate flag.
     // width is the context on each side in units (-1 the whole sentence);
     // pageSize -1 means kDefaultContextPageSize. The text argument is not
     // used. Return 0.
+    int GetContext(CAtomRet* result, char* unused, int width, int page, int pageSize);
     int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
     // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
     // parts empty, when the hit names no data file of the engine.
@@ -142,11 +153,10 @@ public:
 private:
     // Limit ranges, filters, checks or a base: anything that can reject a hit.
     bool HasContextConditions() const;
-    // Acceptance of a hit for a row: its sentence's first unit is a word, and
-    // its parts pass the condition checks. key is the hit's sentence key.
-    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
     // Rows, total, duplicate keys and the approximate flag made empty.
     void ResetContextOutput();
+    ContextWalkSetup ContextSetup(int page, int pageSize) const;
+    void SetContextTotal(const ContextWalkResult& walk);
 
     struct LuaCloser {
         void operator()(lua_State* L) const;

@@ -2,11 +2,12 @@
 // filtering of results, on a search object over a small engine.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
+#include "atom_index.h"
 #include "qav/index/qav_engine.h"
 #include "qav/search/qav_search.h"
+#include "search_fixture.h"
 #include "sent_info_fixture.h"
 #include "support/test_support.h"
 
@@ -16,22 +17,35 @@ using qztest::Gbk;
 
 int64_t Key(int64_t file, int64_t position) { return (file << 32) | position; }
 
+// The one-word hit at a sentence position.
 CRetInfo Hit(uint8_t file, uint32_t position) {
     CRetInfo hit = ClearedRetInfo();
     hit.file_no = file;
     hit.position = position;
+    hit.length = 1;
     return hit;
 }
+
+constexpr uint32_t kFileLength = 800;
 
 struct Sentence {
     uint32_t file, position;
 };
 
+// Two data files of the word 我, with 上海 at positions 600 and 700.
 // Sentences 0:512 and 0:600 are in document 0 (num_page=15), 1:512 and 1:700
 // in document 1 (num_page=150); 2:512 has no sentence information.
 class LimitsTest : public testing::Test {
 protected:
     void SetUp() override {
+        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "上海"}));
+        for (int f = 0; f < 2; ++f) {
+            auto data = std::make_unique<uint32_t[]>(kFileLength);
+            for (uint32_t i = 0; i < kFileLength; ++i) data[i] = i < 512 ? 0xFFFFFFFFu : 0;
+            data[600] = data[700] = 1;
+            engine_.m_corpus.push_back(std::move(data));
+            engine_.m_corpusLength.push_back(kFileLength);
+        }
         qztest::LoadSentInfo(engine_.m_sentInfo, dir_, {"NN"},
                              {{0, 512, 0, 0}, {0, 600, 0, 0}, {1, 512, 1, 0}, {1, 700, 1, 0}},
                              {{Gbk("Cat=体育_足球"), "num_page=15"}, {Gbk("Cat=新闻"), "num_page=150"}});
@@ -57,8 +71,24 @@ protected:
         return ret.Handle();
     }
 
+    // An atom result in A1: one-word hits at the sentence positions given.
+    uint64_t Atom(const std::vector<Sentence>& at) {
+        CAtomRet* slot = search_.TakeAtomSlot();
+        if (!slot) return 0;
+        records_.clear();
+        for (const Sentence& s : at) {
+            const auto record = searchtest::Record(s.position, 0, static_cast<uint8_t>(s.file));
+            records_.insert(records_.end(), record.begin(), record.end());
+        }
+        slot->m_Query.type = UNIT_POS_R;
+        slot->m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
+        slot->AddSegment(records_.data(), 0, static_cast<int32_t>(at.size()), 8);
+        return slot->Handle();
+    }
+
     qztest::TempDir dir_;
     CQAVEngine engine_;
+    std::vector<unsigned char> records_;
     CQAVSearch search_;
     const std::vector<Sentence> sentences_ = {{0, 512}, {0, 600}, {1, 512}, {1, 700}, {2, 512}};
 };
@@ -115,22 +145,38 @@ TEST_F(LimitsTest, BaseOfAMergedResult) {
     EXPECT_EQ(Admitted(), (std::vector<bool>{true, true, false, false, false}));
 }
 
+TEST_F(LimitsTest, BaseTakesOnlyHitsThatPassTheConditions) {
+    const uint64_t base = Merged(0, {{0, 512}, {0, 600}, {1, 700}});
+    search_.m_Condition.SetCondition(Gbk("mid($Q)=[上海];Cat=新闻").c_str());
+    search_.m_Condition.SetBase(search_, base, true, false);
+    search_.m_Condition.Clear();
+    EXPECT_EQ(Admitted(), (std::vector<bool>{false, true, false, true, false}));
+}
+
 TEST_F(LimitsTest, BaseOfAnAtomResultTakesRecordsWithinTheLimits) {
-    // Records: 0:512, 1:700, 2:512 (8 bytes each: position, word, file, clause).
-    unsigned char records[24] = {};
-    const Sentence at[] = {{0, 512}, {1, 700}, {2, 512}};
-    for (int i = 0; i < 3; ++i) {
-        std::memcpy(records + 8 * i, &at[i].position, 4);
-        records[8 * i + 6] = static_cast<unsigned char>(at[i].file);
-    }
-    CAtomRet* slot = search_.TakeAtomSlot();
-    ASSERT_NE(slot, nullptr);
-    slot->AddSegment(records, 0, 3, 8);
+    const uint64_t handle = Atom({{0, 512}, {1, 700}, {2, 512}});
     search_.Add2Limit({Key(0, 0), Key(1, 600)});
-    search_.m_Condition.SetBase(search_, slot->Handle(), true, false);
-    EXPECT_TRUE(slot->IsFree());
+    search_.m_Condition.SetBase(search_, handle, true, false);
+    EXPECT_TRUE(search_.m_AtomRet[0].IsFree());
     search_.ClearLimit();
     EXPECT_EQ(Admitted(), (std::vector<bool>{true, false, false, false, false}));
+}
+
+TEST_F(LimitsTest, FilteringAnAtomResult) {
+    const uint64_t handle = Atom({{0, 512}, {1, 512}, {0, 600}, {2, 512}});
+    search_.m_Condition.SetFilter("num_page=10-20", 1);
+    search_.Add2Limit({Key(0, 0), Key(0, 599)});
+    search_.Add2Limit({Key(1, 0), Key(2, 1000)});
+    CQAVRet* out = search_.GetFilterRet(handle);
+    ASSERT_EQ(out, &search_.m_QAVRet[0]);
+    EXPECT_TRUE(search_.m_AtomRet[0].IsFree());
+    EXPECT_EQ(search_.m_AtomRet[0].m_nSegCount, 0);
+    ASSERT_EQ(out->m_nCount, 1);
+    EXPECT_EQ(out->m_Hits[0].file_no, 0);
+    EXPECT_EQ(out->m_Hits[0].position, 512u);
+    EXPECT_EQ(out->m_Hits[0].length, 1);
+    // The atom slot is free for the next search.
+    EXPECT_EQ(search_.TakeAtomSlot(), &search_.m_AtomRet[0]);
 }
 
 TEST_F(LimitsTest, FilteringAMergedResult) {
@@ -162,6 +208,37 @@ TEST_F(LimitsTest, FilteringNeedsAFreeOutputAndAResult) {
     EXPECT_EQ(search_.GetFilterRet(m2), nullptr);  // the handle names a free slot
     EXPECT_EQ(search_.GetFilterRet(777), nullptr);
     EXPECT_FALSE(search_.m_QAVRet[0].IsFree());
+}
+
+// The built-in search over a small index: two hits of 的 in sentence 0:512,
+// whose document carries a=1.
+TEST(BuiltInFilterTest, HandleZeroFiltersTheBuiltInSearch) {
+    qztest::TempDir dir;
+    qztest::AtomIndex::Write(dir.path());
+    testing::internal::CaptureStdout();
+    const bool started = GlobalInit("config.txt", dir.path());
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(started);
+    {
+        CQAVSearch search;
+        ASSERT_TRUE(search.QAVSearchInit(false));
+        struct Case {
+            const char* filter;
+            int hits;
+        };
+        for (const Case c : {Case{"", 2}, Case{"a=2", 0}, Case{"a=1;b=2", 2}}) {
+            search.m_Condition.ClearFilter();
+            search.m_Condition.SetFilter(c.filter, 1);
+            CQAVRet* out = search.GetFilterRet(0);
+            ASSERT_NE(out, nullptr);
+            EXPECT_EQ(out->m_nCount, c.hits) << c.filter;
+            EXPECT_TRUE(search.m_AtomRet[0].IsFree());
+            EXPECT_TRUE(search.m_AtomRet[1].IsFree());
+            search.FreeSlot(out->Handle());
+        }
+        search.QAVSearchExit();
+    }
+    GlobalExit();
 }
 
 }  // namespace
