@@ -18,25 +18,24 @@ bool IsGroupSeparator(std::string_view text, size_t i) {
     return static_cast<unsigned char>(text[i]) == 0xF7 && static_cast<unsigned char>(text[i + 1]) == 0xFE;
 }
 
-// Appends pieces in order, each cut where the line would pass its limit.
+// Appends pieces in order up to the line's limit.
 class BoundedLine {
 public:
     explicit BoundedLine(std::string& line) : line_(line) {}
 
+    // Once a piece has been cut, the line is full: later pieces are dropped.
     BoundedLine& operator<<(std::string_view piece) {
+        if (full_) return *this;
         const size_t room = line_.size() < kContextLineMaxBytes ? kContextLineMaxBytes - line_.size() : 0;
-        if (piece.size() <= room) {
-            line_.append(piece);
-        } else {
-            const size_t old = line_.size();
-            line_.append(piece.substr(0, room));
-            if (line_.size() > old) CutGbk(line_, line_.size());
-        }
+        const size_t fit = GbkFitLength(piece, room);
+        line_.append(piece.substr(0, fit));
+        full_ = fit < piece.size();
         return *this;
     }
 
 private:
     std::string& line_;
+    bool full_ = false;
 };
 
 std::string_view Marked(bool marked, bool open) {
@@ -53,15 +52,17 @@ void AppendGroups(const CSplitedRet& p, bool mark1, bool mark2, bool mark3, Boun
 
 }  // namespace
 
-void CutGbk(std::string& text, size_t maxBytes) {
+size_t GbkFitLength(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text.size();
     size_t i = 0;
-    while (i < text.size()) {
+    for (;;) {
         const size_t len = GbkCharLen(text.data() + i, text.size() - i);
-        if (i + len > maxBytes) break;
+        if (i + len > maxBytes) return i;
         i += len;
     }
-    text.resize(i);
 }
+
+void CutGbk(std::string& text, size_t maxBytes) { text.resize(GbkFitLength(text, maxBytes)); }
 
 std::string SourcePrefix(const COrgInfo& documents, const CHashTableInfo& sentences, uint8_t fileNo,
                          uint32_t position) {

@@ -40,5 +40,8 @@ std::string ExtractQSection(std::string_view text);
 // rest to ExtractQSection of it.
 void CutByGroup(std::string& line);
 
-// Cuts text to at most maxBytes without splitting a two-byte character.
+// Bytes of the longest head of text, at most maxBytes, that does not split a
+// two-byte character.
+size_t GbkFitLength(std::string_view text, size_t maxBytes);
+// Cuts text to that head.
 void CutGbk(std::string& text, size_t maxBytes);

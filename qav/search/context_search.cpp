@@ -1,5 +1,7 @@
 // Context lines of the search object: the engine's side of the walks in
 // context_walk.cpp, the hit parts and the rows.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -7,7 +9,14 @@
 #include "qav/search/context_line.h"
 #include "qav/search/context_walk.h"
 #include "qav/search/hit_parts.h"
+#include "qav/search/make_ret_info.h"
 #include "qav/search/qav_search.h"
+
+namespace {
+
+uint64_t SentenceKey(const CRetInfo& hit) { return (uint64_t{hit.file_no} << 32) | hit.position; }
+
+}  // namespace
 
 bool CQAVSearch::HasContextConditions() const {
     return !m_Limits.empty() || !m_Condition.m_filters.empty() || !m_Condition.Checks().empty() ||
@@ -23,6 +32,20 @@ void CQAVSearch::ResetContextOutput() {
     m_bApproximate = 0;
 }
 
+ContextWalkSetup CQAVSearch::ContextSetup(int page, int pageSize) const {
+    ContextWalkSetup setup;
+    setup.conditions = HasContextConditions();
+    setup.hasLimits = !m_Limits.empty();
+    setup.page = page;
+    setup.pageSize = NormalContextPageSize(pageSize);
+    return setup;
+}
+
+void CQAVSearch::SetContextTotal(const ContextWalkResult& walk) {
+    m_FinalRect.m_nTotal = static_cast<int32_t>(std::min<int64_t>(walk.total, INT32_MAX));
+    m_bApproximate = walk.approximate ? 1 : 0;
+}
+
 bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
     m_SplitedRet.Clear();
     const CQAVEngine* engine = g_pCQAVEngine;
@@ -36,16 +59,6 @@ bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
     return true;
 }
 
-bool CQAVSearch::AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key) {
-    const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || hit.file_no >= engine->DataFileCount() || !engine->m_pWordList) return false;
-    if (hit.position >= engine->m_corpusLength[hit.file_no]) return false;
-    if (!engine->m_pWordList->No2Word(engine->m_corpus[hit.file_no][hit.position])) return false;
-    if (!GetSplitedRet(hit, width) || !m_Condition.IsOK(m_SplitedRet)) return false;
-    key = (uint64_t{hit.file_no} << 32) | hit.position;
-    return true;
-}
-
 void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
     std::string line;
     const CQAVEngine* engine = g_pCQAVEngine;
@@ -56,21 +69,37 @@ void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
     m_FinalRect.AddRow(std::move(line), CFinalRect::kContextRow);
 }
 
+int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pageSize) {
+    ResetContextOutput();
+    if (!result) return 0;
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    const ContextWalkResult walk = WalkAtomContext(
+        *result, setup, m_SentKeys,
+        [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
+            CRetInfo hit;
+            if (!IsOKContext(*result, ReadOffsetRecord(record, recordWidth), hit, width, false)) return false;
+            key = SentenceKey(hit);
+            return true;
+        },
+        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+    SetContextTotal(walk);
+    return 0;
+}
+
 int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int pageSize) {
     ResetContextOutput();
     if (!result) return 0;
-    ContextWalkSetup setup;
-    setup.conditions = HasContextConditions();
-    setup.hasLimits = !m_Limits.empty();
-    setup.page = page;
-    setup.pageSize = NormalContextPageSize(pageSize);
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
     const bool estimateAllowed =
         m_Limits.empty() && m_Condition.m_filters.empty() && m_Condition.Checks().empty();
     const ContextWalkResult walk = WalkMergedContext(
         *result, estimateAllowed, setup, m_SentKeys,
-        [&](const CRetInfo& hit, uint64_t& key) { return AcceptContextHit(hit, width, key); },
+        [&](const CRetInfo& hit, uint64_t& key) {
+            if (!IsOk(hit, width)) return false;
+            key = SentenceKey(hit);
+            return true;
+        },
         [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
-    m_FinalRect.m_nTotal = static_cast<int32_t>(walk.total);
-    m_bApproximate = walk.approximate ? 1 : 0;
+    SetContextTotal(walk);
     return 0;
 }

@@ -7,11 +7,12 @@
 #include "qav/search/atom_ret.h"
 #include "qav/search/qav_ret.h"
 #include "qav/search/query_clock.h"
+#include "qav/search/query_time.h"
 
 namespace {
 
 // The clock is read only after a new row or after this many rejections.
-constexpr int64_t kRejectionsPerClockRead = 4096;
+constexpr int64_t kRejectionsPerClockRead = kTimeCheckInterval;
 constexpr int64_t kSmallestStride = 3;
 constexpr int64_t kStrideBelowSmallest = 2;
 
@@ -22,7 +23,7 @@ int64_t RandomPhase(int64_t stride) {
     return static_cast<int64_t>(generator() % static_cast<uint64_t>(stride));
 }
 
-// Calls visit(record) for every record of the segments that hold offset
+// Calls visit(record, width) for every record of the segments that hold offset
 // records, in order; stops when visit returns false.
 template <typename Visit>
 void ForEachRecord(const CAtomRet& result, Visit&& visit) {
@@ -36,7 +37,7 @@ void ForEachRecord(const CAtomRet& result, Visit&& visit) {
         if (count <= 0 || !result.m_SegRecords[s]) continue;
         const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
         for (int32_t i = 0; i < count; ++i, record += width) {
-            if (!visit(record)) return;
+            if (!visit(record, width)) return;
         }
     }
 }
@@ -54,14 +55,14 @@ ContextWalkResult SampledWalk(const CAtomRet& result, int64_t hits, const Contex
     bool trying = false;
     bool finished = false;
     bool timedOut = false;
-    ForEachRecord(result, [&](const unsigned char* record) {
+    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
         if (g++ % stride == phase) {
             trying = true;
             misses = 0;
         }
         if (!trying) return true;
         uint64_t key = 0;
-        if (accept(record, key)) {
+        if (accept(record, width, key)) {
             trying = false;
             if (!seen.insert(key).second) return true;
             addRow(key);
@@ -108,9 +109,9 @@ ContextWalkResult PagedWalk(const CAtomRet& result, int64_t hits, const ContextW
     int64_t k = 0;
     int64_t rejections = 0;
     bool timedOut = false;
-    ForEachRecord(result, [&](const unsigned char* record) {
+    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
         uint64_t key = 0;
-        if (!accept(record, key)) {
+        if (!accept(record, width, key)) {
             if (++rejections % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
                 timedOut = true;
                 return false;

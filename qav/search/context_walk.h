@@ -38,9 +38,9 @@ struct ContextWalkResult {
     bool approximate = false;
 };
 
-// The acceptance test of one record: true, with its sentence key, when it
-// may become a row.
-using AcceptRecordFn = std::function<bool(const unsigned char* record, uint64_t& key)>;
+// The acceptance test of one record of the given width: true, with its
+// sentence key, when it may become a row.
+using AcceptRecordFn = std::function<bool(const unsigned char* record, uint8_t width, uint64_t& key)>;
 // The acceptance test of a merged hit.
 using AcceptHitFn = std::function<bool(const CRetInfo& hit, uint64_t& key)>;
 // Makes the row of the hit accepted last.

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr uint8_t kUnsetBound = 255;
-
 class HitWindow {
 public:
     HitWindow(const HitPartsSource& source, const uint32_t* data, size_t count)
@@ -99,11 +97,11 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
     parts.Clear();
     const HitWindow window(source, data, count);
 
-    // Group bounds are signed offsets from the hit's start; 255 is unset.
+    // Group bounds are signed offsets from the hit's start; kNoBracket is unset.
     bool set[kBracketCount];
     int64_t bound[kBracketCount];
     for (int k = 0; k < kBracketCount; ++k) {
-        set[k] = hit.bracket[k] != kUnsetBound;
+        set[k] = hit.bracket[k] != kNoBracket;
         bound[k] = static_cast<int8_t>(hit.bracket[k]);
     }
     const int64_t sentence = hit.position;

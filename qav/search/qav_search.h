@@ -19,10 +19,13 @@
 #include "qav/search/limit_list.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/record_compare.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
 
 class CAtomSearchQuery;
+struct ContextWalkResult;
+struct ContextWalkSetup;
 struct lua_State;
 
 class CQAVSearch {
@@ -76,6 +79,7 @@ public:
     // width is the context on each side in units (-1 the whole sentence);
     // pageSize -1 means kDefaultContextPageSize. The text argument is not
     // used. Return 0.
+    int GetContext(CAtomRet* result, char* unused, int width, int page, int pageSize);
     int GetContext(CQAVRet* result, char* unused, int width, int page, int pageSize);
     // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
     // parts empty, when the hit names no data file of the engine.
@@ -149,11 +153,10 @@ public:
 private:
     // Limit ranges, filters, checks or a base: anything that can reject a hit.
     bool HasContextConditions() const;
-    // Acceptance of a hit for a row: its sentence's first unit is a word, and
-    // its parts pass the condition checks. key is the hit's sentence key.
-    bool AcceptContextHit(const CRetInfo& hit, int width, uint64_t& key);
     // Rows, total, duplicate keys and the approximate flag made empty.
     void ResetContextOutput();
+    ContextWalkSetup ContextSetup(int page, int pageSize) const;
+    void SetContextTotal(const ContextWalkResult& walk);
 
     struct LuaCloser {
         void operator()(lua_State* L) const;

@@ -12,12 +12,11 @@ namespace fs = std::filesystem;
 
 namespace qztest {
 
-std::string PipelineConfig(const std::string& sizeInfoExtra, const std::string& fileInfoExtra) {
+std::string PipelineConfig(const std::string& sizeInfoExtra) {
     return "{\"FileInfo\":{\"Data\":\"Data\",\"Offset\":\"Offset\",\"WordList\":\"WordList.dat\","
            "\"Unit\":\"Unit.dat\",\"OrgDat\":\"Org.dat\",\"SentInfo\":\"SentInfo.dat\","
-           "\"DocInfo\":\"DocInfo.txt\",\"CatTable\":\"CatTable.txt\"" +
-           fileInfoExtra +
-           "},\"SizeInfo\":{\"HashSize_IdxUnit\":4099,\"HashSize_WordList\":4099,\"HashSize_SentInfo\":\"4099\"" +
+           "\"DocInfo\":\"DocInfo.txt\",\"CatTable\":\"CatTable.txt\"},"
+           "\"SizeInfo\":{\"HashSize_IdxUnit\":4099,\"HashSize_WordList\":4099,\"HashSize_SentInfo\":\"4099\"" +
            sizeInfoExtra + "},\"Clause Seperator\":[\"" + Gbk("，") + "\",\"" + Gbk("。") + "\"]}";
 }
 

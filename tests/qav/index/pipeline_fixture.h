@@ -10,9 +10,9 @@
 
 namespace qztest {
 
-// A configuration with small tables; sizeInfoExtra and fileInfoExtra are
-// added (with a leading comma) to the "SizeInfo" and "FileInfo" objects.
-std::string PipelineConfig(const std::string& sizeInfoExtra = "", const std::string& fileInfoExtra = "");
+// A configuration with small tables; sizeInfoExtra is added (with a leading
+// comma) to the "SizeInfo" object.
+std::string PipelineConfig(const std::string& sizeInfoExtra = "");
 
 // Writes text to dir/name and returns the path.
 std::string WriteAt(const TempDir& dir, const std::string& name, const std::string& text);

@@ -2,8 +2,14 @@
 // holds afterwards, the build log, and the engine loading the result.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "include/qavlib.h"
 #include "pipeline_fixture.h"
@@ -17,7 +23,9 @@ namespace fs = std::filesystem;
 using qztest::BuildIndex;
 using qztest::BuildLogs;
 using qztest::Gbk;
+using qztest::IndexFiles;
 using qztest::PipelineConfig;
+using qztest::SampleCorpusList;
 using qztest::ReadFile;
 using qztest::TempDir;
 using qztest::WriteAt;
@@ -34,6 +42,13 @@ protected:
     void WriteOneLineCorpus() {
         config_ = WriteAt(tmp_, "config.json", PipelineConfig());
         list_ = WriteCorpusList(tmp_, {WriteAt(tmp_, "one.txt", Gbk("我/r 爱/v 上海/ns\n"))});
+    }
+
+    // The one build log of dir.
+    std::string LogOf(const std::string& dir) {
+        const auto logs = BuildLogs(dir);
+        EXPECT_EQ(1u, logs.size()) << dir;
+        return logs.empty() ? std::string() : ReadFile(logs[0]);
     }
 
     TempDir tmp_;
@@ -78,6 +93,109 @@ TEST_F(Pipeline, OneLineCorpusGivesACompleteIndexTheEngineLoads) {
     uint64_t last = 0;
     ASSERT_TRUE(g_pCQAVEngine->m_orgInfo.GetLimit(512, name, first, last));
     EXPECT_EQ("Doc_0", name);
+}
+
+TEST_F(Pipeline, EnglishCorpusIsIndexedAsEnglish) {
+    const std::string config = WriteAt(tmp_, "config.json", PipelineConfig());
+    ASSERT_EQ(1, BuildIndex(config, SampleCorpusList(tmp_, "sample_en"), index_));
+    EXPECT_NE(std::string::npos, ReadFile(index_ + "/Engine.txt").find("Language=English\n"));
+}
+
+TEST_F(Pipeline, BuildWhileAnEngineIsLoadedHandsTheEngineBack) {
+    WriteOneLineCorpus();
+    ASSERT_EQ(1, BuildIndex(config_, list_, index_));
+    ASSERT_TRUE(GlobalInit("config.txt", index_));
+    CQAVEngine* loaded = g_pCQAVEngine;
+
+    ASSERT_EQ(1, BuildIndex(config_, SampleCorpusList(tmp_, "sample_en"), tmp_.file("second")));
+    EXPECT_EQ(loaded, g_pCQAVEngine);
+    const CHashNode* unit = g_pCQAVEngine->m_unitTable.GetHashNode(Gbk("|v_上"), UNIT_POS_R);
+    ASSERT_NE(nullptr, unit);
+    EXPECT_EQ(1u, unit->count);
+}
+
+TEST_F(Pipeline, FilesAreCutIntoGroupsByTheCountingThreads) {
+    const std::string config = WriteAt(tmp_, "config.json", PipelineConfig(",\"ThreadNum_Count\":2"));
+    std::vector<std::string> files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) files.push_back(WriteAt(tmp_, name, Gbk("我/r 爱/v 上海/ns\n")));
+    ASSERT_EQ(1, BuildIndex(config, WriteCorpusList(tmp_, files), index_));
+    // Two groups: the first holds two files, so its data file holds twice the words.
+    EXPECT_EQ(4096u + 2 * 16u, fs::file_size(index_ + "/Data_0.dat"));
+    EXPECT_EQ(4096u + 16u, fs::file_size(index_ + "/Data_1.dat"));
+    EXPECT_FALSE(fs::exists(index_ + "/Data_2.dat"));
+    EXPECT_EQ("512\t0\n516\t1\n4294967808\t2\n", ReadFile(index_ + "/Info/Corpus.ID"));
+    EXPECT_NE(std::string::npos, LogOf(index_).find("File type summary: 3 sequence file(s), 0 tree file(s)\n"));
+}
+
+// A failed build keeps its log open; the next build of the process writes
+// into that log, without a start line of its own, and ends it.
+TEST_F(Pipeline, FailedBuildLeavesItsLogToTheNextBuild) {
+    WriteOneLineCorpus();
+    const std::string failing = tmp_.file("failing");
+    const std::string noThreads = WriteAt(tmp_, "no_threads.json", PipelineConfig(",\"ThreadNum_Count\":0"));
+    ASSERT_EQ(0, BuildIndex(noThreads, list_, failing));
+    std::string log = LogOf(failing);
+    const std::string readFiles = "Read Files\n  [Read Files] failed after ";
+    ASSERT_NE(std::string::npos, log.find(readFiles)) << log;
+    EXPECT_EQ(std::string::npos, log.find("Org Info Init")) << log;
+    EXPECT_EQ(std::string::npos, log.find("=== QAV Index Log Ended ===")) << log;
+
+    ASSERT_EQ(1, BuildIndex(config_, list_, index_));
+    EXPECT_TRUE(BuildLogs(index_).empty());
+    log = LogOf(failing);
+    EXPECT_EQ(log.find("=== QAV Index Log Started"), log.rfind("=== QAV Index Log Started"));
+    EXPECT_NE(log.find("Preparing Files\n"), log.rfind("Preparing Files\n"));
+    EXPECT_LT(log.find(readFiles), log.find("Index completed successfully.\n"));
+    EXPECT_EQ(log.size() - 28, log.find("=== QAV Index Log Ended ===\n"));
+}
+
+TEST_F(Pipeline, CorpusOverTheSizeLimitEndsAfterPreparation) {
+    const std::string big = tmp_.file("big.txt");
+    WriteAt(tmp_, "big.txt", "");
+    ASSERT_EQ(0, truncate(big.c_str(), 1073741825));  // sparse: one byte over 1 GiB
+    const std::string config = WriteAt(tmp_, "config.json", PipelineConfig());
+    std::string output;
+    ASSERT_EQ(0, BuildIndex(config, WriteCorpusList(tmp_, {big}), index_, &output));
+    EXPECT_NE(std::string::npos,
+              output.find("Error: total corpus size (1073741825 bytes) exceeds limit (1073741824 bytes)\n"));
+    const std::string log = LogOf(index_);
+    EXPECT_NE(std::string::npos, log.find("Preparing Files\n")) << log;
+    EXPECT_EQ(std::string::npos, log.find("Read Files")) << log;
+}
+
+TEST_F(Pipeline, FailedDocumentTableFailsTheBuild) {
+    WriteOneLineCorpus();
+    // The document table goes to a folder that does not exist.
+    std::string text = PipelineConfig();
+    const std::string orgDat = "\"OrgDat\":\"Org.dat\"";
+    text.replace(text.find(orgDat), orgDat.size(), "\"OrgDat\":\"missing/Org.dat\"");
+    const std::string config = WriteAt(tmp_, "org.json", text);
+    std::string output;
+    EXPECT_EQ(0, BuildIndex(config, list_, index_, &output));
+    EXPECT_NE(std::string::npos, output.find("Error: Write Org Info failed\n")) << output;
+    EXPECT_TRUE(fs::exists(index_ + "/SentInfo.dat"));
+    EXPECT_EQ(std::string::npos, LogOf(index_).find("=== QAV Index Log Ended ==="));
+}
+
+// The thread settings change how the work is spread, never the index.
+TEST_F(Pipeline, ThreadCountsGiveByteIdenticalIndexes) {
+    const std::string list = SampleCorpusList(tmp_, "sample");
+    std::map<std::string, std::string> built[2];
+    const char* threads[2] = {"1", "8"};
+    for (int run = 0; run < 2; ++run) {
+        const std::string config = WriteAt(
+            tmp_, "config.json",
+            PipelineConfig(std::string(",\"ThreadNum_Count\":5,\"ThreadNum_Offset\":") + threads[run] +
+                           ",\"ThreadNum_Sort\":" + threads[run]));
+        const std::string dir = tmp_.file(std::string("threads_") + threads[run]);
+        ASSERT_EQ(1, BuildIndex(config, list, dir));
+        built[run] = IndexFiles(dir);
+    }
+    EXPECT_TRUE(built[0].count("Data_4.dat"));
+    ASSERT_EQ(built[0].size(), built[1].size());
+    for (const auto& [name, bytes] : built[0]) {
+        if (name != "config.txt") EXPECT_TRUE(bytes == built[1][name]) << name;  // the copies differ in the setting
+    }
 }
 
 }  // namespace
