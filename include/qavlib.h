@@ -1,13 +1,51 @@
 // Public interface of the retrieval library.
 #pragma once
 
-#include "common/qz_export.h"
+// Same definition as the library's own export marker, so that this header
+// stands alone for a host program.
+#ifndef QZ_EXPORT
+#define QZ_EXPORT __attribute__((visibility("default")))
+#endif
 
 struct lua_State;
+
+// Size of the answer buffer of QAV_RunQAV: an answer is at most
+// QAV_MAX_ANSWER_BYTES - 1 bytes of UTF-8 followed by a NUL. A result that
+// would be longer is replaced by a message that says so.
+#define QAV_MAX_ANSWER_BYTES 10485760
 
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+// The engine's life cycle for a host program. Start-up, shut-down and index
+// builds must not overlap each other or running queries; queries may run on
+// several threads at once. All texts are NUL-terminated UTF-8 or paths.
+
+// Starts the engine on an index directory (its configuration "config.txt").
+// 1 when the engine is started, now or already (a started engine stays on
+// the directory it was started on until QAV_Exit or QAV_IndexQAV); 0 when
+// the start fails.
+QZ_EXPORT int QAV_Init(const char* indexDir);
+
+// Runs one query and writes its answer, NUL-terminated, into answer, which
+// must hold QAV_MAX_ANSWER_BYTES bytes; returns the answer's length (0, with
+// nothing written, for a null answer). Starts the engine on indexDir first
+// when it is not started; when that fails the answer is an error text. A
+// query with a line break is a Lua program; any other query is translated by
+// the function Parser of the script parserFile, and a translation holding
+// "--Lua" is itself the answer. The answer is the text the program returns
+// (the JSON of Output), or the text of its Lua error.
+QZ_EXPORT long QAV_RunQAV(const char* parserFile, const char* indexDir, const char* query, char* answer);
+
+// Builds an index from a configuration file and a corpus list (one corpus
+// file a line) into indexDir, shutting a started engine down first, then
+// starts the engine on indexDir whatever the build's outcome. 1 when the
+// build succeeded, 0 otherwise.
+QZ_EXPORT int QAV_IndexQAV(const char* configFile, const char* corpusList, const char* indexDir);
+
+// Shuts a started engine down; nothing when none is. Always 1.
+QZ_EXPORT int QAV_Exit(void);
 
 // Pointer slots of a Lua state made by the library: the search object that
 // owns the state, the web output handle and a message buffer. Each state and
@@ -25,16 +63,18 @@ char* lua_getmsgbuff(lua_State* L);
 }
 #endif
 
-/* Structured index builds. Both entries build the index directory indexDir
- * (created when missing) with a builder of default settings and return 1 on
- * success, 0 when a stage failed. They keep C++ linkage: their exported names
- * encode the parameter types. Only one build may run in a process at a time.
- *
- * IdxMainAllInOne: configFile is the JSON configuration (copied to
- * "config.txt" in indexDir), corpusList a file naming one corpus file a line.
- * The build log "qav_idx_YYYYMMDD_HHMMSS.log" is written in indexDir. */
+#ifdef __cplusplus
+// Structured index builds. Both entries build the index directory indexDir
+// (created when missing) with a builder of default settings and return 1 on
+// success, 0 when a stage failed. They keep C++ linkage: their exported names
+// encode the parameter types. Only one build may run in a process at a time.
+//
+// IdxMainAllInOne: configFile is the JSON configuration (copied to
+// "config.txt" in indexDir), corpusList a file naming one corpus file a line.
+// The build log "qav_idx_YYYYMMDD_HHMMSS.log" is written in indexDir.
 QZ_EXPORT int IdxMainAllInOne(const char* configFile, const char* corpusList, const char* indexDir);
 
-/* IdxMain: the older build over a ready file list (lines "path<TAB>kind" of
- * data text files) and a document list in the "Org.txt" format. */
+// IdxMain: the older build over a ready file list (lines "path<TAB>kind" of
+// data text files) and a document list in the "Org.txt" format.
 QZ_EXPORT int IdxMain(const char* configFile, const char* orgText, const char* fileList, const char* indexDir);
+#endif

@@ -1,0 +1,85 @@
+// The host program qav over the exported functions: index, query, the
+// program view, and the service that is not there yet.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "service_fixture.h"
+
+namespace {
+
+using qztest::TempDir;
+using qztest::WriteAt;
+
+struct Result {
+    int status = -1;
+    std::string output;  // standard output and error
+};
+
+// The qav program of this build: the test program lives in BUILD/tests.
+std::string QavPath() {
+    const auto build = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+    return (build / "tools" / "qav" / "qav").string();
+}
+
+// Runs qav with the arguments (shell words) in the repository folder, where
+// it finds utils/Parser.lua.
+Result Qav(const std::string& arguments) {
+    const std::string command = "cd '" + qztest::DataDir() + "/../..' && '" + QavPath() + "' " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char chunk[4096];
+    for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) result.output.append(chunk, n);
+    const int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+TEST(QavTool, BuildsAnIndexAndAnswersQueries) {
+    TempDir tmp;
+    const std::string config = WriteAt(tmp, "config.json", qztest::ServiceConfig());
+    const std::string corpus = WriteAt(tmp, "one.txt", qztest::Gbk("我/r 爱/v 上海/ns\n"));
+    const std::string list = WriteAt(tmp, "corpus.lst", corpus + "\n");
+    const std::string index = tmp.file("index");
+
+    const Result built = Qav("index '" + config + "' '" + list + "' '" + index + "'");
+    EXPECT_EQ(0, built.status) << built.output;
+
+    const Result program = Qav("query '" + index + "' 'return 6 * 7\n' 'error(\"x\")\n'");
+    EXPECT_EQ(0, program.status) << program.output;
+    EXPECT_NE(std::string::npos, program.output.find("\n42\n")) << program.output;
+    EXPECT_NE(std::string::npos, program.output.find(":1: x\n")) << program.output;
+
+    const Result shown = Qav("query --lua '" + index + "' 上海");
+    EXPECT_EQ(0, shown.status) << shown.output;
+    EXPECT_NE(std::string::npos, shown.output.find("--Lua\nlocal h = GetAS(\"<上\",\"上海\")")) << shown.output;
+}
+
+TEST(QavTool, FailuresExitWithAnError) {
+    TempDir tmp;
+    struct Case {
+        std::string arguments;
+        int status;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", 2, "usage:"},
+        {"query", 2, "usage:"},
+        {"serve '" + tmp.path() + "' 8080", 1, "the HTTP service is not available"},
+        {"query '" + tmp.file("missing") + "' cat", 1, "cannot start the engine"},
+        {"index '" + tmp.file("no.json") + "' '" + tmp.file("no.lst") + "' '" + tmp.file("i") + "'", 1,
+         "index build into"},
+    };
+    for (const Case& c : cases) {
+        const Result result = Qav(c.arguments);
+        EXPECT_EQ(c.status, result.status) << c.arguments << "\n" << result.output;
+        EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.arguments << "\n" << result.output;
+    }
+}
+
+}  // namespace
