@@ -12,12 +12,6 @@
 #include "qav/index/qav_log.h"
 #include "qav/index/text_lines.h"
 
-namespace {
-
-constexpr size_t kListLineBytes = 1024;
-
-}  // namespace
-
 bool CQAVIdx::OrgInfoInit(const std::string& orgText) {
     m_GroupOrgInfo.clear();
     if (!m_OrgInfo.ReadOrg(orgText)) return false;

@@ -20,7 +20,10 @@ std::string StageName(const char* line) {
 
 }  // namespace
 
-BuildStages::BuildStages(Output output) : output_(output), build_start_(Clock::now()), stage_start_(build_start_) {}
+BuildStages::BuildStages(Output output, std::chrono::milliseconds heartbeat)
+    : output_(output), heartbeat_(heartbeat), build_start_(Clock::now()), stage_start_(build_start_) {}
+
+BuildStages::~BuildStages() { StopHeartbeat(); }
 
 void BuildStages::Write(const char* format, ...) {
     char text[1024];
@@ -35,13 +38,21 @@ void BuildStages::Write(const char* format, ...) {
 }
 
 void BuildStages::Begin(const char* line) {
+    StopHeartbeat();
     Write("%s", line);
     std::fflush(stdout);
     name_ = StageName(line);
     stage_start_ = Clock::now();
+    running_ = true;
+    try {
+        heartbeat_thread_ = std::thread(&BuildStages::Heartbeat, this);
+    } catch (const std::system_error&) {
+        // Without a thread the stage only goes without its running lines.
+    }
 }
 
 bool BuildStages::End(bool ok) {
+    StopHeartbeat();
     if (ok)
         Write("  [%s] done, %.3f s\n", name_.c_str(), SecondsSince(stage_start_));
     else
@@ -51,3 +62,18 @@ bool BuildStages::End(bool ok) {
 }
 
 void BuildStages::Total() { Write("  [Total] %.3f s\n", SecondsSince(build_start_)); }
+
+void BuildStages::Heartbeat() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!wake_.wait_for(lock, heartbeat_, [this] { return !running_; }))
+        Write("  [%s] running, %.0f s\n", name_.c_str(), SecondsSince(stage_start_));
+}
+
+void BuildStages::StopHeartbeat() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        running_ = false;
+    }
+    wake_.notify_all();
+    if (heartbeat_thread_.joinable()) heartbeat_thread_.join();
+}

@@ -9,13 +9,6 @@
 #include "qav/index/qav_log.h"
 #include "qav/index/text_lines.h"
 
-namespace {
-
-// Lines of "List.txt" are read in pieces of at most 1,023 bytes.
-constexpr size_t kListLineBytes = 1024;
-
-}  // namespace
-
 bool CQAVIdx::ReadInFiles(const std::string& listFile) {
     TextLineReader reader(listFile, kListLineBytes);
     if (!reader.ok()) {

@@ -73,10 +73,41 @@ TEST(OlderPipeline, DocumentTableHoldsEndKeysLikeTheFullBuild) {
         ASSERT_TRUE(keys.count(firstLine));
         const bool found = table.GetLimit(keys.at(firstLine), name, first, last);
         EXPECT_EQ(!expected.empty(), found) << range;
-        if (found) EXPECT_EQ(expected, name) << range;
+        if (found) {
+            EXPECT_EQ(expected, name) << range;
+        }
         ++documents;
     }
     EXPECT_GT(documents, 90);
+}
+
+TEST(OlderPipeline, MissingInputsFailTheBuild) {
+    TempDir tmp;
+    const std::string config = WriteAt(tmp, "config.json", PipelineConfig());
+    const std::string data = WriteAt(tmp, "Data_0.txt", "0\t" + qztest::Gbk("我/r 爱/v 上海/ns") + "\n");
+    const std::string list = WriteAt(tmp, "List.txt", data + "\t0\n");
+    const std::string org = WriteAt(tmp, "Org.txt", "#0\t1\nT:Doc_0\nEx:\n");
+    const std::string missing = tmp.file("missing.txt");
+    const std::string dir = tmp.file("index");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, IdxMain(config.c_str(), org.c_str(), missing.c_str(), dir.c_str()));
+    EXPECT_EQ(0, IdxMain(config.c_str(), missing.c_str(), list.c_str(), dir.c_str()));  // no document table
+    EXPECT_EQ(0, IdxMain(config.c_str(), org.c_str(), list.c_str(), nullptr));
+    EXPECT_EQ(0, IdxMainAllInOne(config.c_str(), nullptr, dir.c_str()));
+    // A full build measures its corpus; the older build that follows has no
+    // measure of its own.
+    const std::string corpus = qztest::WriteCorpusList(tmp, {WriteAt(tmp, "one.txt", qztest::Gbk("我/r 爱/v 上海/ns\n"))});
+    EXPECT_EQ(1, IdxMainAllInOne(config.c_str(), corpus.c_str(), tmp.file("full").c_str()));
+    EXPECT_EQ(1, IdxMain(config.c_str(), org.c_str(), list.c_str(), dir.c_str()));
+    testing::internal::GetCapturedStdout();
+    COrgInfo table;
+    ASSERT_TRUE(table.OrgInfoInit(dir + "/Org.dat"));
+    std::string name;
+    uint64_t first = 0;
+    uint64_t last = 0;
+    ASSERT_TRUE(table.GetLimit(512, name, first, last));
+    EXPECT_EQ("Doc_0", name);
+    EXPECT_EQ("Engine=QAV\nLanguage=Chinese\n", ReadFile(dir + "/Engine.txt"));
 }
 
 }  // namespace

@@ -2,12 +2,17 @@
 // removal of the temporary text files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "qav/index/build_log.h"
+#include "qav/index/build_stages.h"
 #include "qav/index/build_text_files.h"
 #include "qav/index/qav_idx.h"
+#include "qav/index/qav_log.h"
 #include "support/test_support.h"
 
 namespace {
@@ -163,6 +168,39 @@ TEST(TempFiles, BaseNameAfterTheLastSeparator) {
     EXPECT_EQ("b/c.txt", _basename("a\\b/c.txt"));  // a backslash wins over a later slash
     EXPECT_EQ("c.txt", _basename("c.txt"));
     EXPECT_EQ("", _basename("dir/"));
+}
+
+// Number of times part occurs in text.
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+TEST(BuildStageLog, StagesLogStartRunningLinesAndTheirEnd) {
+    TempDir dir;
+    ASSERT_TRUE(OpenBuildLog(dir.path()));
+    {
+        BuildStages stages(BuildStages::kLogOnly, std::chrono::milliseconds(20));
+        stages.Begin("Slow Stage \n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        stages.End(true);
+        stages.Begin("Quick Stage\n");
+        EXPECT_FALSE(stages.End(false));
+        stages.Total();
+    }
+    QavLogClose();
+    const std::string log = qztest::ReadFile(fs::directory_iterator(dir.path())->path().string());
+    EXPECT_NE(std::string::npos, log.find("\nSlow Stage \n  [Slow Stage] running, 0 s\n")) << log;
+    EXPECT_GE(Occurrences(log, "  [Slow Stage] running, "), 2u) << log;
+    const size_t done = log.find("  [Slow Stage] done, ");
+    ASSERT_NE(std::string::npos, done) << log;
+    EXPECT_GE(std::stod(log.substr(done + 20)), 0.15);
+    EXPECT_NE(std::string::npos, log.find("Quick Stage\n  [Quick Stage] failed after ")) << log;
+    EXPECT_EQ(0u, Occurrences(log, "  [Quick Stage] running"));
+    const size_t total = log.find("  [Total] ");
+    ASSERT_NE(std::string::npos, total) << log;
+    EXPECT_GE(std::stod(log.substr(total + 10)), 0.15);
 }
 
 }  // namespace
