@@ -5,10 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -111,13 +110,13 @@ public:
         for (int f = 0; f < static_cast<int>(engine_->OffsetFileCount()); ++f)
             offsetFiles_.push_back(qztest::ReadFile(engine_->m_config.m_FileInfo.Offset + "_" + std::to_string(f) + ".dat"));
         // Chunk units ("%s_%d" of a unit) repeat records of their unit.
-        std::map<std::string, int> types;
-        for (const UnitIndexEntry& unit : units_.units) types[unit.name] = unit.type;
+        std::set<std::string> names;
+        for (const UnitIndexEntry& unit : units_.units) names.insert(unit.name);
         for (const UnitIndexEntry& unit : units_.units) {
             const size_t cut = unit.name.rfind('_');
             const bool chunk = cut != std::string::npos && cut + 1 < unit.name.size() &&
                                unit.name.find_first_not_of("0123456789", cut + 1) == std::string::npos &&
-                               types.count(unit.name.substr(0, cut));
+                               names.count(unit.name.substr(0, cut));
             if (chunk) continue;
             for (const auto& key : QueryKeys(unit)) covered_[key].push_back(fullUnits_.size());
             fullUnits_.push_back(unit);
@@ -156,37 +155,39 @@ public:
 
     // The text of the words from the context start of an occurrence of a unit
     // of this type, running left (prepended) or right, until it holds at least
-    // `bytes` bytes; false when the record has no context there or a word on
-    // the way is not made of two-byte characters only (the comparison treats
-    // such words by byte pairs, which a text scan cannot follow).
-    bool Context(int type, const Occurrence& o, size_t bytes, std::string& text, bool& leftward) const {
-        if (o.file >= engine_->DataFileCount()) return false;
+    // `bytes` bytes. kNoWindow: the record lacks the context window the
+    // records are sorted by, and never matches. kUnreadable: a word on the way
+    // is not made of two-byte characters only; the comparison treats such
+    // words by byte pairs, which a scan of the text cannot follow.
+    enum class Scan { kText, kNoWindow, kUnreadable };
+    Scan Context(int type, const Occurrence& o, size_t bytes, std::string& text, bool& leftward) const {
+        if (o.file >= engine_->DataFileCount()) return Scan::kNoWindow;
         const int64_t words = engine_->m_corpusLength[o.file];
         const int64_t window = engine_->m_config.m_SizeInfo.SortCompWordLen;
         const int64_t anchor = int64_t{o.position} + o.index;
         int64_t at = 0;
         leftward = type != 4;
         if (type == 3) {
-            if (anchor < window || anchor >= words) return false;
+            if (anchor < window || anchor >= words) return Scan::kNoWindow;
             at = anchor - 1;
         } else if (type == 4) {
-            if (anchor + 1 + window > words) return false;
+            if (anchor + 1 + window > words) return Scan::kNoWindow;
             at = anchor + 1;
         } else {
-            if (o.span == 255 || anchor + o.span < window || anchor + o.span >= words) return false;
+            if (o.span == 255 || anchor + o.span < window || anchor + o.span >= words) return Scan::kNoWindow;
             at = anchor + o.span;
         }
         text.clear();
         while (text.size() < bytes) {
-            if (at < 0 || at >= words) return false;
+            if (at < 0 || at >= words) return Scan::kUnreadable;
             const CWord* word = engine_->m_pWordList->No2Word(engine_->m_corpus[o.file][static_cast<size_t>(at)]);
-            if (!word || word->text.empty() || word->text.size() % 2) return false;
+            if (!word || word->text.empty() || word->text.size() % 2) return Scan::kUnreadable;
             for (char byte : word->text)
-                if (static_cast<unsigned char>(byte) < 0x80) return false;
+                if (static_cast<unsigned char>(byte) < 0x80) return Scan::kUnreadable;
             text = leftward ? word->text + text : text + word->text;
             at += leftward ? -1 : 1;
         }
-        return true;
+        return Scan::kText;
     }
 
     // Whether the occurrence continues the pattern text.
@@ -194,17 +195,10 @@ public:
         if (pattern.empty()) return Match::kYes;
         std::string text;
         bool leftward = false;
-        if (!Context(type, o, pattern.size(), text, leftward)) {
-            // Without a context window the record never matches; a word the
-            // scan cannot read leaves the answer open.
-            const int64_t anchor = int64_t{o.position} + o.index;
-            const int64_t words = o.file < engine_->DataFileCount() ? engine_->m_corpusLength[o.file] : 0;
-            const int64_t window = engine_->m_config.m_SizeInfo.SortCompWordLen;
-            const bool noWindow = o.file >= engine_->DataFileCount() ||
-                                  (type == 3 && (anchor < window || anchor >= words)) ||
-                                  (type == 4 && anchor + 1 + window > words) ||
-                                  (type == 5 && (o.span == 255 || anchor + o.span < window || anchor + o.span >= words));
-            return noWindow ? Match::kNo : Match::kUnclear;
+        switch (Context(type, o, pattern.size(), text, leftward)) {
+            case Scan::kNoWindow: return Match::kNo;
+            case Scan::kUnreadable: return Match::kUnclear;
+            case Scan::kText: break;
         }
         const bool match = leftward ? text.compare(text.size() - pattern.size(), pattern.size(), pattern) == 0
                                     : text.compare(0, pattern.size(), pattern) == 0;
@@ -294,7 +288,8 @@ private:
         if (records.empty() || unit.type < 3 || unit.type > 5) return false;
         std::string context;
         bool leftward = false;
-        if (!index_.Context(unit.type, records[Pick(records.size())], 6, context, leftward)) return false;
+        if (index_.Context(unit.type, records[Pick(records.size())], 6, context, leftward) != BuiltIndex::Scan::kText)
+            return false;
         charPool_.push_back(context.substr(leftward ? 0 : context.size() - 2, 2));
 
         if (Chance(12)) {
