@@ -334,7 +334,8 @@ TEST_F(QueryFunctionsTest, DelRemovesOnlyPlainNamesInTheSaveFolder) {
     EXPECT_EQ("", Run("Del('gone') LocalDel('also') Del('missing')"));
     const std::string log = testing::internal::GetCapturedStdout();
 
-    for (const char* name : {"kept", "sub/inner", "a..b"}) EXPECT_TRUE(std::filesystem::exists(folder + "/" + name)) << name;
+    for (const char* name : {"kept", "sub/inner", "a..b"})
+        EXPECT_TRUE(std::filesystem::exists(folder + "/" + name)) << name;
     EXPECT_TRUE(std::filesystem::exists(dir.file("outside")));
     EXPECT_FALSE(std::filesystem::exists(folder + "/gone"));
     EXPECT_FALSE(std::filesystem::exists(folder + "/also"));

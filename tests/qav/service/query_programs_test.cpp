@@ -14,6 +14,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/index/qav_log.h"
 #include "qav/service/query_fixture.h"
+#include "qav/service/query_runner.h"
 #include "support/test_support.h"
 
 namespace {
@@ -260,6 +261,15 @@ TEST_F(QueryPrograms, SaveAppendsRowsAndLinesUnderPlainNamesOnly) {
     EXPECT_EQ("0,0,0,0,0,0,0", RunText("return Save(0, '../out.txt'), Save(0, 'a/b'), Save('x', 'a\\\\b'), "
                                        "Save(0, '..'), Save(0, 'out.txt', 'x'), Save({}, 'out.txt'), Save(0)"));
     EXPECT_FALSE(std::filesystem::exists(dir_->file("out.txt")));
+}
+
+TEST_F(QueryPrograms, OfflineRunnerAnswersWithTheJsonOfAProgram) {
+    std::string answer;
+    Offline_AS_Thread(Gbk("local h = GetAS('上海') Context(h, 5) return Output(h)"), answer);
+    std::unique_ptr<cJSON, void (*)(cJSON*)> json(cJSON_Parse(answer.c_str()), cJSON_Delete);
+    ASSERT_TRUE(json) << answer;
+    EXPECT_EQ("Context", Type(json.get()));
+    EXPECT_EQ(2, cJSON_GetArraySize(cJSON_GetObjectItem(json.get(), "Context")));
 }
 
 TEST_F(QueryPrograms, IndexTestsAndDocuments) {
