@@ -23,7 +23,7 @@ function(qz_test_program name dir)
   target_link_libraries(${name} PRIVATE qz_testsupport ${ARGN} GTest::gtest GTest::gtest_main)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}/tests
-    PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"
+    PROPERTIES ENVIRONMENT "QZ_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
     DISCOVERY_TIMEOUT 120)
 endfunction()
 

@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "qav/index/qav_engine.h"
@@ -47,61 +48,37 @@ void AddRange(CAtomRet& result, const unsigned char* records, UnitType kind, uin
                       static_cast<uint8_t>(width));
 }
 
-// Up to `threads` children searched at once. With one thread per batch the
-// search runs in the caller's thread; a worker that cannot be started does
-// too, so every child of a batch is searched.
-class SearchBatch {
+// Range searches of the loaded children, shared by the caller and up to
+// threads - 1 workers that each take the next child not yet taken. Every work
+// record is written by exactly one of them; the results are read only after
+// all workers are joined.
+class ChildSearches {
 public:
-    explicit SearchBatch(size_t threads) : threads_(threads) {
-        // Workers hold addresses into work_, which therefore never grows past this.
-        work_.reserve(threads);
-        handles_.reserve(threads);
-    }
-    ~SearchBatch() { Join(); }
-    SearchBatch(const SearchBatch&) = delete;
-    SearchBatch& operator=(const SearchBatch&) = delete;
+    explicit ChildSearches(std::vector<CAtomSearchTreadUnit>& work) : work_(work) {}
 
-    bool full() const { return work_.size() == threads_; }
-    bool empty() const { return work_.empty(); }
-
-    void Start(const CAtomSearchTreadUnit& unit) {
-        work_.push_back(unit);
-        void* work = &work_.back();
-        const pthread_t handle = threads_ > 1 ? thread_create_ex(ATomSearchThread, work) : 0;
-        if (handle)
-            handles_.push_back(handle);
-        else
-            ATomSearchThread(work);
-    }
-
-    void Join() {
-        for (pthread_t handle : handles_) thread_join_ex(handle, nullptr);
-        handles_.clear();
-    }
-
-    // Joins the batch, appends a segment for each child with a range, in
-    // child order, and empties the batch; the children that got a segment are
-    // added to withSegments.
-    void Collect(CAtomRet& result, std::vector<CHashNode*>& withSegments) {
-        Join();
-        for (const CAtomSearchTreadUnit& unit : work_) {
-            if (!unit.found) continue;
-            AddRange(result, unit.records, unit.kind, unit.low, unit.high);
-            withSegments.push_back(unit.node);
+    void Run(size_t threads) {
+        std::vector<pthread_t> workers;
+        const size_t extra = std::min(threads, work_.size()) - (work_.empty() ? 0 : 1);
+        for (size_t i = 0; i < extra; ++i) {
+            // A worker that cannot be started leaves its share to the others.
+            if (const pthread_t handle = thread_create_ex(Worker, this)) workers.push_back(handle);
         }
-        work_.clear();
-    }
-
-    // Joins the batch and drops its results.
-    void Abandon() {
-        Join();
-        work_.clear();
+        Drain();
+        for (pthread_t handle : workers) thread_join_ex(handle, nullptr);
     }
 
 private:
-    size_t threads_;
-    std::vector<CAtomSearchTreadUnit> work_;
-    std::vector<pthread_t> handles_;
+    static void* Worker(void* self) {
+        static_cast<ChildSearches*>(self)->Drain();
+        return nullptr;
+    }
+
+    void Drain() {
+        for (size_t i = next_++; i < work_.size(); i = next_++) ATomSearchThread(&work_[i]);
+    }
+
+    std::vector<CAtomSearchTreadUnit>& work_;
+    std::atomic<size_t> next_{0};
 };
 
 bool SearchLeafUnit(CQAVEngine& engine, const RecordCompareContext& context, const CAtomSearchQuery& query,
@@ -119,16 +96,16 @@ bool SearchLeafUnit(CQAVEngine& engine, const RecordCompareContext& context, con
 bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, const CAtomSearchQuery& query,
                        CHashNode& unit, CAtomRet& result) {
     const CSizeInfo& sizes = engine.m_config.m_SizeInfo;
+    const size_t threads = static_cast<size_t>(std::max(1, sizes.ThreadNum_AS));
     const size_t childLimit = std::min<size_t>(unit.children.size(), std::max(0, sizes.MaxAtomSearchRetSize));
     const int64_t recordLimit = sizes.MaxUnitCount_ToSearch;
 
     // Each searched child stays pinned until the result holds its own use.
     std::vector<UnitRecordsPin> pins;
-    std::vector<CHashNode*> withSegments;
-    SearchBatch batch(static_cast<size_t>(std::max(1, sizes.ThreadNum_AS)));
-    int64_t recordsStarted = 0;
+    std::vector<CAtomSearchTreadUnit> work;
+    int64_t recordsTaken = 0;
     bool loaded = true;
-    for (size_t i = 0; i < childLimit && recordsStarted < recordLimit; ++i) {
+    for (size_t i = 0; i < childLimit && recordsTaken < recordLimit; ++i) {
         CHashNode* child = unit.children[i];
         if (!child) continue;  // named by the index but not in it
         UnitRecordsPin pin;
@@ -136,22 +113,24 @@ bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, 
             loaded = false;
             break;
         }
-        CAtomSearchTreadUnit work;
-        work.SetAtomSearchTreadUnit(child, pin.records(), child->count, &query, child->type, 0, 0);
-        work.context = &context;
+        work.emplace_back();
+        work.back().SetAtomSearchTreadUnit(child, pin.records(), child->count, &query, child->type, 0, 0);
+        work.back().context = &context;
         pins.push_back(std::move(pin));
-        batch.Start(work);
-        recordsStarted += child->count;
-        if (batch.full()) batch.Collect(result, withSegments);
+        recordsTaken += child->count;
     }
-    if (!loaded) {
-        batch.Abandon();
-        // The segments kept from earlier batches still point into their
-        // children's records.
-        for (CHashNode* child : withSegments) result.RaiseUse(child);
-        return false;
+    // Children are taken in batches of ThreadNum_AS: a failed load ends the
+    // search with the segments of the batches before its own.
+    if (!loaded) work.resize(work.size() / threads * threads);
+
+    ChildSearches(work).Run(threads);
+    for (const CAtomSearchTreadUnit& child : work) {
+        if (!child.found) continue;
+        AddRange(result, child.records, child.kind, child.low, child.high);
+        // A failed search holds only the children its segments point into.
+        if (!loaded) result.RaiseUse(child.node);
     }
-    batch.Collect(result, withSegments);
+    if (!loaded) return false;
     result.RaiseUse(&unit);
     for (const UnitRecordsPin& pin : pins) result.RaiseUse(pin.node());
     return true;

@@ -1,6 +1,6 @@
 // Atom search: the records of one query unit that continue an atom query. A
 // unit with children (a partial unit form, or a unit sorted in chunks) is
-// searched child by child, several children at a time in worker threads;
+// searched child by child, in up to "ThreadNum_AS" threads at once;
 // CQAVEngine::AtomSearch (qav/index/qav_engine.h) is the entry.
 #pragma once
 
@@ -12,9 +12,9 @@ class CAtomSearchQuery;
 class CHashNode;
 struct RecordCompareContext;
 
-// Work record of one search thread: one child unit's loaded records and the
-// range of them that matches the query. The worker writes only low, high and
-// found; everything else it only reads.
+// Work record of the range search of one child unit: its loaded records and
+// the range of them that matches the query. The search writes only low, high
+// and found; everything else it only reads.
 class CAtomSearchTreadUnit {
 public:
     // Fills the record and clears the found flag.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct CFreqEntry;
+
 struct CFinalRectRow {
     std::string text;
     int32_t count = 0;
@@ -21,9 +23,24 @@ public:
 
     // Appends a row; false when the capacity is reached.
     bool AddRow(std::string text, int32_t count);
+    // Appends the row of one frequency map entry (see FreqRowText); false
+    // when the capacity is reached.
+    bool AddRectEx(const std::string& key, const CFreqEntry& value);
+    // No rows, total 0.
+    void Clear();
+    // min(n, capacity) rows, each with count 0 and no text.
+    void ResetRows(int n);
+    void SetTotalNum(int32_t total) { m_nTotal = total; }
+    // Orders the rows by Cmp_Ret: largest count first, equal counts in no
+    // fixed order.
+    void SortRet();
 
     std::vector<CFinalRectRow> m_Rows;  // the first m_nCount are the rows
     int m_nCount = 0;
     int m_nCapacity = 0;
     int32_t m_nTotal = 0;
 };
+
+// Row order of frequency lists: -1 when a's count is larger, 0 when equal,
+// 1 otherwise.
+int Cmp_Ret(const CFinalRectRow& a, const CFinalRectRow& b);

@@ -135,7 +135,12 @@ bool CForMerge::HasTagKeyBits(uint32_t key) const {
 }
 
 bool CForMerge::HasTagKey(uint32_t key, uint64_t exactKey) const {
-    return HasTagKeyBits(key) && m_TagKeys.count(exactKey) != 0;
+    return HasTagKeyBits(key) && std::binary_search(m_TagKeys.begin(), m_TagKeys.end(), exactKey);
+}
+
+void CForMerge::SortTagKeys() {
+    std::sort(m_TagKeys.begin(), m_TagKeys.end());
+    m_TagKeys.erase(std::unique(m_TagKeys.begin(), m_TagKeys.end()), m_TagKeys.end());
 }
 
 CRetInfoEx* CForMerge::NewEntry() {

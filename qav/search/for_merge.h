@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_set>
 #include <vector>
 
 #include "qav/search/ret_info.h"
@@ -49,6 +48,9 @@ public:
     // document), so that a key shared by chance or by the same position in
     // another data file is never taken for it.
     bool HasTagKey(uint32_t key, uint64_t exactKey) const;
+    // Records an exact key of a tagging pass; SortTagKeys ends the pass.
+    void AddTagKey(uint64_t exactKey) { m_TagKeys.push_back(exactKey); }
+    void SortTagKeys();
 
     // Next free pool entry, its link cleared; null when the pool is used up
     // or absent.
@@ -63,7 +65,9 @@ public:
     int m_nPoolUsed = 0;
     int m_nPoolCapacity = 0;
     std::vector<CRetInfoEx*> m_Candidates;  // filled by hash lookups
-    std::unordered_set<uint64_t> m_TagKeys;  // exact keys of the tagged sentences
+    // Exact keys of the tagged sentences, sorted and distinct once a tagging
+    // pass ends (8 bytes a key, against the records a result already holds).
+    std::vector<uint64_t> m_TagKeys;
     std::vector<uint32_t> m_Passed;          // prefilter keys a fill let through
     CQAVSearch* m_pOwner = nullptr;
     uint8_t m_bDocLevel = 0;

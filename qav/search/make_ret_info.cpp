@@ -28,7 +28,6 @@ public:
         return true;
     }
 
-
     // Walks from word `from` one word at a time in direction step (+1 or -1)
     // until the byte lengths (plus 1 per word in English) reach patternBytes.
     // False when a word taken is no word; otherwise words and bytes taken.

@@ -52,12 +52,16 @@ public:
     void SetHashTagEx(const MergeSide& side, bool docLevel);
     // AND: the list side's hits whose merge key is tagged fill the hash list.
     void SetRetInfoHashEx(const MergeSide& side);
+    // AND: each probe hit whose sentence the list side shares, followed by
+    // the list side's hits of that sentence.
     void GetQAVRet_AND(const MergeSide& probe, CQAVRet& out);
+    // NOT: the probe's hits whose sentence or document is not tagged.
     void GetQAVRet_NOT(const MergeSide& probe, CQAVRet& out);
+    // OR: second's hits, then first's, without removing repeats.
     void GetQAVRet_OR(const MergeSide& first, const MergeSide& second, CQAVRet& out);
 
     // Fills the candidate list with the hash list's hits of exactly this
-    // sentence; false when its bucket is empty.
+    // sentence (data file and position); false when it holds none.
     bool LookupHash(uint8_t fileNo, uint32_t position);
     // Links a copy of the hit at the head of its bucket; false when the pool
     // is absent or used up.

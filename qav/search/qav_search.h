@@ -14,14 +14,18 @@
 #include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
 #include "qav/search/condition.h"
+#include "qav/search/count_maps.h"
 #include "qav/search/final_rect.h"
 #include "qav/search/for_merge.h"
+#include "qav/search/freq_form.h"
+#include "qav/search/freq_map.h"
 #include "qav/search/limit_list.h"
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_ret.h"
 #include "qav/search/record_compare.h"
 #include "qav/search/ret_info.h"
 #include "qav/search/splited_ret.h"
+#include "qav/search/tag_sort.h"
 
 class CAtomSearchQuery;
 struct ContextWalkResult;
@@ -73,6 +77,97 @@ public:
     void SetFilterRet(const CAtomRet& atom, CQAVRet& out) const;
     void SetFilterRet(const CQAVRet& merged, CQAVRet& out) const;
     void SetFilterRet(CQAVRet& out);
+
+    // The JSON answer of the output rows, formatted, into out: at most
+    // maxRows rows (-1: the page size of the previous answer, 0 in a new
+    // object). Type "Context" with the context flag, else "Count" with the
+    // count flag, else "Freq". False when memory is short.
+    bool OutRetJSON(int maxRows, std::string& out);
+    // Appends text and a line end to the file name of the save folder.
+    // False when there is no engine, name is not a plain file name (see
+    // IsPlainFileName) or the file cannot be written.
+    bool SaveRetBuff(const std::string& text, const std::string& name);
+    // Appends "<Total>:" with the row count and then the first n rows (-1:
+    // all): context rows as their text, counted rows as text, tab and count,
+    // or the count alone when they have no text. handle is not used.
+    bool SaveRetBuff(uint64_t handle, const std::string& name, int n);
+    // Orders the output rows by count, largest first.
+    void SortRet() { m_FinalRect.SortRet(); }
+
+    // Frequency list of an atom result (clears the approximate flag): the
+    // complex builder when the condition text or the form is not empty or
+    // the query's unit is no "c>" or "<c" unit, else the simple one. The
+    // condition itself is the one set in m_Condition. Returns 1.
+    int GetFreq(CAtomRet* result, const std::string& form, const std::string& condition);
+    // One row: the query's pattern and the number of its hits that pass the
+    // limits (or, without conditions, the acceptance test; from
+    // kFreqQuickCountFrom hits on, the record count without a walk).
+    void GetFreq_Simple(CAtomRet* result);
+    // One row per key the form takes from the accepted hits (see
+    // BuildFreqKey), with its documents (see FreqRowText); at most
+    // kMaxFreqKeys keys. The time limit stops the walk, approximate.
+    void GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& condition);
+    // The same over the hits of a merged result, which is then freed.
+    // Returns 0.
+    int GetFreq(CQAVRet* result, const std::string& form, const std::string& condition);
+    // Counts the hit whose parts were filled last under the key the form
+    // takes from them, in the document of its sentence.
+    void Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo);
+
+    // Count of an atom result (clears the approximate flag), with the same
+    // choice of builder as GetFreq. Returns 1.
+    int GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top);
+    // One row per limit range (one row without ranges), no text, the number
+    // of accepted hits in the range. Results of parallelFrom hits or more
+    // are counted by four workers with the same tests, unless the condition
+    // has checks on the hit parts.
+    static constexpr int64_t kParallelCountFrom = 10000;
+    void GetCount_Simple(CAtomRet* result, int64_t parallelFrom = kParallelCountFrom);
+    // One row per limit range: the top most frequent texts the form takes
+    // from the accepted hits (see Add2RetBuff) and their sum. The time limit
+    // stops the walk, approximate.
+    void GetCount_Complex(CAtomRet* result, const std::string& form, const std::string& condition, int top);
+    // The same over the hits of a merged result, with the whole sentence as
+    // context for the forms "$B" and "$E", no context otherwise. Returns 0;
+    // the slot is left as it is.
+    int GetCount(CQAVRet* result, const std::string& form, const std::string& condition, int top);
+    // Counts the text the form takes from the hit parts filled last.
+    void Add2Freq(CCountMap& map, const std::string& form);
+    // One row per limit range, count 0 and no text.
+    void ClearRetBuf_Limit();
+
+    // Logs "(ID=doc;Pos=position info;tags)" for the hits of the result
+    // named by handle, in order, until count hits were counted (a hit whose
+    // document has no tag text is not counted and gives no line); tags are
+    // the document's value of tag, or all its "key=value;" items when tag is
+    // empty. With a web response nothing is done, the structured engine's
+    // web output being empty. True.
+    bool GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag);
+
+    // Context rows of the result named by handle in the order of the hits'
+    // tag values: numeric or text as the full-text engine's configuration
+    // lists the tag, no rows for a tag in neither list. dir kSortAscending
+    // sorts ascending, any other value descending. The slot stays in use.
+    // False (nothing changed) when handle names no slot.
+    bool GetSortByBuff(uint64_t handle, const std::string& tag, int dir);
+    // Context rows of the result group by group of equal tag values, groups
+    // in no fixed order; the slot is released. False as GetSortByBuff.
+    bool GetGroupByBuff(uint64_t handle, const std::string& tag);
+    // Empties the rows and releases the slot. False as GetSortByBuff.
+    bool GetCountByBuff(uint64_t handle, const std::string& tag);
+    // Hits that pass the limits (atom results) and whose sentence the
+    // sentence information knows, with their tag values, sorted. True.
+    bool SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                   std::vector<AtomTagEntry<int32_t>>& entries) const;
+    bool SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                   std::vector<AtomTagEntry<std::string>>& entries) const;
+    bool SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                   std::vector<MergedTagEntry<int32_t>>& entries) const;
+    bool SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                   std::vector<MergedTagEntry<std::string>>& entries) const;
+    // The same hits grouped by tag value, in hit order within a group. True.
+    bool GroupByTag(const CAtomRet& slot, const std::string& tag, AtomTagGroups& groups) const;
+    bool GroupByTag(const CQAVRet& slot, const std::string& tag, MergedTagGroups& groups) const;
 
     // Context lines: fill the rows with one page of the result's hits, one
     // row per distinct sentence, and set the total and the approximate flag.
@@ -142,12 +237,13 @@ public:
 
     uint8_t m_bOriOn = 0;        // rows carry their source
     uint8_t m_bCountOut = 0;
-    uint8_t m_nOutType = 0;      // context or frequency rows
+    uint8_t m_nOutType = 0;      // the context flag: context rows, else frequency or count rows
     uint8_t m_bApproximate = 0;  // an output or merge stopped at the time limit
 
     std::unordered_set<uint64_t> m_SentKeys;  // sentences already output
     int m_nPageSize = 0;
     int m_nPageNo = 0;
+    int m_nOutPageSize = 0;  // rows of the last JSON answer
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
@@ -157,6 +253,31 @@ private:
     void ResetContextOutput();
     ContextWalkSetup ContextSetup(int page, int pageSize) const;
     void SetContextTotal(const ContextWalkResult& walk);
+
+    // Whether frequencies and counts of result need the hit parts.
+    static bool NeedsComplexBuilder(const CAtomRet& result, const std::string& form, const std::string& condition);
+    // Replaces the rows by one row per map entry, in the map's order.
+    void AddFreqRows(const CFreqMap& map);
+    // Row of the limit range holding the sentence; -1 when no range holds
+    // it or the range has no row.
+    int CountRangeOf(uint8_t fileNo, uint32_t position) const;
+    // The acceptance test without the hit parts: bounds, limits, span and
+    // the word at the sentence position. Reads shared state only.
+    bool IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo& record, CRetInfo& hit) const;
+    // Calls visit for each hit of slot that SortByTag keeps, with its value.
+    template <typename Visit>
+    void ForEachTaggedHit(const CAtomRet& slot, const std::string& tag, Visit&& visit) const;
+    template <typename Visit>
+    void ForEachTaggedHit(const CQAVRet& slot, const std::string& tag, Visit&& visit) const;
+    // The context row of one hit, when it passes the acceptance test with
+    // no context (atom hits: limits and span first).
+    void AddTagRow(const CAtomRet& slot, int segment, int32_t record);
+    void AddTagRow(const CQAVRet& slot, int index);
+    // Frees the slot of handle with its hits dropped.
+    void ReleaseTagSlot(uint64_t handle);
+    // Adds the counted records of result per range into counts, spread over
+    // four threads by segment; true when the time limit cut it short.
+    bool CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const;
 
     struct LuaCloser {
         void operator()(lua_State* L) const;

@@ -53,26 +53,26 @@ void MergeRun::SetHashTagEx(const MergeSide& side, bool docLevel) {
     auto tag = [&](const CRetInfo& hit) {
         uint64_t exactKey = 0;
         m_area.SetTagKey(MergeKey(hit.file_no, hit.position, exactKey));
-        m_area.m_TagKeys.insert(exactKey);
+        m_area.AddTagKey(exactKey);
     };
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
             if (m_env.IsOk(hit)) tag(hit);
         }
-        return;
+    } else if (side.atom) {
+        QueryTimeCheck clock;
+        ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
+            if (clock.Step()) {
+                m_env.SetApproximate();
+                return false;
+            }
+            CRetInfo hit;
+            if (AdmitRecord(*side.atom, record, true, hit) && m_env.IsOk(hit)) tag(hit);
+            return true;
+        });
     }
-    if (!side.atom) return;
-    QueryTimeCheck clock;
-    ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
-        if (clock.Step()) {
-            m_env.SetApproximate();
-            return false;
-        }
-        CRetInfo hit;
-        if (AdmitRecord(*side.atom, record, true, hit) && m_env.IsOk(hit)) tag(hit);
-        return true;
-    });
+    m_area.SortTagKeys();
 }
 
 void MergeRun::SetRetInfoHashEx(const MergeSide& side) {

@@ -1,6 +1,7 @@
 // Joins and merges run by the search object on its slots over a small engine.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/search/join_relation.h"
 #include "qav/search/qav_search.h"
+#include "qav/search/query_time.h"
 
 using namespace mergetest;
 
@@ -117,6 +119,20 @@ TEST_F(SearchMergeTest, LimitsOfTheSearchApply) {
     CQAVRet* out = search_.MergeRet(a1, a2, kMergeOr, false);
     ASSERT_NE(nullptr, out);
     EXPECT_EQ(Hits(*out), (std::vector<HitTuple>{{0, Sentence(1), 4, 1}, {0, Sentence(1), 3, 1}}));
+}
+
+TEST_F(SearchMergeTest, AJoinStoppedByTheTimeLimitMarksTheSearchApproximate) {
+    std::vector<Rec> many;
+    for (int i = 0; i < 2 * 4096; ++i) many.push_back({Sentence(i), 3});
+    const uint64_t a1 = Atom(b1_, many);
+    const uint64_t a2 = Atom(b2_, many);
+    g_nQueryTimeoutMs = 1;
+    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+    CQAVRet* out = search_.MergeSearch(a1, a2, kJoinSameSent);
+    g_nQueryTimeoutMs = 0;
+    ASSERT_NE(nullptr, out);
+    EXPECT_LT(out->m_nCount, 4096);
+    EXPECT_EQ(1, search_.m_bApproximate);
 }
 
 TEST_F(SearchMergeTest, AFreeAtomSlotCountsAsEmpty) {

@@ -1,0 +1,51 @@
+// The documents of a result's hits as log lines.
+#include <string>
+
+#include "qav/index/qav_engine.h"
+#include "qav/index/qav_log.h"
+#include "qav/index/sent_info.h"
+#include "qav/search/make_ret_info.h"
+#include "qav/search/qav_search.h"
+#include "qav/search/record_walk.h"
+
+bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    // The web output of the structured engine is empty: with a response the
+    // listing would reach no one.
+    if (!engine || response || count <= 0) return true;
+    const CHashTableInfo& info = engine->m_sentInfo;
+    int listed = 0;
+    // Logs the line of one hit; false once count hits have been counted.
+    auto list = [&](uint8_t fileNo, uint32_t position) {
+        uint32_t doc = 0, tagId = 0;
+        if (info.GetSentInfo(SentenceKey(fileNo, position), doc, tagId)) {
+            std::string tags;
+            if (tag.empty()) {
+                info.GetDocTagInfo(doc, tags);
+            } else {
+                info.GetOrgTagInfo(doc, tags, tag);
+            }
+            if (tags.empty()) return true;
+            std::string pos;
+            if (static_cast<int64_t>(tagId) < info.TagCount()) info.GetSentPosInfo(static_cast<int32_t>(tagId), pos);
+            QavLog("%s\n", ("(ID=" + std::to_string(doc) + ";Pos=" + pos + ";" + tags + ")").c_str());
+        }
+        return ++listed < count;
+    };
+    if (const CAtomRet* atom = AtomSlot(handle)) {
+        for (int s = 0; s < atom->m_nSegCount; ++s) {
+            const SegmentRecords segment = RecordsOfSegment(*atom, s);
+            const unsigned char* record = segment.first;
+            for (int32_t i = 0; i < segment.count; ++i, record += segment.width) {
+                const OffsetRecordInfo rec = ReadOffsetRecord(record, segment.width);
+                if (!list(rec.fileNo, rec.position)) return true;
+            }
+        }
+    } else if (const CQAVRet* merged = MergedSlot(handle)) {
+        for (int i = 0; i < merged->m_nCount; ++i) {
+            const CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
+            if (!list(hit.file_no, hit.position)) return true;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,33 @@
+// The offset records of one segment of an atom result, for the walks of the
+// frequency and count builders.
+#pragma once
+
+#include <cstdint>
+
+#include "qav/index/qav_log.h"
+#include "qav/search/atom_ret.h"
+
+// Widths of this many bytes or more are no offset records.
+constexpr uint8_t kNoRecordWidth = 10;
+
+struct SegmentRecords {
+    const unsigned char* first = nullptr;
+    int32_t count = 0;
+    uint8_t width = 0;
+};
+
+// The records of segment s; none (with a log line) when the segment's width
+// is no record width, and none when it has no records.
+inline SegmentRecords RecordsOfSegment(const CAtomRet& result, int s) {
+    const size_t i = static_cast<size_t>(s);
+    SegmentRecords out;
+    if (result.m_SegWidth[i] >= kNoRecordWidth) {
+        QavLog("pAtomRet->m_pnUnitSize[%d]=%u\n", s, static_cast<unsigned>(result.m_SegWidth[i]));
+        return out;
+    }
+    if (result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) return out;
+    out.first = result.m_SegRecords[i] + result.m_SegOffset[i];
+    out.count = result.m_SegCount[i];
+    out.width = result.m_SegWidth[i];
+    return out;
+}

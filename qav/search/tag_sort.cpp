@@ -1,0 +1,124 @@
+#include "qav/search/tag_sort.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "qav/index/qav_engine.h"
+#include "qav/index/sent_info.h"
+#include "qav/search/make_ret_info.h"
+#include "qav/search/qav_search.h"
+#include "qav/search/record_walk.h"
+
+namespace {
+
+const CHashTableInfo* SentInfo() { return g_pCQAVEngine ? &g_pCQAVEngine->m_sentInfo : nullptr; }
+
+template <typename Entry, typename Compare>
+void SortEntries(std::vector<Entry>& entries, int dir, Compare ascend, Compare descend) {
+    std::sort(entries.begin(), entries.end(), dir == kSortAscending ? ascend : descend);
+}
+
+}  // namespace
+
+bool GetTagValue(const CHashTableInfo& info, uint64_t key, const std::string& tag, std::string& value) {
+    uint32_t doc = 0, tagId = 0;
+    if (!info.GetSentInfo(key, doc, tagId)) return false;
+    info.GetOrgTagInfo(doc, value, tag);
+    return true;
+}
+
+int32_t NumericTagValue(const std::string& value) { return static_cast<int32_t>(std::atoi(value.c_str())); }
+
+bool QAVSortTagFuncAscend1(const AtomTagEntry<int32_t>& a, const AtomTagEntry<int32_t>& b) { return a.value < b.value; }
+bool QAVSortTagFuncDescend1(const AtomTagEntry<int32_t>& a, const AtomTagEntry<int32_t>& b) { return a.value > b.value; }
+bool QAVSortTagFuncExAscend1(const MergedTagEntry<int32_t>& a, const MergedTagEntry<int32_t>& b) {
+    return a.value < b.value;
+}
+bool QAVSortTagFuncExDescend1(const MergedTagEntry<int32_t>& a, const MergedTagEntry<int32_t>& b) {
+    return a.value > b.value;
+}
+bool QAVSortTagFuncAscend2(const AtomTagEntry<std::string>& a, const AtomTagEntry<std::string>& b) {
+    return a.value < b.value;
+}
+bool QAVSortTagFuncDescend2(const AtomTagEntry<std::string>& a, const AtomTagEntry<std::string>& b) {
+    return a.value > b.value;
+}
+bool QAVSortTagFuncExAscend2(const MergedTagEntry<std::string>& a, const MergedTagEntry<std::string>& b) {
+    return a.value < b.value;
+}
+bool QAVSortTagFuncExDescend2(const MergedTagEntry<std::string>& a, const MergedTagEntry<std::string>& b) {
+    return a.value > b.value;
+}
+
+template <typename Visit>
+void CQAVSearch::ForEachTaggedHit(const CAtomRet& slot, const std::string& tag, Visit&& visit) const {
+    const CHashTableInfo* info = SentInfo();
+    if (!info) return;
+    std::string value;
+    for (int s = 0; s < slot.m_nSegCount; ++s) {
+        const SegmentRecords segment = RecordsOfSegment(slot, s);
+        const unsigned char* record = segment.first;
+        for (int32_t r = 0; r < segment.count; ++r, record += segment.width) {
+            const OffsetRecordInfo rec = ReadOffsetRecord(record, segment.width);
+            if (!IsInLimit(rec.fileNo, rec.position, false)) continue;
+            if (GetTagValue(*info, SentenceKey(rec.fileNo, rec.position), tag, value)) visit(s, r, value);
+        }
+    }
+}
+
+template <typename Visit>
+void CQAVSearch::ForEachTaggedHit(const CQAVRet& slot, const std::string& tag, Visit&& visit) const {
+    const CHashTableInfo* info = SentInfo();
+    if (!info) return;
+    std::string value;
+    for (int i = 0; i < slot.m_nCount; ++i) {
+        const CRetInfo& hit = slot.m_Hits[static_cast<size_t>(i)];
+        if (GetTagValue(*info, SentenceKey(hit.file_no, hit.position), tag, value)) visit(i, value);
+    }
+}
+
+bool CQAVSearch::SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                           std::vector<AtomTagEntry<int32_t>>& entries) const {
+    entries.clear();
+    ForEachTaggedHit(slot, tag, [&](int s, int32_t r, const std::string& value) {
+        entries.push_back({s, r, NumericTagValue(value)});
+    });
+    SortEntries(entries, dir, QAVSortTagFuncAscend1, QAVSortTagFuncDescend1);
+    return true;
+}
+
+bool CQAVSearch::SortByTag(const CAtomRet& slot, const std::string& tag, int dir,
+                           std::vector<AtomTagEntry<std::string>>& entries) const {
+    entries.clear();
+    ForEachTaggedHit(slot, tag, [&](int s, int32_t r, const std::string& value) { entries.push_back({s, r, value}); });
+    SortEntries(entries, dir, QAVSortTagFuncAscend2, QAVSortTagFuncDescend2);
+    return true;
+}
+
+bool CQAVSearch::SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                           std::vector<MergedTagEntry<int32_t>>& entries) const {
+    entries.clear();
+    ForEachTaggedHit(slot, tag, [&](int i, const std::string& value) { entries.push_back({i, NumericTagValue(value)}); });
+    SortEntries(entries, dir, QAVSortTagFuncExAscend1, QAVSortTagFuncExDescend1);
+    return true;
+}
+
+bool CQAVSearch::SortByTag(const CQAVRet& slot, const std::string& tag, int dir,
+                           std::vector<MergedTagEntry<std::string>>& entries) const {
+    entries.clear();
+    ForEachTaggedHit(slot, tag, [&](int i, const std::string& value) { entries.push_back({i, value}); });
+    SortEntries(entries, dir, QAVSortTagFuncExAscend2, QAVSortTagFuncExDescend2);
+    return true;
+}
+
+bool CQAVSearch::GroupByTag(const CAtomRet& slot, const std::string& tag, AtomTagGroups& groups) const {
+    groups.clear();
+    ForEachTaggedHit(slot, tag, [&](int s, int32_t r, const std::string& value) { groups[value].emplace_back(s, r); });
+    return true;
+}
+
+bool CQAVSearch::GroupByTag(const CQAVRet& slot, const std::string& tag, MergedTagGroups& groups) const {
+    groups.clear();
+    ForEachTaggedHit(slot, tag, [&](int i, const std::string& value) { groups[value].push_back(i); });
+    return true;
+}

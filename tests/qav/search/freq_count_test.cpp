@@ -1,0 +1,312 @@
+// Frequencies and counts of the search object over atom and merged results
+// of a small engine.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "qav/index/org_info.h"
+#include "qav/index/qav_engine.h"
+#include "qav/search/qav_search.h"
+#include "qav/search/query_clock.h"
+#include "search_fixture.h"
+#include "support/test_support.h"
+
+namespace {
+
+using qztest::Gbk;
+
+constexpr uint32_t kWords = 20000;
+constexpr int kExtraWords = 2100;  // "w0", "w1", ... after the named words
+
+struct Rec {
+    uint32_t position;
+    int16_t index;
+    uint8_t file = 0;
+};
+
+std::vector<std::string> WordTexts() {
+    std::vector<std::string> words{"我", "爱", "上海", "北京"};
+    for (int i = 0; i < kExtraWords; ++i) words.push_back("w" + std::to_string(i));
+    return words;
+}
+
+class FreqCountTest : public testing::Test {
+protected:
+    void SetUp() override {
+        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList(WordTexts()));
+        for (int f = 0; f < 2; ++f) {
+            auto words = std::make_unique<uint32_t[]>(kWords);
+            for (uint32_t i = 0; i < kWords; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : 0u;
+            engine_.m_corpus.push_back(std::move(words));
+            engine_.m_corpusLength.push_back(kWords);
+        }
+        g_pCQAVEngine = &engine_;
+        ASSERT_TRUE(search_.QAVSearchInit(false));
+    }
+    void TearDown() override {
+        search_.QAVSearchExit();
+        g_pCQAVEngine = nullptr;
+        g_nQueryTimeoutMs = 0;
+    }
+
+    void SetWord(uint8_t file, uint32_t position, const std::string& utf8) {
+        engine_.m_corpus[file][position] = searchtest::IdOf(*engine_.m_pWordList, utf8);
+    }
+
+    // Documents "A" up to sentence key (0, 1000), "B" up to (1, 0), then
+    // "Doc_x".
+    void LoadDocuments() {
+        qztest::WriteFile(dir_.file("Org.txt"), "#a\t0\nT:A\n#b\t1\nT:B\n#c\t2\nT:Doc_x\n");
+        COrgInfo builder;
+        ASSERT_TRUE(builder.InitOrgEx(dir_.file("Org.txt")));
+        builder.MapEndLinesToKeys({SentenceKeyU(0, 1000), SentenceKeyU(1, 0), ~uint64_t{0}});
+        ASSERT_TRUE(builder.WriteOrg(dir_.file("Org.dat")));
+        ASSERT_TRUE(engine_.m_orgInfo.OrgInfoInit(dir_.file("Org.dat")));
+    }
+    static uint64_t SentenceKeyU(uint32_t file, uint32_t position) { return (uint64_t{file} << 32) | position; }
+
+    // A taken atom slot holding one segment per record list: a query of the
+    // given kind with an empty pattern, so that each record makes a one-word
+    // hit (kind 4 at the record's word, kind 9 just after it).
+    CAtomRet* Atom(const std::vector<std::vector<Rec>>& segments, UnitType kind = UNIT_POS_R) {
+        CAtomRet* slot = search_.TakeAtomSlot();
+        if (!slot) return nullptr;
+        slot->m_Query.type = kind;
+        slot->m_Query.pattern = "pat";
+        slot->m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
+        for (const auto& recs : segments) {
+            buffers_.emplace_back();
+            for (const Rec& r : recs) {
+                auto bytes = searchtest::Record(r.position, r.index, r.file, 0, 8);
+                buffers_.back().insert(buffers_.back().end(), bytes.begin(), bytes.end());
+            }
+            slot->AddSegment(buffers_.back().data(), 0, static_cast<int32_t>(recs.size()), 8);
+        }
+        return slot;
+    }
+
+    // The merged slot M1 holding hits of two words at (file, position),
+    // group 1 the first word and group 2 the second.
+    CQAVRet* Merged(const std::vector<Rec>& hits) {
+        CQAVRet& slot = search_.m_QAVRet[0];
+        slot.Clear();
+        for (const Rec& r : hits) {
+            CRetInfo hit = ClearedRetInfo();
+            hit.file_no = r.file;
+            hit.position = r.position;
+            hit.start = r.index;
+            hit.length = 2;
+            hit.bracket[0] = 0;
+            hit.bracket[1] = 1;
+            hit.bracket[2] = 1;
+            hit.bracket[3] = 2;
+            slot.Add2QAVRetEx(hit);
+        }
+        return &slot;
+    }
+
+    std::multiset<std::string> RowTexts() const {
+        std::multiset<std::string> texts;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i)
+            texts.insert(search_.m_FinalRect.m_Rows[static_cast<size_t>(i)].text);
+        return texts;
+    }
+    std::vector<int> RowCounts() const {
+        std::vector<int> counts;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i)
+            counts.push_back(search_.m_FinalRect.m_Rows[static_cast<size_t>(i)].count);
+        return counts;
+    }
+
+    qztest::TempDir dir_;
+    CQAVEngine engine_;
+    CQAVSearch search_;
+    std::vector<std::vector<unsigned char>> buffers_;
+};
+
+TEST_F(FreqCountTest, FrequencyRowsNameTheDocumentsOfKeysMetInSeveral) {
+    LoadDocuments();
+    SetWord(0, 600, "上海");
+    SetWord(0, 1200, "上海");
+    SetWord(0, 1300, "北京");
+    SetWord(1, 700, "上海");
+    CAtomRet* atom = Atom({{{600, 0}, {1200, 0}, {1300, 0}}, {{700, 0, 1}, {800, 0, 1}}});
+    search_.GetFreq(atom, "", "");
+    // 上海 in A, B and Doc_x (not named); 北京 in B only; 我 in Doc_x only.
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("上海#@#A:1 B:1"), Gbk("北京"), Gbk("我")}));
+    EXPECT_EQ(search_.m_FinalRect.m_nTotal, 0);
+    search_.SortRet();
+    EXPECT_EQ(search_.m_FinalRect.m_Rows[0].count, 3);
+}
+
+TEST_F(FreqCountTest, FormsTakeTheirPartsOfMergedHits) {
+    SetWord(0, 600, "我");
+    SetWord(0, 601, "上海");
+    SetWord(0, 700, "爱");
+    SetWord(0, 701, "北京");
+    struct Case {
+        std::string form;
+        std::multiset<std::string> texts;
+    } cases[] = {
+        {"$1*$2", {Gbk("我*上海"), Gbk("爱*北京")}},
+        {"", {Gbk("我上海"), Gbk("爱北京")}},
+        {"$Q", {Gbk("我上海"), Gbk("爱北京")}},
+        {"%s%n$2$z", {Gbk("%s%n上海$z"), Gbk("%s%n北京$z")}},
+        {"$1$2$3$Q", {""}},
+    };
+    for (const Case& c : cases) {
+        CQAVRet* merged = Merged({{600, 0}, {700, 0}});
+        EXPECT_EQ(search_.GetFreq(merged, c.form, ""), 0);
+        EXPECT_EQ(RowTexts(), c.texts) << c.form;
+        EXPECT_TRUE(merged->IsFree()) << c.form;
+    }
+}
+
+TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {
+    std::vector<Rec> recs;
+    for (int i = 0; i <= 2000; ++i) {
+        SetWord(0, 600 + static_cast<uint32_t>(i), "w" + std::to_string(i));
+        recs.push_back({600 + static_cast<uint32_t>(i), 0});
+    }
+    for (int i = 0; i < 5; ++i) recs.push_back({2600, 0});  // "w2000" again
+    CAtomRet* atom = Atom({recs});
+    search_.GetFreq(atom, "$Q", "");
+    EXPECT_EQ(search_.m_FinalRect.m_nCount, 2000);
+    EXPECT_EQ(RowTexts().count("w2000"), 0u);
+    EXPECT_EQ(RowTexts().count("w1999"), 1u);
+}
+
+TEST_F(FreqCountTest, SimpleFrequencyCountsThePatternsHits) {
+    search_.m_FinalRect.AddRow("stale", 9);
+    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0, 1}}}, UNIT_HZ_R);
+    search_.GetFreq(atom, "", "");
+    ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
+    EXPECT_EQ(search_.m_FinalRect.m_Rows[0].text, "pat");
+    EXPECT_EQ(search_.m_FinalRect.m_Rows[0].count, 3);
+
+    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 650)});
+    search_.GetFreq(atom, "", "");
+    EXPECT_EQ(RowCounts(), (std::vector<int>{1}));
+    EXPECT_EQ(search_.m_FinalRect.m_nTotal, 0);
+}
+
+TEST_F(FreqCountTest, SimpleCountGivesOneRowPerLimitRangeInOrder) {
+    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}, {900, 0, 1}}}, UNIT_HZ_R);
+    search_.GetCount(atom, "", "", 100);
+    EXPECT_EQ(RowCounts(), (std::vector<int>{4}));
+
+    search_.m_FinalRect.m_Rows[0].text = "stale";
+    search_.Add2Limit({SentenceKey(0, 800), SentenceKey(0, 800)});
+    search_.Add2Limit({SentenceKey(0, 500), SentenceKey(0, 650)});
+    search_.Add2Limit({SentenceKey(1, 0), SentenceKey(1, 1000)});
+    search_.GetCount(atom, "", "", 100);
+    EXPECT_EQ(RowCounts(), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", "", ""}));
+}
+
+// The same hits counted by one thread and by four workers, under limits, a
+// base and a document-less corpus, give the same rows.
+TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
+    std::vector<std::vector<Rec>> segments;
+    for (int s = 0; s < 9; ++s) {
+        std::vector<Rec> recs;
+        for (uint32_t i = 0; i < 50; ++i)
+            recs.push_back({600 + 10 * i + static_cast<uint32_t>(s), 0, static_cast<uint8_t>(s % 2)});
+        recs.push_back({100, 0, 0});       // header: no word
+        recs.push_back({kWords + 5, 0, 0});  // past the data file
+        segments.push_back(recs);
+    }
+    CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+    // Base: sentences below 800 of file 0 only.
+    CQAVRet& base = search_.m_QAVRet[1];
+    base.Clear();
+    for (uint32_t p = 600; p < 800; ++p) {
+        CRetInfo hit = ClearedRetInfo();
+        hit.file_no = 0;
+        hit.position = p;
+        base.Add2QAVRetEx(hit);
+    }
+    ASSERT_TRUE(search_.m_Condition.SetBase(search_, base.Handle(), true, false));
+    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 700)});
+    search_.Add2Limit({SentenceKey(0, 701), SentenceKey(1, 100000)});
+
+    search_.GetCount_Simple(atom, INT64_MAX);
+    const std::vector<int> single = RowCounts();
+    search_.GetCount_Simple(atom, 1);
+    EXPECT_EQ(RowCounts(), single);
+    EXPECT_EQ(single, (std::vector<int>{51, 49}));
+    EXPECT_EQ(search_.m_bApproximate, 0);
+}
+
+// Around the worker threshold the base still decides: 9,999 and 10,000
+// records of which the base admits the same 5,000.
+TEST_F(FreqCountTest, CountsAtTheWorkerThresholdFollowTheBase) {
+    CQAVRet& base = search_.m_QAVRet[1];
+    base.Clear();
+    for (uint32_t p = 600; p < 5600; ++p) {
+        CRetInfo hit = ClearedRetInfo();
+        hit.file_no = 0;
+        hit.position = p;
+        base.Add2QAVRetEx(hit);
+    }
+    ASSERT_TRUE(search_.m_Condition.SetBase(search_, base.Handle(), true, false));
+    for (uint32_t records : {CQAVSearch::kParallelCountFrom - 1, CQAVSearch::kParallelCountFrom}) {
+        std::vector<std::vector<Rec>> segments(5);
+        for (uint32_t i = 0; i < records; ++i) segments[i % 5].push_back({600 + i, 0});
+        CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+        search_.GetCount(atom, "", "", 100);
+        EXPECT_EQ(RowCounts(), (std::vector<int>{5000})) << records;
+        search_.FreeSlot(atom->Handle());
+    }
+}
+
+TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheCount) {
+    std::vector<std::vector<Rec>> segments(4);
+    for (auto& recs : segments)
+        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+    CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+    g_nQueryTimeoutMs = 1;
+    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    search_.GetCount_Simple(atom, 1);
+    EXPECT_EQ(search_.m_bApproximate, 1);
+    ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
+    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, 20000);
+    EXPECT_GE(search_.m_FinalRect.m_Rows[0].count, 4096);
+
+    g_nQueryTimeoutMs = 0;
+    search_.GetCount(atom, "", "", 100);
+    EXPECT_EQ(search_.m_bApproximate, 0);
+    EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
+}
+
+TEST_F(FreqCountTest, ComplexCountListsTopTextsPerRange) {
+    SetWord(0, 600, "我");
+    SetWord(0, 601, "上海");
+    SetWord(0, 700, "我");
+    SetWord(0, 701, "上海");
+    SetWord(0, 800, "爱");
+    SetWord(0, 801, "北京");
+    SetWord(1, 600, "爱");
+    SetWord(1, 601, "北京");
+    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 999)});
+    search_.Add2Limit({SentenceKey(1, 0), SentenceKey(1, 999)});
+    search_.GetCount(Merged({{600, 0}, {700, 0}, {800, 0}, {600, 0, 1}}), "$1 $2", "", 100);
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("我*上海_2;爱*北京_1"), Gbk("爱*北京_1")}));
+    EXPECT_EQ(RowCounts(), (std::vector<int>{3, 1}));
+
+    search_.GetCount(Merged({{600, 0}, {700, 0}}), "$1", "", 0);
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", ""}));
+    EXPECT_EQ(RowCounts(), (std::vector<int>{0, 0}));
+
+    search_.ClearLimit();
+    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}}});
+    search_.GetCount(atom, "$Q", "", 1);
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("我_2")}));
+    EXPECT_EQ(RowCounts(), (std::vector<int>{2}));
+}
+
+}  // namespace
