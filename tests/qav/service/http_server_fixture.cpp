@@ -13,7 +13,9 @@
 
 namespace qztest {
 
-const char kEchoParser[] = "function Parser(q, lang, ver) return '--Lua' .. q end\n";
+const char kEchoParser[] =
+    "local f = io.open('loads.txt', 'a') if f then f:write('x') f:close() end\n"
+    "function Parser(q, lang, ver) return '--Lua' .. q end\n";
 
 TestHttpServer::TestHttpServer(const std::string& indexDir) : port_(FreePort()) {
     thread_ = std::thread([this, indexDir] {

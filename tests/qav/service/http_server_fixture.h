@@ -44,7 +44,8 @@ private:
     std::string previous_;
 };
 
-// A parser that answers every query with "--Lua" and the query itself.
+// A parser that answers every query with "--Lua" and the query itself, and
+// adds a byte to "loads.txt" in the working directory each time it is loaded.
 extern const char kEchoParser[];
 
 }  // namespace qztest

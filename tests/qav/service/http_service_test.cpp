@@ -337,28 +337,34 @@ TEST_F(HttpServiceTest, BusyWhile64JobsWaitAndEveryQueuedJobIsAnsweredAfterwards
     EXPECT_EQ("--Luanext", Result(HttpPost(port(), "/struct", "next")));
 }
 
+// How often the echo parser was loaded.
+size_t ParserLoads() { return ReadFile("loads.txt").size(); }
+
 TEST_F(HttpServiceTest, CrashOrExceptionInAQueryIsAnsweredAndTheWorkerGoesOn) {
     // One worker free, so that the query after each crash runs on the
     // worker that crashed.
     auto blocked = BlockWorkers(kHttpWorkers - 1);
+    EXPECT_EQ("--Luafirst", Result(HttpPost(port(), "/struct", "first")));
     struct Case {
         const char* query;
         const char* error;
+        size_t newParserStates;  // a crash leaves the parser state behind
     };
     const Case cases[] = {
-        {"segv", "internal: caught signal SIGSEGV"},
-        {"fpe", "internal: caught signal SIGFPE"},
-        {"abort", "internal: caught signal SIGABRT"},
-        {"overflow", "internal: caught signal SIGSEGV"},
-        {"throw", "internal: bad \"x\""},
+        {"segv", "internal: caught signal SIGSEGV", 1},
+        {"fpe", "internal: caught signal SIGFPE", 1},
+        {"abort", "internal: caught signal SIGABRT", 1},
+        {"overflow", "internal: caught signal SIGSEGV", 1},
+        {"throw", "internal: bad \"x\"", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
+        const size_t loads = ParserLoads();
         const HttpAnswer answer = HttpPost(port(), "/struct", c.query);
         EXPECT_EQ(200, answer.status);
         EXPECT_EQ(c.error, ErrorOf(Result(answer)));
-        // The parser state is made afresh and queries run as before.
         EXPECT_EQ("--Luaafter", Result(HttpPost(port(), "/struct", "after")));
+        EXPECT_EQ(loads + c.newParserStates, ParserLoads());
     }
     EXPECT_EQ(kHttpWorkers, g_live_workers);
 }
