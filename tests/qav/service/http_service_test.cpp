@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cJSON.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <pthread.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -411,6 +415,25 @@ TEST(HttpServiceLife, SigtermEndsTheServiceWhichCanRunAgain) {
     QAV_Exit();
 
     EXPECT_EQ(0, QAV_Http("0", dir.file("missing").c_str()));
+}
+
+TEST(HttpServiceLife, APortThatCannotBeListenedOnEndsTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempDir dir;
+    const std::string index = BuildOneLineIndex(dir, "index");
+    // A port held by a listening socket of this process.
+    const int held = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    socklen_t size = sizeof address;
+    ASSERT_EQ(0, bind(held, reinterpret_cast<sockaddr*>(&address), size));
+    ASSERT_EQ(0, listen(held, 1));
+    ASSERT_EQ(0, getsockname(held, reinterpret_cast<sockaddr*>(&address), &size));
+    for (const std::string& port : {std::string("http"), std::string("70000"), std::to_string(ntohs(address.sin_port))}) {
+        SCOPED_TRACE(port);
+        EXPECT_EXIT(QAV_Http(port.c_str(), index.c_str()), testing::ExitedWithCode(1), "");
+    }
+    close(held);
 }
 
 }  // namespace
