@@ -87,10 +87,8 @@ MHD_Result Complete(MHD_Connection* connection, const char* url, Request& reques
     return MHD_NO;
 }
 
-// Every call for a request comes here: its start, each piece of body, its
-// end, and once more after it was resumed.
-MHD_Result mg_http_cb(void*, MHD_Connection* connection, const char* url, const char*, const char*,
-                      const char* uploadData, size_t* uploadSize, void** context) {
+MHD_Result Handle(MHD_Connection* connection, const char* url, const char* uploadData, size_t* uploadSize,
+                  void** context) {
     auto* request = static_cast<Request*>(*context);
     if (!request) {
         request = new (std::nothrow) Request;
@@ -110,6 +108,22 @@ MHD_Result mg_http_cb(void*, MHD_Connection* connection, const char* url, const 
         return MHD_YES;
     }
     return Complete(connection, url, *request);
+}
+
+// Every call for a request comes here: its start, each piece of body, its
+// end, and once more after it was resumed. No exception may reach the
+// library; a request that fails here loses its connection.
+MHD_Result mg_http_cb(void*, MHD_Connection* connection, const char* url, const char*, const char*,
+                      const char* uploadData, size_t* uploadSize, void** context) {
+    try {
+        return Handle(connection, url, uploadData, uploadSize, context);
+    } catch (const std::exception& e) {
+        QavLog("[mg_http_cb] C++ exception: %s\n", e.what());
+    } catch (...) {
+        QavLog("[mg_http_cb] unknown exception\n");
+    }
+    std::fflush(stdout);
+    return MHD_NO;
 }
 
 void RequestCompleted(void*, MHD_Connection*, void** context, MHD_RequestTerminationCode) {

@@ -1,5 +1,6 @@
 #include "qav/service/http_worker.h"
 
+#include <atomic>
 #include <csetjmp>
 #include <csignal>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <string>
+#include <thread>
 
 #include "qav/index/qav_log.h"
 #include "qav/service/http_jobs.h"
