@@ -373,6 +373,22 @@ TEST_F(HttpServiceTest, CrashOrExceptionInAQueryIsAnsweredAndTheWorkerGoesOn) {
     EXPECT_EQ(kHttpWorkers, g_live_workers);
 }
 
+TEST_F(HttpServiceTest, QueriesRunSideBySideOnTheWorkers) {
+    // Context programs over the shared engine, and programs that change the
+    // process-wide category table, all at once.
+    const std::string context = "local h = GetAS(\"<n\",\"n0550\")\nContext(h,3,0,20)\nreturn Output(h)\n";
+    const std::string tags =
+        "for i = 1, 50 do AddTag('T' .. i, 'w' .. i) ClearTag('T' .. (i - 1)) end\n"
+        "return type(GetTags()) == 'table' and 'ok' or 'no'\n";
+    const std::string expected = Result(HttpPost(port(), "/struct", context));
+    ASSERT_NE(std::string::npos, expected.find("n0550")) << expected;
+
+    std::vector<std::unique_ptr<HttpCall>> calls;
+    for (int i = 0; i < 48; ++i)
+        calls.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", i % 2 ? tags : context));
+    for (int i = 0; i < 48; ++i) EXPECT_EQ(i % 2 ? "ok" : expected, Result(calls[i]->Wait())) << i;
+}
+
 TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     std::vector<std::unique_ptr<HttpCall>> lost;
     for (int i = 0; i < kHttpWorkers; ++i) lost.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "exit"));
