@@ -6,6 +6,7 @@
 #include "qav/index/offset_record.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/sort_chunks.h"
+#include "qav/index/sort_in_parts.h"
 
 zq_compare_ex_fn RecordOrder::ForType(int32_t type) const {
     switch (type) {
@@ -27,7 +28,9 @@ uint64_t SortWork::ChunkStart(size_t k) const {
 namespace {
 
 // Below this many records a chunk sorts faster than a hand-off to a worker.
-constexpr uint32_t kInlineSortRecords = 4096;
+constexpr uint32_t kInlineSortRecords = 256;
+// From this many records on, one chunk keeps several threads busy.
+constexpr uint32_t kPartedSortRecords = 65536;
 
 // Zeroes the records that name a data file the corpus lacks or a sentence
 // position beyond their data file; returns how many.
@@ -85,12 +88,15 @@ void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
 }
 
 void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
-    if (!order.ForType(type)) return;
+    const zq_compare_ex_fn compare = order.ForType(type);
+    if (!compare) return;
     for (size_t k = 0; k < chunks.size(); ++k) {
         if (chunks[k] < kInlineSortRecords)
             SortOffsetThread(k, order);
-        else
+        else if (chunks[k] < kPartedSortRecords)
             pool.Submit([this, k, order] { SortOffsetThread(k, order); });
+        else
+            SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context, pool);
     }
 }
 

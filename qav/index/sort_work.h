@@ -44,7 +44,8 @@ public:
 
     // Sorts the records, whole or chunk by chunk; every chunk becomes a sorted
     // run of its own. Small chunks are sorted here, larger ones go to the pool
-    // and are done once the pool has been waited for.
+    // (the largest spread over its threads) and are done once the pool has
+    // been waited for.
     void SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool);
     // Sorts chunk k in place.
     void SortOffsetThread(size_t k, const RecordOrder& order);
