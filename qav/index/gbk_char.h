@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // Bytes of the character at p (left > 0 bytes remain): two for a lead byte
 // followed by a trail byte, otherwise one. Scanners step by this so that a
@@ -13,4 +14,17 @@ inline size_t GbkCharLen(const char* p, size_t left) {
         if (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return 2;
     }
     return 1;
+}
+
+// Bytes of the longest head of text, at most limit bytes, that does not split
+// a two-byte character.
+inline size_t GbkPrefixLength(std::string_view text, size_t limit) {
+    if (text.size() <= limit) return text.size();
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t step = GbkCharLen(text.data() + at, text.size() - at);
+        if (at + step > limit) break;
+        at += step;
+    }
+    return at;
 }

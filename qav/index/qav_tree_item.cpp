@@ -20,17 +20,6 @@ bool IsHeadSeparator(char c) {
 char OpenOf(int kind) { return kind == kTreeKindRound ? '(' : '['; }
 char CloseOf(int kind) { return kind == kTreeKindRound ? ')' : ']'; }
 
-// Longest prefix of text of at most max bytes that ends on a whole character.
-std::string_view WholeCharsPrefix(std::string_view text, size_t max) {
-    size_t used = 0;
-    while (used < text.size()) {
-        const size_t len = GbkCharLen(text.data() + used, text.size() - used);
-        if (used + len > max) break;
-        used += len;
-    }
-    return text.substr(0, used);
-}
-
 bool IsAllDigits(std::string_view text) {
     for (char c : text)
         if (c < '0' || c > '9') return false;
@@ -72,8 +61,8 @@ void CTreeItem::CutHeadTokens(std::string_view label) {
     while (pos <= label.size()) {
         const bool end = pos == label.size();
         if (end || IsHeadSeparator(label[pos])) {
-            const std::string_view token =
-                WholeCharsPrefix(label.substr(start, pos - start), kHeadTokenMax);
+            const std::string_view field = label.substr(start, pos - start);
+            const std::string_view token = field.substr(0, GbkPrefixLength(field, kHeadTokenMax));
             if (!token.empty()) PutSlot(m_tokens, m_nTokenCount, IsAllDigits(token) ? "PR" : token);
             if (end) break;
             start = ++pos;
@@ -158,7 +147,8 @@ bool CTreeItem::SetTagBracket_Left(std::string_view text, int kind) {
             pos += GbkCharLen(text.data() + pos, text.size() - pos);
         if (pos == start) break;
         previous = last;
-        last = WholeCharsPrefix(text.substr(start, pos - start), kLeafTokenMax);
+        const std::string_view field = text.substr(start, pos - start);
+        last = field.substr(0, GbkPrefixLength(field, kLeafTokenMax));
     }
     const std::string_view tag = kind == kTreeKindRound ? previous : last;
     const std::string_view word = kind == kTreeKindRound ? last : previous;

@@ -3,15 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "qav/index/gbk_char.h"
+
 namespace {
 
-// Length of the character at p: 2 for a GBK lead byte followed by a trail byte.
-size_t CharLength(const char* p) {
-    auto lead = static_cast<unsigned char>(p[0]);
-    auto trail = static_cast<unsigned char>(p[1]);
-    if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) return 2;
-    return 1;
-}
+// Length of the character at p in a C string whose p[0] is not its end, so
+// p[1] (at worst the terminator, never a trail byte) can be read.
+size_t CharLength(const char* p) { return GbkCharLen(p, 2); }
 
 template <typename Add>
 void ForEachToken(const char* text, const char* delimiters, Add add) {

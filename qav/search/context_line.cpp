@@ -27,7 +27,7 @@ public:
     BoundedLine& operator<<(std::string_view piece) {
         if (full_) return *this;
         const size_t room = line_.size() < kContextLineMaxBytes ? kContextLineMaxBytes - line_.size() : 0;
-        const size_t fit = GbkFitLength(piece, room);
+        const size_t fit = GbkPrefixLength(piece, room);
         line_.append(piece.substr(0, fit));
         full_ = fit < piece.size();
         return *this;
@@ -52,18 +52,6 @@ void AppendGroups(const CSplitedRet& p, bool mark1, bool mark2, bool mark3, Boun
 
 }  // namespace
 
-size_t GbkFitLength(std::string_view text, size_t maxBytes) {
-    if (text.size() <= maxBytes) return text.size();
-    size_t i = 0;
-    for (;;) {
-        const size_t len = GbkCharLen(text.data() + i, text.size() - i);
-        if (i + len > maxBytes) return i;
-        i += len;
-    }
-}
-
-void CutGbk(std::string& text, size_t maxBytes) { text.resize(GbkFitLength(text, maxBytes)); }
-
 std::string SourcePrefix(const COrgInfo& documents, const CHashTableInfo& sentences, uint8_t fileNo,
                          uint32_t position) {
     const uint64_t key = (uint64_t{fileNo} << 32) | position;
@@ -84,7 +72,7 @@ std::string SourcePrefix(const COrgInfo& documents, const CHashTableInfo& senten
     prefix += "#@ID#";
     prefix += EncodeSourceId(fileNo, position);
     prefix += kHeadEnd;
-    CutGbk(prefix, kContextPrefixMaxBytes);
+    prefix.resize(GbkPrefixLength(prefix, kContextPrefixMaxBytes));
     return prefix;
 }
 

@@ -39,9 +39,3 @@ std::string ExtractQSection(std::string_view text);
 // Keeps the line's head up to and including its first "#@#" and cuts the
 // rest to ExtractQSection of it.
 void CutByGroup(std::string& line);
-
-// Bytes of the longest head of text, at most maxBytes, that does not split a
-// two-byte character.
-size_t GbkFitLength(std::string_view text, size_t maxBytes);
-// Cuts text to that head.
-void CutGbk(std::string& text, size_t maxBytes);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "qav/search/final_rect.h"
-#include "qav/search/freq_form.h"
+#include "qav/index/gbk_char.h"
 #include "qav/search/splited_ret.h"
 
 void InitFreq(std::vector<CCountMap>& maps, int rangeCount) {

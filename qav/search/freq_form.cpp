@@ -18,17 +18,6 @@ const std::string& PartText(char letter, const CSplitedRet& parts) {
 
 }  // namespace
 
-size_t GbkPrefixLength(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text.size();
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t step = GbkCharLen(text.data() + at, text.size() - at);
-        if (at + step > limit) break;
-        at += step;
-    }
-    return at;
-}
-
 void ParseObj(const std::string& form, CFreqForm& parsed) {
     parsed.literals.assign(1, std::string());
     parsed.letters.clear();

@@ -31,7 +31,3 @@ void ParseObj(const std::string& form, CFreqForm& parsed);
 // names no part, the filled form when it names one to three parts, the empty
 // text when it names four or more.
 std::string BuildFreqKey(const CFreqForm& form, const CSplitedRet& parts);
-
-// The byte length of text's longest prefix of at most limit bytes that does
-// not split a two-byte character.
-size_t GbkPrefixLength(std::string_view text, size_t limit);

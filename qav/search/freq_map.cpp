@@ -1,6 +1,6 @@
 #include "qav/search/freq_map.h"
 
-#include "qav/search/freq_form.h"
+#include "qav/index/gbk_char.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/encoding.h"
-#include "qav/search/freq_form.h"
+#include "qav/index/gbk_char.h"
 #include "qav/search/qav_search.h"
 
 namespace {
