@@ -57,19 +57,13 @@ void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
     } else {
         QueryTimeCheck clock;
         CRetInfo hit;
-        bool stop = false;
-        for (int s = 0; s < result->m_nSegCount && !stop; ++s) {
-            const SegmentRecords segment = RecordsOfSegment(*result, s);
-            const unsigned char* record = segment.first;
-            for (int32_t i = 0; i < segment.count && !stop; ++i, record += segment.width) {
-                const OffsetRecordInfo info = ReadOffsetRecord(record, segment.width);
-                if (!IsOKContext(*result, info, hit, -1, false)) continue;
-                const int range = CountRangeOf(info.fileNo, info.position);
-                if (range < 0) continue;
-                ++counts[static_cast<size_t>(range)];
-                stop = clock.Step();
-            }
-        }
+        const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (!IsOKContext(*result, info, hit, -1, false)) return false;
+            const int range = CountRangeOf(info.fileNo, info.position);
+            if (range < 0) return false;
+            ++counts[static_cast<size_t>(range)];
+            return clock.Step();
+        });
         if (stop) m_bApproximate = 1;
     }
     m_FinalRect.ResetRows(ranges);
@@ -129,17 +123,12 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
     InitFreq(maps, m_Limits.size());
     QueryTimeCheck clock;
     CRetInfo hit;
-    bool stop = false;
-    for (int s = 0; s < result->m_nSegCount && !stop; ++s) {
-        const SegmentRecords segment = RecordsOfSegment(*result, s);
-        const unsigned char* record = segment.first;
-        for (int32_t i = 0; i < segment.count && !stop; ++i, record += segment.width) {
-            if (!IsOKContext(*result, ReadOffsetRecord(record, segment.width), hit, -1, false)) continue;
-            const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
-            if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
-            stop = clock.Step();
-        }
-    }
+    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+        if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
+        return clock.Step();
+    });
     if (stop) m_bApproximate = 1;
     AddvmFreq2RetBuff(maps, top, m_FinalRect);
 }

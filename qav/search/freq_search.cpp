@@ -54,31 +54,20 @@ void CQAVSearch::GetFreq_Simple(CAtomRet* result) {
     int64_t count = 0;
     if (HasContextConditions()) {
         QueryTimeCheck clock;
-        for (int s = 0; s < result->m_nSegCount; ++s) {
-            const SegmentRecords segment = RecordsOfSegment(*result, s);
-            const unsigned char* record = segment.first;
-            bool stop = false;
-            for (int32_t i = 0; i < segment.count && !stop; ++i, record += segment.width) {
-                const OffsetRecordInfo info = ReadOffsetRecord(record, segment.width);
-                if (!IsInLimit(info.fileNo, info.position, false)) continue;
-                ++count;
-                stop = clock.Step();
-            }
-            if (stop) {
-                m_bApproximate = 1;
-                break;
-            }
-        }
+        const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (!IsInLimit(info.fileNo, info.position, false)) return false;
+            ++count;
+            return clock.Step();
+        });
+        if (stop) m_bApproximate = 1;
     } else if (const int64_t hits = result->TotalHits(); hits >= kFreqQuickCountFrom) {
         count = hits;
     } else {
         CRetInfo hit;
-        for (int s = 0; s < result->m_nSegCount; ++s) {
-            const SegmentRecords segment = RecordsOfSegment(*result, s);
-            const unsigned char* record = segment.first;
-            for (int32_t i = 0; i < segment.count; ++i, record += segment.width)
-                if (IsOKContext(*result, ReadOffsetRecord(record, segment.width), hit, -1, false)) ++count;
-        }
+        ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (IsOKContext(*result, info, hit, -1, false)) ++count;
+            return false;
+        });
     }
     m_FinalRect.AddRow(result->m_Query.pattern, static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
 }
@@ -89,16 +78,11 @@ void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, cons
     CFreqMap map;
     QueryTimeCheck clock;
     CRetInfo hit;
-    bool stop = false;
-    for (int s = 0; s < result->m_nSegCount && !stop; ++s) {
-        const SegmentRecords segment = RecordsOfSegment(*result, s);
-        const unsigned char* record = segment.first;
-        for (int32_t i = 0; i < segment.count && !stop; ++i, record += segment.width) {
-            if (!IsOKContext(*result, ReadOffsetRecord(record, segment.width), hit, -1, false)) continue;
-            Add2FreqEx(map, parsed, hit.position, hit.file_no);
-            stop = clock.Step();
-        }
-    }
+    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        Add2FreqEx(map, parsed, hit.position, hit.file_no);
+        return clock.Step();
+    });
     if (stop) m_bApproximate = 1;
     AddFreqRows(map);
 }

@@ -33,14 +33,7 @@ bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const st
         return ++listed < count;
     };
     if (const CAtomRet* atom = AtomSlot(handle)) {
-        for (int s = 0; s < atom->m_nSegCount; ++s) {
-            const SegmentRecords segment = RecordsOfSegment(*atom, s);
-            const unsigned char* record = segment.first;
-            for (int32_t i = 0; i < segment.count; ++i, record += segment.width) {
-                const OffsetRecordInfo rec = ReadOffsetRecord(record, segment.width);
-                if (!list(rec.fileNo, rec.position)) return true;
-            }
-        }
+        ForEachRecord(*atom, [&](const OffsetRecordInfo& rec) { return !list(rec.fileNo, rec.position); });
     } else if (const CQAVRet* merged = MergedSlot(handle)) {
         for (int i = 0; i < merged->m_nCount; ++i) {
             const CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];

@@ -6,6 +6,7 @@
 
 #include "qav/index/qav_log.h"
 #include "qav/search/atom_ret.h"
+#include "qav/search/make_ret_info.h"
 
 // Widths of this many bytes or more are no offset records.
 constexpr uint8_t kNoRecordWidth = 10;
@@ -30,4 +31,17 @@ inline SegmentRecords RecordsOfSegment(const CAtomRet& result, int s) {
     out.count = result.m_SegCount[i];
     out.width = result.m_SegWidth[i];
     return out;
+}
+
+// Calls stopAfter(record) for the records of every segment in order until it
+// returns true; returns whether it did.
+template <typename StopAfter>
+bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
+    for (int s = 0; s < result.m_nSegCount; ++s) {
+        const SegmentRecords segment = RecordsOfSegment(result, s);
+        const unsigned char* record = segment.first;
+        for (int32_t i = 0; i < segment.count; ++i, record += segment.width)
+            if (stopAfter(ReadOffsetRecord(record, segment.width))) return true;
+    }
+    return false;
 }
