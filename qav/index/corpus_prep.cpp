@@ -7,6 +7,7 @@
 
 #include "qav/index/config.h"
 #include "qav/index/file_handle.h"
+#include "qav/index/gbk_char.h"
 #include "qav/index/index_files.h"
 #include "qav/index/index_text_lines.h"
 #include "qav/index/line_reader.h"
@@ -29,14 +30,8 @@ bool IsTagLine(std::string_view line) {
 
 // Whether text holds the group separator as a whole character.
 bool HasGroupSeparator(std::string_view text) {
-    for (size_t i = 0; i + 1 < text.size();) {
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
+    for (size_t i = 0; i + 1 < text.size(); i += GbkLeadCharLen(text[i]))
         if (text.substr(i, 2) == kGroupSeparator) return true;
-        i += 2;
-    }
     return false;
 }
 

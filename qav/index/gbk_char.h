@@ -4,6 +4,11 @@
 #include <cstddef>
 #include <string_view>
 
+// Two ways of stepping. GbkCharLen checks the trail byte and is what every
+// scanner of query and tree texts uses. GbkLeadCharLen looks at the first byte
+// alone; the index builder splits corpus words into units that way, and the
+// units already stored in index files depend on it, so it stays.
+
 // Bytes of the character at p (left > 0 bytes remain): two for a lead byte
 // followed by a trail byte, otherwise one. Scanners step by this so that a
 // trail byte such as 0x5B or 0x7C is never taken for "[" or "|".
@@ -15,6 +20,10 @@ inline size_t GbkCharLen(const char* p, size_t left) {
     }
     return 1;
 }
+
+// Bytes of the character starting with byte c by that byte alone: two for any
+// byte of 0x80 or above, whatever follows it.
+inline size_t GbkLeadCharLen(char c) { return static_cast<unsigned char>(c) >= 0x80 ? 2 : 1; }
 
 // Bytes of the longest head of text, at most limit bytes, that does not split
 // a two-byte character.

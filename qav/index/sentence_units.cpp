@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "qav/index/config.h"
+#include "qav/index/gbk_char.h"
 #include "qav/index/qav_tree.h"
 #include "qav/search/unit_type.h"
 
@@ -13,14 +14,12 @@ constexpr size_t kMaxTokenBytes = 2046;
 constexpr size_t kMaxSegWordBytes = 2047;
 constexpr std::string_view kDigitTag = "PR";
 
-bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
-
 // Length of the longest prefix of text of at most limit bytes that does not
 // split a two-byte character.
 size_t CutAtCharacter(std::string_view text, size_t limit) {
     size_t i = 0;
     while (i < text.size()) {
-        size_t step = IsLeadByte(text[i]) ? 2 : 1;
+        size_t step = GbkLeadCharLen(text[i]);
         if (i + step > limit) break;
         i += step;
     }
@@ -39,7 +38,7 @@ std::string_view CutTag(std::string_view tag) {
     size_t i = 0;
     while (i < tag.size()) {
         char c = tag[i];
-        if (IsLeadByte(c)) {
+        if (GbkLeadCharLen(c) == 2) {
             i += 2;
             continue;
         }
@@ -101,7 +100,7 @@ bool IsSeparatorWord(std::string_view word) { return word == "|" || word == "\xF
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
-    size_t length = IsLeadByte(word[0]) ? 2 : 1;
+    size_t length = GbkLeadCharLen(word[0]);
     return length <= word.size() ? word.substr(0, length) : std::string_view();
 }
 
@@ -110,7 +109,7 @@ std::string_view LastCharOf(std::string_view word, bool english) {
     size_t i = 0;
     size_t last = 0;
     while (i < word.size()) {
-        size_t length = IsLeadByte(word[i]) ? 2 : 1;
+        size_t length = GbkLeadCharLen(word[i]);
         if (i + length > word.size()) return {};
         last = i;
         i += length;

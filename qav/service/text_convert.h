@@ -15,7 +15,10 @@ std::string QavUtf8ToGbk(std::string_view utf8, size_t maxBytes);
 std::string QavGbkToUtf8(std::string_view gbk, size_t maxChars);
 
 // The length of the longest prefix of a GBK text that ends on a character
-// boundary and is at most maxBytes long.
+// boundary and is at most maxBytes long. Unlike GbkPrefixLength
+// (qav/index/gbk_char.h) it steps as the converters of common/encoding.h read
+// GBK, by the lead byte alone, and drops a lead byte that ends the text: what
+// it cuts is converted, and must be cut where the converters see a boundary.
 size_t QavGbkPrefixLength(std::string_view gbk, size_t maxBytes);
 
 // The same for a UTF-8 text.
