@@ -11,24 +11,16 @@
 # and the two index directories must be byte-identical (build logs and the
 # configuration copies aside).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/common.sh"
 size=${1:-10}
 threads=${2:-8}
-work=${BENCH_DIR:-/tmp/qav_bench}
-release=$work/release
-mkdir -p "$work"
 
 echo "== release build of the library"
-cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF >/dev/null
-cmake --build "$release" --target qavlib >/dev/null
+build_release qavlib
 g++ -O2 -std=c++17 -I"$root" "$root/bench/build_index.cpp" -L"$release" -lqavlib -Wl,-rpath,"$release" \
     -o "$release/build_index"
 
-corpus=$work/corpus_${size}mb
-if [ ! -f "$corpus/corpus.lst" ]; then
-  echo "== generating a corpus of about $size MB"
-  python3 "$root/tools/make_bench_corpus.py" "$size" "$corpus" >/dev/null
-fi
+use_corpus "$size"
 echo "corpus: $(du -sh --exclude=corpus.lst "$corpus" | cut -f1) in $(grep -vc '^#' "$corpus/corpus.lst") files"
 
 # Configuration with tables sized for millions of units.

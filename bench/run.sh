@@ -4,10 +4,11 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 name=${1:-}
-if [ -z "$name" ] || [ ! -f "$here/$name.sh" ]; then
+# run.sh and common.sh (the shared set-up) are no benchmarks.
+if [ -z "$name" ] || [ "$name" = run ] || [ "$name" = common ] || [ ! -f "$here/$name.sh" ]; then
   echo "usage: bench/run.sh NAME [ARGS...]; benchmarks:" >&2
   for script in "$here"/*.sh; do
-    [ "$(basename "$script")" = run.sh ] || echo "  $(basename "$script" .sh)" >&2
+    case "$(basename "$script" .sh)" in run | common) ;; *) echo "  $(basename "$script" .sh)" >&2 ;; esac
   done
   exit 2
 fi
