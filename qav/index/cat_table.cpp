@@ -5,6 +5,8 @@
 #include <memory>
 #include <mutex>
 
+#include "qav/index/file_handle.h"
+
 CCatTable g_mCatTable;
 
 void CCatTable::Add(const std::string& name, const std::vector<std::string>& words) {
@@ -79,7 +81,7 @@ std::string_view TrimCatLine(const char* line) {
 
 bool CatTableInit(const std::string& path) {
     if (path.size() >= kMaxPath) return false;
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
+    FileHandle file = OpenFile(path, "rb");
     if (!file) return false;
 
     // Words before the first header belong to no category and are dropped.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "qav/index/file_handle.h"
 #include "qav/index/qav_log.h"
 
 int g_nEngineType = kEngineStructured;
@@ -106,7 +107,7 @@ void ReadFloatText(const cJSON* object, const char* key, float& to) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
+    FileHandle file = OpenFile(path, "rb");
     if (!file) return false;
     char block[65536];
     size_t n;
@@ -253,7 +254,7 @@ bool CConfig::ConfigInit(const std::string& configPath, const std::string& index
 }
 
 bool CConfig::ReadStopWords(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
+    FileHandle file = OpenFile(path, "rb");
     if (!file) {
         QavLog("Error open %s\n", path.c_str());
         return false;

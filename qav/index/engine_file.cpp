@@ -6,22 +6,21 @@
 #include <string>
 
 #include "qav/index/config.h"
+#include "qav/index/file_handle.h"
 
 int64_t g_nCorpusSize = 0;
 
 namespace {
 
-using File = std::unique_ptr<FILE, int (*)(FILE*)>;
-
-File OpenEngineFile(const std::string& indexDir, const char* mode) {
-    return File(fopen((indexDir + "/Engine.txt").c_str(), mode), fclose);
+FileHandle OpenEngineFile(const std::string& indexDir, const char* mode) {
+    return OpenFile(indexDir + "/Engine.txt", mode);
 }
 
 // Calls visit with each line (line feed and carriage return cut, at most
 // 1,023 bytes a piece) until it returns true; nothing without a file.
 template <class Visit>
 void ScanLines(const std::string& indexDir, Visit visit) {
-    File file = OpenEngineFile(indexDir, "rb");
+    FileHandle file = OpenEngineFile(indexDir, "rb");
     if (!file) return;
     char line[1024];
     while (fgets(line, sizeof line, file.get())) {
@@ -36,7 +35,7 @@ void ScanLines(const std::string& indexDir, Visit visit) {
 
 bool SetEngineType(const CConfig* config, const std::string& indexDir, int kind) {
     g_nEngineType = kind;
-    File file = OpenEngineFile(indexDir, "wb");
+    FileHandle file = OpenEngineFile(indexDir, "wb");
     if (!file) return false;
     if (kind == kEngineStructured) fputs("Engine=QAV\n", file.get());
     else if (kind == kEngineFullText) fputs("Engine=BM\n", file.get());

@@ -5,15 +5,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "qav/index/file_handle.h"
 #include "qav/index/index_files.h"
 #include "qav/index/qav_log.h"
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 bool SameFile(const std::string& a, const std::string& b) {
     struct stat sa, sb;
@@ -35,8 +31,8 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
 void CopyFile(const std::string& source, const std::string& destination) {
     // Opening the destination "wb" would empty the source first.
     if (SameFile(source, destination)) return;
-    File in(std::fopen(source.c_str(), "rb"));
-    File out(in ? std::fopen(destination.c_str(), "wb") : nullptr);
+    FileHandle in(std::fopen(source.c_str(), "rb"));
+    FileHandle out(in ? std::fopen(destination.c_str(), "wb") : nullptr);
     bool ok = in && out && CopyBytes(in.get(), out.get());
     if (out) ok = std::fclose(out.release()) == 0 && ok;
     if (!ok) QavLog("Error copyfile from %s to %s!\n", source.c_str(), destination.c_str());
@@ -44,14 +40,14 @@ void CopyFile(const std::string& source, const std::string& destination) {
 
 bool MergeCorpusIDFiles(int groupCount, const std::string& dir, const std::string& infoDataPrefix) {
     const std::string mergedPath = JoinPath(dir, kCorpusIdName);
-    File merged(std::fopen(mergedPath.c_str(), "wb"));
+    FileHandle merged(std::fopen(mergedPath.c_str(), "wb"));
     if (!merged) {
         QavLog("Error open %s\n", mergedPath.c_str());
         return false;
     }
     for (int group = 0; group < groupCount; ++group) {
         const std::string path = IdFilePath(infoDataPrefix, group);
-        File in(std::fopen(path.c_str(), "rb"));
+        FileHandle in(std::fopen(path.c_str(), "rb"));
         if (!in || !CopyBytes(in.get(), merged.get())) {
             QavLog("Error open %s\n", path.c_str());
             return false;

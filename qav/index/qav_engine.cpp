@@ -36,7 +36,7 @@ int CountNumberedFiles(const std::string& prefix) {
 // Loads one data file whole; false after logging why.
 bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb,
                   std::unique_ptr<uint32_t[]>& words, uint32_t& length) {
-    CQAVEngine::FileHandle file(fopen(path.c_str(), "rb"));
+    FileHandle file(fopen(path.c_str(), "rb"));
     struct stat info;
     if (!file || fstat(fileno(file.get()), &info) != 0) {
         QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());

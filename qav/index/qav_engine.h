@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "qav/index/config.h"
+#include "qav/index/file_handle.h"
 #include "qav/index/hash_table.h"
 #include "qav/index/org_info.h"
 #include "qav/index/sent_info.h"
@@ -22,11 +23,6 @@ class CAtomSearchQuery;
 
 class CQAVEngine {
 public:
-    struct FileCloser {
-        void operator()(FILE* file) const { fclose(file); }
-    };
-    using FileHandle = std::unique_ptr<FILE, FileCloser>;
-
     // Each data file whole, as 4-byte units (header and tail blocks
     // included), and its number of units; at most 255 files.
     std::vector<std::unique_ptr<uint32_t[]>> m_corpus;

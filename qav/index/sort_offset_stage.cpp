@@ -4,20 +4,12 @@
 #include <memory>
 #include <vector>
 
+#include "qav/index/file_handle.h"
 #include "qav/index/index_files.h"
 #include "qav/index/qav_idx.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/sort_regions.h"
 #include "qav/index/sorting_engine.h"
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-}  // namespace
 
 bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     const CConfig& config = *input.config;

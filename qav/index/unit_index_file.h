@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "qav/index/binary_file.h"
+#include "qav/index/file_handle.h"
 
 struct UnitIndexEntry {
     std::string name;
@@ -49,11 +50,8 @@ public:
 private:
     void Name(std::string_view name);
 
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
     BinaryFileWriter out_;
-    std::unique_ptr<std::FILE, FileCloser> text_;
+    FileHandle text_;
     uint32_t units_left_ = 0;
     uint32_t complex_left_ = 0;
     bool complex_begun_ = false;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "qav/index/binary_file.h"
+#include "qav/index/file_handle.h"
 #include "qav/index/index_text_lines.h"
 #include "qav/index/qav_log.h"
 
@@ -46,10 +47,6 @@ bool ReadPlainListFile(BinaryFileReader& in, std::vector<CWord>* words) {
     return in.AtEnd();
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool CWordList::WordListInitEx(const std::string& path) {
@@ -86,7 +83,7 @@ bool CWordList::Write2FileEx(const std::string& path, const std::string& textPre
         return false;
 
     const std::string textPath = textPrefix + "_txt";
-    std::unique_ptr<std::FILE, FileCloser> text(std::fopen(textPath.c_str(), "wb"));
+    FileHandle text(std::fopen(textPath.c_str(), "wb"));
     if (!text) return false;
     BinaryFileWriter out;
     if (!out.Create(path)) return false;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "qav/index/file_handle.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -19,11 +21,6 @@ bool ExistsOrCreate(const std::string& dir) {
     if (stat(dir.c_str(), &st) == 0) return true;
     return mkdir(dir.c_str(), 0775) == 0;
 }
-
-struct FileCloser {
-    void operator()(FILE* f) const { fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 struct DirCloser {
     void operator()(DIR* d) const { closedir(d); }
@@ -92,7 +89,7 @@ int zq_remove_last_dir_sep(char* path) {
 }
 
 int64_t zq_get_file_lines(const char* path) {
-    FilePtr file(path ? fopen(path, "rb") : nullptr);
+    FileHandle file(path ? fopen(path, "rb") : nullptr);
     if (!file) return 0;
     std::unique_ptr<char[]> block(new (std::nothrow) char[kLineBlock]);
     if (!block) return 0;
@@ -119,8 +116,8 @@ size_t zq_fwrite64(const void* data, size_t item_size, size_t item_count, FILE* 
 }
 
 int zq_copy_file(const char* source, const char* destination) {
-    FilePtr in(source ? fopen(source, "rb") : nullptr);
-    FilePtr out(destination ? fopen(destination, "wb") : nullptr);
+    FileHandle in(source ? fopen(source, "rb") : nullptr);
+    FileHandle out(destination ? fopen(destination, "wb") : nullptr);
     if (!in || !out) return -1;
     std::vector<char> block(kCopyBlock);
     size_t n;

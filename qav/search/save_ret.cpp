@@ -1,10 +1,9 @@
 // Saved results: texts and output rows appended to files of the save folder.
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <utility>
 
+#include "qav/index/file_handle.h"
 #include "qav/index/gbk_char.h"
 #include "qav/index/qav_engine.h"
 #include "qav/search/qav_search.h"
@@ -14,24 +13,12 @@ namespace {
 
 constexpr int kAllSavedRows = 10240000;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using SaveFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // The file under the save folder for appending; null when there is no
 // engine, the name is not a plain file name or the file cannot be opened.
-SaveFile OpenSaveFile(const std::string& name) {
+FileHandle OpenSaveFile(const std::string& name) {
     if (!g_pCQAVEngine || !IsPlainFileName(name)) return nullptr;
     const std::string path = g_pCQAVEngine->m_config.m_FileInfo.SavePath + "/" + name;
-    return SaveFile(std::fopen(path.c_str(), "ab+"));
-}
-
-// Closes the file; false when a write or the final flush failed.
-bool CloseSaveFile(SaveFile file) {
-    std::FILE* raw = file.release();
-    const bool written = std::ferror(raw) == 0;
-    return std::fclose(raw) == 0 && written;
+    return FileHandle(std::fopen(path.c_str(), "ab+"));
 }
 
 }  // namespace
@@ -47,15 +34,15 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 bool CQAVSearch::SaveRetBuff(const std::string& text, const std::string& name) {
-    SaveFile file = OpenSaveFile(name);
+    FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     std::fwrite(text.data(), 1, text.size(), file.get());
     std::fputc('\n', file.get());
-    return CloseSaveFile(std::move(file));
+    return CloseFile(file);
 }
 
 bool CQAVSearch::SaveRetBuff(uint64_t /*handle*/, const std::string& name, int n) {
-    SaveFile file = OpenSaveFile(name);
+    FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     const CFinalRect& rows = m_FinalRect;
     std::fprintf(file.get(), "<Total>:%d\n", rows.m_nCount);
@@ -72,5 +59,5 @@ bool CQAVSearch::SaveRetBuff(uint64_t /*handle*/, const std::string& name, int n
             std::fprintf(file.get(), "%d\n", row.count);
         }
     }
-    return CloseSaveFile(std::move(file));
+    return CloseFile(file);
 }
