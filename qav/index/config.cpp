@@ -106,15 +106,6 @@ void ReadFloatText(const cJSON* object, const char* key, float& to) {
     if (value) to = static_cast<float>(atof(value));
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    FileHandle file = OpenFile(path, "rb");
-    if (!file) return false;
-    char block[65536];
-    size_t n;
-    while ((n = fread(block, 1, sizeof block, file.get())) > 0) text.append(block, n);
-    return !ferror(file.get());
-}
-
 bool Contains(const StrSet& set, std::string_view text) {
     return set.find(text) != set.end();
 }

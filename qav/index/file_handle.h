@@ -19,3 +19,14 @@ inline bool CloseFile(FileHandle& file) {
     bool ok = !ferror(raw);
     return fclose(raw) == 0 && ok;
 }
+
+// Appends the whole file to text; false when it cannot be opened or a read
+// fails.
+inline bool ReadWholeFile(const std::string& path, std::string& text) {
+    FileHandle file = OpenFile(path, "rb");
+    if (!file) return false;
+    char block[65536];
+    size_t n;
+    while ((n = fread(block, 1, sizeof block, file.get())) > 0) text.append(block, n);
+    return !ferror(file.get());
+}

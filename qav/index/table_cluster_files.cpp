@@ -1,8 +1,8 @@
 // Loading a cluster from its index and data files (layout in table_cluster.h).
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
+#include "qav/index/file_handle.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/table_cluster.h"
 
@@ -13,13 +13,6 @@ uint32_t ReadU32(const std::string& bytes, size_t pos) {
     std::memcpy(b, bytes.data() + pos, 4);
     return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
            (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 }  // namespace
