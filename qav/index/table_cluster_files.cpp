@@ -1,7 +1,7 @@
 // Loading a cluster from its index and data files (layout in table_cluster.h).
-#include <cstring>
 #include <fstream>
 
+#include "qav/index/byte_codec.h"
 #include "qav/index/file_handle.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/table_cluster.h"
@@ -9,10 +9,7 @@
 namespace {
 
 uint32_t ReadU32(const std::string& bytes, size_t pos) {
-    unsigned char b[4];
-    std::memcpy(b, bytes.data() + pos, 4);
-    return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-           (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
+    return qav_bytes::Load<uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + pos);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Reading one table's data block (layout in table_cluster.h).
 #include <cstring>
 
+#include "qav/index/byte_codec.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/word_table.h"
 
@@ -13,20 +14,8 @@ public:
 
     size_t Remaining() const { return size_ - pos_; }
 
-    bool U16(uint16_t& out) {
-        unsigned char b[2];
-        if (!Copy(b, 2)) return false;
-        out = static_cast<uint16_t>(b[0] | (b[1] << 8));
-        return true;
-    }
-
-    bool U32(uint32_t& out) {
-        unsigned char b[4];
-        if (!Copy(b, 4)) return false;
-        out = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-              (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-        return true;
-    }
+    bool U16(uint16_t& out) { return Number(out); }
+    bool U32(uint32_t& out) { return Number(out); }
 
     // A length-prefixed text shorter than kTableTextLimit. Like the
     // NUL-terminated keys it is compared as, it ends at its first NUL byte.
@@ -40,6 +29,14 @@ public:
     }
 
 private:
+    template <typename T>
+    bool Number(T& out) {
+        unsigned char b[sizeof(T)];
+        if (!Copy(b, sizeof b)) return false;
+        out = qav_bytes::Load<T>(b);
+        return true;
+    }
+
     bool Copy(void* out, size_t n) {
         if (n > Remaining()) return false;
         std::memcpy(out, data_ + pos_, n);
