@@ -40,11 +40,8 @@ protected:
     void SetUp() override {
         engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "上海"}));
         for (int f = 0; f < 2; ++f) {
-            auto data = std::make_unique<uint32_t[]>(kFileLength);
-            for (uint32_t i = 0; i < kFileLength; ++i) data[i] = i < 512 ? 0xFFFFFFFFu : 0;
+            uint32_t* data = searchtest::AddDataFile(engine_, kFileLength);
             data[600] = data[700] = 1;
-            engine_.m_corpus.push_back(std::move(data));
-            engine_.m_corpusLength.push_back(kFileLength);
         }
         qztest::LoadSentInfo(engine_.m_sentInfo, dir_, {"NN"},
                              {{0, 512, 0, 0}, {0, 600, 0, 0}, {1, 512, 1, 0}, {1, 700, 1, 0}},

@@ -3,9 +3,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "qav/index/qav_engine.h"
 #include "qav/index/word_list.h"
 #include "qav/search/record_compare.h"
 #include "support/test_support.h"
@@ -26,6 +28,16 @@ inline CWordList MakeWordList(const std::vector<std::string>& utf8Words) {
     std::sort(list.words.begin(), list.words.end(),
               [](const CWord& a, const CWord& b) { return a.text < b.text; });
     return list;
+}
+
+// Adds to engine a data file of length words: the 512-word header, then fill
+// everywhere else. Returns the words, for the test to place its own.
+inline uint32_t* AddDataFile(CQAVEngine& engine, uint32_t length, uint32_t fill = 0) {
+    auto words = std::make_unique<uint32_t[]>(length);
+    for (uint32_t i = 0; i < length; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : fill;
+    engine.m_corpus.push_back(std::move(words));
+    engine.m_corpusLength.push_back(length);
+    return engine.m_corpus.back().get();
 }
 
 inline uint32_t IdOf(const CWordList& list, const std::string& utf8) {

@@ -19,12 +19,7 @@ class SearchMergeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "上海"}));
-        for (int f = 0; f < 2; ++f) {
-            auto words = std::make_unique<uint32_t[]>(kWords);
-            for (uint32_t i = 0; i < kWords; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : 0u;
-            engine_.m_corpus.push_back(std::move(words));
-            engine_.m_corpusLength.push_back(kWords);
-        }
+        for (int f = 0; f < 2; ++f) searchtest::AddDataFile(engine_, kWords);
         g_pCQAVEngine = &engine_;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }

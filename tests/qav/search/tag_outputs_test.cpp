@@ -28,13 +28,10 @@ class TagOutputsTest : public testing::Test {
 protected:
     void SetUp() override {
         engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"十", "九", "零", "无"}));
-        auto words = std::make_unique<uint32_t[]>(kWords);
-        for (uint32_t i = 0; i < kWords; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : 3u;
+        uint32_t* words = searchtest::AddDataFile(engine_, kWords, 3);
         words[600] = 0;
         words[700] = 1;
         words[800] = 2;
-        engine_.m_corpus.push_back(std::move(words));
-        engine_.m_corpusLength.push_back(kWords);
         qztest::LoadSentInfo(engine_.m_sentInfo, dir_, {"NN"}, {{0, 600, 0, 0}, {0, 700, 1, 0}, {0, 800, 2, 0}},
                              {{"num=10", "name=b"}, {"num=9", "name=a"}, {"num=x", "name=c"}});
         fullText_.m_Config.m_DocInfoTypeNumber.insert("num");
