@@ -134,6 +134,15 @@ bool CForMerge::HasTagKeyBits(uint32_t key) const {
     return HasTag(0, Hash_Jenkins(key)) && HasTag(1, Hash_Tomas_Wang(key));
 }
 
+bool CForMerge::HasNoTagKeyBits(uint32_t key) const {
+    return !HasTag(0, Hash_Jenkins(key)) && !HasTag(1, Hash_Tomas_Wang(key));
+}
+
+void CForMerge::ResetTagKey(uint32_t key) {
+    ResetTag(0, Hash_Jenkins(key));
+    ResetTag(1, Hash_Tomas_Wang(key));
+}
+
 bool CForMerge::HasTagKey(uint32_t key, uint64_t exactKey) const {
     return HasTagKeyBits(key) && std::binary_search(m_TagKeys.begin(), m_TagKeys.end(), exactKey);
 }

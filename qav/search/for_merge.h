@@ -43,6 +43,9 @@ public:
     // in bitmap 1.
     void SetTagKey(uint32_t key);
     bool HasTagKeyBits(uint32_t key) const;
+    // Neither of the key's bits is set.
+    bool HasNoTagKeyBits(uint32_t key) const;
+    void ResetTagKey(uint32_t key);
     // Whether a sentence was tagged by a merge's tagging pass: both bits of
     // its merge key, confirmed by its exact key (the sentence key, or the
     // document), so that a key shared by chance or by the same position in

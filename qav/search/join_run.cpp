@@ -75,10 +75,7 @@ void MergeRun::SetRetInfoHash(const MergeSide& side) {
             return true;
         });
     }
-    for (uint32_t key : m_area.m_Passed) {
-        m_area.ResetTag(0, Hash_Jenkins(key));
-        m_area.ResetTag(1, Hash_Tomas_Wang(key));
-    }
+    for (uint32_t key : m_area.m_Passed) m_area.ResetTagKey(key);
 }
 
 void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
@@ -92,8 +89,7 @@ void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool pr
     // A sentence whose bits are still set has no partner on the list side.
     auto hasPartner = [&](uint8_t fileNo, uint32_t position) {
         const uint32_t key = CombineForHash(position, fileNo);
-        return !m_area.HasTag(0, Hash_Jenkins(key)) && !m_area.HasTag(1, Hash_Tomas_Wang(key)) &&
-               LookupHash(fileNo, position);
+        return m_area.HasNoTagKeyBits(key) && LookupHash(fileNo, position);
     };
     QueryTimeCheck clock;
     if (probe.merged) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "qav/search/merge_hash.h"
 #include "qav/search/merge_run.h"
 #include "qav/search/query_time.h"
 
@@ -101,10 +100,7 @@ void MergeRun::SetRetInfoHashEx(const MergeSide& side) {
         });
     }
     // The bits left set mark probe keys without a partner.
-    for (uint32_t key : m_area.m_Passed) {
-        m_area.ResetTag(0, Hash_Jenkins(key));
-        m_area.ResetTag(1, Hash_Tomas_Wang(key));
-    }
+    for (uint32_t key : m_area.m_Passed) m_area.ResetTagKey(key);
 }
 
 void MergeRun::GetQAVRet_AND(const MergeSide& probe, CQAVRet& out) {
@@ -118,8 +114,7 @@ void MergeRun::GetQAVRet_AND(const MergeSide& probe, CQAVRet& out) {
     auto hasPartner = [&](uint8_t fileNo, uint32_t position) {
         uint64_t exactKey = 0;
         const uint32_t key = MergeKey(fileNo, position, exactKey);
-        return !m_area.HasTag(0, Hash_Jenkins(key)) && !m_area.HasTag(1, Hash_Tomas_Wang(key)) &&
-               LookupHash(fileNo, position);
+        return m_area.HasNoTagKeyBits(key) && LookupHash(fileNo, position);
     };
     if (probe.merged) {
         for (int i = 0; i < probe.merged->m_nCount; ++i) {
