@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "qav/index/file_handle.h"
+#include "qav/index/text_utils.h"
 
 CCatTable g_mCatTable;
 
@@ -64,8 +65,6 @@ size_t CCatTable::Size() const {
 namespace {
 
 constexpr size_t kMaxPath = 1024;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Cuts the line end, then blanks and tabs at both ends.
 std::string_view TrimCatLine(const char* line) {

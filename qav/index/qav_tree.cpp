@@ -4,13 +4,12 @@
 #include <cstring>
 
 #include "qav/index/gbk_char.h"
+#include "qav/index/text_utils.h"
 
 namespace {
 
 constexpr size_t kSplitTextMax = 102399;  // head or children text of one bracket
 constexpr size_t kSegTokenMax = 2046;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Appends the character at p when the text stays within kSplitTextMax.
 void AppendChar(std::string& text, const char* p, size_t len) {

@@ -2,6 +2,7 @@
 #include "qav/index/qav_tree.h"
 
 #include "qav/index/gbk_char.h"
+#include "qav/index/text_utils.h"
 
 namespace {
 
@@ -10,8 +11,6 @@ constexpr size_t kLeafTokenMax = 2047;  // tokens of a leaf's head text
 constexpr size_t kWordMax = 2047;
 constexpr size_t kHeadTokenMax = 2046;
 constexpr size_t kChildTextMax = 102398;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsHeadSeparator(char c) {
     return c == '\t' || c == ' ' || c == ',' || c == '/' || c == ';' || c == '|';

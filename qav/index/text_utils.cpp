@@ -30,8 +30,6 @@ void ForEachToken(const char* text, const char* delimiters, Add add) {
     }
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 }  // namespace
 
 void SplitString(const char* text, const char* delimiters, std::vector<std::string>& tokens) {
@@ -111,4 +109,10 @@ void GetInfo(const char* line, std::string& key, std::string& rest, int& number)
     if (!next) return;
     while (*next == ' ') ++next;
     rest = next;
+}
+
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }

@@ -21,6 +21,9 @@ char* Chomp(char* text);
 bool isDigital(const char* text);
 // Removes leading and trailing blanks and tabs in place.
 void TrimLine(char* text);
+// text without its leading and trailing blanks and tabs.
+std::string TrimBlanks(const std::string& text);
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 void TrimBegEnd(char* text);
 
 // Full-width GBK form of text: an ASCII byte b becomes A3 (b + 0x80), other

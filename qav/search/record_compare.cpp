@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "qav/index/gbk_char.h"
+#include "qav/index/text_utils.h"
 #include "qav/index/word_list.h"
 #include "qav/search/offset_record_fields.h"
 
@@ -51,8 +52,6 @@ void AppendContextText(const RecordCompareContext& ctx, std::string_view text, b
 void AppendContextWord(const RecordCompareContext& ctx, uint32_t id, bool leftward, std::string& out) {
     if (const std::string* text = ctx.WordText(id)) AppendContextText(ctx, *text, leftward, out);
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Marks the byte offsets of text at which a piece may be cut: character
 // starts in GBK text, word starts and ends in English.

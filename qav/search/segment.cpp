@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "qav/index/gbk_char.h"
+#include "qav/index/text_utils.h"
 #include "qav/index/word_list.h"
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Byte offsets at which the characters of text start, and its length last.
 std::vector<size_t> CharBoundaries(std::string_view text) {

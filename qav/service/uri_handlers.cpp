@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "qav/index/qav_log.h"
+#include "qav/index/text_utils.h"
 #include "qav/index/web_stubs.h"
 #include "qav/service/online_runner.h"
 #include "qav/service/request_translate.h"
@@ -23,12 +24,6 @@ std::string PostBody(shttpd_arg_t* request, size_t maxBytes) {
     const char* method = shttpd_get_env(request, "REQUEST_METHOD");
     if (!method || std::strcmp(method, "POST") != 0 || (request->flags & kShttpdMorePostData)) return {};
     return request->in.substr(0, maxBytes);
-}
-
-std::string StripBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // Runs the online runner on a thread of its own and waits for it.
@@ -68,7 +63,7 @@ void shttp_uri_struct_enc(shttpd_arg_t* request) {
     const bool oneLine = info.m_text.find('\n') == std::string::npos;
     const bool showOnly = oneLine && info.m_text.find("Lua") != std::string::npos;
     if (oneLine) {
-        info.m_text = StripBlanks(info.m_text);
+        info.m_text = TrimBlanks(info.m_text);
         StructQAVText2Json_LUA(&info, 0);
     }
     if (showOnly) {
@@ -86,7 +81,7 @@ void shttp_uri_bm_enc(const char* charset, shttpd_arg_t* request) {
     if (utf8) body = QavUtf8ToGbk(body, kMaxBmGbkBytes);
     RequestRecord record(request, false);
     CWebInfo& info = record.info;
-    info.m_text = StripBlanks(body);
+    info.m_text = TrimBlanks(body);
     if (BMQAVText2Json(&info)) {
         QavLog("%s\n", info.m_text.c_str());
         RunOnline(info);
