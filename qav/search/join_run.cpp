@@ -59,19 +59,14 @@ void MergeRun::SetRetInfoHash(const MergeSide& side) {
             m_area.m_Passed.push_back(key);
         }
     } else if (side.atom) {
-        const RecordCompareContext& corpus = m_env.Corpus();
         QueryTimeCheck clock;
         ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
             if (clock.Step()) {
                 m_env.SetApproximate();
                 return false;
             }
-            if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex)) return true;
-            const uint32_t key = CombineForHash(record.position, record.fileNo);
-            if (!m_area.HasTagKeyBits(key) || !m_env.IsInLimit(record.fileNo, record.position, false)) return true;
-            m_area.m_Passed.push_back(key);
-            CRetInfo hit;
-            if (MakeRetInfo(corpus, side.atom->m_Query, record, hit)) Add2RetInfoHash(hit);
+            HashListRecord(*side.atom, record,
+                           [](const OffsetRecordInfo& r) { return CombineForHash(r.position, r.fileNo); });
             return true;
         });
     }

@@ -74,6 +74,11 @@ private:
     uint32_t MergeKey(uint8_t fileNo, uint32_t position, uint64_t& exactKey);
     // Makes the hit of an admitted record (bounds, then IsInLimit(skipBase)).
     bool AdmitRecord(const CAtomRet& atom, const OffsetRecordInfo& record, bool skipBase, CRetInfo& hit);
+    // A list-side record within the corpus, then its key (keyOf(record)), and
+    // when both bits of the key are set and the record is within the limits,
+    // the key is passed and the record's hit goes to the hash list.
+    template <typename KeyOf>
+    void HashListRecord(const CAtomRet& atom, const OffsetRecordInfo& record, KeyOf&& keyOf);
     void AppendAtomHits(const CAtomRet& atom, CQAVRet& out);
     void Finish();
 
@@ -81,6 +86,17 @@ private:
     MergeEnv& m_env;
     uint32_t m_lastDocument = 0;
 };
+
+template <typename KeyOf>
+void MergeRun::HashListRecord(const CAtomRet& atom, const OffsetRecordInfo& record, KeyOf&& keyOf) {
+    const RecordCompareContext& corpus = m_env.Corpus();
+    if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex)) return;
+    const uint32_t key = keyOf(record);
+    if (!m_area.HasTagKeyBits(key) || !m_env.IsInLimit(record.fileNo, record.position, false)) return;
+    m_area.m_Passed.push_back(key);
+    CRetInfo hit;
+    if (MakeRetInfo(corpus, atom.m_Query, record, hit)) Add2RetInfoHash(hit);
+}
 
 // Calls f(record) for every record of every segment, in order, until f
 // returns false; false when f stopped the walk. A segment of another record

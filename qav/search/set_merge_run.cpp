@@ -88,14 +88,9 @@ void MergeRun::SetRetInfoHashEx(const MergeSide& side) {
             Add2RetInfoHash(hit);
         }
     } else if (side.atom) {
-        const RecordCompareContext& corpus = m_env.Corpus();
         ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
-            if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex)) return true;
-            const uint32_t key = MergeKey(record.fileNo, record.position, exactKey);
-            if (!m_area.HasTagKeyBits(key) || !m_env.IsInLimit(record.fileNo, record.position, false)) return true;
-            m_area.m_Passed.push_back(key);
-            CRetInfo hit;
-            if (MakeRetInfo(corpus, side.atom->m_Query, record, hit)) Add2RetInfoHash(hit);
+            HashListRecord(*side.atom, record,
+                           [&](const OffsetRecordInfo& r) { return MergeKey(r.fileNo, r.position, exactKey); });
             return true;
         });
     }
