@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "qav/index/file_handle.h"
+#include "qav/index/text_lines.h"
 #include "qav/index/text_utils.h"
 
 CCatTable g_mCatTable;
@@ -66,22 +66,12 @@ namespace {
 
 constexpr size_t kMaxPath = 1024;
 
-// Cuts the line end, then blanks and tabs at both ends.
-std::string_view TrimCatLine(const char* line) {
-    std::string_view s(line);
-    if (!s.empty() && s.back() == '\n') s.remove_suffix(1);
-    if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    return s;
-}
-
 }  // namespace
 
 bool CatTableInit(const std::string& path) {
     if (path.size() >= kMaxPath) return false;
-    FileHandle file = OpenFile(path, "rb");
-    if (!file) return false;
+    TextLineReader reader(path, 1024);  // a longer line is read as several lines
+    if (!reader.ok()) return false;
 
     // Words before the first header belong to no category and are dropped.
     bool haveHeader = false;
@@ -92,9 +82,9 @@ bool CatTableInit(const std::string& path) {
         pending.clear();
     };
 
-    char line[1024];  // a longer line is read as several lines
-    while (fgets(line, sizeof line, file.get())) {
-        std::string_view s = TrimCatLine(line);
+    std::string line;
+    while (reader.Next(line)) {
+        const std::string s = TrimBlanks(line);
         if (s.empty() || s.front() == '/') continue;
         if (s.front() == '#' || s.front() == '.') {
             filePending();

@@ -7,35 +7,29 @@
 
 #include "qav/index/config.h"
 #include "qav/index/file_handle.h"
+#include "qav/index/text_lines.h"
 
 int64_t g_nCorpusSize = 0;
 
 namespace {
 
-FileHandle OpenEngineFile(const std::string& indexDir, const char* mode) {
-    return OpenFile(indexDir + "/Engine.txt", mode);
-}
+std::string EngineFilePath(const std::string& indexDir) { return indexDir + "/Engine.txt"; }
 
 // Calls visit with each line (line feed and carriage return cut, at most
 // 1,023 bytes a piece) until it returns true; nothing without a file.
 template <class Visit>
 void ScanLines(const std::string& indexDir, Visit visit) {
-    FileHandle file = OpenEngineFile(indexDir, "rb");
-    if (!file) return;
-    char line[1024];
-    while (fgets(line, sizeof line, file.get())) {
-        size_t n = strlen(line);
-        if (n > 0 && line[n - 1] == '\n') line[--n] = '\0';
-        if (n > 0 && line[n - 1] == '\r') line[--n] = '\0';
-        if (visit(static_cast<const char*>(line))) return;
-    }
+    TextLineReader reader(EngineFilePath(indexDir), 1024);
+    std::string line;
+    while (reader.Next(line))
+        if (visit(line.c_str())) return;
 }
 
 }  // namespace
 
 bool SetEngineType(const CConfig* config, const std::string& indexDir, int kind) {
     g_nEngineType = kind;
-    FileHandle file = OpenEngineFile(indexDir, "wb");
+    FileHandle file = OpenFile(EngineFilePath(indexDir), "wb");
     if (!file) return false;
     if (kind == kEngineStructured) fputs("Engine=QAV\n", file.get());
     else if (kind == kEngineFullText) fputs("Engine=BM\n", file.get());
