@@ -35,16 +35,10 @@ void MergeRun::SetHashTag(const MergeSide& side) {
     }
     if (!side.atom) return;
     const RecordCompareContext& corpus = m_env.Corpus();
-    QueryTimeCheck clock;
-    ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
-        if (clock.Step()) {
-            m_env.SetApproximate();
-            return false;
-        }
+    ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
         if (IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
             m_env.IsInLimit(record.fileNo, record.position, false))
             m_area.SetTagKey(CombineForHash(record.position, record.fileNo));
-        return true;
     });
 }
 
@@ -59,15 +53,9 @@ void MergeRun::SetRetInfoHash(const MergeSide& side) {
             m_area.m_Passed.push_back(key);
         }
     } else if (side.atom) {
-        QueryTimeCheck clock;
-        ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
-            if (clock.Step()) {
-                m_env.SetApproximate();
-                return false;
-            }
+        ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             HashListRecord(*side.atom, record,
                            [](const OffsetRecordInfo& r) { return CombineForHash(r.position, r.fileNo); });
-            return true;
         });
     }
     for (uint32_t key : m_area.m_Passed) m_area.ResetTagKey(key);
@@ -86,8 +74,8 @@ void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool pr
         const uint32_t key = CombineForHash(position, fileNo);
         return m_area.HasNoTagKeyBits(key) && LookupHash(fileNo, position);
     };
-    QueryTimeCheck clock;
     if (probe.merged) {
+        QueryTimeCheck clock;
         for (int i = 0; i < probe.merged->m_nCount; ++i) {
             if (clock.Step()) {
                 m_env.SetApproximate();
@@ -100,17 +88,12 @@ void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool pr
     }
     if (!probe.atom) return;
     const RecordCompareContext& corpus = m_env.Corpus();
-    ForEachAtomRecord(*probe.atom, [&](const OffsetRecordInfo& record) {
-        // A probe cut short leaves pairs unfound: the result is approximate.
-        if (clock.Step()) {
-            m_env.SetApproximate();
-            return false;
-        }
+    // A probe cut short leaves pairs unfound: the result is approximate.
+    ForEachRecordInTime(*probe.atom, [&](const OffsetRecordInfo& record) {
         if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) ||
             !m_env.IsInLimit(record.fileNo, record.position, false) || !hasPartner(record.fileNo, record.position))
-            return true;
+            return;
         CRetInfo hit;
         if (MakeRetInfo(corpus, probe.atom->m_Query, record, hit)) pairUp(hit);
-        return true;
     });
 }

@@ -11,6 +11,7 @@
 #include "qav/search/make_ret_info.h"
 #include "qav/search/merge_env.h"
 #include "qav/search/qav_ret.h"
+#include "qav/search/query_time.h"
 
 // One input: an atom result or a merged result.
 struct MergeSide {
@@ -79,6 +80,10 @@ private:
     // the key is passed and the record's hit goes to the hash list.
     template <typename KeyOf>
     void HashListRecord(const CAtomRet& atom, const OffsetRecordInfo& record, KeyOf&& keyOf);
+    // Calls visit(record) for the atom's records until the query time runs
+    // out; a walk cut short makes the result approximate.
+    template <typename Visit>
+    void ForEachRecordInTime(const CAtomRet& atom, Visit&& visit);
     void AppendAtomHits(const CAtomRet& atom, CQAVRet& out);
     void Finish();
 
@@ -96,6 +101,19 @@ void MergeRun::HashListRecord(const CAtomRet& atom, const OffsetRecordInfo& reco
     m_area.m_Passed.push_back(key);
     CRetInfo hit;
     if (MakeRetInfo(corpus, atom.m_Query, record, hit)) Add2RetInfoHash(hit);
+}
+
+template <typename Visit>
+void MergeRun::ForEachRecordInTime(const CAtomRet& atom, Visit&& visit) {
+    QueryTimeCheck clock;
+    ForEachAtomRecord(atom, [&](const OffsetRecordInfo& record) {
+        if (clock.Step()) {
+            m_env.SetApproximate();
+            return false;
+        }
+        visit(record);
+        return true;
+    });
 }
 
 // Calls f(record) for every record of every segment, in order, until f

@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "qav/search/merge_run.h"
-#include "qav/search/query_time.h"
 
 void MergeRun::Merge(const MergeSide& first, const MergeSide& second, CQAVRet& out, int type, bool docLevel) {
     out.Clear();
@@ -60,15 +59,9 @@ void MergeRun::SetHashTagEx(const MergeSide& side, bool docLevel) {
             if (m_env.IsOk(hit)) tag(hit);
         }
     } else if (side.atom) {
-        QueryTimeCheck clock;
-        ForEachAtomRecord(*side.atom, [&](const OffsetRecordInfo& record) {
-            if (clock.Step()) {
-                m_env.SetApproximate();
-                return false;
-            }
+        ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;
             if (AdmitRecord(*side.atom, record, true, hit) && m_env.IsOk(hit)) tag(hit);
-            return true;
         });
     }
     m_area.SortTagKeys();
