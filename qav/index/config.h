@@ -27,6 +27,9 @@ extern int g_nEngineType;
 extern int g_nSortCompWordLen;
 // Bytes of the corpus being built; written into "Engine.txt" when above 0.
 extern int64_t g_nCorpusSize;
+// Largest corpus (sum of the corpus files' sizes) that a build accepts and
+// an engine starts on.
+constexpr int64_t kMaxCorpusBytes = 1073741824;
 
 // Paths of the index files, made from the "FileInfo" section.
 class CFileInfo {

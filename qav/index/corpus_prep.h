@@ -7,9 +7,6 @@
 #include <string>
 #include <vector>
 
-// Largest corpus (sum of the listed files' sizes) a build accepts.
-constexpr int64_t kMaxCorpusBytes = 1073741824;
-
 // Runs the preparation for the index directory dir from the corpus list file;
 // sets g_nCorpusSize. False, with a message, when an output file cannot be
 // created, a corpus file cannot be opened or the corpus is too large.

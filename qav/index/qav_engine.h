@@ -20,9 +20,6 @@
 class CAtomRet;
 class CAtomSearchQuery;
 
-// Corpus sizes above this many bytes are refused at start-up.
-constexpr int64_t kMaxCorpusBytes = 1073741824;
-
 class CQAVEngine {
 public:
     struct FileCloser {

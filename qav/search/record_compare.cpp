@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "qav/index/gbk_char.h"
 #include "qav/index/word_list.h"
 #include "qav/search/offset_record_fields.h"
 
@@ -34,17 +35,83 @@ uint32_t WordAt(const CorpusFile& file, int64_t index) {
     return index >= 0 && index < static_cast<int64_t>(file.count) ? file.words[index] : kNoWordId;
 }
 
-// What one corpus word adds to a context text: nothing when it is no word;
-// otherwise its text (reversed in a left context) and, in English, a blank.
-// Sorting and searching both build contexts only through this function.
-void AppendContextWord(const RecordCompareContext& ctx, uint32_t id, bool leftward, std::string& out) {
-    const std::string* text = ctx.WordText(id);
-    if (!text) return;
+// What one word adds to a context text: its text (reversed in a left
+// context) and, in English, a blank. Record contexts and query keys are both
+// built word by word through this function, so a word of odd byte length
+// pairs its bytes the same way on both sides.
+void AppendContextText(const RecordCompareContext& ctx, std::string_view text, bool leftward, std::string& out) {
     if (leftward)
-        AppendReversed(*text, ctx.language, out);
+        AppendReversed(text, ctx.language, out);
     else
-        out.append(*text);
+        out.append(text);
     if (ctx.language == kLanguageEnglish) out.push_back(' ');
+}
+
+// A corpus word's part of a context text; nothing when it is no word.
+void AppendContextWord(const RecordCompareContext& ctx, uint32_t id, bool leftward, std::string& out) {
+    if (const std::string* text = ctx.WordText(id)) AppendContextText(ctx, *text, leftward, out);
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Marks the byte offsets of text at which a piece may be cut: character
+// starts in GBK text, word starts and ends in English.
+void CutPoints(std::string_view text, int language, std::vector<char>& cut) {
+    cut.assign(text.size() + 1, 0);
+    cut[0] = cut[text.size()] = 1;
+    for (size_t i = 0; i < text.size();) {
+        if (language == kLanguageEnglish) {
+            if (IsBlank(text[i])) cut[i] = cut[i + 1] = 1;
+            ++i;
+        } else {
+            cut[i] = 1;
+            i += GbkCharLen(text.data() + i, text.size() - i);
+        }
+    }
+}
+
+// The query's pattern as the context text of a record whose context words
+// are the pattern's words: the pattern is cut into the words its identifiers
+// name, nearest the anchor first (the blanks the segmentation skips between
+// them are dropped), and each word is added like a corpus word. Text the
+// identifiers do not cover is added as one piece with no blank after it, and
+// the blank after the last word is left off, so that the pattern's far end
+// may be the end (left) or beginning (right) of a longer corpus word.
+void BuildQueryKey(const RecordCompareContext& ctx, std::string_view queryText, const uint32_t* ids, int n,
+                   bool leftward, std::string& key) {
+    thread_local std::vector<char> cut;
+    CutPoints(queryText, ctx.language, cut);
+    key.clear();
+    size_t begin = 0;  // the part of the pattern not yet added
+    size_t end = queryText.size();
+    bool blankAfterLast = false;
+    for (int j = 0;; ++j) {
+        if (leftward)
+            while (end > begin && IsBlank(queryText[end - 1])) --end;
+        else
+            while (begin < end && IsBlank(queryText[begin])) ++begin;
+        if (begin == end) break;
+        const std::string_view rest = queryText.substr(begin, end - begin);
+        const std::string* word = j < n ? ctx.WordText(leftward ? ids[n - 1 - j] : ids[j]) : nullptr;
+        const size_t length = word ? word->size() : 0;
+        const bool isPiece = length > 0 && length <= rest.size() && cut[leftward ? end - length : begin + length] &&
+                             (leftward ? rest.substr(rest.size() - length) : rest.substr(0, length)) == *word;
+        if (!isPiece) {
+            if (leftward)
+                AppendReversed(rest, ctx.language, key);
+            else
+                key.append(rest);
+            blankAfterLast = false;
+            break;
+        }
+        AppendContextText(ctx, *word, leftward, key);
+        blankAfterLast = ctx.language == kLanguageEnglish;
+        if (leftward)
+            end -= length;
+        else
+            begin += length;
+    }
+    if (blankAfterLast) key.pop_back();
 }
 
 int Sign(int value) { return (value > 0) - (value < 0); }
@@ -95,44 +162,23 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     return CompareContexts(ctx, startA, startB);
 }
 
-// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. Only the
-// sortCompWordLen words the records are sorted by are read: text beyond them
-// has no order among the records, so a comparison that looked there could
-// not be bisected (and the window check guarantees no more words in the file).
+// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. The query key
+// depends on the query alone and each record is compared by the context text
+// it is sorted by, so over a sorted unit the results run negative, zero,
+// positive and the bisections find every match. Only the sortCompWordLen
+// words the records are sorted by are read: text beyond them has no order
+// among the records (and the window check guarantees no more words in the file).
 int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
                      std::string_view queryText, const uint32_t* ids, int n) {
     const int64_t step = leftward ? -1 : 1;
     const int64_t window = ctx.sortCompWordLen;
-    const uint32_t wordCount = ctx.WordCount();
-    // Pattern identifier nearest the anchor side first. Only real words can
-    // match: the corpus's header and tail blocks hold the same value that
-    // marks a pattern remainder that is no word.
-    auto idFromAnchor = [&](int j) { return leftward ? ids[n - 1 - j] : ids[j]; };
-    int k = 0;
-    while (k < n && k < window) {
-        const uint32_t id = idFromAnchor(k);
-        if (id >= wordCount || WordAt(file, start + step * k) != id) break;
-        ++k;
-    }
-    if (n >= 1 && k == n) return 0;
-
-    // The part of the pattern text that the k matched words do not cover.
-    size_t covered = 0;
-    for (int j = 0; j < k; ++j) covered += ctx.WordText(idFromAnchor(j))->size();
-    if (ctx.language == kLanguageEnglish) covered += static_cast<size_t>(k);
-    covered = std::min(covered, queryText.size());
     thread_local std::string queryKey;
     thread_local std::string corpusKey;
-    if (leftward) {
-        queryKey.clear();
-        AppendReversed(queryText.substr(0, queryText.size() - covered), ctx.language, queryKey);
-    } else {
-        queryKey.assign(queryText.substr(covered));
-    }
+    BuildQueryKey(ctx, queryText, ids, n, leftward, queryKey);
 
-    // Context words from c[k] on, until they cover the query key or part from it.
+    // Context words from c[0] on, until they cover the query key or part from it.
     corpusKey.clear();
-    for (int64_t j = k; j < window && corpusKey.size() < queryKey.size(); ++j) {
+    for (int64_t j = 0; j < window && corpusKey.size() < queryKey.size(); ++j) {
         const size_t before = corpusKey.size();
         AppendContextWord(ctx, WordAt(file, start + step * j), leftward, corpusKey);
         const size_t common = std::min(corpusKey.size(), queryKey.size());

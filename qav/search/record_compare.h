@@ -43,11 +43,14 @@ void ReverseWord(std::string& text, int language);
 
 // Compares the corpus text running left from word `start` of file (Cmp_LEx;
 // each word reversed) or right from it (Cmp_REx) with a query's pattern text
-// and its n identifiers (the pattern's segmentation, left to right). 0 when
-// the context text begins with the pattern, otherwise negative or positive as
-// the context sorts before or after it. Only the sortCompWordLen words that
-// records are sorted by are read, so a pattern longer than their text never
-// matches, and the result orders records exactly as the sort comparators do.
+// and its n identifiers (the pattern's segmentation, left to right). The
+// pattern is turned into context text the way a record's context is: cut
+// into the words its identifiers name, each word reversed on its own in a
+// left context. 0 when the context text begins with that text, otherwise
+// negative or positive as the context sorts before or after it. Only the
+// sortCompWordLen words that records are sorted by are read, so a pattern
+// longer than their text never matches, and the result orders records
+// exactly as the sort comparators do.
 int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
             const uint32_t* ids, int n);
 int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,

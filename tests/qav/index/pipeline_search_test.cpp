@@ -25,11 +25,7 @@ using qztest::WriteAt;
 int RecordWidth(UnitType kind) { return kind == UNIT_ML ? 9 : 8; }
 
 // The query of the first `words` words of a record's context, in reading
-// order; false when the context has fewer real words. In a Chinese left
-// context a word of odd byte length (the separator "|", a Latin token) also
-// ends the patterns: the query side reverses the pattern text as a whole in
-// two-byte units, which pairs the bytes differently from the word-by-word
-// reversal the records are sorted by.
+// order; false when the context has fewer real words.
 bool ContextQuery(const RecordCompareContext& ctx, const RecordContextStart& start, int words,
                   CAtomSearchQuery& query) {
     std::vector<uint32_t> ids;
@@ -39,7 +35,6 @@ bool ContextQuery(const RecordCompareContext& ctx, const RecordContextStart& sta
         const uint32_t id = start.file->words[at];
         const std::string* text = ctx.WordText(id);
         if (!text) return false;
-        if (start.leftward && ctx.language == kLanguageChinese && text->size() % 2 != 0) return false;
         ids.push_back(id);
     }
     if (start.leftward) std::reverse(ids.begin(), ids.end());

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/zq_sort.h"
+#include "qav/index/hash_table.h"
+#include "qav/search/atom_query.h"
 #include "qav/search/record_compare.h"
 #include "qav/search/record_search.h"
 #include "qav/search/segment.h"
@@ -135,14 +137,24 @@ TEST(QueryCompare, CharactersNotWordBoundaries) {
     EXPECT_EQ(Sign(Cmp_REx(ctx, corpus, 1, Gbk("国我"), none, 1)), Sign(Gbk("国爱").compare(Gbk("国我"))));
 }
 
-TEST(QueryCompare, MatchingIdentifiersDecideWithoutText) {
-    CWordList words = MakeWordList({"我", "爱"});
-    const std::vector<std::vector<uint32_t>> files = {{0, 1, 0}};
-    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 2);
-    const CorpusFile corpus = ctx.files[0];
-    const uint32_t ids[] = {0, 1};
-    // The blank keeps the text from matching, the identifiers match.
-    EXPECT_EQ(Cmp_LEx(ctx, corpus, 1, Gbk("我 爱"), ids, 2), 0);
+// The identifiers only say where the pattern's words are: the blanks the
+// segmentation skips between them are no text, and a word the identifiers
+// leave out still has to be found in the context.
+TEST(QueryCompare, IdentifiersCutThePatternIntoWords) {
+    CWordList chinese = MakeWordList({"我", "爱"});
+    const std::vector<std::vector<uint32_t>> chineseFiles = {{0, 1, 0}};
+    RecordCompareContext chineseCtx = MakeContext(chineseFiles, chinese, kLanguageChinese, 2);
+    const uint32_t bothIds[] = {0, 1};
+    EXPECT_EQ(Cmp_LEx(chineseCtx, chineseCtx.files[0], 1, Gbk("我 爱"), bothIds, 2), 0);
+    EXPECT_EQ(Cmp_REx(chineseCtx, chineseCtx.files[0], 1, Gbk("爱 我"), std::vector<uint32_t>{1, 0}.data(), 2), 0);
+
+    CWordList english = MakeWordList({"the", "dog", "xyz"});
+    const std::vector<std::vector<uint32_t>> englishFiles = {{0, 1, 0}};  // the dog the
+    RecordCompareContext englishCtx = MakeContext(englishFiles, english, kLanguageEnglish, 2);
+    // "xyz" is not among the identifiers (as for a word the word list lacks).
+    const uint32_t theDog[] = {0, 1};
+    EXPECT_EQ(Cmp_LEx(englishCtx, englishCtx.files[0], 1, "the dog", theDog, 2), 0);
+    EXPECT_NE(Cmp_LEx(englishCtx, englishCtx.files[0], 1, "the xyz dog", theDog, 2), 0);
 }
 
 TEST(QueryCompare, EnglishRestComparesWithoutTheSeparatingBlank) {
@@ -164,6 +176,73 @@ TEST(QueryCompare, HeaderBlockNeverMatchesAPatternRestThatIsNoWord) {
     const CorpusFile corpus = ctx.files[0];
     const uint32_t ids[] = {kNotAWord};
     EXPECT_NE(Cmp_LEx(ctx, corpus, 1, Gbk("他"), ids, 1), 0);
+}
+
+// Left contexts holding words of odd byte length ("|", Latin tokens): the
+// query text must pair its bytes word by word as the records' contexts do,
+// or the sorted records are not in the order the bisection assumes.
+TEST(QueryCompare, OddLengthWordsInALeftContextKeepTheSortOrder) {
+    CWordList words = MakeWordList({"齄", "|", "艰难", "苦恨", "他", "ab", "abc", "的"});
+    const auto W = [&](const char* w) { return IdOf(words, w); };
+    // Left contexts in reading order; each is followed by its anchor 的.
+    const std::vector<std::vector<uint32_t>> contexts = {
+        {W("齄"), W("|"), W("艰难")},    // 0: sorts by 难艰齄
+        {W("苦恨"), W("|"), W("艰难")},  // 1: 难艰恨苦
+        {W("他"), W("齄"), W("艰难")},   // 2: 难艰齄他
+        {W("齄"), W("ab"), W("|")},      // 3: ab齄
+        {W("艰难"), W("齄"), W("ab")},   // 4: ab齄难艰
+        {W("他"), W("|"), W("abc")},     // 5: ab他 (the odd last byte is dropped)
+        {W("苦恨"), W("艰难"), W("|")},  // 6: 难艰恨苦
+    };
+    std::vector<std::vector<uint32_t>> files(1, std::vector<uint32_t>(3, kNotAWord));
+    std::vector<unsigned char> records;
+    for (const auto& context : contexts) {
+        files[0].insert(files[0].end(), context.begin(), context.end());
+        const auto r = Record(static_cast<uint32_t>(files[0].size()), 0, 0);
+        records.insert(records.end(), r.begin(), r.end());
+        files[0].push_back(W("的"));
+    }
+    RecordCompareContext ctx = MakeContext(files, words, kLanguageChinese, 3);
+    const int n = static_cast<int>(contexts.size());
+    zq_quicksort_ex(records.data(), n, 8, Cmp_TagL, &ctx);
+    auto labelOf = [&](int i) { return (records[i * 8] - 6) / 4; };  // anchors at 6, 10, 14, ...
+
+    CHashTable units{11};
+    const struct Case {
+        const char* pattern;
+        std::vector<int> matching;  // labels; "|" adds no text to the sort order, so 2 matches 齄|艰难
+    } cases[] = {
+        {"齄|艰难", {0, 2}},
+        {"|艰难", {0, 1, 2, 6}},
+        {"恨|艰难", {1, 6}},
+        {"齄ab|", {3, 4}},
+        {"他|abc", {5}},
+        {"他ab", {5}},
+        {"的齄|艰难", {}},
+    };
+    for (const Case& c : cases) {
+        CAtomSearchQuery query;
+        ASSERT_TRUE(query.SetAtomSearchQuery({&units, &words, kLanguageChinese}, "x_n|", Gbk(c.pattern), "", "", "",
+                                             ""));
+        std::vector<int> matching;
+        int previous = -1;
+        for (int i = 0; i < n; ++i) {
+            int cmp = 7;
+            ASSERT_TRUE(CmpFunc(ctx, records.data(), i, query.pattern, query.ids.data(), query.idCount(), UNIT_POS_L,
+                                cmp, 0, n - 1));
+            EXPECT_GE(Sign(cmp), previous) << c.pattern << ": record " << labelOf(i) << " out of order";
+            previous = Sign(cmp);
+            if (cmp == 0) matching.push_back(labelOf(i));
+        }
+        std::sort(matching.begin(), matching.end());
+        EXPECT_EQ(matching, c.matching) << c.pattern;
+        int64_t low = -1;
+        int64_t high = -1;
+        ASSERT_EQ(GetLowHigh(ctx, records.data(), n, query, UNIT_POS_L, low, high), !c.matching.empty())
+            << c.pattern;
+        if (c.matching.empty()) continue;
+        EXPECT_EQ(high - low + 1, static_cast<int64_t>(c.matching.size())) << c.pattern;
+    }
 }
 
 TEST(QueryCompare, IsOverFlowChecksFileAndAnchor) {
