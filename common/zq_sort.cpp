@@ -39,8 +39,10 @@ void RotateDown(char* to, char* from, size_t size) {
     }
 }
 
-template <typename Less>
-void PartitionLoop(char* base, size_t count, size_t size, Less less) {
+// handOff(lo, hi) may take a part that would otherwise wait on the stack and
+// return true; it must then partition that part itself, the same way.
+template <typename Less, typename HandOff>
+void PartitionLoop(char* base, size_t count, size_t size, Less less, HandOff handOff) {
     const ptrdiff_t threshold = static_cast<ptrdiff_t>(kSmallPart * size);
     Range stack[kStackSize];
     Range* top = stack;
@@ -88,10 +90,10 @@ void PartitionLoop(char* base, size_t count, size_t size, Less less) {
         } else if (right_small) {
             hi = right;
         } else if (right - lo > hi - left) {
-            *top++ = Range{lo, right};
+            if (!handOff(lo, right)) *top++ = Range{lo, right};
             lo = left;
         } else {
-            *top++ = Range{left, hi};
+            if (!handOff(left, hi)) *top++ = Range{left, hi};
             hi = right;
         }
     }
@@ -122,7 +124,7 @@ template <typename Less>
 void QuickSort(void* base, size_t count, size_t size, Less less) {
     if (count == 0 || size == 0 || base == nullptr) return;
     char* bytes = static_cast<char*>(base);
-    if (count > kSmallPart) PartitionLoop(bytes, count, size, less);
+    if (count > kSmallPart) PartitionLoop(bytes, count, size, less, [](char*, char*) { return false; });
     InsertionPass(bytes, count, size, less);
 }
 
@@ -135,4 +137,22 @@ void zq_quicksort(void* base, size_t count, size_t size, zq_compare_fn compare) 
 void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
     QuickSort(base, count, size,
               [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
+}
+
+void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
+                   const ZqHandOff& handOff) {
+    if (count <= kSmallPart || size == 0 || base == nullptr) return;
+    auto less = [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; };
+    PartitionLoop(static_cast<char*>(base), count, size, less, [&](char* lo, char* hi) {
+        const size_t part = static_cast<size_t>(hi - lo) / size + 1;
+        if (part < minHandOff) return false;
+        handOff(lo, part);
+        return true;
+    });
+}
+
+void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
+    if (count == 0 || size == 0 || base == nullptr) return;
+    InsertionPass(static_cast<char*>(base), count, size,
+                  [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
 }

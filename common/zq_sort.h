@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 
 #include "common/qz_export.h"
 
@@ -19,3 +20,14 @@ QZ_EXPORT void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare
                                void* context);
 
 }
+
+// zq_quicksort_ex spread over several threads, with the very same result.
+// ZqPartitionEx partitions a range as zq_quicksort_ex does and passes every
+// part of at least minHandOff elements that it would come back to later to
+// handOff, which must partition that part with ZqPartitionEx in turn (on any
+// thread). Once every part is partitioned, ZqFinishEx over the whole array
+// completes the sort.
+using ZqHandOff = std::function<void(void* part, size_t count)>;
+void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
+                   const ZqHandOff& handOff);
+void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context);

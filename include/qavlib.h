@@ -77,4 +77,18 @@ QZ_EXPORT int IdxMainAllInOne(const char* configFile, const char* corpusList, co
 // IdxMain: the older build over a ready file list (lines "path<TAB>kind" of
 // data text files) and a document list in the "Org.txt" format.
 QZ_EXPORT int IdxMain(const char* configFile, const char* orgText, const char* fileList, const char* indexDir);
+
+// Runs the HTTP service of the retrieval engine on the index directory
+// dataDir, listening on every interface at port (a decimal text), until the
+// process receives SIGINT or SIGTERM. Routes: "/isactive", "/version",
+// "/showsource?id=ID&w=WIDTH", "/struct" (body: a query or a Lua program) and
+// "/qav" (body: JSON with "query", "condition" and "limit"); query answers
+// come back as {"result":"..."}. Queries are translated by
+// "utils/Parser.lua" under the working directory. An engine started by
+// QAV_Init is shut down first; the service's own engine is shut down when it
+// ends. Returns 1 after a termination signal, 0 when the engine cannot start;
+// when the port cannot be listened on, the process exits with status 1.
+// It changes the dispositions of SIGINT, SIGTERM, SIGPIPE, SIGSEGV, SIGBUS,
+// SIGFPE and SIGABRT while it runs and puts them back before returning.
+QZ_EXPORT int QAV_Http(const char* port, const char* dataDir);
 #endif

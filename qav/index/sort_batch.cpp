@@ -1,26 +1,13 @@
 #include "qav/index/sort_batch.h"
 
-#include <system_error>
-
 SortWork& SortBatch::Add() {
     works_.push_back(std::make_unique<SortWork>());
     return *works_.back();
 }
 
-void SortBatch::StartLast() {
-    SortWork* work = works_.back().get();
-    try {
-        threads_.emplace_back([this, work] { work->SortOffsetThread_Splitted(order_, max_threads_); });
-    } catch (const std::system_error&) {
-        work->SortOffsetThread_Splitted(order_, max_threads_);  // no thread to be had: sort here
-    }
-}
+void SortBatch::StartLast() { works_.back()->SortOffsetThread_Splitted(order_, pool_); }
 
-void SortBatch::Join() {
-    for (std::thread& thread : threads_)
-        if (thread.joinable()) thread.join();
-    threads_.clear();
-}
+void SortBatch::Join() { pool_.Wait(); }
 
 bool SortBatch::ProcessSorted(CHashTable& splitHash) {
     Join();

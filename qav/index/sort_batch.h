@@ -1,17 +1,18 @@
 // A batch of consecutive units of one offset file whose records are sorted
-// concurrently, one thread per unit, then written back on the caller's thread.
+// concurrently by a pool of at most maxThreads threads, then written back on
+// the caller's thread.
 #pragma once
 
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "qav/index/hash_table.h"
+#include "qav/index/sort_pool.h"
 #include "qav/index/sort_work.h"
 
 class SortBatch {
 public:
-    SortBatch(const RecordOrder& order, int maxThreads) : order_(order), max_threads_(maxThreads) {}
+    SortBatch(const RecordOrder& order, int maxThreads) : order_(order), pool_(maxThreads) {}
     ~SortBatch() { Join(); }
     SortBatch(const SortBatch&) = delete;
     SortBatch& operator=(const SortBatch&) = delete;
@@ -26,12 +27,11 @@ public:
     // region and registers the chunk units in splitHash; the batch is then
     // empty. False when a unit's records could not be written.
     bool ProcessSorted(CHashTable& splitHash);
-    // Waits for every started thread.
+    // Waits until every started unit is sorted.
     void Join();
 
 private:
     RecordOrder order_;
-    int max_threads_;
     std::vector<std::unique_ptr<SortWork>> works_;
-    std::vector<std::thread> threads_;
+    SortPool pool_;  // last: its workers stop before the works they sort go
 };

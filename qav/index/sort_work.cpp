@@ -1,15 +1,12 @@
 #include "qav/index/sort_work.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include "qav/index/add_word.h"
 #include "qav/index/offset_record.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/sort_chunks.h"
+#include "qav/index/sort_in_parts.h"
 
 zq_compare_ex_fn RecordOrder::ForType(int32_t type) const {
     switch (type) {
@@ -29,6 +26,11 @@ uint64_t SortWork::ChunkStart(size_t k) const {
 }
 
 namespace {
+
+// Below this many records a chunk sorts faster than a hand-off to a worker.
+constexpr uint32_t kInlineSortRecords = 256;
+// From this many records on, one chunk keeps several threads busy.
+constexpr uint32_t kPartedSortRecords = 65536;
 
 // Zeroes the records that name a data file the corpus lacks or a sentence
 // position beyond their data file; returns how many.
@@ -85,25 +87,17 @@ void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
     zq_quicksort_ex(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context);
 }
 
-void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, int maxThreads) {
-    if (chunks.size() <= 1) {
-        SortOffsetThread(0, order);
-        return;
+void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
+    const zq_compare_ex_fn compare = order.ForType(type);
+    if (!compare) return;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        if (chunks[k] < kInlineSortRecords)
+            SortOffsetThread(k, order);
+        else if (chunks[k] < kPartedSortRecords)
+            pool.Submit([this, k, order] { SortOffsetThread(k, order); });
+        else
+            SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context, pool);
     }
-    // A pool of at most maxThreads threads takes the chunks one by one.
-    const size_t threadCount = std::min(chunks.size(), static_cast<size_t>(std::max(maxThreads, 1)));
-    std::atomic<size_t> next{0};
-    auto worker = [&] {
-        for (size_t k = next++; k < chunks.size(); k = next++) SortOffsetThread(k, order);
-    };
-    std::vector<std::thread> threads;
-    threads.reserve(threadCount);
-    try {
-        for (size_t i = 0; i < threadCount; ++i) threads.emplace_back(worker);
-    } catch (const std::system_error&) {
-        if (threads.empty()) worker();  // no thread to be had: sort here
-    }
-    for (std::thread& thread : threads) thread.join();
 }
 
 bool SortWork::Write2File() {

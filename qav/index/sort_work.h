@@ -9,6 +9,7 @@
 
 #include "common/zq_sort.h"
 #include "qav/index/hash_table.h"
+#include "qav/index/sort_pool.h"
 #include "qav/search/record_compare.h"
 
 // Comparators of the three record kinds and the context they all receive.
@@ -41,9 +42,11 @@ public:
                          int32_t unitType, std::FILE* offsetFile, uint32_t chunkLimit, uint8_t offsetFileNo,
                          const RecordCompareContext& corpus);
 
-    // Sorts the records, whole or chunk by chunk with at most maxThreads
-    // threads; every chunk becomes a sorted run of its own.
-    void SortOffsetThread_Splitted(const RecordOrder& order, int maxThreads);
+    // Sorts the records, whole or chunk by chunk; every chunk becomes a sorted
+    // run of its own. Small chunks are sorted here, larger ones go to the pool
+    // (the largest spread over its threads) and are done once the pool has
+    // been waited for.
+    void SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool);
     // Sorts chunk k in place.
     void SortOffsetThread(size_t k, const RecordOrder& order);
 

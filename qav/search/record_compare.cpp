@@ -124,27 +124,106 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return (a.size() > b.size()) - (a.size() < b.size());
 }
 
-// Compares the sortCompWordLen-word contexts of two records, building both a
-// word at a time and stopping at the first byte where they part.
-int CompareContexts(const RecordCompareContext& ctx, const RecordContextStart& a, const RecordContextStart& b) {
-    thread_local std::string textA;
-    thread_local std::string textB;
-    textA.clear();
-    textB.clear();
-    size_t checked = 0;
-    const int64_t stepA = a.leftward ? -1 : 1;
-    const int64_t stepB = b.leftward ? -1 : 1;
-    for (int64_t k = 0; k < ctx.sortCompWordLen; ++k) {
-        AppendContextWord(ctx, WordAt(*a.file, a.start + stepA * k), a.leftward, textA);
-        AppendContextWord(ctx, WordAt(*b.file, b.start + stepB * k), b.leftward, textB);
-        const size_t common = std::min(textA.size(), textB.size());
-        if (common > checked) {
-            const int c = std::memcmp(textA.data() + checked, textB.data() + checked, common - checked);
-            if (c != 0) return Sign(c);
-            checked = common;
+// Reads a record's context text a piece at a time without building it: the
+// text of each word (reversed in a left context, as AppendContextWord does)
+// and, in English, the blank after it.
+class ContextPieces {
+public:
+    ContextPieces(const RecordCompareContext& ctx, const RecordContextStart& start, int64_t skippedWords)
+        : ctx_(ctx),
+          file_(*start.file),
+          step_(start.leftward ? -1 : 1),
+          next_(start.start + step_ * skippedWords),
+          words_(skippedWords),
+          leftward_(start.leftward) {}
+
+    // Makes a piece with unread bytes current; false at the end of the context.
+    bool Fill() {
+        while (at_ == size_) {
+            if (blank_) {
+                blank_ = false;
+                Start(" ", 1, kForward);
+                return true;
+            }
+            if (words_ >= ctx_.sortCompWordLen) return false;
+            const std::string* text = ctx_.WordText(WordAt(file_, next_));
+            next_ += step_;
+            ++words_;
+            if (!text) continue;
+            blank_ = ctx_.language == kLanguageEnglish;
+            if (!leftward_ || (ctx_.language != kLanguageEnglish && ctx_.language != kLanguageChinese))
+                Start(text->data(), text->size(), kForward);
+            else if (ctx_.language == kLanguageEnglish)
+                Start(text->data(), text->size(), kBytesReversed);
+            else
+                Start(text->data(), text->size() / 2 * 2, kPairsReversed);  // an odd last byte is dropped
+        }
+        return true;
+    }
+    size_t Left() const { return size_ - at_; }
+    bool Forward() const { return order_ == kForward; }
+    const char* Data() const { return piece_ + at_; }
+    // The i-th unread byte.
+    unsigned char Byte(size_t i) const {
+        const size_t j = at_ + i;
+        switch (order_) {
+        case kForward: return static_cast<unsigned char>(piece_[j]);
+        case kBytesReversed: return static_cast<unsigned char>(piece_[size_ - 1 - j]);
+        default: return static_cast<unsigned char>(piece_[size_ - 2 - (j & ~size_t{1}) + (j & 1)]);
         }
     }
-    return CompareBytes(textA, textB);
+    void Skip(size_t n) { at_ += n; }
+
+private:
+    enum Order { kForward, kBytesReversed, kPairsReversed };
+    void Start(const char* piece, size_t size, Order order) {
+        piece_ = piece;
+        size_ = size;
+        at_ = 0;
+        order_ = order;
+    }
+
+    const RecordCompareContext& ctx_;
+    const CorpusFile& file_;
+    const int64_t step_;
+    int64_t next_;
+    int64_t words_;
+    const bool leftward_;
+    bool blank_ = false;
+    const char* piece_ = nullptr;
+    size_t size_ = 0;
+    size_t at_ = 0;
+    Order order_ = kForward;
+};
+
+// Compares the sortCompWordLen-word contexts of two records as byte strings,
+// reading both only up to the first byte where they part. Leading words with
+// the same identifier add the same text to both and are skipped.
+int CompareContexts(const RecordCompareContext& ctx, const RecordContextStart& a, const RecordContextStart& b) {
+    const int64_t stepA = a.leftward ? -1 : 1;
+    const int64_t stepB = b.leftward ? -1 : 1;
+    int64_t same = 0;
+    if (a.leftward == b.leftward)
+        while (same < ctx.sortCompWordLen &&
+               WordAt(*a.file, a.start + stepA * same) == WordAt(*b.file, b.start + stepB * same))
+            ++same;
+    ContextPieces pa(ctx, a, same);
+    ContextPieces pb(ctx, b, same);
+    for (;;) {
+        const bool moreA = pa.Fill();
+        const bool moreB = pb.Fill();
+        if (!moreA || !moreB) return static_cast<int>(moreA) - static_cast<int>(moreB);
+        const size_t n = std::min(pa.Left(), pb.Left());
+        if (pa.Forward() && pb.Forward()) {
+            const int c = std::memcmp(pa.Data(), pb.Data(), n);
+            if (c != 0) return Sign(c);
+        } else {
+            for (size_t i = 0; i < n; ++i)
+                if (pa.Byte(i) != pb.Byte(i)) return pa.Byte(i) < pb.Byte(i) ? -1 : 1;
+        }
+        pa.Skip(n);
+        pb.Skip(n);
+    }
 }
 
 int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {

@@ -114,4 +114,45 @@ TEST(ZqQuicksortEx, HandsTheContextToEveryComparison) {
     EXPECT_EQ(v, expected);
 }
 
+
+// Sorting in parts gives the bytes zq_quicksort_ex gives, ties included, in
+// whatever order the parts are partitioned.
+TEST(ZqQuicksort, PartsGiveTheSameOrderAsOneSort) {
+    struct Element {
+        int key;
+        int payload;  // tells equal keys apart in the result
+    };
+    auto byKey = [](const void* a, const void* b, void*) {
+        int x, y;
+        std::memcpy(&x, a, sizeof x);
+        std::memcpy(&y, b, sizeof y);
+        return (x > y) - (x < y);
+    };
+    for (size_t n : {size_t{0}, size_t{5}, size_t{6}, size_t{100}, size_t{5000}}) {
+        for (int range : {3, 1000}) {
+            std::vector<Element> input(n);
+            std::mt19937 rng(static_cast<unsigned>(n + range));
+            for (size_t i = 0; i < n; ++i) input[i] = {static_cast<int>(rng() % range), static_cast<int>(i)};
+            std::vector<Element> whole = input;
+            zq_quicksort_ex(whole.data(), n, sizeof(Element), byKey, nullptr);
+            for (size_t minHandOff : {size_t{6}, size_t{64}}) {
+                for (bool lastFirst : {false, true}) {
+                    std::vector<Element> parted = input;
+                    std::vector<std::pair<void*, size_t>> waiting{{parted.data(), n}};
+                    while (!waiting.empty()) {
+                        const auto part = lastFirst ? waiting.back() : waiting.front();
+                        waiting.erase(lastFirst ? waiting.end() - 1 : waiting.begin());
+                        ZqPartitionEx(part.first, part.second, sizeof(Element), byKey, nullptr, minHandOff,
+                                      [&](void* p, size_t count) { waiting.push_back({p, count}); });
+                    }
+                    ZqFinishEx(parted.data(), n, sizeof(Element), byKey, nullptr);
+                    EXPECT_EQ(0, n ? std::memcmp(whole.data(), parted.data(), n * sizeof(Element)) : 0)
+                        << n << " elements, keys below " << range << ", hand-off from " << minHandOff
+                        << (lastFirst ? ", last part first" : ", first part first");
+                }
+            }
+        }
+    }
+}
+
 }  // namespace

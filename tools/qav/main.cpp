@@ -20,7 +20,7 @@ const char kUsage[] =
     "  qav index CONFIG CORPUS_LIST DIR   build an index into DIR\n"
     "  qav query [--lua] DIR QUERY...     run each query on the index in DIR and print its answer;\n"
     "                                     --lua prints the program of each query instead\n"
-    "  qav serve DIR PORT                 HTTP service (not available in this build)\n"
+    "  qav serve DIR PORT                 HTTP service on the index in DIR until SIGINT or SIGTERM\n"
     "\n"
     "Queries are translated by utils/Parser.lua, taken from the working directory when it\n"
     "holds one, else from the folder of the qav executable or the nearest folder above it\n"
@@ -38,8 +38,11 @@ std::string FindParser() {
     std::error_code error;
     if (fs::is_regular_file(relative, error)) return fs::absolute(relative, error).string();
     fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
-    for (; !error && !folder.empty(); folder = folder.parent_path()) {
-        if (fs::is_regular_file(folder / relative, error)) return (folder / relative).string();
+    if (error) return "";
+    for (; !folder.empty(); folder = folder.parent_path()) {
+        // A folder without the file reports "not found" through the error.
+        std::error_code missing;
+        if (fs::is_regular_file(folder / relative, missing)) return (folder / relative).string();
         if (folder == folder.root_path()) break;
     }
     return "";
@@ -90,6 +93,28 @@ int Query(int argc, char** argv) {
     return 0;
 }
 
+// The service reads utils/Parser.lua under the working directory, so it runs
+// in the folder that holds the parser found.
+int Serve(const char* dir, const char* port) {
+    const std::string parser = FindParser();
+    if (parser.empty()) {
+        std::fprintf(stderr, "qav: utils/Parser.lua not found (working directory or beside the executable)\n");
+        return 1;
+    }
+    std::error_code error;
+    const std::string index = fs::absolute(dir, error).string();
+    fs::current_path(fs::path(parser).parent_path().parent_path(), error);
+    if (error) {
+        std::fprintf(stderr, "qav: cannot enter the folder of %s\n", parser.c_str());
+        return 1;
+    }
+    if (!QAV_Http(port, index.c_str())) {
+        std::fprintf(stderr, "qav: cannot start the engine on the index directory %s\n", dir);
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,9 +122,6 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "index" && argc == 5) return Index(argv[2], argv[3], argv[4]);
     if (command == "query") return Query(argc - 2, argv + 2);
-    if (command == "serve" && argc == 4) {
-        std::fprintf(stderr, "qav: the HTTP service is not available in this build\n");
-        return 1;
-    }
+    if (command == "serve" && argc == 4) return Serve(argv[2], argv[3]);
     return Usage();
 }

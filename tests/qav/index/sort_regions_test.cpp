@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -187,6 +189,57 @@ TEST(SortRegions, LargeUnitsAreSortedInChunksThatBecomeChunkUnits) {
     EXPECT_EQ(5u, regions.split.node_count());
     EXPECT_EQ(nullptr, regions.split.GetHashNode("$VP_z_0"));
     EXPECT_EQ(1000u - 148, Positions(sorted, static_cast<size_t>(regions.OffsetOf(2)), 1, 9)[0]);
+}
+
+TEST(SortRegions, LargeRegionsSortTheSameWithAnyThreadCount) {
+    // Regions large enough to be handed to sorting threads, one so large that
+    // its own parts are spread over them, next to small ones sorted in place;
+    // batches of several units span them.
+    struct Unit {
+        const char* name;
+        int type;
+        uint32_t records;
+        std::vector<uint32_t> runs;  // sorted runs the region must hold
+    };
+    const Unit units[] = {
+        {"a_v|", 3, 120000, {50000, 70000}},
+        {"|v_b", 4, 6000, {6000}},
+        {"$NP_c", 5, 30, {30}},
+        {"d_v|", 3, 300, {300}},
+        {"|v_e", 4, 7, {7}},
+    };
+    std::string first;
+    for (int threads : {1, 3, 8}) {
+        TempDir dir;
+        Regions regions(dir.file("Offset_0.dat"));
+        std::mt19937 random(5);
+        std::vector<std::vector<uint32_t>> positions;
+        for (const Unit& unit : units) {
+            positions.emplace_back();
+            std::vector<std::string> records;
+            for (uint32_t i = 0; i < unit.records; ++i) {
+                positions.back().push_back(random() % 100000);
+                records.push_back(Record(positions.back().back(), unit.type));
+            }
+            regions.AddUnit(unit.name, unit.type, unit.records, records);
+        }
+        ASSERT_TRUE(regions.Sort(threads, 50000)) << regions.log;
+        const std::string sorted = regions.Sorted();
+        for (size_t u = 0; u < positions.size(); ++u) {
+            const int width = OffsetRecordWidth(units[u].type);
+            size_t before = 0;
+            for (uint32_t run : units[u].runs) {
+                std::vector<uint32_t> expected(positions[u].begin() + before, positions[u].begin() + before + run);
+                std::sort(expected.begin(), expected.end());
+                EXPECT_EQ(expected, Positions(sorted, regions.OffsetOf(u) + before * width, run, width))
+                    << units[u].name << " from " << before << ", " << threads << " threads";
+                before += run;
+            }
+        }
+        EXPECT_EQ(2u, regions.split.node_count());
+        if (first.empty()) first = sorted;
+        EXPECT_EQ(first, sorted) << threads << " threads";
+    }
 }
 
 TEST(SortRegions, RecordsPointingOutsideTheCorpusAreZeroed) {

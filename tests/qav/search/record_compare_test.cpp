@@ -88,6 +88,56 @@ TEST(SortOrder, EnglishBlankFollowsEachWord) {
     EXPECT_LT(Cmp_TagR(first.data(), second.data(), &ctx), 0);  // "a bc " < "ab c "
 }
 
+// The sort comparators agree with the order of the context texts built
+// whole, word by word, across languages and word texts that make reading the
+// contexts in pieces tricky: odd lengths, empty words, texts that part
+// inside a word or across a word boundary, bytes above 0x7F.
+TEST(SortOrder, ComparatorsMatchTheWholeContextTexts) {
+    const std::vector<std::string> texts = {"中", "国", "中国", "国人", "中a", "", "a", "ab", "b"};
+    CWordList words = MakeWordList(texts);
+    std::mt19937 random(11);
+    std::vector<std::vector<uint32_t>> corpus(2);
+    for (auto& file : corpus)
+        for (int i = 0; i < 40; ++i) file.push_back(random() % 11);  // 9 and 10 are no words
+    for (int language : {kLanguageChinese, kLanguageEnglish, 2}) {
+        for (int contextWords : {1, 3}) {
+            RecordCompareContext ctx = MakeContext(corpus, words, language, contextWords);
+            for (UnitType kind : {UNIT_POS_L, UNIT_POS_R, UNIT_ML}) {
+                // The whole context text, or nothing for a record without one.
+                auto context = [&](const std::vector<unsigned char>& record, std::string& text) {
+                    RecordContextStart start;
+                    if (!GetRecordContextStart(ctx, record.data(), kind, start)) return false;
+                    text.clear();
+                    for (int64_t k = 0; k < contextWords; ++k) {
+                        const int64_t at = start.start + (start.leftward ? -k : k);
+                        const std::string* word = ctx.WordText(start.file->words[at]);
+                        if (!word) continue;
+                        std::string piece = *word;
+                        if (start.leftward) ReverseWord(piece, language);
+                        text += piece;
+                        if (language == kLanguageEnglish) text += ' ';
+                    }
+                    return true;
+                };
+                const RecordSortCompare compare = SortComparatorOfKind(kind);
+                const int width = SearchRecordWidth(kind);
+                for (int trial = 0; trial < 400; ++trial) {
+                    const auto a = Record(random() % 40, 0, random() % 2, 0, width, random() % 3);
+                    const auto b = Record(random() % 40, 0, random() % 2, 0, width, random() % 3);
+                    std::string textA;
+                    std::string textB;
+                    const bool inA = context(a, textA);
+                    const bool inB = context(b, textB);
+                    const int expected = !inA || !inB ? Sign(int{inB} - int{inA}) : Sign(textA.compare(textB));
+                    ASSERT_EQ(Sign(compare(a.data(), b.data(), &ctx)), expected)
+                        << "kind " << kind << " language " << language << " L " << contextWords << ": "
+                        << qztest::Utf8(textA) << " | " << qztest::Utf8(textB);
+                }
+            }
+        }
+    }
+}
+
 // The sort comparators give a total preorder: sorting and then comparing
 // every pair agrees, and swapping the arguments flips the sign.
 TEST(SortOrder, ComparatorsAreConsistentOverRandomRecords) {

@@ -1,13 +1,19 @@
 // The host program qav over the exported functions: index, query, the
-// program view, and the service that is not there yet.
+// program view, and the HTTP service.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "http_client.h"
 #include "service_fixture.h"
 
 namespace {
@@ -70,7 +76,7 @@ TEST(QavTool, FailuresExitWithAnError) {
     const Case cases[] = {
         {"", 2, "usage:"},
         {"query", 2, "usage:"},
-        {"serve '" + tmp.path() + "' 8080", 1, "the HTTP service is not available"},
+        {"serve '" + tmp.file("missing") + "' 0", 1, "cannot start the engine"},
         {"query '" + tmp.file("missing") + "' cat", 1, "cannot start the engine"},
         {"index '" + tmp.file("no.json") + "' '" + tmp.file("no.lst") + "' '" + tmp.file("i") + "'", 1,
          "index build into"},
@@ -80,6 +86,36 @@ TEST(QavTool, FailuresExitWithAnError) {
         EXPECT_EQ(c.status, result.status) << c.arguments << "\n" << result.output;
         EXPECT_NE(std::string::npos, result.output.find(c.message)) << c.arguments << "\n" << result.output;
     }
+}
+
+TEST(QavTool, ServesUntilSigterm) {
+    TempDir tmp;
+    const std::string index = qztest::BuildOneLineIndex(tmp, "index");
+    const std::string port = std::to_string(qztest::FreePort());
+    const std::string qav = QavPath();
+    std::vector<std::string> words = {"qav", "serve", index, port};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(0, posix_spawn(&pid, qav.c_str(), nullptr, nullptr, argv.data(), environ));
+
+    qztest::HttpAnswer active;
+    for (int attempt = 0; attempt < 600 && !active.replied; ++attempt) {
+        try {
+            active = qztest::HttpGet(std::stoi(port), "/isactive");
+        } catch (const std::exception&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    EXPECT_EQ("{\"status\":1}\n", active.body);
+    EXPECT_EQ("{\"result\":\"42\"}\n", qztest::HttpPost(std::stoi(port), "/struct", "return 6 * 7\n").body);
+
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
 }
 
 }  // namespace
