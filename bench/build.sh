@@ -12,6 +12,7 @@
 # configuration copies aside).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/common.bash"
 size=${1:-10}
 threads=${2:-8}
 work=${BENCH_DIR:-/tmp/qav_bench}
@@ -19,10 +20,8 @@ release=$work/release
 mkdir -p "$work"
 
 echo "== release build of the library"
-cmake -S "$root" -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQZ_BUILD_TESTS=OFF >/dev/null
-cmake --build "$release" --target qavlib >/dev/null
-g++ -O2 -std=c++17 -I"$root" "$root/bench/build_index.cpp" -L"$release" -lqavlib -Wl,-rpath,"$release" \
-    -o "$release/build_index"
+release_build "$release" qavlib
+bench_program "$root/bench/build_index.cpp" "$release/build_index" "$release"
 
 corpus=$work/corpus_${size}mb
 if [ ! -f "$corpus/corpus.lst" ]; then
@@ -31,26 +30,13 @@ if [ ! -f "$corpus/corpus.lst" ]; then
 fi
 echo "corpus: $(du -sh --exclude=corpus.lst "$corpus" | cut -f1) in $(grep -vc '^#' "$corpus/corpus.lst") files"
 
-# Configuration with tables sized for millions of units.
-config() {
-  local groups=$1 n=$2
-  cat <<JSON
-{"FileInfo":{"Data":"Data","Offset":"Offset","WordList":"WordList.dat","Unit":"Unit.dat","OrgDat":"Org.dat",
- "SentInfo":"SentInfo.dat","DocInfo":"DocInfo.txt","CatTable":"CatTable.txt"},
- "SizeInfo":{"ThreadNum_Count":$groups,"ThreadNum_Offset":$n,"ThreadNum_Sort":$n,
- "HashSize_IdxUnit":4194304,"HashSize_WordList":1048576,"HashSize_SentInfo":"1048576"}}
-JSON
-}
-
 build() {
   local n=$1 dir=$2
   rm -rf "$dir"
-  config "$threads" "$n" > "$work/config_$n.json"
+  index_config "$threads" "$n" > "$work/config_$n.json"
   echo "== build with $threads counting and $n offset and sorting thread(s)"
   "$release/build_index" "$work/config_$n.json" "$corpus/corpus.lst" "$dir"
-  # Stage lines of the build log: "  [NAME] done, SECONDS s".
-  sed -n 's/^  \[\(.*\)\] \(done,\|failed after\) \([0-9.]*\) s$/\3 \1/p; s/^  \[Total\] \([0-9.]*\) s$/\1 Total/p' \
-      "$dir"/qav_idx_*.log | awk '{ t = $1; $1 = ""; printf "  %-48s %9.3f s\n", substr($0, 2), t }'
+  stage_times "$dir"
 }
 
 build "$threads" "$work/index_$threads"
