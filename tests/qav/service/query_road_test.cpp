@@ -133,14 +133,14 @@ protected:
     // The count of a search that is not a plain text (a tag, a constituent,
     // a join, a set operation) is the number of hits among the 100 most
     // frequent hit texts; for a plain text that is every hit.
-    void ExpectCount(const std::string& query, const Hits& hits) {
+    void ExpectCount(const std::string& query, const Hits& hits, bool plainText) {
         std::map<std::string, int> texts;
         for (const OracleHit& h : hits) ++texts[O().Text(h.sent, h.begin, h.end)];
         std::vector<int> counts;
         for (const auto& entry : texts) counts.push_back(entry.second);
         std::sort(counts.rbegin(), counts.rend());
         int top = 0;
-        for (size_t i = 0; i < counts.size() && i < 100; ++i) top += counts[i];
+        for (size_t i = 0; i < counts.size() && (plainText || i < 100); ++i) top += counts[i];
 
         const Json answer = Answer(query + " => count");
         ASSERT_TRUE(answer);
@@ -175,8 +175,9 @@ protected:
 SampleIndex* QueryRoad::sample_ = nullptr;
 
 struct HitCase {
-    const char* query;
+    std::string query;
     std::function<Hits(const OracleCorpus&)> hits;
+    bool plainText = false;  // a plain text (with waves) is counted hit by hit
 };
 
 TEST_F(QueryRoad, UnitsRelationsAndSetOperatorsMatchTheCorpus) {
@@ -223,7 +224,71 @@ TEST_F(QueryRoad, UnitsRelationsAndSetOperatorsMatchTheCorpus) {
         SCOPED_TRACE(c.query);
         const Hits hits = c.hits(O());
         EXPECT_FALSE(hits.empty()) << "the sample has no hit for " << c.query;
-        ExpectCount(c.query, hits);
+        ExpectCount(c.query, hits, c.plainText);
+        ExpectContext(c.query, hits);
+    }
+}
+
+TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
+    // Document filters and document-level operations read a sentence's
+    // document from the sentence information, which only "Item:" sentences
+    // have: a filter passes only hits of those sentences.
+    const auto filtered = [](const OracleCorpus& o, const Hits& hits, const char* key,
+                             const std::vector<std::string>& values) {
+        return OracleCorpus::Where(hits, [&](const OracleHit& h) {
+            const auto& sentence = o.sentences()[h.sent];
+            const auto& info = o.docs()[sentence.doc].info;
+            const auto found = info.find(key);
+            if (!sentence.item || found == info.end()) return false;
+            return std::any_of(values.begin(), values.end(), [&](const std::string& v) {
+                return found->second == v || found->second.rfind(v + "_", 0) == 0;
+            });
+        });
+    };
+    // Sentence keys of the first and the last sentence of a corpus file.
+    const auto& sentences = O().sentences();
+    const auto first = [&](int file) {
+        const auto s = std::find_if(sentences.begin(), sentences.end(), [&](const auto& x) { return x.file == file; });
+        return std::to_string(s->position);
+    };
+    const auto last = [&](int file) {
+        const auto s = std::find_if(sentences.begin(), sentences.end(), [&](const auto& x) { return x.file > file; });
+        return std::to_string(s == sentences.end() ? (1LL << 32) - 1 : s->position - 1);
+    };
+    const auto inFile = [](const OracleCorpus& o, const Hits& hits, int file) {
+        return OracleCorpus::Where(hits, [&](const OracleHit& h) { return o.sentences()[h.sent].file == file; });
+    };
+    const HitCase cases[] = {
+        // Waves widen a hit by whole words; 的 never begins or ends a
+        // sentence of the sample (at a sentence's edge a wave would take the
+        // neighbouring sentence's last word or its end mark).
+        {"~(的)~",
+         [](const OracleCorpus& o) {
+             Hits wide;
+             for (OracleHit h : o.Literal(Gbk("的"))) {
+                 EXPECT_TRUE(h.begin > 0 && h.end < static_cast<int>(o.sentences()[h.sent].words.size()));
+                 --h.begin;
+                 ++h.end;
+                 wide.push_back(h);
+             }
+             return wide;
+         },
+         true},
+        // Sentence keys of the second corpus file (song.txt) only.
+        {"人 [(" + first(1) + "," + last(1) + ")]", [&](const OracleCorpus& o) { return inFile(o, o.Literal(Gbk("人")), 1); },
+         true},
+        {"<nr> [(" + first(2) + "," + last(2) + ")]", [&](const OracleCorpus& o) { return inFile(o, o.Tagged("nr"), 2); }},
+        {"人 {Cat=诗}", [&](const OracleCorpus& o) { return filtered(o, o.Literal(Gbk("人")), "Cat", {Gbk("诗")}); }},
+        {"<n> {Cat=诗_唐诗}", [&](const OracleCorpus& o) { return filtered(o, o.Tagged("n"), "Cat", {Gbk("诗_唐诗")}); }},
+        {"<n> {author=[王维 杜甫]}",
+         [&](const OracleCorpus& o) { return filtered(o, o.Tagged("n"), "author", {Gbk("王维"), Gbk("杜甫")}); }},
+        {"人 !@ 的", [](const OracleCorpus& o) { return OracleCorpus::Not(o.Literal(Gbk("人")), o.Literal(Gbk("的"))); }},
+    };
+    for (const HitCase& c : cases) {
+        SCOPED_TRACE(c.query);
+        const Hits hits = c.hits(O());
+        EXPECT_FALSE(hits.empty()) << "the sample has no hit for " << c.query;
+        ExpectCount(c.query, hits, c.plainText);
         ExpectContext(c.query, hits);
     }
 }

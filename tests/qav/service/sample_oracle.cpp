@@ -146,25 +146,26 @@ void OracleCorpus::ReadFile(int fileNo, const std::string& path, bool tree) {
                 if (eq != std::string::npos) current.info[item.substr(0, eq)] = item.substr(eq + 1);
             }
         } else if (StartsWith(line, "Item:")) {
-            AddSentence(fileNo, line.substr(5), tree, tag);
+            AddSentence(fileNo, line.substr(5), tree, tag, true);
         } else if (StartsWith(line, "#Group")) {
-            AddSentence(fileNo, "", false, "");
+            AddSentence(fileNo, "\xF7\xFE", false, "", false);  // the group separator word
             const size_t eq = line.find('=');
             if (eq != std::string::npos) tag = line.substr(eq + 1);
         } else if (StartsWith(line, "POS=") || StartsWith(line, "Pos=") || StartsWith(line, "pos=")) {
             tag = line.substr(4);
         } else {
-            AddSentence(fileNo, line, tree, "");
+            AddSentence(fileNo, line, tree, "", false);
         }
     }
     finish(true);
 }
 
-void OracleCorpus::AddSentence(int fileNo, const std::string& line, bool tree, const std::string& pos) {
+void OracleCorpus::AddSentence(int fileNo, const std::string& line, bool tree, const std::string& pos, bool item) {
     OracleSentence sentence;
     sentence.file = fileNo;
     sentence.doc = static_cast<int>(docs_.size());
     sentence.pos = pos;
+    sentence.item = item;
     if (tree) {
         const std::vector<std::string> tokens = TreeTokens(line);
         TreeReader reader{tokens, !tokens.empty() && tokens[0] == "[", sentence};
@@ -182,12 +183,15 @@ void OracleCorpus::AddSentence(int fileNo, const std::string& line, bool tree, c
         }
     }
     int clause = 0;
+    bool endsClause = false;
     for (OracleWord& word : sentence.words) {
         word.clause = clause;
-        if (std::find(clauseSeparators_.begin(), clauseSeparators_.end(), word.text) != clauseSeparators_.end()) {
-            ++clause;
-        }
+        endsClause =
+            std::find(clauseSeparators_.begin(), clauseSeparators_.end(), word.text) != clauseSeparators_.end();
+        if (endsClause) ++clause;
     }
+    sentence.position = nextPosition_;
+    if (!sentence.words.empty()) nextPosition_ += static_cast<long long>(sentence.words.size()) + (endsClause ? 0 : 1);
     sentences_.push_back(std::move(sentence));
 }
 

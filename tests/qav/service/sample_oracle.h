@@ -31,7 +31,14 @@ struct OracleDoc {
 struct OracleSentence {
     int file = 0;  // position of its corpus file in the list
     int doc = 0;   // index into OracleCorpus::docs
-    std::string pos;  // the current tag of an "Item:" sentence, else ""
+    std::string pos;    // the current tag of an "Item:" sentence, else ""
+    bool item = false;  // an "Item:" sentence: the index keeps its document and tag
+    // Index of its first word in the index's word stream: the sentences'
+    // words one after the other, each sentence followed by the end mark "|"
+    // unless its last word ends a clause, after the data file's 2,048-byte
+    // head (512 words). With one data file (a small corpus) the sentence key
+    // is this position.
+    long long position = 0;
     std::vector<OracleWord> words;
     std::vector<OracleNode> nodes;  // phrase constituents of a tree line
 };
@@ -92,16 +99,18 @@ public:
 
     static Hits Where(const Hits& hits, const std::function<bool(const OracleHit&)>& keep);
 
+
 private:
     void ReadFile(int fileNo, const std::string& path, bool tree);
-    void AddSentence(int fileNo, const std::string& line, bool tree, const std::string& pos);
+    void AddSentence(int fileNo, const std::string& line, bool tree, const std::string& pos, bool item);
     bool MatchesText(const std::string& pattern, int sent, int begin, int end) const;
 
     std::vector<std::string> clauseSeparators_;
     std::vector<std::string> files_;
     std::vector<OracleDoc> docs_;
     std::vector<OracleSentence> sentences_;
-    long long docsMet_ = 0;  // "Doc " lines over the whole list, as the build counts them
+    long long docsMet_ = 0;
+    long long nextPosition_ = 512;  // "Doc " lines over the whole list, as the build counts them
 };
 
 // Characters of a GBK text: a byte of 0x81 or above begins a two-byte one.
