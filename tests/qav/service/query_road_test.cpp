@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <cjson/cJSON.h>
@@ -290,6 +291,69 @@ TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
         EXPECT_FALSE(hits.empty()) << "the sample has no hit for " << c.query;
         ExpectCount(c.query, hits, c.plainText);
         ExpectContext(c.query, hits);
+    }
+}
+
+// The file number and the sentence position a public source id encodes.
+std::pair<int, long long> DecodeSourceId(const std::string& id) {
+    static const std::string digits = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    uint64_t v = 0;
+    for (auto c = id.rbegin(); c != id.rend(); ++c) v = v * 62 + digits.find(*c);
+    return {static_cast<int>((v & 0xFF) ^ 0x5D), static_cast<long long>(((v >> 8) ^ 0x3C81B7E2) & 0xFFFFFFFF)};
+}
+
+// Context rows of a verb after a pronoun: one row per sentence with hits,
+// the hit marked; with "src" a row of a document whose name does not begin
+// with "Doc" names it (and the sentence's position tag for an "Item:"
+// sentence) and carries the sentence's source id; other rows are bare.
+TEST_F(QueryRoad, ContextRowsShowEachSentenceOnceWithItsSource) {
+    const std::pair<const char*, std::function<Hits(const OracleCorpus&)>> cases[] = {
+        {"<r> <v>", [](const OracleCorpus& o) { return o.Join(o.Tagged("r"), o.Tagged("v"), Relation::Link); }},
+        {"我<v>", [](const OracleCorpus& o) { return o.TextThenTag(Gbk("我"), "v"); }},
+    };
+    for (const auto& [query, oracle] : cases) {
+        SCOPED_TRACE(query);
+        std::map<int, std::set<std::string>> marked;  // sentence -> its marked hits
+        for (const OracleHit& h : oracle(O())) marked[h.sent].insert("<Q>" + O().Text(h.sent, h.begin, h.end) + "</Q>");
+        std::map<long long, int> byPosition;
+        for (const auto& entry : marked) byPosition[O().sentences()[entry.first].position] = entry.first;
+        const auto named = [&](int sent) {
+            const std::string& name = O().docs()[O().sentences()[sent].doc].name;
+            return !name.empty() && name.rfind("Doc", 0) != 0;
+        };
+
+        const Json answer = Answer(std::string(query) + " => ctx 0 0 200000 src");
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(static_cast<int>(marked.size()), Int(answer.get(), "Total"));
+        int bare = 0, sourced = 0;
+        const cJSON* row = nullptr;
+        cJSON_ArrayForEach(row, cJSON_GetObjectItem(answer.get(), "Context")) {
+            if (cJSON_IsString(row)) {
+                ++bare;
+                const std::string text = Gbk(cJSON_GetStringValue(row));
+                const auto found = std::find_if(marked.begin(), marked.end(), [&](const auto& entry) {
+                    return !named(entry.first) && entry.second.count(text) > 0;
+                });
+                ASSERT_NE(marked.end(), found) << "unexpected bare row " << cJSON_GetStringValue(row);
+                marked.erase(found);
+                continue;
+            }
+            ++sourced;
+            const auto [file, position] = DecodeSourceId(Str(row, "SourceID"));
+            EXPECT_EQ(0, file);
+            const auto at = byPosition.find(position);
+            ASSERT_NE(byPosition.end(), at) << "no hit in the sentence at " << position;
+            ASSERT_TRUE(marked.count(at->second)) << "a second row for the sentence at " << position;
+            const auto& sentence = O().sentences()[at->second];
+            const std::string& name = O().docs()[sentence.doc].name;
+            EXPECT_TRUE(named(at->second)) << name;
+            EXPECT_EQ(sentence.item ? name + "_" + sentence.pos : name, Gbk(Str(row, "Source")));
+            EXPECT_TRUE(marked[at->second].count(Gbk(Str(row, "Context")))) << Str(row, "Context");
+            marked.erase(at->second);
+        }
+        EXPECT_TRUE(marked.empty()) << marked.size() << " sentences without a row";
+        EXPECT_GT(bare, 0);
+        EXPECT_GT(sourced, 0);
     }
 }
 
