@@ -292,6 +292,15 @@ TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
         ExpectCount(c.query, hits, c.plainText);
         ExpectContext(c.query, hits);
     }
+
+    // A count gives one row per limit range, in range order.
+    const Hits people = O().Literal(Gbk("人"));
+    const Json counts = Answer("人 [(" + first(1) + "," + last(1) + ");(" + first(0) + "," + last(0) + ")] => count");
+    ASSERT_TRUE(counts);
+    const cJSON* rows = cJSON_GetObjectItem(counts.get(), "Freq");
+    ASSERT_EQ(2, cJSON_GetArraySize(rows));
+    EXPECT_EQ(static_cast<int>(inFile(O(), people, 0).size()), cJSON_GetArrayItem(rows, 0)->valueint);
+    EXPECT_EQ(static_cast<int>(inFile(O(), people, 1).size()), cJSON_GetArrayItem(rows, 1)->valueint);
 }
 
 // The file number and the sentence position a public source id encodes.
