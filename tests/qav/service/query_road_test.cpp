@@ -398,6 +398,8 @@ TEST_F(QueryRoad, FrequencyListsMatchTheCorpus) {
     const FreqCase cases[] = {
         {"$VP => freq $Q 20000", [](const OracleCorpus& o) { return o.Constituents("VP"); }, whole},
         {"<nr> => freq $Q 20000", [](const OracleCorpus& o) { return o.Tagged("nr"); }, whole},
+        {"$NP=(~) => freq $1 20000", [](const OracleCorpus& o) { return o.Constituents("NP"); },
+         [](const OracleCorpus& o, const OracleHit& h) { return o.Text(h.sent, h.end - 1, h.end); }},
         {"葡萄.. => freq $Q", [](const OracleCorpus& o) { return o.Literal(Gbk("葡萄..")); }, whole},
         {"<r> <v> => freq $Q 20000",
          [](const OracleCorpus& o) { return o.Join(o.Tagged("r"), o.Tagged("v"), Relation::Link); }, whole},
@@ -419,6 +421,18 @@ TEST_F(QueryRoad, FrequencyListsMatchTheCorpus) {
         EXPECT_FALSE(hits.empty()) << "the sample has no hit for " << c.query;
         ExpectFreq(c.query, hits, [&](const OracleHit& h) { return c.key(O(), h); });
     }
+
+    // A count with a form: the hits whose part is among the 5 most frequent
+    // texts of that part (here the word after 的).
+    std::map<std::string, int> after;
+    for (const OracleHit& h : deWithNeighbours(O())) ++after[O().Text(h.sent, h.end, h.end + 1)];
+    std::vector<int> counts;
+    for (const auto& entry : after) counts.push_back(entry.second);
+    std::sort(counts.rbegin(), counts.rend());
+    const Json top = Answer("~的/uj(~) => count $1 5");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(counts[0] + counts[1] + counts[2] + counts[3] + counts[4],
+              cJSON_GetArrayItem(cJSON_GetObjectItem(top.get(), "Freq"), 0)->valueint);
 }
 
 }  // namespace
