@@ -79,3 +79,47 @@ for q in "${queries[@]}"; do
   echo "-- query: $q"
   "$qav" query "$work/index" "$q" | show
 done
+
+# The HTTP service on the same index: one request to each route.
+echo
+echo "== qav serve: one request to each route"
+port=""
+for _ in 1 2 3 4 5; do
+  candidate=$((20000 + RANDOM % 20000))
+  "$qav" serve "$work/index" "$candidate" > "$work/serve.out" 2>&1 &
+  server=$!
+  for _ in $(seq 50); do
+    if curl -s "http://127.0.0.1:$candidate/isactive" > /dev/null 2>&1; then port=$candidate; break; fi
+    kill -0 "$server" 2>/dev/null || break
+    sleep 0.1
+  done
+  [ -n "$port" ] && break
+  kill "$server" 2>/dev/null || true
+  wait "$server" 2>/dev/null || true
+done
+if [ -z "$port" ]; then
+  echo "(the service did not start)"
+  exit 1
+fi
+trap 'kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
+
+request() {
+  echo "-- $1"
+  shift
+  curl -s "$@" | show
+  echo
+}
+url=http://127.0.0.1:$port
+request "GET /isactive" "$url/isactive"
+request "GET /version" "$url/version"
+request "POST /struct (a query)" --data-binary '围城 => ctx 6' "$url/struct"
+request "POST /qav (query, conditions, limits)" \
+  --data-binary '{"query":"的/uj => freq $Q 5","condition":[],"limit":[[0,4294967295]]}' "$url/qav"
+# A source id from a context row, as the answer's JSON escapes it.
+id=$(curl -s --data-binary '<r> <v> => ctx 4 0 30 src' "$url/struct" |
+     sed -n 's/.*SourceID\\":\\t\\"\([0-9A-Za-z]*\)\\".*/\1/p')
+request "GET /showsource?id=$id&w=12" "$url/showsource?id=$id&w=12"
+
+kill -TERM "$server"
+wait "$server" || true
+echo "== the service stopped on SIGTERM"
