@@ -11,38 +11,32 @@
 # and the two index directories must be byte-identical (build logs and the
 # configuration copies aside).
 set -euo pipefail
-source "$(dirname "$0")/common.sh"
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/common.bash"
 size=${1:-10}
 threads=${2:-8}
+work=${BENCH_DIR:-/tmp/qav_bench}
+release=$work/release
+mkdir -p "$work"
 
 echo "== release build of the library"
-build_release qavlib
-g++ -O2 -std=c++17 -I"$root" "$root/bench/build_index.cpp" -L"$release" -lqavlib -Wl,-rpath,"$release" \
-    -o "$release/build_index"
+release_build "$release" qavlib
+bench_program "$root/bench/build_index.cpp" "$release/build_index" "$release"
 
-use_corpus "$size"
+corpus=$work/corpus_${size}mb
+if [ ! -f "$corpus/corpus.lst" ]; then
+  echo "== generating a corpus of about $size MB"
+  python3 "$root/tools/make_bench_corpus.py" "$size" "$corpus" >/dev/null
+fi
 echo "corpus: $(du -sh --exclude=corpus.lst "$corpus" | cut -f1) in $(grep -vc '^#' "$corpus/corpus.lst") files"
-
-# Configuration with tables sized for millions of units.
-config() {
-  local groups=$1 n=$2
-  cat <<JSON
-{"FileInfo":{"Data":"Data","Offset":"Offset","WordList":"WordList.dat","Unit":"Unit.dat","OrgDat":"Org.dat",
- "SentInfo":"SentInfo.dat","DocInfo":"DocInfo.txt","CatTable":"CatTable.txt"},
- "SizeInfo":{"ThreadNum_Count":$groups,"ThreadNum_Offset":$n,"ThreadNum_Sort":$n,
- "HashSize_IdxUnit":4194304,"HashSize_WordList":1048576,"HashSize_SentInfo":"1048576"}}
-JSON
-}
 
 build() {
   local n=$1 dir=$2
   rm -rf "$dir"
-  config "$threads" "$n" > "$work/config_$n.json"
+  index_config "$threads" "$n" > "$work/config_$n.json"
   echo "== build with $threads counting and $n offset and sorting thread(s)"
   "$release/build_index" "$work/config_$n.json" "$corpus/corpus.lst" "$dir"
-  # Stage lines of the build log: "  [NAME] done, SECONDS s".
-  sed -n 's/^  \[\(.*\)\] \(done,\|failed after\) \([0-9.]*\) s$/\3 \1/p; s/^  \[Total\] \([0-9.]*\) s$/\1 Total/p' \
-      "$dir"/qav_idx_*.log | awk '{ t = $1; $1 = ""; printf "  %-48s %9.3f s\n", substr($0, 2), t }'
+  stage_times "$dir"
 }
 
 build "$threads" "$work/index_$threads"

@@ -9,15 +9,23 @@
 # every hit of a common word). It prints answers per second and the p50 and
 # p99 latency. Work files go to BENCH_DIR (default /tmp/qav_bench).
 set -euo pipefail
-source "$(dirname "$0")/common.sh"
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/bench/common.bash"
 size=${1:-2}
 seconds=${2:-5}
+work=${BENCH_DIR:-/tmp/qav_bench}
+release=$work/release
+mkdir -p "$work"
 
 echo "== release build of the library and the qav program"
-build_release qav
+release_build "$release" qav
 g++ -O2 -std=c++17 -pthread "$root/bench/http_load.cpp" -o "$release/http_load"
 
-use_corpus "$size"
+corpus=$work/corpus_${size}mb
+if [ ! -f "$corpus/corpus.lst" ]; then
+  echo "== generating a corpus of about $size MB"
+  python3 "$root/tools/make_bench_corpus.py" "$size" "$corpus" >/dev/null
+fi
 index=$work/http_index_${size}mb
 if [ ! -f "$index/config.txt" ]; then
   echo "== building its index"

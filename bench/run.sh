@@ -4,11 +4,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 name=${1:-}
-# run.sh and common.sh (the shared set-up) are no benchmarks.
-if [ -z "$name" ] || [ "$name" = run ] || [ "$name" = common ] || [ ! -f "$here/$name.sh" ]; then
+if [ -z "$name" ] || [ ! -f "$here/$name.sh" ]; then
   echo "usage: bench/run.sh NAME [ARGS...]; benchmarks:" >&2
   for script in "$here"/*.sh; do
-    case "$(basename "$script" .sh)" in run | common) ;; *) echo "  $(basename "$script" .sh)" >&2 ;; esac
+    [ "$(basename "$script")" = run.sh ] || echo "  $(basename "$script" .sh)" >&2
   done
   exit 2
 fi

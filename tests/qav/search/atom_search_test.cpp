@@ -318,6 +318,14 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
     releaser.join();
     EXPECT_EQ(0, wrong);
     for (CHashNode* node : engine_->m_unitTable.unit_list) EXPECT_EQ(0, node->use_count) << node->name;
+    // With every search done, one more release brings the loaded count down to
+    // its floor: only units at least as large as what stays loaded are kept.
+    if (engine_->m_loadedRecords > Sizes().MaxMemCount) FreeMem();
+    for (CHashNode* node : engine_->m_unitTable.unit_list) {
+        if (node->records()) {
+            EXPECT_LE(engine_->m_loadedRecords, int64_t{node->count}) << node->name;
+        }
+    }
 }
 
 }  // namespace
