@@ -36,12 +36,7 @@ bool HasGroupWord(std::string_view text) {
     });
 }
 
-// A character of the GB2312 Han rows.
-bool HasChineseChar(std::string_view text) {
-    return AnyGbkPair(text, [](unsigned char lead, unsigned char trail) {
-        return lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE;
-    });
-}
+bool HasChineseChar(std::string_view text) { return AnyGbkPair(text, IsGb2312Han); }
 
 }  // namespace
 

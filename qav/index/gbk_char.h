@@ -25,6 +25,11 @@ inline size_t GbkCharLen(const char* p, size_t left) {
 // byte of 0x80 or above, whatever follows it.
 inline size_t GbkLeadCharLen(char c) { return static_cast<unsigned char>(c) >= 0x80 ? 2 : 1; }
 
+// A character of the GB2312 Han rows: lead 0xB0-0xF7, trail 0xA1-0xFE.
+inline bool IsGb2312Han(unsigned char lead, unsigned char trail) {
+    return lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE;
+}
+
 // Bytes of the longest head of text, at most limit bytes, that does not split
 // a two-byte character.
 inline size_t GbkPrefixLength(std::string_view text, size_t limit) {

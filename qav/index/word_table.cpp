@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "qav/index/gbk_char.h"
+
 namespace {
 
 int HanIndex(unsigned char lead, unsigned char trail) {
-    if (lead < 0xB0 || lead > 0xF7 || trail < 0xA1 || trail > 0xFE) return -1;
+    if (!IsGb2312Han(lead, trail)) return -1;
     return (lead - 0xB0) * 94 + (trail - 0xA1);
 }
 
