@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qav/index/add_word.h"
@@ -38,8 +40,9 @@ protected:
     }
 
     // One data text file per entry of files (UTF-8 lines), group g taking the
-    // files listed for it; counts every group, then merges.
-    std::string Count(const std::vector<std::vector<std::string>>& groupFiles) {
+    // files listed for it; counts every group, by the pass's workers or one
+    // group after another on this thread, then merges.
+    std::string Count(const std::vector<std::vector<std::string>>& groupFiles, bool oneThread = false) {
         tables_.InitHash(config_, static_cast<int>(groupFiles.size()));
         std::vector<CThreadInfo> groups(groupFiles.size());
         int file_no = 0;
@@ -56,7 +59,15 @@ protected:
             }
         }
         testing::internal::CaptureStdout();
-        counted_ = CountUnitWord(groups);
+        if (oneThread) {
+            counted_ = true;
+            for (CThreadInfo& group : groups) {
+                ThreadInfo(group);
+                counted_ = counted_ && group.ok;
+            }
+        } else {
+            counted_ = CountUnitWord(groups);
+        }
         std::string log = testing::internal::GetCapturedStdout();
         tables_.MergeHash();
         return log;
@@ -93,6 +104,48 @@ TEST_F(CountUnitsTest, CountsWordsAndUnitsOfEveryGroup) {
     EXPECT_EQ(units["我_v|/3"], 19u);
     EXPECT_EQ(units["$IP_展/5"], 1u);
     EXPECT_EQ(units["|_我/4"], 19u);
+}
+
+// The same groups counted by eight workers and by one thread give the same
+// tables, identifiers and lists: how groups are spread over threads never
+// shows in the index.
+TEST_F(CountUnitsTest, EightWorkersCountAsOneThreadDoes) {
+    std::vector<std::vector<std::string>> files;
+    for (int g = 0; g < 20; ++g) {
+        const std::string k = std::to_string(g);
+        files.push_back({"0\t词" + k + "/n 爱/v 上海/ns ，/w 他/r\n1\t[IP [NP [字" + k + " NR]] [VP [发展 VV]]]\n",
+                         "2\t我/r 和/c 你" + k + "/r\n"});
+    }
+    struct Result {
+        std::map<std::string, std::pair<uint32_t, int>> units, words;  // "text/type": count, identifier
+        std::vector<std::tuple<std::string, int32_t, int32_t>> unit_list, word_list, word_ids;
+    } results[2];
+    for (int run = 0; run < 2; ++run) {
+        const std::string log = Count(files, run == 1);
+        ASSERT_TRUE(counted_);
+        if (run == 0) EXPECT_NE(log.find("Using 8 worker threads for 20 file groups\n"), std::string::npos);
+        Result& r = results[run];
+        auto fill = [](const CHashTable& table, std::map<std::string, std::pair<uint32_t, int>>& out) {
+            table.ForEachNode([&](const CHashNode& node) {
+                out[node.name + "/" + std::to_string(node.type)] = {node.count, node.id};
+            });
+        };
+        fill(tables_.units, r.units);
+        fill(tables_.words, r.words);
+        CWordList units, words;
+        tables_.HashTables2WordList(units, words);
+        // Equal counts keep no particular order in the unit list.
+        for (const CWord& w : units.words) r.unit_list.emplace_back(w.text, w.count, w.type);
+        std::sort(r.unit_list.begin(), r.unit_list.end());
+        for (const CWord& w : words.words) r.word_list.emplace_back(w.text, w.count, w.id);
+        for (const CWord& w : words.words_by_id) r.word_ids.emplace_back(w.text, w.count, w.id);
+    }
+    EXPECT_EQ(results[0].words.size(), 4u + 20 * 3 + 7);  // separators, 词k 字k 你k, shared words
+    EXPECT_EQ(results[0].units, results[1].units);
+    EXPECT_EQ(results[0].words, results[1].words);
+    EXPECT_EQ(results[0].unit_list, results[1].unit_list);
+    EXPECT_EQ(results[0].word_list, results[1].word_list);
+    EXPECT_EQ(results[0].word_ids, results[1].word_ids);
 }
 
 TEST_F(CountUnitsTest, MergedIdentifiersFollowFirstMeeting) {
