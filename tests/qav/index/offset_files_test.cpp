@@ -274,6 +274,26 @@ TEST(CreateOffset, LinesOverTheLimitAreRefusedByBothPasses) {
         EXPECT_EQ(build.UnitCount(qztest::Utf8(unit.text), unit.type), static_cast<uint32_t>(unit.count));
 }
 
+// The longest sentence preparation keeps, behind the longest line number,
+// is read whole by both passes.
+TEST(CreateOffset, LongestPreparedLineIsKeptByBothPasses) {
+    BuildFixture build;
+    std::string longest;
+    while (longest.size() < kMaxLineBytes) longest += "a/b ";
+    ASSERT_EQ(longest.size(), kMaxLineBytes);
+    const long long lineNo = 1000000000000000000LL;  // 19 digits
+    build.SetGroups({{build.AddFile({longest, "丙/c"}, lineNo)}});
+    ASSERT_TRUE(QuietBuild(build));
+    const std::vector<std::string> words = DataWords(build, 0);
+    ASSERT_EQ(words.size(), 25600u + 1 + 2);
+    EXPECT_EQ(std::vector<std::string>(words.end() - 4, words.end()), (std::vector<std::string>{"a", "|", "丙", "|"}));
+    EXPECT_EQ(ReadFile(IdFilePath(build.idx.m_Config.m_FileInfo.DataInInfo, 0)),
+              "512\t1000000000000000000\n" + std::to_string(512 + 25601) + "\t1000000000000000001\n");
+    EXPECT_EQ(build.UnitCount("|b_a", UNIT_POS_R), 25599u);
+    for (const CWord& unit : build.idx.m_WordList_U.words)
+        EXPECT_EQ(build.UnitCount(qztest::Utf8(unit.text), unit.type), static_cast<uint32_t>(unit.count));
+}
+
 TEST(CreateOffset, AFailedGroupFailsTheStage) {
     struct Case {
         const char* name;
