@@ -84,6 +84,32 @@ protected:
         return segments;
     }
 
+    // Records of the result whose anchor does not follow left: none when the
+    // records read are the ones the search found.
+    int WrongRecords(const CAtomRet& result, uint32_t left) const {
+        int wrong = 0;
+        for (int s = 0; s < result.m_nSegCount; ++s) {
+            const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
+            for (int r = 0; r < result.m_SegCount[s]; ++r, record += result.m_SegWidth[s]) {
+                const CSortIdxUnit fields = DecodeOffsetRecord(record, result.m_SegWidth[s]);
+                const int64_t anchor = int64_t{fields.position} + fields.index;
+                if (engine_->m_corpus[fields.file_no][anchor - 1] != left) ++wrong;
+            }
+        }
+        return wrong;
+    }
+
+    // No unit is in use and the loaded count is at its floor: only units at
+    // least as large as what stays loaded are kept.
+    void ExpectLoadedCountAtItsFloor() {
+        for (CHashNode* node : engine_->m_unitTable.unit_list) {
+            EXPECT_EQ(0, node->use_count) << node->name;
+            if (node->records()) {
+                EXPECT_LE(engine_->m_loadedRecords, int64_t{node->count}) << node->name;
+            }
+        }
+    }
+
     std::vector<int> UseCounts(const std::vector<std::string>& leaves) const {
         std::vector<int> counts;
         for (const std::string& name : leaves) counts.push_back(Leaf(name)->use_count);
@@ -301,14 +327,7 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
             for (int round = 0; round < 200; ++round) {
                 const Probe& probe = probes[static_cast<size_t>(round + t) % probes.size()];
                 if (!engine_->AtomSearch(Query(probe.unit, "甲"), result) || result.TotalHits() != probe.hits) ++wrong;
-                for (int s = 0; s < result.m_nSegCount; ++s) {
-                    const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
-                    for (int r = 0; r < result.m_SegCount[s]; ++r, record += result.m_SegWidth[s]) {
-                        const CSortIdxUnit fields = DecodeOffsetRecord(record, result.m_SegWidth[s]);
-                        const int64_t anchor = int64_t{fields.position} + fields.index;
-                        if (engine_->m_corpus[fields.file_no][anchor - 1] != jia) ++wrong;
-                    }
-                }
+                wrong += WrongRecords(result, jia);
                 result.Release();
             }
         });
@@ -317,15 +336,92 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
     stop = true;
     releaser.join();
     EXPECT_EQ(0, wrong);
-    for (CHashNode* node : engine_->m_unitTable.unit_list) EXPECT_EQ(0, node->use_count) << node->name;
-    // With every search done, one more release brings the loaded count down to
-    // its floor: only units at least as large as what stays loaded are kept.
+    // With every search done, one more release brings the count to its floor.
     if (engine_->m_loadedRecords > Sizes().MaxMemCount) FreeMem();
-    for (CHashNode* node : engine_->m_unitTable.unit_list) {
-        if (node->records()) {
-            EXPECT_LE(engine_->m_loadedRecords, int64_t{node->count}) << node->name;
+    ExpectLoadedCountAtItsFloor();
+}
+
+// Eight threads run 200 queries each through their own search object: two
+// atom searches, then a merge of both, or none, so that the exit releases
+// them. "MaxMemCount" is so low that every exit frees what no query uses
+// while the other threads search.
+TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
+    Start();
+    Sizes().ThreadNum_AS = 2;
+    Sizes().MaxMemCount = 1;
+    struct Probe {
+        std::string unit;
+        const char* pattern;
+        uint32_t left;
+        int64_t hits;
+    };
+    const std::vector<Probe> probes{{"k5|", "甲", AtomIndex::kJia, 9},   {"k10|", "乙", AtomIndex::kYi, 30},
+                                    {"chunk|", "乙", AtomIndex::kYi, 2}, {"gap|", "甲", AtomIndex::kJia, 4},
+                                    {"k10_4|", "甲", AtomIndex::kJia, 5}};
+    const std::vector<int> merges{kMergeAnd, kMergeOr, kMergeNot, -1};  // -1: no merge
+    const size_t kinds = probes.size() * probes.size() * merges.size();
+    // One query of each kind: which probes, which merge.
+    auto runQuery = [&](CQAVSearch& search, size_t kind, int& wrong) {
+        const Probe& first = probes[kind % probes.size()];
+        const Probe& second = probes[kind / probes.size() % probes.size()];
+        const int merge = merges[kind / probes.size() / probes.size()];
+        int hits = -1;
+        if (!search.QAVSearchInit(false)) {
+            ++wrong;
+            return hits;
+        }
+        CAtomRet* a1 = search.AtomSearch(Query(first.unit, first.pattern));
+        CAtomRet* a2 = search.AtomSearch(Query(second.unit, second.pattern));
+        if (!a1 || !a2 || a1->TotalHits() != first.hits || a2->TotalHits() != second.hits) ++wrong;
+        if (a1) wrong += WrongRecords(*a1, first.left);
+        if (a2) wrong += WrongRecords(*a2, second.left);
+        if (a1 && a2 && merge >= 0) {
+            const CQAVRet* merged = search.MergeRet(a1->Handle(), a2->Handle(), merge, false);
+            if (merged) {
+                hits = merged->m_nCount;
+            } else {
+                ++wrong;
+            }
+        }
+        search.QAVSearchExit();
+        return hits;
+    };
+
+    // Merged hits of each kind, found by one thread alone.
+    std::vector<int> expected(kinds);
+    {
+        CQAVSearch search;
+        int wrong = 0;
+        for (size_t kind = 0; kind < kinds; ++kind) expected[kind] = runQuery(search, kind, wrong);
+        ASSERT_EQ(0, wrong);
+        ExpectLoadedCountAtItsFloor();
+        // Every hit lies in one sentence: AND and OR keep hits, NOT none.
+        for (size_t kind = 0; kind < kinds; ++kind) {
+            const int merge = merges[kind / probes.size() / probes.size()];
+            if (merge == kMergeNot) {
+                EXPECT_EQ(0, expected[kind]) << kind;
+            } else if (merge >= 0) {
+                EXPECT_GT(expected[kind], 0) << kind;
+            }
         }
     }
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < 8; ++t) {
+        threads.emplace_back([&, t] {
+            CQAVSearch search;
+            int mine = 0;
+            for (size_t round = 0; round < 200; ++round) {
+                const size_t kind = (round * 7 + t * 13) % kinds;
+                if (runQuery(search, kind, mine) != expected[kind]) ++mine;
+            }
+            wrong += mine;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(0, wrong);
+    // The exit that started last found every query's uses lowered.
+    ExpectLoadedCountAtItsFloor();
 }
 
 }  // namespace

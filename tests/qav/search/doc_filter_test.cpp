@@ -92,6 +92,7 @@ TEST_F(DocFilterTest, FilterEntriesByName) {
         {"time_year=-2000", {false, true, false, false}},
         {"Cat=[足球]", {true, false, false, false}},
         {"Cat=[体育]", {true, true, false, false}},
+        {"Cat=[足球 新闻]", {true, true, false, false}},  // each value finds its own document
         {"Cat=[育 球]", {false, false, false, false}},
         {"cat=[A 新闻]", {false, false, false, false}},  // the information is looked up by the name as written
         {"Cat=体育_足球", {true, false, false, false}},

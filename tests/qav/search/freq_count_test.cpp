@@ -231,8 +231,10 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
 
     search_.GetCount_Simple(atom, INT64_MAX);
     const std::vector<int> single = RowCounts();
+    search_.m_FinalRect.m_Rows[0].text = "stale";
     search_.GetCount_Simple(atom, 1);
     EXPECT_EQ(RowCounts(), single);
+    EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", ""}));
     EXPECT_EQ(single, (std::vector<int>{51, 49}));
     EXPECT_EQ(search_.m_bApproximate, 0);
 }

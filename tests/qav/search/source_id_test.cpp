@@ -45,6 +45,10 @@ TEST(SourceId, KnownIdsEncodeAndDecode) {
         EXPECT_EQ(EncodeSourceId(known.file, known.position), known.id);
         uint8_t file = 0;
         uint32_t position = 0;
+        // The table itself is held against the formula, not trusted.
+        ASSERT_TRUE(FromFormula(known.id, file, position));
+        EXPECT_EQ(file, known.file);
+        EXPECT_EQ(position, known.position);
         ASSERT_TRUE(DecodeSourceId(known.id, file, position));
         EXPECT_EQ(file, known.file);
         EXPECT_EQ(position, known.position);

@@ -16,6 +16,7 @@
 #include <cjson/cJSON.h>
 
 #include "include/qavlib.h"
+#include "qav/search/source_id.h"
 #include "sample_oracle.h"
 #include "service_fixture.h"
 #include "support/test_support.h"
@@ -309,6 +310,20 @@ std::pair<int, long long> DecodeSourceId(const std::string& id) {
     uint64_t v = 0;
     for (auto c = id.rbegin(); c != id.rend(); ++c) v = v * 62 + digits.find(*c);
     return {static_cast<int>((v & 0xFF) ^ 0x5D), static_cast<long long>(((v >> 8) ^ 0x3C81B7E2) & 0xFFFFFFFF)};
+}
+
+// Every sentence key of the corpus (one data file) round-trips through its
+// public source id, and the id agrees with the formula read independently.
+TEST_F(QueryRoad, SourceIdOfEverySentenceDecodesToItsKey) {
+    ASSERT_FALSE(O().sentences().empty());
+    for (const qztest::OracleSentence& sentence : O().sentences()) {
+        const uint32_t position = static_cast<uint32_t>(sentence.position);
+        const std::string id = EncodeSourceId(0, position);
+        uint64_t key = ~uint64_t{0};
+        ASSERT_TRUE(::DecodeSourceId(id, key)) << id;
+        EXPECT_EQ(uint64_t{position}, key) << id;
+        EXPECT_EQ(std::make_pair(0, sentence.position), DecodeSourceId(id)) << id;
+    }
 }
 
 // Context rows of a verb after a pronoun: one row per sentence with hits,
