@@ -391,10 +391,25 @@ TEST_F(HttpServiceTest, QueriesRunSideBySideOnTheWorkers) {
 
 TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     std::vector<std::unique_ptr<HttpCall>> lost;
+    testing::internal::CaptureStdout();
     for (int i = 0; i < kHttpWorkers; ++i) lost.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "exit"));
-    ASSERT_TRUE(WaitFor([] { return g_live_workers == 0; }));
-    EXPECT_EQ("--Luaagain", Result(HttpPost(port(), "/struct", "again")));
+    const bool allDied = WaitFor([] { return g_live_workers == 0; });
+    const std::string again = Result(HttpPost(port(), "/struct", "again"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(allDied);
+    EXPECT_EQ("--Luaagain", again);
     EXPECT_EQ(kHttpWorkers, g_live_workers);
+    // One line per restart pass; the workers may die across two passes.
+    int restarted = 0;
+    const std::string warning = "[MainLoop] WARNING: ";
+    for (size_t at = log.find(warning); at != std::string::npos; at = log.find(warning, at + 1)) {
+        int died = 0, started = 0;
+        ASSERT_EQ(2, std::sscanf(log.c_str() + at + warning.size(), "%d worker(s) died, restarting %d\n", &died,
+                                 &started)) << log;
+        EXPECT_EQ(died, started);
+        restarted += started;
+    }
+    EXPECT_EQ(kHttpWorkers, restarted) << log;
 
     // The requests whose workers died wait until the service stops; then
     // their connections are closed without a reply.
