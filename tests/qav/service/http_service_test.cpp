@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -418,27 +419,30 @@ TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     for (auto& call : lost) EXPECT_FALSE(call->Wait(5000).replied);
 }
 
-TEST(HttpServiceLife, SigtermEndsTheServiceWhichCanRunAgain) {
+TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
     TempDir dir;
     const std::string index = BuildOneLineIndex(dir, "index");
     ParserWorkingDir parserDir(kEchoParser);
-    struct sigaction before {};
-    sigaction(SIGTERM, nullptr, &before);
+    const int stopSignals[] = {SIGTERM, SIGINT};  // one run ended by each
+    struct sigaction before[std::size(stopSignals)] {};
+    for (size_t i = 0; i < std::size(stopSignals); ++i) sigaction(stopSignals[i], nullptr, &before[i]);
 
     // An engine started through the exported functions is replaced, and
     // their started flag does not outlive the service.
     ASSERT_EQ(1, QAV_Init(index.c_str()));
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
+    for (const int stop : stopSignals) {
+        SCOPED_TRACE(stop);
         TestHttpServer server(index);
         EXPECT_EQ(0, g_bIsInit);
         EXPECT_EQ("--Luaq", Result(HttpPost(server.port(), "/struct", "q")));
-        EXPECT_EQ(1, server.Stop());
+        EXPECT_EQ(1, server.Stop(stop));
         EXPECT_EQ(0, g_bIsInit);
         EXPECT_EQ(nullptr, g_pCQAVEngine);
-        struct sigaction after {};
-        sigaction(SIGTERM, nullptr, &after);
-        EXPECT_EQ(before.sa_handler, after.sa_handler);
+        for (size_t i = 0; i < std::size(stopSignals); ++i) {
+            struct sigaction after {};
+            sigaction(stopSignals[i], nullptr, &after);
+            EXPECT_EQ(before[i].sa_handler, after.sa_handler);
+        }
     }
     std::vector<char> answer(QAV_MAX_ANSWER_BYTES);
     QAV_RunQAV(dir.file("none.lua").c_str(), index.c_str(), "return 'ok'\n", answer.data());
