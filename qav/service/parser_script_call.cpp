@@ -32,9 +32,9 @@ const char* ErrorText(lua_State* L) {
 
 }  // namespace
 
-std::string ExecutableParserPath() {
+std::string ExecutableParserPath(const char* executableLink) {
     char path[kMaxExePathBytes + 1];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+    const ssize_t length = readlink(executableLink, path, sizeof path);
     if (length > 0 && static_cast<size_t>(length) <= kMaxExePathBytes)
         return (std::filesystem::path(std::string(path, static_cast<size_t>(length))).parent_path() / kParserName)
             .string();

@@ -8,9 +8,10 @@
 
 struct lua_State;
 
-// "utils/Parser.lua" in the folder of the running executable; under the
-// working directory when the executable's path cannot be read.
-std::string ExecutableParserPath();
+// "utils/Parser.lua" in the folder of the running executable, whose path the
+// symbolic link executableLink holds; under the working directory when that
+// path cannot be read (or is too long).
+std::string ExecutableParserPath(const char* executableLink = "/proc/self/exe");
 
 // The script the translators call: ExecutableParserPath(), or path when one
 // was set (an empty path restores the default).

@@ -39,8 +39,8 @@ TestHttpServer::~TestHttpServer() {
     if (thread_.joinable()) Stop();
 }
 
-int TestHttpServer::Stop() {
-    if (!done_) pthread_kill(thread_.native_handle(), SIGTERM);
+int TestHttpServer::Stop(int signal) {
+    if (!done_) pthread_kill(thread_.native_handle(), signal);
     thread_.join();
     return result_;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <csignal>
 #include <string>
 #include <thread>
 
@@ -19,9 +20,9 @@ public:
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
     int port() const { return port_; }
-    // Sends SIGTERM to the service's thread and returns what QAV_Http
-    // returned.
-    int Stop();
+    // Sends signal (SIGTERM or SIGINT) to the service's thread and returns
+    // what QAV_Http returned.
+    int Stop(int signal = SIGTERM);
 
 private:
     int port_ = 0;

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -391,10 +392,25 @@ TEST_F(HttpServiceTest, QueriesRunSideBySideOnTheWorkers) {
 
 TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     std::vector<std::unique_ptr<HttpCall>> lost;
+    testing::internal::CaptureStdout();
     for (int i = 0; i < kHttpWorkers; ++i) lost.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "exit"));
-    ASSERT_TRUE(WaitFor([] { return g_live_workers == 0; }));
-    EXPECT_EQ("--Luaagain", Result(HttpPost(port(), "/struct", "again")));
+    const bool allDied = WaitFor([] { return g_live_workers == 0; });
+    const std::string again = Result(HttpPost(port(), "/struct", "again"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(allDied);
+    EXPECT_EQ("--Luaagain", again);
     EXPECT_EQ(kHttpWorkers, g_live_workers);
+    // One line per restart pass; the workers may die across two passes.
+    int restarted = 0;
+    const std::string warning = "[MainLoop] WARNING: ";
+    for (size_t at = log.find(warning); at != std::string::npos; at = log.find(warning, at + 1)) {
+        int died = 0, started = 0;
+        ASSERT_EQ(2, std::sscanf(log.c_str() + at + warning.size(), "%d worker(s) died, restarting %d\n", &died,
+                                 &started)) << log;
+        EXPECT_EQ(died, started);
+        restarted += started;
+    }
+    EXPECT_EQ(kHttpWorkers, restarted) << log;
 
     // The requests whose workers died wait until the service stops; then
     // their connections are closed without a reply.
@@ -403,27 +419,30 @@ TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     for (auto& call : lost) EXPECT_FALSE(call->Wait(5000).replied);
 }
 
-TEST(HttpServiceLife, SigtermEndsTheServiceWhichCanRunAgain) {
+TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
     TempDir dir;
     const std::string index = BuildOneLineIndex(dir, "index");
     ParserWorkingDir parserDir(kEchoParser);
-    struct sigaction before {};
-    sigaction(SIGTERM, nullptr, &before);
+    const int stopSignals[] = {SIGTERM, SIGINT};  // one run ended by each
+    struct sigaction before[std::size(stopSignals)] {};
+    for (size_t i = 0; i < std::size(stopSignals); ++i) sigaction(stopSignals[i], nullptr, &before[i]);
 
     // An engine started through the exported functions is replaced, and
     // their started flag does not outlive the service.
     ASSERT_EQ(1, QAV_Init(index.c_str()));
-    for (int run = 0; run < 2; ++run) {
-        SCOPED_TRACE(run);
+    for (const int stop : stopSignals) {
+        SCOPED_TRACE(stop);
         TestHttpServer server(index);
         EXPECT_EQ(0, g_bIsInit);
         EXPECT_EQ("--Luaq", Result(HttpPost(server.port(), "/struct", "q")));
-        EXPECT_EQ(1, server.Stop());
+        EXPECT_EQ(1, server.Stop(stop));
         EXPECT_EQ(0, g_bIsInit);
         EXPECT_EQ(nullptr, g_pCQAVEngine);
-        struct sigaction after {};
-        sigaction(SIGTERM, nullptr, &after);
-        EXPECT_EQ(before.sa_handler, after.sa_handler);
+        for (size_t i = 0; i < std::size(stopSignals); ++i) {
+            struct sigaction after {};
+            sigaction(stopSignals[i], nullptr, &after);
+            EXPECT_EQ(before[i].sa_handler, after.sa_handler);
+        }
     }
     std::vector<char> answer(QAV_MAX_ANSWER_BYTES);
     QAV_RunQAV(dir.file("none.lua").c_str(), index.c_str(), "return 'ok'\n", answer.data());

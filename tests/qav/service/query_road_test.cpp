@@ -15,6 +15,8 @@
 
 #include <cjson/cJSON.h>
 
+#include "http_client.h"
+#include "http_server_fixture.h"
 #include "include/qavlib.h"
 #include "qav/search/source_id.h"
 #include "sample_oracle.h"
@@ -215,6 +217,14 @@ TEST_F(QueryRoad, UnitsRelationsAndSetOperatorsMatchTheCorpus) {
          [](const OracleCorpus& o) { return o.Join(o.Constituents("NP"), o.Literal(Gbk("北京")), Relation::InChunk); }},
         {"<NR> #SameBoundary# 北京",
          [](const OracleCorpus& o) { return o.Join(o.Tagged("NR"), o.Literal(Gbk("北京")), Relation::SameBoundary); }},
+        {"<r> <v> #ShareTag# <v>",
+         [](const OracleCorpus& o) {
+             return o.Join(o.Join(o.Tagged("r"), o.Tagged("v"), Relation::Link), o.Tagged("v"), Relation::ShareTag);
+         }},
+        {"$NP #ShareQuery# <NN>", [](const OracleCorpus& o) { return o.Join(o.Constituents("NP"), o.Tagged("NN"), Relation::ShareQuery); }},
+        {"$NP #SameLeft# <NN>", [](const OracleCorpus& o) { return o.Join(o.Constituents("NP"), o.Tagged("NN"), Relation::SameLeft); }},
+        {"$NP #sameright# <NN>", [](const OracleCorpus& o) { return o.Join(o.Constituents("NP"), o.Tagged("NN"), Relation::SameRight); }},
+        {"婚姻 #SameSent# 人", [](const OracleCorpus& o) { return o.Join(o.Literal(Gbk("婚姻")), o.Literal(Gbk("人")), Relation::SameSent); }},
         // The side with fewer index records probes: 的 here, as the records
         // of 人 hold every word that begins with it.
         {"人 & 的", [](const OracleCorpus& o) { return OracleCorpus::AndProbe(o.Literal(Gbk("的")), o.Literal(Gbk("人"))); }},
@@ -229,6 +239,10 @@ TEST_F(QueryRoad, UnitsRelationsAndSetOperatorsMatchTheCorpus) {
         ExpectCount(c.query, hits, c.plainText);
         ExpectContext(c.query, hits);
     }
+    // InPhrase pairs nothing.
+    const Json none = Answer("婚姻 #InPhrase# 人 => ctx");
+    ASSERT_TRUE(none);
+    EXPECT_EQ(0, Int(none.get(), "Total"));
 }
 
 TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
@@ -379,6 +393,50 @@ TEST_F(QueryRoad, ContextRowsShowEachSentenceOnceWithItsSource) {
         EXPECT_GT(bare, 0);
         EXPECT_GT(sourced, 0);
     }
+}
+
+// The service in a working directory holding the project's parser script:
+// a "/qav" request answers as the exported runner does, and the source id of
+// a context row leads "/showsource" to that row's document and sentence.
+TEST_F(QueryRoad, TheServiceAnswersQueriesAndShowsTheSourceOfAContextRow) {
+    const std::string query = "<r> <v> => ctx 0 0 200000 src";
+    const Json direct = Answer(query);
+    ASSERT_TRUE(direct);
+    std::unique_ptr<char, void (*)(void*)> expected(cJSON_PrintUnformatted(direct.get()), cJSON_free);
+
+    qztest::ParserWorkingDir parserDir(qztest::ReadFile(qztest::DataDir() + "/../../utils/Parser.lua"));
+    qztest::TestHttpServer server(sample_->index);
+    const qztest::HttpAnswer reply = qztest::HttpPost(server.port(), "/qav", "{\"query\":\"" + query + "\"}");
+    ASSERT_EQ(200, reply.status);
+    const Json wrapped(cJSON_Parse(reply.body.c_str()), cJSON_Delete);
+    const Json answer(cJSON_Parse(Str(wrapped.get(), "result").c_str()), cJSON_Delete);
+    ASSERT_TRUE(answer) << reply.body;
+    std::unique_ptr<char, void (*)(void*)> served(cJSON_PrintUnformatted(answer.get()), cJSON_free);
+    EXPECT_STREQ(expected.get(), served.get());
+
+    const cJSON* row = nullptr;
+    int shown = 0;
+    cJSON_ArrayForEach(row, cJSON_GetObjectItem(answer.get(), "Context")) {
+        if (!cJSON_IsObject(row) || ++shown > 3) continue;
+        const std::string id = Str(row, "SourceID");
+        SCOPED_TRACE(id);
+        const long long position = DecodeSourceId(id).second;
+        const auto& sentences = O().sentences();
+        const auto sentence = std::find_if(sentences.begin(), sentences.end(),
+                                           [&](const auto& s) { return s.position == position; });
+        ASSERT_NE(sentences.end(), sentence);
+        const int index = static_cast<int>(sentence - sentences.begin());
+        const std::string text = O().Text(index, 0, static_cast<int>(sentence->words.size()));
+
+        const qztest::HttpAnswer source = qztest::HttpGet(server.port(), "/showsource?id=" + id);
+        ASSERT_EQ(200, source.status) << source.body;
+        const Json shownSource(cJSON_Parse(source.body.c_str()), cJSON_Delete);
+        ASSERT_TRUE(shownSource) << source.body;
+        EXPECT_EQ(O().docs()[sentence->doc].name, Gbk(Str(shownSource.get(), "Source")));
+        EXPECT_NE(std::string::npos, Gbk(Str(shownSource.get(), "Text")).find(text)) << source.body;
+    }
+    EXPECT_GT(shown, 0);
+    EXPECT_EQ(1, server.Stop());
 }
 
 struct FreqCase {

@@ -115,9 +115,18 @@ TEST(RequestRecord, Ucs2ToGbk) {
     EXPECT_EQ(Gbk("上海x"), gbk);
 }
 
-TEST(ParserScriptPath, BesideTheExecutable) {
+TEST(ParserScriptPath, BesideTheExecutableOrUnderTheWorkingDirectory) {
     EXPECT_EQ(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "utils/Parser.lua",
               std::filesystem::path(ExecutableParserPath()));
+
+    // A link that cannot be read, or names a path too long to hold.
+    TempDir dir;
+    const std::filesystem::path longTarget = "/" + std::string(1100, 'x') + "/qav";
+    std::filesystem::create_symlink(longTarget, dir.file("long"));
+    const std::filesystem::path fallback = std::filesystem::current_path() / "utils/Parser.lua";
+    for (const std::string& link : {dir.file("missing"), dir.file("long")}) {
+        EXPECT_EQ(fallback, std::filesystem::path(ExecutableParserPath(link.c_str()))) << link;
+    }
 }
 
 }  // namespace

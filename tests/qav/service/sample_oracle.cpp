@@ -317,6 +317,11 @@ Hits OracleCorpus::Join(const Hits& left, const Hits& right, Relation relation) 
                 case Relation::OtherClause: ok = r.begin > l.end && words[l.begin].clause != words[r.begin].clause; break;
                 case Relation::InChunk: ok = r.begin >= l.begin && r.end <= l.end; break;
                 case Relation::SameBoundary: ok = r.begin == l.begin && r.end == l.end; break;
+                case Relation::ShareTag: ok = r.begin == l.end - 1; break;
+                case Relation::ShareQuery: ok = r.begin == l.begin + 1; break;
+                case Relation::SameLeft: ok = r.begin == l.begin && l.end >= r.end; break;
+                case Relation::SameRight: ok = r.end == l.end; break;
+                case Relation::SameSent: ok = true; break;
             }
             if (ok) hits.push_back({l.sent, std::min(l.begin, r.begin), std::max(l.end, r.end)});
         }

@@ -82,7 +82,9 @@ public:
     bool Searchable(int sent) const { return sentences_[sent].words.size() >= 2; }
 
     // Pairs of hits of one sentence joined into a hit spanning both.
-    enum class Relation { Link, Gap, OtherClause, InChunk, SameBoundary };
+    enum class Relation {
+        Link, Gap, OtherClause, InChunk, SameBoundary, ShareTag, ShareQuery, SameLeft, SameRight, SameSent
+    };
     Hits Join(const Hits& left, const Hits& right, Relation relation) const;
 
     // Sentence-level set operations: the hits of a and of b in sentences
