@@ -162,6 +162,7 @@ TEST_F(Engine, DamagedOrMissingRequiredFilesFailTheStart) {
         {"Unit.dat", units.substr(0, units.size() - 3), "Error open %s !\n"},
         {"Unit.dat", std::string("\x01\0\0\0\x00\x08\0\0", 8) + units.substr(8), "Error open %s !\n"},
         {"Org.dat", org.substr(0, org.size() - 1), "Error open %s !\n"},
+        {"Org.dat", std::string("\xFF\xFF\xFF\x7F", 4) + org.substr(4), "Error open %s !\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
