@@ -8,16 +8,17 @@
 #include "qav/search/limit_list.h"
 #include "qav/search/merge_run.h"
 #include "qav/search/qav_search.h"
+#include "qav/search/sentence_document.h"
 
-bool CConditionEx::BaseKey(int64_t key, const CHashTableInfo* info, uint64_t& baseKey) const {
+bool CConditionEx::BaseKey(int64_t key, const CHashTableInfo* info, const COrgInfo* documents,
+                           uint64_t& baseKey) const {
     if (!m_bBaseDocLevel) {
         baseKey = static_cast<uint64_t>(key);
         return true;
     }
-    // A sentence without sentence information belongs to no document.
-    uint32_t doc = 0, tag = 0;
-    if (!info || !info->GetSentInfo(static_cast<uint64_t>(key), doc, tag)) return false;
-    baseKey = doc;
+    int64_t doc = 0;
+    if (!info || !DocumentOfSentence(*info, documents, static_cast<uint64_t>(key), doc)) return false;
+    baseKey = static_cast<uint64_t>(doc);
     return true;
 }
 
@@ -27,12 +28,13 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
     // A free slot holds no result: its records may already be released.
     if ((atom && !atom->IsFree()) || (merged && !merged->IsFree())) {
         const CHashTableInfo* info = g_pCQAVEngine ? &g_pCQAVEngine->m_sentInfo : nullptr;
+        const COrgInfo* documents = g_pCQAVEngine ? &g_pCQAVEngine->m_orgInfo : nullptr;
         m_BaseKeys.clear();
         m_bBaseSet = true;
         m_bBaseDocLevel = variant;
         auto tag = [&](uint32_t file, uint32_t position) {
             uint64_t baseKey = 0;
-            if (BaseKey(SentenceKey(file, position), info, baseKey)) m_BaseKeys.push_back(baseKey);
+            if (BaseKey(SentenceKey(file, position), info, documents, baseKey)) m_BaseKeys.push_back(baseKey);
         };
         // Hits are tagged as merges tag them: admitted by the limits and
         // document checks (records only), a word at the sentence position,
@@ -68,10 +70,10 @@ bool CConditionEx::SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool 
     return true;
 }
 
-bool CConditionEx::IsInBase(int64_t key, const CHashTableInfo& info) const {
+bool CConditionEx::IsInBase(int64_t key, const CHashTableInfo& info, const COrgInfo* documents) const {
     if (!m_bBaseSet) return true;
     uint64_t baseKey = 0;
-    const bool inBase = BaseKey(key, &info, baseKey) && std::binary_search(m_BaseKeys.begin(), m_BaseKeys.end(), baseKey);
+    const bool inBase = BaseKey(key, &info, documents, baseKey) && std::binary_search(m_BaseKeys.begin(), m_BaseKeys.end(), baseKey);
     return m_bBaseMode ? inBase : !inBase;
 }
 

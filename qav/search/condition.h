@@ -16,6 +16,7 @@
 
 class CConditionEx;
 class CHashTableInfo;
+class COrgInfo;
 class CQAVSearch;
 class CSplitedRet;
 
@@ -101,10 +102,12 @@ public:
     bool IsOK(const CSplitedRet& parts);
 
     // Document checks: every condition item that is no key of the condition
-    // language must hold for the sentence key.
-    bool IsOK(int64_t key, const CHashTableInfo& info) const;
+    // language must hold for the sentence key. The document of a sentence without
+    // sentence information comes from documents (when given).
+    bool IsOK(int64_t key, const CHashTableInfo& info, const COrgInfo* documents = nullptr) const;
     // One document check against one sentence key.
-    static bool IsOK(int64_t key, const CDocCheck& check, const CHashTableInfo& info);
+    static bool IsOK(int64_t key, const CDocCheck& check, const CHashTableInfo& info,
+                     const COrgInfo* documents = nullptr);
 
     // Adds the filter entries of text ("name=value" or "name=[v1 v2]",
     // separated by ";") and sets the filter mode: 0 any entry, -1 none of
@@ -114,9 +117,9 @@ public:
     void ClearFilter();
     // One filter entry against one sentence key.
     static bool IsOK(int64_t key, const std::string& name, const std::set<std::string>& values,
-                     const CHashTableInfo& info);
+                     const CHashTableInfo& info, const COrgInfo* documents = nullptr);
     // The filter entries combined by the filter mode.
-    bool IsInFilter(int64_t key, const CHashTableInfo& info) const;
+    bool IsInFilter(int64_t key, const CHashTableInfo& info, const COrgInfo* documents = nullptr) const;
 
     // Makes the hits of the result named by handle the base: with keep, only
     // hits of its sentences (with variant, of its documents) are admitted
@@ -125,7 +128,7 @@ public:
     bool SetBase(CQAVSearch& search, uint64_t handle, bool keep, bool variant);
     // Base test of a sentence key: true when no base was set, else whether
     // the mode admits the sentence.
-    bool IsInBase(int64_t key, const CHashTableInfo& info) const;
+    bool IsInBase(int64_t key, const CHashTableInfo& info, const COrgInfo* documents = nullptr) const;
     // Forgets the base set (the mode stays).
     void BaseExit();
     bool HasBase() const { return m_bBaseSet; }
@@ -181,7 +184,7 @@ private:
 
     // Base key of a sentence: its sentence key, or its document number at
     // document level; false when a document-level key has no document.
-    bool BaseKey(int64_t key, const CHashTableInfo* info, uint64_t& baseKey) const;
+    bool BaseKey(int64_t key, const CHashTableInfo* info, const COrgInfo* documents, uint64_t& baseKey) const;
 
     // Keys of the base set, sorted and held exactly, so that neither a
     // sentence at the same position of another data file nor a hash

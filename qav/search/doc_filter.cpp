@@ -8,6 +8,7 @@
 #include "qav/search/cond_text.h"
 #include "qav/search/condition.h"
 #include "qav/search/range_match.h"
+#include "qav/search/sentence_document.h"
 
 namespace {
 
@@ -29,13 +30,10 @@ bool StartsLevel(std::string_view text, std::string_view value) {
     return false;
 }
 
-struct SentenceInfo {
+// The tag of a sentence: only sentences with sentence information have one.
+bool TagOf(int64_t key, const CHashTableInfo& info, uint32_t& tag) {
     uint32_t doc = 0;
-    uint32_t tag = 0;
-};
-
-bool LookUp(int64_t key, const CHashTableInfo& info, SentenceInfo& sentence) {
-    return info.GetSentInfo(static_cast<uint64_t>(key), sentence.doc, sentence.tag);
+    return info.GetSentInfo(static_cast<uint64_t>(key), doc, tag);
 }
 
 // Whether name is a known sentence tag equal to the sentence's tag.
@@ -60,22 +58,25 @@ CDocCheck CConditionEx::ParseDocCheck(const std::string& text) {
     return check;
 }
 
-bool CConditionEx::IsOK(int64_t key, const CDocCheck& check, const CHashTableInfo& info) {
-    SentenceInfo sentence;
-    if (!LookUp(key, info, sentence)) return false;
+bool CConditionEx::IsOK(int64_t key, const CDocCheck& check, const CHashTableInfo& info,
+                        const COrgInfo* documents) {
     if (EqualsNoCase(check.name, "POS")) {
-        if (!check.hasList) return IsSentenceTag(info, check.value, sentence.tag);
+        uint32_t tag = 0;
+        if (!TagOf(key, info, tag)) return false;
+        if (!check.hasList) return IsSentenceTag(info, check.value, tag);
         for (const std::string& name : check.list)
-            if (IsSentenceTag(info, name, sentence.tag)) return true;
+            if (IsSentenceTag(info, name, tag)) return true;
         return false;
     }
+    int64_t doc = 0;
     std::string value;
-    return info.GetDocInfo(sentence.doc, check.name, value) && value == check.value;
+    return DocumentOfSentence(info, documents, static_cast<uint64_t>(key), doc) &&
+           info.GetDocInfo(doc, check.name, value) && value == check.value;
 }
 
-bool CConditionEx::IsOK(int64_t key, const CHashTableInfo& info) const {
+bool CConditionEx::IsOK(int64_t key, const CHashTableInfo& info, const COrgInfo* documents) const {
     for (const CDocCheck& check : m_docChecks)
-        if (!IsOK(key, check, info)) return false;
+        if (!IsOK(key, check, info, documents)) return false;
     return true;
 }
 
@@ -113,18 +114,21 @@ void CConditionEx::ClearFilter() {
 }
 
 bool CConditionEx::IsOK(int64_t key, const std::string& name, const std::set<std::string>& values,
-                        const CHashTableInfo& info) {
-    SentenceInfo sentence;
-    if (!LookUp(key, info, sentence)) return false;
+                        const CHashTableInfo& info, const COrgInfo* documents) {
     if (EqualsNoCase(name, "POS")) {
+        uint32_t tag = 0;
+        if (!TagOf(key, info, tag)) return false;
         for (const std::string& value : values) {
             uint32_t id = 0;
-            if (!info.GetDocPosID(value, id) || id == sentence.tag) return true;
+            if (!info.GetDocPosID(value, id) || id == tag) return true;
         }
         return false;
     }
+    int64_t doc = 0;
     std::string docValue;
-    if (!info.GetDocInfo(sentence.doc, name, docValue)) return false;
+    if (!DocumentOfSentence(info, documents, static_cast<uint64_t>(key), doc) ||
+        !info.GetDocInfo(doc, name, docValue))
+        return false;
     bool (*matches)(std::string_view, std::string_view) = nullptr;
     if (EqualsNoCase(name, "Cat") || EqualsNoCase(name, "mainclass"))
         matches = StartsLevel;
@@ -138,19 +142,19 @@ bool CConditionEx::IsOK(int64_t key, const std::string& name, const std::set<std
     return false;
 }
 
-bool CConditionEx::IsInFilter(int64_t key, const CHashTableInfo& info) const {
+bool CConditionEx::IsInFilter(int64_t key, const CHashTableInfo& info, const COrgInfo* documents) const {
     switch (m_nFilterMode) {
         case kFilterAll:
             for (const auto& [name, values] : m_filters)
-                if (!IsOK(key, name, values, info)) return false;
+                if (!IsOK(key, name, values, info, documents)) return false;
             return true;
         case kFilterAny:
             for (const auto& [name, values] : m_filters)
-                if (IsOK(key, name, values, info)) return true;
+                if (IsOK(key, name, values, info, documents)) return true;
             return false;
         case kFilterNone:
             for (const auto& [name, values] : m_filters)
-                if (IsOK(key, name, values, info)) return false;
+                if (IsOK(key, name, values, info, documents)) return false;
             return true;
         default:
             return true;

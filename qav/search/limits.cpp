@@ -13,18 +13,20 @@ const CHashTableInfo& SentInfo() {
     return g_pCQAVEngine ? g_pCQAVEngine->m_sentInfo : none;
 }
 
+const COrgInfo* Documents() { return g_pCQAVEngine ? &g_pCQAVEngine->m_orgInfo : nullptr; }
+
 }  // namespace
 
 bool CQAVSearch::IsInLimit(uint32_t file, uint32_t position, bool skipBase) const {
     const int64_t key = SentenceKey(file, position);
     if (!m_Limits.empty() && m_Limits.RetLimitNo(key) < 0) return false;
     const CHashTableInfo& info = SentInfo();
-    if (!m_Condition.IsOK(key, info)) return false;
-    return skipBase || m_Condition.IsInBase(key, info);
+    if (!m_Condition.IsOK(key, info, Documents())) return false;
+    return skipBase || m_Condition.IsInBase(key, info, Documents());
 }
 
 bool CQAVSearch::IsInFilter(uint32_t file, uint32_t position) const {
-    return m_Condition.IsInFilter(SentenceKey(file, position), SentInfo());
+    return m_Condition.IsInFilter(SentenceKey(file, position), SentInfo(), Documents());
 }
 
 void CQAVSearch::SetFilterRet(const CAtomRet& atom, CQAVRet& out) const {

@@ -7,6 +7,7 @@
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/record_walk.h"
+#include "qav/search/sentence_document.h"
 
 bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag) {
     const CQAVEngine* engine = g_pCQAVEngine;
@@ -17,8 +18,9 @@ bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const st
     int listed = 0;
     // Logs the line of one hit; false once count hits have been counted.
     auto list = [&](uint8_t fileNo, uint32_t position) {
-        uint32_t doc = 0, tagId = 0;
-        if (info.GetSentInfo(SentenceKey(fileNo, position), doc, tagId)) {
+        const uint64_t key = static_cast<uint64_t>(SentenceKey(fileNo, position));
+        int64_t doc = 0;
+        if (DocumentOfSentence(*engine, key, doc)) {
             std::string tags;
             if (tag.empty()) {
                 info.GetDocTagInfo(doc, tags);
@@ -26,8 +28,11 @@ bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const st
                 info.GetOrgTagInfo(doc, tags, tag);
             }
             if (tags.empty()) return true;
+            // Only sentences with sentence information carry a tag.
+            uint32_t recordDoc = 0, tagId = 0;
             std::string pos;
-            if (static_cast<int64_t>(tagId) < info.TagCount()) info.GetSentPosInfo(static_cast<int32_t>(tagId), pos);
+            if (info.GetSentInfo(key, recordDoc, tagId) && static_cast<int64_t>(tagId) < info.TagCount())
+                info.GetSentPosInfo(static_cast<int32_t>(tagId), pos);
             QavLog("%s\n", ("(ID=" + std::to_string(doc) + ";Pos=" + pos + ";" + tags + ")").c_str());
         }
         return ++listed < count;

@@ -2,6 +2,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/search/merge_run.h"
 #include "qav/search/qav_search.h"
+#include "qav/search/sentence_document.h"
 
 namespace {
 
@@ -20,9 +21,12 @@ public:
         return m_search.IsOk(hit, -1);
     }
     bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) override {
-        uint32_t tag = 0;
-        return g_pCQAVEngine && g_pCQAVEngine->m_sentInfo.GetSentInfo(
-                                    static_cast<uint64_t>(SentenceKey(fileNo, position)), doc, tag);
+        int64_t document = 0;
+        if (!g_pCQAVEngine ||
+            !DocumentOfSentence(*g_pCQAVEngine, static_cast<uint64_t>(SentenceKey(fileNo, position)), document))
+            return false;
+        doc = static_cast<uint32_t>(document);
+        return true;
     }
     void SetApproximate() override { m_search.m_bApproximate = 1; }
 

@@ -8,6 +8,7 @@
 #include "qav/search/make_ret_info.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/record_walk.h"
+#include "qav/search/sentence_document.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ void SortEntries(std::vector<Entry>& entries, int dir, Compare ascend, Compare d
 }  // namespace
 
 bool GetTagValue(const CHashTableInfo& info, uint64_t key, const std::string& tag, std::string& value) {
-    uint32_t doc = 0, tagId = 0;
-    if (!info.GetSentInfo(key, doc, tagId)) return false;
+    int64_t doc = 0;
+    if (!DocumentOfSentence(info, g_pCQAVEngine ? &g_pCQAVEngine->m_orgInfo : nullptr, key, doc)) return false;
     info.GetOrgTagInfo(doc, value, tag);
     return true;
 }

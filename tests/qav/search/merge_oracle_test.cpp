@@ -16,6 +16,7 @@
 #include "qav/search/join_relation.h"
 #include "qav/search/offset_record_fields.h"
 #include "qav/search/qav_search.h"
+#include "qav/search/sentence_document.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -242,24 +243,24 @@ TEST_F(MergeOracle, AndOrNotAgreeWithTheSentenceSets) {
 }
 
 TEST_F(MergeOracle, DocumentLevelNotDropsTheDocumentsOfTheSecondSide) {
-    const CHashTableInfo& info = g_pCQAVEngine->m_sentInfo;
-    // The document of each hit in walk order; a sentence the index does not
-    // know keeps the document met last in the same walk.
+    // The document of each hit. Sentence information covers only some
+    // sentences, so a hit's document comes from the document table (whose
+    // agreement with the corpus the query road tests check); taking the
+    // document of the record met last instead misplaces most sentences.
     auto documents = [&](const Side& side) {
-        std::vector<uint32_t> docs;
-        uint32_t last = 0;
+        std::vector<int64_t> docs;
         for (const Hit& h : side.hits) {
-            uint32_t doc = 0, tag = 0;
-            if (info.GetSentInfo((uint64_t(std::get<0>(h)) << 32) | std::get<1>(h), doc, tag)) last = doc;
-            docs.push_back(last);
+            int64_t doc = -1;
+            EXPECT_TRUE(DocumentOfSentence(*g_pCQAVEngine, (uint64_t(std::get<0>(h)) << 32) | std::get<1>(h), doc));
+            docs.push_back(doc);
         }
         return docs;
     };
     int dropped = 0;
     for (const auto& [a, b] : OrderedPairs()) {
         const Side first = Oracle(units_[a], 0, 0), second = Oracle(units_[b], 0, 0);
-        const std::vector<uint32_t> firstDocs = documents(first), secondDocs = documents(second);
-        const std::set<uint32_t> excluded(secondDocs.begin(), secondDocs.end());
+        const std::vector<int64_t> firstDocs = documents(first), secondDocs = documents(second);
+        const std::set<int64_t> excluded(secondDocs.begin(), secondDocs.end());
         std::vector<Hit> expected;
         for (size_t i = 0; i < first.hits.size(); ++i)
             if (!excluded.count(firstDocs[i])) expected.push_back(first.hits[i]);

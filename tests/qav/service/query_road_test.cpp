@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,6 +20,8 @@
 #include "http_client.h"
 #include "http_server_fixture.h"
 #include "include/qavlib.h"
+#include "qav/index/qav_engine.h"
+#include "qav/search/sentence_document.h"
 #include "qav/search/source_id.h"
 #include "sample_oracle.h"
 #include "service_fixture.h"
@@ -246,16 +250,15 @@ TEST_F(QueryRoad, UnitsRelationsAndSetOperatorsMatchTheCorpus) {
 }
 
 TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
-    // Document filters and document-level operations read a sentence's
-    // document from the sentence information, which only "Item:" sentences
-    // have: a filter passes only hits of those sentences.
+    // A filter passes the hits of every sentence of a matching document, not
+    // only of the sentences that carry sentence information.
     const auto filtered = [](const OracleCorpus& o, const Hits& hits, const char* key,
                              const std::vector<std::string>& values) {
         return OracleCorpus::Where(hits, [&](const OracleHit& h) {
             const auto& sentence = o.sentences()[h.sent];
             const auto& info = o.docs()[sentence.doc].info;
             const auto found = info.find(key);
-            if (!sentence.item || found == info.end()) return false;
+            if (found == info.end()) return false;
             return std::any_of(values.begin(), values.end(), [&](const std::string& v) {
                 return found->second == v || found->second.rfind(v + "_", 0) == 0;
             });
@@ -316,6 +319,84 @@ TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
     ASSERT_EQ(2, cJSON_GetArraySize(rows));
     EXPECT_EQ(static_cast<int>(inFile(O(), people, 0).size()), cJSON_GetArrayItem(rows, 0)->valueint);
     EXPECT_EQ(static_cast<int>(inFile(O(), people, 1).size()), cJSON_GetArrayItem(rows, 1)->valueint);
+}
+
+// Every sentence lies in its own document by the document table, in the
+// numbering of the sentence information and the document information.
+TEST_F(QueryRoad, TheDocumentTableAgreesWithSentenceInformation) {
+    ASSERT_NE(nullptr, g_pCQAVEngine);
+    const CQAVEngine& engine = *g_pCQAVEngine;
+    int recorded = 0;
+    for (const qztest::OracleSentence& sentence : O().sentences()) {
+        const uint64_t key = static_cast<uint64_t>(sentence.position);
+        SCOPED_TRACE(key);
+        int64_t tableDoc = -1, doc = -1;
+        ASSERT_TRUE(DocumentInTable(engine.m_orgInfo, key, tableDoc));
+        EXPECT_EQ(sentence.doc, tableDoc);
+        ASSERT_TRUE(DocumentOfSentence(engine, key, doc));
+        EXPECT_EQ(sentence.doc, doc);
+        uint32_t recordDoc = 0, tag = 0;
+        if (engine.m_sentInfo.GetSentInfo(key, recordDoc, tag)) {
+            ++recorded;
+            EXPECT_TRUE(sentence.item);
+            EXPECT_EQ(static_cast<int64_t>(recordDoc), tableDoc);
+        }
+    }
+    EXPECT_GT(recorded, 0);
+    // Past the last document of the table nothing is known.
+    int64_t doc = -1;
+    EXPECT_FALSE(DocumentInTable(engine.m_orgInfo, UINT64_MAX, doc));
+}
+
+// Document-level operators and document filters judge every sentence by the
+// document it belongs to.
+TEST_F(QueryRoad, DocumentLevelOperatorsAndFiltersMatchTheCorpusByDocument) {
+    const auto docOf = [](const OracleCorpus& o, const OracleHit& h) { return o.sentences()[h.sent].doc; };
+    const auto docsOf = [&](const OracleCorpus& o, const Hits& hits) {
+        std::set<int> docs;
+        for (const OracleHit& h : hits) docs.insert(docOf(o, h));
+        return docs;
+    };
+    const auto inDocsOf = [&](const OracleCorpus& o, const Hits& a, const Hits& b, bool with) {
+        const std::set<int> docs = docsOf(o, b);
+        return OracleCorpus::Where(a, [&](const OracleHit& h) { return docs.count(docOf(o, h)) == (with ? 1u : 0u); });
+    };
+    const auto docInfo = [](const OracleCorpus& o, const Hits& hits, const std::function<bool(const std::map<std::string, std::string>&)>& keep) {
+        return OracleCorpus::Where(hits, [&](const OracleHit& h) { return keep(o.docs()[o.sentences()[h.sent].doc].info); });
+    };
+    const auto page = [](const std::map<std::string, std::string>& info) {
+        const auto found = info.find("num_page");
+        if (found == info.end()) return false;
+        const int n = std::atoi(found->second.c_str());
+        return n >= 10 && n <= 20;
+    };
+    const HitCase cases[] = {
+        {"人 !! 葡萄", [&](const OracleCorpus& o) { return inDocsOf(o, o.Literal(Gbk("人")), o.Literal(Gbk("葡萄")), false); }},
+        // The document-level AND keys its prefilter by document but pairs the
+        // hits of one sentence: a document key taken from the wrong document
+        // drops pairs.
+        {"人 && 葡萄", [](const OracleCorpus& o) { return OracleCorpus::AndProbe(o.Literal(Gbk("葡萄")), o.Literal(Gbk("人"))); }},
+        {"人 @@ 葡萄", [&](const OracleCorpus& o) { return inDocsOf(o, o.Literal(Gbk("人")), o.Literal(Gbk("葡萄")), true); }},
+        {"人 !@@ 葡萄", [&](const OracleCorpus& o) { return inDocsOf(o, o.Literal(Gbk("人")), o.Literal(Gbk("葡萄")), false); }},
+        {"人 {num_page=10-20}", [&](const OracleCorpus& o) { return docInfo(o, o.Literal(Gbk("人")), page); }, true},
+        {"<n> {Cat=文}",
+         [&](const OracleCorpus& o) {
+             return docInfo(o, o.Tagged("n"), [](const std::map<std::string, std::string>& info) {
+                 const auto found = info.find("Cat");
+                 return found != info.end() && found->second.rfind(Gbk("文"), 0) == 0;
+             });
+         }},
+    };
+    for (const HitCase& c : cases) {
+        SCOPED_TRACE(c.query);
+        const Hits hits = c.hits(O());
+        EXPECT_FALSE(hits.empty()) << "the sample has no hit for " << c.query;
+        ExpectCount(c.query, hits, c.plainText);
+        ExpectContext(c.query, hits);
+    }
+    // Most hits of such searches lie in sentences without sentence information.
+    const Hits filtered = cases[4].hits(O());
+    EXPECT_TRUE(std::any_of(filtered.begin(), filtered.end(), [&](const OracleHit& h) { return !O().sentences()[h.sent].item; }));
 }
 
 // The file number and the sentence position a public source id encodes.
