@@ -123,7 +123,9 @@ TEST_F(CountUnitsTest, EightWorkersCountAsOneThreadDoes) {
     for (int run = 0; run < 2; ++run) {
         const std::string log = Count(files, run == 1);
         ASSERT_TRUE(counted_);
-        if (run == 0) EXPECT_NE(log.find("Using 8 worker threads for 20 file groups\n"), std::string::npos);
+        if (run == 0) {
+            EXPECT_NE(log.find("Using 8 worker threads for 20 file groups\n"), std::string::npos);
+        }
         Result& r = results[run];
         auto fill = [](const CHashTable& table, std::map<std::string, std::pair<uint32_t, int>>& out) {
             table.ForEachNode([&](const CHashNode& node) {
