@@ -32,3 +32,12 @@ stage_times() {
   sed -n 's/^  \[\(.*\)\] \(done,\|failed after\) \([0-9.]*\) s$/\3 \1/p; s/^  \[Total\] \([0-9.]*\) s$/\1 Total/p' \
       "$1"/qav_idx_*.log | awk '{ t = $1; $1 = ""; printf "  %-48s %9.3f s\n", substr($0, 2), t }'
 }
+
+# generated_corpus SIZE_MB DIR: a corpus of about SIZE_MB megabytes made from
+# the sample text in DIR, unless DIR already holds one.
+generated_corpus() {
+  if [ ! -f "$2/corpus.lst" ]; then
+    echo "== generating a corpus of about $1 MB in $2"
+    python3 "$root/tools/make_bench_corpus.py" "$1" "$2" >/dev/null
+  fi
+}

@@ -22,10 +22,7 @@ release_build "$release" qav
 g++ -O2 -std=c++17 -pthread "$root/bench/http_load.cpp" -o "$release/http_load"
 
 corpus=$work/corpus_${size}mb
-if [ ! -f "$corpus/corpus.lst" ]; then
-  echo "== generating a corpus of about $size MB"
-  python3 "$root/tools/make_bench_corpus.py" "$size" "$corpus" >/dev/null
-fi
+generated_corpus "$size" "$corpus"
 index=$work/http_index_${size}mb
 if [ ! -f "$index/config.txt" ]; then
   echo "== building its index"

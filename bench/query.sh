@@ -66,10 +66,7 @@ release_build "$release" qavlib
 bench_program "$root/bench/build_index.cpp" "$release/build_index" "$release"
 bench_program "$root/bench/query_latency.cpp" "$release/query_latency" "$release"
 
-if [ ! -f "$corpus/corpus.lst" ]; then
-  echo "== generating a corpus of about $size MB in $work"
-  python3 "$root/tools/make_bench_corpus.py" "$size" "$corpus" >/dev/null
-fi
+generated_corpus "$size" "$corpus"
 echo "corpus: $(du -sh --exclude=corpus.lst "$corpus" | cut -f1) in $(grep -vc '^#' "$corpus/corpus.lst") files"
 
 echo "== index build with $threads counting, offset and sorting threads"
