@@ -154,16 +154,20 @@ TEST_F(ContextWalkTest, SampledWalkWithConditions) {
     EXPECT_EQ(w.result.total, 250000);
     EXPECT_TRUE(w.result.approximate);
 
-    // A sample point gives up after 100 misses in a row.
+    // A sample point gives up after 100 misses in a row. The phase of the
+    // samples is random, so the last point may have fewer records left.
     w = WalkAtom(runs, setup, [](uint32_t) { return false; });
     EXPECT_TRUE(w.rows.empty());
-    EXPECT_EQ(w.tested, 25 * 100);
+    EXPECT_GT(w.tested, 24 * 100);
+    EXPECT_LE(w.tested, 25 * 100);
     EXPECT_EQ(w.result.total, 0);
     EXPECT_TRUE(w.result.approximate);
 
-    // The walk ends short of the page (25 sample points): total h when a row was made.
+    // The walk ends short of the page (25 sample points, the last of which may
+    // find no accepted record before the end): total h when a row was made.
     w = WalkAtom(runs, PageSetup(0, 30, false, true), [](uint32_t p) { return p % 50 == 0; });
-    EXPECT_EQ(w.rows.size(), 25u);
+    EXPECT_GE(w.rows.size(), 24u);
+    EXPECT_LE(w.rows.size(), 25u);
     EXPECT_EQ(w.result.total, 250000);
     EXPECT_TRUE(w.result.approximate);
 }
