@@ -28,6 +28,7 @@ void CAtomRet::AtomRetExit() {
     m_SegWidth.reset();
     m_nCapacity = 0;
     m_nSegCount = 0;
+    m_bApproximate = 0;
     m_bFree = 1;
 }
 
@@ -38,6 +39,7 @@ void CAtomRet::Take() {
     // here keeps the balance even if a caller skipped Release.
     LowerRaised();
     m_nSegCount = 0;
+    m_bApproximate = 0;
     m_bFree = 0;
 }
 
@@ -47,7 +49,10 @@ void CAtomRet::Release() {
 }
 
 bool CAtomRet::AddSegment(const unsigned char* records, uint64_t offset, int32_t count, uint8_t width) {
-    if (m_nSegCount >= m_nCapacity) return false;
+    if (m_nSegCount >= m_nCapacity) {
+        m_bApproximate = 1;
+        return false;
+    }
     const size_t i = static_cast<size_t>(m_nSegCount++);
     m_SegRecords[i] = records;
     m_SegOffset[i] = offset;

@@ -29,7 +29,7 @@ public:
     // The slot's handle: address of its segment record array; 0 before set-up.
     uint64_t Handle() const;
     bool IsFree() const { return m_bFree != 0; }
-    // Marks the slot in use for a new result, without segments.
+    // Marks the slot in use for a new result, without segments, exact.
     void Take();
     // Ends the slot's result: lowers, once, the use count of every node the
     // slot raised, and marks the slot free. A second call does nothing more.
@@ -39,7 +39,8 @@ public:
     // length, waves and bracket marks.
     void SetAtomSearchQuery(const CAtomSearchQuery& query) { m_Query = query; }
 
-    // Appends a segment; false when the capacity is reached.
+    // Appends a segment; false, with the result marked approximate, when the
+    // capacity is reached.
     bool AddSegment(const unsigned char* records, uint64_t offset, int32_t count, uint8_t width);
     // Sum of the segment counts.
     int64_t TotalHits() const;
@@ -56,6 +57,7 @@ public:
     ZeroedArray<uint8_t> m_SegWidth;                  // record width, 8 or 9
     int m_nCapacity = 0;
     int m_nSegCount = 0;
+    uint8_t m_bApproximate = 0;  // hits are missing: a capacity stopped the search
     uint8_t m_bFree = 1;
     CAtomSearchQuery m_Query;  // the query that made the result
 

@@ -10,6 +10,7 @@
 #include "qav/index/zq_thread.h"
 #include "qav/search/atom_query.h"
 #include "qav/search/atom_ret.h"
+#include "qav/search/capacity_cut.h"
 #include "qav/search/engine_views.h"
 #include "qav/search/record_search.h"
 #include "qav/search/unit_records.h"
@@ -41,11 +42,12 @@ void* ATomSearchThread(void* work) {
 
 namespace {
 
-// Appends the segment of records [low, high] of a unit of this kind.
-void AddRange(CAtomRet& result, const unsigned char* records, UnitType kind, uint32_t low, uint32_t high) {
+// Appends the segment of records [low, high] of a unit of this kind; false
+// when the result has no room left for it.
+bool AddRange(CAtomRet& result, const unsigned char* records, UnitType kind, uint32_t low, uint32_t high) {
     const int width = SearchRecordWidth(kind);
-    result.AddSegment(records, static_cast<uint64_t>(low) * width, static_cast<int32_t>(high - low + 1),
-                      static_cast<uint8_t>(width));
+    return result.AddSegment(records, static_cast<uint64_t>(low) * width, static_cast<int32_t>(high - low + 1),
+                             static_cast<uint8_t>(width));
 }
 
 // Range searches of the loaded children, shared by the caller and up to
@@ -88,7 +90,8 @@ bool SearchLeafUnit(CQAVEngine& engine, const RecordCompareContext& context, con
     int64_t low = 0;
     int64_t high = 0;
     if (!GetLowHigh(context, pin.records(), unit.count, query, unit.type, low, high)) return false;
-    AddRange(result, pin.records(), unit.type, static_cast<uint32_t>(low), static_cast<uint32_t>(high));
+    if (!AddRange(result, pin.records(), unit.type, static_cast<uint32_t>(low), static_cast<uint32_t>(high)))
+        LogAtomSearchCut("MaxAtomSearchRetSize", result.m_nCapacity, query.unit.c_str(), 0, 1, 0);
     result.RaiseUse(&unit);
     return true;
 }
@@ -105,8 +108,9 @@ bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, 
     std::vector<CAtomSearchTreadUnit> work;
     int64_t recordsTaken = 0;
     bool loaded = true;
-    for (size_t i = 0; i < childLimit && recordsTaken < recordLimit; ++i) {
-        CHashNode* child = unit.children[i];
+    size_t next = 0;  // first child not taken
+    for (; next < childLimit && recordsTaken < recordLimit; ++next) {
+        CHashNode* child = unit.children[next];
         if (!child) continue;  // named by the index but not in it
         UnitRecordsPin pin;
         if (!pin.Acquire(engine, *child)) {
@@ -133,6 +137,15 @@ bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, 
     if (!loaded) return false;
     result.RaiseUse(&unit);
     for (const UnitRecordsPin& pin : pins) result.RaiseUse(pin.node());
+    // Children past a limit hold hits the result does not count.
+    if (std::any_of(unit.children.begin() + static_cast<std::ptrdiff_t>(next), unit.children.end(),
+                    [](const CHashNode* child) { return child != nullptr; })) {
+        result.m_bApproximate = 1;
+        const bool byCount = next >= childLimit;
+        LogAtomSearchCut(byCount ? "MaxAtomSearchRetSize" : "MaxUnitCount_ToSearch",
+                         byCount ? sizes.MaxAtomSearchRetSize : recordLimit, query.unit.c_str(),
+                         static_cast<int64_t>(next), static_cast<int64_t>(unit.children.size()), result.TotalHits());
+    }
     return true;
 }
 

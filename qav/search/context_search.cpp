@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "qav/index/qav_engine.h"
+#include "qav/search/capacity_cut.h"
 #include "qav/search/context_line.h"
 #include "qav/search/context_walk.h"
 #include "qav/search/hit_parts.h"
@@ -26,8 +27,7 @@ bool CQAVSearch::HasContextConditions() const {
 void CQAVSearch::ResetContextOutput() {
     // Rows are rebuilt from empty, so no text of an earlier output stays.
     m_FinalRect.m_Rows.clear();
-    m_FinalRect.m_nCount = 0;
-    m_FinalRect.m_nTotal = 0;
+    m_FinalRect.Clear();
     m_SentKeys.clear();
     m_bApproximate = 0;
 }
@@ -83,6 +83,7 @@ int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pag
         },
         [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
     SetContextTotal(walk);
+    MarkOutputCut(result->m_bApproximate, "context lines");
     return 0;
 }
 
@@ -101,5 +102,13 @@ int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int page
         },
         [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
     SetContextTotal(walk);
+    MarkOutputCut(result->m_bApproximate, "context lines");
     return 0;
+}
+
+void CQAVSearch::MarkOutputCut(bool resultCut, const char* what) {
+    if (m_FinalRect.m_nLeftOut > 0)
+        LogCapacityCut("RetBuffSize", m_FinalRect.m_nCapacity, what, "rows", m_FinalRect.m_nCount,
+                       m_FinalRect.m_nLeftOut);
+    if (resultCut || m_FinalRect.m_nLeftOut > 0) m_bApproximate = 1;
 }

@@ -55,8 +55,13 @@ int32_t Add2RetBuff(const CCountMap& map, int top, std::string& text) {
 
 void AddvmFreq2RetBuff(const std::vector<CCountMap>& maps, int top, CFinalRect& rows) {
     std::string text;
-    for (const CCountMap& map : maps) {
-        const int32_t sum = Add2RetBuff(map, top, text);
-        if (!rows.AddRow(text, sum)) break;
+    for (size_t i = 0; i < maps.size(); ++i) {
+        if (rows.m_nCount >= rows.m_nCapacity) {
+            // The rows of the ranges left are not made, only counted.
+            rows.m_nLeftOut += static_cast<int64_t>(maps.size() - i);
+            break;
+        }
+        const int32_t sum = Add2RetBuff(maps[i], top, text);
+        rows.AddRow(text, sum);
     }
 }

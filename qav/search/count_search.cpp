@@ -30,6 +30,7 @@ int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::s
     } else {
         GetCount_Simple(result);
     }
+    MarkOutputCut(result->m_bApproximate, "count");
     return 1;
 }
 
@@ -135,6 +136,7 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
 
 int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::string& /*condition*/, int top) {
     m_FinalRect.Clear();
+    m_bApproximate = 0;
     if (!result) return 0;
     std::vector<CCountMap> maps;
     InitFreq(maps, m_Limits.size());
@@ -146,6 +148,7 @@ int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::st
         if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
     }
     AddvmFreq2RetBuff(maps, top, m_FinalRect);
+    MarkOutputCut(result->m_bApproximate, "count");
     return 0;
 }
 

@@ -9,6 +9,7 @@ void CFinalRect::FinalRectInit(int n) {
     m_nCapacity = std::max(n, 0);
     m_Rows.clear();
     m_nCount = 0;
+    m_nLeftOut = 0;
 }
 
 void CFinalRect::FinalRectExit() {
@@ -18,7 +19,10 @@ void CFinalRect::FinalRectExit() {
 }
 
 bool CFinalRect::AddRow(std::string text, int32_t count) {
-    if (m_nCount >= m_nCapacity) return false;
+    if (m_nCount >= m_nCapacity) {
+        ++m_nLeftOut;
+        return false;
+    }
     const size_t index = static_cast<size_t>(m_nCount++);
     if (index < m_Rows.size()) {
         m_Rows[index] = CFinalRectRow{std::move(text), count};
@@ -29,19 +33,24 @@ bool CFinalRect::AddRow(std::string text, int32_t count) {
 }
 
 bool CFinalRect::AddRectEx(const std::string& key, const CFreqEntry& value) {
-    if (m_nCount >= m_nCapacity) return false;
+    if (m_nCount >= m_nCapacity) {
+        ++m_nLeftOut;
+        return false;
+    }
     return AddRow(FreqRowText(key, value), static_cast<int32_t>(value.count));
 }
 
 void CFinalRect::Clear() {
     m_nCount = 0;
     m_nTotal = 0;
+    m_nLeftOut = 0;
 }
 
 void CFinalRect::ResetRows(int n) {
     m_nCount = 0;
     const int rows = std::min(std::max(n, 0), m_nCapacity);
     for (int i = 0; i < rows; ++i) AddRow(std::string(), 0);
+    m_nLeftOut = std::max(n, 0) - rows;
 }
 
 void CFinalRect::SortRet() {

@@ -21,14 +21,16 @@ public:
     void FinalRectInit(int n);
     void FinalRectExit();
 
-    // Appends a row; false when the capacity is reached.
+    // Appends a row; false, with the row counted as left out, when the
+    // capacity is reached.
     bool AddRow(std::string text, int32_t count);
     // Appends the row of one frequency map entry (see FreqRowText); false
-    // when the capacity is reached.
+    // as AddRow.
     bool AddRectEx(const std::string& key, const CFreqEntry& value);
-    // No rows, total 0.
+    // No rows, none left out, total 0.
     void Clear();
-    // min(n, capacity) rows, each with count 0 and no text.
+    // min(n, capacity) rows, each with count 0 and no text; the rest are
+    // left out.
     void ResetRows(int n);
     void SetTotalNum(int32_t total) { m_nTotal = total; }
     // Orders the rows by Cmp_Ret: largest count first, equal counts in no
@@ -39,6 +41,7 @@ public:
     int m_nCount = 0;
     int m_nCapacity = 0;
     int32_t m_nTotal = 0;
+    int64_t m_nLeftOut = 0;  // rows refused for want of room since the last Clear
 };
 
 // Row order of frequency lists: -1 when a's count is larger, 0 when equal,

@@ -46,6 +46,7 @@ int CQAVSearch::GetFreq(CAtomRet* result, const std::string& form, const std::st
     } else {
         GetFreq_Simple(result);
     }
+    MarkOutputCut(result->m_bApproximate, "frequency list");
     return 1;
 }
 
@@ -89,6 +90,7 @@ void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, cons
 
 int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::string& /*condition*/) {
     m_FinalRect.Clear();
+    m_bApproximate = 0;
     if (!result) return 0;
     CFreqForm parsed;
     ParseObj(form, parsed);
@@ -99,6 +101,7 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     }
     result->m_bFree = 1;
     AddFreqRows(map);
+    MarkOutputCut(result->m_bApproximate, "frequency list");
     return 0;
 }
 
@@ -108,6 +111,6 @@ void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t posit
 
 void CQAVSearch::AddFreqRows(const CFreqMap& map) {
     m_FinalRect.Clear();
-    for (const auto& [key, entry] : map)
-        if (!m_FinalRect.AddRectEx(key, entry)) break;
+    // Rows past the capacity are counted, not kept.
+    for (const auto& [key, entry] : map) m_FinalRect.AddRectEx(key, entry);
 }

@@ -36,7 +36,8 @@ void CQAVSearch::SetFilterRet(const CAtomRet& atom, CQAVRet& out) const {
             !IsInLimit(record.fileNo, record.position, false) || !IsInFilter(record.fileNo, record.position))
             return true;
         CRetInfo hit;
-        return !MakeRetInfo(m_Corpus, atom.m_Query, record, hit) || out.Add2QAVRetEx(hit);
+        if (MakeRetInfo(m_Corpus, atom.m_Query, record, hit)) out.Add2QAVRetEx(hit);
+        return true;
     });
 }
 
@@ -44,7 +45,7 @@ void CQAVSearch::SetFilterRet(const CQAVRet& merged, CQAVRet& out) const {
     out.Clear();
     for (int i = 0; i < merged.m_nCount; ++i) {
         const CRetInfo& hit = merged.m_Hits[static_cast<size_t>(i)];
-        if (IsInFilter(hit.file_no, hit.position) && !out.Add2QAVRetEx(hit)) break;
+        if (IsInFilter(hit.file_no, hit.position)) out.Add2QAVRetEx(hit);
     }
 }
 
@@ -53,6 +54,7 @@ void CQAVSearch::SetFilterRet(CQAVRet& out) {
     CAtomRet* atom = GetAS();
     if (!atom) return;
     SetFilterRet(*atom, out);
+    if (atom->m_bApproximate) out.m_bApproximate = 1;
     atom->Clear();
     FreeSlot(atom->Handle());
 }
@@ -64,13 +66,16 @@ CQAVRet* CQAVSearch::GetFilterRet(uint64_t handle) {
     if (CAtomRet* atom = AtomSlot(handle)) {
         if (atom->IsFree()) return nullptr;
         SetFilterRet(*atom, *out);
+        MarkCutResult(*out, atom->m_bApproximate, false, "filter");
         atom->Clear();
     } else if (CQAVRet* merged = MergedSlot(handle)) {
         if (merged->IsFree()) return nullptr;
         SetFilterRet(*merged, *out);
+        MarkCutResult(*out, merged->m_bApproximate, false, "filter");
         merged->m_nCount = 0;
     } else if (handle == 0) {
         SetFilterRet(*out);
+        MarkCutResult(*out, false, false, "filter");
         return out;
     } else {
         return nullptr;

@@ -18,7 +18,8 @@ public:
     virtual bool IsOk(const CRetInfo& hit) = 0;
     // Document number of a sentence; false when the index does not know it.
     virtual bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) = 0;
-    // The result is cut short by the query's time limit.
+    // The result is cut short: by the query's time limit, or a hit found
+    // no room.
     virtual void SetApproximate() = 0;
 
 protected:

@@ -1,5 +1,6 @@
 #include "qav/search/merge_run.h"
 
+#include "qav/index/qav_log.h"
 #include "qav/search/merge_hash.h"
 
 int64_t MergeSide::Count() const {
@@ -39,7 +40,14 @@ bool MergeRun::LookupHash(uint8_t fileNo, uint32_t position) {
 bool MergeRun::Add2RetInfoHash(const CRetInfo& hit) {
     if (m_area.m_nBucketCount <= 0 || !m_area.m_Buckets) return false;
     CRetInfoEx* entry = m_area.NewEntry();
-    if (!entry) return false;
+    if (!entry) {
+        // The pool is sized for the larger side, so only memory that could
+        // not be had leaves it short; the pairs of the hit are lost.
+        if (!m_poolShort) QavLog("Approximate: the merge pool of %d hits is used up\n", m_area.m_nPoolCapacity);
+        m_poolShort = true;
+        m_env.SetApproximate();
+        return false;
+    }
     entry->SetRetInfo(hit);
     const size_t bucket =
         Hash_Jenkins(CombineForHash(hit.position, hit.file_no)) % static_cast<uint32_t>(m_area.m_nBucketCount);

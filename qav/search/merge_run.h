@@ -65,7 +65,7 @@ public:
     // sentence (data file and position); false when it holds none.
     bool LookupHash(uint8_t fileNo, uint32_t position);
     // Links a copy of the hit at the head of its bucket; false when the pool
-    // is absent or used up.
+    // is absent or used up, which makes the result approximate.
     bool Add2RetInfoHash(const CRetInfo& hit);
 
 private:
@@ -90,6 +90,7 @@ private:
     CForMerge& m_area;
     MergeEnv& m_env;
     uint32_t m_lastDocument = 0;
+    bool m_poolShort = false;  // a hit found the pool used up (logged once)
 };
 
 template <typename KeyOf>

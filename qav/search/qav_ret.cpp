@@ -16,11 +16,16 @@ void CQAVRet::QAVRetExit() {
     m_Hits.reset();
     m_nCapacity = 0;
     m_nCount = 0;
+    m_nLeftOut = 0;
+    m_bApproximate = 0;
     m_bFree = 1;
 }
 
 bool CQAVRet::Add2QAVRetEx(const CRetInfo& info) {
-    if (m_nCount >= m_nCapacity) return false;
+    if (m_nCount >= m_nCapacity) {
+        ++m_nLeftOut;
+        return false;
+    }
     m_Hits[static_cast<size_t>(m_nCount++)].SetRetInfo(info);
     return true;
 }

@@ -13,12 +13,16 @@ public:
     // memory is short: the slot then has no handle.
     bool QAVRetInit(int n);
     void QAVRetExit();
-    // Count 0 and the slot in use: the start of a new result.
+    // Count 0, nothing left out, and the slot in use: the start of a new
+    // result.
     void Clear() {
         m_nCount = 0;
+        m_nLeftOut = 0;
+        m_bApproximate = 0;
         m_bFree = 0;
     }
-    // Appends a copy of the hit; false when the result is full.
+    // Appends a copy of the hit; false, with the hit counted as left out,
+    // when the result is full.
     bool Add2QAVRetEx(const CRetInfo& info);
 
     // The slot's handle: address of its hit array; 0 before set-up.
@@ -28,5 +32,7 @@ public:
     ZeroedArray<CRetInfo> m_Hits;  // m_nCapacity entries; the first m_nCount are set
     int m_nCount = 0;
     int m_nCapacity = 0;
+    int64_t m_nLeftOut = 0;      // hits refused for want of room
+    uint8_t m_bApproximate = 0;  // hits are missing: cut by a capacity or the time limit, or made from such a result
     uint8_t m_bFree = 1;
 };

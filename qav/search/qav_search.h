@@ -238,7 +238,10 @@ public:
     uint8_t m_bOriOn = 0;        // rows carry their source
     uint8_t m_bCountOut = 0;
     uint8_t m_nOutType = 0;      // the context flag: context rows, else frequency or count rows
-    uint8_t m_bApproximate = 0;  // an output or merge stopped at the time limit
+    // The output rows miss hits: the time limit or a capacity stopped them or
+    // a result they were made from, or a join or merge stopped at the time
+    // limit.
+    uint8_t m_bApproximate = 0;
 
     std::unordered_set<uint64_t> m_SentKeys;  // sentences already output
     int m_nPageSize = 0;
@@ -247,6 +250,13 @@ public:
     bool m_bInitFlag = false;  // as given to QAVSearchInit
 
 private:
+    // Marks out approximate when an input already missed hits, the time
+    // limit cut it, or "RetInfoMaxSize" left hits out (logged with step).
+    void MarkCutResult(CQAVRet& out, bool inputCut, bool timeCut, const char* step);
+    // Marks the output approximate when the result it was made from missed
+    // hits, or "RetBuffSize" left rows out (logged with what).
+    void MarkOutputCut(bool resultCut, const char* what);
+
     // Limit ranges, filters, checks or a base: anything that can reject a hit.
     bool HasContextConditions() const;
     // Rows, total, duplicate keys and the approximate flag made empty.
