@@ -128,6 +128,40 @@ TEST_F(SearchMergeTest, AJoinStoppedByTheTimeLimitMarksTheSearchApproximate) {
     ASSERT_NE(nullptr, out);
     EXPECT_LT(out->m_nCount, 4096);
     EXPECT_EQ(1, search_.m_bApproximate);
+    // The result itself stays approximate for the outputs made from it.
+    EXPECT_EQ(1, out->m_bApproximate);
+    search_.GetContext(out, nullptr, 0, 0, 10);
+    EXPECT_EQ(1, search_.m_bApproximate);
+}
+
+TEST_F(SearchMergeTest, ResultsPastTheSlotCapacityAreApproximate) {
+    for (CQAVRet& slot : search_.m_QAVRet) ASSERT_TRUE(slot.QAVRetInit(2));
+    struct Case {
+        int type;
+        int kept;
+        bool approximate;
+    };
+    // First side: two hits in sentence 0, one in sentence 1; second side: one
+    // hit in sentence 0. OR gives 4 hits, AND 3, NOT 1.
+    const Case cases[] = {{kMergeOr, 2, true}, {kMergeAnd, 2, true}, {kMergeNot, 1, false}};
+    for (const Case& c : cases) {
+        b1_.clear();
+        b2_.clear();
+        const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}, {Sentence(0), 5}, {Sentence(1), 3}});
+        const uint64_t a2 = Atom(b2_, {{Sentence(0), 4}});
+        CQAVRet* out = search_.MergeRet(a1, a2, c.type, false);
+        ASSERT_NE(nullptr, out) << c.type;
+        EXPECT_EQ(c.kept, out->m_nCount) << c.type;
+        EXPECT_EQ(c.approximate, out->m_bApproximate != 0) << c.type;
+        search_.FreeSlot(out->Handle());
+    }
+    // A filter copies at most the capacity as well.
+    b1_.clear();
+    const uint64_t a1 = Atom(b1_, {{Sentence(0), 3}, {Sentence(0), 5}, {Sentence(1), 3}});
+    CQAVRet* filtered = search_.GetFilterRet(a1);
+    ASSERT_NE(nullptr, filtered);
+    EXPECT_EQ(2, filtered->m_nCount);
+    EXPECT_EQ(1, filtered->m_bApproximate);
 }
 
 TEST_F(SearchMergeTest, AFreeAtomSlotCountsAsEmpty) {
