@@ -12,6 +12,7 @@ the peer's index files stay in the page cache; each peer query runs in its own c
 (the baseline line) is part of its time.
 """
 import argparse
+import contextlib
 import json
 import os
 import statistics
@@ -114,7 +115,8 @@ class OurEngine:
 def build(args):
     """Builds the peer's index and ours from the same corpus and prints what each build cost."""
     os.makedirs(args.work, exist_ok=True)
-    cwb_bench.encode(argparse.Namespace(name=args.name, vrt=args.vrt, runs=1, compress=False))
+    with contextlib.redirect_stdout(sys.stderr):  # its own table; ours follows
+        cwb_bench.encode(argparse.Namespace(name=args.name, vrt=args.vrt, runs=1, compress=False))
     with open(os.path.join(cwb_bench.BENCH, 'results-%s-encode.json' % args.name)) as f:
         peer = json.load(f)['runs'][0]
     steps = [peer['encode'], peer['makeall']]
