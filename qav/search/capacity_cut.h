@@ -8,7 +8,7 @@
 
 // A join, merge, filter or row list kept `kept` items and left `leftOut`
 // more out: "Approximate: RetInfoMaxSize 102400 cut the join at 102400 hits,
-// 3558 more left out".
+// 103458 more left out".
 void LogCapacityCut(const char* capacity, int64_t size, const char* step, const char* items, int64_t kept,
                     int64_t leftOut);
 // An atom search searched `searched` of a unit's `units` units and found
