@@ -96,7 +96,9 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool IsSeparatorWord(std::string_view word) { return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]"; }
+bool IsSeparatorWord(std::string_view word) { return word == "\xF7\xFE"; }
+
+bool KeyReadsAs(std::string_view key, int32_t type) { return UnitTypeOfText(key) == type; }
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
@@ -125,9 +127,10 @@ void SentenceUnits::Clear() {
 
 namespace {
 
-// Appends a unit whose anchor fits its record field.
+// Appends a unit whose anchor fits its record field and whose key reads as
+// its kind.
 void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, uint8_t clause, uint8_t span = 0) {
-    if (anchor > kMaxAnchorIndex) return;
+    if (anchor > kMaxAnchorIndex || !KeyReadsAs(text, type)) return;
     IdxUnitEntry entry;
     entry.first.text = std::move(text);
     entry.first.type = type;
