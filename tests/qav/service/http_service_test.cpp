@@ -310,6 +310,8 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         {"id=" + std::string(40, 'a'), "invalid id"},
         {"id=" + EncodeSourceId(1, 600), "out of range"},
         {"id=" + EncodeSourceId(0, length), "out of range"},
+        {"id=C2", "out of range"},  // file 255
+        {"id=" + EncodeSourceId(0, length) + "0", "out of range"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
@@ -319,6 +321,16 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         EXPECT_TRUE(IsJson(answer));
     }
     EXPECT_EQ(200, HttpGet(port(), "/showsource?id=" + EncodeSourceId(0, length - 1)).status);
+    // An id with most significant zero digits, which the encoder never
+    // writes, names the same sentence.
+    const std::string id = EncodeSourceId(0, length - 1);
+    const std::string answer = HttpGet(port(), "/showsource?id=" + id).body;
+    for (const std::string& padded : {id + "0", id + "00"}) {
+        if (padded.size() > kMaxSourceIdDigits) continue;
+        const HttpAnswer again = HttpGet(port(), "/showsource?id=" + padded);
+        EXPECT_EQ(200, again.status) << padded;
+        EXPECT_EQ(answer, again.body) << padded;
+    }
 }
 
 TEST_F(HttpServiceTest, BusyWhile64JobsWaitAndEveryQueuedJobIsAnsweredAfterwards) {
