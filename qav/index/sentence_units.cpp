@@ -234,6 +234,22 @@ bool SetWordNodeInfo(CQAVTree& tree) {
     return true;
 }
 
+bool SetWordNodeInfo_Old(CQAVTree& tree) {
+    if (!tree.m_pConfig) return false;
+    tree.m_nClauseCount = 0;
+    tree.m_nLeafCount = 0;
+    tree.m_leaves.clear();
+    for (uint32_t n = 0; n < tree.m_nNodeCount; ++n) {
+        CTreeNode* node = tree.Node(n);
+        if (node->m_pFirstChild) continue;
+        node->m_nClause = static_cast<int32_t>(tree.m_nClauseCount % 256);
+        if (tree.m_pConfig->IsSeperator_Clause(node->m_word)) ++tree.m_nClauseCount;
+        tree.m_leaves.push_back(node);
+        ++tree.m_nLeafCount;
+    }
+    return true;
+}
+
 void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, SentenceUnits& out) {
     out.Clear();
     const uint32_t leaf_count = tree.m_nLeafCount;

@@ -65,6 +65,9 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
 // Numbers the clauses of a tree just read and collects its leaves in line
 // order; false when the tree has no configuration.
 bool SetWordNodeInfo(CQAVTree& tree);
+// The same from the tree's node array in node-number order instead of a walk
+// from the top nodes: every node without children is a leaf.
+bool SetWordNodeInfo_Old(CQAVTree& tree);
 
 // A tree already read, with its leaves collected. The caller has moved the
 // previous pair of info on before reading the tree; sets the next pair when

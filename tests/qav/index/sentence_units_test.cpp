@@ -305,3 +305,43 @@ TEST_F(SentenceUnitsTest, LastCharacterIsAWholeCharacter) {
 }
 
 }  // namespace
+
+namespace {
+
+// Leaves of the tree just read as "word/clause", in leaf order.
+std::string LeafList(const CQAVTree& tree) {
+    std::string text;
+    for (uint32_t i = 0; i < tree.m_nLeafCount; ++i)
+        text += Utf8(tree.Leaf(i)->m_word) + "/" + std::to_string(tree.Leaf(i)->m_nClause) + " ";
+    return text;
+}
+
+std::multiset<std::string> LeafWords(const CQAVTree& tree) {
+    std::multiset<std::string> words;
+    for (uint32_t i = 0; i < tree.m_nLeafCount; ++i) words.insert(tree.Leaf(i)->m_word);
+    return words;
+}
+
+TEST(WordNodeInfo, TheNodeArrayWalkFindsTheLeavesOfTheTreeWalkInNodeOrder) {
+    CConfig config;
+    config.m_ClauseSeperator.insert(Gbk("，"));
+    CQAVTree tree;
+    for (const char* line : {"[IP [NP [中国 NR]] [PU [， PU]] [VP [VV [发展 VV]] [NP [经济 NN]]]]",
+                             "(IP (NP (NR 中国)) (PU ，) (VP (VV 发展) (NP (NN 经济))))", "[X [一 CD]]"}) {
+        SCOPED_TRACE(line);
+        tree.SetConfig(nullptr);
+        ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), kTreeKindSquare));
+        EXPECT_FALSE(SetWordNodeInfo_Old(tree));
+        tree.SetConfig(&config);
+        ASSERT_TRUE(SetWordNodeInfo(tree));
+        const std::multiset<std::string> walked = LeafWords(tree);
+        ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+        EXPECT_EQ(walked, LeafWords(tree));
+    }
+    // Leaves and clauses follow the node numbers, not the line.
+    ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR]] [PU [， PU]] [VP [发展 VV]]]").c_str(), kTreeKindSquare));
+    ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+    EXPECT_EQ("发展/0 ，/0 中国/1 ", LeafList(tree));
+}
+
+}  // namespace
