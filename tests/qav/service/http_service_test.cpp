@@ -27,6 +27,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/search/source_id.h"
 #include "qav/service/http_jobs.h"
+#include "qav/service/http_service.h"
 #include "qav/service/http_worker.h"
 #include "qav/service/qav_api.h"
 #include "qav/service/query_runner.h"
@@ -462,6 +463,16 @@ TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
     QAV_Exit();
 
     EXPECT_EQ(0, QAV_Http("0", dir.file("missing").c_str()));
+}
+
+TEST(HttpServiceLife, TheSecondEntryAnswersTrueAndServesNothing) {
+    TempDir dir;
+    const std::string index = BuildOneLineIndex(dir, "index");
+    const int port = FreePort();
+    EXPECT_TRUE(QAV_Http2(std::to_string(port).c_str(), index.c_str()));
+    EXPECT_TRUE(QAV_Http2(nullptr, nullptr));
+    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    EXPECT_THROW(HttpGet(port, "/isactive"), std::runtime_error);  // nothing listens
 }
 
 TEST(HttpServiceLife, APortThatCannotBeListenedOnEndsTheProcess) {
