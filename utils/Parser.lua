@@ -967,12 +967,13 @@ local function build_program(q)
     lines[#lines + 1] = format("Context(h,%d,%d,%d)", out.width, out.page, out.size)
     lines[#lines + 1] = "return Output(h)"
   elseif out.kind == "freq" then
+    -- Without a form the rows are the texts of the whole hits: Freq with an
+    -- empty form would answer the query's own text for a plain text.
+    local form = out.form ~= "" and out.form or "$Q"
     if out.nosort then
-      lines[#lines + 1] = format("Freq(h,%s,1)", lit(out.form))
-    elseif out.form ~= "" then
-      lines[#lines + 1] = format("Freq(h,%s)", lit(out.form))
+      lines[#lines + 1] = format("Freq(h,%s,1)", lit(form))
     else
-      lines[#lines + 1] = "Freq(h)"
+      lines[#lines + 1] = format("Freq(h,%s)", lit(form))
     end
     lines[#lines + 1] = out.rows and format("return Output(h,%d)", out.rows) or "return Output(h)"
   else

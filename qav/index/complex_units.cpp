@@ -22,25 +22,36 @@ std::pair<std::string, std::string> SplitAt(std::string_view text, bool last) {
     return {std::string(text.substr(0, cut)), std::string(text.substr(cut + 1))};
 }
 
-}  // namespace
-
-std::vector<std::string> ComplexKeys(std::string_view text, int32_t type) {
+// The two complex keys of a unit, each with the kind it must read as.
+std::vector<std::pair<std::string, UnitType>> ComplexKeysOfKind(std::string_view text, int32_t type) {
     switch (type) {
         case UNIT_POS_L: {
             auto [word, tag] = SplitAt(text, true);
-            return {tag, word + ">"};
+            return {{tag, UNIT_POS_L}, {word + ">", UNIT_HZ_L}};
         }
         case UNIT_POS_R: {
             auto [tag, word] = SplitAt(text, false);
-            return {tag, "<" + word};
+            return {{tag, UNIT_POS_R}, {"<" + word, UNIT_HZ_R}};
         }
         case UNIT_ML: {
             auto [label, word] = SplitAt(text, false);
-            return {label, word + "@"};
+            return {{label, UNIT_ML}, {word + "@", UNIT_MR}};
         }
         default:
             return {};
     }
+}
+
+}  // namespace
+
+std::vector<std::string> ComplexKeys(std::string_view text, int32_t type) {
+    // A key that reads as another kind (a character "<", "$" or "|" from the
+    // corpus next to the key syntax, or the empty tag of a "c_|" unit, whose
+    // "|" names the "|TAG" complex unit) would merge units of two kinds.
+    std::vector<std::string> keys;
+    for (auto& [key, kind] : ComplexKeysOfKind(text, type))
+        if (UnitTypeOfText(key) == kind) keys.push_back(std::move(key));
+    return keys;
 }
 
 void Add2ChildInfo(std::string_view text, int32_t type, ComplexUnitMap& map) {

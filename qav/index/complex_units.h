@@ -16,7 +16,8 @@ using ComplexUnitMap = std::map<std::string, std::vector<std::string>>;
 
 // The two complex keys of a full unit: type 3 "c_TAG|" gives "TAG|" and
 // "c>", type 4 "|TAG_c" gives "|TAG" and "<c", type 5 "$LABEL_c" gives
-// "$LABEL" and "c@". Empty for other types.
+// "$LABEL" and "c@"; a key that would read as another kind is left out.
+// Empty for other types.
 std::vector<std::string> ComplexKeys(std::string_view text, int32_t type);
 
 // Adds the unit under its two complex keys.

@@ -70,6 +70,11 @@ public:
     CHashNode* GetHashNode(std::string_view name) const;
     // The node of that name and type; null if none.
     CHashNode* GetHashNode(std::string_view name, int32_t type) const;
+    // Identifier of the first node of that name; -1 when there is none.
+    int32_t GetID(std::string_view name) const {
+        const CHashNode* node = GetHashNode(name);
+        return node ? node->id : -1;
+    }
     // Whether a unit of that name is in the table.
     bool IsInHash(std::string_view name) const { return GetHashNode(name) != nullptr; }
     // The node of that name and type, appended at the end of its chain

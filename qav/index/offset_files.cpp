@@ -83,13 +83,8 @@ bool CQAVIdx::PreallocateOffsetFiles() {
     return true;
 }
 
-bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
-    for (int g : groups) {
-        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_Tables.group_units.size() ||
-            !m_Tables.group_units[g])
-            return false;
-    }
-    std::vector<FileHandle> files;
+bool CQAVIdx::OpenOffsetFiles(std::vector<FileHandle>& files) const {
+    files.clear();
     for (int n = 0; n < m_nOffsetFileCount; ++n) {
         const std::string path = DatFilePath(m_Config.m_FileInfo.Offset, n);
         files.push_back(OpenFile(path, "rb+"));
@@ -98,6 +93,45 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
             return false;
         }
     }
+    return true;
+}
+
+namespace {
+
+// Appends the records a group stored for one unit after those already in the
+// unit's region, counts them on the merged node and frees the buffer.
+bool AppendGroupRecords(std::vector<FileHandle>& files, CHashNode& merged, CHashNode& node, int width) {
+    if (merged.file_no >= files.size()) return false;
+    FILE* file = files[merged.file_no].get();
+    const size_t bytes = size_t{node.records_stored} * width;
+    if (zq_fseek64(file, merged.offset + int64_t{merged.count} * width, SEEK_SET) != 0 ||
+        fwrite(node.records(), 1, bytes, file) != bytes) {
+        QavLog("WriteOffset2File Error\n");
+        return false;
+    }
+    merged.count += node.records_stored;
+    node.FreeRecords();
+    node.records_stored = 0;
+    return true;
+}
+
+bool CloseOffsetFiles(std::vector<FileHandle>& files) {
+    bool ok = true;
+    for (FileHandle& file : files) ok = CloseFile(file) && ok;
+    if (!ok) QavLog("WriteOffset2File Error\n");
+    return ok;
+}
+
+}  // namespace
+
+bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
+    for (int g : groups) {
+        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_Tables.group_units.size() ||
+            !m_Tables.group_units[g])
+            return false;
+    }
+    std::vector<FileHandle> files;
+    if (!OpenOffsetFiles(files)) return false;
 
     const int64_t unitCount = m_WordList_U.length();
     for (int64_t i = 0; i < unitCount; ++i) {
@@ -107,31 +141,34 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
         CHashNode* merged = m_Tables.units.GetHashNode(unit.text, unit.type);
         const int width = OffsetRecordWidth(unit.type);
         if (!merged || width == 0) continue;
-        std::vector<CHashNode*> stored;
         for (int g : groups) {
             CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
-            if (node && node->records()) stored.push_back(node);
-        }
-        if (stored.empty()) continue;
-        if (merged->file_no >= files.size()) return false;
-        FILE* file = files[merged->file_no].get();
-        if (zq_fseek64(file, merged->offset + int64_t{merged->count} * width, SEEK_SET) != 0) {
-            QavLog("WriteOffset2File Error\n");
-            return false;
-        }
-        for (CHashNode* node : stored) {
-            const size_t bytes = size_t{node->records_stored} * width;
-            if (fwrite(node->records(), 1, bytes, file) != bytes) {
-                QavLog("WriteOffset2File Error\n");
-                return false;
-            }
-            merged->count += node->records_stored;
-            node->FreeRecords();
-            node->records_stored = 0;
+            if (node && node->records() && !AppendGroupRecords(files, *merged, *node, width)) return false;
         }
     }
-    bool ok = true;
-    for (FileHandle& file : files) ok = CloseFile(file) && ok;
-    if (!ok) QavLog("WriteOffset2File Error\n");
-    return ok;
+    return CloseOffsetFiles(files);
+}
+
+bool CQAVIdx::HashOffset2File(int group) {
+    if (group < 0 || group >= m_nGroupCount || static_cast<size_t>(group) >= m_Tables.group_units.size() ||
+        !m_Tables.group_units[group])
+        return false;
+    std::vector<FileHandle> files;
+    if (!OpenOffsetFiles(files)) return false;
+    const bool written = WriteOffset2File(*m_Tables.group_units[group], files, m_Tables.units);
+    return CloseOffsetFiles(files) && written;
+}
+
+bool WriteOffset2File(CHashTable& groupUnits, std::vector<FileHandle>& files, CHashTable& mergedUnits) {
+    const uint32_t buckets = groupUnits.bucket_count();
+    for (uint32_t b = 0; b < buckets; ++b) {
+        if (b % 100 == 0) QavLogOnly("Writing Offset %u of [%u]\n", b, buckets);
+        for (CHashNode* node = groupUnits.bucket(b); node; node = node->next) {
+            const int width = OffsetRecordWidth(node->type);
+            if (width == 0 || !node->records()) continue;
+            CHashNode* merged = mergedUnits.GetHashNode(node->name, node->type);
+            if (merged && !AppendGroupRecords(files, *merged, *node, width)) return false;
+        }
+    }
+    return true;
 }

@@ -26,18 +26,10 @@ namespace {
 // Largest byte offset at which a sentence may start: its position must fit in 32 bits.
 constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
 
-// Record buffers for every unit of the list the group met.
-bool ReadyBuffers(CThreadInfo& info) {
-    for (const CWord& unit : info.unit_list->words) {
-        if (!info.unit_hash->GetHashNode(unit.text, unit.type)) continue;
-        if (!SetNodeInfo(*info.unit_hash, unit.text, unit.offset, unit.type, unit.file_no)) return false;
-    }
-    return true;
-}
-
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
-    if (!ReadyBuffers(info)) return false;
+    // Record buffers for every unit of the list the group met.
+    if (!Ready2CreateOffset(*info.unit_hash, *info.unit_list)) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
@@ -139,13 +131,7 @@ bool CQAVIdx::CreateOffset() {
         remove(IdFilePath(files.DataInInfo, n).c_str());
     }
     // The merged table counts the records written to each region from here on.
-    for (const CWord& unit : m_WordList_U.words) {
-        if (CHashNode* node = m_Tables.units.GetHashNode(unit.text, unit.type)) {
-            node->offset = unit.offset;
-            node->file_no = unit.file_no;
-            node->count = 0;
-        }
-    }
+    ReadyOffsetInfo(m_Tables.units, m_WordList_U);
 
     const size_t batchSize = static_cast<size_t>(std::max(m_Config.m_SizeInfo.ThreadNum_Offset, 1));
     std::vector<CThreadInfo> infos(groups);

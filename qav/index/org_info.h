@@ -47,6 +47,16 @@ public:
     // first sentence after the document); a line past the table gets the
     // largest key.
     void MapEndLinesToKeys(const std::vector<uint64_t>& idTable);
+    // "Org.txt" into ORGDAT with the end line numbers left as they are (no
+    // identifier file): InitOrgEx, then WriteOrg.
+    bool RewriteOrg(const std::string& orgText, const std::string& path);
+
+    // Diagnostics: the document table of an ORGDAT file as text, per entry
+    // "#index<TAB>key" and "I:name" lines (the loaded table, with its leading
+    // key 0 and its empty last name). False when the file cannot be loaded
+    // or the text cannot be written. OutOrg also logs its success.
+    bool PrintOrgInfo(const std::string& orgDat, const std::string& textPath);
+    bool OutOrg(const std::string& orgDat, const std::string& textPath);
 
     const std::vector<uint64_t>& Keys() const { return keys_; }
     const std::vector<std::string>& Names() const { return names_; }

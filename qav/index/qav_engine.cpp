@@ -167,6 +167,10 @@ bool GlobalInit(const std::string& configName, const std::string& indexDir) {
     return g_pCQAVEngine->QAVEngineInit(configName, indexDir);
 }
 
+void SetEngineLanguageType(int language) {
+    if (g_pCQAVEngine) g_pCQAVEngine->m_config.m_Language = language;
+}
+
 void GlobalExit() {
     if (g_nEngineType == kEngineStructured && g_pCQAVEngine) {
         g_pCQAVEngine->QAVEngineExit();

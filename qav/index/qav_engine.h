@@ -97,6 +97,9 @@ inline std::mutex& NodeLoadMutex(const CHashNode* node) {
 bool GlobalInit(const std::string& configName, const std::string& indexDir);
 // Frees the engine of the current kind.
 void GlobalExit();
+// Sets the language of the engine's configuration (0 Chinese, 1 English)
+// when there is an engine; call it while no query runs.
+void SetEngineLanguageType(int language);
 
 // Use counts of the first unit of that name and of its first children (at
 // most "MaxAtomSearchRetSize" of them), one up or one down.

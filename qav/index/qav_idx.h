@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "qav/index/config.h"
+#include "qav/index/file_handle.h"
 #include "qav/index/hash_table.h"
 #include "qav/index/org_info.h"
 #include "qav/index/word_list.h"
@@ -76,6 +77,9 @@ public:
     // regions. False when an offset file cannot be opened or written, or a
     // group number is out of range.
     bool HashOffset2File(const std::vector<int>& groups);
+    // The same for one group's whole table, walked bucket by bucket
+    // (WriteOffset2File).
+    bool HashOffset2File(int group);
     // Sorts every unit's offset records in place by the corpus text next to
     // each occurrence; units sorted in chunks go to the split-unit hash.
     // False when the data files cannot be loaded, an offset file cannot be
@@ -119,4 +123,13 @@ public:
 
 private:
     bool PreallocateOffsetFiles();
+    // Opens every offset file "rb+"; false when one cannot be opened.
+    bool OpenOffsetFiles(std::vector<FileHandle>& files) const;
 };
+
+// Appends every record buffer of one group's unit table, bucket by bucket,
+// after the records already in each unit's region (the merged node's offset,
+// file and count), counts them on the merged node and frees the buffers.
+// Units the merged table lacks are passed over. False on a failed seek or
+// write, or a region in a file that is not open.
+bool WriteOffset2File(CHashTable& groupUnits, std::vector<FileHandle>& files, CHashTable& mergedUnits);

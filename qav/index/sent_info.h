@@ -91,6 +91,12 @@ private:
 // "a b rest" with blanks or tabs between: true only when a non-empty rest
 // follows the two unsigned numbers.
 bool GetLineInfo(const char* text, uint64_t& a, uint64_t& b, std::string& rest);
+// "key<TAB>line" of the identifier file: true when the tab exists (each
+// number is the leading decimal of its side, 0 when there is none).
+bool GetLineInfoEx(const char* text, int64_t& key, int64_t& line);
+// Identifier lines of idFile whose line number has sentence information in
+// map; -1 when the file cannot be opened. A diagnostic of the build.
+int64_t GetLineNum(const std::string& idFile, const SentInfoMap& map);
 // Runs CreateIdx on a temporary table.
 bool IdxSentInfo(const std::string& idFile, const std::string& sentenceText,
                  const std::string& outFile);

@@ -37,6 +37,25 @@ bool GetLineInfo(const char* text, uint64_t& a, uint64_t& b, std::string& rest) 
     return !rest.empty();
 }
 
+bool GetLineInfoEx(const char* text, int64_t& key, int64_t& line) { return ParseIdLine(text, &key, &line); }
+
+int64_t GetLineNum(const std::string& idFile, const SentInfoMap& map) {
+    TextLineReader reader(idFile, kIdLineBytes);
+    if (!reader.ok()) {
+        QavLog("Error open %s\n", idFile.c_str());
+        return -1;
+    }
+    int64_t count = 0;
+    std::string line;
+    while (reader.Next(line)) {
+        int64_t key, lineNo;
+        if (!GetLineInfoEx(line.c_str(), key, lineNo)) continue;
+        if (key % 10000 == 0) QavLog("Writing Offset %lld...\r", static_cast<long long>(key));
+        if (map.count(static_cast<uint32_t>(lineNo))) ++count;
+    }
+    return count;
+}
+
 uint32_t CHashTableInfo::GetTagID(const std::string& text, TagMap& tags) {
     auto [it, inserted] = tags.emplace(text, static_cast<uint32_t>(tags.size()));
     (void)inserted;
@@ -78,7 +97,7 @@ bool CHashTableInfo::WriteIdx(const std::string& idFile, const SentInfoMap& map,
     std::string line;
     while (reader.Next(line)) {
         int64_t key, lineNo;
-        if (!ParseIdLine(line, &key, &lineNo)) continue;
+        if (!GetLineInfoEx(line.c_str(), key, lineNo)) continue;
         auto found = map.find(static_cast<uint32_t>(lineNo));
         if (found == map.end()) continue;
         out.AddRecord(SentInfoRecord{key, static_cast<int64_t>(found->second), static_cast<int32_t>(lineNo)});

@@ -96,7 +96,9 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
 
 }  // namespace
 
-bool IsSeparatorWord(std::string_view word) { return word == "|" || word == "\xF7\xFE" || word == "[" || word == "]"; }
+bool IsSeparatorWord(std::string_view word) { return word == "\xF7\xFE"; }
+
+bool KeyReadsAs(std::string_view key, int32_t type) { return UnitTypeOfText(key) == type; }
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
@@ -125,9 +127,10 @@ void SentenceUnits::Clear() {
 
 namespace {
 
-// Appends a unit whose anchor fits its record field.
+// Appends a unit whose anchor fits its record field and whose key reads as
+// its kind.
 void AddUnit(SentenceUnits& out, std::string text, UnitType type, int anchor, uint8_t clause, uint8_t span = 0) {
-    if (anchor > kMaxAnchorIndex) return;
+    if (anchor > kMaxAnchorIndex || !KeyReadsAs(text, type)) return;
     IdxUnitEntry entry;
     entry.first.text = std::move(text);
     entry.first.type = type;
@@ -228,6 +231,22 @@ bool SetWordNodeInfo(CQAVTree& tree) {
     tree.m_nClauseCount = 0;
     tree.m_nLeafCount = 0;
     for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
+    return true;
+}
+
+bool SetWordNodeInfo_Old(CQAVTree& tree) {
+    if (!tree.m_pConfig) return false;
+    tree.m_nClauseCount = 0;
+    tree.m_nLeafCount = 0;
+    tree.m_leaves.clear();
+    for (uint32_t n = 0; n < tree.m_nNodeCount; ++n) {
+        CTreeNode* node = tree.Node(n);
+        if (node->m_pFirstChild) continue;
+        node->m_nClause = static_cast<int32_t>(tree.m_nClauseCount % 256);
+        if (tree.m_pConfig->IsSeperator_Clause(node->m_word)) ++tree.m_nClauseCount;
+        tree.m_leaves.push_back(node);
+        ++tree.m_nLeafCount;
+    }
     return true;
 }
 

@@ -25,10 +25,19 @@ constexpr int kMaxAnchorIndex = 32767;
 constexpr int kMaxSpan = 254;
 constexpr uint8_t kSpanNotFound = 255;
 
-// "|", the group separator "齄", "[" and "]": words of every index that join
-// no unit.
+// Words every index holds: "|" (written after a sentence's words), the group
+// separator "齄", "[" and "]".
 inline constexpr std::string_view kSeparatorWords[] = {"|", "\xF7\xFE", "[", "]"};
+// Only the group separator "齄" joins no unit and breaks the units of its
+// neighbours. "|", "[" and "]" met in a corpus are words like any other: a
+// word beside them must be found.
 bool IsSeparatorWord(std::string_view word);
+
+// Whether a unit key made for kind type reads back as that kind. A key whose
+// character from the corpus is key syntax ("|" before a tag gives "|_TAG|",
+// read as a "|TAG_c" key) would merge with the units of another kind; such a
+// unit is not formed, so corpus text never collides with a key.
+bool KeyReadsAs(std::string_view key, int32_t type);
 
 // First and last character of a word (a byte below 0x80, or a two-byte GBK
 // character); the whole word when english. Empty when the word ends in the
@@ -56,6 +65,9 @@ void CollectSegUnits(std::string_view line, CPNInfo& info, const CConfig& config
 // Numbers the clauses of a tree just read and collects its leaves in line
 // order; false when the tree has no configuration.
 bool SetWordNodeInfo(CQAVTree& tree);
+// The same from the tree's node array in node-number order instead of a walk
+// from the top nodes: every node without children is a leaf.
+bool SetWordNodeInfo_Old(CQAVTree& tree);
 
 // A tree already read, with its leaves collected. The caller has moved the
 // previous pair of info on before reading the tree; sets the next pair when

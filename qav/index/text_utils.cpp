@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "qav/index/gbk_char.h"
 
@@ -40,6 +41,16 @@ void SplitString(const char* text, const char* delimiters, std::vector<std::stri
 void SplitStringEx(const char* text, const char* delimiters, std::set<std::string>& tokens) {
     tokens.clear();
     ForEachToken(text, delimiters, [&tokens](std::string&& t) { tokens.insert(std::move(t)); });
+}
+
+void SplitStr(const char* text, const char* delimiters, std::vector<std::string>& tokens) {
+    tokens.clear();
+    if (!text) return;
+    std::string_view whole(text);
+    const std::string copy(whole.substr(0, GbkPrefixLength(whole, kMaxSplitStrText)));
+    ForEachToken(copy.c_str(), delimiters, [&tokens](std::string&& t) {
+        if (t.size() <= kMaxSplitStrToken) tokens.push_back(std::move(t));
+    });
 }
 
 char* Chomp(char* text) {

@@ -14,6 +14,12 @@ constexpr size_t kMaxSplitToken = 102399;
 void SplitString(const char* text, const char* delimiters, std::vector<std::string>& tokens);
 // As SplitString into a set (duplicates collapse).
 void SplitStringEx(const char* text, const char* delimiters, std::set<std::string>& tokens);
+// As SplitString over at most the first kMaxSplitStrText bytes of text (cut
+// at a whole character), keeping only tokens of at most kMaxSplitStrToken
+// bytes.
+constexpr size_t kMaxSplitStrText = 102399;
+constexpr size_t kMaxSplitStrToken = 1023;
+void SplitStr(const char* text, const char* delimiters, std::vector<std::string>& tokens);
 
 // Removes a final line feed, then a final carriage return, in place; returns text.
 char* Chomp(char* text);

@@ -32,3 +32,50 @@ int AddIdxInfo(CHashTable& table, const IdxUnitEntry& entry) {
     ++node->records_stored;
     return 1;
 }
+
+bool Ready2CreateOffset(CHashTable& table, const CWordList& list) {
+    for (const CWord& unit : list.words) {
+        if (!table.GetHashNode(unit.text, unit.type)) continue;
+        if (!SetNodeInfo(table, unit.text, unit.offset, unit.type, unit.file_no)) return false;
+    }
+    return true;
+}
+
+void ReadyOffsetInfo(CHashTable& table, const CWordList& list) {
+    for (const CWord& unit : list.words) ReadyOffsetInfo(table, unit.text, unit.offset, unit.type, unit.file_no);
+}
+
+bool ReadyOffsetInfo(CHashTable& table, std::string_view text, int64_t offset, int32_t type, uint8_t fileNo) {
+    CHashNode* node = table.GetHashNode(text, type);
+    if (!node) return false;
+    node->offset = offset;
+    node->file_no = fileNo;
+    node->count = 0;
+    return true;
+}
+
+int64_t GetOffsetInfo(const CHashTable& table, std::string_view text, int32_t type) {
+    const CHashNode* node = table.GetHashNode(text, type);
+    return node ? node->offset : 0;
+}
+
+uint32_t GetCountInfo(const CHashTable& table, std::string_view text, int32_t type) {
+    const CHashNode* node = table.GetHashNode(text, type);
+    return node ? node->count : 0;
+}
+
+bool GetOffsetInfoEx(const CHashTable& table, std::string_view text, int32_t type, uint8_t& fileNo, int64_t& end) {
+    const CHashNode* node = table.GetHashNode(text, type);
+    if (!node) return false;
+    const int64_t width = type == 3 || type == 4 ? kNarrowRecordBytes : kWideRecordBytes;
+    fileNo = node->file_no;
+    end = node->offset + int64_t{node->count} * width;
+    return true;
+}
+
+bool SetOffsetInfo(CHashTable& table, std::string_view text, int32_t type, uint32_t add) {
+    CHashNode* node = table.GetHashNode(text, type);
+    if (!node) return false;
+    node->count += add;
+    return true;
+}

@@ -13,6 +13,26 @@ struct CFreqEntry {
 
 using CFreqMap = std::unordered_map<std::string, CFreqEntry>;
 
+// One text with its count.
+class CFreq {
+public:
+    // Empty text, count 0.
+    void FreqInit() {
+        m_text.clear();
+        m_nCount = 0;
+    }
+    // Replaces the text by a copy of text and sets the count.
+    void AddRect(const std::string& text, int32_t count) {
+        m_text = text;
+        m_nCount = count;
+    }
+    // Frees the text.
+    void FreqExit() { std::string().swap(m_text); }
+
+    std::string m_text;
+    int32_t m_nCount = 0;
+};
+
 constexpr size_t kMaxFreqKeys = 2000;
 constexpr size_t kMaxFreqSources = 200;
 

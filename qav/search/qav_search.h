@@ -91,6 +91,10 @@ public:
     // all): context rows as their text, counted rows as text, tab and count,
     // or the count alone when they have no text. handle is not used.
     bool SaveRetBuff(uint64_t handle, const std::string& name, int n);
+    // The rows as plain lines for a web response. The web output of the
+    // structured engine is empty in this library, so the lines would reach
+    // no one: nothing is formatted and the rows stay as they are. True.
+    bool OutRetBuff(uint64_t handle, void* response, int count);
     // Orders the output rows by count, largest first.
     void SortRet() { m_FinalRect.SortRet(); }
 

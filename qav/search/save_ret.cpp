@@ -61,3 +61,5 @@ bool CQAVSearch::SaveRetBuff(uint64_t /*handle*/, const std::string& name, int n
     }
     return CloseFile(file);
 }
+
+bool CQAVSearch::OutRetBuff(uint64_t /*handle*/, void* /*response*/, int /*count*/) { return true; }

@@ -30,19 +30,15 @@ std::string EncodeSourceId(uint8_t fileNo, uint32_t position) {
 }
 
 bool DecodeSourceId(std::string_view id, uint8_t& fileNo, uint32_t& position) {
-    if (id.empty() || id.size() > kMaxSourceIdChars) return false;
-    // Canonical form only: the encoder never writes a leading zero digit.
-    if (id.size() > 1 && id.back() == '0') return false;
+    if (id.empty() || id.size() > kMaxSourceIdDigits) return false;
     uint64_t v = 0;
     for (size_t i = id.size(); i-- > 0;) {
         const int digit = DigitValue(id[i]);
         if (digit < 0) return false;
-        v = v * kBase + static_cast<uint64_t>(digit);
+        v = v * kBase + static_cast<uint64_t>(digit);  // 62^8 < 2^48: no overflow
     }
-    if (v >= kLimit) return false;
-    const uint64_t file = (v & 0xFF) ^ kFileMask;
-    if (file == 255) return false;
-    fileNo = static_cast<uint8_t>(file);
+    v &= kLimit - 1;
+    fileNo = static_cast<uint8_t>((v & 0xFF) ^ kFileMask);
     position = static_cast<uint32_t>((v >> 8) ^ kPositionMask);
     return true;
 }

@@ -15,6 +15,7 @@
 #include "qav/index/qav_log.h"
 #include "qav/service/http_connections.h"
 #include "qav/service/http_jobs.h"
+#include "qav/service/http_service.h"
 #include "qav/service/http_worker.h"
 #include "qav/service/qav_api.h"
 
@@ -123,3 +124,5 @@ QZ_EXPORT int QAV_Http(const char* port, const char* dataDir) {
     GlobalExit();
     return result;
 }
+
+bool QAV_Http2(const char* /*port*/, const char* /*dataDir*/) { return true; }

@@ -25,12 +25,20 @@ constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
 constexpr size_t kMaxErrorBytes = 1023;
 constexpr size_t kAltStackBytes = 256 * 1024;
 
-// Read by the signal handler, so initial-exec: reaching them never allocates.
-#define QAV_SIGNAL_TLS __attribute__((tls_model("initial-exec")))
+// Read by the signal handler. The library may be opened at run time, so these
+// use the ordinary dynamic TLS model (initial-exec would take static TLS that a
+// late dlopen cannot get); the first touch of a thread's dynamic TLS block may
+// allocate, so every worker touches them before it installs the handlers.
 // 1 while this thread runs a query.
-thread_local volatile sig_atomic_t tl_in_query QAV_SIGNAL_TLS = 0;
+thread_local volatile sig_atomic_t tl_in_query = 0;
 // Recovery point of the query this thread runs.
-thread_local sigjmp_buf* tl_jmpbuf QAV_SIGNAL_TLS = nullptr;
+thread_local sigjmp_buf* tl_jmpbuf = nullptr;
+
+// Makes the thread's TLS block of this library exist, outside any handler.
+void TouchSignalThreadLocals() {
+    tl_in_query = 0;
+    tl_jmpbuf = nullptr;
+}
 
 // The worker's answer buffer, kept for the worker's life.
 thread_local std::string tl_queryOut;
@@ -195,6 +203,7 @@ QAV_CATCHES_FORCED_UNWIND void _QueryWorkerThread() {
         std::fflush(stdout);
         return;
     }
+    TouchSignalThreadLocals();
     AltSignalStack signalStack;
     InstallCrashHandlers();
     try {

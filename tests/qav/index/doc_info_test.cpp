@@ -229,6 +229,11 @@ TEST(SentenceInfo, BuildMapsLinesToDocumentsAndTags) {
     ASSERT_TRUE(builder.WriteIdx(dir.file("Corpus.ID"), map, tags, dir.file("SentInfo.dat")));
     // Tags in byte order, then three records (line 14 has none).
     EXPECT_EQ(4u + (4 + 2 + 4) * 2 + 4u + 3 * 20u, ReadFile(dir.file("SentInfo.dat")).size());
+    // The same three identifier lines are counted by the diagnostic.
+    EXPECT_EQ(3, GetLineNum(dir.file("Corpus.ID"), map));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(-1, GetLineNum(dir.file("None.ID"), map));
+    testing::internal::GetCapturedStdout();
 
     CHashTableInfo info;
     info.MakeBuckets(3);  // few buckets: chains hold several keys
@@ -345,6 +350,54 @@ TEST(SentenceInfo, KeyHashIsWangsSixtyFourBitMix) {
         {kLargest, 0xf7e009771fbbf8eaULL},
     };
     for (const Case& c : cases) EXPECT_EQ(c.hash, SentKeyHash(c.key)) << c.key;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DocumentTable, RewriteKeepsEndLinesAndTheExportListsEveryEntry) {
+    TempDir dir;
+    WriteFile(dir.file("Org.txt"), "#0\t3\nT:A\nEx:\n#3\t7\nT:\nEx:\n");
+    COrgInfo builder;
+    ASSERT_TRUE(builder.RewriteOrg(dir.file("Org.txt"), dir.file("Org.dat")));
+
+    COrgInfo exporter;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(exporter.OutOrg(dir.file("Org.dat"), dir.file("Org_out.txt")));
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Exported information successfully!\n"));
+    // The loaded table: key 0 first, the end line numbers, an empty last name.
+    EXPECT_EQ("#0\t0\nI:A\n#1\t3\nI:\n#2\t7\nI:\n", ReadFile(dir.file("Org_out.txt")));
+
+    WriteOrgDat(dir, {{1, "Doc_0"}}, {512});
+    ASSERT_TRUE(exporter.PrintOrgInfo(dir.file("Org.dat"), dir.file("Org_out.txt")));
+    EXPECT_EQ("#0\t0\nI:Doc_0\n#1\t18446744073709551615\nI:\n", ReadFile(dir.file("Org_out.txt")));
+
+    EXPECT_FALSE(builder.RewriteOrg(dir.file("missing.txt"), dir.file("Org2.dat")));
+    EXPECT_FALSE(exporter.PrintOrgInfo(dir.file("missing.dat"), dir.file("Org_out.txt")));
+    EXPECT_FALSE(exporter.PrintOrgInfo(dir.file("Org.dat"), dir.file("no/such/folder.txt")));
+}
+
+TEST(SentenceInfo, IdentifierLinesSplitAtTheirTab) {
+    struct Case {
+        const char* text;
+        bool ok;
+        int64_t key;
+        int64_t line;
+    };
+    const Case cases[] = {
+        {"512\t12", true, 512, 12},
+        {"4294967808\t0\n", true, 4294967808, 0},
+        {"\t7", true, 0, 7},
+        {"512 12", false, -1, -1},
+        {"", false, -1, -1},
+    };
+    for (const Case& c : cases) {
+        int64_t key = -1, line = -1;
+        EXPECT_EQ(c.ok, GetLineInfoEx(c.text, key, line)) << c.text;
+        EXPECT_EQ(c.key, key) << c.text;
+        EXPECT_EQ(c.line, line) << c.text;
+    }
 }
 
 }  // namespace

@@ -216,6 +216,19 @@ TEST_F(Engine, ExitThenInitLoadsTheOtherDirectoryAfresh) {
     EXPECT_EQ(10, g_nSortCompWordLen);
 }
 
+TEST_F(Engine, LanguageOfTheRunningEngineCanBeSet) {
+    SetEngineLanguageType(1);  // no engine: nothing to set
+    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    TempDir dir;
+    MiniIndex().Write(dir.path());
+    ASSERT_TRUE(Start(dir.path())) << log_;
+    EXPECT_EQ(0, g_pCQAVEngine->m_config.m_Language);
+    SetEngineLanguageType(1);
+    EXPECT_EQ(1, g_pCQAVEngine->m_config.m_Language);
+    SetEngineLanguageType(0);
+    EXPECT_EQ(0, g_pCQAVEngine->m_config.m_Language);
+}
+
 TEST_F(Engine, StartAfterAFailedStartBuildsAFreshEngine) {
     TempDir bad, good;
     MiniIndex index;

@@ -43,6 +43,12 @@ TEST(HashTable, SameNameWithTwoTypesMakesTwoNodes) {
     EXPECT_EQ(table.node_count(), 2u);
 
     EXPECT_EQ(tagRight->id, -1);
+    EXPECT_EQ(table.GetID("v|"), -1);
+    tagLeft->id = 9;
+    tagRight->id = 4;
+    EXPECT_EQ(table.GetID("v|"), 4);  // the first node of the chain
+    EXPECT_EQ(table.GetID("v"), -1);
+    tagRight->id = -1;
     EXPECT_EQ(tagRight->count, 0u);
     EXPECT_EQ(tagRight->records(), nullptr);
     EXPECT_EQ(tagRight->use_count.load(), 0);

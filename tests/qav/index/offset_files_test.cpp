@@ -324,9 +324,93 @@ TEST(HashOffset2File, RefusesGroupsOutOfRange) {
     BuildFixture build;
     build.SetGroups({{build.AddFile({"甲/a 乙/b"})}});
     ASSERT_TRUE(QuietBuild(build));
-    EXPECT_FALSE(build.idx.HashOffset2File({1}));
-    EXPECT_FALSE(build.idx.HashOffset2File({-1}));
-    EXPECT_TRUE(build.idx.HashOffset2File({0}));
+    EXPECT_FALSE(build.idx.HashOffset2File(std::vector<int>{1}));
+    EXPECT_FALSE(build.idx.HashOffset2File(std::vector<int>{-1}));
+    EXPECT_TRUE(build.idx.HashOffset2File(std::vector<int>{0}));
+    // One group's whole table: the same range.
+    EXPECT_FALSE(build.idx.HashOffset2File(1));
+    EXPECT_FALSE(build.idx.HashOffset2File(-1));
+    EXPECT_TRUE(build.idx.HashOffset2File(0));
+}
+
+// One group's records appended after those already in each region, walked
+// over the group's whole table.
+TEST(WriteOffset2File, AppendsEachUnitsRecordsAfterThoseAlreadyWritten) {
+    qztest::TempDir dir;
+    const std::string path = dir.file("Offset_0.dat");
+    qztest::WriteFile(path, std::string(40, '\0'));
+    CHashTable merged(7), group(3);
+    AddWord(merged, "a", 3, UNIT_POS_R);
+    AddWord(merged, "b", 2, UNIT_ML);
+    AddWord(group, "a", 2, UNIT_POS_R);
+    AddWord(group, "b", 1, UNIT_ML);
+    AddWord(group, "c", 1, UNIT_POS_R);  // not in the merged table: passed over
+    CWordList list;
+    list.words = {Unit("a", UNIT_POS_R, 3), Unit("b", UNIT_ML, 2), Unit("c", UNIT_POS_R, 1)};
+    list.words[1].offset = 24;
+    ReadyOffsetInfo(merged, list);
+    ASSERT_TRUE(SetOffsetInfo(merged, "a", UNIT_POS_R, 1));  // one record already in the region
+    ASSERT_TRUE(Ready2CreateOffset(group, list));
+    IdxUnitEntry entry;
+    for (const auto& [text, type, position] : {std::make_tuple("a", UNIT_POS_R, 1u), std::make_tuple("a", UNIT_POS_R, 2u),
+                                                std::make_tuple("b", UNIT_ML, 3u), std::make_tuple("c", UNIT_POS_R, 4u)}) {
+        entry.first.text = text;
+        entry.first.type = type;
+        entry.second = CSortIdxUnit{0, position, 0, 0, 0};
+        ASSERT_EQ(1, AddIdxInfo(group, entry));
+    }
+
+    std::vector<FileHandle> files;
+    files.push_back(OpenFile(path, "rb+"));
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(WriteOffset2File(group, files, merged));
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(CloseFile(files[0]));
+
+    const std::string file = ReadFile(path);
+    ASSERT_EQ(40u, file.size());
+    EXPECT_EQ(file[8], '\x01');   // a: after the record already there
+    EXPECT_EQ(file[16], '\x02');
+    EXPECT_EQ(file[24], '\x03');  // b: its region's start
+    EXPECT_EQ(std::string(file, 0, 8), std::string(8, '\0'));
+    EXPECT_EQ(3u, GetCountInfo(merged, "a", UNIT_POS_R));
+    EXPECT_EQ(1u, GetCountInfo(merged, "b", UNIT_ML));
+    EXPECT_EQ(nullptr, group.GetHashNode("a", UNIT_POS_R)->records());  // freed
+    EXPECT_EQ(0u, group.GetHashNode("a", UNIT_POS_R)->records_stored);
+    EXPECT_NE(nullptr, group.GetHashNode("c", UNIT_POS_R)->records());
+
+    // A region in a file that is not open fails.
+    std::vector<FileHandle> none;
+    ASSERT_TRUE(SetNodeInfo(group, "a", 0, UNIT_POS_R, 0));
+    entry.first.text = "a";
+    entry.first.type = UNIT_POS_R;
+    ASSERT_EQ(1, AddIdxInfo(group, entry));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(WriteOffset2File(group, none, merged));
+    testing::internal::GetCapturedStdout();
+}
+
+TEST(OffsetAccessors, ReadAndSetAnEntrysRegion) {
+    CHashTable table(5);
+    AddWord(table, "u", 4, UNIT_POS_L);
+    AddWord(table, "w", 2, UNIT_ML);
+    ASSERT_TRUE(ReadyOffsetInfo(table, "u", 80, UNIT_POS_L, 3));
+    ASSERT_TRUE(ReadyOffsetInfo(table, "w", 16, UNIT_ML, 1));
+    EXPECT_FALSE(ReadyOffsetInfo(table, "u", 0, UNIT_POS_R, 0));  // another type
+    EXPECT_TRUE(SetOffsetInfo(table, "u", UNIT_POS_L, 5));
+    EXPECT_TRUE(SetOffsetInfo(table, "w", UNIT_ML, 2));
+    EXPECT_FALSE(SetOffsetInfo(table, "x", UNIT_ML, 1));
+    EXPECT_EQ(80, GetOffsetInfo(table, "u", UNIT_POS_L));
+    EXPECT_EQ(0, GetOffsetInfo(table, "x", UNIT_POS_L));
+    EXPECT_EQ(5u, GetCountInfo(table, "u", UNIT_POS_L));
+    EXPECT_EQ(0u, GetCountInfo(table, "x", UNIT_POS_L));
+    uint8_t fileNo = 0;
+    int64_t end = 0;
+    ASSERT_TRUE(GetOffsetInfoEx(table, "u", UNIT_POS_L, fileNo, end));
+    EXPECT_EQ(std::make_pair(uint8_t{3}, int64_t{80 + 5 * 8}), std::make_pair(fileNo, end));
+    ASSERT_TRUE(GetOffsetInfoEx(table, "w", UNIT_ML, fileNo, end));
+    EXPECT_EQ(std::make_pair(uint8_t{1}, int64_t{16 + 2 * 9}), std::make_pair(fileNo, end));
+    EXPECT_FALSE(GetOffsetInfoEx(table, "x", UNIT_ML, fileNo, end));
 }
 
 TEST(AddIdxInfo, FillsSlotsUpToTheCountedOccurrences) {

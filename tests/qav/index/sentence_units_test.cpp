@@ -162,18 +162,37 @@ TEST_F(SentenceUnitsTest, TokensSplitIntoWordAndTag) {
     }
 }
 
-TEST_F(SentenceUnitsTest, SeparatorWordsBreakTheChain) {
-    // "|", the group separator, "[" and "]" join no unit on either side.
-    for (const char* separator : {"|", "齄", "[", "]"}) {
-        std::vector<LineResult> r = RunGroup({"a/b c/d", std::string("我/r ") + separator + "/w 爱/v 你/r"});
+TEST_F(SentenceUnitsTest, GroupSeparatorBreaksTheChain) {
+    // The group separator joins no unit on either side.
+    std::vector<LineResult> r = RunGroup({"a/b c/d", "我/r 齄/w 爱/v 你/r"});
+    ASSERT_TRUE(r[1].ok);
+    EXPECT_EQ(r[1].data, "我 齄 爱 你 |");
+    EXPECT_EQ(r[1].units, (Units{"|v_你@2", "爱_r|@3", "|d_我@-1", "c_r|@0"}));
+}
+
+TEST_F(SentenceUnitsTest, BarsAndSquareBracketsAreWordsLikeAnyOther) {
+    // Corpus tokens "[", "]" and "|" join units with their neighbours; only a
+    // key that would read as another kind is left out: "|" before a tag
+    // would give "|_v|", a key of the "|TAG_c" form.
+    struct Case {
+        const char* token;
+        Units units;
+    };
+    const Case cases[] = {
+        {"[", {"|r_[@0", "我_w|@1", "|w_爱@1", "[_v|@2", "|v_你@2", "爱_r|@3", "|d_我@-1", "c_r|@0"}},
+        {"]", {"|r_]@0", "我_w|@1", "|w_爱@1", "]_v|@2", "|v_你@2", "爱_r|@3", "|d_我@-1", "c_r|@0"}},
+        {"|", {"|r_|@0", "我_w|@1", "|w_爱@1", "|v_你@2", "爱_r|@3", "|d_我@-1", "c_r|@0"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<LineResult> r = RunGroup({"a/b c/d", std::string("我/r ") + c.token + "/w 爱/v 你/r"});
         ASSERT_TRUE(r[1].ok);
-        EXPECT_EQ(r[1].data, std::string("我 ") + separator + " 爱 你 |");
-        EXPECT_EQ(r[1].units, (Units{"|v_你@2", "爱_r|@3", "|d_我@-1", "c_r|@0"})) << separator;
+        EXPECT_EQ(r[1].data, std::string("我 ") + c.token + " 爱 你 |");
+        EXPECT_EQ(r[1].units, c.units) << c.token;
     }
 }
 
 TEST_F(SentenceUnitsTest, LeadingSeparatorAnchorsTheBoundaryAtTheFirstWord) {
-    std::vector<LineResult> r = RunGroup({"a/b c/d", "|/w 我/r 爱/v"});
+    std::vector<LineResult> r = RunGroup({"a/b c/d", "齄/w 我/r 爱/v"});
     EXPECT_EQ(r[1].units, (Units{"|r_爱@1", "我_v|@2", "|d_我@-1", "c_r|@1"}));
 }
 
@@ -283,6 +302,46 @@ TEST_F(SentenceUnitsTest, LastCharacterIsAWholeCharacter) {
     EXPECT_EQ(LastCharOf("ab\xB0", false), "");
     EXPECT_EQ(FirstCharOf("\xB0", false), "");
     EXPECT_EQ(FirstCharOf("dog", true), "dog");
+}
+
+}  // namespace
+
+namespace {
+
+// Leaves of the tree just read as "word/clause", in leaf order.
+std::string LeafList(const CQAVTree& tree) {
+    std::string text;
+    for (uint32_t i = 0; i < tree.m_nLeafCount; ++i)
+        text += Utf8(tree.Leaf(i)->m_word) + "/" + std::to_string(tree.Leaf(i)->m_nClause) + " ";
+    return text;
+}
+
+std::multiset<std::string> LeafWords(const CQAVTree& tree) {
+    std::multiset<std::string> words;
+    for (uint32_t i = 0; i < tree.m_nLeafCount; ++i) words.insert(tree.Leaf(i)->m_word);
+    return words;
+}
+
+TEST(WordNodeInfo, TheNodeArrayWalkFindsTheLeavesOfTheTreeWalkInNodeOrder) {
+    CConfig config;
+    config.m_ClauseSeperator.insert(Gbk("，"));
+    CQAVTree tree;
+    for (const char* line : {"[IP [NP [中国 NR]] [PU [， PU]] [VP [VV [发展 VV]] [NP [经济 NN]]]]",
+                             "(IP (NP (NR 中国)) (PU ，) (VP (VV 发展) (NP (NN 经济))))", "[X [一 CD]]"}) {
+        SCOPED_TRACE(line);
+        tree.SetConfig(nullptr);
+        ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), kTreeKindSquare));
+        EXPECT_FALSE(SetWordNodeInfo_Old(tree));
+        tree.SetConfig(&config);
+        ASSERT_TRUE(SetWordNodeInfo(tree));
+        const std::multiset<std::string> walked = LeafWords(tree);
+        ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+        EXPECT_EQ(walked, LeafWords(tree));
+    }
+    // Leaves and clauses follow the node numbers, not the line.
+    ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR]] [PU [， PU]] [VP [发展 VV]]]").c_str(), kTreeKindSquare));
+    ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+    EXPECT_EQ("发展/0 ，/0 中国/1 ", LeafList(tree));
 }
 
 }  // namespace

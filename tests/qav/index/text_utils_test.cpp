@@ -47,6 +47,22 @@ TEST(SplitString, LongTextsAreSplitWithoutLimitOnTheirLength) {
     EXPECT_EQ(tokens, (Tokens{"a", "b"}));
 }
 
+TEST(SplitStr, KeepsShortTokensOfTheTextsHead) {
+    const std::string keptToken(kMaxSplitStrToken, 'k');
+    const std::string longToken(kMaxSplitStrToken + 1, 'l');
+    Tokens tokens = {"stale"};
+    SplitStr(("a;" + longToken + ";" + keptToken + ";b").c_str(), ";", tokens);
+    EXPECT_EQ(tokens, (Tokens{"a", keptToken, "b"}));
+
+    // Only the head of the text is split; a two-byte character that would
+    // pass its end is left out whole.
+    std::string text = std::string(kMaxSplitStrText - 3, ' ') + "ab" + qztest::Gbk("中") + " c";
+    SplitStr(text.c_str(), " ", tokens);
+    EXPECT_EQ(tokens, (Tokens{"ab"}));
+    SplitStr(nullptr, " ", tokens);
+    EXPECT_EQ(tokens, Tokens{});
+}
+
 TEST(SplitStringEx, CollapsesDuplicates) {
     std::set<std::string> tokens = {"stale"};
     SplitStringEx("x y x", " ", tokens);

@@ -33,10 +33,20 @@ TEST(ComplexUnits, EachUnitFormGivesItsTwoKeys) {
         {"|v_上", 4, {"|v", "<上"}},
         {"|_我", 4, {"|", "<我"}},
         {"$NP_海", 5, {"$NP", "海@"}},
-        // Without "_" the whole text is the first part.
-        {"ab|", 3, {"", "ab|>"}},
+        // Without "_" the whole text is the first part (an empty key is none).
+        {"ab|", 3, {"ab|>"}},
         {"|ab", 4, {"|ab", "<"}},
         {"a_b", 7, {}},
+        // A key that would read as another kind is left out.
+        {"c_|", 3, {"c>"}},   // "|" names the "|TAG" unit of the empty tag
+        {"<_v|", 3, {"v|"}},  // "<>" reads as "<c"
+        {"$_v|", 3, {"v|"}},  // "$>" reads as "$LABEL"
+        {"|v_|", 4, {"|v"}},  // "<|" reads as "TAG|"
+        {"|v_@", 4, {"|v"}},  // "<@" reads as "c@"
+        {"$NP_|", 5, {"$NP"}},
+        {"$NP_$", 5, {"$NP"}},
+        {"|v_[", 4, {"|v", "<["}},
+        {"]_v|", 3, {"v|", "]>"}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> keys;

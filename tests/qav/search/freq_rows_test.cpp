@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qav/search/count_maps.h"
@@ -85,6 +86,21 @@ TEST(FreqMap, SourcesAreBoundedPerKey) {
     EXPECT_EQ(entry.count, kMaxFreqSources + 2);
     EXPECT_EQ(entry.sources.size(), kMaxFreqSources);
     EXPECT_EQ(entry.sources.at("doc0"), 2u);
+}
+
+TEST(Freq, OnePairReplacedWhole) {
+    CFreq freq;
+    freq.AddRect("stale", 9);
+    freq.FreqInit();
+    EXPECT_EQ(std::make_pair(std::string(), 0), std::make_pair(freq.m_text, freq.m_nCount));
+    std::string text = qztest::Gbk("发布");
+    freq.AddRect(text, 2);
+    text[0] = 'x';  // a copy: the caller's text may change
+    EXPECT_EQ(std::make_pair(qztest::Gbk("发布"), 2), std::make_pair(freq.m_text, freq.m_nCount));
+    freq.AddRect("a", -1);
+    EXPECT_EQ(std::make_pair(std::string("a"), -1), std::make_pair(freq.m_text, freq.m_nCount));
+    freq.FreqExit();
+    EXPECT_TRUE(freq.m_text.empty());
 }
 
 TEST(FreqRows, RowTextListsSourcesOnlyFromTwoOn) {

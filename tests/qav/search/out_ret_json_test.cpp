@@ -83,6 +83,15 @@ TEST_F(OutRetJSONTest, EmptyRowsAfterContextStillAnswerWithFreq) {
     EXPECT_EQ(Answer(), "{\n\t\"Type\":\t\"Count\",\n\t\"Count\":\t0,\n\t\"Total\":\t0,\n\t\"Freq\":\t[]\n}");
 }
 
+TEST_F(OutRetJSONTest, PlainLinesForAWebResponseLeaveTheRowsAsTheyAre) {
+    Rows({{"a", 3}, {"b", 1}});
+    const std::string before = Answer(1);
+    EXPECT_TRUE(search_.OutRetBuff(0, nullptr, 5));
+    EXPECT_TRUE(search_.OutRetBuff(0, nullptr, -1));
+    EXPECT_EQ(before, Answer(-1));
+    EXPECT_EQ(2, search_.m_FinalRect.m_nCount);
+}
+
 TEST_F(OutRetJSONTest, LongAnswerIsWholeText) {
     const std::string body(20000, 'x');
     for (int i = 0; i < 100; ++i) search_.m_FinalRect.AddRow("<Q>" + body + "</Q>", -1);

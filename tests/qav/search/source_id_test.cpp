@@ -5,6 +5,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "qav/search/source_id.h"
 
@@ -26,7 +27,8 @@ const KnownId kKnownIds[] = {
     {0xA2, 0xC37E481D, "vOJiamj"},  // v = 2^40 - 1: the longest
 };
 
-// The formula, independently of the encoder: digits read in reverse.
+// The formula, independently of the encoder: digits read in reverse, the
+// value kept to 40 bits.
 bool FromFormula(const std::string& id, uint8_t& file, uint32_t& position) {
     uint64_t v = 0;
     for (size_t i = id.size(); i-- > 0;) {
@@ -34,6 +36,7 @@ bool FromFormula(const std::string& id, uint8_t& file, uint32_t& position) {
         if (!at || id[i] == '\0') return false;
         v = v * 62 + static_cast<uint64_t>(at - g_b62);
     }
+    v &= (uint64_t{1} << 40) - 1;
     file = static_cast<uint8_t>((v & 0xFF) ^ 0x5D);
     position = static_cast<uint32_t>((v >> 8) ^ 0x3C81B7E2);
     return true;
@@ -78,16 +81,42 @@ TEST(SourceId, EveryFileAndManyPositionsRoundTrip) {
     }
 }
 
+TEST(SourceId, IdsTheEncoderNeverWritesStillDecode) {
+    const char* const ids[] = {
+        "FIJbFz0",   // a most significant zero digit
+        "wOJiamj",   // 2^40, kept to 40 bits: 0
+        "ZZZZZZZ",   // above 40 bits
+        "FIJbFz4a",  // eight digits
+        "C2",        // v = 162: a file number no index has
+    };
+    for (const char* id : ids) {
+        SCOPED_TRACE(id);
+        uint8_t formulaFile = 0, file = 0;
+        uint32_t formulaPosition = 0, position = 0;
+        ASSERT_TRUE(FromFormula(id, formulaFile, formulaPosition));
+        ASSERT_TRUE(DecodeSourceId(id, file, position));
+        EXPECT_EQ(file, formulaFile);
+        EXPECT_EQ(position, formulaPosition);
+    }
+    uint8_t file = 0;
+    uint32_t position = 0;
+    uint8_t shortFile = 0;
+    uint32_t shortPosition = 0;
+    ASSERT_TRUE(DecodeSourceId("FIJbFz", shortFile, shortPosition));
+    ASSERT_TRUE(DecodeSourceId("FIJbFz0", file, position));
+    EXPECT_EQ(std::make_pair(file, position), std::make_pair(shortFile, shortPosition));
+    ASSERT_TRUE(DecodeSourceId("wOJiamj", file, position));
+    EXPECT_EQ(std::make_pair(file, position), std::make_pair(uint8_t{0x5D}, 0x3C81B7E2u));
+    ASSERT_TRUE(DecodeSourceId("C2", file, position));
+    EXPECT_EQ(std::make_pair(file, position), std::make_pair(uint8_t{255}, 0x3C81B7E2u));
+}
+
 TEST(SourceId, MalformedIdsAreRefused) {
     const char* bad[] = {
-        "",          // empty
-        "FIJbFz4a",  // eight characters
-        "FIJ-Fz4",   // not a base-62 digit
+        "",           // empty
+        "FIJbFz4ab",  // nine characters
+        "FIJ-Fz4",    // not a base-62 digit
         "FIJ Fz4",
-        "FIJbFz0",   // a leading zero digit the encoder never writes
-        "ZZZZZZZ",   // above 40 bits
-        "wOJiamj",   // 2^40: one above the largest
-        "C2",        // v = 162: file number 255
     };
     for (const char* id : bad) {
         SCOPED_TRACE(id);

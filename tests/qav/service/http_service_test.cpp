@@ -27,6 +27,7 @@
 #include "qav/index/qav_engine.h"
 #include "qav/search/source_id.h"
 #include "qav/service/http_jobs.h"
+#include "qav/service/http_service.h"
 #include "qav/service/http_worker.h"
 #include "qav/service/qav_api.h"
 #include "qav/service/query_runner.h"
@@ -310,6 +311,8 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         {"id=" + std::string(40, 'a'), "invalid id"},
         {"id=" + EncodeSourceId(1, 600), "out of range"},
         {"id=" + EncodeSourceId(0, length), "out of range"},
+        {"id=C2", "out of range"},  // file 255
+        {"id=" + EncodeSourceId(0, length) + "0", "out of range"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
@@ -319,6 +322,16 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         EXPECT_TRUE(IsJson(answer));
     }
     EXPECT_EQ(200, HttpGet(port(), "/showsource?id=" + EncodeSourceId(0, length - 1)).status);
+    // An id with most significant zero digits, which the encoder never
+    // writes, names the same sentence.
+    const std::string id = EncodeSourceId(0, length - 1);
+    const std::string answer = HttpGet(port(), "/showsource?id=" + id).body;
+    for (const std::string& padded : {id + "0", id + "00"}) {
+        if (padded.size() > kMaxSourceIdDigits) continue;
+        const HttpAnswer again = HttpGet(port(), "/showsource?id=" + padded);
+        EXPECT_EQ(200, again.status) << padded;
+        EXPECT_EQ(answer, again.body) << padded;
+    }
 }
 
 TEST_F(HttpServiceTest, BusyWhile64JobsWaitAndEveryQueuedJobIsAnsweredAfterwards) {
@@ -450,6 +463,16 @@ TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
     QAV_Exit();
 
     EXPECT_EQ(0, QAV_Http("0", dir.file("missing").c_str()));
+}
+
+TEST(HttpServiceLife, TheSecondEntryAnswersTrueAndServesNothing) {
+    TempDir dir;
+    const std::string index = BuildOneLineIndex(dir, "index");
+    const int port = FreePort();
+    EXPECT_TRUE(QAV_Http2(std::to_string(port).c_str(), index.c_str()));
+    EXPECT_TRUE(QAV_Http2(nullptr, nullptr));
+    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    EXPECT_THROW(HttpGet(port, "/isactive"), std::runtime_error);  // nothing listens
 }
 
 TEST(HttpServiceLife, APortThatCannotBeListenedOnEndsTheProcess) {

@@ -392,7 +392,7 @@ const Golden kGolden[] = {
      "return Output(h,50)\n"},
     {"上海 => freq", 1,
      "local h = GetAS(\"<上\",\"上海\")\n"
-     "Freq(h)\n"
+     "Freq(h,\"$Q\")\n"
      "return Output(h)\n"},
     {"上海 => count", 1,
      "local h = GetAS(\"<上\",\"上海\")\n"

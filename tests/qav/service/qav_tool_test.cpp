@@ -32,10 +32,13 @@ std::string QavPath() {
     return (build / "tools" / "qav" / "qav").string();
 }
 
-// Runs qav with the arguments (shell words) in the repository folder, where
-// it finds utils/Parser.lua.
+// The repository folder, where qav finds utils/Parser.lua as its working
+// directory wherever the build folder is.
+std::string RepositoryDir() { return qztest::DataDir() + "/../.."; }
+
+// Runs qav with the arguments (shell words) in the repository folder.
 Result Qav(const std::string& arguments) {
-    const std::string command = "cd '" + qztest::DataDir() + "/../..' && '" + QavPath() + "' " + arguments + " 2>&1";
+    const std::string command = "cd '" + RepositoryDir() + "' && '" + QavPath() + "' " + arguments + " 2>&1";
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
@@ -97,8 +100,13 @@ TEST(QavTool, ServesUntilSigterm) {
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    ASSERT_EQ(0, posix_spawn_file_actions_init(&actions));
+    ASSERT_EQ(0, posix_spawn_file_actions_addchdir_np(&actions, RepositoryDir().c_str()));
     pid_t pid = 0;
-    ASSERT_EQ(0, posix_spawn(&pid, qav.c_str(), nullptr, nullptr, argv.data(), environ));
+    const int spawned = posix_spawn(&pid, qav.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(0, spawned);
 
     qztest::HttpAnswer active;
     for (int attempt = 0; attempt < 600 && !active.replied; ++attempt) {
