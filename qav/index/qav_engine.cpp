@@ -122,7 +122,10 @@ bool CQAVEngine::QAVEngineInit(const std::string& configName, const std::string&
     QavLog("QAV engine loading [%s] ...\n", indexDir.c_str());
     fflush(stdout);
 
-    if (!m_config.ConfigInit(configPath, indexDir)) return false;
+    if (!m_config.ConfigInit(configPath, indexDir)) {
+        QavLog("Error: cannot read the configuration %s\n", configPath.c_str());
+        return false;
+    }
     if (!VerifyIndexFiles(m_config, indexDir)) return false;
     // This index's comparison width, not whatever an earlier index left.
     g_nSortCompWordLen = m_config.m_SizeInfo.SortCompWordLen;
