@@ -46,7 +46,8 @@ bool StartOn(const std::string& dir, std::string* log = nullptr) {
 // The answer of the started engine to a UTF-8 query.
 std::string Answer(const std::string& query) {
     static const std::string parser = qztest::DataDir() + "/../../utils/Parser.lua";
-    std::vector<char> answer(QAV_MAX_ANSWER_BYTES);
+    // One buffer for every query: the answer is written NUL-terminated.
+    static std::vector<char> answer(QAV_MAX_ANSWER_BYTES);
     testing::internal::CaptureStdout();
     QAV_RunQAV(parser.c_str(), "", query.c_str(), answer.data());
     testing::internal::GetCapturedStdout();
@@ -120,11 +121,10 @@ TEST_F(IndexIntegrity, DamagedFilesStopTheStartOrChangeNoAnswer) {
     ASSERT_GT(files.size(), 10u);
 
     int refused = 0;
+    const std::string dir = tmp_.file("damaged");
+    fs::copy(intact, dir, fs::copy_options::recursive);
     for (const std::string& file : files) {
         for (const Damage& damage : damages) {
-            const std::string dir = tmp_.file("damaged");
-            fs::remove_all(dir);
-            fs::copy(intact, dir, fs::copy_options::recursive);
             damage.apply(dir + "/" + file);
             std::string log;
             if (StartOn(dir, &log)) {
@@ -133,6 +133,7 @@ TEST_F(IndexIntegrity, DamagedFilesStopTheStartOrChangeNoAnswer) {
                 ++refused;
                 EXPECT_NE(std::string::npos, log.find("Error")) << file << " " << damage.name << "\n" << log;
             }
+            fs::copy_file(intact + "/" + file, dir + "/" + file, fs::copy_options::overwrite_existing);
         }
     }
     // Every file the engine reads refuses at least its deletion.
