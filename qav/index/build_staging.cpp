@@ -101,6 +101,10 @@ BuildStaging::~BuildStaging() {
 
 bool BuildStaging::Prepare() {
     std::error_code error;
+    if (fs::exists(target_, error) && !fs::is_directory(target_, error)) {
+        QavLog("Error: %s is not a directory\n", target_.c_str());
+        return false;
+    }
     fs::remove_all(staging_, error);
     if (error) {
         QavLog("Error: cannot remove the unfinished build %s: %s\n", staging_.c_str(), error.message().c_str());

@@ -22,7 +22,8 @@ public:
 
     // Removes whatever an earlier (killed) build left in the staging folder,
     // creates it with its "Info" folder and the unfinished-build marker.
-    // False, with a message, when that fails.
+    // False, with a message, when that fails or the target is there but is
+    // no directory.
     bool Prepare();
 
     // Removes the marker and swaps the staging folder with the target in
