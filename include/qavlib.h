@@ -71,7 +71,10 @@ char* lua_getmsgbuff(lua_State* L);
 //
 // IdxMainAllInOne: configFile is the JSON configuration (copied to
 // "config.txt" in indexDir), corpusList a file naming one corpus file a line.
-// The build log "qav_idx_YYYYMMDD_HHMMSS.log" is written in indexDir.
+// The build log "qav_idx_YYYYMMDD_HHMMSS.log" is written in indexDir. The
+// index is built in indexDir + ".building" and swapped with indexDir in one
+// rename when every stage has succeeded, so indexDir holds the old index,
+// whole, until then; a failed build leaves it as it was.
 QZ_EXPORT int IdxMainAllInOne(const char* configFile, const char* corpusList, const char* indexDir);
 
 // IdxMain: the older build over a ready file list (lines "path<TAB>kind" of

@@ -3,12 +3,16 @@
 #include <cstdio>
 
 #include "qav/index/build_log.h"
+#include "qav/index/build_staging.h"
 #include "qav/index/build_stages.h"
 #include "qav/index/config.h"
 #include "qav/index/corpus_prep.h"
+#include "qav/index/corpus_summary.h"
 #include "qav/index/engine_keeper.h"
+#include "qav/index/index_check.h"
 #include "qav/index/index_copy.h"
 #include "qav/index/index_files.h"
+#include "qav/index/index_manifest.h"
 #include "qav/index/info_stage.h"
 #include "qav/index/qav_idx.h"
 #include "qav/index/qav_log.h"
@@ -58,17 +62,22 @@ bool WriteSentAndOrgInfo(const std::string& indexDir, const std::string& orgDat)
 int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& corpusList,
                             const std::string& indexDir) {
     const EnginePointerKeeper engineKeeper;
-    const std::string& dir = indexDir;
-    zq_mkdirs(dir.c_str());
-    zq_mkdirs(JoinPath(dir, kInfoDirName).c_str());
-    OpenBuildLog(dir);
+    // The log goes to the target folder, where it stays when the build fails.
+    zq_mkdirs(indexDir.c_str());
+    OpenBuildLog(indexDir);
+    BuildStaging staging(indexDir);
+    if (!staging.Prepare()) return 0;
+    const std::string& dir = staging.dir();
     BuildStages stages(BuildStages::kLogOnly);
+    CorpusSummary corpus;
+    // Every way out of the build ends the log with what the corpus gave.
+    CorpusSummaryLog corpusLog(corpus);
 
     const std::string listPath = JoinPath(dir, kListFileName);
     const std::string orgText = JoinPath(dir, kOrgTextName);
     stages.Begin("Preparing Files\n");
     if (!stages.End(CreatePreFiles(dir, corpusList, listPath, orgText, JoinPath(dir, kDocInfoTextName),
-                                   JoinPath(dir, kSentInfoTextName))))
+                                   JoinPath(dir, kSentInfoTextName), &corpus)))
         return 0;
 
     CopyFile(configFile, JoinPath(dir, kConfigCopyName));
@@ -118,6 +127,11 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
 
     FreeTables();
     DelTmpFiles(listPath);
+    stages.Begin("Write Checksums\n");
+    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir)))) return 0;
+    stages.Begin("Put Index In Place\n");
+    if (!stages.End(staging.Commit(m_Config))) return 0;
+    corpusLog.Write();
     QavLog("Index completed successfully.\n");
     stages.Total();
     QavLogClose();
@@ -132,6 +146,13 @@ int CQAVIdx::QAVIdx(const std::string& configFile, const std::string& orgText, c
     QavLog("Idxing QAV....\n");
     zq_mkdirs(dir.c_str());
     zq_mkdirs(JoinPath(dir, kInfoDirName).c_str());
+    // This build writes in place: until it has finished, the folder is
+    // marked so that no engine starts on it, and its file list is gone.
+    std::remove(JoinPath(dir, kManifestName).c_str());
+    if (!WriteUnfinishedMarker(dir)) {
+        QavLog("Create or open %s error\n", JoinPath(dir, kUnfinishedMarkerName).c_str());
+        return 0;
+    }
     CopyFile(configFile, JoinPath(dir, kConfigCopyName));
     if (!m_Config.ConfigInit(configFile, dir)) {
         QavLog("Error read config %s\n", configFile.c_str());
@@ -172,6 +193,8 @@ int CQAVIdx::QAVIdx(const std::string& configFile, const std::string& orgText, c
     stages.Begin("\nFreeing Mem...\n");
     FreeTables();
     stages.End(true);
+    stages.Begin("Writing Checksums...\n");
+    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir)) && RemoveUnfinishedMarker(dir))) return 0;
     stages.Total();
     return 1;
 }

@@ -1,11 +1,14 @@
 #include "qav/index/build_stages.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 
 #include "qav/index/qav_log.h"
 
 namespace {
+
+std::atomic<BuildStageHook> g_stageHook{nullptr};
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -19,6 +22,8 @@ std::string StageName(const char* line) {
 }
 
 }  // namespace
+
+void SetBuildStageHook(BuildStageHook hook) { g_stageHook = hook; }
 
 BuildStages::BuildStages(Output output, std::chrono::milliseconds heartbeat)
     : output_(output), heartbeat_(heartbeat), build_start_(Clock::now()), stage_start_(build_start_) {}
@@ -42,6 +47,7 @@ void BuildStages::Begin(const char* line) {
     Write("%s", line);
     std::fflush(stdout);
     name_ = StageName(line);
+    if (const BuildStageHook hook = g_stageHook) hook(name_);
     stage_start_ = Clock::now();
     running_ = true;
     try {

@@ -11,6 +11,11 @@
 #include <system_error>
 #include <thread>
 
+// Called with the stage name at the start of every stage (null: none). Tests
+// use it to stop a build at a chosen stage.
+using BuildStageHook = void (*)(const std::string& stage);
+void SetBuildStageHook(BuildStageHook hook);
+
 class BuildStages {
 public:
     enum Output {
@@ -24,7 +29,7 @@ public:
     BuildStages& operator=(const BuildStages&) = delete;
 
     // Writes the stage line exactly as given, flushes standard output and
-    // starts the stage's clock. Until End, every heartbeat period writes
+    // starts the stage's clock, after calling the stage hook. Until End, every heartbeat period writes
     // "  [NAME] running, %.0f s\n" (NAME: the stage line without blanks and
     // line ends around it).
     void Begin(const char* line);

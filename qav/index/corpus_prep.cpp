@@ -74,13 +74,29 @@ struct Document {
     std::vector<std::string> items;
 };
 
+// Whether text is well-formed UTF-8 holding at least one character beyond ASCII.
+bool LooksLikeUtf8(std::string_view text) {
+    bool beyondAscii = false;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        beyondAscii = beyondAscii || length > 1;
+        i += length;
+    }
+    return beyondAscii;
+}
+
 // State of one preparation run over the whole corpus list.
 class Preparation {
 public:
-    explicit Preparation(FILE* sentInfo) : sent_info_(sentInfo) {}
+    Preparation(FILE* sentInfo, CorpusSummary& summary) : sent_info_(sentInfo), summary_(summary) {}
 
-    // Rewrites one corpus file into its data text file.
-    void ProcessFile(FILE* corpus, FILE* data);
+    // Rewrites one corpus file (path names it in messages) into its data
+    // text file; false at a line that is not GBK text.
+    bool ProcessFile(const std::string& path, FILE* corpus, FILE* data);
 
     const std::vector<Document>& documents() const { return documents_; }
 
@@ -90,6 +106,7 @@ private:
     void FinishDocument();
 
     FILE* sent_info_;
+    CorpusSummary& summary_;
     FILE* data_ = nullptr;
     int64_t line_ = 0;       // number of the next sentence
     int64_t doc_start_ = 0;  // number of the current document's first sentence
@@ -101,22 +118,45 @@ private:
     std::vector<Document> documents_;
 };
 
-void Preparation::ProcessFile(FILE* corpus, FILE* data) {
+bool Preparation::ProcessFile(const std::string& path, FILE* corpus, FILE* data) {
     data_ = data;
     name_.clear();
     tag_ = "text";
     items_.clear();
     LineReader reader(corpus);
     std::string line;
+    long long lineNo = 0;
     for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
-        if (result == LineReader::kLine)
-            ProcessLine(line);
-        else  // too long or holding a zero byte: no later stage could read it
-            QavLog("Warning:%s\n", line.c_str());
+        ++lineNo;
+        ++summary_.lines;
+        // Dropped lines: no later stage could read them.
+        if (result == LineReader::kTooLong) {
+            ++summary_.tooLong;
+            QavLog("Warning: %s line %lld dropped: longer than %zu bytes\n", path.c_str(), lineNo, kMaxLineBytes);
+            continue;
+        }
+        if (result == LineReader::kHasNul) {
+            ++summary_.withNul;
+            QavLog("Warning: %s line %lld dropped: it holds a zero byte\n", path.c_str(), lineNo);
+            continue;
+        }
+        const size_t bad = FirstNonGbkByte(line);
+        if (bad != std::string::npos) {
+            QavLog("Error: %s line %lld is not GBK text (byte %zu)%s; convert the file to GBK\n", path.c_str(), lineNo,
+                   bad + 1, LooksLikeUtf8(line) ? ", it reads as UTF-8" : "");
+            return false;
+        }
+        ProcessLine(line);
+    }
+    if (ferror(corpus)) {
+        QavLog("Error read %s\n", path.c_str());
+        return false;
     }
     if (name_.empty()) name_ = "Doc_" + std::to_string(docs_met_);
     FinishDocument();
     doc_start_ = line_;
+    ++summary_.readFiles;
+    return true;
 }
 
 void Preparation::ProcessLine(const std::string& line) {
@@ -171,6 +211,16 @@ void WriteDocInfo(FILE* docInfo, const std::vector<Document>& documents) {
 
 }  // namespace
 
+size_t FirstNonGbkByte(std::string_view text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        const size_t step = GbkCharLen(text.data() + i, text.size() - i);
+        if (step == 1 && lead >= 0x81 && lead <= 0xFE) return i;
+        i += step;
+    }
+    return std::string_view::npos;
+}
+
 bool ReadOriFiles(const std::string& corpusList, std::vector<std::string>& paths) {
     paths.clear();
     FileHandle list = OpenFile(corpusList, "rb");
@@ -209,7 +259,10 @@ int DetectFileType(const std::string& path, int& treeLines, int& considered) {
 }
 
 bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const std::string& listPath,
-                    const std::string& orgPath, const std::string& docInfoPath, const std::string& sentInfoPath) {
+                    const std::string& orgPath, const std::string& docInfoPath, const std::string& sentInfoPath,
+                    CorpusSummary* summary) {
+    CorpusSummary ownSummary;
+    CorpusSummary& counts = summary ? *summary : ownSummary;
     FileHandle org = CreateOutput(orgPath);
     if (!org) return false;
     FileHandle doc_info = CreateOutput(docInfoPath);
@@ -219,6 +272,7 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
 
     std::vector<std::string> corpus_files;
     if (!ReadOriFiles(corpusList, corpus_files)) QavLog("Error open %s\n", corpusList.c_str());
+    counts.listedFiles = static_cast<int>(corpus_files.size());
 
     int64_t corpus_size = 0;
     for (const std::string& path : corpus_files) {
@@ -235,13 +289,18 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
     FileHandle list = CreateOutput(listPath);
     if (!list) return false;
 
-    Preparation preparation(sent_info.get());
+    Preparation preparation(sent_info.get(), counts);
     for (size_t k = 0; k < corpus_files.size(); ++k) {
         const std::string& path = corpus_files[k];
         QavLogOnly("Processing %s\n", path.c_str());
         FileHandle corpus = OpenFile(path, "rb");
         if (!corpus) {
             QavLog("Error open %s\n", path.c_str());
+            return false;
+        }
+        struct stat info;
+        if (fstat(fileno(corpus.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+            QavLog("Error: %s is a directory, not a corpus file\n", path.c_str());
             return false;
         }
         int tree_lines = 0;
@@ -254,7 +313,7 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
         FileHandle data = CreateOutput(data_path);
         if (!data) return false;
         Write(list.get(), ListLine(data_path, kind));
-        preparation.ProcessFile(corpus.get(), data.get());
+        if (!preparation.ProcessFile(path, corpus.get(), data.get())) return false;
         if (!CloseOutput(data, data_path)) return false;
     }
 

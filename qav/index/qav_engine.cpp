@@ -8,6 +8,7 @@
 
 #include "qav/fulltext/bm_engine.h"
 #include "qav/index/cat_table.h"
+#include "qav/index/index_check.h"
 #include "qav/index/index_files.h"
 #include "qav/index/qav_log.h"
 #include "qav/index/unit_table.h"
@@ -121,7 +122,11 @@ bool CQAVEngine::QAVEngineInit(const std::string& configName, const std::string&
     QavLog("QAV engine loading [%s] ...\n", indexDir.c_str());
     fflush(stdout);
 
-    if (!m_config.ConfigInit(configPath, indexDir)) return false;
+    if (!m_config.ConfigInit(configPath, indexDir)) {
+        QavLog("Error: cannot read the configuration %s\n", configPath.c_str());
+        return false;
+    }
+    if (!VerifyIndexFiles(m_config, indexDir)) return false;
     // This index's comparison width, not whatever an earlier index left.
     g_nSortCompWordLen = m_config.m_SizeInfo.SortCompWordLen;
     const CFileInfo& files = m_config.m_FileInfo;
@@ -136,6 +141,7 @@ bool CQAVEngine::QAVEngineInit(const std::string& configName, const std::string&
     Cache();
     m_sentInfo.HashTableInfoInit(m_config);
     m_config.m_Language = GetEngineLanguageType(indexDir);
+    if (!CheckLoadedIndex(*this)) return false;
 
     QavLog("QAV engine ready. (%.2fs)\n", static_cast<double>(clock() - start) / CLOCKS_PER_SEC);
     return true;

@@ -95,12 +95,14 @@ public:
     // above share its build-time tables.
     COrgInfo m_OrgInfo;
 
-    // Full build of the index directory indexDir from a corpus list: 1 on
-    // success, 0 when a stage fails (the files written so far stay, and the
-    // build log stays open without its last line).
+    // Full build of the index directory indexDir from a corpus list, written
+    // in a folder beside it and swapped in when every stage has succeeded: 1
+    // on success, 0 when a stage fails (indexDir stays as it was, and the
+    // build log in it stays open without its last line).
     int QAVIdxAllInOne(const std::string& configFile, const std::string& corpusList, const std::string& indexDir);
     // Older build over a ready file list and "Org.txt"-format document list;
     // no preparation, identifier merge, sentence information or build log.
+    // It writes in place, its folder marked unfinished until it succeeds.
     int QAVIdx(const std::string& configFile, const std::string& orgText, const std::string& fileList,
                const std::string& indexDir);
     // Reads "List.txt" and cuts its files into m_nGroupCount contiguous

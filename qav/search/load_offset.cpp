@@ -9,7 +9,6 @@
 #include <new>
 #include <vector>
 
-#include "qav/index/index_files.h"
 #include "qav/index/qav_engine.h"
 #include "qav/search/unit_type.h"
 
@@ -40,9 +39,11 @@ int ThreadHandle(const CQAVEngine& engine, int fileNo) {
     ThreadOffsetFiles& mine = tl_fpOffsetFile;
     if (mine.generation != engine.m_offsetGeneration) {
         mine.CloseAll();
-        const std::string& prefix = engine.m_config.m_FileInfo.Offset;
+        // Duplicates of the engine's own handles, never a new opening by
+        // path: a rebuild may have put another index's files under the same
+        // names since the engine started.
         for (size_t i = 0; i < engine.OffsetFileCount(); ++i)
-            mine.handles.push_back(open(DatFilePath(prefix, static_cast<int>(i)).c_str(), O_RDONLY | O_CLOEXEC));
+            mine.handles.push_back(fcntl(fileno(engine.m_offsetFiles[i].get()), F_DUPFD_CLOEXEC, 0));
         mine.generation = engine.m_offsetGeneration;
     }
     return fileNo < static_cast<int>(mine.handles.size()) ? mine.handles[fileNo] : -1;

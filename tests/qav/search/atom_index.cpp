@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "mini_index.h"
 #include "qav/index/byte_codec.h"
 #include "support/test_support.h"
@@ -59,7 +61,8 @@ void AtomIndex::Write(const std::string& dir, const std::string& extraConfig) {
     }
     addLeaf(Gbk("的_n|"), {kDe, kDe});
     index.units.complex_units.push_back({"gap|", {"k5_0|", "missing|", "k5_2|"}});
-    index.units.units.push_back({"past_end|", 1 << 20, 4, 3, 0});
+    const size_t pastEnd = index.units.units.size();
+    index.units.units.push_back({"past_end|", 0, 4, 3, 0});
     index.units.complex_units.push_back({"broken|", {"k5_0|", "past_end|", "k5_2|"}});
     addLeaf("chunk|", {kJia, kYi, kJia, kYi});
     const int64_t chunkStart = index.units.units.back().offset;
@@ -69,6 +72,9 @@ void AtomIndex::Write(const std::string& dir, const std::string& extraConfig) {
     int n = 1;
     for (const char* key : {"|k10", "<k10", "k10>", "$k10", "k10@"})
         index.units.complex_units.push_back({key, {ChildName("k10|", n++)}});
+    // The last region of the offset file, cut off by DropPastEndRecords.
+    index.units.units[pastEnd].offset = static_cast<int64_t>(offsets.size());
+    offsets.append(kPastEndBytes, '\0');
     index.offsetFiles = {};
     index.Write(dir);
 
@@ -78,6 +84,11 @@ void AtomIndex::Write(const std::string& dir, const std::string& extraConfig) {
         config.insert(config.size() - 1, "," + extraConfig);
         WriteFile(dir + "/config.txt", config);
     }
+}
+
+void AtomIndex::DropPastEndRecords(const std::string& dir) {
+    const std::string path = dir + "/Offset_0.dat";
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - kPastEndBytes);
 }
 
 }  // namespace qztest

@@ -27,13 +27,19 @@ struct AtomIndex {
 
     // Writes the index into dir: complex units "k5|" (5 children) and "k10|"
     // (10 children); "的_n|" with 2 records after 的; "gap|" over k5_0|, a
-    // missing unit and k5_2|; "broken|" over k5_0|, "past_end|" (a region
-    // beyond the offset file) and k5_2|; the chunked unit "chunk|": its whole
+    // missing unit and k5_2|; "broken|" over k5_0|, "past_end|" (the last
+    // region of the offset file, see DropPastEndRecords) and k5_2|; the chunked unit "chunk|": its whole
     // region 甲 乙 甲 乙 and its chunks "chunk|_0" and "chunk|_1", each 甲 乙;
     // and the forms "|k10", "<k10", "k10>", "$k10", "k10@", each over one
     // child k10_<n>| (n = 1..5 in that order). extraConfig is inserted into
     // the configuration object.
     static void Write(const std::string& dir, const std::string& extraConfig = "");
+
+    // Cuts the region of "past_end|" off the offset file, so that an engine
+    // started on dir (whose start-up checks refuse a region beyond its file)
+    // fails to load that unit.
+    static void DropPastEndRecords(const std::string& dir);
+    static constexpr size_t kPastEndBytes = 32;
 
     // Name of child i of a complex key, e.g. ChildName("k5|", 2) == "k5_2|".
     static std::string ChildName(const std::string& key, int i);

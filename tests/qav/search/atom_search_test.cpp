@@ -45,6 +45,7 @@ protected:
         const bool started = GlobalInit("config.txt", dir_.path());
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(started);
+        AtomIndex::DropPastEndRecords(dir_.path());
         engine_ = g_pCQAVEngine;
         result_.AtomRetInit(engine_->m_config.m_SizeInfo.MaxAtomSearchRetSize);
     }
