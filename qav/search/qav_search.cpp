@@ -2,11 +2,11 @@
 
 #include <lua.hpp>
 
-#include "qav/index/qav_engine.h"
-#include "qav/search/engine_views.h"
-#include "qav/service/lua_slots.h"
-#include "qav/service/query_functions.h"
-#include "qav/service/query_sandbox.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/engine_views.h"
+#include "qav/service/lua/lua_slots.h"
+#include "qav/service/lua/query_functions.h"
+#include "qav/service/lua/query_sandbox.h"
 
 namespace {
 

@@ -11,21 +11,21 @@
 #include <utility>
 #include <vector>
 
-#include "qav/search/atom_query.h"
-#include "qav/search/atom_ret.h"
-#include "qav/search/condition.h"
-#include "qav/search/count_maps.h"
-#include "qav/search/final_rect.h"
-#include "qav/search/for_merge.h"
-#include "qav/search/freq_form.h"
-#include "qav/search/freq_map.h"
-#include "qav/search/limit_list.h"
-#include "qav/search/make_ret_info.h"
-#include "qav/search/qav_ret.h"
-#include "qav/search/record_compare.h"
-#include "qav/search/ret_info.h"
-#include "qav/search/splited_ret.h"
-#include "qav/search/tag_sort.h"
+#include "qav/search/atom/atom_query.h"
+#include "qav/search/atom/atom_ret.h"
+#include "qav/search/filter/condition.h"
+#include "qav/search/rows/count_maps.h"
+#include "qav/search/rows/final_rect.h"
+#include "qav/search/merge/for_merge.h"
+#include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_map.h"
+#include "qav/search/filter/limit_list.h"
+#include "qav/search/atom/make_ret_info.h"
+#include "qav/search/merge/qav_ret.h"
+#include "qav/index/format/record_compare.h"
+#include "qav/search/atom/ret_info.h"
+#include "qav/search/filter/splited_ret.h"
+#include "qav/search/rows/tag_sort.h"
 
 class CAtomSearchQuery;
 struct ContextWalkResult;

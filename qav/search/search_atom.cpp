@@ -1,8 +1,8 @@
 // Atom searches of a search object, into its atom slots.
-#include "qav/index/config.h"
-#include "qav/index/qav_engine.h"
-#include "qav/search/atom_query.h"
-#include "qav/search/engine_views.h"
+#include "qav/index/base/config.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/atom_query.h"
+#include "qav/search/atom/engine_views.h"
 #include "qav/search/qav_search.h"
 
 namespace {
