@@ -32,17 +32,23 @@ struct ContextWalkResult;
 struct ContextWalkSetup;
 struct lua_State;
 
+class CQAVSearch;
+
+// Makes the Lua state a search object runs query programs in, with that
+// object in the state's search slot; null when no state can be made.
+using LuaStateMaker = lua_State* (*)(CQAVSearch* search);
+
 class CQAVSearch {
 public:
-    CQAVSearch() = default;
+    // Without a maker the object runs no query programs and has no state.
+    explicit CQAVSearch(LuaStateMaker makeLuaState = nullptr) : m_makeLuaState(makeLuaState) {}
     ~CQAVSearch() = default;
     CQAVSearch(const CQAVSearch&) = delete;
     CQAVSearch& operator=(const CQAVSearch&) = delete;
 
-    // Sets the object up for a run: its Lua state (made once, with the
-    // standard libraries, the query functions, this object in the search slot
-    // and the query sandbox), rows, merge work area and the four slots, sized
-    // by the engine's configuration. False when no Lua state can be made or
+    // Sets the object up for a run: its Lua state (made once, by the maker
+    // given at construction), rows, merge work area and the four slots, sized
+    // by the engine's configuration. False when the maker makes no state or
     // memory for the slots is short.
     bool QAVSearchInit(bool flag);
     // Releases what set-up allocated, with the use counts the atom slots
@@ -282,5 +288,6 @@ private:
     struct LuaCloser {
         void operator()(lua_State* L) const;
     };
+    LuaStateMaker m_makeLuaState;
     std::unique_ptr<lua_State, LuaCloser> m_lua;
 };

@@ -12,6 +12,7 @@
 #include "qav/service/query/query2lua.h"
 #include "qav/service/query/query_runner.h"
 #include "qav/service/query/text_convert.h"
+#include "qav/service/engines.h"
 
 // Whether these functions have started the engine.
 unsigned char g_bIsInit = 0;

@@ -6,7 +6,6 @@
 #include "qav/index/build/build_stages.h"
 #include "qav/index/base/config.h"
 #include "qav/index/build/corpus_prep.h"
-#include "qav/index/build/engine_keeper.h"
 #include "qav/index/build/index_copy.h"
 #include "qav/index/format/index_files.h"
 #include "qav/index/build/info_stage.h"
@@ -57,7 +56,6 @@ bool WriteSentAndOrgInfo(const std::string& indexDir, const std::string& orgDat)
 
 int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& corpusList,
                             const std::string& indexDir) {
-    const EnginePointerKeeper engineKeeper;
     const std::string& dir = indexDir;
     zq_mkdirs(dir.c_str());
     zq_mkdirs(JoinPath(dir, kInfoDirName).c_str());
@@ -126,7 +124,6 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
 
 int CQAVIdx::QAVIdx(const std::string& configFile, const std::string& orgText, const std::string& fileList,
                     const std::string& indexDir) {
-    const EnginePointerKeeper engineKeeper;
     BuildStages stages(BuildStages::kStdoutAndLog);
     const std::string& dir = indexDir;
     QavLog("Idxing QAV....\n");

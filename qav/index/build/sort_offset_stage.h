@@ -17,8 +17,8 @@ struct SortOffsetStageInput {
     RecordOrder order;
 };
 
-// Loads the data files into a temporary engine (g_pCQAVEngine meanwhile),
-// sorts every unit region of the offset files and registers chunk units in
+// Loads the data files for the comparators (the process's engine is left
+// alone), sorts every unit region of the offset files and registers chunk units in
 // splitHash. False when the data files cannot be loaded, an offset file
 // cannot be opened, or a region cannot be read or written back.
 bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash);

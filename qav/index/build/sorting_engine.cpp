@@ -1,25 +1,18 @@
 #include "qav/index/build/sorting_engine.h"
 
-SortingEngine::SortingEngine() : previous_(g_pCQAVEngine) { g_pCQAVEngine = &engine_; }
-
-SortingEngine::~SortingEngine() {
-    engine_.ShareDataExit();
-    g_pCQAVEngine = previous_;
-}
+#include "qav/index/format/data_file.h"
 
 bool SortingEngine::Load(const std::string& dataPrefix, const CWordList& wordList, int language) {
-    engine_.m_config.m_Language = language;
-    // Borrowed: the builder keeps its list for longer than this engine lives.
-    engine_.m_pWordList = std::shared_ptr<CWordList>(std::shared_ptr<CWordList>(), const_cast<CWordList*>(&wordList));
-    return engine_.ShareDataInit(dataPrefix);
+    wordList_ = &wordList;
+    language_ = language;
+    return LoadDataFiles(dataPrefix, words_, lengths_);
 }
 
 RecordCompareContext SortingEngine::Corpus(int contextWords) const {
     RecordCompareContext corpus;
-    for (size_t f = 0; f < engine_.DataFileCount(); ++f)
-        corpus.files.push_back({engine_.m_corpus[f].get(), engine_.m_corpusLength[f]});
-    corpus.wordList = engine_.m_pWordList.get();
-    corpus.language = engine_.m_config.m_Language;
+    for (size_t f = 0; f < words_.size(); ++f) corpus.files.push_back({words_[f].get(), lengths_[f]});
+    corpus.wordList = wordList_;
+    corpus.language = language_;
     corpus.sortCompWordLen = contextWords;
     return corpus;
 }

@@ -1,28 +1,27 @@
-// The temporary structured engine that holds an index's data files while
-// its offset records are sorted. It is g_pCQAVEngine for its lifetime, so
-// that code reading the engine (its language, its data) sees the index being
-// built; the engine that was there before comes back when it ends.
+// The data files of the index being built, loaded whole while its offset
+// records are sorted, with the builder's word list and language: what the
+// record comparators read. The process's engine is not involved.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/record_compare.h"
+#include "qav/index/format/word_list.h"
 
 class SortingEngine {
 public:
-    SortingEngine();
-    ~SortingEngine();
-    SortingEngine(const SortingEngine&) = delete;
-    SortingEngine& operator=(const SortingEngine&) = delete;
-
-    // Loads the data files dataPrefix + "_%d.dat" and lends the engine the
-    // builder's word list and language; false when no data file loads.
+    // Loads the data files dataPrefix + "_%d.dat" and borrows the builder's
+    // word list (which outlives this object); false when no data file loads.
     bool Load(const std::string& dataPrefix, const CWordList& wordList, int language);
     // What the comparators read, with contextWords words of context.
     RecordCompareContext Corpus(int contextWords) const;
 
 private:
-    CQAVEngine engine_;
-    CQAVEngine* previous_;
+    std::vector<std::unique_ptr<uint32_t[]>> words_;
+    std::vector<uint32_t> lengths_;
+    const CWordList* wordList_ = nullptr;
+    int language_ = 0;
 };

@@ -18,9 +18,6 @@
 #include "qav/index/engine/sent_info.h"
 #include "qav/index/format/word_list.h"
 
-class CAtomRet;
-class CAtomSearchQuery;
-
 class CQAVEngine {
 public:
     // Each data file whole, as 4-byte units (header and tail blocks
@@ -66,14 +63,6 @@ public:
     // or the kind is none of these.
     bool LoadCache(const std::string& kind);
 
-    // Fills atomResult (taken for this result) with the runs of records of
-    // the query's unit that continue the query: one segment for a unit
-    // without children, one per child with matches, in child order,
-    // otherwise. False for an unknown unit, a failed load, or a unit without
-    // children that has no match. The result holds a use of every unit whose
-    // records it refers to.
-    bool AtomSearch(const CAtomSearchQuery& query, CAtomRet& atomResult);
-
     // Reads count records of the width of unit kind `kind` from byte
     // fileOffset of offset file offsetFileNo into a new buffer; adds count to
     // m_loadedRecords. False (records empty) when not all bytes were read.
@@ -90,13 +79,6 @@ extern std::mutex g_nodeLoadMutex[256];
 inline std::mutex& NodeLoadMutex(const CHashNode* node) {
     return g_nodeLoadMutex[(reinterpret_cast<uintptr_t>(node) >> 5) & 0xFF];
 }
-
-// Starts the structured engine on an index directory: refuses a corpus over
-// kMaxCorpusBytes, makes a fresh engine, sets the engine kind to structured
-// and loads the directory.
-bool GlobalInit(const std::string& configName, const std::string& indexDir);
-// Frees the engine of the current kind.
-void GlobalExit();
 
 // Use counts of the first unit of that name and of its first children (at
 // most "MaxAtomSearchRetSize" of them), one up or one down.

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 constexpr size_t kDataBlockBytes = 2048;
 constexpr size_t kDataMarkerBytes = 58;
@@ -27,3 +29,14 @@ bool WriteTail(std::FILE* file);
 inline int64_t CombineSentNo(uint32_t position, uint8_t fileNo) {
     return static_cast<int64_t>((uint64_t{fileNo} << 32) | position);
 }
+
+// How many of prefix_0.dat, prefix_1.dat, ... open for reading, up to the
+// first that does not; at most 255 (file numbers are one byte).
+int CountNumberedFiles(const std::string& prefix);
+
+// Loads the data files prefix + "_%d.dat", 0 to 254 up to the first missing
+// one, each whole as 4-byte units (header and tail blocks included) with its
+// number of units. False, with words and lengths emptied, when there is none
+// or one cannot be read or held.
+bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
+                   std::vector<uint32_t>& lengths);

@@ -138,12 +138,12 @@ bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, 
 
 }  // namespace
 
-bool CQAVEngine::AtomSearch(const CAtomSearchQuery& query, CAtomRet& atomResult) {
+bool AtomSearch(CQAVEngine& engine, const CAtomSearchQuery& query, CAtomRet& atomResult) {
     atomResult.SetAtomSearchQuery(query);
     atomResult.Take();
-    CHashNode* unit = FindSearchUnit(m_unitTable, query.unit);
+    CHashNode* unit = FindSearchUnit(engine.m_unitTable, query.unit);
     if (!unit) return false;
-    const RecordCompareContext context = MakeRecordCompareContext(*this);
-    if (unit->children.empty()) return SearchLeafUnit(*this, context, query, *unit, atomResult);
-    return SearchComplexUnit(*this, context, query, *unit, atomResult);
+    const RecordCompareContext context = MakeRecordCompareContext(engine);
+    if (unit->children.empty()) return SearchLeafUnit(engine, context, query, *unit, atomResult);
+    return SearchComplexUnit(engine, context, query, *unit, atomResult);
 }

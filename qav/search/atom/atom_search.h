@@ -1,15 +1,16 @@
 // Atom search: the records of one query unit that continue an atom query. A
 // unit with children (a partial unit form, or a unit sorted in chunks) is
-// searched child by child, in up to "ThreadNum_AS" threads at once;
-// CQAVEngine::AtomSearch (qav/index/engine/qav_engine.h) is the entry.
+// searched child by child, in up to "ThreadNum_AS" threads at once.
 #pragma once
 
 #include <cstdint>
 
 #include "qav/index/format/unit_type.h"
 
+class CAtomRet;
 class CAtomSearchQuery;
 class CHashNode;
+class CQAVEngine;
 struct RecordCompareContext;
 
 // Work record of the range search of one child unit: its loaded records and
@@ -36,3 +37,10 @@ public:
 // Thread body over a CAtomSearchTreadUnit: the matching range of its records,
 // found set when there is one. Returns null.
 void* ATomSearchThread(void* work);
+
+// Fills atomResult (taken for this result) with the engine's runs of records
+// of the query's unit that continue the query: one segment for a unit without
+// children, one per child with matches, in child order, otherwise. False for
+// an unknown unit, a failed load, or a unit without children that has no
+// match. The result holds a use of every unit whose records it refers to.
+bool AtomSearch(CQAVEngine& engine, const CAtomSearchQuery& query, CAtomRet& atomResult);

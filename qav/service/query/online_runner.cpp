@@ -12,12 +12,13 @@
 #include "qav/search/qav_search.h"
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/query/web_info.h"
+#include "qav/service/lua/query_state.h"
 
 namespace {
 
 void RunOnStructuredEngine(CWebInfo& info) {
     if (g_nEngineType != kEngineStructured || !g_pCQAVEngine || !g_pCQAVEngine->m_pWordList) return;
-    auto search = std::make_unique<CQAVSearch>();
+    auto search = std::make_unique<CQAVSearch>(NewQueryState);
     if (search->QAVSearchInit(info.m_bSetup)) {
         search->m_nPageSize = info.m_nPageSize;
         lua_State* L = search->LuaState();

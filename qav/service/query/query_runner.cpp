@@ -15,6 +15,7 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/query/query2lua.h"
 #include "qav/service/query/text_convert.h"
+#include "qav/service/lua/query_state.h"
 
 thread_local int g_nApproxLimit = 0;
 
@@ -88,7 +89,7 @@ void Offline_AS_Thread(const std::string& program, std::string& answer) {
     // Programs of a full-text engine append nothing, result or error, so only
     // the structured engine's runs reach the answer.
     if (!StructuredEngineReady()) return;
-    auto search = std::make_unique<CQAVSearch>();
+    auto search = std::make_unique<CQAVSearch>(NewQueryState);
     if (!search->QAVSearchInit(false)) {
         AppendBounded(answer, "error: no memory to set up the search");
         search->QAVSearchExit();

@@ -10,6 +10,7 @@
 #include "search_fixture.h"
 #include "sent_info_fixture.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 

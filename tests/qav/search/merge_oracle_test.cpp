@@ -18,6 +18,7 @@
 #include "qav/search/qav_search.h"
 #include "qav/search/filter/sentence_document.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace fs = std::filesystem;
 using qztest::Gbk;

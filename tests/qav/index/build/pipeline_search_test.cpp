@@ -13,6 +13,7 @@
 #include "qav/search/atom/engine_views.h"
 #include "qav/index/format/offset_record_fields.h"
 #include "qav/search/atom/record_search.h"
+#include "qav/service/engines.h"
 
 namespace {
 

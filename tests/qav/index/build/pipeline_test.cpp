@@ -16,6 +16,7 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/unit_index_file.h"
 #include "qav/index/format/unit_type.h"
+#include "qav/service/engines.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "qav/index/base/cat_table.h"
 #include "qav/index/engine/qav_engine.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 

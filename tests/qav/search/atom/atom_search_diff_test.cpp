@@ -20,8 +20,10 @@
 #include "qav/index/format/unit_index_file.h"
 #include "qav/search/atom/atom_query.h"
 #include "qav/search/atom/atom_ret.h"
+#include "qav/search/atom/atom_search.h"
 #include "qav/search/atom/engine_views.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 
@@ -232,7 +234,7 @@ public:
             if (!Draw(unitText, patternArg, pattern)) continue;
             CAtomSearchQuery query;
             query.SetAtomSearchQuery(MakeAtomQueryEnv(&index_.engine()), unitText, patternArg, "", "", "", "");
-            const bool found = index_.engine().AtomSearch(query, result);
+            const bool found = ::AtomSearch(index_.engine(), query, result);
             std::vector<Occurrence> actual = Collect(result);
             result.Release();
 

@@ -13,9 +13,11 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/atom/atom_query.h"
 #include "qav/search/atom/atom_ret.h"
+#include "qav/search/atom/atom_search.h"
 #include "qav/search/atom/engine_views.h"
 #include "qav/search/qav_search.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 
@@ -62,7 +64,7 @@ protected:
     }
 
     bool Search(const std::string& unit, const std::string& pattern) {
-        return engine_->AtomSearch(Query(unit, pattern), result_);
+        return ::AtomSearch(*engine_, Query(unit, pattern), result_);
     }
 
     // The leaf node (not a complex one) of a unit text.
@@ -203,7 +205,7 @@ TEST_F(AtomSearch, UseCountsReturnToZeroAfterRelease) {
     // A second result over the same unit holds its own uses.
     CAtomRet other;
     other.AtomRetInit(16);
-    ASSERT_TRUE(engine_->AtomSearch(Query("k5|", "乙"), other));
+    ASSERT_TRUE(::AtomSearch(*engine_, Query("k5|", "乙"), other));
     EXPECT_EQ(std::vector<int>(5, 2), UseCounts(Children("k5|", 5)));
     result_.Release();
     other.Release();
@@ -326,7 +328,7 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
             result.AtomRetInit(64);
             for (int round = 0; round < 200; ++round) {
                 const Probe& probe = probes[static_cast<size_t>(round + t) % probes.size()];
-                if (!engine_->AtomSearch(Query(probe.unit, "甲"), result) || result.TotalHits() != probe.hits) ++wrong;
+                if (!::AtomSearch(*engine_, Query(probe.unit, "甲"), result) || result.TotalHits() != probe.hits) ++wrong;
                 wrong += WrongRecords(result, jia);
                 result.Release();
             }

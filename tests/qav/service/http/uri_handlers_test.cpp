@@ -9,6 +9,7 @@
 #include "qav/service/http/uri_handlers.h"
 #include "qav/service/query/web_info.h"
 #include "qav/service/service_fixture.h"
+#include "qav/service/engines.h"
 
 namespace qztest {
 namespace {

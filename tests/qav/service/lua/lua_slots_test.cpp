@@ -8,6 +8,7 @@
 #include "qav/index/base/config.h"
 #include "qav/search/qav_search.h"
 #include "qav/service/lua/lua_slots.h"
+#include "qav/service/lua/query_state.h"
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(LuaSlots, FreshStateIsEmptyAndSettersReturnWhatTheyStore) {
 }
 
 TEST(LuaSlots, SearchSlotRemembersItsEngineKind) {
-    CQAVSearch search;
+    CQAVSearch search(NewQueryState);
     ASSERT_TRUE(search.QAVSearchInit(false));
     lua_State* L = search.LuaState();
     EXPECT_EQ(&search, QavStructuredSearch(L));
@@ -82,7 +83,7 @@ TEST(LuaSlots, SearchSlotRemembersItsEngineKind) {
 }
 
 TEST(LuaSlots, CoroutinesOfAQueryProgramSeeNoSearchObject) {
-    CQAVSearch search;
+    CQAVSearch search(NewQueryState);
     ASSERT_TRUE(search.QAVSearchInit(false));
     lua_State* L = search.LuaState();
     int web = 0;

@@ -13,6 +13,7 @@
 #include "qav/index/base/config.h"
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
+#include "qav/service/lua/query_state.h"
 
 namespace qztest {
 
@@ -71,7 +72,7 @@ protected:
     uint64_t M1() const { return search_.m_QAVRet[0].Handle(); }
     uint64_t M2() const { return search_.m_QAVRet[1].Handle(); }
 
-    CQAVSearch search_;
+    CQAVSearch search_{NewQueryState};
 };
 
 }  // namespace qztest

@@ -6,6 +6,7 @@
 #include <lua.hpp>
 
 #include "qav/search/qav_search.h"
+#include "qav/service/lua/query_state.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ protected:
         return error;
     }
 
-    CQAVSearch search_;
+    CQAVSearch search_{NewQueryState};
     lua_State* L = nullptr;
 };
 

@@ -16,6 +16,7 @@
 #include "qav/service/lua/query_fixture.h"
 #include "qav/service/query/query_runner.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "qav/service/query/query2lua.h"
 #include "qav/service/query/query_runner.h"
 #include "qav/service/service_fixture.h"
+#include "qav/service/engines.h"
 
 namespace {
 

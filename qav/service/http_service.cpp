@@ -17,6 +17,7 @@
 #include "qav/service/http/http_jobs.h"
 #include "qav/service/http/http_worker.h"
 #include "qav/service/qav_api.h"
+#include "qav/service/engines.h"
 
 namespace {
 
