@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -25,14 +26,20 @@ inline std::string LoadFails(const std::string& path, const std::string& bytes,
     return testing::internal::GetCapturedStdout();
 }
 
+// The message a refused load prints: messageFormat is printf-style with the path.
+inline std::string Message(const std::string& messageFormat, const std::string& path) {
+    char text[4096];
+    std::snprintf(text, sizeof text, messageFormat.c_str(), path.c_str());
+    return text;
+}
+
 // Every proper prefix of a good file, and the file with one byte added, is
 // refused with message (printf-style with the path).
 inline void ExpectEveryTruncationRefused(const std::string& good, const std::string& messageFormat,
                                          const std::function<bool(const std::string&)>& load) {
     qztest::TempDir dir;
     const std::string path = dir.file("damaged");
-    char expected[4096];
-    std::snprintf(expected, sizeof expected, messageFormat.c_str(), path.c_str());
+    const std::string expected = Message(messageFormat, path);
     for (size_t length = 0; length <= good.size(); ++length) {
         const std::string bytes = length < good.size() ? good.substr(0, length) : good + "x";
         bool loaded = true;
@@ -45,6 +52,28 @@ inline void ExpectEveryTruncationRefused(const std::string& good, const std::str
 // good with the bytes at offset replaced by patch.
 inline std::string Patched(std::string good, size_t offset, const std::string& patch) {
     return good.replace(offset, patch.size(), patch);
+}
+
+// A damaged copy of a good file: what is wrong, and the bytes put at offset.
+struct FilePatch {
+    const char* what;
+    size_t offset;
+    std::string patch;
+};
+
+// Each patched copy of a good file is refused with message (printf-style
+// with the path).
+inline void ExpectPatchesRefused(const std::string& good, const std::vector<FilePatch>& patches,
+                                 const std::string& messageFormat,
+                                 const std::function<bool(const std::string&)>& load) {
+    qztest::TempDir dir;
+    const std::string path = dir.file("patched");
+    const std::string expected = Message(messageFormat, path);
+    for (const FilePatch& p : patches) {
+        bool loaded = true;
+        EXPECT_EQ(LoadFails(path, Patched(good, p.offset, p.patch), load, &loaded), expected) << p.what;
+        EXPECT_FALSE(loaded) << p.what;
+    }
 }
 
 }  // namespace index_checks

@@ -62,7 +62,7 @@ TEST(SentInfoFile, DamagedFilesAreRefused) {
     index_checks::ExpectEveryTruncationRefused(good, "Warning: open %s fail!\n", load);
 
     const size_t recordCountAt = 4 + (4 + 2 + 4) + (4 + 4 + 4);
-    const struct { const char* what; size_t offset; std::string patch; } cases[] = {
+    const std::vector<index_checks::FilePatch> cases = {
         {"negative tag count", 0, I32(-1)},
         {"huge tag count", 0, I32(0x7FFFFFFF)},
         {"negative tag length", 4, I32(-2)},
@@ -72,16 +72,7 @@ TEST(SentInfoFile, DamagedFilesAreRefused) {
         {"negative record count", recordCountAt, I32(-1)},
         {"record count one too many", recordCountAt, I32(3)},
     };
-    const std::string path = dir.file("patched");
-    char expected[512];
-    std::snprintf(expected, sizeof expected, "Warning: open %s fail!\n", path.c_str());
-    for (const auto& c : cases) {
-        bool loaded = true;
-        EXPECT_EQ(index_checks::LoadFails(path, index_checks::Patched(good, c.offset, c.patch), load, &loaded),
-                  expected)
-            << c.what;
-        EXPECT_FALSE(loaded) << c.what;
-    }
+    index_checks::ExpectPatchesRefused(good, cases, "Warning: open %s fail!\n", load);
 }
 
 }  // namespace

@@ -95,22 +95,13 @@ TEST(UnitIndexFile, DamagedFilesAreRefused) {
     size_t complexAt = 4;
     for (const UnitIndexEntry& unit : SampleIndex().units) complexAt += unit.name.size() + 21;
     ASSERT_EQ(good.substr(complexAt, 4 + 4 + 2 + 4), U32(3) + U32(2) + "|v" + U32(1));
-    const struct { const char* what; size_t offset; std::string patch; } cases[] = {
+    const std::vector<index_checks::FilePatch> cases = {
         {"huge unit count", 0, U32(0xFFFFFFFF)},
         {"name length 2,048", 4, U32(2048)},
         {"huge complex count", complexAt, U32(0x7FFFFFFF)},
         {"huge child count", complexAt + 4 + 4 + 2, U32(0x40000000)},
     };
-    const std::string path = dir.file("patched");
-    char expected[512];
-    std::snprintf(expected, sizeof expected, "Error open %s !\n", path.c_str());
-    for (const auto& c : cases) {
-        bool loaded = true;
-        EXPECT_EQ(index_checks::LoadFails(path, index_checks::Patched(good, c.offset, c.patch), load, &loaded),
-                  expected)
-            << c.what;
-        EXPECT_FALSE(loaded) << c.what;
-    }
+    index_checks::ExpectPatchesRefused(good, cases, "Error open %s !\n", load);
 }
 
 }  // namespace

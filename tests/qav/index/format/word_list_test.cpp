@@ -102,23 +102,14 @@ TEST(WordList, DamagedFilesAreRefused) {
     auto load = [](const std::string& path) { return CWordList().WordListInitEx(path); };
     index_checks::ExpectEveryTruncationRefused(good, "Error open %s!\n", load);
 
-    const struct { const char* what; size_t offset; std::string patch; } cases[] = {
+    const std::vector<index_checks::FilePatch> cases = {
         {"huge count", 0, U32(0xFFFFFFFF)},
         {"count one too many", 0, U32(8)},
         {"text length 2,048", 4, U32(2048)},
         {"text length past the end", 4, U32(200)},
         {"identifier not below the count", 9, U32(7)},
     };
-    const std::string path = dir.file("patched");
-    for (const auto& c : cases) {
-        bool loaded = true;
-        char expected[512];
-        std::snprintf(expected, sizeof expected, "Error open %s!\n", path.c_str());
-        EXPECT_EQ(index_checks::LoadFails(path, index_checks::Patched(good, c.offset, c.patch), load, &loaded),
-                  expected)
-            << c.what;
-        EXPECT_FALSE(loaded) << c.what;
-    }
+    index_checks::ExpectPatchesRefused(good, cases, "Error open %s!\n", load);
 
     testing::internal::CaptureStdout();
     EXPECT_FALSE(CWordList().WordListInitEx(dir.file("missing")));
