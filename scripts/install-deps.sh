@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build ccache pkg-config binutils curl
+  build-essential cmake ninja-build ccache pkg-config binutils curl python3
   libgtest-dev
   liblua5.4-dev lua-cjson-dev libcjson-dev libtinyxml2-dev nlohmann-json3-dev
   libmicrohttpd-dev libcurl4-openssl-dev

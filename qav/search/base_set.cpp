@@ -2,13 +2,13 @@
 // result that later hits must come from, or must avoid.
 #include <algorithm>
 
-#include "qav/index/qav_engine.h"
-#include "qav/index/sent_info.h"
-#include "qav/search/condition.h"
-#include "qav/search/limit_list.h"
-#include "qav/search/merge_run.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/engine/sent_info.h"
+#include "qav/search/filter/condition.h"
+#include "qav/search/filter/limit_list.h"
+#include "qav/search/merge/merge_run.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/sentence_document.h"
+#include "qav/search/filter/sentence_document.h"
 
 bool CConditionEx::BaseKey(int64_t key, const CHashTableInfo* info, const COrgInfo* documents,
                            uint64_t& baseKey) const {

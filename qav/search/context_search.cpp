@@ -5,12 +5,17 @@
 #include <string>
 #include <utility>
 
-#include "qav/index/qav_engine.h"
-#include "qav/search/capacity_cut.h"
-#include "qav/search/context_line.h"
-#include "qav/search/context_walk.h"
-#include "qav/search/hit_parts.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/rows/context_line.h"
+#include "qav/search/rows/context_walk.h"
+#include "qav/search/filter/hit_parts.h"
+#include "qav/search/atom/make_ret_info.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/capacity_cut.h"
+#include "qav/search/rows/context_line.h"
+#include "qav/search/rows/context_walk.h"
+#include "qav/search/filter/hit_parts.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
 
 namespace {

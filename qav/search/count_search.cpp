@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-#include "qav/search/count_maps.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/search/rows/count_maps.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/query_time.h"
-#include "qav/search/record_walk.h"
+#include "qav/search/filter/query_time.h"
+#include "qav/search/atom/record_walk.h"
 
 namespace {
 

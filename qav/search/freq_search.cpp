@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <string>
 
-#include "qav/index/qav_engine.h"
-#include "qav/search/freq_form.h"
-#include "qav/search/freq_map.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_map.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/query_time.h"
-#include "qav/search/record_walk.h"
+#include "qav/search/filter/query_time.h"
+#include "qav/search/atom/record_walk.h"
 
 namespace {
 

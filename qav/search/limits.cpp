@@ -1,8 +1,8 @@
 // Admission of a record's sentence by the limits, the document checks and
 // the base, and the filtering of results by the document filters.
-#include "qav/index/qav_engine.h"
-#include "qav/index/sent_info.h"
-#include "qav/search/merge_run.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/engine/sent_info.h"
+#include "qav/search/merge/merge_run.h"
 #include "qav/search/qav_search.h"
 
 namespace {

@@ -1,13 +1,13 @@
 // The documents of a result's hits as log lines.
 #include <string>
 
-#include "qav/index/qav_engine.h"
-#include "qav/index/qav_log.h"
-#include "qav/index/sent_info.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/index/engine/sent_info.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/record_walk.h"
-#include "qav/search/sentence_document.h"
+#include "qav/search/atom/record_walk.h"
+#include "qav/search/filter/sentence_document.h"
 
 bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag) {
     const CQAVEngine* engine = g_pCQAVEngine;

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/encoding.h"
-#include "qav/index/gbk_char.h"
+#include "common/text/encoding.h"
+#include "common/text/gbk_char.h"
 #include "qav/search/qav_search.h"
 
 namespace {

@@ -2,11 +2,8 @@
 
 #include <lua.hpp>
 
-#include "qav/index/qav_engine.h"
-#include "qav/search/engine_views.h"
-#include "qav/service/lua_slots.h"
-#include "qav/service/query_functions.h"
-#include "qav/service/query_sandbox.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/engine_views.h"
 
 namespace {
 
@@ -21,14 +18,9 @@ const CSizeInfo& Sizes() {
 void CQAVSearch::LuaCloser::operator()(lua_State* L) const { lua_close(L); }
 
 bool CQAVSearch::QAVSearchInit(bool flag) {
-    if (!m_lua) {
-        m_lua.reset(QavNewLuaState());
+    if (!m_lua && m_makeLuaState) {
+        m_lua.reset(m_makeLuaState(this));
         if (!m_lua) return false;
-        lua_State* L = m_lua.get();
-        luaL_openlibs(L);
-        RegistFunc(L);
-        QavSetSearchSlot(L, this, kEngineStructured);
-        QavSandboxQueryState(L);
     }
     const CSizeInfo& sizes = Sizes();
     m_Corpus = g_pCQAVEngine ? MakeRecordCompareContext(*g_pCQAVEngine) : RecordCompareContext{};

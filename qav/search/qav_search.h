@@ -11,38 +11,44 @@
 #include <utility>
 #include <vector>
 
-#include "qav/search/atom_query.h"
-#include "qav/search/atom_ret.h"
-#include "qav/search/condition.h"
-#include "qav/search/count_maps.h"
-#include "qav/search/final_rect.h"
-#include "qav/search/for_merge.h"
-#include "qav/search/freq_form.h"
-#include "qav/search/freq_map.h"
-#include "qav/search/limit_list.h"
-#include "qav/search/make_ret_info.h"
-#include "qav/search/qav_ret.h"
-#include "qav/search/record_compare.h"
-#include "qav/search/ret_info.h"
-#include "qav/search/splited_ret.h"
-#include "qav/search/tag_sort.h"
+#include "qav/search/atom/atom_query.h"
+#include "qav/search/atom/atom_ret.h"
+#include "qav/search/filter/condition.h"
+#include "qav/search/rows/count_maps.h"
+#include "qav/search/rows/final_rect.h"
+#include "qav/search/merge/for_merge.h"
+#include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_map.h"
+#include "qav/search/filter/limit_list.h"
+#include "qav/search/atom/make_ret_info.h"
+#include "qav/search/merge/qav_ret.h"
+#include "qav/index/format/record_compare.h"
+#include "qav/search/atom/ret_info.h"
+#include "qav/search/filter/splited_ret.h"
+#include "qav/search/rows/tag_sort.h"
 
 class CAtomSearchQuery;
 struct ContextWalkResult;
 struct ContextWalkSetup;
 struct lua_State;
 
+class CQAVSearch;
+
+// Makes the Lua state a search object runs query programs in, with that
+// object in the state's search slot; null when no state can be made.
+using LuaStateMaker = lua_State* (*)(CQAVSearch* search);
+
 class CQAVSearch {
 public:
-    CQAVSearch() = default;
+    // Without a maker the object runs no query programs and has no state.
+    explicit CQAVSearch(LuaStateMaker makeLuaState = nullptr) : m_makeLuaState(makeLuaState) {}
     ~CQAVSearch() = default;
     CQAVSearch(const CQAVSearch&) = delete;
     CQAVSearch& operator=(const CQAVSearch&) = delete;
 
-    // Sets the object up for a run: its Lua state (made once, with the
-    // standard libraries, the query functions, this object in the search slot
-    // and the query sandbox), rows, merge work area and the four slots, sized
-    // by the engine's configuration. False when no Lua state can be made or
+    // Sets the object up for a run: its Lua state (made once, by the maker
+    // given at construction), rows, merge work area and the four slots, sized
+    // by the engine's configuration. False when the maker makes no state or
     // memory for the slots is short.
     bool QAVSearchInit(bool flag);
     // Releases what set-up allocated, with the use counts the atom slots
@@ -296,5 +302,6 @@ private:
     struct LuaCloser {
         void operator()(lua_State* L) const;
     };
+    LuaStateMaker m_makeLuaState;
     std::unique_ptr<lua_State, LuaCloser> m_lua;
 };

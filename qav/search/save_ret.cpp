@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <string>
 
-#include "qav/index/file_handle.h"
-#include "qav/index/gbk_char.h"
-#include "qav/index/qav_engine.h"
+#include "common/platform/file_handle.h"
+#include "common/text/gbk_char.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/saved_results.h"
 

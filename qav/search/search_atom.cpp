@@ -1,8 +1,9 @@
 // Atom searches of a search object, into its atom slots.
-#include "qav/index/config.h"
-#include "qav/index/qav_engine.h"
-#include "qav/search/atom_query.h"
-#include "qav/search/engine_views.h"
+#include "qav/index/base/config.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/atom_query.h"
+#include "qav/search/atom/atom_search.h"
+#include "qav/search/atom/engine_views.h"
 #include "qav/search/qav_search.h"
 
 namespace {
@@ -17,7 +18,7 @@ CAtomRet* CQAVSearch::AtomSearch(const CAtomSearchQuery& query) {
     CAtomRet* slot = TakeAtomSlot();
     if (!slot) return nullptr;
     if (CQAVEngine* engine = g_pCQAVEngine)
-        engine->AtomSearch(query, *slot);
+        ::AtomSearch(*engine, query, *slot);
     else
         slot->SetAtomSearchQuery(query);
     return slot;

@@ -1,9 +1,11 @@
 // Joins and merges of the search object's result slots.
-#include "qav/index/qav_engine.h"
-#include "qav/search/capacity_cut.h"
-#include "qav/search/merge_run.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/merge/merge_run.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/capacity_cut.h"
+#include "qav/search/merge/merge_run.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/sentence_document.h"
+#include "qav/search/filter/sentence_document.h"
 
 namespace {
 

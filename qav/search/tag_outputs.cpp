@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "qav/fulltext/bm_engine.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/fulltext/engine/bm_engine.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/record_walk.h"
-#include "qav/search/tag_sort.h"
+#include "qav/search/atom/record_walk.h"
+#include "qav/search/rows/tag_sort.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "qav/search/tag_sort.h"
+#include "qav/search/rows/tag_sort.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "qav/index/qav_engine.h"
-#include "qav/index/sent_info.h"
-#include "qav/search/make_ret_info.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/engine/sent_info.h"
+#include "qav/search/atom/make_ret_info.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/record_walk.h"
-#include "qav/search/sentence_document.h"
+#include "qav/search/atom/record_walk.h"
+#include "qav/search/filter/sentence_document.h"
 
 namespace {
 

@@ -11,13 +11,19 @@
 #include <vector>
 
 #include "include/qavlib.h"
-#include "qav/index/qav_engine.h"
-#include "qav/index/qav_log.h"
-#include "qav/service/http_connections.h"
-#include "qav/service/http_jobs.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/service/http/http_connections.h"
+#include "qav/service/http/http_jobs.h"
+#include "qav/service/http/http_worker.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/service/http/http_connections.h"
+#include "qav/service/http/http_jobs.h"
 #include "qav/service/http_service.h"
-#include "qav/service/http_worker.h"
+#include "qav/service/http/http_worker.h"
 #include "qav/service/qav_api.h"
+#include "qav/service/engines.h"
 
 namespace {
 

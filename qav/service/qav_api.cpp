@@ -5,13 +5,14 @@
 #include <string>
 
 #include "include/qavlib.h"
-#include "qav/index/qav_engine.h"
-#include "qav/index/qav_log.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
 #include "qav/service/qav_api.h"
-#include "qav/search/query_time.h"
-#include "qav/service/query2lua.h"
-#include "qav/service/query_runner.h"
-#include "qav/service/text_convert.h"
+#include "qav/search/filter/query_time.h"
+#include "qav/service/query/query2lua.h"
+#include "qav/service/query/query_runner.h"
+#include "qav/service/query/text_convert.h"
+#include "qav/service/engines.h"
 
 // Whether these functions have started the engine.
 unsigned char g_bIsInit = 0;

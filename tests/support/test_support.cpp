@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 
 namespace fs = std::filesystem;
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "qav/index/org_dat_file.h"
-#include "qav/index/qav_engine.h"
+#include "qav/index/format/org_dat_file.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/source_id.h"
+#include "qav/search/rows/source_id.h"
 #include "search_fixture.h"
 #include "sent_info_fixture.h"
 

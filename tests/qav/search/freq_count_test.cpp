@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "qav/index/org_info.h"
-#include "qav/index/qav_engine.h"
+#include "qav/index/engine/org_info.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/query_clock.h"
+#include "qav/search/filter/query_clock.h"
 #include "search_fixture.h"
 #include "support/test_support.h"
 

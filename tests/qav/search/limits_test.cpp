@@ -4,12 +4,13 @@
 
 #include <vector>
 
-#include "atom_index.h"
-#include "qav/index/qav_engine.h"
+#include "qav/search/atom/atom_index.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
 #include "search_fixture.h"
 #include "sent_info_fixture.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace {
 

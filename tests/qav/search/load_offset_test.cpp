@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "qav/index/qav_engine.h"
-#include "qav/search/offset_record_fields.h"
-#include "qav/search/unit_type.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/format/offset_record_fields.h"
+#include "qav/index/format/unit_type.h"
 #include "search_fixture.h"
 
 using searchtest::Record;

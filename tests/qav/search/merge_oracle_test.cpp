@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "include/qavlib.h"
-#include "qav/index/qav_engine.h"
-#include "qav/search/join_relation.h"
-#include "qav/search/offset_record_fields.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/merge/join_relation.h"
+#include "qav/index/format/offset_record_fields.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/sentence_document.h"
+#include "qav/search/filter/sentence_document.h"
 #include "support/test_support.h"
+#include "qav/service/engines.h"
 
 namespace fs = std::filesystem;
 using qztest::Gbk;

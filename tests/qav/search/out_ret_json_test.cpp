@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "qav/index/qav_engine.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/saved_results.h"
 #include "support/test_support.h"

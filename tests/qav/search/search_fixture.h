@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "qav/index/qav_engine.h"
-#include "qav/index/word_list.h"
-#include "qav/search/record_compare.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/format/word_list.h"
+#include "qav/index/format/record_compare.h"
 #include "support/test_support.h"
 
 namespace searchtest {

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "merge_fixture.h"
-#include "qav/index/qav_engine.h"
-#include "qav/search/join_relation.h"
+#include "qav/search/merge/merge_fixture.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/merge/join_relation.h"
 #include "qav/search/qav_search.h"
-#include "qav/search/query_time.h"
+#include "qav/search/filter/query_time.h"
 
 using namespace mergetest;
 

@@ -1,5 +1,7 @@
-// Result slots of a search object: fixed handles and the slot rules.
+// Result slots of a search object: fixed handles and the slot rules; its Lua
+// state comes from the maker it was given.
 #include <gtest/gtest.h>
+#include <lua.hpp>
 
 #include <cstdint>
 #include <map>
@@ -8,6 +10,14 @@
 #include "qav/search/qav_search.h"
 
 namespace {
+
+CQAVSearch* g_madeFor = nullptr;
+
+// A plain state: the object keeps and closes whatever its maker gives.
+lua_State* BareState(CQAVSearch* search) {
+    g_madeFor = search;
+    return luaL_newstate();
+}
 
 class SearchSlots : public testing::Test {
 protected:
@@ -42,7 +52,7 @@ protected:
     uint64_t M1() const { return search_.m_QAVRet[0].Handle(); }
     uint64_t M2() const { return search_.m_QAVRet[1].Handle(); }
 
-    CQAVSearch search_;
+    CQAVSearch search_{BareState};
 };
 
 TEST(SearchObject, HandlesAreZeroBeforeSetUpAndNameNoSlot) {
@@ -52,6 +62,26 @@ TEST(SearchObject, HandlesAreZeroBeforeSetUpAndNameNoSlot) {
     EXPECT_EQ(nullptr, search.TakeAtomSlot());
     EXPECT_EQ(nullptr, search.MergeTarget(0, 0));
     EXPECT_EQ(nullptr, search.FirstFreeMergedSlot());
+}
+
+TEST(SearchObject, SetUpMakesTheStateOnceWithItsMaker) {
+    CQAVSearch none;
+    ASSERT_TRUE(none.QAVSearchInit(false));
+    EXPECT_EQ(nullptr, none.LuaState());
+    none.QAVSearchExit();
+
+    CQAVSearch failing([](CQAVSearch*) -> lua_State* { return nullptr; });
+    EXPECT_FALSE(failing.QAVSearchInit(false));
+    failing.QAVSearchExit();
+
+    CQAVSearch search(BareState);
+    ASSERT_TRUE(search.QAVSearchInit(false));
+    EXPECT_EQ(&search, g_madeFor);
+    lua_State* first = search.LuaState();
+    ASSERT_NE(nullptr, first);
+    ASSERT_TRUE(search.QAVSearchInit(false));
+    EXPECT_EQ(first, search.LuaState());
+    search.QAVSearchExit();
 }
 
 TEST_F(SearchSlots, FourDistinctHandlesStayFixedThroughTheRun) {

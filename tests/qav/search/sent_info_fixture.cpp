@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qav/index/sent_info_file.h"
+#include "qav/index/format/sent_info_file.h"
 
 namespace qztest {
 

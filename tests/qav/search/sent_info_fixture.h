@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "qav/index/sent_info.h"
+#include "qav/index/engine/sent_info.h"
 #include "support/test_support.h"
 
 namespace qztest {

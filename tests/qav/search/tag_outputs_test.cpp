@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "qav/fulltext/bm_engine.h"
-#include "qav/index/qav_engine.h"
-#include "qav/index/qav_log.h"
+#include "qav/fulltext/engine/bm_engine.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
 #include "qav/search/qav_search.h"
 #include "search_fixture.h"
 #include "sent_info_fixture.h"

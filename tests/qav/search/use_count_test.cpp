@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "qav/index/qav_engine.h"
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "include/qavlib.h"
-#include "qav/index/qav_engine.h"
-#include "qav/search/query_time.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/search/filter/query_time.h"
 #include "qav/service/qav_api.h"
 #include "service_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "include/qavlib.h"
-#include "qav/index/qav_log.h"
+#include "qav/index/base/qav_log.h"
 
 namespace qztest {
 

@@ -1,0 +1,180 @@
+#include "qav/index/build/offset_pass.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <string>
+
+#include "qav/index/base/config.h"
+#include "qav/index/format/data_file.h"
+#include "common/platform/file_handle.h"
+#include "qav/index/format/index_files.h"
+#include "qav/index/format/index_text_lines.h"
+#include "common/text/line_reader.h"
+#include "qav/index/engine/org_info.h"
+#include "qav/index/build/pn_info.h"
+#include "qav/index/build/process_line.h"
+#include "qav/index/build/qav_idx.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/index/build/qav_tree.h"
+#include "qav/index/build/unit_records.h"
+#include "common/platform/zq_thread.h"
+
+namespace {
+
+// Largest byte offset at which a sentence may start: its position must fit in 32 bits.
+constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
+
+bool OffsetGroup(CThreadInfo& info) {
+    const int g = static_cast<int>(info.number);
+    // Record buffers for every unit of the list the group met.
+    if (!Ready2CreateOffset(*info.unit_hash, *info.unit_list)) return false;
+
+    const std::string dataPath = DatFilePath(info.data_path, g);
+    const std::string idPath = IdFilePath(info.id_path, g);
+    FileHandle data = OpenFile(dataPath, "wb");
+    if (!data) {
+        QavLog("Error Open %s\n", dataPath.c_str());
+        return false;
+    }
+    FileHandle ids = OpenFile(idPath, "wb");
+    if (!ids) {
+        QavLog("Error Open %s\n", idPath.c_str());
+        return false;
+    }
+    if (!WriteHeader(data.get())) {
+        QavLog("Error write %s\n", dataPath.c_str());
+        return false;
+    }
+
+    CQAVTree tree;
+    tree.SetConfig(info.config);
+    CPNInfo pn;
+    int64_t docState = 0;
+    std::string docName;
+    std::string line;
+    int64_t lines = 0;
+    CHashTable& units = *info.unit_hash;
+    const UnitRecordSink store = [&units](const IdxUnitEntry& entry) { AddIdxInfo(units, entry); };
+
+    for (size_t i = 0; i < info.files.size(); ++i) {
+        const std::string& path = info.files[i];
+        const int kind = info.FileKind(i);
+        FileHandle in = OpenFile(path, "rb");
+        if (!in) {
+            QavLog("Error open %s\n", path.c_str());
+            return false;
+        }
+        LineReader reader(in.get(), kMaxDataLineBytes);
+        for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+            // Refused by the counting pass as well, which reads through the same reader.
+            if (result != LineReader::kLine) continue;
+            const uint64_t length = static_cast<uint64_t>(ftello(data.get()));
+            if (length > kLastSentenceByte) {
+                QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
+                           static_cast<long long>(length / 4));
+                continue;
+            }
+            const uint32_t position = static_cast<uint32_t>(length / 4);
+            const char* sentence = DataLineSentence(line);
+            if (sentence != line.c_str()) {  // a line number before the tab
+                const int64_t lineNo = std::strtoll(line.c_str(), nullptr, 10);
+                if (info.org_info) info.org_info->LineNo2Offset(lineNo, docState, position, info.number, docName);
+                const std::string idLine = IdLine(CombineSentNo(position, static_cast<uint8_t>(g)), lineNo);
+                fwrite(idLine.data(), 1, idLine.size(), ids.get());
+            }
+            ProcessLine_Offset(sentence, tree, store, *info.word_hash, static_cast<uint8_t>(g), position, data.get(),
+                               pn, kind);
+            if (ferror(data.get()) || ferror(ids.get())) {
+                QavLog("Error write %s\n", ferror(data.get()) ? dataPath.c_str() : idPath.c_str());
+                return false;
+            }
+            if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
+        }
+    }
+    if (!WriteTail(data.get()) || !CloseFile(data)) {
+        QavLog("Error write %s\n", dataPath.c_str());
+        return false;
+    }
+    if (!CloseFile(ids)) {
+        QavLog("Error write %s\n", idPath.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void* CreateOffsetThread(void* arg) {
+    CThreadInfo& info = *static_cast<CThreadInfo*>(arg);
+    try {
+        info.ok = OffsetGroup(info);
+    } catch (const std::exception& e) {
+        QavLog("CreateOffsetThread[%d] C++ exception: %s\n", static_cast<int>(info.number), e.what());
+        info.ok = false;
+    } catch (...) {
+        QavLog("CreateOffsetThread[%d] unknown C++ exception\n", static_cast<int>(info.number));
+        info.ok = false;
+    }
+    return nullptr;
+}
+
+bool CQAVIdx::CreateOffset() {
+    const CFileInfo& files = m_Config.m_FileInfo;
+    const int groups = m_nGroupCount;
+    if (groups < 0 || m_Tables.group_units.size() < static_cast<size_t>(groups) ||
+        m_FileGroups.size() < static_cast<size_t>(groups))
+        return false;
+    for (int n = 0; n < kMaxGroups; ++n) {
+        remove(DatFilePath(files.Data, n).c_str());
+        remove(IdFilePath(files.DataInInfo, n).c_str());
+    }
+    // The merged table counts the records written to each region from here on.
+    ReadyOffsetInfo(m_Tables.units, m_WordList_U);
+
+    const size_t batchSize = static_cast<size_t>(std::max(m_Config.m_SizeInfo.ThreadNum_Offset, 1));
+    std::vector<CThreadInfo> infos(groups);
+    std::vector<int> batch;
+    std::vector<pthread_t> threads;
+    // Joins the batch's threads and appends their records; false when a group
+    // or the appending failed.
+    auto finishBatch = [&]() {
+        bool ok = true;
+        for (size_t k = 0; k < threads.size(); ++k) {
+            if (threads[k] == 0 || thread_join_ex(threads[k], nullptr) != 0) infos[batch[k]].ok = false;
+            ok = ok && infos[batch[k]].ok;
+        }
+        QavLog("  Threads joined, writing offset to file...\n");
+        ok = ok && HashOffset2File(batch);
+        if (ok) QavLog("  Offset written OK\n");
+        batch.clear();
+        threads.clear();
+        return ok;
+    };
+
+    for (int g = 0; g < groups; ++g) {
+        CThreadInfo& info = infos[g];
+        info.number = static_cast<uint32_t>(g);
+        info.unit_hash = m_Tables.group_units[g].get();
+        info.word_hash = &m_Tables.words;
+        info.files = m_FileGroups[g];
+        if (static_cast<size_t>(g) < m_KindGroups.size()) info.kinds = m_KindGroups[g];
+        info.config = &m_Config;
+        info.unit_list = &m_WordList_U;
+        if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
+        info.data_path = files.Data;
+        info.id_path = files.DataInInfo;
+        batch.push_back(g);
+        threads.push_back(thread_create_ex(CreateOffsetThread, &infos[g]));
+        if (batch.size() == batchSize) {
+            QavLog("Creating Offset [%d-%d] of %zu\n", batch.front(), batch.back(), infos.size());
+            if (!finishBatch()) return false;
+        }
+    }
+    if (!batch.empty()) {
+        QavLog("Creating Offset [%d-%d] of %zu\n", batch.front(), batch.back(), infos.size());
+        if (!finishBatch()) return false;
+    }
+    return true;
+}

@@ -1,0 +1,11 @@
+// Offset pass of the index builder for one file group: the group's data file
+// and identifier file, and a record for every unit occurrence, collected in
+// the group's unit table until its batch is appended to the offset files.
+#pragma once
+
+#include "qav/index/build/count_units.h"
+
+// Thread body: runs the pass for the CThreadInfo given as arg and sets its
+// ok to false when a file cannot be created, opened or written, or a record
+// buffer cannot be allocated.
+void* CreateOffsetThread(void* arg);

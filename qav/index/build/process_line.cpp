@@ -1,0 +1,97 @@
+#include "qav/index/build/process_line.h"
+
+#include "qav/index/build/add_word.h"
+#include "common/platform/byte_codec.h"
+#include "qav/index/format/unit_type.h"
+
+namespace {
+
+void CountUnits(const SentenceUnits& sentence, CHashTable& unitHash, CHashTable& wordHash, uint32_t& wordCount) {
+    for (std::string_view word : sentence.words) AddWord(wordHash, word, 1, UNIT_WORD);
+    for (const IdxUnitEntry& unit : sentence.units) AddWord(unitHash, unit.first.text, 1, unit.first.type);
+    wordCount = sentence.WordCount();
+}
+
+// Identifier of a word, or -1 when the word has none.
+int32_t WordId(const CHashTable& wordHash, std::string_view word) {
+    const CHashNode* node = wordHash.GetHashNode(word, UNIT_WORD);
+    return node ? node->id : -1;
+}
+
+bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FILE* dataFile) {
+    std::string bytes;
+    bytes.reserve(4 * sentence.WordCount());
+    bool complete = true;
+    for (std::string_view word : sentence.words) {
+        int32_t id = WordId(wordHash, word);
+        if (id == -1) {
+            complete = false;
+            break;
+        }
+        qav_bytes::Append(bytes, static_cast<uint32_t>(id));
+    }
+    if (complete && sentence.closing_bar) {
+        int32_t bar = WordId(wordHash, "|");
+        if (bar != -1) qav_bytes::Append(bytes, static_cast<uint32_t>(bar));
+    }
+    bool written = fwrite(bytes.data(), 1, bytes.size(), dataFile) == bytes.size();
+    return complete && written;
+}
+
+void Add2IdxUnitBuffer(SentenceUnits& sentence, const UnitRecordSink& store, uint8_t fileNo, uint32_t position) {
+    for (IdxUnitEntry& unit : sentence.units) {
+        unit.second.file_no = fileNo;
+        unit.second.position = position;
+        store(unit);
+    }
+}
+
+bool Offset(SentenceUnits& sentence, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
+            uint32_t position, FILE* dataFile) {
+    if (!Write2DatWord(sentence, wordHash, dataFile)) return false;
+    Add2IdxUnitBuffer(sentence, store, fileNo, position);
+    return true;
+}
+
+// One scratch set per thread, so that a pass does not allocate it per line.
+SentenceUnits& Scratch() {
+    thread_local SentenceUnits sentence;
+    return sentence;
+}
+
+}  // namespace
+
+const char* DataLineSentence(const std::string& line) {
+    size_t tab = line.find('\t');
+    return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
+}
+
+bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+                       int kind, uint32_t& wordCount) {
+    SentenceUnits& sentence = Scratch();
+    if (!CollectLineUnits(line, tree, info, kind, sentence)) return false;
+    CountUnits(sentence, unitHash, wordHash, wordCount);
+    return true;
+}
+
+bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+                           const CConfig& config, uint32_t& wordCount) {
+    SentenceUnits& sentence = Scratch();
+    CollectSegUnits(line, info, config, sentence);
+    CountUnits(sentence, unitHash, wordHash, wordCount);
+    return true;
+}
+
+bool ProcessLine_Offset(const char* line, CQAVTree& tree, const UnitRecordSink& store, const CHashTable& wordHash,
+                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind) {
+    SentenceUnits& sentence = Scratch();
+    if (!CollectLineUnits(line, tree, info, kind, sentence)) return false;
+    return Offset(sentence, store, wordHash, fileNo, position, dataFile);
+}
+
+bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
+                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config) {
+    SentenceUnits& sentence = Scratch();
+    CollectSegUnits(line, info, config, sentence);
+    return Offset(sentence, store, wordHash, fileNo, position, dataFile);
+}

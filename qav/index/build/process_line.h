@@ -1,0 +1,43 @@
+// What one sentence line of a data text file contributes to the counting pass
+// and to the offset pass. Both passes take the line's words and units from
+// CollectLineUnits, so they see exactly the same units.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "qav/index/engine/hash_table.h"
+#include "qav/index/build/pn_info.h"
+#include "qav/index/build/sentence_units.h"
+
+class CConfig;
+class CQAVTree;
+
+// The sentence of a data text line: the text after its first tab, or the
+// whole line when it has no tab or begins with one.
+const char* DataLineSentence(const std::string& line);
+
+// Stores the record of one unit occurrence of the offset pass (a unit left out
+// of the unit list has no room for records; the sink drops those).
+using UnitRecordSink = std::function<void(const IdxUnitEntry&)>;
+
+// Counting pass: every word (type 7) and every unit with count 1. wordCount is
+// the number of words the sentence takes in the data file. False when the
+// line's tree cannot be read; nothing is counted then.
+bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+                       int kind, uint32_t& wordCount);
+bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+                           const CConfig& config, uint32_t& wordCount);
+
+// Offset pass: writes the identifiers of the sentence's words (u32 each, then
+// that of "|" unless the last word is a clause separator) to dataFile, then
+// hands every unit occurrence, with fileNo and position filled in, to store.
+// False when the tree cannot be read, a word has no identifier (the
+// identifiers before it stay written and no record is stored) or the data file
+// cannot be written.
+bool ProcessLine_Offset(const char* line, CQAVTree& tree, const UnitRecordSink& store, const CHashTable& wordHash,
+                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind);
+bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
+                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config);

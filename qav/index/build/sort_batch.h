@@ -1,0 +1,37 @@
+// A batch of consecutive units of one offset file whose records are sorted
+// concurrently by a pool of at most maxThreads threads, then written back on
+// the caller's thread.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "qav/index/engine/hash_table.h"
+#include "qav/index/build/sort_pool.h"
+#include "qav/index/build/sort_work.h"
+
+class SortBatch {
+public:
+    SortBatch(const RecordOrder& order, int maxThreads) : order_(order), pool_(maxThreads) {}
+    ~SortBatch() { Join(); }
+    SortBatch(const SortBatch&) = delete;
+    SortBatch& operator=(const SortBatch&) = delete;
+
+    size_t size() const { return works_.size(); }
+    // A work record for the next unit of the batch.
+    SortWork& Add();
+    // Starts sorting the work record last added.
+    void StartLast();
+
+    // Joins the batch, writes every unit's records back at the unit's own
+    // region and registers the chunk units in splitHash; the batch is then
+    // empty. False when a unit's records could not be written.
+    bool ProcessSorted(CHashTable& splitHash);
+    // Waits until every started unit is sorted.
+    void Join();
+
+private:
+    RecordOrder order_;
+    std::vector<std::unique_ptr<SortWork>> works_;
+    SortPool pool_;  // last: its workers stop before the works they sort go
+};

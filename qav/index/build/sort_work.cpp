@@ -1,0 +1,124 @@
+#include "qav/index/build/sort_work.h"
+
+#include <cstring>
+
+#include "qav/index/build/add_word.h"
+#include "qav/index/format/offset_record.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/index/build/sort_chunks.h"
+#include "qav/index/build/sort_in_parts.h"
+
+zq_compare_ex_fn RecordOrder::ForType(int32_t type) const {
+    switch (type) {
+        case UNIT_POS_L: return tag_l;
+        case UNIT_POS_R: return tag_r;
+        case UNIT_ML: return ml;
+        default: return nullptr;
+    }
+}
+
+int SortWork::width() const { return OffsetRecordWidth(type); }
+
+uint64_t SortWork::ChunkStart(size_t k) const {
+    uint64_t before = 0;
+    for (size_t i = 0; i < k && i < chunks.size(); ++i) before += chunks[i];
+    return before;
+}
+
+namespace {
+
+// Below this many records a chunk sorts faster than a hand-off to a worker.
+constexpr uint32_t kInlineSortRecords = 256;
+// From this many records on, one chunk keeps several threads busy.
+constexpr uint32_t kPartedSortRecords = 65536;
+
+// Zeroes the records that name a data file the corpus lacks or a sentence
+// position beyond their data file; returns how many.
+uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const RecordCompareContext& corpus) {
+    uint32_t zeroed = 0;
+    for (size_t at = 0; at + width <= records.size(); at += width) {
+        unsigned char* record = &records[at];
+        const uint8_t fileNo = record[6];
+        const uint32_t position = qav_bytes::Load<uint32_t>(record);
+        if (fileNo < corpus.files.size() && position < corpus.files[fileNo].count) continue;
+        std::memset(record, 0, width);
+        ++zeroed;
+    }
+    return zeroed;
+}
+
+}  // namespace
+
+bool SortWork::SetThreadInfoEx(const std::string& unitText, int64_t regionOffset, uint32_t recordCount,
+                               int32_t unitType, std::FILE* offsetFile, uint32_t chunkLimit,
+                               uint8_t offsetFileNo, const RecordCompareContext& corpus) {
+    text = unitText;
+    offset = regionOffset;
+    count = recordCount;
+    type = unitType;
+    file = offsetFile;
+    chunk_limit = chunkLimit;
+    file_no = offsetFileNo;
+    chunks.clear();
+
+    const size_t wanted = size_t{count} * width();
+    records.assign(wanted, 0);
+    size_t got = 0;
+    if (wanted > 0 && fseeko(file, offset, SEEK_SET) == 0) got = std::fread(records.data(), 1, wanted, file);
+    if (got != wanted) {
+        QavLogOnly("SetThreadInfoEx Error: read %lld of %lld for [%s]\n", static_cast<long long>(got),
+                   static_cast<long long>(wanted), text.c_str());
+        records.clear();
+        return false;
+    }
+    if (width() > 0) {
+        const uint32_t zeroed = ZeroOutOfBounds(records, width(), corpus);
+        if (zeroed > 0)
+            QavLogOnly("SetThreadInfoEx Warning: [%s] %u/%u entries out of bounds (zeroed)\n", text.c_str(), zeroed,
+                       count);
+    }
+    chunks = CutIntoChunks(count, chunk_limit);
+    return true;
+}
+
+void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
+    const zq_compare_ex_fn compare = order.ForType(type);
+    if (!compare || k >= chunks.size()) return;
+    zq_quicksort_ex(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context);
+}
+
+void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
+    const zq_compare_ex_fn compare = order.ForType(type);
+    if (!compare) return;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        if (chunks[k] < kInlineSortRecords)
+            SortOffsetThread(k, order);
+        else if (chunks[k] < kPartedSortRecords)
+            pool.Submit([this, k, order] { SortOffsetThread(k, order); });
+        else
+            SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context, pool);
+    }
+}
+
+bool SortWork::Write2File() {
+    bool ok = true;
+    if (!records.empty()) {
+        ok = fseeko(file, offset, SEEK_SET) == 0 &&
+             std::fwrite(records.data(), 1, records.size(), file) == records.size();
+        if (!ok) QavLog("Write2File Error!\n");
+    }
+    std::vector<unsigned char>().swap(records);
+    return ok;
+}
+
+void SortWork::AddToSplittedHash(CHashTable& splitHash) const {
+    if (chunks.size() <= 1) return;
+    uint64_t before = 0;
+    for (size_t k = 0; k < chunks.size(); ++k) {
+        const std::string name = text + "_" + std::to_string(k);
+        CHashNode* node = AddWord(splitHash, name, chunks[k], type);
+        node->offset = offset + static_cast<int64_t>(before * width());
+        node->file_no = file_no;
+        before += chunks[k];
+    }
+}

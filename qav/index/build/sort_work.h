@@ -1,0 +1,65 @@
+// One index unit whose offset records are being sorted: its region read from
+// the offset file, cut into chunks, sorted in memory and later written back.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/platform/zq_sort.h"
+#include "qav/index/engine/hash_table.h"
+#include "qav/index/build/sort_pool.h"
+#include "qav/index/format/record_compare.h"
+
+// Comparators of the three record kinds and the context they all receive.
+struct RecordOrder {
+    zq_compare_ex_fn tag_l = nullptr;  // type 3
+    zq_compare_ex_fn tag_r = nullptr;  // type 4
+    zq_compare_ex_fn ml = nullptr;     // type 5
+    void* context = nullptr;
+
+    // Null for types whose records are left unsorted.
+    zq_compare_ex_fn ForType(int32_t type) const;
+};
+
+class SortWork {
+public:
+    std::string text;
+    int64_t offset = 0;    // region start in the offset file
+    uint32_t count = 0;    // records written to the region
+    int32_t type = 0;
+    std::FILE* file = nullptr;
+    uint32_t chunk_limit = 0;
+    uint8_t file_no = 0;
+    std::vector<unsigned char> records;
+    std::vector<uint32_t> chunks;
+
+    // Reads the unit's region into records, zeroes records that point
+    // outside the corpus and cuts the records into chunks. False when the
+    // region cannot be read whole.
+    bool SetThreadInfoEx(const std::string& unitText, int64_t regionOffset, uint32_t recordCount,
+                         int32_t unitType, std::FILE* offsetFile, uint32_t chunkLimit, uint8_t offsetFileNo,
+                         const RecordCompareContext& corpus);
+
+    // Sorts the records, whole or chunk by chunk; every chunk becomes a sorted
+    // run of its own. Small chunks are sorted here, larger ones go to the pool
+    // (the largest spread over its threads) and are done once the pool has
+    // been waited for.
+    void SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool);
+    // Sorts chunk k in place.
+    void SortOffsetThread(size_t k, const RecordOrder& order);
+
+    // Writes the records at the region's own offset and frees them; false
+    // (after logging "Write2File Error!\n") on a failed seek or short write.
+    bool Write2File();
+
+    // Registers every chunk as a chunk unit "%s_%d" in the split-unit hash,
+    // with its record count, region and file; only units cut in more than one
+    // chunk have chunk units.
+    void AddToSplittedHash(CHashTable& splitHash) const;
+
+    int width() const;
+    // Records before chunk k.
+    uint64_t ChunkStart(size_t k) const;
+};

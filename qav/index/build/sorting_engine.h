@@ -1,0 +1,27 @@
+// The data files of the index being built, loaded whole while its offset
+// records are sorted, with the builder's word list and language: what the
+// record comparators read. The process's engine is not involved.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qav/index/format/record_compare.h"
+#include "qav/index/format/word_list.h"
+
+class SortingEngine {
+public:
+    // Loads the data files dataPrefix + "_%d.dat" and borrows the builder's
+    // word list (which outlives this object); false when no data file loads.
+    bool Load(const std::string& dataPrefix, const CWordList& wordList, int language);
+    // What the comparators read, with contextWords words of context.
+    RecordCompareContext Corpus(int contextWords) const;
+
+private:
+    std::vector<std::unique_ptr<uint32_t[]>> words_;
+    std::vector<uint32_t> lengths_;
+    const CWordList* wordList_ = nullptr;
+    int language_ = 0;
+};

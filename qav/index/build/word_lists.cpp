@@ -1,0 +1,107 @@
+#include "qav/index/build/word_lists.h"
+
+#include <algorithm>
+
+#include "qav/index/build/add_word.h"
+#include "qav/index/base/config.h"
+#include "qav/index/base/qav_log.h"
+
+namespace {
+
+constexpr uint32_t kMinGroupWordBuckets = 102400;
+
+uint32_t Buckets(int32_t configured) {
+    return configured > 0 ? static_cast<uint32_t>(configured) : CHashTable::kDefaultBucketCount;
+}
+
+CWord EntryOf(const CHashNode& node) {
+    CWord word;
+    word.text = node.name;
+    word.count = static_cast<int32_t>(node.count);
+    word.id = node.id;
+    word.offset = node.offset;
+    word.type = node.type;
+    word.file_no = node.file_no;
+    return word;
+}
+
+std::vector<CHashTable*> Pointers(const std::vector<std::unique_ptr<CHashTable>>& tables) {
+    std::vector<CHashTable*> pointers;
+    for (const auto& table : tables) pointers.push_back(table.get());
+    return pointers;
+}
+
+}  // namespace
+
+bool CmpWord_Word(const CWord& a, const CWord& b) { return a.text < b.text; }
+
+bool CmpWord_Count(const CWord& a, const CWord& b) {
+    return static_cast<uint32_t>(a.count) > static_cast<uint32_t>(b.count);
+}
+
+bool CmpWord_ID(const CWord& a, const CWord& b) { return a.id < b.id; }
+
+void CountTables::InitHash(const CConfig& config, int groupCount) {
+    const CSizeInfo& sizes = config.m_SizeInfo;
+    units.Reset(Buckets(sizes.HashSize_IdxUnit));
+    words.Reset(Buckets(sizes.HashSize_WordList));
+    uint32_t group_word_buckets = Buckets(sizes.HashSize_WordList);
+    if (groupCount >= 2)
+        group_word_buckets =
+            std::max(static_cast<uint32_t>(std::max(sizes.HashSize_WordList, 0) / groupCount), kMinGroupWordBuckets);
+    group_units.clear();
+    group_words.clear();
+    for (int g = 0; g < groupCount; ++g) {
+        group_units.push_back(std::make_unique<CHashTable>(Buckets(sizes.HashSize_IdxUnit)));
+        group_words.push_back(std::make_unique<CHashTable>(group_word_buckets));
+    }
+}
+
+void CountTables::MergeHash() {
+    ::MergeHash(units, Pointers(group_units));
+    ::MergeHash(words, Pointers(group_words));
+}
+
+void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) const {
+    ToWordList(units, unitList, 0);
+    ToWordList(words, wordList, 1);
+}
+
+void MergeHash(CHashTable& table, const std::vector<CHashTable*>& tables) {
+    for (const CHashTable* source : tables)
+        source->ForEachNode([&](const CHashNode& node) { AddWord(table, node.name, node.count, node.type); });
+}
+
+void ToWordList(const CHashTable& table, CWordList& list, int mode) {
+    list.words.assign(static_cast<size_t>(std::max(table.next_id, 0)), CWord());
+    list.words_by_id.clear();
+    size_t next = 0;
+    table.ForEachNode([&](const CHashNode& node) {
+        if (next < list.words.size()) list.words[next++] = EntryOf(node);
+    });
+    if (mode == 0) {
+        std::sort(list.words.begin(), list.words.end(), CmpWord_Count);
+        return;
+    }
+    list.words_by_id = list.words;
+    std::sort(list.words.begin(), list.words.end(), CmpWord_Word);
+    std::sort(list.words_by_id.begin(), list.words_by_id.end(), CmpWord_ID);
+}
+
+bool PruneWordList(CWordList& unitList, const CWordList& wordList, int64_t limit) {
+    QavLog("WordList size: U=%lld, W=%lld\n", static_cast<long long>(unitList.length()),
+           static_cast<long long>(wordList.length()));
+    const int64_t before = unitList.length();
+    if (before <= limit) {
+        QavLogOnly("  No pruning needed.\n");
+        return true;
+    }
+    const uint32_t threshold = static_cast<uint32_t>(unitList.words[static_cast<size_t>(limit - 1)].count);
+    unitList.words.resize(static_cast<size_t>(limit));
+    QavLog("  WordList_U pruned: %lld -> %lld  (freq threshold >= %u, removed %lld entries)\n",
+           static_cast<long long>(before), static_cast<long long>(limit), threshold,
+           static_cast<long long>(before - limit));
+    QavLog("  WordList pruning done. U=%lld, W=%lld\n", static_cast<long long>(unitList.length()),
+           static_cast<long long>(wordList.length()));
+    return true;
+}

@@ -1,0 +1,207 @@
+#include "qav/index/engine/org_info.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "qav/index/format/index_text_lines.h"
+#include "qav/index/format/org_dat_file.h"
+#include "qav/index/base/qav_log.h"
+#include "common/text/text_lines.h"
+
+namespace {
+
+constexpr uint64_t kLargestKey = std::numeric_limits<uint64_t>::max();
+constexpr size_t kOrgLineBytes = 102400;
+constexpr size_t kIdLineBytes = 1024;
+
+// "#first<TAB>end": the end line number (0 when it is missing).
+int64_t EndLineOf(const std::string& line) {
+    const size_t tab = line.find('\t');
+    return tab == std::string::npos ? 0 : atoll(line.c_str() + tab + 1);
+}
+
+// The document entries of "Org.txt": one per "T:" line, the i-th taking the
+// end line of the i-th "#" line.
+bool ReadOrgText(const std::string& path, COrgInfo::OrgSource& source) {
+    TextLineReader reader(path, kOrgLineBytes);
+    if (!reader.ok()) return false;
+    std::vector<int64_t> ends;
+    std::string line;
+    while (reader.Next(line)) {
+        if (line.compare(0, 1, "#") == 0) {
+            ends.push_back(EndLineOf(line));
+        } else if (line.compare(0, 2, "T:") == 0) {
+            source.names.push_back(line.substr(2));
+        }
+    }
+    ends.resize(source.names.size(), 0);
+    source.endLines = std::move(ends);
+    return true;
+}
+
+// Position p of the document holding a non-zero key in values[lo..hi].
+int64_t SearchDocument(uint64_t key, const uint64_t* values, int64_t lo, int64_t hi) {
+    while (lo < hi && key >= values[lo]) {
+        if (key >= values[hi]) return hi;
+        const int64_t mid = (lo + hi) / 2;
+        if (values[mid] <= key && key < values[mid + 1]) return mid + 1;
+        if (values[mid] >= key) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return lo;
+}
+
+}  // namespace
+
+bool COrgInfo::OrgInfoInit(const std::string& path) {
+    OrgInfoExit();
+    OrgTable table;
+    if (!ReadOrgDatFile(path, &table)) return false;
+    keys_.reserve(table.ends.size() + 1);
+    keys_.push_back(0);
+    for (int64_t end : table.ends) keys_.push_back(static_cast<uint64_t>(end));
+    names_ = std::move(table.names);
+    names_.emplace_back();
+    return true;
+}
+
+bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
+    const int64_t c = EntryCount();
+    if (c <= 0 || names_.empty()) return false;
+    int64_t p;
+    if (key == 0) {
+        if (c == 1 || keys_[0] > 0) return false;
+        p = keys_[c - 1] < 1 ? c - 1 : 1;
+    } else {
+        p = SearchDocument(key, keys_.data(), 0, c - 1);
+    }
+    if (p == 0 || p == c || names_[p - 1].empty()) return false;
+    name = names_[p - 1];
+    first = keys_[p - 1];
+    last = keys_[p] - 1;
+    return true;
+}
+
+int64_t COrgInfo::RetNo(uint64_t key, const uint64_t* values, int64_t lo, int64_t hi, bool flag) {
+    if (lo < 0 || hi < 0) return -1;
+    if (key == 0) return values[hi] < 1 ? hi : 1;
+    if (flag) return SearchDocument(key, values, lo, hi);
+    if (lo > hi) return lo;
+    return std::lower_bound(values + lo, values + hi + 1, key) - values;
+}
+
+void COrgInfo::OrgInfoExit() {
+    keys_.clear();
+    names_.clear();
+    source_.reset();
+}
+
+bool COrgInfo::InitOrgEx(const std::string& orgText) {
+    OrgSource source;
+    if (!ReadOrgText(orgText, source)) {
+        QavLog("Warning not open %s\n", orgText.c_str());
+        return false;
+    }
+    keys_.assign(source.endLines.begin(), source.endLines.end());
+    names_ = std::move(source.names);
+    return true;
+}
+
+void COrgInfo::MapEndLinesToKeys(const std::vector<uint64_t>& idTable) {
+    for (uint64_t& key : keys_) {
+        const int64_t line = static_cast<int64_t>(key);
+        key = (line >= 0 && static_cast<uint64_t>(line) < idTable.size()) ? idTable[line] : kLargestKey;
+    }
+}
+
+bool COrgInfo::WriteOrg(const std::string& path) const {
+    OrgTable table;
+    table.ends.assign(keys_.begin(), keys_.end());
+    table.names = names_;
+    table.names.resize(keys_.size());
+    return WriteOrgDatFile(path, table);
+}
+
+bool COrgInfo::ReadOrg(const std::string& orgText) {
+    auto source = std::make_shared<OrgSource>();
+    if (!ReadOrgText(orgText, *source)) {
+        QavLog("Warning not open %s\n", orgText.c_str());
+        return false;
+    }
+    keys_.clear();
+    names_.clear();
+    keys_.reserve(source->names.size() + 1);
+    names_.reserve(source->names.size() + 1);
+    source_ = std::move(source);
+    return true;
+}
+
+void COrgInfo::SetInfo(const COrgInfo& other) {
+    source_ = other.source_;
+    keys_.clear();
+    names_.clear();
+    keys_.reserve(other.keys_.capacity());
+    names_.reserve(other.names_.capacity());
+}
+
+void COrgInfo::LineNo2Offset(int64_t lineNo, int64_t& state, uint32_t position, uint32_t group,
+                             std::string& name) {
+    static const OrgSource kNoDocuments;
+    const OrgSource& source = source_ ? *source_ : kNoDocuments;
+    const auto& ends = source.endLines;
+    const size_t doc = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), lineNo) - ends.begin());
+    // A line after the last document belongs to none: it ends every range.
+    const bool known = doc < ends.size();
+    name = known ? source.names[doc] : std::string();
+    if (state == 0) {
+        state = ends.empty() ? 1 : (known ? ends[doc] : std::numeric_limits<int64_t>::max());
+        names_.push_back(name);
+        keys_.push_back(0);
+        return;
+    }
+    if (lineNo < state) return;
+    state = known ? ends[doc] : std::numeric_limits<int64_t>::max();
+    const uint64_t key = (uint64_t{group} << 32) | position;
+    if (keys_.empty() || key > keys_.back()) {
+        keys_.push_back(key);
+        names_.push_back(name);
+    }
+}
+
+bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int64_t& n) {
+    TextLineReader reader(idFile, kIdLineBytes);
+    if (!reader.ok()) {
+        QavLog("Error open %s\n", idFile.c_str());
+        return false;
+    }
+    std::vector<std::pair<uint32_t, uint64_t>> pairs;
+    std::string line;
+    int64_t largest = -1;
+    while (reader.Next(line)) {
+        int64_t key, lineNo;
+        // Line numbers are written as 32-bit ints; others are not ours.
+        if (!ParseIdLine(line, &key, &lineNo) || lineNo < 0 || lineNo > std::numeric_limits<int32_t>::max()) {
+            continue;
+        }
+        pairs.emplace_back(static_cast<uint32_t>(lineNo), static_cast<uint64_t>(key));
+        largest = std::max(largest, lineNo);
+    }
+    n = largest + 1;
+    table.assign(static_cast<size_t>(n) + 1, 0);
+    for (const auto& [lineNo, key] : pairs) table[lineNo] = key;
+    table[static_cast<size_t>(n)] = kLargestKey;
+    return true;
+}
+
+bool WriteOrgInfo(const std::string& idFile, const std::string& orgText, const std::string& orgDat) {
+    COrgInfo org;
+    std::vector<uint64_t> idTable;
+    int64_t n = 0;
+    if (!org.InitOrgEx(orgText) || !ReadID2Offset(idFile, idTable, n)) return false;
+    org.MapEndLinesToKeys(idTable);
+    return org.WriteOrg(orgDat);
+}

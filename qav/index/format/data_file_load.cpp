@@ -1,0 +1,87 @@
+// Loading an index's data files whole, for the engine and for the sort of a
+// build.
+#include "qav/index/format/data_file.h"
+
+#include <sys/stat.h>
+
+#include <climits>
+#include <new>
+
+#include "common/platform/file_handle.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/index/format/index_files.h"
+
+namespace {
+
+constexpr int kMaxNumberedFiles = 255;  // file numbers are one byte
+constexpr uint64_t kMaxDataFileBytes = uint64_t{1} << 34;
+
+}  // namespace
+
+int CountNumberedFiles(const std::string& prefix) {
+    int count = 0;
+    for (; count < kMaxNumberedFiles; ++count) {
+        FILE* file = fopen(DatFilePath(prefix, count).c_str(), "rb");
+        if (!file) break;
+        fclose(file);
+    }
+    return count;
+}
+
+namespace {
+
+// Loads one data file whole; false after logging why.
+bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb,
+                  std::unique_ptr<uint32_t[]>& words, uint32_t& length) {
+    FileHandle file(fopen(path.c_str(), "rb"));
+    struct stat info;
+    if (!file || fstat(fileno(file.get()), &info) != 0) {
+        QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());
+        return false;
+    }
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    uint64_t units = size / 4;
+    if (size >= kMaxDataFileBytes) {
+        QavLogOnly("ShareDataInit Warning: file %s too large (%lld units), capped to UINT_MAX\n", path.c_str(),
+                   static_cast<long long>(units));
+        units = UINT_MAX;
+    }
+    const long long mb = static_cast<long long>(units >> 18);
+    totalMb += mb;
+    QavLogOnly("  ShareDataInit: loading file %d/%d (%s), %lld MB (total %lld MB)\n", index + 1, count,
+               path.c_str(), mb, totalMb);
+    words.reset(new (std::nothrow) uint32_t[units ? units : 1]);
+    if (!words) {
+        QavLog("ShareDataInit Error: failed to allocate %lld MB for file %s (out of memory)\n", mb, path.c_str());
+        fflush(stdout);
+        return false;
+    }
+    if (fread(words.get(), 4, units, file.get()) != units) {
+        // The file shrank between its size and its reading.
+        QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());
+        return false;
+    }
+    length = static_cast<uint32_t>(units);
+    return true;
+}
+
+}  // namespace
+
+bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
+                   std::vector<uint32_t>& lengths) {
+    words.clear();
+    lengths.clear();
+    const int count = CountNumberedFiles(prefix);
+    if (count == 0) return false;
+    words.resize(static_cast<size_t>(count));
+    lengths.assign(static_cast<size_t>(count), 0);
+    long long totalMb = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!LoadDataFile(DatFilePath(prefix, i), i, count, totalMb, words[i], lengths[i])) {
+            words.clear();
+            lengths.clear();
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,84 @@
+// The one order of offset records: the index builder sorts each unit's
+// records with the comparators below and the query side bisects them with
+// CmpFunc (record_search.h), which rests on the same context texts. Both read
+// the corpus only through a RecordCompareContext, so no global engine is
+// needed and a build can sort while a live engine serves queries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "qav/index/format/unit_type.h"
+
+class CWordList;
+
+constexpr int kLanguageChinese = 0;
+constexpr int kLanguageEnglish = 1;
+
+// Word identifiers of one data file, header and tail blocks included.
+struct CorpusFile {
+    const uint32_t* words = nullptr;
+    uint32_t count = 0;
+};
+
+// What the comparisons read. The owner (an engine, or the builder's sorting
+// engine) fills it from its own data and configuration and keeps the corpus
+// and word list alive while comparisons run.
+struct RecordCompareContext {
+    std::vector<CorpusFile> files;       // indexed by data file number (at most 255)
+    const CWordList* wordList = nullptr;  // gives the text of an identifier
+    int language = kLanguageChinese;
+    int sortCompWordLen = 10;            // context words sorted by ("SortCompWordLen")
+
+    // Text of an identifier; null when it is no word (not below the word count).
+    const std::string* WordText(uint32_t id) const;
+    uint32_t WordCount() const;
+};
+
+// Reverses text in place: English byte by byte; Chinese by two-byte units, a
+// trailing odd byte being dropped; any other language leaves it unchanged.
+void ReverseWord(std::string& text, int language);
+
+// Compares the corpus text running left from word `start` of file (Cmp_LEx;
+// each word reversed) or right from it (Cmp_REx) with a query's pattern text
+// and its n identifiers (the pattern's segmentation, left to right). The
+// pattern is turned into context text the way a record's context is: cut
+// into the words its identifiers name, each word reversed on its own in a
+// left context. 0 when the context text begins with that text, otherwise
+// negative or positive as the context sorts before or after it. Only the
+// sortCompWordLen words that records are sorted by are read, so a pattern
+// longer than their text never matches, and the result orders records
+// exactly as the sort comparators do.
+int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
+            const uint32_t* ids, int n);
+int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
+            const uint32_t* ids, int n);
+
+// Where the context of a record of kind 3, 4 or 5 starts and which way it
+// runs; false when the record has no full context of sortCompWordLen words in
+// its data file (such a record sorts last and never matches).
+struct RecordContextStart {
+    const CorpusFile* file = nullptr;
+    int64_t start = 0;
+    bool leftward = false;
+};
+bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
+                           RecordContextStart& out);
+
+// True when the record's data file exists, its sentence position lies in the
+// file and position + word index lies in [0, word count).
+bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex);
+
+// Sort comparators in the form zq_quicksort_ex takes; context is a
+// const RecordCompareContext*. Kind 3 (8-byte records) by the reversed left
+// context, kind 4 (8-byte) by the right context, kind 5 (9-byte) by the
+// reversed left context from the constituent's last word.
+int Cmp_TagL(const void* a, const void* b, void* context);
+int Cmp_TagR(const void* a, const void* b, void* context);
+int Cmp_ML(const void* a, const void* b, void* context);
+
+// The comparator of a unit kind, or null for kinds whose records have no order.
+using RecordSortCompare = int (*)(const void* a, const void* b, void* context);
+RecordSortCompare SortComparatorOfKind(UnitType kind);

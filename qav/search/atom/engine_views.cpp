@@ -1,0 +1,18 @@
+#include "qav/search/atom/engine_views.h"
+
+#include "qav/index/engine/qav_engine.h"
+
+RecordCompareContext MakeRecordCompareContext(const CQAVEngine& engine) {
+    RecordCompareContext ctx;
+    for (size_t i = 0; i < engine.m_corpus.size(); ++i)
+        ctx.files.push_back({engine.m_corpus[i].get(), engine.m_corpusLength[i]});
+    ctx.wordList = engine.m_pWordList.get();
+    ctx.language = engine.m_config.m_Language;
+    ctx.sortCompWordLen = engine.m_config.m_SizeInfo.SortCompWordLen;
+    return ctx;
+}
+
+AtomQueryEnv MakeAtomQueryEnv(const CQAVEngine* engine) {
+    if (!engine) return {};
+    return {&engine->m_unitTable, engine->m_pWordList.get(), engine->m_config.m_Language};
+}

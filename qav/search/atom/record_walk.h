@@ -1,0 +1,47 @@
+// The offset records of one segment of an atom result, for the walks of the
+// frequency and count builders.
+#pragma once
+
+#include <cstdint>
+
+#include "qav/index/base/qav_log.h"
+#include "qav/search/atom/atom_ret.h"
+#include "qav/search/atom/make_ret_info.h"
+
+// Widths of this many bytes or more are no offset records.
+constexpr uint8_t kNoRecordWidth = 10;
+
+struct SegmentRecords {
+    const unsigned char* first = nullptr;
+    int32_t count = 0;
+    uint8_t width = 0;
+};
+
+// The records of segment s; none (with a log line) when the segment's width
+// is no record width, and none when it has no records.
+inline SegmentRecords RecordsOfSegment(const CAtomRet& result, int s) {
+    const size_t i = static_cast<size_t>(s);
+    SegmentRecords out;
+    if (result.m_SegWidth[i] >= kNoRecordWidth) {
+        QavLog("pAtomRet->m_pnUnitSize[%d]=%u\n", s, static_cast<unsigned>(result.m_SegWidth[i]));
+        return out;
+    }
+    if (result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) return out;
+    out.first = result.m_SegRecords[i] + result.m_SegOffset[i];
+    out.count = result.m_SegCount[i];
+    out.width = result.m_SegWidth[i];
+    return out;
+}
+
+// Calls stopAfter(record) for the records of every segment in order until it
+// returns true; returns whether it did.
+template <typename StopAfter>
+bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
+    for (int s = 0; s < result.m_nSegCount; ++s) {
+        const SegmentRecords segment = RecordsOfSegment(result, s);
+        const unsigned char* record = segment.first;
+        for (int32_t i = 0; i < segment.count; ++i, record += segment.width)
+            if (stopAfter(ReadOffsetRecord(record, segment.width))) return true;
+    }
+    return false;
+}

@@ -1,0 +1,3 @@
+#include "qav/search/filter/query_time.h"
+
+bool IsQueryTimeOut() { return g_nQueryTimeoutMs > 0 && QueryElapsedMs() >= g_nQueryTimeoutMs; }

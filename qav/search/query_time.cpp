@@ -1,3 +1,0 @@
-#include "qav/search/query_time.h"
-
-bool IsQueryTimeOut() { return g_nQueryTimeoutMs > 0 && QueryElapsedMs() >= g_nQueryTimeoutMs; }

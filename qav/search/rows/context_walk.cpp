@@ -1,0 +1,212 @@
+#include "qav/search/rows/context_walk.h"
+
+#include <chrono>
+#include <random>
+
+#include "qav/index/base/qav_log.h"
+#include "qav/search/atom/atom_ret.h"
+#include "qav/search/merge/qav_ret.h"
+#include "qav/search/filter/query_clock.h"
+#include "qav/search/filter/query_time.h"
+
+namespace {
+
+// The clock is read only after a new row or after this many rejections.
+constexpr int64_t kRejectionsPerClockRead = kTimeCheckInterval;
+constexpr int64_t kSmallestStride = 3;
+constexpr int64_t kStrideBelowSmallest = 2;
+
+// Sample phases; each thread has its own generator.
+int64_t RandomPhase(int64_t stride) {
+    thread_local std::mt19937_64 generator(
+        static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+    return static_cast<int64_t>(generator() % static_cast<uint64_t>(stride));
+}
+
+// Calls visit(record, width) for every record of the segments that hold offset
+// records, in order; stops when visit returns false.
+template <typename Visit>
+void ForEachRecord(const CAtomRet& result, Visit&& visit) {
+    for (int s = 0; s < result.m_nSegCount; ++s) {
+        const uint8_t width = result.m_SegWidth[s];
+        if (width >= kMaxRecordWidth) {
+            QavLog("pAtomRet->m_pnUnitSize[%d]=%u\n", s, static_cast<unsigned>(width));
+            continue;
+        }
+        const int32_t count = result.m_SegCount[s];
+        if (count <= 0 || !result.m_SegRecords[s]) continue;
+        const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
+        for (int32_t i = 0; i < count; ++i, record += width) {
+            if (!visit(record, width)) return;
+        }
+    }
+}
+
+ContextWalkResult SampledWalk(const CAtomRet& result, int64_t hits, const ContextWalkSetup& setup,
+                              std::unordered_set<uint64_t>& seen, const AcceptRecordFn& accept,
+                              const AddRowFn& addRow) {
+    const int64_t stride = SampleStride(setup.conditions, hits, setup.pageSize);
+    const int64_t phase = RandomPhase(stride);
+    ContextWalkResult out;
+    int64_t g = 0;
+    int64_t rows = 0;
+    int64_t rejections = 0;
+    int misses = 0;
+    bool trying = false;
+    bool finished = false;
+    bool timedOut = false;
+    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
+        if (g++ % stride == phase) {
+            trying = true;
+            misses = 0;
+        }
+        if (!trying) return true;
+        uint64_t key = 0;
+        if (accept(record, width, key)) {
+            trying = false;
+            if (!seen.insert(key).second) return true;
+            addRow(key);
+            if (++rows >= setup.pageSize) {
+                finished = true;
+                return false;
+            }
+            if (ContextTimedOut()) {
+                timedOut = true;
+                return false;
+            }
+            return true;
+        }
+        if (setup.conditions && ++misses >= kSampleMissLimit) trying = false;
+        if (++rejections % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
+            timedOut = true;
+            return false;
+        }
+        return true;
+    });
+    if (finished) {
+        out.approximate = setup.conditions;
+        out.total = hits;
+    } else if (timedOut) {
+        out.approximate = true;
+        out.total = setup.conditions ? (rows > 0 ? hits : 0) : rows;
+    } else if (setup.conditions) {
+        out.approximate = true;
+        out.total = rows > 0 ? hits : 0;
+    } else {
+        out.total = hits;
+    }
+    return out;
+}
+
+ContextWalkResult PagedWalk(const CAtomRet& result, int64_t hits, const ContextWalkSetup& setup,
+                            std::unordered_set<uint64_t>& seen, const AcceptRecordFn& accept,
+                            const AddRowFn& addRow) {
+    const int64_t first = int64_t{setup.pageSize} * setup.page;
+    const int64_t end = first + setup.pageSize;
+    const int64_t last = end - 1;
+    const bool large = hits >= kPagedStopFromHits;
+    ContextWalkResult out;
+    int64_t k = 0;
+    int64_t rejections = 0;
+    bool timedOut = false;
+    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
+        uint64_t key = 0;
+        if (!accept(record, width, key)) {
+            if (++rejections % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
+                timedOut = true;
+                return false;
+            }
+            return true;
+        }
+        if (!seen.insert(key).second) return true;
+        if (k >= first && k < end) addRow(key);
+        if (large && k >= last) {
+            return false;
+        }
+        if (ContextTimedOut()) {
+            timedOut = true;
+            return false;
+        }
+        ++k;
+        return true;
+    });
+    if (timedOut) {
+        out.approximate = true;
+        out.total = k;
+    } else {
+        out.total = large ? hits : k;
+        // A total taken from the record count is exact only when no
+        // condition can reject a record.
+        out.approximate = large && setup.conditions;
+    }
+    return out;
+}
+
+}  // namespace
+
+int NormalContextPageSize(int pageSize) { return pageSize == -1 ? kDefaultContextPageSize : pageSize; }
+
+bool UseSampledWalk(bool hasLimits, int64_t hits, int pageSize) {
+    return !hasLimits && hits >= kSampleFromHits && pageSize >= 1;
+}
+
+int64_t SampleStride(bool conditions, int64_t hits, int pageSize) {
+    if (conditions) return kConditionStride;
+    const int64_t stride =
+        pageSize >= 1 ? static_cast<int64_t>(static_cast<uint64_t>(hits) / static_cast<uint64_t>(pageSize)) : 0;
+    return stride < kSmallestStride ? kStrideBelowSmallest : stride;
+}
+
+ContextWalkResult WalkAtomContext(const CAtomRet& result, const ContextWalkSetup& setup,
+                                  std::unordered_set<uint64_t>& seen, const AcceptRecordFn& accept,
+                                  const AddRowFn& addRow) {
+    const int64_t hits = result.TotalHits();
+    if (hits <= 0) return {};
+    if (UseSampledWalk(setup.hasLimits, hits, setup.pageSize))
+        return SampledWalk(result, hits, setup, seen, accept, addRow);
+    return PagedWalk(result, hits, setup, seen, accept, addRow);
+}
+
+ContextWalkResult WalkMergedContext(const CQAVRet& result, bool estimateAllowed, const ContextWalkSetup& setup,
+                                    std::unordered_set<uint64_t>& seen, const AcceptHitFn& accept,
+                                    const AddRowFn& addRow) {
+    const int64_t first = int64_t{setup.pageSize} * setup.page;
+    const int64_t end = first + setup.pageSize;
+    const int64_t last = end - 1;
+    int64_t estimate = estimateAllowed ? result.m_nCount : 0;
+    ContextWalkResult out;
+    int64_t k = 0;
+    for (int i = 0; i < result.m_nCount; ++i) {
+        uint64_t key = 0;
+        if (!accept(result.m_Hits[i], key)) {
+            if (i % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
+                out.approximate = true;
+                out.total = k;
+                return out;
+            }
+            continue;
+        }
+        if (!seen.insert(key).second) {
+            if (estimate > 0) --estimate;
+            continue;
+        }
+        if (k >= first && k < end) addRow(key);
+        if (k >= last) {
+            if (estimate > 0) {
+                out.total = estimate;
+            } else {
+                out.approximate = true;
+                out.total = result.m_nCount;
+            }
+            return out;
+        }
+        if (ContextTimedOut()) {
+            out.approximate = true;
+            out.total = k;
+            return out;
+        }
+        ++k;
+    }
+    out.total = estimate != 0 ? estimate : k;
+    return out;
+}

@@ -1,0 +1,54 @@
+#include "qav/service/query/online_runner.h"
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+
+#include <lua.hpp>
+
+#include "qav/index/base/config.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/base/qav_log.h"
+#include "qav/search/qav_search.h"
+#include "qav/service/lua/lua_slots.h"
+#include "qav/service/query/web_info.h"
+#include "qav/service/lua/query_state.h"
+
+namespace {
+
+void RunOnStructuredEngine(CWebInfo& info) {
+    if (g_nEngineType != kEngineStructured || !g_pCQAVEngine || !g_pCQAVEngine->m_pWordList) return;
+    auto search = std::make_unique<CQAVSearch>(NewQueryState);
+    if (search->QAVSearchInit(info.m_bSetup)) {
+        search->m_nPageSize = info.m_nPageSize;
+        lua_State* L = search->LuaState();
+        lua_setmsgbuff(L, info.m_output.data());
+        lua_setwebbuff(L, info.m_request);
+        lua_settop(L, 0);
+        const std::string& program = info.m_text;
+        int status = luaL_loadbufferx(L, program.data(), program.size(), program.c_str(), "t");
+        if (status == LUA_OK) status = lua_pcall(L, 0, LUA_MULTRET, 0);
+        if (status != LUA_OK) {
+            const char* error = lua_tostring(L, -1);
+            const std::string text = error ? error : "(error object is not a string)";
+            info.m_output.append(text, 0, kWebTextBytes - std::min(kWebTextBytes, info.m_output.size()));
+            QavLog("%s\n", text.c_str());
+        }
+        lua_settop(L, 0);
+    }
+    search->QAVSearchExit();
+}
+
+}  // namespace
+
+void Online_AS_Thread(CWebInfo* info) {
+    const std::clock_t start = std::clock();
+    const std::time_t now = std::time(nullptr);
+    char when[64] = "";
+    ctime_r(&now, when);
+    QavLog("%s", when);
+    QavLog("\n%s\n", info->m_text.c_str());
+    // Full-text engines have no search object in this library: nothing runs.
+    RunOnStructuredEngine(*info);
+    QavLog("End of the online request: %.3lf\n", static_cast<double>(std::clock() - start) / 1000000.0);
+}

@@ -1,0 +1,174 @@
+// Offset records sorted by the corpus text next to each occurrence, in the
+// order in which atom search bisects them.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "build_fixture.h"
+#include "qav/index/format/offset_record.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/format/unit_index_file.h"
+#include "qav/index/format/record_compare.h"
+
+namespace {
+
+using qztest::BuildFixture;
+using qztest::DataDir;
+using qztest::ReadFile;
+
+// Token lines of a sample corpus file, as UTF-8 sentences.
+std::vector<std::string> SampleSentences(const std::string& name, size_t first, size_t count) {
+    std::istringstream in(ReadFile(DataDir() + "/sample/" + name));
+    std::vector<std::string> sentences;
+    size_t seen = 0;
+    for (std::string line; std::getline(in, line) && sentences.size() < count;) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.rfind("Doc ", 0) == 0 || line[0] == '#' || line.rfind("POS=", 0) == 0 ||
+            line.rfind("Item:", 0) == 0)
+            continue;
+        if (seen++ >= first) sentences.push_back(qztest::Utf8(line));
+    }
+    return sentences;
+}
+
+// The built index's data files and word list, as the comparators read them.
+class Corpus {
+public:
+    explicit Corpus(const CQAVIdx& idx) {
+        EXPECT_TRUE(engine_.ShareDataInit(idx.m_Config.m_FileInfo.Data));
+        for (size_t f = 0; f < engine_.DataFileCount(); ++f)
+            context.files.push_back({engine_.m_corpus[f].get(), engine_.m_corpusLength[f]});
+        context.wordList = &idx.m_WordList_W;
+        context.language = idx.m_Config.m_Language;
+        context.sortCompWordLen = idx.m_Config.m_SizeInfo.SortCompWordLen;
+    }
+    RecordCompareContext context;
+
+private:
+    CQAVEngine engine_;
+};
+
+struct SortedRun {
+    std::string name;
+    std::vector<std::string> records;
+};
+
+// The sorted runs of every unit: its chunks when it has chunk units, else its
+// whole region.
+std::vector<SortedRun> SortedRuns(const CQAVIdx& idx) {
+    std::vector<SortedRun> runs;
+    auto records = [&](int64_t offset, uint32_t count, int type, int fileNo) {
+        const std::string bytes = ReadFile(idx.m_Config.m_FileInfo.Offset + "_" + std::to_string(fileNo) + ".dat");
+        const int width = OffsetRecordWidth(type);
+        std::vector<std::string> out;
+        for (uint32_t i = 0; i < count; ++i) out.push_back(bytes.substr(offset + int64_t{i} * width, width));
+        return out;
+    };
+    for (const CWord& unit : idx.m_WordList_U.words) {
+        std::vector<SortedRun> chunks;
+        for (int k = 0;; ++k) {
+            const CHashNode* chunk = idx.m_SplitUnitHash.GetHashNode(unit.text + "_" + std::to_string(k), unit.type);
+            if (!chunk) break;
+            chunks.push_back({chunk->name, records(chunk->offset, chunk->count, unit.type, chunk->file_no)});
+        }
+        if (chunks.empty()) {
+            const CHashNode* node = idx.m_Tables.units.GetHashNode(unit.text, unit.type);
+            chunks.push_back({unit.text, records(unit.offset, node ? node->count : 0, unit.type, unit.file_no)});
+        }
+        runs.insert(runs.end(), chunks.begin(), chunks.end());
+    }
+    return runs;
+}
+
+int TypeOf(const CQAVIdx& idx, const std::string& runName) {
+    for (const CWord& unit : idx.m_WordList_U.words)
+        if (runName.compare(0, unit.text.size(), unit.text) == 0) return unit.type;
+    return 0;
+}
+
+bool SortOffset(CQAVIdx& idx) {
+    testing::internal::CaptureStdout();
+    const bool ok = idx.SortOffset();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(ok) << log;
+    return ok;
+}
+
+TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
+    BuildFixture build;
+    build.SetGroups({{build.AddFile(SampleSentences("tang.txt", 0, 120))},
+                     {build.AddFile(SampleSentences("tang.txt", 120, 120))},
+                     {build.AddFile(SampleSentences("tree_square.txt", 0, 60))}});
+    build.idx.m_KindGroups[2] = {1};
+    CSizeInfo& sizes = build.idx.m_Config.m_SizeInfo;
+    // A window longer than the header block: records anchored among the
+    // first words of a data file (and near its end) have no full context.
+    sizes.SortCompWordLen = 530;
+    sizes.ThreadNum_Sort = 3;
+    sizes.MaxUnitCount_ToSort = 4;
+    ASSERT_TRUE(build.Build());
+    ASSERT_TRUE(SortOffset(build.idx));
+    const Corpus corpus(build.idx);
+
+    int chunked = 0, withoutContext = 0, withContext = 0;
+    for (const SortedRun& run : SortedRuns(build.idx)) {
+        const int type = TypeOf(build.idx, run.name);
+        const RecordSortCompare compare = SortComparatorOfKind(type);
+        ASSERT_NE(nullptr, compare) << run.name;
+        if (run.name.size() > 2 && run.name[run.name.size() - 2] == '_') ++chunked;
+        bool outSeen = false;
+        for (size_t i = 0; i < run.records.size(); ++i) {
+            const auto* record = reinterpret_cast<const unsigned char*>(run.records[i].data());
+            RecordContextStart start;
+            const bool out = !GetRecordContextStart(corpus.context, record, type, start);
+            (out ? withoutContext : withContext)++;
+            EXPECT_TRUE(out || !outSeen) << qztest::Utf8(run.name) << " record " << i;
+            outSeen = outSeen || out;
+            if (i > 0) {
+                EXPECT_LE(compare(run.records[i - 1].data(), run.records[i].data(),
+                                  const_cast<RecordCompareContext*>(&corpus.context)),
+                          0)
+                    << qztest::Utf8(run.name) << " record " << i;
+            }
+        }
+    }
+    EXPECT_GT(chunked, 0);
+    EXPECT_GT(withoutContext, 0);
+    EXPECT_GT(withContext, withoutContext);
+
+    // The unit index lists the chunk units after the units.
+    ASSERT_TRUE(build.idx.WriteIdxInfo());
+    UnitIndex index;
+    ASSERT_TRUE(ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
+    EXPECT_EQ(build.idx.m_WordList_U.words.size() + build.idx.m_SplitUnitHash.node_count(), index.units.size());
+}
+
+TEST(SortOffset, EnglishContextsSeparateWordsWithBlanks) {
+    // The unit |n_x holds the two occurrences of p. Without blanks both
+    // right contexts would begin "xabc" and the first sentence's "xabca"
+    // would sort first; with them "x a bc b" sorts before "x ab c a".
+    BuildFixture build;
+    build.SetGroups({{build.AddFile({"p/n x/n ab/n c/n a/n", "p/n x/n a/n bc/n b/n"})}});
+    build.idx.m_Config.m_Language = 1;
+    ASSERT_TRUE(build.Build());
+    ASSERT_TRUE(SortOffset(build.idx));
+
+    int checked = 0;
+    for (const SortedRun& run : SortedRuns(build.idx)) {
+        if (TypeOf(build.idx, run.name) != 4) continue;
+        std::vector<uint32_t> anchors;
+        for (const std::string& bytes : run.records) {
+            const CSortIdxUnit record = DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(bytes.data()), 8);
+            if (record.index == 0) anchors.push_back(record.position);
+        }
+        if (anchors.size() != 2) continue;
+        EXPECT_EQ("|n_x", run.name);
+        EXPECT_EQ((std::vector<uint32_t>{518, 512}), anchors);
+        ++checked;
+    }
+    EXPECT_EQ(1, checked);
+}
+
+}  // namespace

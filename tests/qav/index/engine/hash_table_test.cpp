@@ -1,0 +1,97 @@
+#include "qav/index/engine/hash_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(HashTable, HashIsTimes64PlusByteWrapping) {
+    EXPECT_EQ(CHashTable::HashText(""), 0u);
+    EXPECT_EQ(CHashTable::HashText("a"), 97u);
+    EXPECT_EQ(CHashTable::HashText("ab"), 97u * 64 + 98);
+    // Bytes count unsigned; six bytes already wrap past 2^32.
+    EXPECT_EQ(CHashTable::HashText("\xFF"), 255u);
+    uint32_t h = 0;
+    for (unsigned char b : std::string("\xD6\xD0\xB9\xFA\xC8\xCB")) h = h * 64 + b;
+    EXPECT_EQ(CHashTable::HashText("\xD6\xD0\xB9\xFA\xC8\xCB"), h);
+
+    CHashTable table(7);
+    EXPECT_EQ(table.HashVal("ab"), (97u * 64 + 98) % 7);
+}
+
+TEST(HashTable, SameNameWithTwoTypesMakesTwoNodes) {
+    CHashTable table(101);
+    bool created = false;
+    CHashNode* tagRight = table.GetOrAdd("v|", 3, &created);
+    EXPECT_TRUE(created);
+    CHashNode* tagLeft = table.GetOrAdd("v|", 4, &created);
+    EXPECT_TRUE(created);
+    EXPECT_NE(tagRight, tagLeft);
+    EXPECT_EQ(table.GetOrAdd("v|", 3, &created), tagRight);
+    EXPECT_FALSE(created);
+
+    EXPECT_EQ(table.GetHashNode("v|", 3), tagRight);
+    EXPECT_EQ(table.GetHashNode("v|", 4), tagLeft);
+    EXPECT_EQ(table.GetHashNode("v|", 5), nullptr);
+    // By name alone: the first node of the chain.
+    EXPECT_EQ(table.GetHashNode("v|"), tagRight);
+    EXPECT_EQ(table.GetHashNode("v"), nullptr);
+    EXPECT_TRUE(table.IsInHash("v|"));
+    EXPECT_FALSE(table.IsInHash("v"));
+    EXPECT_EQ(table.node_count(), 2u);
+
+    EXPECT_EQ(tagRight->id, -1);
+    EXPECT_EQ(table.GetID("v|"), -1);
+    tagLeft->id = 9;
+    tagRight->id = 4;
+    EXPECT_EQ(table.GetID("v|"), 4);  // the first node of the chain
+    EXPECT_EQ(table.GetID("v"), -1);
+    tagRight->id = -1;
+    EXPECT_EQ(tagRight->count, 0u);
+    EXPECT_EQ(tagRight->records(), nullptr);
+    EXPECT_EQ(tagRight->use_count.load(), 0);
+}
+
+TEST(HashTable, ChainsGrowAtTheirEndAndWalkInBucketOrder) {
+    CHashTable table(2);  // "a" (97) and "c" (99) share bucket 1, "b" is in bucket 0
+    for (const char* name : {"c", "b", "a"}) table.GetOrAdd(name, 7)->count = 1;
+    std::vector<std::string> walked;
+    table.ForEachNode([&](const CHashNode& node) { walked.push_back(node.name); });
+    EXPECT_EQ(walked, (std::vector<std::string>{"b", "c", "a"}));
+    EXPECT_EQ(table.bucket(1)->name, "c");
+    EXPECT_EQ(table.bucket(1)->next->name, "a");
+}
+
+TEST(HashTable, TableWithoutBucketsFindsNothingAndGrowsOnInsert) {
+    CHashTable table;
+    EXPECT_EQ(table.bucket_count(), 0u);
+    EXPECT_EQ(table.GetHashNode("x"), nullptr);
+    EXPECT_EQ(table.HashVal("x"), 0u);
+    table.GetOrAdd("x", 7);
+    EXPECT_EQ(table.bucket_count(), CHashTable::kDefaultBucketCount);
+    EXPECT_NE(table.GetHashNode("x", 7), nullptr);
+}
+
+TEST(HashTable, ResetDropsNodesRecordsAndUnitList) {
+    CHashTable table(0);
+    EXPECT_EQ(table.bucket_count(), CHashTable::kDefaultBucketCount);
+    CHashNode* unit = table.GetOrAdd("|v_x", 4);
+    CHashNode* complex = table.GetOrAdd("|v", 0);
+    complex->children = {unit, nullptr};
+    unit->SetRecords(std::make_unique<unsigned char[]>(16));
+    unit->SetRecords(std::make_unique<unsigned char[]>(8));  // frees the first buffer
+    ASSERT_NE(unit->records(), nullptr);
+    table.unit_list = {unit};
+    table.next_id = 5;
+
+    table.Reset(3);
+    EXPECT_EQ(table.bucket_count(), 3u);
+    EXPECT_EQ(table.node_count(), 0u);
+    EXPECT_TRUE(table.unit_list.empty());
+    EXPECT_EQ(table.next_id, 0);
+    EXPECT_EQ(table.GetHashNode("|v_x"), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+// Positional relations of a join and the joined hit of a pair.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "qav/search/merge/join_relation.h"
+
+namespace {
+
+CRetInfo Hit(int start, int length, int clause = 0) {
+    CRetInfo hit = ClearedRetInfo();
+    hit.file_no = 0;
+    hit.position = 520;
+    hit.start = static_cast<int16_t>(start);
+    hit.length = static_cast<uint8_t>(length);
+    hit.clause = static_cast<uint8_t>(clause);
+    return hit;
+}
+
+TEST(JoinRelation, PairsMatchTheirRelation) {
+    struct Case {
+        const char* relation;
+        CRetInfo left, right;
+        bool match;
+    } cases[] = {
+        // Left covers words 3 and 4.
+        {"Link", Hit(3, 2), Hit(5, 1), true},
+        {"Link", Hit(3, 2), Hit(4, 1), false},
+        {"ShareTag", Hit(3, 2), Hit(4, 1), true},
+        {"ShareTag", Hit(3, 2), Hit(5, 1), false},
+        {"ShareQuery", Hit(3, 2), Hit(4, 3), true},
+        // "*" and "^" need a word between the two hits; the clause decides.
+        {"*", Hit(3, 2, 1), Hit(6, 1, 1), true},
+        {"*", Hit(3, 2, 1), Hit(5, 1, 1), false},
+        {"*", Hit(3, 2, 1), Hit(6, 1, 2), false},
+        {"^", Hit(3, 2, 1), Hit(6, 1, 2), true},
+        {"^", Hit(3, 2, 1), Hit(5, 1, 2), false},
+        {"^", Hit(3, 2, 1), Hit(6, 1, 1), false},
+        {"SameLeft", Hit(3, 2), Hit(3, 1), true},
+        {"SameLeft", Hit(3, 1), Hit(3, 2), false},
+        {"SameRight", Hit(3, 2), Hit(4, 1), true},
+        {"SameSent", Hit(9, 1), Hit(0, 1), true},
+        {"InPhrase", Hit(3, 2), Hit(3, 2), false},
+        {"InChunk", Hit(3, 3), Hit(4, 1), true},
+        {"InChunk", Hit(3, 3), Hit(3, 3), true},
+        {"InChunk", Hit(3, 3), Hit(5, 2), false},
+        {"SameBoundary", Hit(3, 3), Hit(3, 3), true},
+        {"SameBoundary", Hit(3, 3), Hit(4, 1), false},
+        {"NoSuchRelation", Hit(3, 3), Hit(3, 3), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.relation) + " R.start=" + std::to_string(c.right.start));
+        EXPECT_EQ(c.match, IsJoinMatch(c.left, c.right, JoinRelationCode(c.relation)));
+    }
+}
+
+TEST(JoinRelation, CodesOutsideTheTableMatchNothing) {
+    EXPECT_EQ(4112, JoinRelationCode("SameBoundary"));
+    EXPECT_EQ(0, JoinRelationCode("sameboundary"));
+    for (int code : {0, 4095, 4106, 4111, 4113})
+        EXPECT_FALSE(IsJoinMatch(Hit(3, 3), Hit(3, 3), code)) << code;
+}
+
+TEST(JoinRelation, JoinedHitSpansBothWithShiftedBrackets) {
+    CRetInfo left = Hit(3, 2);
+    left.bracket[0] = 0;
+    left.bracket[1] = 2;
+    CRetInfo right = Hit(5, 1);
+    right.position = 999;  // the joined hit keeps the left sentence
+    right.bracket[0] = 1;
+    for (bool leftFirst : {true, false}) {
+        const CRetInfo joined = leftFirst ? JoinRetInfo(left, right) : JoinRetInfo(right, left);
+        EXPECT_EQ(3, joined.start);
+        EXPECT_EQ(3, joined.length);
+        EXPECT_EQ(0, joined.bracket[0]);
+        EXPECT_EQ(2, joined.bracket[1]);
+        EXPECT_EQ(3, joined.bracket[2]);
+        EXPECT_EQ(kNoBracket, joined.bracket[3]);
+        EXPECT_EQ(leftFirst ? 520u : 999u, joined.position);
+    }
+}
+
+TEST(JoinRelation, JoinedLengthIsClampedNotWrapped) {
+    const CRetInfo joined = JoinRetInfo(Hit(0, 200), Hit(150, 200));
+    EXPECT_EQ(0, joined.start);
+    EXPECT_EQ(255, joined.length);
+}
+
+TEST(JoinRelation, BracketsStopAtSix) {
+    CRetInfo left = Hit(0, 5), right = Hit(1, 5);
+    for (int i = 0; i < 4; ++i) left.bracket[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < 4; ++i) right.bracket[i] = static_cast<uint8_t>(10 + i);
+    const CRetInfo joined = JoinRetInfo(left, right);
+    const uint8_t expected[kBracketCount] = {0, 1, 2, 3, 11, 12};
+    for (int i = 0; i < kBracketCount; ++i) EXPECT_EQ(expected[i], joined.bracket[i]) << i;
+}
+
+}  // namespace

@@ -1,0 +1,107 @@
+// A tiny corpus with atom results over it and a search stand-in for the joins
+// and merges.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qav/search/atom/atom_ret.h"
+#include "qav/search/merge/merge_env.h"
+#include "qav/search/merge/qav_ret.h"
+#include "qav/search/search_fixture.h"
+
+namespace mergetest {
+
+// Data files of kWords words, every place a real word of the given byte
+// lengths' word list; sentences start at kSentence + 10 * i.
+constexpr uint32_t kWords = 200000;
+constexpr uint32_t kSentence = 520;
+inline uint32_t Sentence(int i) { return kSentence + 10 * static_cast<uint32_t>(i); }
+
+class MergeCorpus {
+public:
+    explicit MergeCorpus(int files = 2, int language = kLanguageChinese)
+        : words(searchtest::MakeWordList({"我", "上海", "的"})) {
+        for (int f = 0; f < files; ++f) corpus.emplace_back(kWords, 0u);
+        // Header positions hold no word.
+        for (auto& file : corpus)
+            for (uint32_t i = 0; i < 512; ++i) file[i] = 0xFFFFFFFFu;
+        ctx = searchtest::MakeContext(corpus, words, language, 10);
+    }
+
+    CWordList words;
+    std::vector<std::vector<uint32_t>> corpus;
+    RecordCompareContext ctx;
+};
+
+// An atom result of 8-byte records: a kind-4 query with an empty pattern, so
+// that a record at word index p makes the one-word hit starting at p.
+struct Rec {
+    uint32_t position;
+    int16_t index;
+    uint8_t file = 0;
+    uint8_t clause = 0;
+};
+
+class AtomResult {
+public:
+    explicit AtomResult(const std::vector<Rec>& recs, UnitType kind = UNIT_POS_R) {
+        for (const Rec& r : recs) {
+            auto bytes = searchtest::Record(r.position, r.index, r.file, r.clause, 8);
+            buffer.insert(buffer.end(), bytes.begin(), bytes.end());
+        }
+        result.AtomRetInit(4);
+        result.Take();
+        result.m_Query.type = kind;
+        result.m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
+        if (!recs.empty()) result.AddSegment(buffer.data(), 0, static_cast<int32_t>(recs.size()), 8);
+    }
+
+    std::vector<unsigned char> buffer;
+    CAtomRet result;
+};
+
+// The search a join or merge runs in, with every test made visible.
+class FakeEnv : public MergeEnv {
+public:
+    explicit FakeEnv(const RecordCompareContext& corpus) : m_corpus(corpus) {}
+
+    const RecordCompareContext& Corpus() const override { return m_corpus; }
+    bool IsInLimit(uint8_t fileNo, uint32_t position, bool) override {
+        return excluded.count({fileNo, position}) == 0;
+    }
+    bool IsOk(const CRetInfo& hit) override { return !rejectAll && rejectedStarts.count(hit.start) == 0; }
+    bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) override {
+        auto found = documents.find({fileNo, position});
+        if (found == documents.end()) return false;
+        doc = found->second;
+        return true;
+    }
+    void SetApproximate() override { approximate = true; }
+
+    std::set<std::pair<uint8_t, uint32_t>> excluded;
+    std::map<std::pair<uint8_t, uint32_t>, uint32_t> documents;
+    std::set<int> rejectedStarts;
+    bool rejectAll = false;
+    bool approximate = false;
+
+private:
+    const RecordCompareContext& m_corpus;
+};
+
+// (file, sentence, start, length) of each hit, in order.
+using HitTuple = std::tuple<int, uint32_t, int, int>;
+inline std::vector<HitTuple> Hits(const CQAVRet& ret) {
+    std::vector<HitTuple> hits;
+    for (int i = 0; i < ret.m_nCount; ++i) {
+        const CRetInfo& h = ret.m_Hits[static_cast<size_t>(i)];
+        hits.emplace_back(h.file_no, h.position, h.start, h.length);
+    }
+    return hits;
+}
+
+}  // namespace mergetest
