@@ -25,3 +25,10 @@ void AppendJsonString(std::string& out, std::string_view text) {
     }
     out += '"';
 }
+
+std::string QavJsonError(std::string_view text) {
+    std::string error = "{\"error\":";
+    AppendJsonString(error, text);
+    error += '}';
+    return error;
+}

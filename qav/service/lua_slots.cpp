@@ -4,6 +4,8 @@
 
 #include "common/qz_export.h"
 #include "qav/index/config.h"
+#include "qav/service/lua_limits.h"
+#include "qav/service/query_bounds.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ SlotBlock* Block(lua_State* L) {
 }  // namespace
 
 lua_State* QavNewLuaState() {
-    lua_State* L = luaL_newstate();
+    lua_State* L = QavNewBoundedLuaState(QavLuaMemoryLimitBytes());
     if (L) ExtraSpace(L) = nullptr;
     return L;
 }
