@@ -115,7 +115,7 @@ double PatternWorstCaseSteps(std::string_view pattern, size_t subjectBytes) {
             }
         }
     }
-    return std::pow(n, exponent) * std::pow(2.0, optional) * (static_cast<double>(pattern.size()) + 1);
+    return std::pow(n, exponent) * std::pow(2.0, optional);
 }
 
 void QavGuardPatternFunctions(lua_State* L) {
