@@ -73,7 +73,11 @@ protected:
         s_dir = nullptr;
     }
     void SetUp() override { server_ = std::make_unique<TestHttpServer>(s_index); }
-    void TearDown() override { EXPECT_EQ(1, server_->Stop()); }
+    void TearDown() override {
+        if (server_) {
+            EXPECT_EQ(1, server_->Stop());
+        }
+    }
 
     int port() const { return server_->port(); }
 
@@ -157,6 +161,27 @@ TEST_F(HttpBoundsTest, AQueryWhoseClientLeftIsDroppedOrStopped) {
     EXPECT_EQ("ok", ResultOf(HttpPost(port(), "/struct", "return 'ok'\n")));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kTimeLimitMs));
     EXPECT_EQ(0, g_work_queue_size);
+}
+
+TEST_F(HttpBoundsTest, SigtermStopsEndlessProgramsAtOnce) {
+    std::vector<std::unique_ptr<HttpCall>> endless;
+    for (int i = 0; i < 2 * kHttpWorkers; ++i)
+        endless.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "while true do end\n"));
+    EXPECT_TRUE([] {
+        for (auto deadline = Clock::now() + 10s; Clock::now() < deadline; std::this_thread::sleep_for(5ms))
+            if (g_work_queue_size == kHttpWorkers) return true;
+        return false;
+    }());
+    testing::internal::CaptureStdout();
+    const auto start = Clock::now();
+    EXPECT_EQ(1, server_->Stop());
+    const auto took = Clock::now() - start;
+    const std::string log = testing::internal::GetCapturedStdout();
+    server_.reset();
+    // Well before the time limit, and no worker was left behind.
+    EXPECT_LT(took, std::chrono::milliseconds(kTimeLimitMs));
+    EXPECT_EQ(std::string::npos, log.find("left behind")) << log;
+    EXPECT_EQ(0, g_live_workers);
 }
 
 // A socket from 127.0.0.2 to the service, connected without waiting.

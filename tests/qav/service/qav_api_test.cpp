@@ -121,6 +121,14 @@ TEST_F(QavApi, LongQueriesAreRefusedNotCut) {
     EXPECT_EQ(refusal, Run(parser, index_, "\n" + std::string(10239, ' ')));
 }
 
+TEST_F(QavApi, ProgramsStopAtTheThreadsTimeLimit) {
+    // This road reads no prefix: the limit is the one the thread last set.
+    g_nQueryTimeoutMs = 300;
+    EXPECT_EQ("{\"error\":\"time limit: the query ran longer than 300 ms\"}", Run(echo_, index_, "while true do end\n"));
+    EXPECT_EQ("1", Run(echo_, index_, "return 1\n"));
+    g_nQueryTimeoutMs = 0;
+}
+
 TEST_F(QavApi, ASecondInitKeepsTheFirstDirectory) {
     EXPECT_EQ(1, QAV_Init(index_.c_str()));
     EXPECT_EQ(1, QAV_Init(tmp_.file("missing").c_str()));
