@@ -21,7 +21,6 @@ struct Bounds {
     size_t limit = 0;
     size_t used = 0;
     size_t peak = 0;
-    bool refused = false;        // an allocation past the cap was refused
     void* stateBlock = nullptr;  // the state's own block, freed last by lua_close
     bool adopted = false;        // the state was made: its close frees these bounds
 
@@ -44,10 +43,7 @@ void* BoundedAlloc(void* ud, void* ptr, size_t osize, size_t nsize) {
         return nullptr;
     }
     // Shrinking never fails: Lua relies on it.
-    if (bounds->limit && nsize > old && bounds->used - old + nsize > bounds->limit) {
-        bounds->refused = true;
-        return nullptr;
-    }
+    if (bounds->limit && nsize > old && bounds->used - old + nsize > bounds->limit) return nullptr;
     void* block = std::realloc(ptr, nsize);
     if (!block) return nullptr;
     if (!bounds->stateBlock) bounds->stateBlock = block;
@@ -149,7 +145,6 @@ void QavStartLuaDeadline(lua_State* L, std::chrono::steady_clock::time_point dea
     bounds->deadline = deadline;
     bounds->breach = LuaBreach::kNone;
     bounds->breachText[0] = '\0';
-    bounds->refused = false;
     lua_sethook(L, DeadlineHook, LUA_MASKCOUNT, kHookInstructions);
 }
 
@@ -174,11 +169,10 @@ void QavRaiseLuaBreach(lua_State* L, LuaBreach breach, const char* message) {
     std::abort();  // luaL_error does not return
 }
 
-LuaBreach QavLuaBreach(lua_State* L, bool runFailed) {
+LuaBreach QavLuaBreach(lua_State* L, int status) {
     const Bounds* bounds = BoundsOf(L);
-    if (!bounds) return LuaBreach::kNone;
-    if (bounds->breach != LuaBreach::kNone) return bounds->breach;
-    return runFailed && bounds->refused ? LuaBreach::kMemory : LuaBreach::kNone;
+    if (bounds && bounds->breach != LuaBreach::kNone) return bounds->breach;
+    return status == LUA_ERRMEM ? LuaBreach::kMemory : LuaBreach::kNone;
 }
 
 std::string QavLuaBreachText(lua_State* L) {

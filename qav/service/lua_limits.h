@@ -16,7 +16,7 @@ enum class LuaBreach {
     kNone,
     kTime,       // the deadline passed
     kPattern,    // a pattern search too costly to end before the deadline
-    kMemory,     // an allocation past the memory cap was refused
+    kMemory,     // the run ended for want of memory (the cap, mostly)
     kCancelled,  // the thread's cancel flag was raised
 };
 
@@ -39,9 +39,10 @@ void QavCheckLuaBounds(lua_State* L);
 // Records a breach and raises it; never returns.
 [[noreturn]] void QavRaiseLuaBreach(lua_State* L, LuaBreach breach, const char* message);
 
-// What ended the last run on L early, if anything: a refused allocation
-// counts only when the run ended in an error.
-LuaBreach QavLuaBreach(lua_State* L, bool runFailed);
+// What ended the last run on L early, if anything, given the status the run
+// ended with: a memory error only counts when the run ended with it (a
+// program that catches one goes on within its cap).
+LuaBreach QavLuaBreach(lua_State* L, int status);
 // The text of the last breach raised (empty when none).
 std::string QavLuaBreachText(lua_State* L);
 // Bytes the state holds now, the most it held, and its cap (0: none).

@@ -123,7 +123,7 @@ bool Query2LUA(const std::string& query, const std::string& parserFile, std::str
         const char* error = lua_tostring(L, -1);
         QavLog("error running function 'Parser': %s", error ? error : "(no error text)");
         lua_settop(L, 0);
-        if (QavLuaBytesInUse(L) > kKeepParserBytes || QavLuaBreach(L, true) != LuaBreach::kNone) tl_parser.Close();
+        if (QavLuaBytesInUse(L) > kKeepParserBytes || QavLuaBreach(L, status) != LuaBreach::kNone) tl_parser.Close();
         return false;
     }
     if (!lua_isstring(L, -1)) {

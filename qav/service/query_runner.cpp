@@ -139,7 +139,7 @@ void Offline_AS_Thread(const std::string& program, std::string& answer) {
     // Text chunks only: a binary chunk from outside can break the interpreter.
     int status = luaL_loadbufferx(L, program.data(), program.size(), program.c_str(), "t");
     if (status == LUA_OK) status = lua_pcall(L, 0, LUA_MULTRET, 0);
-    const LuaBreach breach = QavLuaBreach(L, status != LUA_OK);
+    const LuaBreach breach = QavLuaBreach(L, status);
     if (breach != LuaBreach::kNone) {
         AppendBounded(answer, BreachAnswer(L, breach));
     } else if (status != LUA_OK) {
