@@ -3,6 +3,7 @@
 // the jobs; the service ends on SIGINT or SIGTERM.
 #include <microhttpd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,12 +17,7 @@
 #include "qav/service/http/http_connections.h"
 #include "qav/service/http/http_jobs.h"
 #include "qav/service/http/http_worker.h"
-#include "qav/index/engine/qav_engine.h"
-#include "qav/index/base/qav_log.h"
-#include "qav/service/http/http_connections.h"
-#include "qav/service/http/http_jobs.h"
 #include "qav/service/http_service.h"
-#include "qav/service/http/http_worker.h"
 #include "qav/service/qav_api.h"
 #include "qav/service/engines.h"
 
@@ -29,6 +25,11 @@ namespace {
 
 constexpr unsigned kPollMs = 10;
 constexpr unsigned kWorkerCheckPasses = 100;
+constexpr unsigned kGoneClientCheckPasses = 10;
+// How long shutting down waits for the workers. A query stuck where no
+// deadline check reaches it does not hold the process: its worker is left
+// behind.
+constexpr auto kWorkerStopWait = std::chrono::seconds(3);
 constexpr int kServiceSignals[] = {SIGINT, SIGTERM, SIGPIPE, SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
 
 volatile sig_atomic_t s_signo = 0;
@@ -77,6 +78,7 @@ void RunMainLoop(MHD_Daemon* daemon, std::vector<std::thread>& workers) {
         try {
             PollHttpDaemon(daemon, kPollMs);
             SendFinishedAnswers(daemon);
+            if (pass % kGoneClientCheckPasses == 0) DropRequestsOfGoneClients(daemon);
             if (pass % kWorkerCheckPasses == 0) RestartDeadWorkers(workers);
         } catch (const std::exception& e) {
             QavLog("[MainLoop] exception in poll/flush: %s\n", e.what());
@@ -88,7 +90,29 @@ void RunMainLoop(MHD_Daemon* daemon, std::vector<std::thread>& workers) {
     }
 }
 
-int Serve(const char* port) {
+// Joins the workers once they have all ended, or leaves them all behind
+// when some are still running after kWorkerStopWait. True when all ended.
+bool EndWorkers(std::vector<std::thread>& workers) {
+    const auto deadline = std::chrono::steady_clock::now() + kWorkerStopWait;
+    while (g_live_workers > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const int running = g_live_workers;
+    for (std::thread& worker : workers) {
+        if (running > 0) {
+            worker.detach();
+        } else {
+            worker.join();
+        }
+    }
+    if (running == 0) return true;
+    QavLog("[MainLoop] %d worker(s) still running a query at shutdown; left behind\n", running);
+    std::fflush(stdout);
+    return false;
+}
+
+// Runs the service; workersEnded is false when stuck workers were left
+// behind (they may still read the engine).
+int Serve(const char* port, bool& workersEnded) {
     SavedSignalActions savedActions;
     InstallStopHandlers();
     QavLog("Starting web server on port %s\n", port);
@@ -106,9 +130,9 @@ int Serve(const char* port) {
     RunMainLoop(daemon, workers);
 
     StopJobQueues();
-    for (std::thread& worker : workers) worker.join();
+    workersEnded = EndWorkers(workers);
     StopHttpDaemon(daemon);
-    ResetJobQueues();
+    DropJobs();
     QavLog("Exiting on signal %d\n", static_cast<int>(s_signo));
     return 1;
 }
@@ -126,8 +150,11 @@ QZ_EXPORT int QAV_Http(const char* port, const char* dataDir) {
         GlobalExit();
         return 0;
     }
-    const int result = Serve(port ? port : "");
-    GlobalExit();
+    bool workersEnded = true;
+    const int result = Serve(port ? port : "", workersEnded);
+    // A worker left behind may still be inside the engine: the engine stays,
+    // and the process is expected to end.
+    if (workersEnded) GlobalExit();
     return result;
 }
 

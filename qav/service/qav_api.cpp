@@ -33,7 +33,7 @@ std::string RunQuery(const char* parserFile, const char* indexDir, const char* q
         return "error: cannot start the engine on the index directory \"" + Text(indexDir) + "\"";
     g_queryStartTime = std::chrono::steady_clock::now();
     std::string answer;
-    RunQueryText(QavUtf8ToGbk(Text(query), kMaxQueryBytes), Text(parserFile), answer);
+    RunQueryText(QavUtf8ToGbk(Text(query), kWholeText), Text(parserFile), answer);
     return answer;
 }
 

@@ -163,6 +163,8 @@ void CSizeInfo::SizeInfoInit(const cJSON* section) {
     int64_t sentInfo = 0;
     if (ReadInt64Text(section, "HashSize_SentInfo", sentInfo))
         HashSize_SentInfo = static_cast<int32_t>(static_cast<uint32_t>(sentInfo));
+    ReadInt(section, "QueryTimeLimitMs", QueryTimeLimitMs);
+    ReadInt(section, "LuaMemoryLimitMB", LuaMemoryLimitMB);
 
     BM_K1 = 2;
     BM_K2 = 1;

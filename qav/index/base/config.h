@@ -73,6 +73,11 @@ public:
     int64_t MaxUnitCount_ToSort = 2147483648LL;
     int64_t MaxUnitCount_ToSearch = 214748364800LL;
     int32_t HashSize_SentInfo = 10485760;
+    // Bounds of a query program from outside: the time it may run when its
+    // query sets no limit of its own, and the memory its Lua state may hold;
+    // values of 0 or less keep these defaults.
+    int32_t QueryTimeLimitMs = 30000;
+    int32_t LuaMemoryLimitMB = 512;
     // Full-text scoring; 0 and no weights unless a "SizeInfo" section is read.
     float BM_K1 = 0;
     float BM_K2 = 0;

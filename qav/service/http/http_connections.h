@@ -18,5 +18,9 @@ void PollHttpDaemon(MHD_Daemon* daemon, unsigned timeoutMs);
 // for them; an answer whose request has gone is dropped.
 void SendFinishedAnswers(MHD_Daemon* daemon);
 
+// Closes the waiting requests whose clients have gone, and drops or
+// cancels their jobs.
+void DropRequestsOfGoneClients(MHD_Daemon* daemon);
+
 // Closes every request still waiting for an answer and stops the daemon.
 void StopHttpDaemon(MHD_Daemon* daemon);

@@ -1,5 +1,8 @@
 #include "qav/service/http/http_jobs.h"
 
+#include <algorithm>
+#include <vector>
+
 std::deque<std::unique_ptr<QueryJob>> g_work_queue;
 std::mutex g_work_mutex;
 std::condition_variable g_work_cv;
@@ -9,12 +12,41 @@ std::mutex g_resp_mutex;
 std::atomic<int32_t> g_live_workers{0};
 std::atomic<bool> g_shutdown{false};
 
+namespace {
+
+// Jobs taken by a worker and not yet handed back, by connection id (guarded
+// by g_work_mutex). The job of a worker that died stays until the next run.
+struct RunningJob {
+    uint64_t connectionId;
+    std::shared_ptr<std::atomic<bool>> cancelled;
+};
+std::vector<RunningJob> g_running;
+
+void ForgetRunning(const QueryJob& job) {
+    const auto found = std::find_if(g_running.begin(), g_running.end(),
+                                    [&job](const RunningJob& running) { return running.cancelled == job.cancelled; });
+    if (found != g_running.end()) g_running.erase(found);
+}
+
+}  // namespace
+
 void ResetJobQueues() {
     {
         std::lock_guard<std::mutex> lock(g_work_mutex);
         g_work_queue.clear();
         g_work_queue_size = 0;
         g_shutdown = false;
+        g_running.clear();
+    }
+    std::lock_guard<std::mutex> lock(g_resp_mutex);
+    g_resp_queue.clear();
+}
+
+void DropJobs() {
+    {
+        std::lock_guard<std::mutex> lock(g_work_mutex);
+        g_work_queue.clear();
+        g_work_queue_size = 0;
     }
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     g_resp_queue.clear();
@@ -36,10 +68,15 @@ std::unique_ptr<QueryJob> TakeJob() {
     std::unique_ptr<QueryJob> job = std::move(g_work_queue.front());
     g_work_queue.pop_front();
     --g_work_queue_size;
+    g_running.push_back({job->connectionId, job->cancelled});
     return job;
 }
 
 void FinishJob(std::unique_ptr<QueryJob> job) {
+    {
+        std::lock_guard<std::mutex> lock(g_work_mutex);
+        ForgetRunning(*job);
+    }
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     g_resp_queue.push_back(std::move(job));
 }
@@ -55,6 +92,20 @@ void StopJobQueues() {
     {
         std::lock_guard<std::mutex> lock(g_work_mutex);
         g_shutdown = true;
+        for (RunningJob& job : g_running) *job.cancelled = true;
     }
     g_work_cv.notify_all();
+}
+
+void CancelJob(uint64_t connectionId) {
+    std::lock_guard<std::mutex> lock(g_work_mutex);
+    const auto queued = std::find_if(g_work_queue.begin(), g_work_queue.end(),
+                                     [connectionId](const auto& job) { return job->connectionId == connectionId; });
+    if (queued != g_work_queue.end()) {
+        g_work_queue.erase(queued);
+        --g_work_queue_size;
+        return;
+    }
+    for (RunningJob& job : g_running)
+        if (job.connectionId == connectionId) *job.cancelled = true;
 }

@@ -15,6 +15,10 @@ struct QueryJob {
     uint64_t connectionId = 0;  // the request that asked (see the service)
     std::string query;          // UTF-8
     std::string result;         // UTF-8 answer, filled by a worker
+    // Raised when the job's answer is no longer wanted; the query's deadline
+    // checks read it. Shared, so that it outlives a worker that dies with
+    // the job.
+    std::shared_ptr<std::atomic<bool>> cancelled = std::make_shared<std::atomic<bool>>(false);
 };
 
 constexpr int kHttpWorkers = 8;
@@ -38,6 +42,9 @@ extern std::atomic<bool> g_shutdown;
 // Empties both queues and clears the counters and the stop flag, for a new
 // run of the service.
 void ResetJobQueues();
+// Empties both queues at the end of a run; the stop flag stays, so that a
+// worker left behind ends once its query returns.
+void DropJobs();
 // Appends the job and wakes one worker.
 void QueueJob(std::unique_ptr<QueryJob> job);
 // The next job for a worker, waiting while there is none; null once the
@@ -47,5 +54,8 @@ std::unique_ptr<QueryJob> TakeJob();
 void FinishJob(std::unique_ptr<QueryJob> job);
 // Everything finished so far, in order; the queue is left empty.
 std::deque<std::unique_ptr<QueryJob>> TakeFinishedJobs();
-// Sets the stop flag and wakes every worker.
+// Sets the stop flag, cancels the jobs being run and wakes every worker.
 void StopJobQueues();
+// The client of job connectionId has gone: the job leaves the queue, or is
+// cancelled when a worker runs it. Nothing happens to a finished job.
+void CancelJob(uint64_t connectionId);

@@ -14,7 +14,8 @@
 
 #include "qav/index/base/qav_log.h"
 #include "qav/service/http/http_jobs.h"
-#include "qav/service/http/json_string.h"
+#include "qav/service/query/json_string.h"
+#include "qav/service/lua/lua_limits.h"
 #include "qav/service/query/query2lua.h"
 #include "qav/service/query/query_runner.h"
 #include "qav/service/query/text_convert.h"
@@ -142,10 +143,13 @@ __attribute__((noinline)) int RunRecoverable(const QueryJob& job, std::string& a
     return sig;
 }
 
-// Runs the job's query into tl_queryOut.
+// Runs the job's query into tl_queryOut; the query stops at its next
+// deadline check once the job is cancelled.
 void RunJobQuery(const QueryJob& job) {
     tl_queryOut.clear();
+    QavSetThreadCancelFlag(job.cancelled.get());
     const int sig = RunRecoverable(job, tl_queryOut);
+    QavSetThreadCancelFlag(nullptr);
     if (sig == 0) return;
     // The parser's Lua state may have been left half-changed.
     QavAbandonParserState();

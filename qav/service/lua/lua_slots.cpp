@@ -4,6 +4,8 @@
 
 #include "common/platform/qz_export.h"
 #include "qav/index/base/config.h"
+#include "qav/service/lua/lua_limits.h"
+#include "qav/service/lua/query_bounds.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ SlotBlock* Block(lua_State* L) {
 }  // namespace
 
 lua_State* QavNewLuaState() {
-    lua_State* L = luaL_newstate();
+    lua_State* L = QavNewBoundedLuaState(QavLuaMemoryLimitBytes());
     if (L) ExtraSpace(L) = nullptr;
     return L;
 }

@@ -8,8 +8,8 @@
 
 class CQAVSearch;
 
-// A fresh Lua state with empty slots and nothing opened; null when memory is
-// short. Every Lua state of the retrieval library is made here: the extra
+// A fresh Lua state with empty slots and nothing opened, its memory capped
+// as configured (query_bounds.h); null when memory is short. Every Lua state of the retrieval library is made here: the extra
 // space of a state made elsewhere is not initialised.
 lua_State* QavNewLuaState();
 

@@ -4,6 +4,9 @@
 
 #include <lua.hpp>
 
+#include "qav/service/lua/lua_limits.h"
+#include "qav/service/lua/lua_pattern_guard.h"
+
 namespace {
 
 // load(chunk [, chunkname [, mode [, env]]]) with the mode forced to text.
@@ -47,4 +50,7 @@ void QavSandboxQueryState(lua_State* L) {
     } else {
         lua_pop(L, 1);
     }
+
+    QavGuardProtectedCalls(L);
+    QavGuardPatternFunctions(L);
 }

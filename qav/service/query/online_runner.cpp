@@ -1,6 +1,7 @@
 #include "qav/service/query/online_runner.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <memory>
 
@@ -10,7 +11,9 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/search/qav_search.h"
+#include "qav/service/lua/lua_limits.h"
 #include "qav/service/lua/lua_slots.h"
+#include "qav/service/lua/query_bounds.h"
 #include "qav/service/query/web_info.h"
 #include "qav/service/lua/query_state.h"
 
@@ -25,6 +28,7 @@ void RunOnStructuredEngine(CWebInfo& info) {
         lua_setmsgbuff(L, info.m_output.data());
         lua_setwebbuff(L, info.m_request);
         lua_settop(L, 0);
+        QavStartLuaDeadline(L, std::chrono::steady_clock::now() + std::chrono::milliseconds(QavQueryTimeLimitMs()));
         const std::string& program = info.m_text;
         int status = luaL_loadbufferx(L, program.data(), program.size(), program.c_str(), "t");
         if (status == LUA_OK) status = lua_pcall(L, 0, LUA_MULTRET, 0);

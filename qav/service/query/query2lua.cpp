@@ -7,10 +7,16 @@
 
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/base/qav_log.h"
+#include "qav/service/lua/lua_limits.h"
 #include "qav/service/lua/lua_slots.h"
+#include "qav/service/lua/query_bounds.h"
 #include "qav/service/query/text_convert.h"
 
 namespace {
+
+// A parser state that holds more than this after a call is closed, so that
+// one large query does not keep its memory for the thread's life.
+constexpr size_t kKeepParserBytes = size_t{64} << 20;
 
 // A thread's parser state and the script path it was made for; closed when
 // the thread ends.
@@ -110,10 +116,14 @@ bool Query2LUA(const std::string& query, const std::string& parserFile, std::str
     lua_pushlstring(L, query.data(), query.size());
     lua_pushnumber(L, ParserLanguage());
     lua_pushnumber(L, 3);
-    if (lua_pcall(L, 3, 1, 0) != LUA_OK) {
+    QavStartLuaDeadline(L, QavQueryDeadline());
+    const int status = lua_pcall(L, 3, 1, 0);
+    QavStopLuaDeadline(L);
+    if (status != LUA_OK) {
         const char* error = lua_tostring(L, -1);
         QavLog("error running function 'Parser': %s", error ? error : "(no error text)");
         lua_settop(L, 0);
+        if (QavLuaBytesInUse(L) > kKeepParserBytes || QavLuaBreach(L, status) != LuaBreach::kNone) tl_parser.Close();
         return false;
     }
     if (!lua_isstring(L, -1)) {
@@ -132,6 +142,7 @@ bool Query2LUA(const std::string& query, const std::string& parserFile, std::str
     }
     program.assign(text, length);
     lua_settop(L, 0);
+    if (QavLuaBytesInUse(L) > kKeepParserBytes) tl_parser.Close();
     return true;
 }
 

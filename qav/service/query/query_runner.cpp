@@ -1,7 +1,10 @@
 #include "qav/service/query/query_runner.h"
 
+#include <malloc.h>
+
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -12,14 +15,22 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/filter/query_time.h"
+#include "qav/service/query/json_string.h"
+#include "qav/service/lua/lua_limits.h"
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/query/query2lua.h"
+#include "qav/service/lua/query_bounds.h"
 #include "qav/service/query/text_convert.h"
+#include "qav/service/query/utf8_check.h"
 #include "qav/service/lua/query_state.h"
 
 thread_local int g_nApproxLimit = 0;
 
 namespace {
+
+// A program whose state grew past this hands its memory back to the system
+// when the state is closed: the allocator keeps freed memory otherwise.
+constexpr size_t kTrimAfterBytes = size_t{64} << 20;
 
 // Leading decimal number as atoi reads it, held within int.
 int LeadingNumber(std::string_view text) {
@@ -52,6 +63,33 @@ std::string_view ErrorText(lua_State* L) {
     size_t length = 0;
     if (const char* text = lua_tolstring(L, -1, &length)) return {text, length};
     return "(error object is not a string)";
+}
+
+// The answer of a run that passed one of its bounds.
+std::string BreachAnswer(lua_State* L, LuaBreach breach) {
+    std::string text;
+    switch (breach) {
+        case LuaBreach::kTime:
+            text = "time limit: the query ran longer than " + std::to_string(QavQueryTimeLimitMs()) + " ms";
+            break;
+        case LuaBreach::kMemory:
+            text = "memory limit: the query needed more than " + std::to_string(QavLuaMemoryLimit(L) >> 20) + " MB";
+            break;
+        case LuaBreach::kPattern:
+        case LuaBreach::kCancelled:
+        case LuaBreach::kNone:
+            text = QavLuaBreachText(L);
+            break;
+    }
+    return QavJsonError(text);
+}
+
+// A program's string result in UTF-8. The query functions give UTF-8 (the
+// JSON of Output) or GBK (texts of the index), and a program's own literals
+// are GBK; a result that is valid UTF-8 is taken as such, any other as GBK.
+std::string ResultInUtf8(std::string_view result) {
+    if (IsValidUtf8(result)) return std::string(result);
+    return QavGbkToUtf8(result, kWholeText);
 }
 
 bool StructuredEngineReady() {
@@ -98,18 +136,24 @@ void Offline_AS_Thread(const std::string& program, std::string& answer) {
     lua_State* L = search->LuaState();
     lua_setwebbuff(L, nullptr);
     lua_settop(L, 0);
+    QavStartLuaDeadline(L, QavQueryDeadline());
     // Text chunks only: a binary chunk from outside can break the interpreter.
     int status = luaL_loadbufferx(L, program.data(), program.size(), program.c_str(), "t");
     if (status == LUA_OK) status = lua_pcall(L, 0, LUA_MULTRET, 0);
-    if (status != LUA_OK) {
+    const LuaBreach breach = QavLuaBreach(L, status);
+    if (breach != LuaBreach::kNone) {
+        AppendBounded(answer, BreachAnswer(L, breach));
+    } else if (status != LUA_OK) {
         AppendBounded(answer, QavGbkToUtf8(ErrorText(L), kMaxErrorChars));
     } else if (lua_gettop(L) > 0 && lua_isstring(L, -1)) {
         size_t length = 0;
         const char* text = lua_tolstring(L, -1, &length);
-        AppendBounded(answer, {text, length});
+        AppendBounded(answer, ResultInUtf8({text, length}));
     }
     lua_settop(L, 0);
+    const size_t peak = QavLuaPeakBytes(L);
     search->QAVSearchExit();
+    if (peak > kTrimAfterBytes) malloc_trim(0);
 }
 
 bool RunAS(const std::string& program, const std::string& /*indexDir*/, std::string& answer) {
@@ -120,14 +164,22 @@ bool RunAS(const std::string& program, const std::string& /*indexDir*/, std::str
 
 void RunQueryText(const std::string& gbkQuery, const std::string& parserFile, std::string& answer) {
     answer.clear();
+    if (gbkQuery.size() > kMaxQueryBytes) {
+        answer = QavJsonError("the query is " + std::to_string(gbkQuery.size()) + " bytes long in GBK, more than " +
+                              std::to_string(kMaxQueryBytes) + "; it is not run");
+        return;
+    }
     if (gbkQuery.find('\n') != std::string::npos) {
         RunAS(gbkQuery, "", answer);
         return;
     }
     std::string program;
     std::string refusal;
-    Query2LUA(gbkQuery, parserFile, program, refusal);
-    if (!refusal.empty()) {
+    const bool translated = Query2LUA(gbkQuery, parserFile, program, refusal);
+    if (!translated && std::chrono::steady_clock::now() >= QavQueryDeadline()) {
+        answer = QavJsonError("time limit: the query ran longer than " + std::to_string(QavQueryTimeLimitMs()) +
+                              " ms");
+    } else if (!refusal.empty()) {
         answer = refusal;
     } else if (program.find("--Lua") != std::string::npos) {
         AppendBounded(answer, QavGbkToUtf8(program, program.size()));
@@ -142,7 +194,7 @@ long RunQAV(const char* query, std::string& answer) {
     g_nApproxLimit = prefix.approxLimit;
     g_nQueryTimeoutMs = prefix.timeoutMs;
     g_queryStartTime = std::chrono::steady_clock::now();
-    RunQueryText(QavUtf8ToGbk(prefix.query, kMaxQueryBytes), WorkingDirParser(), answer);
+    RunQueryText(QavUtf8ToGbk(prefix.query, kWholeText), WorkingDirParser(), answer);
     return static_cast<long>(answer.size());
 }
 

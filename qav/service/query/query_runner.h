@@ -38,7 +38,8 @@ long RunQAV(const char* query, std::string& answer);
 
 // Runs a GBK query: a text with a line break as a program, any other through
 // Query2LUA with parserFile. A program holding "--Lua" is the answer itself
-// (in UTF-8) and is not run. The answer is replaced.
+// (in UTF-8) and is not run. A query longer than kMaxQueryBytes is refused
+// with a JSON error, never cut. The answer is replaced.
 void RunQueryText(const std::string& gbkQuery, const std::string& parserFile, std::string& answer);
 
 // Empties the answer and runs the program with the offline runner; indexDir
@@ -46,8 +47,11 @@ void RunQueryText(const std::string& gbkQuery, const std::string& parserFile, st
 bool RunAS(const std::string& program, const std::string& indexDir, std::string& answer);
 
 // Runs a GBK program on the calling thread in a fresh search object of the
-// structured engine and appends to the answer the last value it returns when
-// that is a string or a number, or its Lua error converted to UTF-8. Appends
+// structured engine, under the thread's query deadline and the configured
+// memory cap (query_bounds.h), and appends to the answer the last value it
+// returns when that is a string or a number (in UTF-8: a result that is not
+// valid UTF-8 is converted from GBK), its Lua error converted to UTF-8, or a
+// JSON error when it passed a bound. Appends
 // nothing when no structured engine with a word list is loaded. An addition
 // that would make the answer longer than kMaxAnswerBytes is replaced by a
 // message saying so.

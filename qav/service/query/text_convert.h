@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+// A limit that keeps the whole text.
+constexpr size_t kWholeText = SIZE_MAX;
 
 // The GBK form of a UTF-8 text, cut after the last whole character that fits
 // in maxBytes.

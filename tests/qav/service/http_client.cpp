@@ -35,14 +35,27 @@ HttpAnswer Parse(const std::string& received) {
 
 }  // namespace
 
-HttpCall::HttpCall(int port, const std::string& method, const std::string& target, const std::string& body) {
+HttpCall::HttpCall(int port, const std::string& method, const std::string& target, const std::string& body)
+    : HttpCall(port, RawRequest{method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" +
+                                (method == "POST" ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "") +
+                                "\r\n" + body}) {}
+
+HttpCall::HttpCall(int port, const RawRequest& request) {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
     const sockaddr_in address = Loopback(port);
-    if (socket_ < 0 || ::connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    if (socket_ < 0 || ::connect(socket_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        Abandon();
         throw std::runtime_error("cannot connect to the test server");
-    std::string request = method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
-    if (method == "POST") request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
-    request += "\r\n" + body;
+    }
+    try {
+        Send(request.text);
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+}
+
+void HttpCall::Send(const std::string& request) {
     for (size_t sent = 0; sent < request.size();) {
         const ssize_t n = ::send(socket_, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (n <= 0) throw std::runtime_error("cannot send to the test server");

@@ -14,10 +14,16 @@ struct HttpAnswer {
     std::string body;
 };
 
+// A request sent byte for byte as given.
+struct RawRequest {
+    std::string text;
+};
+
 class HttpCall {
 public:
     // Connects to 127.0.0.1:port and sends the request.
     HttpCall(int port, const std::string& method, const std::string& target, const std::string& body = "");
+    HttpCall(int port, const RawRequest& request);
     ~HttpCall();
     HttpCall(const HttpCall&) = delete;
     HttpCall& operator=(const HttpCall&) = delete;
@@ -29,6 +35,8 @@ public:
     void Abandon();
 
 private:
+    void Send(const std::string& request);
+
     int socket_ = -1;
 };
 

@@ -66,8 +66,9 @@ TEST_F(QavApi, ProgramsAnswerWithTheirLastResultOrTheirError) {
         {"return 0.5\n", "0.5", false},
         {"local x = 1\n", "", false},
         // A program's own literals are GBK, like the program: they come back
-        // as they are (the JSON of Output is UTF-8 already).
-        {"return 'a', '上海'\n", qztest::Gbk("上海"), false},
+        // in UTF-8, as every answer (the JSON of Output is UTF-8 already).
+        {"return 'a', '上海'\n", "上海", false},
+        {"return '围城'\n", "围城", false},
         {"return {}\n", "", false},
         {"error('x')\n", ":1: x", true},
         {"error('上海')\n", ":1: 上海", true},
@@ -109,12 +110,23 @@ TEST_F(QavApi, ProgramsOverTheLimitAreRefusedNotCut) {
     EXPECT_NE(std::string::npos, log_.find("10240 bytes long")) << log_;
 }
 
-TEST_F(QavApi, LongQueriesAreCutAfterTheLastWholeCharacter) {
+TEST_F(QavApi, LongQueriesAreRefusedNotCut) {
     const std::string parser = WriteAt(tmp_, "length.lua", "function Parser(q) return '--Lua' .. #q end\n");
     std::string query;
-    for (int i = 0; i < 5200; ++i) query += "海";  // 10,400 bytes in GBK
-    EXPECT_EQ("--Lua10238", Run(parser, index_, query));
+    for (int i = 0; i < 5119; ++i) query += "海";  // 10,238 bytes in GBK
     EXPECT_EQ("--Lua10239", Run(parser, index_, "a" + query));
+    const std::string refusal = "{\"error\":\"the query is 10240 bytes long in GBK, more than 10239; it is not run\"}";
+    EXPECT_EQ(refusal, Run(parser, index_, query + "海"));
+    // A program (a text with a line break) is refused the same way.
+    EXPECT_EQ(refusal, Run(parser, index_, "\n" + std::string(10239, ' ')));
+}
+
+TEST_F(QavApi, ProgramsStopAtTheThreadsTimeLimit) {
+    // This road reads no prefix: the limit is the one the thread last set.
+    g_nQueryTimeoutMs = 300;
+    EXPECT_EQ("{\"error\":\"time limit: the query ran longer than 300 ms\"}", Run(echo_, index_, "while true do end\n"));
+    EXPECT_EQ("1", Run(echo_, index_, "return 1\n"));
+    g_nQueryTimeoutMs = 0;
 }
 
 TEST_F(QavApi, ASecondInitKeepsTheFirstDirectory) {

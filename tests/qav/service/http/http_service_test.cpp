@@ -28,11 +28,8 @@
 #include "qav/search/rows/source_id.h"
 #include "qav/service/http/http_jobs.h"
 #include "qav/service/http/http_worker.h"
-#include "qav/index/engine/qav_engine.h"
-#include "qav/search/rows/source_id.h"
-#include "qav/service/http/http_jobs.h"
+#include "qav/service/engines.h"
 #include "qav/service/http_service.h"
-#include "qav/service/http/http_worker.h"
 #include "qav/service/qav_api.h"
 #include "qav/service/query/query_runner.h"
 #include "qav/service/service_fixture.h"
@@ -186,29 +183,97 @@ protected:
 TempDir* HttpServiceTest::s_dir = nullptr;
 std::string HttpServiceTest::s_index;
 
-TEST_F(HttpServiceTest, LightRoutesAnswerAtOnceAndOtherUrisGetNoReply) {
+TEST_F(HttpServiceTest, LightRoutesAnswerAtOnceAndOtherRequestsAreRefusedWithTheirStatus) {
     struct Case {
         const char* method;
         const char* target;
-        bool replied;
+        int status;
         const char* body;
+        const char* allow;  // the "Allow" header expected, if any
     };
     const Case cases[] = {
-        {"GET", "/isactive", true, "{\"status\":1}\n"},
-        {"POST", "/isactive", true, "{\"status\":1}\n"},
-        {"GET", "/version", true, "{\"ver\":\"4.0.260328.0600\"}\n"},
-        {"GET", "/unknown", false, ""},
-        {"GET", "/isactive/", false, ""},
-        {"POST", "/", false, ""},
+        {"GET", "/isactive", 200, "{\"status\":1}\n", nullptr},
+        {"POST", "/isactive", 200, "{\"status\":1}\n", nullptr},
+        {"GET", "/version", 200, "{\"ver\":\"4.0.260328.0600\"}\n", nullptr},
+        {"GET", "/unknown", 404, "{\"error\":\"not found\"}\n", nullptr},
+        {"GET", "/isactive/", 404, "{\"error\":\"not found\"}\n", nullptr},
+        {"POST", "/", 404, "{\"error\":\"not found\"}\n", nullptr},
+        {"GET", "/struct", 405, "{\"error\":\"method not allowed\"}\n", "Allow: POST"},
+        {"PUT", "/qav", 405, "{\"error\":\"method not allowed\"}\n", "Allow: POST"},
+        {"POST", "/showsource", 405, "{\"error\":\"method not allowed\"}\n", "Allow: GET, HEAD"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.method) + " " + c.target);
         const HttpAnswer answer = HttpCall(port(), c.method, c.target, "x").Wait();
-        ASSERT_EQ(c.replied, answer.replied);
-        if (!c.replied) continue;
-        EXPECT_EQ(200, answer.status);
+        ASSERT_TRUE(answer.replied);
+        EXPECT_EQ(c.status, answer.status);
         EXPECT_EQ(c.body, answer.body);
-        EXPECT_FALSE(IsJson(answer));
+        EXPECT_EQ(c.status != 200, IsJson(answer));
+        if (c.allow) {
+            EXPECT_NE(std::string::npos, answer.headers.find(c.allow)) << answer.headers;
+        }
+    }
+}
+
+TEST_F(HttpServiceTest, BadRequestsGetTheirStatusAndTheNextQueryAnswers) {
+    const std::string head = "POST /struct HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
+    const auto post = [&head](const std::string& body) {
+        return head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    const auto postQav = [](const std::string& body) {
+        return "POST /qav HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    // A chunked body of 4 MB: its length shows only as it arrives.
+    std::string chunked = head + "Transfer-Encoding: chunked\r\n\r\n";
+    const std::string chunk(1 << 20, 'x');
+    for (int i = 0; i < 4; ++i) chunked += "100000\r\n" + chunk + "\r\n";
+    chunked += "0\r\n\r\n";
+    struct Case {
+        const char* name;
+        std::string request;
+        int status;
+    };
+    const Case cases[] = {
+        {"Content-Length past the limit", head + "Content-Length: 4194304\r\n\r\n", 413},
+        {"chunked body past the limit", chunked, 413},
+        {"two Content-Length headers", head + "Content-Length: 2\r\nContent-Length: 2\r\n\r\nab", 400},
+        {"NUL in the query", post(std::string("a\0b", 3)), 400},
+        {"overlong UTF-8 slash", post("a\xC0\xAF" "b"), 400},
+        {"lone continuation byte", post("a\x80"), 400},
+        {"surrogate in UTF-8", post("\xED\xA0\x80"), 400},
+        {"escaped NUL in a /qav string", postQav("{\"query\":\"a\\u0000b\"}"), 400},
+        {"invalid UTF-8 in a /qav string", postQav("{\"query\":\"a\xC0\xAF\"}"), 400},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const HttpAnswer answer = HttpCall(port(), RawRequest{c.request}).Wait();
+        ASSERT_TRUE(answer.replied);
+        EXPECT_EQ(c.status, answer.status) << answer.body;
+        EXPECT_NE("<no error>", ErrorOf(answer.body));
+        EXPECT_EQ("--Lua上海", Result(HttpPost(port(), "/struct", "上海")));
+    }
+}
+
+TEST_F(HttpServiceTest, TooLongQueriesAreRefusedAndProgramResultsComeBackInUtf8) {
+    struct Case {
+        std::string query;
+        std::string result;
+    };
+    const std::string tooLong = "{\"error\":\"the query is 10311 bytes long in GBK, more than 10239; it is not run\"}";
+    const Case cases[] = {
+        {"人" + std::string(10300, ' ') + " => count", tooLong},
+        {"return '" + std::string(10300, ' ') + "'\n", tooLong.substr(0, 20)},
+        {"return '围城'\n", "围城"},
+        {"return 'a', '上海'\n", "上海"},
+        {"人" + std::string(10200, ' '), "--Lua人" + std::string(10200, ' ')},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query.substr(0, 20));
+        const HttpAnswer answer = HttpPost(port(), "/struct", c.query);
+        EXPECT_EQ(200, answer.status);
+        const std::string result = Result(answer);
+        EXPECT_EQ(c.result, result.substr(0, c.result.size()));
     }
 }
 
@@ -434,6 +499,23 @@ TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     EXPECT_EQ(1, server_->Stop());
     server_.reset();
     for (auto& call : lost) EXPECT_FALSE(call->Wait(5000).replied);
+}
+
+TEST_F(HttpServiceTest, SigtermReturnsSoonWhileWorkersAreStuck) {
+    auto blocked = BlockWorkers(kHttpWorkers);
+    testing::internal::CaptureStdout();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(1, server_->Stop());
+    const auto took = std::chrono::steady_clock::now() - start;
+    const std::string log = testing::internal::GetCapturedStdout();
+    server_.reset();
+    EXPECT_LT(took, 5s);
+    EXPECT_NE(std::string::npos, log.find("8 worker(s) still running a query at shutdown")) << log;
+    // The workers left behind end once their queries return; the engine
+    // they might still have read is freed after them.
+    SetGate(true);
+    EXPECT_TRUE(WaitFor([] { return g_live_workers == 0; }));
+    GlobalExit();
 }
 
 TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {

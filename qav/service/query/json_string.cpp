@@ -1,4 +1,4 @@
-#include "qav/service/http/json_string.h"
+#include "qav/service/query/json_string.h"
 
 void AppendJsonString(std::string& out, std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
@@ -24,4 +24,11 @@ void AppendJsonString(std::string& out, std::string_view text) {
         }
     }
     out += '"';
+}
+
+std::string QavJsonError(std::string_view text) {
+    std::string error = "{\"error\":";
+    AppendJsonString(error, text);
+    error += '}';
+    return error;
 }

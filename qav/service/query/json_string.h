@@ -8,3 +8,6 @@
 // mark, the reverse solidus and control characters escaped. Other bytes
 // (UTF-8 included) are copied unchanged.
 void AppendJsonString(std::string& out, std::string_view text);
+
+// The JSON object {"error":text}.
+std::string QavJsonError(std::string_view text);
