@@ -141,7 +141,10 @@ void LogMissing(const std::string& path, const char* what, const char* consequen
 }  // namespace
 
 std::vector<std::string> EngineReadFiles(const CConfig& config, const std::string& dir) {
-    std::vector<std::string> files{kConfigCopyName, kEngineFileName};
+    // The index's configuration copy is left out on purpose: it is where an
+    // operator raises capacities and limits after the build, and start-up
+    // parses it anyway.
+    std::vector<std::string> files{kEngineFileName};
     const CFileInfo& info = config.m_FileInfo;
     for (const std::string* prefix : {&info.Data, &info.Offset}) {
         for (int i = 0; i < kMaxNumberedFiles && !prefix->empty(); ++i) {

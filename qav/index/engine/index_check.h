@@ -14,10 +14,10 @@ class CQAVEngine;
 constexpr const char kUnfinishedMarkerName[] = "Unfinished.txt";
 
 // The files of dir that the engine reads, as paths relative to dir:
-// "config.txt", "Engine.txt", the numbered data and offset files up to the
-// first missing one, and the word list, unit index, document table, sentence
-// information and document information that exist. The category table is
-// not among them: the user supplies and may change it.
+// "Engine.txt", the numbered data and offset files up to the first missing
+// one, and the word list, unit index, document table, sentence information
+// and document information that exist. The category table and "config.txt"
+// are not among them: the user supplies or tunes them after the build.
 std::vector<std::string> EngineReadFiles(const CConfig& config, const std::string& dir);
 
 // Before loading: refuses a folder with the unfinished-build marker, and,
