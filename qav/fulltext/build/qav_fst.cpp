@@ -173,7 +173,7 @@ bool QAVFST::WriteBytes2Files(const std::string& path) const {
     std::remove(path.c_str());
     FileHandle file = OpenFile(path, "wb");
     if (!file) return false;
-    fwrite(words_.data(), sizeof(uint32_t), words_.size(), file.get());
+    if (!words_.empty()) fwrite(words_.data(), sizeof(uint32_t), words_.size(), file.get());
     return CloseFile(file);
 }
 
