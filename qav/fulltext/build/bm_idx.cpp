@@ -42,6 +42,11 @@ bool RunPerGroup(size_t count, const std::function<bool(int)>& work) {
     return std::all_of(results.begin(), results.end(), [](char ok) { return ok != 0; });
 }
 
+// "Stage [0-last] of count" and the line end; nothing without groups.
+void LogGroups(const char* stage, size_t count, const char* end) {
+    if (count > 0) QavLog("%s [0-%zu] of %zu%s", stage, count - 1, count, end);
+}
+
 double SecondsSince(std::clock_t start) { return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC; }
 
 }  // namespace
@@ -69,7 +74,7 @@ bool CBMIdx::ReadInFiles(const std::string& path) {
 }
 
 bool CBMIdx::ProcessSub() {
-    QavLog("Processing [0-%zu] of %zu\n", m_FileGroups.size() - 1, m_FileGroups.size());
+    LogGroups("Processing", m_FileGroups.size(), "\n");
     std::vector<CThreadInfoBM> records(m_FileGroups.size());
     for (size_t i = 0; i < records.size(); ++i)
         records[i] = {m_Groups[i].get(), m_FileGroups[i], static_cast<int>(i), &m_Config, false};
@@ -92,7 +97,7 @@ void CBMIdx::MergeDocNum() {
 }
 
 bool CBMIdx::Term2Doc() {
-    QavLog("Term2Doc [0-%zu] of %zu\r", m_Groups.size() - 1, m_Groups.size());
+    LogGroups("Term2Doc", m_Groups.size(), "\r");
     return RunPerGroup(m_Groups.size(),
                        [this](int i) { return Term2DocThread(*m_Groups[i], m_Config.m_FileInfo.Unit, i); });
 }
@@ -105,7 +110,7 @@ void CBMIdx::MergeTerm2DocEx() {
 }
 
 bool CBMIdx::WriteDoc2TermEx() {
-    QavLog("Doc2Term [0-%zu] of %zu\r", m_FileGroups.size() - 1, m_FileGroups.size());
+    LogGroups("Doc2Term", m_FileGroups.size(), "\r");
     const CHashTableBM& merged = *m_Merged;
     return RunPerGroup(m_FileGroups.size(),
                        [this, &merged](int i) { return Doc2TermThread(merged, m_Config.m_FileInfo.Data, i); });
@@ -124,7 +129,6 @@ bool CBMIdx::IndexDocInfo() {
         std::string line;
         std::string name;
         while (lines.Next(line)) {
-            if (names.size() % 100000 == 99999) QavLogOnly("Merge Line %zu\n", names.size() + 1);
             const size_t blank = line.find(' ');
             int64_t value = 0;
             if (blank != std::string::npos) {
@@ -132,6 +136,7 @@ bool CBMIdx::IndexDocInfo() {
                 value = std::atoll(line.c_str() + blank + 1);
             }
             names.emplace_back(name, value);
+            if (names.size() % 100000 == 0) QavLogOnly("Merge Line %zu\n", names.size());
         }
     }
     std::stable_sort(names.begin(), names.end(),

@@ -22,8 +22,6 @@ constexpr uint32_t kMaxTermNumber = 0x0FFFFFFF;
 constexpr uint32_t kMaxStoredTf = 0xFFF;
 constexpr size_t kDocTermEntryBytes = 5;
 constexpr size_t kPostingEntryBytes = 10;
-// Most groups (and shards) of one index.
-constexpr int kMaxShards = 255;
 
 // Paths of shard i made from the configured "Data", "Unit" and "OrgDat" paths.
 std::string TermToDocShardPath(const std::string& unitPath, int shard);  // "%s-%d"
