@@ -3,7 +3,7 @@
 
 #include "include/qavlib.h"
 #include "qav/fulltext/build/bm_idx.h"
-#include "qav/index/qav_log.h"
+#include "qav/index/base/qav_log.h"
 
 int IdxBM(const char* configFile, const char* fileList, const char* indexDir) {
     if (!configFile || !fileList || !indexDir) {

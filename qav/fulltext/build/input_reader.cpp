@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <map>
 
+#include "common/platform/byte_codec.h"
+#include "common/platform/file_handle.h"
+#include "common/text/text_lines.h"
 #include "qav/fulltext/build/split_line.h"
 #include "qav/fulltext/format/bm_files.h"
-#include "qav/index/byte_codec.h"
-#include "qav/index/file_handle.h"
-#include "qav/index/qav_log.h"
-#include "qav/index/text_lines.h"
+#include "qav/index/base/qav_log.h"
 
 namespace qav_bm {
 namespace {

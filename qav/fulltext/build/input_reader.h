@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "qav/fulltext/format/term_table.h"
-#include "qav/index/config.h"
+#include "qav/index/base/config.h"
 
 namespace qav_bm {
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "qav/index/file_handle.h"
-#include "qav/index/qav_log.h"
-#include "qav/index/text_lines.h"
+#include "common/platform/file_handle.h"
+#include "common/text/text_lines.h"
+#include "qav/index/base/qav_log.h"
 
 namespace qav_bm {
 namespace {

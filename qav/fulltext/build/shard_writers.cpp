@@ -5,11 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "common/platform/binary_file.h"
+#include "common/text/text_lines.h"
+#include "common/text/text_utils.h"
 #include "qav/fulltext/format/bm_files.h"
-#include "qav/index/binary_file.h"
-#include "qav/index/qav_log.h"
-#include "qav/index/text_lines.h"
-#include "qav/index/text_utils.h"
+#include "qav/index/base/qav_log.h"
 
 namespace qav_bm {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "common/text/text_utils.h"
 #include "qav/fulltext/format/term_table.h"
-#include "qav/index/text_utils.h"
 
 namespace qav_bm {
 namespace {

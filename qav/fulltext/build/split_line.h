@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "qav/index/config.h"
+#include "qav/index/base/config.h"
 
 namespace qav_bm {
 

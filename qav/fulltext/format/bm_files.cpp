@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "qav/index/byte_codec.h"
+#include "common/platform/byte_codec.h"
 
 namespace qav_bm {
 namespace {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "qav/index/binary_file.h"
-#include "qav/index/qav_log.h"
+#include "common/platform/binary_file.h"
+#include "qav/index/base/qav_log.h"
 
 namespace qav_bm {
 namespace {

@@ -7,11 +7,11 @@
 #include <fstream>
 
 #include "build_fixture.h"
+#include "common/platform/byte_codec.h"
 #include "fst_reader.h"
 #include "include/qavlib.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
-#include "qav/index/byte_codec.h"
 
 namespace qav_bm {
 namespace {

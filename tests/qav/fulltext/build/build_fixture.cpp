@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/platform/byte_codec.h"
 #include "include/qavlib.h"
 #include "qav/fulltext/format/bm_files.h"
-#include "qav/index/byte_codec.h"
 
 namespace qav_bm_test {
 namespace {

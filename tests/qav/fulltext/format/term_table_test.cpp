@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/platform/byte_codec.h"
+#include "common/platform/file_handle.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
-#include "qav/index/byte_codec.h"
-#include "qav/index/file_handle.h"
 #include "support/test_support.h"
 
 namespace qav_bm {
