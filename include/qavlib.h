@@ -81,6 +81,15 @@ QZ_EXPORT int IdxMainAllInOne(const char* configFile, const char* corpusList, co
 // data text files) and a document list in the "Org.txt" format.
 QZ_EXPORT int IdxMain(const char* configFile, const char* orgText, const char* fileList, const char* indexDir);
 
+// Full-text index build, C++ linkage like the structured builds. configFile
+// must be named "config.txt" (it is copied into indexDir unless it is that
+// copy); fileList names one input file a line, lines that are empty or begin
+// with a blank, "#", "-" or "\\" excepted. Input files hold documents as
+// "#Global key=value;...", "#Group name=FIELD", "Item:word/tag ..." and
+// "Table" lines. Sets the process's engine kind to full-text. Returns 1 on
+// success, 0 when a stage or an input thread failed.
+QZ_EXPORT int IdxBM(const char* configFile, const char* fileList, const char* indexDir);
+
 // Runs the HTTP service of the retrieval engine on the index directory
 // dataDir, listening on every interface at port (a decimal text), until the
 // process receives SIGINT or SIGTERM. Routes: "/isactive", "/version",
