@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "zel/lattice/attribute_names.h"
+#include "zel/lattice/key_list.h"
 #include "zel/lattice/kv_table.h"
 
 namespace zel {
@@ -123,6 +124,27 @@ TEST(AttributeNames, CodesOfBuiltInNames) {
     Switch_Type found{};
     EXPECT_FALSE(LookupKeyList("word", found));
     EXPECT_EQ(static_cast<int>(SW_UColl), 37);
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(AttributeNames, SortedKeyListAgreesWithTheTable) {
+    CKeyList list;
+    Switch_Type type{};
+    ASSERT_TRUE(list.Lookup("UHeadPhr", type));
+    EXPECT_EQ(type, SW_UHeadPhr);
+    EXPECT_FALSE(list.Lookup("UHeadPhrase", type));
+    for (const auto& [name, code] : g_mName2Type) {
+        ASSERT_TRUE(list.Lookup(name.c_str(), type)) << name;
+        EXPECT_EQ(type, code) << name;
+        EXPECT_TRUE(list.CheckBIT(name.c_str()));
+    }
+    list.KeyListExit();
+    EXPECT_TRUE(list.CheckBIT("anything"));  // no filter
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(PrintTest, FailuresAndLimits) {
     EXPECT_STREQ(small.data(), "c/");
 }
 
-TEST(LuaSlots, EachStateAndCoroutineHasItsOwn) {
+TEST(GrammarLuaSlots, EachStateAndCoroutineHasItsOwn) {
     LuaPtr L(NewLatticeLuaState());
     int lattice = 0, net = 0, web = 0;
     char buffer[4] = "";

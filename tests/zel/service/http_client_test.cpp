@@ -78,7 +78,7 @@ private:
     std::thread thread_;
 };
 
-TEST(HttpClient, PostSendsTheExactRequestBytes) {
+TEST(GrammarHttpClient, PostSendsTheExactRequestBytes) {
     CannedServer server("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
     char out[64];
     ASSERT_EQ(zq_http_post("localhost", "zel/run", server.port(), "Content-Type: text/plain", "abc", out, sizeof out),
@@ -88,7 +88,7 @@ TEST(HttpClient, PostSendsTheExactRequestBytes) {
                                     "\r\nAccept: */*\r\nContent-Type: text/plain\r\nContent-Length: 3\r\n\r\nabc");
 }
 
-TEST(HttpClient, GetReadsEachKindOfBody) {
+TEST(GrammarHttpClient, GetReadsEachKindOfBody) {
     struct Case {
         const char* name;
         std::string reply;
@@ -121,7 +121,7 @@ TEST(HttpClient, GetReadsEachKindOfBody) {
     }
 }
 
-TEST(HttpClient, SilentServerFailsAfterTheTimeout) {
+TEST(GrammarHttpClient, SilentServerFailsAfterTheTimeout) {
     int saved = g_nHttpTimeoutMs;
     g_nHttpTimeoutMs = 300;
     CannedServer server("", true);
@@ -133,14 +133,14 @@ TEST(HttpClient, SilentServerFailsAfterTheTimeout) {
     g_nHttpTimeoutMs = saved;
 }
 
-TEST(HttpClient, RefusedAndUnresolvedHostsFail) {
+TEST(GrammarHttpClient, RefusedAndUnresolvedHostsFail) {
     char out[32];
     EXPECT_EQ(zq_http_get("ftp://h/x", out, sizeof out), -1);
     EXPECT_EQ(zq_http_get(nullptr, out, sizeof out), -1);
     EXPECT_EQ(zq_http_post("host.invalid", "x", 80, "", "", out, sizeof out), 0);
 }
 
-TEST(HttpClient, ParseUrl) {
+TEST(GrammarHttpClient, ParseUrl) {
     struct Case {
         const char* url;
         int result;

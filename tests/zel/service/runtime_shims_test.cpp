@@ -40,7 +40,7 @@ int CountRun(void* step) {
     return 0;
 }
 
-TEST(Threads, StartAndWait) {
+TEST(GrammarThreads, StartAndWait) {
     g_ran = 0;
     int step = 1;
     pthread_t handles[4];
