@@ -45,4 +45,12 @@ void zq_thread_wait(pthread_t* handles, int n) {
     for (int i = 0; i < n; ++i) pthread_join(handles[i], nullptr);
 }
 
+pthread_t thread_create_ex(void* (*routine)(void*), void* argument) {
+    pthread_t handle{};
+    pthread_create(&handle, nullptr, routine, argument);
+    return handle;
+}
+
+int thread_join_ex(pthread_t handle) { return pthread_join(handle, nullptr); }
+
 }  // namespace zel

@@ -17,4 +17,9 @@ int zq_thread_start_and_wait(ThreadFunction function, void* argument);
 // Joins the n handles in order (nothing for n of 0 or less).
 void zq_thread_wait(pthread_t* handles, int n);
 
+// Starts routine(argument) directly as the thread's routine.
+pthread_t thread_create_ex(void* (*routine)(void*), void* argument);
+// Joins the thread; the join's result.
+int thread_join_ex(pthread_t handle);
+
 }  // namespace zel

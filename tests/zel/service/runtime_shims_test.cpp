@@ -49,6 +49,14 @@ TEST(GrammarThreads, StartAndWait) {
     EXPECT_EQ(g_ran, 4);
     EXPECT_EQ(zq_thread_start_and_wait(CountRun, &step), 0);
     EXPECT_EQ(g_ran, 5);
+    pthread_t direct = thread_create_ex(
+        [](void* s) -> void* {
+            CountRun(s);
+            return nullptr;
+        },
+        &step);
+    EXPECT_EQ(thread_join_ex(direct), 0);
+    EXPECT_EQ(g_ran, 6);
 }
 
 }  // namespace
