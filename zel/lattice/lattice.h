@@ -1,0 +1,120 @@
+// CLattice: everything the grammar library knows about one sentence. The
+// normalised sentence is cut into columns, one per two-byte character;
+// every analysis result is a unit stored in the column of its last
+// character. A lattice owns its Lua state (where rule actions run), a
+// message buffer, two key-value tables (relations; lattice-wide values and
+// the unit index) and up to three nested lattices below it, which share the
+// top lattice's Lua state and message buffer.
+//
+// Members are grouped by the part of the library that works on them; each
+// group's operations live in their own source file (lattice_life.cpp: set-up
+// and tear-down, lattice_build.cpp: building from text).
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zel/lattice/candidate.h"
+#include "zel/lattice/kv_table.h"
+#include "zel/lattice/unit.h"
+#include "zel/models/bracket_parser.h"
+
+struct lua_State;
+
+namespace zel {
+
+class CRuleNet;
+
+// Size of a lattice's message buffer.
+constexpr size_t kLatticeMsgSize = 1048576;
+// A lattice with more ancestors than this is not set up.
+constexpr int kMaxAncestors = 2;
+
+// One node of a completed rule match.
+struct CMatchNodeEx {
+    std::string tag;  // at most 511 bytes
+    int column = -1;
+    int index = -1;
+    int node = -1;
+};
+
+class CLattice {
+public:
+    CLattice();
+    // Frees everything the lattice owns (its Lua state unless it shares its
+    // parent's, tables, buffer, unit tables and nested lattices), whether or
+    // not LatticeExit ran first.
+    ~CLattice();
+    CLattice(const CLattice&) = delete;
+    CLattice& operator=(const CLattice&) = delete;
+
+    // ---- set-up and tear-down (lattice_life.cpp) ----
+    // Empties this lattice and the chain below it; with full, first creates
+    // what is missing (buffer, tables, Lua state, one child). false only
+    // when full set-up is refused for a lattice with more than two
+    // ancestors (which is still emptied).
+    bool LatticeInit(bool full);
+    // With full, releases this lattice's tables, buffer, Lua state and unit
+    // tables; always destroys the nested lattices below it.
+    bool LatticeExit(bool full);
+    // A new, empty table for a unit's attributes or features, freed with
+    // the lattice's unit tables.
+    CKVTable* NewUnitTable();
+    CLattice* child() const { return child_.get(); }
+    CLattice* parent() const { return parent_; }
+    void SetLogon() { logOn = true; }
+
+    // ---- building from text (lattice_build.cpp) ----
+    // false for an empty text; rebuilds only when the normalised text
+    // differs from the current one (or the lattice was never set up).
+    bool LatticeBuild(const char* text);
+    // The columns with their placeholder and character units.
+    bool BuildInitLattice(const char* text);
+
+    // ---- state ----
+    lua_State* L = nullptr;
+    std::unique_ptr<CKVTable> relations;  // relations between units
+    std::unique_ptr<CKVTable> keyValues;  // lattice-wide values and the unit index
+    int reservedUnits = 0;  // leading units of every column that searches skip
+    // kLatticeMsgSize bytes, shared with nested lattices; made by the set-up
+    // while Lua output capture (g_bIsOutMsg) is on, null otherwise.
+    char* msgBuff = nullptr;
+    int chunkCounter = 0;
+    int groupCounter = 0;
+    std::string sentence;     // as handed to the build, at most 51,199 bytes
+    std::string normSentence; // one column per character
+    std::deque<CCandidate> columns;
+    int columnCount = 0;
+    std::vector<CMatchNodeEx> matchPath;  // filled by the rule engine
+    int pathLength = 0;
+    std::vector<UnitId> chosenUnits;
+    int chosenCount = 0;
+    std::string returnText;  // handed back by rule actions
+    CBT bracketParser;
+    std::vector<UnitId> dictUnits;
+    int dictUnitCount = 0;
+    std::string lexiconTable;  // at most 1,023 bytes
+    bool logOn = true;
+    std::vector<std::string> workList;
+    int workCount = 0;
+    std::vector<CColumn> crfColumns;
+    int crfColumnCount = 0;
+    CRuleNet* currentRuleNet = nullptr;
+
+private:
+    void EmptyForSentence();
+    void EmptyChain();
+    int AncestorCount() const;
+    bool CreateResources();
+    void ReleaseOwned();
+
+    CLattice* parent_ = nullptr;
+    std::unique_ptr<CLattice> child_;
+    bool ownsState_ = false;
+    std::unique_ptr<char[]> ownMsgBuff_;
+    std::vector<std::unique_ptr<CKVTable>> unitTables_;
+};
+
+}  // namespace zel

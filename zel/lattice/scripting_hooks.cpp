@@ -1,0 +1,23 @@
+#include "zel/lattice/scripting_hooks.h"
+
+namespace zel {
+
+namespace {
+PrintLineHook g_printLineHook = nullptr;
+LuaRegistrar g_actionRegistrar = nullptr;
+}  // namespace
+
+bool g_bIsOutMsg = false;
+
+void SetPrintLineHook(PrintLineHook hook) { g_printLineHook = hook; }
+void SetActionRegistrar(LuaRegistrar registrar) { g_actionRegistrar = registrar; }
+
+void lua_print_hook(const char* line) {
+    if (g_printLineHook) g_printLineHook(line);
+}
+
+void RegisterActionFunctions(lua_State* L) {
+    if (g_actionRegistrar) g_actionRegistrar(L);
+}
+
+}  // namespace zel

@@ -1,0 +1,94 @@
+// CUnit: one analysis result covering columns From..To of a lattice, stored
+// in the column of its last character. Fixed fields hold the word, span,
+// chunk and clause numbers and the identifier texts of related units; any
+// other attribute lives in the unit's own key-value table, which the
+// lattice owns and frees.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zel {
+
+class CCandidate;
+class CKVTable;
+
+// (column, index) of a unit; (-1, -1) for none.
+using UnitId = std::pair<int, int>;
+
+// Unit kinds.
+enum : int {
+    kUnitPlaceholder = 1,
+    kUnitChar = 2,
+    kUnitWord = 3,
+    kUnitPhrase = 4,
+    kUnitChunk = 5,
+};
+
+// Texts hold at most these sizes less one byte; longer ones are cut.
+constexpr size_t kUnitTextSize = 51200;
+constexpr size_t kUnitIdSize = 64;
+
+// Assigns text cut to field - 1 bytes.
+void AssignCut(std::string& to, const char* text, size_t field);
+// "(%d,%d)"
+std::string UnitIdText(UnitId id);
+
+// Reused lists: entries at and above a count are stale.
+struct CUnitStruct {
+    UnitId head{-1, -1};
+    std::vector<UnitId> dependents;
+    int dependentCount = 0;
+    std::vector<UnitId> treeChildren;
+    int treeChildCount = 0;
+    std::vector<UnitId> treeParents;
+    int treeParentCount = 0;
+};
+
+class CUnit {
+public:
+    CCandidate* column = nullptr;
+    std::string Word;
+    std::string HeadWord;
+    int UnitType = 0;
+    UnitId id{-1, -1};
+    int From = -1;
+    int To = -1;
+    int nodeNo = -1;  // tree node the unit was made from
+    int ruleCount = 0;  // rule networks attached by the rule engine
+    int ChunkID = -1;
+    int ClauseID = -1;
+    std::string Unit;
+    std::string UChunk;
+    std::string ULeftChar;
+    std::string URightChar;
+    std::string USegFrom;
+    std::string POS;
+    CUnitStruct links;
+    CKVTable* attributes = nullptr;  // owned by the lattice
+    CKVTable* features = nullptr;    // owned by the lattice
+
+    // Ready for reuse: links and texts empty, span and numbers -1, the
+    // attribute and feature tables emptied but kept. Kind, identifier and
+    // node number are the caller's to set.
+    void ClearUnit();
+
+    bool SetWord(const char* word);
+    bool SetHeadWord(const char* word, int);
+    bool SetPOS(const char* pos);
+
+    // The word; for a placeholder with index 0 or below, first replaced by
+    // the span it records (empty for index 0).
+    const std::string& GetWord();
+    const std::string& GetHeadWord();
+
+    // Adds key=value to the unit's own table (made on first use) and, once
+    // the unit has an identifier text, to the lattice's unit index.
+    void AddOwnAttribute(const char* key, const char* value);
+
+private:
+    std::string SpanText() const;
+};
+
+}  // namespace zel
