@@ -84,18 +84,21 @@ def count(args):
         for s in sentences_of(path, args.encoding):
             n += 1
             (held if n % args.held_out_every == 0 and len(s) >= 4 else train).append(s)
+    unigram_counts = collections.Counter()
+    for s in train:
+        unigram_counts.update(s)
+    total = sum(unigram_counts.values())
+    top = sorted(unigram_counts.items(), key=lambda wc: (-wc[1], wc[0]))[:args.chars]
+    chars = sorted((w for w, _ in top), key=lambda w: w.encode('gbk'))
+    charset = set(chars)
+    # Only n-grams of kept characters reach the model; their counts (and
+    # those of their histories) are the same within the runs of kept ones.
     counts = collections.Counter()
     for s in train:
-        for i in range(len(s)):
-            for k in range(1, PLAIN_ORDER + 1):
-                if i + k > len(s):
-                    break
-                counts[s[i:i + k]] += 1
-    unigrams = [(c, w) for w, c in counts.items() if len(w) == 1]
-    total = sum(c for c, _ in unigrams)
-    top = sorted(unigrams, key=lambda cw: (-cw[0], cw[1]))[:args.chars]
-    chars = sorted((w for _, w in top), key=lambda w: w.encode('gbk'))
-    charset = set(chars)
+        for run in re.split('[^%s]+' % re.escape(''.join(chars)), s):
+            for i in range(len(run)):
+                for k in range(1, min(PLAIN_ORDER, len(run) - i) + 1):
+                    counts[run[i:i + k]] += 1
     with open(os.path.join(args.out, 'chars.txt'), 'wb') as f:
         for w in chars:
             f.write(w.encode('gbk') + b'\r\n')
