@@ -57,9 +57,7 @@ std::string RewriteLine(const NgramLine& parsed) {
     return parsed.ngram + values;
 }
 
-bool WriteIndexFile(const std::string& path, const BuildTables& tables) {
-    CountingFile out(path);
-    if (!out.IsOpen()) return false;
+bool WriteIndexFile(CountingFile& out, const BuildTables& tables) {
     const int n = tables.Count();
     std::string bytes;
     bytes.reserve(2 * kCodeMapEntries + 8 + 4 * static_cast<size_t>(n));
@@ -91,6 +89,8 @@ bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, co
     if (!in) return false;
     CountingFile data(dataPath);
     if (!data.IsOpen()) return false;
+    CountingFile index(indexPath);
+    if (!index.IsOpen()) return false;
     // Offset 0 means "no group" in the pair table, so no group may start there.
     data.Write(std::string(1, '\0'));
 
@@ -131,7 +131,7 @@ bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, co
     }
     finishGroup();
     const bool dataWritten = data.Close();
-    return ok && dataWritten && WriteIndexFile(indexPath, tables);
+    return WriteIndexFile(index, tables) && ok && dataWritten;
 }
 
 }  // namespace zel

@@ -126,4 +126,7 @@ TEST(NgramBuilder, MissingInputFailsBeforeWriting) {
     EXPECT_FALSE(zel::CreateIdx(files.chars, files.chars, files.index, files.dir.file("no/such/dir.dat"),
                                 NgramBuildMode::Plain, 0));
     EXPECT_FALSE(std::ifstream(files.index).good());
+    EXPECT_FALSE(zel::CreateIdx(files.chars, files.chars, files.dir.file("no/such/dir.idx"), files.data,
+                                NgramBuildMode::Plain, 0));
+    EXPECT_EQ(qztest::ReadFile(files.data), "");
 }
