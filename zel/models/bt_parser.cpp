@@ -108,10 +108,4 @@ void CBT::StoreTree(const BTNodes& tree) {
     ++treeCount_;
 }
 
-int CBT::GetParentSize(int node) const {
-    if (node < 0 || node >= static_cast<int>(nodes_.size()) || nodes_[node].parent < 0) return 0;
-    const CNode_BT& parent = nodes_[nodes_[node].parent];
-    return parent.last - parent.first + 1;
-}
-
 }  // namespace zel

@@ -2,7 +2,6 @@
 // split top-down at the boundaries the character n-gram models score best.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,9 +53,6 @@ public:
     // brackets instead and returns 1. With the flag set the node's own text is
     // left out (current tree: its node number is written instead).
     int GetTree(int tree, int node, std::string& out, bool flag) const;
-    void ClearTag() { std::fill(marks_.begin(), marks_.end(), 0); }
-    // Columns of the node's parent in the current tree; 0 for the root.
-    int GetParentSize(int node) const;
 
     const BTNodes& CurrentTree() const { return nodes_; }
     int TreeCount() const { return treeCount_; }

@@ -22,33 +22,25 @@ public:
     // Index of the character at c, or -1 when it is not in the model.
     int HZ2No(const char* c) const {
         const uint16_t code = CharCode(c);
-        if (code >= kCodeMapEntries || codeMap_[code] == kNoCharacter) return -1;
-        return codeMap_[code];
+        if (code >= kCodeMapEntries || codeMap[code] == kNoCharacter) return -1;
+        return codeMap[code];
     }
-    // The two bytes of the character with the given index and a NUL.
-    bool No2HZ(int index, char out[3]) const;
-    int Count() const { return static_cast<int>(codes_.size()); }
-    float Unigram(int index) const { return unigram_[index]; }
+    int Count() const { return static_cast<int>(codes.size()); }
+    float Unigram(int index) const { return unigram[index]; }
 
-    std::vector<uint16_t> codeMap_ = std::vector<uint16_t>(kCodeMapEntries, kNoCharacter);
-    std::vector<uint16_t> codes_;
-    std::vector<float> unigram_;
+    std::vector<uint16_t> codeMap = std::vector<uint16_t>(kCodeMapEntries, kNoCharacter);
+    std::vector<uint16_t> codes;
+    std::vector<float> unigram;
 };
 
 class CBiHZInfo {
 public:
-    // Value of the pair at text (two characters); false when either is absent.
-    bool GetProb(const char* text, const CHZInfo& table, float& value) const;
-    // Group offset of the pair (-1 when a character is absent); true when the
-    // pair has a group.
-    bool GetPOS(const char* text, const CHZInfo& table, int64_t& offset) const;
+    float Pair(int a, int b) const { return values[static_cast<size_t>(a) * n + b]; }
+    uint64_t Offset(int a, int b) const { return offsets[static_cast<size_t>(a) * n + b]; }
 
-    float Pair(int a, int b) const { return values_[static_cast<size_t>(a) * n_ + b]; }
-    uint64_t Offset(int a, int b) const { return offsets_[static_cast<size_t>(a) * n_ + b]; }
-
-    size_t n_ = 0;
-    std::vector<float> values_;
-    std::vector<uint64_t> offsets_;
+    size_t n = 0;
+    std::vector<float> values;
+    std::vector<uint64_t> offsets;
 };
 
 // Size of the index file of a model of n characters.

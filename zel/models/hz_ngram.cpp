@@ -38,7 +38,7 @@ bool LoadNgramModel(const std::string& indexPath, const std::string& dataPath, N
         return false;
     }
     const GroupReader groups = model.Groups();
-    for (uint64_t offset : model.pairs.offsets_) {
+    for (uint64_t offset : model.pairs.offsets) {
         if (!groups.CheckGroup(offset)) {
             error = dataPath + ": a group lies outside the data file";
             return false;

@@ -32,8 +32,8 @@ bool ReadCharacterList(const std::string& path, BuildTables& tables) {
         if (tables.chars.Count() >= kMaxModelCharacters) return false;
         const uint16_t code = CharCode(line.data());
         if (code >= kCodeMapEntries) continue;
-        tables.chars.codeMap_[code] = static_cast<uint16_t>(tables.chars.Count());
-        tables.chars.codes_.push_back(code);
+        tables.chars.codeMap[code] = static_cast<uint16_t>(tables.chars.Count());
+        tables.chars.codes.push_back(code);
     }
     const size_t n = static_cast<size_t>(tables.Count());
     tables.uniProb.assign(n, kNoLineValue);
@@ -61,9 +61,9 @@ bool WriteIndexFile(CountingFile& out, const BuildTables& tables) {
     const int n = tables.Count();
     std::string bytes;
     bytes.reserve(2 * kCodeMapEntries + 8 + 4 * static_cast<size_t>(n));
-    for (uint16_t index : tables.chars.codeMap_) AppendU16(bytes, index);
+    for (uint16_t index : tables.chars.codeMap) AppendU16(bytes, index);
     AppendI32(bytes, n);
-    for (uint16_t code : tables.chars.codes_) AppendU16(bytes, code);
+    for (uint16_t code : tables.chars.codes) AppendU16(bytes, code);
     for (int i = 0; i < n; ++i) AppendU16(bytes, QuantiseLogProb(tables.uniProb[i] + tables.uniBackoff[i]));
     AppendI32(bytes, n * n);
     out.Write(bytes);

@@ -135,7 +135,7 @@ bool WriteGroup(std::vector<std::string>& lines, const BuildTables& tables, Ngra
     AppendU16(bytes, static_cast<uint16_t>(thirds.size()));
     int64_t offset = 2 + static_cast<int64_t>(thirds.size()) * (plain ? 28 : 14);
     for (const auto& [index, third] : thirds) {
-        AppendU16(bytes, tables.chars.codes_[index]);
+        AppendU16(bytes, tables.chars.codes[index]);
         if (plain) {
             AppendU16(bytes, QuantiseLogProb(third.probability + third.backoff));
         } else {

@@ -76,8 +76,6 @@ TEST(BTParser, WithoutModelsEqualScoresSplitLeftmostFirst) {
     std::string current;
     EXPECT_EQ(bt.GetTree(0, 0, current, true), 1);
     EXPECT_EQ(Utf8(current), "[0[甲 n][2[乙][4[丙][丁 n v]]]]");
-    EXPECT_EQ(bt.GetParentSize(3), 3);
-    EXPECT_EQ(bt.GetParentSize(0), 0);
 
     bt.AddTreeToTrees();
     EXPECT_EQ(StoredText(bt, 0), "((甲 n)((乙)((丙)(丁 n v))))");

@@ -33,7 +33,7 @@ TEST(NgramBuilder, EmptyInputGivesAFullIndexAndAOneByteDataFile) {
     const zel::NgramModel model = files.Load(NgramBuildMode::Plain);
     ASSERT_EQ(model.chars.Count(), 5);
     for (int i = 0; i < 5; ++i) EXPECT_FLOAT_EQ(model.chars.Unigram(i), -12.0f);
-    for (float v : model.pairs.values_) EXPECT_FLOAT_EQ(v, -12.0f);
+    for (float v : model.pairs.values) EXPECT_FLOAT_EQ(v, -12.0f);
 }
 
 TEST(NgramBuilder, LineFeedAndCrlfInputsGiveTheSameFiles) {
