@@ -1,6 +1,7 @@
 #include "zel/models/bt_parser.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "zel/models/bt_chars.h"
 
@@ -51,15 +52,22 @@ std::vector<CLMItem> CBT::ScoredPositions(int f, int t) const {
     return items;
 }
 
-// The best split of f..t, then those of its two sides: the splits in pre-order.
+// The best split of f..t, then those of its left side, then those of its
+// right side: the splits in pre-order. A stack instead of recursion keeps
+// long unbalanced spans off the call stack.
 void CBT::Split(int f, int t, std::vector<CLMItem>& kept) const {
-    if (f > t) return;
-    const std::vector<CLMItem> items = ScoredPositions(f, t);
-    if (items.empty()) return;
-    const int p = items.front().position;
-    kept.push_back(items.front());
-    Split(f, p - 1, kept);
-    Split(p + 1, t, kept);
+    std::vector<std::pair<int, int>> spans = {{f, t}};
+    while (!spans.empty()) {
+        const auto [from, to] = spans.back();
+        spans.pop_back();
+        if (from > to) continue;
+        const std::vector<CLMItem> items = ScoredPositions(from, to);
+        if (items.empty()) continue;
+        const int p = items.front().position;
+        kept.push_back(items.front());
+        spans.emplace_back(p + 1, to);
+        spans.emplace_back(from, p - 1);
+    }
 }
 
 void CBT::CompTreeVector(const std::vector<CLMItem>& items, int first, int last, BTNodes& nodes) {
