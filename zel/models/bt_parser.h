@@ -37,7 +37,8 @@ public:
 
     // Builds the current tree over columns first..last from the character
     // runs of the sentence (mode 0, the only mode without lattice units).
-    // False when the span has no admissible split point.
+    // False when the span has no admissible split point. The parser keeps
+    // the sentence for the tree texts: it must live as long as the trees.
     bool CreateBT(const BTSentence& sentence, int mode, int first, int last);
     // Two-layer build: the best splits of the span, and for each half its
     // best alternative trees, which are stored directly.
