@@ -31,7 +31,6 @@ int CompareKeyBytes(const void* a, const void* b) {
     return std::memcmp(a, b, K);
 }
 
-inline int Comp_Two_Encode(const void* a, const void* b) { return CompareKeyBytes<2>(a, b); }
 inline int CMP_3(const void* a, const void* b) { return CompareKeyBytes<3>(a, b); }
 inline int CMP_5(const void* a, const void* b) { return CompareKeyBytes<5>(a, b); }
 inline int CMP_6(const void* a, const void* b) { return CompareKeyBytes<6>(a, b); }
