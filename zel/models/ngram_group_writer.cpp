@@ -5,7 +5,7 @@
 #include <cstring>
 #include <map>
 
-#include "common/zq_sort.h"
+#include "common/platform/zq_sort.h"
 #include "zel/models/le_bytes.h"
 #include "zel/models/ngram_build_tables.h"
 #include "zel/models/ngram_keys.h"
@@ -63,7 +63,7 @@ std::string LongRecord(const GroupItem& item, int order, NgramBuildMode mode, co
     // shorter levels do; back-off five-grams and longer n-grams do not.
     const bool withBackoff = order == 5 && mode == NgramBuildMode::Plain;
     const float value = withBackoff ? item.probability + item.backoff : item.probability;
-    AppendU16(record, QuantiseLogProb(value));
+    qav_bytes::Append<uint16_t>(record, QuantiseLogProb(value));
     return record;
 }
 
@@ -88,7 +88,7 @@ std::string LongList(const std::vector<const GroupItem*>& items, int order, Ngra
     for (const GroupItem* item : items) records += LongRecord(*item, order, mode, chars);
     zq_quicksort(records.data(), items.size(), recordBytes, ComparatorOf(order));
     std::string list;
-    AppendI32(list, static_cast<int32_t>(items.size()));
+    qav_bytes::Append<int32_t>(list, static_cast<int32_t>(items.size()));
     return list + records;
 }
 
@@ -132,38 +132,38 @@ bool WriteGroup(std::vector<std::string>& lines, const BuildTables& tables, Ngra
 
     const bool plain = mode == NgramBuildMode::Plain;
     std::string bytes;
-    AppendU16(bytes, static_cast<uint16_t>(thirds.size()));
+    qav_bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(thirds.size()));
     int64_t offset = 2 + static_cast<int64_t>(thirds.size()) * (plain ? 28 : 14);
     for (const auto& [index, third] : thirds) {
-        AppendU16(bytes, tables.chars.codes[index]);
+        qav_bytes::Append<uint16_t>(bytes, tables.chars.codes[index]);
         if (plain) {
-            AppendU16(bytes, QuantiseLogProb(third.probability + third.backoff));
+            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability + third.backoff));
         } else {
-            AppendU16(bytes, QuantiseLogProb(third.probability));
-            AppendU16(bytes, QuantiseLogProb(third.backoff));
+            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability));
+            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.backoff));
         }
         for (int order = 4; order <= lastOrder; ++order) {
             const size_t count = third.longer[order].size();
             if (count == 0) {
-                AppendI32(bytes, -1);
+                qav_bytes::Append<int32_t>(bytes, -1);
                 continue;
             }
             if (offset > INT32_MAX) return false;
-            AppendI32(bytes, static_cast<int32_t>(offset));
+            qav_bytes::Append<int32_t>(bytes, static_cast<int32_t>(offset));
             offset += ListBytes(mode, order, count);
         }
     }
     for (const auto& entry : thirds) {
         const ThirdChar& third = entry.second;
         if (!third.longer[4].empty()) {
-            AppendU16(bytes, static_cast<uint16_t>(third.longer[4].size()));
+            qav_bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(third.longer[4].size()));
             for (const GroupItem* item : third.longer[4]) {
                 bytes.append(item->chars, 2, 2);
                 if (plain) {
-                    AppendU16(bytes, QuantiseLogProb(item->probability + item->backoff));
+                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability + item->backoff));
                 } else {
-                    AppendU16(bytes, QuantiseLogProb(item->probability));
-                    AppendU16(bytes, QuantiseLogProb(item->backoff));
+                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability));
+                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->backoff));
                 }
             }
         }

@@ -17,9 +17,9 @@ struct ListLayout {
 };
 
 struct GroupLayout {
-    int trigramBytes;     // one trigram record
-    int firstListField;   // offset, inside a trigram record, of its first list offset
-    int listCount;        // list offsets in a trigram record
+    int trigramBytes;         // one trigram record
+    int firstListField;       // offset, inside a trigram record, of its first list offset
+    int listCount;            // list offsets in a trigram record
     const ListLayout* lists;  // by list offset field: plain 4- to 9-grams, back-off 4- and 5-grams
 };
 
@@ -28,7 +28,8 @@ const GroupLayout& LayoutOf(NgramKind kind);
 // Read-only view of a data file whose groups were checked by CheckGroups.
 class GroupReader {
 public:
-    GroupReader(const unsigned char* data, size_t size, NgramKind kind) : data_(data), size_(size), layout_(LayoutOf(kind)) {}
+    GroupReader(const unsigned char* data, size_t size, NgramKind kind)
+        : data_(data), size_(size), layout_(LayoutOf(kind)) {}
 
     // Every group offset must give a group whose records and lists lie
     // inside the file. Offset 0 means "no group" and is not checked.

@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 #include "zel/models/ngram_builder.h"
 
 namespace zel {

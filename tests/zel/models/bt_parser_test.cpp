@@ -35,12 +35,9 @@ TEST(BTContext, DigitAndPunctuationRunsBecomeMarks) {
         const char* text;
         const char* processed;
     } cases[] = {
-        {"中文", "中文"},
-        {"一，、。二", "一▲二"},
-        {"１２３年", "■年"},
-        {"３．１４元", "■▲元"},  // the full stop does not end the digit run
-        {"１２，３４", "■▲■"},
-        {"，１２", "▲■"},
+        {"中文", "中文"},      {"一，、。二", "一▲二"},
+        {"１２３年", "■年"},   {"３．１４元", "■▲元"},  // the full stop does not end the digit run
+        {"１２，３４", "■▲■"}, {"，１２", "▲■"},
     };
     for (const auto& c : cases) EXPECT_EQ(Utf8(zel::ProcessContextString(Gbk(c.text))), c.processed) << c.text;
     EXPECT_EQ(Utf8(zel::ReverseSent(Gbk("甲乙丙"))), "丙乙甲");

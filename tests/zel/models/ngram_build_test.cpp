@@ -77,7 +77,8 @@ TEST(NgramBuilder, RejectedAndAcceptedLines) {
 
 TEST(NgramBuilder, FirstGroupAndTrigramsKnownOnlyFromLongerLinesAreFound) {
     ModelFiles files;
-    ASSERT_TRUE(files.Build(kChars, {"甲\t-1\t9", "甲乙\t-0.5\t9", "甲乙丙丁\t-0.25\t9", "乙丙\t-0.5\t9", "乙丙丁\t-0.75\t9"},
+    ASSERT_TRUE(files.Build(kChars,
+                            {"甲\t-1\t9", "甲乙\t-0.5\t9", "甲乙丙丁\t-0.25\t9", "乙丙\t-0.5\t9", "乙丙丁\t-0.75\t9"},
                             NgramBuildMode::Plain));
     const zel::NgramModel model = files.Load(NgramBuildMode::Plain);
     const float uniPair = Stored(-1) + Stored(-0.5f);
@@ -96,7 +97,7 @@ TEST(NgramBuilder, FiveGramsWhoseFourthCharactersShareTheLowIndexBitsShareAKey) 
     std::vector<std::string> chars;
     for (const std::string& c : gbk) chars.push_back(qztest::Utf8(c));
     const std::string abc = chars[0] + chars[1] + chars[2];
-    const std::string first = abc + chars[3] + chars[4];   // fourth character: index 3
+    const std::string first = abc + chars[3] + chars[4];    // fourth character: index 3
     const std::string second = abc + chars[19] + chars[4];  // index 19
     ModelFiles files;
     ASSERT_TRUE(files.Build(chars, {first + "\t-0.5\t9", second + "\t-0.25\t9"}, NgramBuildMode::Plain));
@@ -118,11 +119,11 @@ TEST(NgramBuilder, FiveGramsWhoseFourthCharactersShareTheLowIndexBitsShareAKey) 
 
 TEST(NgramBuilder, MissingInputFailsBeforeWriting) {
     ModelFiles files;
-    EXPECT_FALSE(zel::CreateIdx(files.dir.file("none.txt"), files.text, files.index, files.data,
-                                NgramBuildMode::Plain, 0));
+    EXPECT_FALSE(
+        zel::CreateIdx(files.dir.file("none.txt"), files.text, files.index, files.data, NgramBuildMode::Plain, 0));
     qztest::WriteFile(files.chars, qztest::Gbk("甲") + "\r\n");
-    EXPECT_FALSE(zel::CreateIdx(files.chars, files.dir.file("none.txt"), files.index, files.data,
-                                NgramBuildMode::Plain, 0));
+    EXPECT_FALSE(
+        zel::CreateIdx(files.chars, files.dir.file("none.txt"), files.index, files.data, NgramBuildMode::Plain, 0));
     EXPECT_FALSE(zel::CreateIdx(files.chars, files.chars, files.index, files.dir.file("no/such/dir.dat"),
                                 NgramBuildMode::Plain, 0));
     EXPECT_FALSE(std::ifstream(files.index).good());

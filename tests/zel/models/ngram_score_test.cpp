@@ -15,10 +15,11 @@ const float kFloor = zel::DequantiseLogProb(65535);
 class PlainScorer : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(files_.Build(kChars,
-                                 {"甲\t-1\t9", "乙\t-2\t9", "甲乙\t-0.5\t9\t-0.25", "甲丙\t-3\t9", "甲乙丙\t-0.75\t9",
-                                  "甲乙丙丁\t-0.125\t9", "甲乙丙丁戊\t-0.0625\t9\t-0.5", "甲乙丙丁戊甲\t-0.375\t9\t-0.5"},
-                                 NgramBuildMode::Plain));
+        ASSERT_TRUE(
+            files_.Build(kChars,
+                         {"甲\t-1\t9", "乙\t-2\t9", "甲乙\t-0.5\t9\t-0.25", "甲丙\t-3\t9", "甲乙丙\t-0.75\t9",
+                          "甲乙丙丁\t-0.125\t9", "甲乙丙丁戊\t-0.0625\t9\t-0.5", "甲乙丙丁戊甲\t-0.375\t9\t-0.5"},
+                         NgramBuildMode::Plain));
         model_ = files_.Load(NgramBuildMode::Plain);
     }
     bool Score(const std::string& utf8, float& score) const {
@@ -70,15 +71,11 @@ TEST(BackoffScorer, ValueOfTheLongestNgramAndItsOrder) {
         float value;
         int order;
     } cases[] = {
-        {"甲乙丙丁戊", Stored(-0.05f), 5},
-        {"甲乙丙丁乙", Stored(-0.2f), 4},
-        {"甲乙丙丁", Stored(-0.2f), 4},
-        {"甲乙丙乙", Stored(-0.3f), 3},
-        {"甲乙丙", Stored(-0.3f), 3},
-        {"甲乙丁", Stored(-0.75f), 2},
+        {"甲乙丙丁戊", Stored(-0.05f), 5}, {"甲乙丙丁乙", Stored(-0.2f), 4},
+        {"甲乙丙丁", Stored(-0.2f), 4},    {"甲乙丙乙", Stored(-0.3f), 3},
+        {"甲乙丙", Stored(-0.3f), 3},      {"甲乙丁", Stored(-0.75f), 2},
         {"甲丙乙", Stored(-3), 2},  // a pair without a group stays a bigram
-        {"甲", Stored(-1.5f), 1},
-        {"己甲", -12.0f, 1},
+        {"甲", Stored(-1.5f), 1},          {"己甲", -12.0f, 1},
     };
     for (const auto& c : cases) {
         float value = 0;
