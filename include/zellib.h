@@ -26,4 +26,26 @@ QZ_EXPORT int RegistJson(struct lua_State* L);
 
 #ifdef __cplusplus
 }
+
+// ---- Character n-gram models (C++ linkage) ----
+// Scores are log probabilities of the model files: 0 is certain, -12 the
+// floor. Loading and unloading must not overlap scoring.
+
+// Loads the left, back-off (LM) and right models from their index and data
+// files. 1 when the models are loaded, now or by an earlier call (they are
+// not reloaded); 0 when a path is empty or a model cannot be loaded, in which
+// case nothing is kept and a later call may try again.
+QZ_EXPORT int HZNGramInit(const char* leftIndex, const char* leftData, const char* lmIndex, const char* lmData,
+                          const char* rightIndex, const char* rightData);
+
+// Scores a GBK text of two-byte characters with one model: type 0 left,
+// 1 right, 3 back-off, 4 and 5 the prefix models. Sets *score to 0 first;
+// false for another type or a model that is not loaded.
+QZ_EXPORT bool GetNgramProb(const char* text, int type, float* score);
+
+// Frees the models loaded by HZNGramInit.
+QZ_EXPORT void HZNGramExit();
+
+// ---- end of the n-gram models ----
+
 #endif
