@@ -1,0 +1,87 @@
+#include "zel/models/crf_column.h"
+
+#include "zel/models/crf_model.h"
+#include "zel/models/crf_template.h"
+#include "zel/models/pos_dict.h"
+
+namespace zel {
+namespace {
+
+// Score of a guessed part of speech: well below any dictionary weight.
+constexpr float kGuessScore = -20.0f;
+
+}  // namespace
+
+void CColumn::SetHZ(const std::string& text) {
+    text_ = text;
+    allowed_.clear();
+}
+
+void CColumn::Clear() {
+    text_.clear();
+    tag_.clear();
+    items_.clear();
+    allowed_.clear();
+}
+
+void CColumn::Candidate(const CCRFModel& model, ColumnKind kind) {
+    items_.clear();
+    if (kind == ColumnKind::kLeftPad) {
+        items_.push_back(CItem{"E"});
+        return;
+    }
+    if (kind == ColumnKind::kRightPad) {
+        items_.push_back(CItem{"B"});
+        return;
+    }
+    const std::set<std::string>& heads = allowed_.empty() ? model.letters() : allowed_;
+    std::vector<std::string> tags;
+    for (const std::string& head : heads) {
+        if (model.suffixes().empty()) {
+            tags.push_back(head);
+        } else {
+            for (const std::string& suffix : model.suffixes()) tags.push_back(head + suffix);
+        }
+    }
+    for (const std::string& tag : tags)
+        if (model.CheckBit(*this, tag)) items_.push_back(CItem{tag});
+    // A character that the tag-bit table allows no tag still needs a
+    // candidate, or the search would have no path through it.
+    if (items_.empty())
+        for (const std::string& tag : tags) items_.push_back(CItem{tag});
+}
+
+void CColumn::SetColumn(const std::string& word, const CDictSearch* dict) {
+    text_ = word;
+    GetPOSInfo(dict);
+}
+
+void CColumn::SetColumn(const std::string& word, const std::string& hint, int a, int b, const CDictSearch* dict) {
+    text_ = word;
+    tag_ = hint;
+    a_ = a;
+    b_ = b;
+    GetPOSInfo(dict);
+}
+
+void CColumn::GetPOSInfo(const CDictSearch* dict) {
+    items_.clear();
+    CDictItem entry;
+    if (dict != nullptr && dict->DictSearch(text_, entry)) {
+        for (size_t k = 0; k < entry.pos.size(); ++k) items_.push_back(CItem{entry.pos[k], entry.weights[k]});
+        return;
+    }
+    std::vector<std::string> tags;
+    Guess(tags);
+    for (const std::string& tag : tags) items_.push_back(CItem{tag, kGuessScore});
+}
+
+void CColumn::Guess(std::vector<std::string>& tags) const {
+    if (tag_.empty()) {
+        tags = {"n", "nr"};
+        return;
+    }
+    SplitString(tag_, "-", tags);
+}
+
+}  // namespace zel
