@@ -47,7 +47,8 @@ def gbk_char(c):
         return ' '
 
 
-def read_sentences(corpus_dir, heldout, want_heldout):
+def read_sentences(corpus_dir, heldout, want_heldout, with_tags=False):
+    """Sentences as word lists (or (word, tag) lists) of the chosen documents."""
     with open(os.path.join(corpus_dir, 'files.list'), encoding='utf-8') as f:
         files = [line.strip() for line in f if line.strip()]
     for rel in files:
@@ -58,9 +59,10 @@ def read_sentences(corpus_dir, heldout, want_heldout):
             for line in f:
                 words = []
                 for token in line.split():
-                    word = token.rsplit('/', 1)[0]
+                    word, _, tag = token.rpartition('/')
                     if word:
-                        words.append(''.join(gbk_char(c) for c in word))
+                        word = ''.join(gbk_char(c) for c in word)
+                        words.append((word, tag) if with_tags else word)
                 if words:
                     yield words
 
