@@ -16,11 +16,13 @@ namespace {
 constexpr size_t kMaxSegTextBytes = 65536;
 
 std::string ToGbk(const char* utf8, size_t capacity) {
+    // The converter writes whole characters only while they fit the room it is
+    // given; one byte is kept back for the terminator.
     std::vector<char> gbk(capacity, '\0');
-    int n = utf8_to_gbk(utf8, gbk.data(), static_cast<int>(capacity));
+    size_t room = capacity - 1;
+    int n = utf8_to_gbk(utf8, gbk.data(), static_cast<int>(room));
     if (n < 0) return std::string();
-    // A cut text ends at the last whole character written, before the terminator.
-    size_t length = static_cast<size_t>(n) < capacity ? n : strnlen(gbk.data(), capacity - 1);
+    size_t length = static_cast<size_t>(n) < room ? n : strnlen(gbk.data(), room);
     return std::string(gbk.data(), length);
 }
 
