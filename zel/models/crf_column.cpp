@@ -1,5 +1,7 @@
 #include "zel/models/crf_column.h"
 
+#include <utility>
+
 #include "zel/models/crf_model.h"
 #include "zel/models/crf_template.h"
 #include "zel/models/pos_dict.h"
@@ -27,28 +29,31 @@ void CColumn::Clear() {
 void CColumn::Candidate(const CCRFModel& model, ColumnKind kind) {
     items_.clear();
     if (kind == ColumnKind::kLeftPad) {
-        items_.push_back(CItem{"E"});
+        items_.push_back(model.MakeItem("E"));
         return;
     }
     if (kind == ColumnKind::kRightPad) {
-        items_.push_back(CItem{"B"});
+        items_.push_back(model.MakeItem("B"));
         return;
     }
-    const std::set<std::string>& heads = allowed_.empty() ? model.letters() : allowed_;
-    std::vector<std::string> tags;
-    for (const std::string& head : heads) {
-        if (model.suffixes().empty()) {
-            tags.push_back(head);
-        } else {
-            for (const std::string& suffix : model.suffixes()) tags.push_back(head + suffix);
+    std::vector<CItem> all;
+    if (allowed_.empty()) {
+        if (!model.HasTagBits()) {
+            items_ = model.SentenceItems();
+            return;
+        }
+        all = model.SentenceItems();
+    } else {
+        for (const std::string& head : allowed_) {
+            if (model.suffixes().empty()) all.push_back(model.MakeItem(head));
+            for (const std::string& suffix : model.suffixes()) all.push_back(model.MakeItem(head + suffix));
         }
     }
-    for (const std::string& tag : tags)
-        if (model.CheckBit(*this, tag)) items_.push_back(CItem{tag});
+    for (const CItem& item : all)
+        if (model.CheckBit(*this, item.tag)) items_.push_back(item);
     // A character that the tag-bit table allows no tag still needs a
     // candidate, or the search would have no path through it.
-    if (items_.empty())
-        for (const std::string& tag : tags) items_.push_back(CItem{tag});
+    if (items_.empty()) items_ = std::move(all);
 }
 
 void CColumn::SetColumn(const std::string& word, const CDictSearch* dict) {

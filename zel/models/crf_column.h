@@ -16,6 +16,7 @@ struct CItem {
     std::string tag;
     float score = 0.0f;
     int back = -1;  // candidate of the previous column; -1 until the search sets it
+    int index = -1;  // the tag's place among the segmentation model's tags; -1: not one of them
 };
 
 // Which kind of search column a segmentation candidate list is built for.

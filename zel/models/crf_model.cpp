@@ -69,6 +69,10 @@ bool CCRFModel::Parse(std::string_view bytes) {
         SetPosPOSInfo(tag);
     }
     tag_count_ = tags;
+    for (const std::string& letter : letters_) {
+        if (suffixes_.empty()) sentence_items_.push_back(MakeItem(letter));
+        for (const std::string& suffix : suffixes_) sentence_items_.push_back(MakeItem(letter + suffix));
+    }
     return tags > 0;
 }
 
@@ -80,6 +84,7 @@ void CCRFModel::ModelExit() {
     tag_count_ = 0;
     letters_.clear();
     suffixes_.clear();
+    sentence_items_.clear();
     max_offset_ = -10;
     min_offset_ = 10;
     tag_bits_.clear();
@@ -155,8 +160,7 @@ int CCRFModel::TagIndex(const std::string& tag) const {
     return it == tag_map_.end() ? -1 : it->second;
 }
 
-float CCRFModel::StateScore(const std::string& tag, const std::vector<int>& featureIds) const {
-    int c = TagIndex(tag);
+float CCRFModel::StateScore(int c, const std::vector<int>& featureIds) const {
     if (c < 0) return 0.0f;
     float score = 0.0f;
     for (int id : featureIds)
@@ -164,19 +168,19 @@ float CCRFModel::StateScore(const std::string& tag, const std::vector<int>& feat
     return score;
 }
 
-float CCRFModel::TransitionScore(const std::string& previous, const std::string& current) const {
-    int p = TagIndex(previous);
-    int c = TagIndex(current);
+float CCRFModel::TransitionScore(int p, int c) const {
     if (p < 0 || c < 0) return 0.0f;
     return Weight(int64_t{p} * tag_count_ + c);
 }
 
 float CCRFModel::GetProb(const std::string& previous, const std::string& candidate,
                          const std::vector<CColumn>& columns, int pos) const {
-    if (TagIndex(previous) < 0 || TagIndex(candidate) < 0) return 0.0f;
+    int p = TagIndex(previous);
+    int c = TagIndex(candidate);
+    if (p < 0 || c < 0) return 0.0f;
     std::vector<int> ids;
     FeatureIds(columns, pos, ids);
-    return TransitionScore(previous, candidate) + StateScore(candidate, ids);
+    return TransitionScore(p, c) + StateScore(c, ids);
 }
 
 }  // namespace zel

@@ -38,16 +38,21 @@ public:
     bool GetFeature(std::string& value, int templateIndex, const std::vector<CColumn>& columns, int pos) const;
     // Feature ids of every template at a position (-1: no feature).
     void FeatureIds(const std::vector<CColumn>& columns, int pos, std::vector<int>& ids) const;
-    // Weight of a candidate tag given its position's feature ids (0 when the
-    // tag is not one of the model's).
-    float StateScore(const std::string& tag, const std::vector<int>& featureIds) const;
+    // Weight of a candidate tag (by its index) given its position's feature
+    // ids; 0 for a tag that is not one of the model's (index -1).
+    float StateScore(int tag, const std::vector<int>& featureIds) const;
     // Weight of the transition from one tag to the next (0 for a foreign tag).
-    float TransitionScore(const std::string& previous, const std::string& current) const;
+    float TransitionScore(int previous, int current) const;
     // Whole score of a candidate after a previous tag at a position.
     float GetProb(const std::string& previous, const std::string& candidate, const std::vector<CColumn>& columns,
                   int pos) const;
 
     int TagIndex(const std::string& tag) const;
+    CItem MakeItem(const std::string& tag) const { return CItem{tag, 0.0f, -1, TagIndex(tag)}; }
+    // Candidates of a sentence column that no tag restricts: one per first
+    // letter, or per letter and suffix, in byte order.
+    const std::vector<CItem>& SentenceItems() const { return sentence_items_; }
+    bool HasTagBits() const { return !tag_bits_.empty(); }
     // Four-letter models (B, E, M, S) or two-letter ones (B and a continuation).
     bool IsTwoLetter() const { return letters_.size() == 2; }
     const std::set<std::string>& letters() const { return letters_; }
@@ -72,6 +77,7 @@ private:
     int tag_count_ = 0;
     std::set<std::string> letters_;
     std::set<std::string> suffixes_;
+    std::vector<CItem> sentence_items_;
     int max_offset_ = -10;
     int min_offset_ = 10;
     std::vector<uint32_t> tag_bits_;  // empty until a tag-bit file is loaded

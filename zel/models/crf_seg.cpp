@@ -13,7 +13,7 @@ void SetSegUnit(const CCRFModel& model, CItem& candidate, float stateScore, cons
     int back = -1;
     const std::vector<CItem>& previous = columns[pos - 1].items();
     for (size_t j = 0; j < previous.size(); ++j) {
-        float s = model.TransitionScore(previous[j].tag, candidate.tag) + previous[j].score;
+        float s = model.TransitionScore(previous[j].index, candidate.index) + previous[j].score;
         if (back < 0 || s > best) {
             best = s;
             back = static_cast<int>(j);
@@ -47,7 +47,7 @@ void CRFPOS::InitColumn(std::string_view gbk) {
 void CRFPOS::InitSeg(const CCRFModel& model) {
     left_pads_ = model.LeftPads();
     int right = model.RightPads();
-    columns_.assign(left_pads_ + input_.size() + right, CColumn());
+    columns_.resize(left_pads_ + input_.size() + right);
     char pad[32];
     int at = 0;
     for (int k = left_pads_; k >= 1; --k) {
@@ -77,7 +77,7 @@ void CRFPOS::SearchSeg(const CCRFModel& model) {
     for (int i = left_pads_; i <= last; ++i) {
         model.FeatureIds(columns_, i, ids);
         for (CItem& candidate : columns_[i].items())
-            SetSegUnit(model, candidate, model.StateScore(candidate.tag, ids), columns_, i);
+            SetSegUnit(model, candidate, model.StateScore(candidate.index, ids), columns_, i);
     }
 }
 

@@ -1,5 +1,6 @@
 // Segmentation and tagging for a host program: UTF-8 at the interface, GBK
 // inside.
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,8 +19,9 @@ constexpr size_t kMaxSegTextBytes = 65536;
 std::string ToGbk(const char* utf8, size_t capacity) {
     // The converter writes whole characters only while they fit the room it is
     // given; one byte is kept back for the terminator.
-    std::vector<char> gbk(capacity, '\0');
-    size_t room = capacity - 1;
+    // A GBK text is never longer than its UTF-8 form.
+    size_t room = std::min(std::strlen(utf8), capacity - 1);
+    std::vector<char> gbk(room + 1, '\0');
     int n = utf8_to_gbk(utf8, gbk.data(), static_cast<int>(room));
     if (n < 0) return std::string();
     size_t length = static_cast<size_t>(n) < room ? n : strnlen(gbk.data(), room);
