@@ -61,18 +61,12 @@ void CColumn::SetColumn(const std::string& word, const CDictSearch* dict) {
     GetPOSInfo(dict);
 }
 
-void CColumn::SetColumn(const std::string& word, const std::string& hint, int a, int b, const CDictSearch* dict) {
-    text_ = word;
-    tag_ = hint;
-    a_ = a;
-    b_ = b;
-    GetPOSInfo(dict);
-}
-
 void CColumn::GetPOSInfo(const CDictSearch* dict) {
     items_.clear();
     CDictItem entry;
-    if (dict != nullptr && dict->DictSearch(text_, entry)) {
+    // An entry without a part of speech is taken as no entry, so that every
+    // word has candidates and the search a path through it.
+    if (dict != nullptr && dict->DictSearch(text_, entry) && !entry.pos.empty()) {
         for (size_t k = 0; k < entry.pos.size(); ++k) items_.push_back(CItem{entry.pos[k], entry.weights[k]});
         return;
     }

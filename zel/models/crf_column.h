@@ -34,9 +34,9 @@ public:
 
     // Tagging: the word and its candidates from the dictionary (null: none).
     void SetColumn(const std::string& word, const CDictSearch* dict);
-    void SetColumn(const std::string& word, const std::string& hint, int a, int b, const CDictSearch* dict);
     void GetPOSInfo(const CDictSearch* dict);
-    // Tags guessed for a word that the dictionary does not hold.
+    // Tags guessed for a word that the dictionary does not hold: those of the
+    // hint (SetPOS), split at "-", or else "n" and "nr".
     void Guess(std::vector<std::string>& tags) const;
 
     const std::string& text() const { return text_; }
@@ -50,8 +50,6 @@ private:
     std::string tag_;  // decided tag after a search; a hint when tagging
     std::vector<CItem> items_;
     std::set<std::string> allowed_;
-    int a_ = -1;
-    int b_ = 0;
 };
 
 }  // namespace zel

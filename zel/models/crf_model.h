@@ -55,14 +55,12 @@ public:
     bool HasTagBits() const { return !tag_bits_.empty(); }
     // Four-letter models (B, E, M, S) or two-letter ones (B and a continuation).
     bool IsTwoLetter() const { return letters_.size() == 2; }
-    const std::set<std::string>& letters() const { return letters_; }
     const std::set<std::string>& suffixes() const { return suffixes_; }
     // Pads on each side of the sentence; at least one each.
     int LeftPads() const { return min_offset_ < 0 ? std::max(-min_offset_, 1) : 1; }
     int RightPads() const { return std::max(max_offset_, 1); }
     int max_offset() const { return max_offset_; }
     int min_offset() const { return min_offset_; }
-    const std::vector<std::vector<int>>& offsets() const { return offsets_; }
     size_t weight_count() const { return weights_.size(); }
 
 private:

@@ -78,6 +78,13 @@ TEST_F(PosTagger, TagsWithWordAndPairWeights) {
     EXPECT_EQ(Tag("的 它", &dict_), "的/uj 它/n ");
 }
 
+TEST_F(PosTagger, EntryWithoutPartsOfSpeechIsGuessed) {
+    // Without candidates for 空 the path back from the end would break off
+    // and lose the words before it.
+    ASSERT_TRUE(Load({"v"}, {{"词", {{0, 1.5f}}}, {"空", {}}}));
+    EXPECT_EQ(Tag("词 空 词", &dict_), "词/v 空/n 词/v ");
+}
+
 TEST_F(PosTagger, EdgeCases) {
     ASSERT_TRUE(Load({"v"}, {{"词", {{0, 1.5f}}}}));
     EXPECT_EQ(Tag("", &dict_), "");
