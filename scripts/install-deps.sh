@@ -8,6 +8,7 @@ packages=(
   libgtest-dev
   liblua5.4-dev lua-cjson-dev libcjson-dev libtinyxml2-dev nlohmann-json3-dev
   libmicrohttpd-dev libcurl4-openssl-dev
+  python3-numpy python3-jieba  # segmentation model trainer and its comparison peer
 )
 
 missing=()
