@@ -19,7 +19,8 @@
 #include "zel/lattice/candidate.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/unit.h"
-#include "zel/models/bracket_parser.h"
+#include "zel/models/bt_parser.h"
+#include "zel/models/crf_column.h"
 
 struct lua_State;
 
