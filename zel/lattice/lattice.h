@@ -74,6 +74,27 @@ public:
     // The columns with their placeholder and character units.
     bool BuildInitLattice(const char* text);
 
+    // ---- looking units up (lattice_lookup.cpp) ----
+    // An identifier text "(c,i)" or a position of the current match (-1 the
+    // last). A match node with a negative index marks the span on its
+    // column's placeholder.
+    bool GetNode(const char* reference, int& column, int& index);
+    // A negative index gives the column's placeholder carrying it as the
+    // span marker; null outside the lattice.
+    CUnit* GetUnit(UnitId& id);
+    CUnit* GetUnit(const char* reference, int& index);
+    // The most recently added unit covering column c, reserved units skipped.
+    CUnit* GetUnit(int c);
+    // An identifier text "(c,i)" only; an index of 0 or less counts as 0.
+    CUnit* GetLatticeUnit(const char* idText);
+    // Tag numbers joined by '@' to positions of the match path.
+    bool GetTagNoInfo(const char* tags, int& from, int& to, const std::vector<CMatchNodeEx>& path, int pathLength);
+    // dictUnits = the chain of units of one kind covering from..to, right
+    // to left; false when the last units of the columns do not form it.
+    bool GetDictUnitsEx(int from, int to, int kind);
+    // The characters of columns from..to.
+    std::string GetStr(int from, int to) const;
+
     // ---- state ----
     lua_State* L = nullptr;
     std::unique_ptr<CKVTable> relations;  // relations between units

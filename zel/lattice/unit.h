@@ -87,6 +87,21 @@ public:
     // the unit has an identifier text, to the lattice's unit index.
     void AddOwnAttribute(const char* key, const char* value);
 
+    // ---- reading and testing attributes (unit_attributes.cpp) ----
+    // n = the count of the key's values in values[0..n-1]; built-in names
+    // are computed from fields and neighbours.
+    void GetKVs(const char* key, std::vector<std::string>& values, int& n);
+    // Items joined by '&' (all hold) or '|' (one holds), or one item.
+    bool CheckAtt(const char* condition);
+    bool CheckAttItem(const char* item);
+    // Appends the bracketed subtree: "[Word]" or "[Label[child]...]".
+    void GetTree(std::string& out);
+    // format 4 "Word/POS", 1 "Word POS"; out unchanged for other formats.
+    void GetUnitPOSInfo(std::string& out, int format) const;
+    // "Word/" and the condition, or for key=* (key=) the key's own values
+    // joined by '_'.
+    void GetUnitPOSInfo(std::string& out, const char* condition) const;
+
 private:
     std::string SpanText() const;
 };
