@@ -33,6 +33,9 @@ constexpr size_t kLatticeMsgSize = 1048576;
 // A lattice with more ancestors than this is not set up.
 constexpr int kMaxAncestors = 2;
 
+// "a,b" -> a and b; "a" -> a and a.
+void GetFromTo(const char* text, int& from, int& to);
+
 // One node of a completed rule match.
 struct CMatchNodeEx {
     std::string tag;  // at most 511 bytes
@@ -73,6 +76,21 @@ public:
     bool LatticeBuild(const char* text);
     // The columns with their placeholder and character units.
     bool BuildInitLattice(const char* text);
+
+    // ---- adding and reducing units (lattice_units.cpp) ----
+    // Adds (or, with reuse, finds by word) a unit ending at column c and
+    // gives its identifier text in outId; attributes "NONE" adds nothing
+    // new. false only for a column outside the lattice.
+    bool AddNewUnit(int c, const char* word, int kind, std::string& outId, int node, bool reuse,
+                    const char* attributes);
+    // Whether from..to may become a unit without cutting through the latest
+    // units at its ends; covering = a single unit reaching beyond it.
+    bool IsSegment(int from, int to, CUnit*& covering);
+    // One word unit over match positions from..to (the whole match when
+    // either is outside it); false for an empty match.
+    bool Reduce(int from, int to, std::string& outId);
+    // Words of the part-of-speech dictionary over the whole sentence.
+    bool LookupDictForSeg();
 
     // ---- looking units up (lattice_lookup.cpp) ----
     // An identifier text "(c,i)" or a position of the current match (-1 the
@@ -126,6 +144,8 @@ public:
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    void InheritGroups(CUnit& unit);
+    void ReuseUnit(CUnit& unit, CCandidate& col, int kind, int node, const char* attributes);
     void EmptyForSentence();
     void EmptyChain();
     int AncestorCount() const;

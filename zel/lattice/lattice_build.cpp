@@ -100,13 +100,13 @@ bool CLattice::BuildInitLattice(const char* text) {
         CCandidate& column = columns[static_cast<size_t>(c)];
         CUnit& character = column.units[1];
         // Not yet indexed: the unit has no identifier text here.
-        character.AddOwnAttribute("Char", GetCharType(column.text.c_str()));
+        character.Insert2UnitKV("Char", GetCharType(column.text.c_str()));
         character.Unit = UnitIdText({c, 1});
         character.UChunk = column.chunkUnitId;
         character.ULeftChar = character.URightChar = character.Unit;
         character.ChunkID = column.chunkNo;
         character.ClauseID = column.clauseNo;
-        character.AddOwnAttribute("Type", "Char");
+        character.Insert2UnitKV("Type", "Char");
     }
     return true;
 }

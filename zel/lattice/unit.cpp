@@ -1,8 +1,11 @@
 #include "zel/lattice/unit.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "zel/lattice/attribute_names.h"
+#include "zel/lattice/attribute_text.h"
 #include "zel/lattice/candidate.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/lattice.h"
@@ -69,11 +72,68 @@ const std::string& CUnit::GetHeadWord() {
     return HeadWord;
 }
 
-void CUnit::AddOwnAttribute(const char* key, const char* value) {
+void CUnit::Insert2UnitKV(const char* key, const char* value) {
+    if (!key || !value) return;
+    Switch_Type code = SW_Node;
+    const bool builtIn = LookupKeyList(key, code);
+    switch (builtIn ? code : SW_Node) {
+        case SW_Word:
+            AssignCut(Word, value, kUnitTextSize);
+            break;
+        case SW_HeadWord:
+            AssignCut(HeadWord, value, kUnitTextSize);
+            break;
+        case SW_ChunkID:
+            ChunkID = std::atoi(value);
+            break;
+        case SW_ClauseID:
+            ClauseID = std::atoi(value);
+            break;
+        case SW_From:
+            From = std::atoi(value);
+            break;
+        case SW_To:
+            To = std::atoi(value);
+            break;
+        case SW_Unit:
+            AssignCut(Unit, value, kUnitIdSize);
+            break;
+        case SW_UChunk:
+            AssignCut(UChunk, value, kUnitIdSize);
+            break;
+        case SW_ULeftChar:
+            AssignCut(ULeftChar, value, kUnitIdSize);
+            break;
+        case SW_URightChar:
+            AssignCut(URightChar, value, kUnitIdSize);
+            break;
+        case SW_USegFrom:
+            AssignCut(USegFrom, value, kUnitIdSize);
+            break;
+        default: {
+            CLattice* lattice = column ? column->lattice : nullptr;
+            if (!attributes && lattice) attributes = lattice->NewUnitTable();
+            if (attributes) attributes->Insert2KV(key, value);
+        }
+    }
     CLattice* lattice = column ? column->lattice : nullptr;
-    if (!attributes && lattice) attributes = lattice->NewUnitTable();
-    if (attributes) attributes->Insert2KV(key, value);
     if (!Unit.empty() && lattice && lattice->keyValues) lattice->keyValues->InsertKV2Unit(key, value, Unit.c_str());
+}
+
+void CUnit::Insert2UnitKV(const char* text) {
+    if (!text || !*text) return;
+    CLattice* lattice = column ? column->lattice : nullptr;
+    std::vector<std::string> ownItems;
+    std::vector<std::string>& items = lattice ? lattice->workList : ownItems;
+    int n = 0;
+    SplitAVEx(text, items, n);
+    std::string key, value;
+    for (int i = 0; i < n; ++i) {
+        const std::string& item = items[static_cast<size_t>(i)];
+        if (item.size() >= kUnitTextSize) continue;
+        SplitItem(item, key, value);
+        Insert2UnitKV(key.c_str(), value.c_str());
+    }
 }
 
 }  // namespace zel

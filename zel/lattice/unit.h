@@ -24,6 +24,9 @@ enum : int {
     kUnitWord = 3,
     kUnitPhrase = 4,
     kUnitChunk = 5,
+    kUnitSent = 6,
+    kUnitTree = 7,
+    kUnitReChunk = 8,  // added as a word
 };
 
 // Texts hold at most these sizes less one byte; longer ones are cut.
@@ -83,9 +86,12 @@ public:
     const std::string& GetWord();
     const std::string& GetHeadWord();
 
-    // Adds key=value to the unit's own table (made on first use) and, once
-    // the unit has an identifier text, to the lattice's unit index.
-    void AddOwnAttribute(const char* key, const char* value);
+    // Built-in names set their field, any other key goes to the unit's own
+    // table (made on first use); once the unit has an identifier text the
+    // pair is entered in the lattice's unit index as well.
+    void Insert2UnitKV(const char* key, const char* value);
+    // Every item of an attribute text; a bare item is a value of "Tag".
+    void Insert2UnitKV(const char* attributes);
 
     // ---- reading and testing attributes (unit_attributes.cpp) ----
     // n = the count of the key's values in values[0..n-1]; built-in names

@@ -91,7 +91,7 @@ TEST(Lattice, PositionCodesAndClauses) {
 TEST(Lattice, UnchangedNormalisedTextKeepsTheAnalysis) {
     CLattice lattice;
     ASSERT_TRUE(lattice.LatticeBuild("ab c"));
-    lattice.columns[1].units[1].AddOwnAttribute("POS", "n");
+    lattice.columns[1].units[1].Insert2UnitKV("POS", "n");
     ASSERT_TRUE(lattice.LatticeBuild("A B C"));
     EXPECT_TRUE(lattice.keyValues->IsKV2Unit("POS", "n", "(1,1)"));
     EXPECT_EQ(lattice.sentence, "ab c");

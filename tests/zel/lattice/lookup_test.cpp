@@ -196,9 +196,9 @@ TEST_F(Lookup, PunctuationColumnIsInsideItsClause) {
 
 TEST_F(Lookup, ConditionsJoinItemsWithAndOrOr) {
     CUnit& verb = AddUnit(0, 1, kUnitWord, "AB");
-    verb.AddOwnAttribute("Tag", "v");
+    verb.Insert2UnitKV("Tag", "v");
     CUnit& noun = AddUnit(2, 3, kUnitWord, "CD");
-    noun.AddOwnAttribute("Tag", "n");
+    noun.Insert2UnitKV("Tag", "n");
     struct Case {
         CUnit* unit;
         const char* condition;
@@ -236,7 +236,7 @@ TEST_F(Lookup, TextRenderingsOfAUnit) {
     EXPECT_EQ(out, "AB NP");
     phrase.GetUnitPOSInfo(out, 2);
     EXPECT_EQ(out, "AB NP");
-    a.AddOwnAttribute("POS", "n v");
+    a.Insert2UnitKV("POS", "n v");
     a.GetUnitPOSInfo(out, "POS=*");
     EXPECT_EQ(out, "A/POS=n_v");
     a.GetUnitPOSInfo(out, "POS=n");
