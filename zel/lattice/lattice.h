@@ -36,6 +36,11 @@ constexpr int kMaxAncestors = 2;
 // "a,b" -> a and b; "a" -> a and a.
 void GetFromTo(const char* text, int& from, int& to);
 
+// Head id, dependent id and name written one after the other.
+std::string RelationKey(const char* head, const char* dependent, const char* name);
+// Up to the first ')', up to the second ')', and the rest.
+void SplitRelation(const char* key, std::string& head, std::string& dependent, std::string& name);
+
 // One node of a completed rule match.
 struct CMatchNodeEx {
     std::string tag;  // at most 511 bytes
@@ -91,6 +96,29 @@ public:
     bool Reduce(int from, int to, std::string& outId);
     // Words of the part-of-speech dictionary over the whole sentence.
     bool LookupDictForSeg();
+
+    // ---- relations (relations.cpp) ----
+    // A relation is keyed by head id, dependent id and name written one
+    // after the other; its record holds attribute text and a score.
+    bool AddRelation(const char* head, const char* dependent, const char* name);
+    // key=value, or with an empty value every item of the attribute text
+    // key; each pair also indexes the relation under pair + '@'.
+    void AddRelationKV(const char* head, const char* dependent, const char* name, const char* key,
+                       const char* value);
+    // Null when the relation is absent.
+    const char* GetRelationKVStr(const char* head, const char* dependent, const char* name);
+    float GetRelationScore(const char* head, const char* dependent, const char* name);
+    void AddRelationScore(const char* head, const char* dependent, const char* name, int score);
+    // A feature keeps its first weight.
+    void AddRoleFeature2Score(const char* head, const char* dependent, const char* name, const char* feature,
+                              int weight);
+    void GetFeature2Score(const char* head, const char* dependent, const char* name,
+                          std::vector<std::pair<std::string, int>>& features, int& n);
+    // The value of the unit's attribute role with the best relation score
+    // above -10; empty when none.
+    std::string GetBestArg(const char* unitId, const char* role);
+    // For each "CollRole" value with a best argument: appends both.
+    void GetBestArg(const char* unitId, std::vector<std::string>& roles, std::vector<std::string>& args);
 
     // ---- looking units up (lattice_lookup.cpp) ----
     // An identifier text "(c,i)" or a position of the current match (-1 the

@@ -50,7 +50,11 @@ void CLattice::ReuseUnit(CUnit& unit, CCandidate& col, int kind, int node, const
 
 bool CLattice::AddNewUnit(int c, const char* word, int kind, std::string& outId, int node, bool reuse,
                           const char* attributes) {
-    if (c < 0 || c >= columnCount) return false;
+    if (c < 0 || c >= columnCount) {
+        // Callers read an empty identifier as "no unit".
+        outId.clear();
+        return false;
+    }
     if (!word) word = "";
     if (!attributes) attributes = "";
     CCandidate& col = columns[static_cast<size_t>(c)];

@@ -93,6 +93,12 @@ public:
     // Every item of an attribute text; a bare item is a value of "Tag".
     void Insert2UnitKV(const char* attributes);
 
+    // Entries naming the other end of a relation: on the head side (other
+    // is the dependent) or the dependent side; the kind is not stored.
+    // Nothing for a link to the unit itself.
+    void InsertRelationInfo(const char* other, const char* source, const char* kind, const char* name,
+                            bool isHead);
+
     // ---- reading and testing attributes (unit_attributes.cpp) ----
     // n = the count of the key's values in values[0..n-1]; built-in names
     // are computed from fields and neighbours.

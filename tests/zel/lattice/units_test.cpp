@@ -65,6 +65,8 @@ TEST_F(Units, RefusedOrEmptyRequests) {
     std::string id = "unchanged";
     EXPECT_FALSE(lattice.AddNewUnit(10, "x", kUnitWord, id, -1, false, ""));
     EXPECT_FALSE(lattice.AddNewUnit(-1, "x", kUnitWord, id, -1, false, ""));
+    EXPECT_EQ(id, "");
+    id = "unchanged";
     EXPECT_TRUE(lattice.AddNewUnit(5, Gbk("ＥＦ").c_str(), kUnitWord, id, -1, true, "NONE"));
     EXPECT_EQ(id, "unchanged");
     EXPECT_EQ(Count(5), 2);
