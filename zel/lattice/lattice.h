@@ -120,6 +120,24 @@ public:
     // For each "CollRole" value with a best argument: appends both.
     void GetBestArg(const char* unitId, std::vector<std::string>& roles, std::vector<std::string>& args);
 
+    // ---- text output and logs (lattice_text.cpp) ----
+    // The whole sentence: units chosen right to left by the condition are
+    // written as "Word/condition", uncovered characters as they stand.
+    std::string GetLatticeString(const char* condition);
+    // The whole sentence with the units chosen in columns from..to written
+    // as "[word/POS]" (format 4) or "[word POS]" (format 1).
+    std::string GetLatticeString(const char* condition, int from, int to, int format);
+    // Only columns from..to: chosen units as "word/POS " and the gaps.
+    std::string GetLatticeInfo(const char* condition, int from, int to);
+    // "[Root" with "[POS inner text]" for each chunk of the chunk chain, "]".
+    std::string Chunk2Tree();
+    // Words from the unit up its head links; head = the last one reached.
+    // A reference that is not an identifier text is itself the word.
+    void GetHeadInfo(const char* reference, std::vector<std::string>& chain, std::string& head);
+    // Log lines are values of "Log" in the key-value table.
+    bool CollectLog(std::vector<std::string>& lines);
+    bool AddLog(const std::vector<std::string>& lines);
+
     // ---- looking units up (lattice_lookup.cpp) ----
     // An identifier text "(c,i)" or a position of the current match (-1 the
     // last). A match node with a negative index marks the span on its
@@ -172,6 +190,10 @@ public:
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    // chosenUnits = units satisfying the condition, right to left from to.
+    void Cover(const char* condition, int from, int to, bool skipPlaceholders);
+    CUnit& Chosen(int k);
+    std::string ChunkInnerText(const CUnit& chunk);
     void InheritGroups(CUnit& unit);
     void ReuseUnit(CUnit& unit, CCandidate& col, int kind, int node, const char* attributes);
     void EmptyForSentence();
