@@ -265,4 +265,16 @@ void CKVTable::GetKVs(const char* key, std::vector<std::pair<std::string, int>>&
     }
 }
 
+void CKVTable::CollectKVInfoEx(std::map<std::string, std::vector<std::string>>& out) const {
+    out.clear();
+    if (buckets_.empty()) return;
+    for (int i = 0; i < valueCount_; ++i) {
+        const CKVValueItem& record = *values_[static_cast<size_t>(i)];
+        const CKVTable& set = *record.values;
+        if (set.size() == 0) continue;
+        std::vector<std::string>& list = out[record.key];
+        for (int k = 0; k < set.intCount_; ++k) list.push_back(set.ints_[static_cast<size_t>(k)]->key);
+    }
+}
+
 }  // namespace zel

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -91,6 +92,10 @@ public:
     bool IsKV2Unit(const char* key, const char* value, const char* unitId) const;
     // Items joined by '&', all of which must hold; "*" asks for any value.
     bool CheckExp(const char* condition) const;
+
+    // Every key of the value store with its values in order; keys without
+    // values get no entry.
+    void CollectKVInfoEx(std::map<std::string, std::vector<std::string>>& out) const;
 
 private:
     enum Store : uint8_t { kRelation, kInteger, kValue };

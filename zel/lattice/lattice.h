@@ -41,12 +41,18 @@ std::string RelationKey(const char* head, const char* dependent, const char* nam
 // Up to the first ')', up to the second ')', and the rest.
 void SplitRelation(const char* key, std::string& head, std::string& dependent, std::string& name);
 
+constexpr int kMatchTagSize = 512;
+
 // One node of a completed rule match.
 struct CMatchNodeEx {
     std::string tag;  // at most 511 bytes
     int column = -1;
     int index = -1;
     int node = -1;
+
+    // From a node record of length bytes: node number, unit column and
+    // unit index as little-endian int32, then the tag.
+    bool Decode(const char* record, int length);
 };
 
 class CLattice {
@@ -138,6 +144,18 @@ public:
     bool CollectLog(std::vector<std::string>& lines);
     bool AddLog(const std::vector<std::string>& lines);
 
+    // ---- unit search (unit_search.cpp) ----
+    // Candidates from the key-value table within from..to: 0 none (or a
+    // '|' condition), 1 the units stored under the condition itself, 2 the
+    // units of the rarest '&' item, still to be tested.
+    int CheckUnitByKV(int from, int to, const char* condition, std::vector<std::string>& ids, int& n);
+    // Units satisfying each blank-separated part in turn; a part the index
+    // cannot answer is tested on every unit of the lattice.
+    void GetUnitByKV(int from, int to, const char* condition, std::vector<std::string>& ids, int& n);
+    // A match position, -1 the last, or '$' and tag numbers, to a range of
+    // positions; the whole match when it lies outside.
+    bool GetNodeNo(const char* reference, int& from, int& to);
+
     // ---- looking units up (lattice_lookup.cpp) ----
     // An identifier text "(c,i)" or a position of the current match (-1 the
     // last). A match node with a negative index marks the span on its
@@ -190,6 +208,8 @@ public:
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    // Values of a key of the key-value table, into the work list.
+    int KVCount(const char* key);
     // chosenUnits = units satisfying the condition, right to left from to.
     void Cover(const char* condition, int from, int to, bool skipPlaceholders);
     CUnit& Chosen(int k);

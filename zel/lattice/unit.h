@@ -5,6 +5,7 @@
 // lattice owns and frees.
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,6 +99,10 @@ public:
     // Nothing for a link to the unit itself.
     void InsertRelationInfo(const char* other, const char* source, const char* kind, const char* name,
                             bool isHead);
+
+    // Built-in attributes of the unit's kind, then its own table, which
+    // replaces built-in names it also holds.
+    void CollectKVInfoEx(std::map<std::string, std::vector<std::string>>& out);
 
     // ---- reading and testing attributes (unit_attributes.cpp) ----
     // n = the count of the key's values in values[0..n-1]; built-in names
