@@ -10,6 +10,7 @@
 
 #include "qav/fulltext/engine/bm_engine.h"
 #include "qav/fulltext/search/bm_condition.h"
+#include "qav/fulltext/search/bm_query.h"
 #include "qav/fulltext/search/bm_ret.h"
 
 class CBMSearch {
@@ -47,6 +48,25 @@ public:
     // include = true keeps only the documents of the handle's slot.
     void SetBase(int64_t handle, bool include) { m_Condition.SetBase(handle ? SlotOf(handle) : nullptr, include); }
 
+    // Ranked search of a query text: the best n documents (n = -1: all)
+    // by BM25 into the first free slot; null when no term is known or no
+    // slot is free. mode -1 collects documents holding every term, 0 the
+    // documents of any term, m > 0 those of the rarest m percent of terms.
+    CBMRet* BM25(const std::string& text, int32_t n, int32_t mode);
+    // The same ranking, scoring every query term whatever the mode.
+    CBMRet* KeyWordSearch(const std::string& text, int32_t n, int32_t mode);
+
+    // Steps of a ranked search, in the order they run.
+    bool CountAndLookUp(const std::string& text);
+    void GetCandidateDoc(int32_t mode);
+    // Scores with the terms that mode selects (all for 0 and -1).
+    void CalCandidateDoc(int32_t mode);
+    void MergeCandidateDoc();
+    bool SetBMRet(CBMRet** out, int32_t n);
+
+    CBMQuery m_Query;
+    CBMCandidatesDoc m_BMDoc;
+    bool m_bOverflow = false;  // the last Simple or TopN collection filled the list
     CForMergeBM m_ForMerge;
     CConditionBM m_Condition;
     std::array<CBMRet, 3> m_Ret;
@@ -55,6 +75,13 @@ private:
     enum class Rule { kAnd, kOr, kNot };
     bool Merge(Rule rule, const CBMRet& first, const CBMRet* second, CBMRet& out);
     CBMRet* MergeHandles(Rule rule, int64_t a, int64_t b);
+    CBMRet* Rank(const std::string& text, int32_t n, int32_t mode, int32_t scoringMode);
+    // Candidates of the given query items (indexes), each posting in an
+    // allowed field unless allFields; false once the list is full.
+    bool CollectItem(const CBMQuery::Item& item, bool allFields);
+    void CollectAnd();
+    // How many of the rarest items a percentage selects.
+    size_t SelectedItems(int32_t mode) const;
     // Appends the records that pass the base filter, up to out's capacity.
     void AppendPassing(const std::vector<qav_bm::Posting>& records, CBMRet& out) const;
 };
