@@ -6,6 +6,8 @@ bool CBMSearch::BMSearchInit() {
     for (CBMRet& slot : m_Ret) slot.BMRetInit(sizes.RetBuffSize);
     m_ForMerge.ForMergeInit(sizes.HashSize_IdxUnit);
     m_Condition.m_Base.ForMergeInit(0);
+    if (!m_pFSTSearch) m_pFSTSearch = std::make_unique<FSTSearch>();
+    m_pFSTSearch->FSTSearchInit();
     return true;
 }
 
@@ -13,6 +15,13 @@ void CBMSearch::BMSearchExit() {
     for (CBMRet& slot : m_Ret) slot.BMRetExit();
     m_ForMerge.ForMergeExit();
     m_Condition.m_Base.ForMergeExit();
+    if (m_pFSTSearch) m_pFSTSearch->FSTSearchExit();
+}
+
+bool CBMSearch::GetFSTCandidateDoc(const std::string& names) {
+    if (!g_pBMEngine || !m_pFSTSearch) return false;
+    const auto fst = g_pBMEngine->m_FST.find(g_pBMEngine->m_Config.m_FileInfo.Data);
+    return fst != g_pBMEngine->m_FST.end() && m_pFSTSearch->GetFSTCandidateDoc(names, fst->second);
 }
 
 CBMRet* CBMSearch::SlotOf(int64_t handle) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "qav/fulltext/search/bm_condition.h"
 #include "qav/fulltext/search/bm_query.h"
 #include "qav/fulltext/search/bm_ret.h"
+#include "qav/fulltext/search/fst_search.h"
 
 class CBMSearch {
 public:
@@ -67,9 +69,14 @@ public:
     CBMQuery m_Query;
     CBMCandidatesDoc m_BMDoc;
     bool m_bOverflow = false;  // the last Simple or TopN collection filled the list
+    // Document keys of every name beginning with one of names (separated by
+    // blanks, ";" or ","), added to the transducer searcher's values.
+    bool GetFSTCandidateDoc(const std::string& names);
+
     CForMergeBM m_ForMerge;
     CConditionBM m_Condition;
     std::array<CBMRet, 3> m_Ret;
+    std::unique_ptr<FSTSearch> m_pFSTSearch;
 
 private:
     enum class Rule { kAnd, kOr, kNot };

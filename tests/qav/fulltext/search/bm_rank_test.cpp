@@ -232,4 +232,24 @@ TEST_F(RealDocumentsRanking, ModesCollectTheirDocuments) {
     EXPECT_EQ(search_.BM25("nosuchterm", 10, 0), nullptr);
 }
 
+TEST_F(RealDocumentsRanking, NamePrefixesFindEveryDocumentOfThatPrefix) {
+    ASSERT_EQ(nameOf_.size(), corpus_.names.size());
+    for (const std::string& prefix :
+         std::vector<std::string>{"r", "r00000", "r00001", corpus_.names[3], corpus_.names[7] + ";" + corpus_.names[0]}) {
+        std::set<int64_t> expected;
+        for (const auto& [key, name] : nameOf_)
+            if (prefix.find(';') == std::string::npos ? name.rfind(prefix, 0) == 0
+                                                      : (name == corpus_.names[7] || name == corpus_.names[0]))
+                expected.insert(key);
+        ASSERT_FALSE(expected.empty()) << prefix;
+        search_.m_pFSTSearch->m_Values.clear();
+        testing::internal::CaptureStdout();
+        EXPECT_TRUE(search_.GetFSTCandidateDoc(prefix));
+        testing::internal::GetCapturedStdout();
+        const std::vector<uint64_t>& values = search_.m_pFSTSearch->m_Values;
+        EXPECT_EQ(std::set<int64_t>(values.begin(), values.end()), expected) << prefix;
+        EXPECT_EQ(values.size(), expected.size()) << prefix;
+    }
+}
+
 }  // namespace
