@@ -181,3 +181,24 @@ CBMRet* CBMSearch::Rank(const std::string& text, int32_t n, int32_t mode, int32_
 CBMRet* CBMSearch::BM25(const std::string& text, int32_t n, int32_t mode) { return Rank(text, n, mode, mode); }
 
 CBMRet* CBMSearch::KeyWordSearch(const std::string& text, int32_t n, int32_t mode) { return Rank(text, n, mode, 0); }
+
+bool CBMSearch::KeyWord(const std::string& text, int32_t n, std::vector<std::string>* words,
+                        std::vector<float>* scores) {
+    words->clear();
+    scores->clear();
+    if (!g_pBMEngine || !g_pBMEngine->m_pHashTable || !CountAndLookUp(text)) return false;
+    const float k3 = g_pBMEngine->m_Config.m_SizeInfo.BM_K2;
+    std::vector<std::pair<uint32_t, float>> scored;
+    for (const CBMQuery::Item& item : m_Query.m_Items) {
+        const float qtf = static_cast<float>(item.qtf);
+        const int32_t number = static_cast<int32_t>(item.node->termNumber);
+        scored.emplace_back(item.node->termNumber, (k3 + 1) * qtf / (k3 + qtf) * g_pBMEngine->No2Idf(number));
+    }
+    std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    const size_t count = n == -1 ? scored.size() : std::min(scored.size(), static_cast<size_t>(std::max(n, 0)));
+    for (size_t i = 0; i < count; ++i) {
+        words->push_back(g_pBMEngine->No2Word(static_cast<int32_t>(scored[i].first)));
+        scores->push_back(scored[i].second);
+    }
+    return true;
+}

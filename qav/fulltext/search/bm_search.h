@@ -58,6 +58,10 @@ public:
     // The same ranking, scoring every query term whatever the mode.
     CBMRet* KeyWordSearch(const std::string& text, int32_t n, int32_t mode);
 
+    // The query's terms scored by idf and query frequency alone, best first:
+    // the first n (n = -1: all). False when no term of text is known.
+    bool KeyWord(const std::string& text, int32_t n, std::vector<std::string>* words, std::vector<float>* scores);
+
     // Steps of a ranked search, in the order they run.
     bool CountAndLookUp(const std::string& text);
     void GetCandidateDoc(int32_t mode);

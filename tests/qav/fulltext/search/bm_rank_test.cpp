@@ -252,4 +252,27 @@ TEST_F(RealDocumentsRanking, NamePrefixesFindEveryDocumentOfThatPrefix) {
     }
 }
 
+TEST_F(RealDocumentsRanking, KeyWordScoresTermsByIdfAndQueryFrequency) {
+    const std::vector<std::vector<std::string>> queries = Queries();
+    const std::string rare = queries[0][0];
+    const std::string other = queries[5][0];
+    std::vector<std::string> words;
+    std::vector<float> scores;
+    ASSERT_TRUE(search_.KeyWord(rare + " " + other + " " + other + " nosuchterm", -1, &words, &scores));
+    ASSERT_EQ(words.size(), 2u);
+    std::map<std::string, float> expected;
+    for (const std::string& term : {rare, other}) {
+        const float qtf = term == other ? 2 : 1;
+        const auto* node = engine_.m_pHashTable->GetHashNode(term);
+        expected[term] = 2 * qtf / (1 + qtf) * engine_.No2Idf(static_cast<int32_t>(node->termNumber));
+    }
+    EXPECT_GE(scores[0], scores[1]);
+    for (size_t i = 0; i < 2; ++i) EXPECT_FLOAT_EQ(scores[i], expected.at(words[i])) << i;
+    const std::string best = words[0];
+    ASSERT_TRUE(search_.KeyWord(rare + " " + other + " " + other, 1, &words, &scores));
+    EXPECT_EQ(words, std::vector<std::string>{best});
+    EXPECT_FALSE(search_.KeyWord("nosuchterm", -1, &words, &scores));
+    EXPECT_TRUE(words.empty());
+}
+
 }  // namespace
