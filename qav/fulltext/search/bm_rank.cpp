@@ -202,3 +202,38 @@ bool CBMSearch::KeyWord(const std::string& text, int32_t n, std::vector<std::str
     }
     return true;
 }
+
+CBMRet* CBMSearch::BM25(const std::string& text1, int32_t mode1, const std::string& text2, int32_t mode2,
+                        int32_t n) {
+    if (!g_pBMEngine || !g_pBMEngine->m_pHashTable) return nullptr;
+    if (!CountAndLookUp(text2)) return nullptr;
+    const CBMQuery second = m_Query;
+    if (!CountAndLookUp(text1)) return nullptr;
+    GetCandidateDoc(mode1);
+    std::vector<CBMOneDoc> first = std::move(m_BMDoc.m_vBMCandidateDoc);
+    const CBMQuery query1 = m_Query;
+    m_Query = second;
+    GetCandidateDoc(mode2);
+    std::vector<CBMOneDoc> other = std::move(m_BMDoc.m_vBMCandidateDoc);
+    m_Query = query1;
+    m_Query.m_Items.insert(m_Query.m_Items.end(), second.m_Items.begin(), second.m_Items.end());
+
+    // The candidates of the smaller list whose document the other list holds.
+    const bool firstSmaller = first.size() <= other.size();
+    const std::vector<CBMOneDoc>& smaller = firstSmaller ? first : other;
+    const std::vector<CBMOneDoc>& larger = firstSmaller ? other : first;
+    std::unordered_set<int64_t> documents;
+    for (const CBMOneDoc& candidate : larger) documents.insert(candidate.docKey);
+    m_BMDoc.clear();
+    const int32_t limit = g_pBMEngine->m_Config.m_SizeInfo.MaxAtomSearchRetSize;
+    for (const CBMOneDoc& candidate : smaller)
+        if (documents.count(candidate.docKey) && !m_BMDoc.Add(candidate, limit)) break;
+
+    CalCandidateDoc(0);
+    MergeCandidateDoc();
+    std::stable_sort(m_BMDoc.m_Merged.begin(), m_BMDoc.m_Merged.end(),
+                     [](const CBMOneDoc& a, const CBMOneDoc& b) { return a.score > b.score; });
+    CBMRet* out = nullptr;
+    SetBMRet(&out, n);
+    return out;
+}

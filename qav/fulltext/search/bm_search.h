@@ -58,6 +58,9 @@ public:
     // The same ranking, scoring every query term whatever the mode.
     CBMRet* KeyWordSearch(const std::string& text, int32_t n, int32_t mode);
 
+    // Documents collected by both texts (each by its own mode), ranked by
+    // the terms of both; a term in both texts counts twice.
+    CBMRet* BM25(const std::string& text1, int32_t mode1, const std::string& text2, int32_t mode2, int32_t n);
     // The query's terms scored by idf and query frequency alone, best first:
     // the first n (n = -1: all). False when no term of text is known.
     bool KeyWord(const std::string& text, int32_t n, std::vector<std::string>* words, std::vector<float>* scores);

@@ -275,4 +275,26 @@ TEST_F(RealDocumentsRanking, KeyWordScoresTermsByIdfAndQueryFrequency) {
     EXPECT_TRUE(words.empty());
 }
 
+TEST_F(RealDocumentsRanking, TwoTextsRankTheDocumentsBothCollect) {
+    const std::vector<std::vector<std::string>> queries = Queries();
+    const std::string a = queries[10][0];
+    const std::string b = queries[10][1];
+    testing::internal::CaptureStdout();
+    CBMRet* joined = search_.BM25(a, 0, b, 0, -1);
+    ASSERT_NE(joined, nullptr);
+    auto keysOf = [](const CBMRet& slot) {
+        std::vector<int64_t> keys;
+        for (int32_t i = 0; i < slot.m_nDocNum; ++i) keys.push_back(qav_bm::DocKey(slot[i].shard, slot[i].docOffset));
+        return keys;
+    };
+    const std::vector<int64_t> got = keysOf(*joined);
+    joined->Clear();
+    CBMRet* both = search_.BM25(a + " " + b, -1, -1);
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(both, nullptr);
+    // The same documents in the same order: both rank by the two terms.
+    EXPECT_EQ(got, keysOf(*both));
+    EXPECT_EQ(search_.BM25(a, 0, "nosuchterm", 0, -1), nullptr);
+}
+
 }  // namespace
