@@ -1,12 +1,16 @@
 // Ranked search: query terms, candidate collection, BM25 scoring, merging a
 // document's fields and placing the best documents in a result slot.
 #include <algorithm>
+#include <thread>
 #include <unordered_set>
 
 #include "qav/fulltext/search/bm_search.h"
 #include "qav/index/base/qav_log.h"
 
 namespace {
+
+// Candidate lists from this size on are scored on several threads.
+constexpr size_t kThreadedScoringFrom = 1024001;
 
 uint64_t PostingDocKey(const qav_bm::Posting& posting) {
     return static_cast<uint64_t>(qav_bm::DocKey(posting.shard, posting.docOffset));
@@ -111,13 +115,32 @@ void CBMSearch::GetCandidateDoc(int32_t mode) {
     QavLog("pBMDoc->m_nBMCandidateDocNum: %zu\n", candidates.size());
 }
 
-void CBMSearch::CalCandidateDoc(int32_t mode) {
+void CBMSearch::CalCandidateDoc(int32_t mode) { ScoreBlock(mode, 0, m_BMDoc.m_vBMCandidateDoc.size()); }
+
+void CBMSearch::CalCandidateDocEx(int32_t mode) {
+    const size_t count = m_BMDoc.m_vBMCandidateDoc.size();
+    const int32_t configured = std::max(g_pBMEngine->m_Config.m_SizeInfo.ThreadNum_Count, 1);
+    const size_t threads = std::min(count, static_cast<size_t>(configured));
+    std::vector<std::thread> workers;
+    size_t begin = 0;
+    for (size_t t = 0; t < threads; ++t) {
+        const size_t end = begin + count / threads + (t < count % threads ? 1 : 0);
+        workers.emplace_back([this, mode, begin, end] { ScoreBlock(mode, begin, end); });
+        begin = end;
+    }
+    for (std::thread& worker : workers) worker.join();
+}
+
+// Reads only the query, the block's own candidates and the engine's counts,
+// so blocks may be scored side by side.
+void CBMSearch::ScoreBlock(int32_t mode, size_t begin, size_t end) {
     if (mode == 0 || mode == -1) mode = 100;
     const std::vector<CBMQuery::Item>& items = m_Query.m_Items;
     const size_t selected = std::min(SelectedItems(mode), items.size());
     const CSizeInfo& sizes = g_pBMEngine->m_Config.m_SizeInfo;
     const qav_bm::CHashTableBM& table = *g_pBMEngine->m_pHashTable;
-    for (CBMOneDoc& candidate : m_BMDoc.m_vBMCandidateDoc) {
+    for (size_t c = begin; c < end; ++c) {
+        CBMOneDoc& candidate = m_BMDoc.m_vBMCandidateDoc[c];
         const auto average = table.m_FieldAvgLen.find(static_cast<uint32_t>(candidate.field));
         const uint32_t avgdl = average == table.m_FieldAvgLen.end() ? 0 : average->second;
         for (size_t s = 0; s < selected; ++s) {
@@ -169,7 +192,12 @@ CBMRet* CBMSearch::Rank(const std::string& text, int32_t n, int32_t mode, int32_
     if (!g_pBMEngine || !g_pBMEngine->m_pHashTable || !g_pBMEngine->RefreshCache()) return nullptr;
     if (!CountAndLookUp(text)) return nullptr;
     GetCandidateDoc(mode);
-    CalCandidateDoc(scoringMode);
+    if (m_BMDoc.m_vBMCandidateDoc.size() < kThreadedScoringFrom) {
+        CalCandidateDoc(scoringMode);
+    } else {
+        QavLog("m_BMDoc.m_nBMCandidateDocNum > 1024000\n");
+        CalCandidateDocEx(scoringMode);
+    }
     MergeCandidateDoc();
     std::stable_sort(m_BMDoc.m_Merged.begin(), m_BMDoc.m_Merged.end(),
                      [](const CBMOneDoc& a, const CBMOneDoc& b) { return a.score > b.score; });

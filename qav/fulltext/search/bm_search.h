@@ -70,6 +70,9 @@ public:
     void GetCandidateDoc(int32_t mode);
     // Scores with the terms that mode selects (all for 0 and -1).
     void CalCandidateDoc(int32_t mode);
+    // The same on up to "ThreadNum_Count" threads, each over a contiguous
+    // block of candidates.
+    void CalCandidateDocEx(int32_t mode);
     void MergeCandidateDoc();
     bool SetBMRet(CBMRet** out, int32_t n);
 
@@ -94,6 +97,7 @@ private:
     // allowed field unless allFields; false once the list is full.
     bool CollectItem(const CBMQuery::Item& item, bool allFields);
     void CollectAnd();
+    void ScoreBlock(int32_t mode, size_t begin, size_t end);
     // How many of the rarest items a percentage selects.
     size_t SelectedItems(int32_t mode) const;
     // Appends the records that pass the base filter, up to out's capacity.

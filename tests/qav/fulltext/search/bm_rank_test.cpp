@@ -297,4 +297,24 @@ TEST_F(RealDocumentsRanking, TwoTextsRankTheDocumentsBothCollect) {
     EXPECT_EQ(search_.BM25(a, 0, "nosuchterm", 0, -1), nullptr);
 }
 
+TEST_F(RealDocumentsRanking, ThreadedScoringEqualsScoringOnOneThread) {
+    const std::vector<std::vector<std::string>> queries = Queries();
+    const std::string text = queries[12][0] + " " + queries[12][1] + " " + queries[3][0];
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(search_.CountAndLookUp(text));
+    search_.GetCandidateDoc(0);
+    testing::internal::GetCapturedStdout();
+    ASSERT_GT(search_.m_BMDoc.m_vBMCandidateDoc.size(), 4u);  // more candidates than threads
+    const std::vector<CBMOneDoc> unscored = search_.m_BMDoc.m_vBMCandidateDoc;
+    search_.CalCandidateDoc(0);
+    const std::vector<CBMOneDoc> single = search_.m_BMDoc.m_vBMCandidateDoc;
+    search_.m_BMDoc.m_vBMCandidateDoc = unscored;
+    search_.CalCandidateDocEx(0);
+    ASSERT_EQ(search_.m_BMDoc.m_vBMCandidateDoc.size(), single.size());
+    for (size_t i = 0; i < single.size(); ++i) {
+        EXPECT_GT(single[i].score, 0.0f);
+        EXPECT_EQ(search_.m_BMDoc.m_vBMCandidateDoc[i].score, single[i].score) << i;
+    }
+}
+
 }  // namespace
