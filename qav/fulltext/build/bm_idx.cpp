@@ -10,12 +10,12 @@
 #include "common/platform/file_handle.h"
 #include "common/platform/zq_files.h"
 #include "common/text/line_reader.h"
-#include "qav/fulltext/build/build_files.h"
 #include "qav/fulltext/build/input_reader.h"
 #include "qav/fulltext/build/qav_fst.h"
 #include "qav/fulltext/build/shard_writers.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/index_files.h"
 
@@ -51,7 +51,7 @@ double SecondsSince(std::clock_t start) { return static_cast<double>(std::clock(
 }  // namespace
 
 bool CBMIdx::ReadInFiles(const std::string& path) {
-    LineReader lines(path, kFileListLineBytes, LongLines::kSplit);
+    LineReader lines(path, kListLineBytes, LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
@@ -185,11 +185,11 @@ int CBMIdx::BMIdx(const std::string& configFile, const std::string& fileList, co
         QavLog("Create or open %s error\n", JoinPath(indexDir, kEngineFileName).c_str());
         return 0;
     }
-    if (BaseName(configFile) != kConfigCopyName) {
+    if (_basename(configFile) != kConfigCopyName) {
         QavLog("Configure file must be: \"%s\"!\n", kConfigCopyName);
         return 0;
     }
-    CopyConfig(configFile, JoinPath(indexDir, kConfigCopyName));
+    CopyFile(configFile, JoinPath(indexDir, kConfigCopyName));
     if (!m_Config.ConfigInit(configFile, indexDir) || !ReadInFiles(fileList)) return 0;
     if (m_Config.m_Field.size() > kMaxFields) {
         QavLog("Error: more than %zu fields configured\n", kMaxFields);

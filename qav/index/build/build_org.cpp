@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "qav/index/build/build_text_files.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/format/data_file.h"
 #include "qav/index/format/org_dat_file.h"
 #include "qav/index/build/qav_idx.h"

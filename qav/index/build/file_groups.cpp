@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "qav/index/build/build_text_files.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
 #include "common/text/line_reader.h"
