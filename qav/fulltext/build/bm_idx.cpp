@@ -9,13 +9,13 @@
 
 #include "common/platform/file_handle.h"
 #include "common/platform/zq_files.h"
-#include "common/text/text_lines.h"
-#include "qav/fulltext/build/build_files.h"
+#include "common/text/line_reader.h"
 #include "qav/fulltext/build/input_reader.h"
 #include "qav/fulltext/build/qav_fst.h"
 #include "qav/fulltext/build/shard_writers.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/index_files.h"
 
@@ -51,14 +51,14 @@ double SecondsSince(std::clock_t start) { return static_cast<double>(std::clock(
 }  // namespace
 
 bool CBMIdx::ReadInFiles(const std::string& path) {
-    TextLineReader lines(path, kFileListLineBytes);
+    LineReader lines(path, kListLineBytes, LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
     }
     std::vector<std::string> paths;
     std::string line;
-    while (lines.Next(line))
+    while (lines.Next(line) != LineReader::kEnd)
         if (!IsListCommentLine(line)) paths.push_back(line);
     const size_t threads = std::max(m_Config.m_SizeInfo.ThreadNum_Count, 1);
     const size_t groups = std::min(paths.size(), threads);
@@ -120,14 +120,14 @@ bool CBMIdx::IndexDocInfo() {
     std::clock_t start = std::clock();
     std::vector<std::pair<std::string, int64_t>> names;
     for (size_t shard = 0; shard < m_FileGroups.size(); ++shard) {
-        TextLineReader lines(ShardPidPath(data, static_cast<int>(shard)), kPidLineBuffer);
+        LineReader lines(ShardPidPath(data, static_cast<int>(shard)), kPidLineBuffer, LongLines::kSplit);
         if (!lines.ok()) {
             QavLog("Error open %s\n", ShardPidPath(data, static_cast<int>(shard)).c_str());
             return false;
         }
         std::string line;
         std::string name;
-        while (lines.Next(line)) {
+        while (lines.Next(line) != LineReader::kEnd) {
             const size_t blank = line.find(' ');
             int64_t value = 0;
             if (blank != std::string::npos) {
@@ -185,11 +185,11 @@ int CBMIdx::BMIdx(const std::string& configFile, const std::string& fileList, co
         QavLog("Create or open %s error\n", JoinPath(indexDir, kEngineFileName).c_str());
         return 0;
     }
-    if (BaseName(configFile) != kConfigCopyName) {
+    if (_basename(configFile) != kConfigCopyName) {
         QavLog("Configure file must be: \"%s\"!\n", kConfigCopyName);
         return 0;
     }
-    CopyConfig(configFile, JoinPath(indexDir, kConfigCopyName));
+    CopyFile(configFile, JoinPath(indexDir, kConfigCopyName));
     if (!m_Config.ConfigInit(configFile, indexDir) || !ReadInFiles(fileList)) return 0;
     if (m_Config.m_Field.size() > kMaxFields) {
         QavLog("Error: more than %zu fields configured\n", kMaxFields);

@@ -5,7 +5,7 @@
 
 #include "common/platform/byte_codec.h"
 #include "common/platform/file_handle.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 #include "qav/fulltext/build/split_line.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/index/base/qav_log.h"
@@ -186,13 +186,13 @@ bool GroupReader::ReadFile(const std::string& path) {
     currentField_ = " ";
     nextField_ = " ";
     pending_.clear();
-    TextLineReader lines(path, kLineBuffer);
+    LineReader lines(path, kLineBuffer, LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
     }
     std::string line;
-    while (lines.Next(line)) {
+    while (lines.Next(line) != LineReader::kEnd) {
         if (++lineCount_ % 10000 == 0)
             QavLogOnly("Thread %d Line %llu\n", thread_.number, static_cast<unsigned long long>(lineCount_));
         if (!ReadLine(line)) return false;

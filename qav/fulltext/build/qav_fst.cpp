@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/platform/file_handle.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 #include "qav/index/base/qav_log.h"
 
 namespace qav_bm {
@@ -24,7 +24,7 @@ constexpr uint32_t kFinalOutputTwoWords = 0x80;
 }  // namespace
 
 bool QAVFST::FSTIndex(const std::string& path) {
-    TextLineReader lines(path, kLineBuffer);
+    LineReader lines(path, kLineBuffer, LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
@@ -32,7 +32,7 @@ bool QAVFST::FSTIndex(const std::string& path) {
     std::string line;
     std::string name;
     uint64_t count = 0;
-    while (lines.Next(line)) {
+    while (lines.Next(line) != LineReader::kEnd) {
         if (++count % 10000 == 0) QavLogOnly("processed Line %llu\n", static_cast<unsigned long long>(count));
         const size_t blank = line.find(' ');
         int64_t value = 0;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/platform/binary_file.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 #include "common/text/text_utils.h"
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/index/base/qav_log.h"
@@ -59,7 +59,7 @@ private:
 }  // namespace
 
 bool Term2DocThread(CHashTableBM& groupTable, const std::string& unitPath, int shard) {
-    TextLineReader lines(PostingTextPath(unitPath, shard), kLineBuffer);
+    LineReader lines(PostingTextPath(unitPath, shard), kLineBuffer, LongLines::kSplit);
     BinaryFileWriter out;
     if (!lines.ok() || !out.Create(TermToDocShardPath(unitPath, shard))) {
         QavLog("Error open the posting files of shard %d\n", shard);
@@ -67,7 +67,7 @@ bool Term2DocThread(CHashTableBM& groupTable, const std::string& unitPath, int s
     }
     ChunkWriter chunks(out, groupTable, shard);
     std::string line;
-    while (lines.Next(line))
+    while (lines.Next(line) != LineReader::kEnd)
         if (!chunks.Add(line)) return false;
     if (!chunks.Flush()) return false;
     QavLogOnly("Processed %s\n", PostingTextPath(unitPath, shard).c_str());

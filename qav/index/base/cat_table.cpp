@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 #include "common/text/text_utils.h"
 
 CCatTable g_mCatTable;
@@ -70,7 +70,7 @@ constexpr size_t kMaxPath = 1024;
 
 bool CatTableInit(const std::string& path) {
     if (path.size() >= kMaxPath) return false;
-    TextLineReader reader(path, 1024);  // a longer line is read as several lines
+    LineReader reader(path, 1024, LongLines::kSplit);  // a longer line is read as several lines
     if (!reader.ok()) return false;
 
     // Words before the first header belong to no category and are dropped.
@@ -83,7 +83,7 @@ bool CatTableInit(const std::string& path) {
     };
 
     std::string line;
-    while (reader.Next(line)) {
+    while (reader.Next(line) != LineReader::kEnd) {
         const std::string s = TrimBlanks(line);
         if (s.empty() || s.front() == '/') continue;
         if (s.front() == '#' || s.front() == '.') {

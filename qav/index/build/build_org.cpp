@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <limits>
 
-#include "qav/index/build/build_text_files.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/format/data_file.h"
 #include "qav/index/format/org_dat_file.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 
 bool CQAVIdx::OrgInfoInit(const std::string& orgText) {
     m_GroupOrgInfo.clear();
@@ -48,13 +48,13 @@ bool CQAVIdx::MergeWriteOrg(const std::string& path) const {
 
 bool CQAVIdx::DelTmpFiles(const std::string& listFile) {
     {
-        TextLineReader reader(listFile, kListLineBytes);
+        LineReader reader(listFile, kListLineBytes, LongLines::kSplit);
         if (!reader.ok()) {
             QavLog("Error open %s\n", listFile.c_str());
             return false;
         }
         std::string line;
-        while (reader.Next(line)) {
+        while (reader.Next(line) != LineReader::kEnd) {
             if (IsListCommentLine(line)) continue;
             std::remove(line.substr(0, line.find('\t')).c_str());
         }

@@ -4,6 +4,7 @@
 
 #include "qav/index/build/build_log.h"
 #include "qav/index/build/build_stages.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/base/config.h"
 #include "qav/index/build/corpus_prep.h"
 #include "qav/index/build/index_copy.h"

@@ -4,13 +4,13 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "qav/index/build/build_text_files.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 
 bool CQAVIdx::ReadInFiles(const std::string& listFile) {
-    TextLineReader reader(listFile, kListLineBytes);
+    LineReader reader(listFile, kListLineBytes, LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", listFile.c_str());
         return false;
@@ -18,7 +18,7 @@ bool CQAVIdx::ReadInFiles(const std::string& listFile) {
     std::vector<std::string> files;
     std::vector<int> kinds;
     std::string line;
-    while (reader.Next(line)) {
+    while (reader.Next(line) != LineReader::kEnd) {
         if (IsListCommentLine(line)) continue;
         const size_t tab = line.find('\t');
         files.push_back(line.substr(0, tab));

@@ -7,7 +7,7 @@
 #include "qav/index/format/index_text_lines.h"
 #include "qav/index/format/org_dat_file.h"
 #include "qav/index/base/qav_log.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 
 namespace {
 
@@ -24,11 +24,11 @@ int64_t EndLineOf(const std::string& line) {
 // The document entries of "Org.txt": one per "T:" line, the i-th taking the
 // end line of the i-th "#" line.
 bool ReadOrgText(const std::string& path, COrgInfo::OrgSource& source) {
-    TextLineReader reader(path, kOrgLineBytes);
+    LineReader reader(path, kOrgLineBytes, LongLines::kSplit);
     if (!reader.ok()) return false;
     std::vector<int64_t> ends;
     std::string line;
-    while (reader.Next(line)) {
+    while (reader.Next(line) != LineReader::kEnd) {
         if (line.compare(0, 1, "#") == 0) {
             ends.push_back(EndLineOf(line));
         } else if (line.compare(0, 2, "T:") == 0) {
@@ -173,7 +173,7 @@ void COrgInfo::LineNo2Offset(int64_t lineNo, int64_t& state, uint32_t position, 
 }
 
 bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int64_t& n) {
-    TextLineReader reader(idFile, kIdLineBytes);
+    LineReader reader(idFile, kIdLineBytes, LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", idFile.c_str());
         return false;
@@ -181,7 +181,7 @@ bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int6
     std::vector<std::pair<uint32_t, uint64_t>> pairs;
     std::string line;
     int64_t largest = -1;
-    while (reader.Next(line)) {
+    while (reader.Next(line) != LineReader::kEnd) {
         int64_t key, lineNo;
         // Line numbers are written as 32-bit ints; others are not ours.
         if (!ParseIdLine(line, &key, &lineNo) || lineNo < 0 || lineNo > std::numeric_limits<int32_t>::max()) {

@@ -5,7 +5,7 @@
 #include "qav/index/base/config.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/sent_info_file.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 
 namespace {
 
@@ -157,7 +157,7 @@ bool CHashTableInfo::ReadInSentInfo(const std::string& path) {
 }
 
 bool CHashTableInfo::ReadInDocInfo(const std::string& path) {
-    TextLineReader reader(path, kDocInfoLineBytes);
+    LineReader reader(path, kDocInfoLineBytes, LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s !\n", path.c_str());
         return false;
@@ -165,7 +165,7 @@ bool CHashTableInfo::ReadInDocInfo(const std::string& path) {
     std::vector<std::string> collected;
     bool inDocument = false;
     std::string line;
-    while (reader.Next(line)) {
+    while (reader.Next(line) != LineReader::kEnd) {
         if (line.empty() || line[0] != '#') {
             collected.push_back(line);
             continue;

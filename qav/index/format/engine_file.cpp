@@ -7,7 +7,7 @@
 
 #include "qav/index/base/config.h"
 #include "common/platform/file_handle.h"
-#include "common/text/text_lines.h"
+#include "common/text/line_reader.h"
 
 int64_t g_nCorpusSize = 0;
 
@@ -19,9 +19,9 @@ std::string EngineFilePath(const std::string& indexDir) { return indexDir + "/En
 // 1,023 bytes a piece) until it returns true; nothing without a file.
 template <class Visit>
 void ScanLines(const std::string& indexDir, Visit visit) {
-    TextLineReader reader(EngineFilePath(indexDir), 1024);
+    LineReader reader(EngineFilePath(indexDir), 1024, LongLines::kSplit);
     std::string line;
-    while (reader.Next(line))
+    while (reader.Next(line) != LineReader::kEnd)
         if (visit(line.c_str())) return;
 }
 

@@ -51,4 +51,44 @@ TEST(LineReader, ReportsZeroBytes) {
     EXPECT_EQ(reads[1], (Read{LineReader::kLine, "c"}));
 }
 
+std::vector<std::string> ReadPieces(const std::string& bytes, size_t maxBytes) {
+    qztest::TempDir dir;
+    qztest::WriteFile(dir.file("in.txt"), bytes);
+    LineReader reader(dir.file("in.txt"), maxBytes, LongLines::kSplit);
+    EXPECT_TRUE(reader.ok());
+    std::vector<std::string> pieces;
+    std::string line;
+    for (LineReader::Result r; (r = reader.Next(line)) != LineReader::kEnd;) {
+        EXPECT_EQ(r, LineReader::kLine);
+        pieces.push_back(line);
+    }
+    return pieces;
+}
+
+// The index's own text files keep the piece rules their readers were written
+// for: a long line comes as several, a zero byte ends a piece's content.
+TEST(LineReader, SplitsLongLinesIntoPieces) {
+    using Pieces = std::vector<std::string>;
+    struct Case {
+        std::string bytes;
+        Pieces pieces;
+    } cases[] = {
+        {"ab\r\ncd", {"ab", "cd"}},
+        {"abcdefghij\nk\n", {"abcd", "efgh", "ij", "k"}},
+        {"abcd\n", {"abcd", ""}},                   // the line end fills a piece of its own
+        {"abc\r\n", {"abc", ""}},                  // "\r" cut at a piece's end
+        {std::string("a\0b\nc\n", 6), {"a", "c"}},  // cut at the zero byte
+        {"", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ReadPieces(c.bytes, 5), c.pieces) << c.bytes;
+}
+
+TEST(LineReader, OwnedFileThatCannotOpenIsNotOk) {
+    qztest::TempDir dir;
+    LineReader reader(dir.file("missing.txt"), 16, LongLines::kSplit);
+    EXPECT_FALSE(reader.ok());
+    std::string line;
+    EXPECT_EQ(reader.Next(line), LineReader::kEnd);
+}
+
 }  // namespace

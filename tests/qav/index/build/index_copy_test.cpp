@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include "qav/index/base/build_inputs.h"
 #include "support/test_support.h"
 
 namespace {

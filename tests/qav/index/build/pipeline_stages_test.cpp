@@ -10,7 +10,7 @@
 
 #include "qav/index/build/build_log.h"
 #include "qav/index/build/build_stages.h"
-#include "qav/index/build/build_text_files.h"
+#include "qav/index/base/build_inputs.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
 #include "support/test_support.h"

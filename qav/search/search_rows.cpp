@@ -1,0 +1,418 @@
+// Output rows of the search object: context lines, counts, frequency lists and
+// the documents of a result's hits.
+#include "qav/search/qav_search.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "qav/index/base/qav_log.h"
+#include "qav/index/engine/qav_engine.h"
+#include "qav/index/engine/sent_info.h"
+#include "qav/search/atom/capacity_cut.h"
+#include "qav/search/atom/make_ret_info.h"
+#include "qav/search/atom/record_walk.h"
+#include "qav/search/filter/hit_parts.h"
+#include "qav/search/filter/query_time.h"
+#include "qav/search/filter/sentence_document.h"
+#include "qav/search/rows/context_line.h"
+#include "qav/search/rows/context_walk.h"
+#include "qav/search/rows/count_maps.h"
+#include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_map.h"
+
+// Context lines of the search object: the engine's side of the walks in
+// context_walk.cpp, the hit parts and the rows.
+namespace {
+
+uint64_t SentenceKey(const CRetInfo& hit) { return (uint64_t{hit.file_no} << 32) | hit.position; }
+
+}  // namespace
+
+bool CQAVSearch::HasContextConditions() const {
+    return !m_Limits.empty() || !m_Condition.m_filters.empty() || !m_Condition.Checks().empty() ||
+           m_Condition.HasBase();
+}
+
+void CQAVSearch::ResetContextOutput() {
+    // Rows are rebuilt from empty, so no text of an earlier output stays.
+    m_FinalRect.m_Rows.clear();
+    m_FinalRect.Clear();
+    m_SentKeys.clear();
+    m_bApproximate = 0;
+}
+
+ContextWalkSetup CQAVSearch::ContextSetup(int page, int pageSize) const {
+    ContextWalkSetup setup;
+    setup.conditions = HasContextConditions();
+    setup.hasLimits = !m_Limits.empty();
+    setup.page = page;
+    setup.pageSize = NormalContextPageSize(pageSize);
+    return setup;
+}
+
+void CQAVSearch::SetContextTotal(const ContextWalkResult& walk) {
+    m_FinalRect.m_nTotal = static_cast<int32_t>(std::min<int64_t>(walk.total, INT32_MAX));
+    m_bApproximate = walk.approximate ? 1 : 0;
+}
+
+bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
+    m_SplitedRet.Clear();
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine || hit.file_no >= engine->DataFileCount()) return false;
+    HitPartsSource source;
+    source.words = engine->m_pWordList.get();
+    source.config = &engine->m_config;
+    source.english = engine->m_config.m_Language == 1;
+    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width,
+             m_SplitedRet);
+    return true;
+}
+
+void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
+    std::string line;
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (m_bOriOn && engine && engine->m_orgInfo.EntryCount() > 0)
+        line = SourcePrefix(engine->m_orgInfo, engine->m_sentInfo, fileNo, position);
+    AppendContextBody(m_SplitedRet, m_Condition.m_bPrint, line);
+    CutByGroup(line);
+    m_FinalRect.AddRow(std::move(line), CFinalRect::kContextRow);
+}
+
+int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pageSize) {
+    ResetContextOutput();
+    if (!result) return 0;
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    const ContextWalkResult walk = WalkAtomContext(
+        *result, setup, m_SentKeys,
+        [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
+            CRetInfo hit;
+            if (!IsOKContext(*result, ReadOffsetRecord(record, recordWidth), hit, width, false)) return false;
+            key = SentenceKey(hit);
+            return true;
+        },
+        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+    SetContextTotal(walk);
+    MarkOutputCut(result->m_bApproximate, "context lines");
+    return 0;
+}
+
+int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int pageSize) {
+    ResetContextOutput();
+    if (!result) return 0;
+    const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    const bool estimateAllowed =
+        m_Limits.empty() && m_Condition.m_filters.empty() && m_Condition.Checks().empty();
+    const ContextWalkResult walk = WalkMergedContext(
+        *result, estimateAllowed, setup, m_SentKeys,
+        [&](const CRetInfo& hit, uint64_t& key) {
+            if (!IsOk(hit, width)) return false;
+            key = SentenceKey(hit);
+            return true;
+        },
+        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+    SetContextTotal(walk);
+    MarkOutputCut(result->m_bApproximate, "context lines");
+    return 0;
+}
+
+void CQAVSearch::MarkOutputCut(bool resultCut, const char* what) {
+    if (m_FinalRect.m_nLeftOut > 0)
+        LogCapacityCut("RetBuffSize", m_FinalRect.m_nCapacity, what, "rows", m_FinalRect.m_nCount,
+                       m_FinalRect.m_nLeftOut);
+    if (resultCut || m_FinalRect.m_nLeftOut > 0) m_bApproximate = 1;
+}
+
+// Counts of the search object: the hits of a result per limit range, either
+// as numbers or with the most frequent texts of a hit part.
+namespace {
+
+constexpr int kCountWorkers = 4;
+
+int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
+
+}  // namespace
+
+int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top) {
+    m_bApproximate = 0;
+    if (!result) return 1;
+    if (NeedsComplexBuilder(*result, form, condition)) {
+        GetCount_Complex(result, form, condition, top);
+    } else {
+        GetCount_Simple(result);
+    }
+    MarkOutputCut(result->m_bApproximate, "count");
+    return 1;
+}
+
+int CQAVSearch::CountRangeOf(uint8_t fileNo, uint32_t position) const {
+    const int range = m_Limits.RetLimitNo(SentenceKey(fileNo, position));
+    return range < m_FinalRect.m_nCapacity ? range : -1;
+}
+
+bool CQAVSearch::IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo& record, CRetInfo& hit) const {
+    hit.Clear();
+    if (!IsOverFlow(m_Corpus, record.position, record.fileNo, record.wordIndex)) return false;
+    if (!IsInLimit(record.fileNo, record.position, false)) return false;
+    if (!MakeRetInfo(m_Corpus, result.m_Query, record, hit)) return false;
+    const CorpusFile& file = m_Corpus.files[hit.file_no];
+    return hit.position < file.count && m_Corpus.WordText(file.words[hit.position]) != nullptr;
+}
+
+void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
+    const int ranges = std::max(m_Limits.size(), 1);
+    std::vector<int64_t> counts(static_cast<size_t>(ranges), 0);
+    // Conditions on the hit parts need the one set of parts of this object,
+    // so only counts without them are spread over workers.
+    if (result->TotalHits() >= parallelFrom && m_Condition.Checks().empty()) {
+        m_bApproximate = CountInParallel(*result, counts) ? 1 : 0;
+    } else {
+        QueryTimeCheck clock;
+        CRetInfo hit;
+        const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (!IsOKContext(*result, info, hit, -1, false)) return false;
+            const int range = CountRangeOf(info.fileNo, info.position);
+            if (range < 0) return false;
+            ++counts[static_cast<size_t>(range)];
+            return clock.Step();
+        });
+        if (stop) m_bApproximate = 1;
+    }
+    m_FinalRect.ResetRows(ranges);
+    for (int i = 0; i < m_FinalRect.m_nCount; ++i)
+        m_FinalRect.m_Rows[static_cast<size_t>(i)].count = ClampCount(counts[static_cast<size_t>(i)]);
+}
+
+bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const {
+    std::atomic<bool> stop{false};
+    const int64_t timeoutMs = g_nQueryTimeoutMs;
+    const auto startTime = g_queryStartTime;
+    std::vector<std::vector<int64_t>> own(kCountWorkers, std::vector<int64_t>(counts.size(), 0));
+
+    auto work = [&](int t) noexcept {
+        // Each worker keeps the caller's time limit.
+        g_nQueryTimeoutMs = static_cast<decltype(g_nQueryTimeoutMs)>(timeoutMs);
+        g_queryStartTime = startTime;
+        QueryTimeCheck clock;
+        CRetInfo hit;
+        for (int s = t; s < result.m_nSegCount && !stop.load(std::memory_order_relaxed); s += kCountWorkers) {
+            const SegmentRecords segment = RecordsOfSegment(result, s);
+            const unsigned char* record = segment.first;
+            for (int32_t i = 0; i < segment.count; ++i, record += segment.width) {
+                const OffsetRecordInfo info = ReadOffsetRecord(record, segment.width);
+                const int range = CountRangeOf(info.fileNo, info.position);
+                if (range < 0 || !IsCountedRecord(result, info, hit)) continue;
+                ++own[static_cast<size_t>(t)][static_cast<size_t>(range)];
+                if (clock.Step()) {
+                    stop = true;
+                    return;
+                }
+            }
+        }
+    };
+
+    std::vector<std::thread> threads;
+    std::vector<int> inlineShares;
+    for (int t = 1; t < kCountWorkers; ++t) {
+        try {
+            threads.emplace_back(work, t);
+        } catch (const std::system_error&) {
+            inlineShares.push_back(t);  // no thread to be had: the caller does this share
+        }
+    }
+    work(0);
+    for (int t : inlineShares) work(t);
+    for (std::thread& thread : threads) thread.join();
+    for (const std::vector<int64_t>& worker : own)
+        for (size_t r = 0; r < counts.size(); ++r) counts[r] += worker[r];
+    return stop;
+}
+
+void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/,
+                                  int top) {
+    m_FinalRect.Clear();
+    std::vector<CCountMap> maps;
+    InitFreq(maps, m_Limits.size());
+    QueryTimeCheck clock;
+    CRetInfo hit;
+    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+        if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
+        return clock.Step();
+    });
+    if (stop) m_bApproximate = 1;
+    AddvmFreq2RetBuff(maps, top, m_FinalRect);
+}
+
+int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::string& /*condition*/, int top) {
+    m_FinalRect.Clear();
+    m_bApproximate = 0;
+    if (!result) return 0;
+    std::vector<CCountMap> maps;
+    InitFreq(maps, m_Limits.size());
+    const int width = form == "$B" || form == "$E" ? -1 : 0;
+    for (int i = 0; i < result->m_nCount; ++i) {
+        const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+        if (!IsOk(hit, width)) continue;
+        const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+        if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
+    }
+    AddvmFreq2RetBuff(maps, top, m_FinalRect);
+    MarkOutputCut(result->m_bApproximate, "count");
+    return 0;
+}
+
+void CQAVSearch::Add2Freq(CCountMap& map, const std::string& form) { ++map[CountFormText(form, m_SplitedRet)]; }
+
+void CQAVSearch::ClearRetBuf_Limit() { m_FinalRect.ResetRows(m_Limits.size()); }
+
+// Frequency lists of the search object: the quick count of a complex unit's
+// hits, and the frequency map of the keys a form takes from each hit.
+namespace {
+
+// Without conditions, results of this many hits are counted without a walk.
+constexpr int64_t kFreqQuickCountFrom = 204801;
+
+// Name of the document holding the sentence; empty when there is no
+// document table, no such document, or its name begins with "Doc".
+std::string SourceName(uint8_t fileNo, uint32_t position) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine || engine->m_orgInfo.EntryCount() == 0) return {};
+    std::string name;
+    uint64_t first = 0;
+    uint64_t last = 0;
+    if (!engine->m_orgInfo.GetLimit((uint64_t{fileNo} << 32) | position, name, first, last)) return {};
+    if (name.compare(0, 3, "Doc") == 0) return {};
+    return name;
+}
+
+}  // namespace
+
+bool CQAVSearch::NeedsComplexBuilder(const CAtomRet& result, const std::string& form,
+                                     const std::string& condition) {
+    return !condition.empty() || !form.empty() ||
+           (result.m_Query.type != UNIT_HZ_L && result.m_Query.type != UNIT_HZ_R);
+}
+
+int CQAVSearch::GetFreq(CAtomRet* result, const std::string& form, const std::string& condition) {
+    m_bApproximate = 0;
+    if (!result) return 1;
+    if (NeedsComplexBuilder(*result, form, condition)) {
+        GetFreq_Complex(result, form, condition);
+    } else {
+        GetFreq_Simple(result);
+    }
+    MarkOutputCut(result->m_bApproximate, "frequency list");
+    return 1;
+}
+
+void CQAVSearch::GetFreq_Simple(CAtomRet* result) {
+    m_FinalRect.Clear();
+    int64_t count = 0;
+    if (HasContextConditions()) {
+        QueryTimeCheck clock;
+        const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (!IsInLimit(info.fileNo, info.position, false)) return false;
+            ++count;
+            return clock.Step();
+        });
+        if (stop) m_bApproximate = 1;
+    } else if (const int64_t hits = result->TotalHits(); hits >= kFreqQuickCountFrom) {
+        count = hits;
+    } else {
+        CRetInfo hit;
+        ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+            if (IsOKContext(*result, info, hit, -1, false)) ++count;
+            return false;
+        });
+    }
+    m_FinalRect.AddRow(result->m_Query.pattern, static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
+}
+
+void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/) {
+    CFreqForm parsed;
+    ParseObj(form, parsed);
+    CFreqMap map;
+    QueryTimeCheck clock;
+    CRetInfo hit;
+    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        Add2FreqEx(map, parsed, hit.position, hit.file_no);
+        return clock.Step();
+    });
+    if (stop) m_bApproximate = 1;
+    AddFreqRows(map);
+}
+
+int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::string& /*condition*/) {
+    m_FinalRect.Clear();
+    m_bApproximate = 0;
+    if (!result) return 0;
+    CFreqForm parsed;
+    ParseObj(form, parsed);
+    CFreqMap map;
+    for (int i = 0; i < result->m_nCount; ++i) {
+        const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+        if (IsOk(hit, -1)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+    }
+    result->m_bFree = 1;
+    AddFreqRows(map);
+    MarkOutputCut(result->m_bApproximate, "frequency list");
+    return 0;
+}
+
+void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {
+    CountFreqKey(map, BuildFreqKey(form, m_SplitedRet), SourceName(fileNo, position));
+}
+
+void CQAVSearch::AddFreqRows(const CFreqMap& map) {
+    m_FinalRect.Clear();
+    // Rows past the capacity are counted, not kept.
+    for (const auto& [key, entry] : map) m_FinalRect.AddRectEx(key, entry);
+}
+
+// The documents of a result's hits as log lines.
+bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const std::string& tag) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    // The web output of the structured engine is empty: with a response the
+    // listing would reach no one.
+    if (!engine || response || count <= 0) return true;
+    const CHashTableInfo& info = engine->m_sentInfo;
+    int listed = 0;
+    // Logs the line of one hit; false once count hits have been counted.
+    auto list = [&](uint8_t fileNo, uint32_t position) {
+        const uint64_t key = static_cast<uint64_t>(SentenceKey(fileNo, position));
+        int64_t doc = 0;
+        if (DocumentOfSentence(*engine, key, doc)) {
+            std::string tags;
+            if (tag.empty()) {
+                info.GetDocTagInfo(doc, tags);
+            } else {
+                info.GetOrgTagInfo(doc, tags, tag);
+            }
+            if (tags.empty()) return true;
+            // Only sentences with sentence information carry a tag.
+            uint32_t recordDoc = 0, tagId = 0;
+            std::string pos;
+            if (info.GetSentInfo(key, recordDoc, tagId) && static_cast<int64_t>(tagId) < info.TagCount())
+                info.GetSentPosInfo(static_cast<int32_t>(tagId), pos);
+            QavLog("%s\n", ("(ID=" + std::to_string(doc) + ";Pos=" + pos + ";" + tags + ")").c_str());
+        }
+        return ++listed < count;
+    };
+    if (const CAtomRet* atom = AtomSlot(handle)) {
+        ForEachRecord(*atom, [&](const OffsetRecordInfo& rec) { return !list(rec.fileNo, rec.position); });
+    } else if (const CQAVRet* merged = MergedSlot(handle)) {
+        for (int i = 0; i < merged->m_nCount; ++i) {
+            const CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
+            if (!list(hit.file_no, hit.position)) return true;
+        }
+    }
+    return true;
+}
