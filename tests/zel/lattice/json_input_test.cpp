@@ -7,19 +7,12 @@
 
 #include "support/test_support.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/unit_values.h"
 
 namespace zel {
 namespace {
 
 using qztest::Gbk;
-
-std::vector<std::string> Values(CUnit& unit, const std::string& key) {
-    std::vector<std::string> values;
-    int n = 0;
-    unit.GetKVs(key.c_str(), values, n);
-    values.resize(static_cast<size_t>(n));
-    return values;
-}
 
 class JsonInput : public ::testing::Test {
 protected:

@@ -5,17 +5,10 @@
 #include <vector>
 
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/unit_values.h"
 
 namespace zel {
 namespace {
-
-std::vector<std::string> Values(CUnit& unit, const std::string& key) {
-    std::vector<std::string> values;
-    int n = 0;
-    unit.GetKVs(key.c_str(), values, n);
-    values.resize(static_cast<size_t>(n));
-    return values;
-}
 
 class Relations : public ::testing::Test {
 protected:

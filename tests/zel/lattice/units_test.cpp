@@ -5,6 +5,7 @@
 
 #include "support/test_support.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/unit_values.h"
 
 namespace zel {
 namespace {
@@ -18,14 +19,6 @@ protected:
 
     CUnit& Unit(const std::string& idText) { return *lattice.GetLatticeUnit(idText.c_str()); }
     int Count(int c) const { return lattice.columns[static_cast<size_t>(c)].unitCount; }
-
-    std::vector<std::string> Values(CUnit& unit, const char* key) {
-        std::vector<std::string> values;
-        int n = 0;
-        unit.GetKVs(key, values, n);
-        values.resize(static_cast<size_t>(n));
-        return values;
-    }
 
     std::vector<UnitId> Successors(int c) const {
         const CCandidate& col = lattice.columns[static_cast<size_t>(c)];
