@@ -6,7 +6,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <random>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -93,15 +96,34 @@ HttpAnswer HttpPost(int port, const std::string& target, const std::string& body
     return HttpCall(port, "POST", target, body).Wait();
 }
 
+namespace {
+
+// The lowest port the kernel hands out to outgoing connections.
+int EphemeralLow() {
+    std::ifstream range("/proc/sys/net/ipv4/ip_local_port_range");
+    int low = 32768;
+    range >> low;
+    return low;
+}
+
+}  // namespace
+
 int FreePort() {
-    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(0);
-    socklen_t size = sizeof address;
-    if (probe < 0 || ::bind(probe, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        throw std::runtime_error("no free port");
-    ::close(probe);
-    return ntohs(address.sin_port);
+    // A port below the ephemeral range: tests that open thousands of client
+    // connections at once cannot take it between this probe and the
+    // server's bind, as they could take any port the kernel picks.
+    static std::mt19937 random(std::random_device{}());
+    const int low = std::max(EphemeralLow(), 2048);
+    std::uniform_int_distribution<int> pick(1024, low - 1);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (probe < 0) break;
+        sockaddr_in address = Loopback(pick(random));
+        const bool bound = ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(probe);
+        if (bound) return ntohs(address.sin_port);
+    }
+    throw std::runtime_error("no free port");
 }
 
 }  // namespace qztest

@@ -25,6 +25,10 @@ public:
     int Stop(int signal = SIGTERM);
 
 private:
+    // Starts the service on a fresh free port; false when it ended or did not
+    // answer within 30 s.
+    bool Start(const std::string& indexDir);
+
     int port_ = 0;
     std::atomic<bool> done_{false};
     int result_ = -1;
