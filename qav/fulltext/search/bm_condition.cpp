@@ -1,5 +1,7 @@
 #include "qav/fulltext/search/bm_condition.h"
 
+namespace qav {
+
 void CConditionBM::SetBase(const CBMRet* slot, bool include) {
     if (!slot) {
         m_Base.Clear();
@@ -9,3 +11,5 @@ void CConditionBM::SetBase(const CBMRet* slot, bool include) {
     m_Base.SetHashTag(*slot);
     m_bBaseInclude = include;
 }
+
+}  // namespace qav

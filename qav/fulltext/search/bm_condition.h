@@ -4,6 +4,8 @@
 
 #include "qav/fulltext/search/bm_ret.h"
 
+namespace qav {
+
 class CConditionBM {
 public:
     // With a slot: the base set becomes its documents, kept (include) or
@@ -12,8 +14,10 @@ public:
     void SetBase(const CBMRet* slot, bool include);
     // True for a document that the base set lets through. A fresh condition
     // lets every document through.
-    bool IsSetBaseOk(const qav_bm::Posting& record) const { return m_Base.Contains(record) == m_bBaseInclude; }
+    bool IsSetBaseOk(const bm::Posting& record) const { return m_Base.Contains(record) == m_bBaseInclude; }
 
     CForMergeBM m_Base;
     bool m_bBaseInclude = false;
 };
+
+}  // namespace qav

@@ -15,6 +15,8 @@
 #include "qav/fulltext/search/bm_ret.h"
 #include "qav/fulltext/search/fst_search.h"
 
+namespace qav {
+
 class CBMSearch {
 public:
     CBMSearch() = default;
@@ -46,7 +48,7 @@ public:
     // The documents of a term, ANDed with the slot of handle (0: none).
     CBMRet* GetBMDoc(const std::string& term, int64_t handle);
 
-    bool IsSetBaseOk(const qav_bm::Posting& record) const { return m_Condition.IsSetBaseOk(record); }
+    bool IsSetBaseOk(const bm::Posting& record) const { return m_Condition.IsSetBaseOk(record); }
     // include = true keeps only the documents of the handle's slot.
     void SetBase(int64_t handle, bool include) { m_Condition.SetBase(handle ? SlotOf(handle) : nullptr, include); }
 
@@ -101,5 +103,7 @@ private:
     // How many of the rarest items a percentage selects.
     size_t SelectedItems(int32_t mode) const;
     // Appends the records that pass the base filter, up to out's capacity.
-    void AppendPassing(const std::vector<qav_bm::Posting>& records, CBMRet& out) const;
+    void AppendPassing(const std::vector<bm::Posting>& records, CBMRet& out) const;
 };
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "common/platform/file_handle.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 int g_nEngineType = kEngineStructured;
 int g_nSortCompWordLen = 10;
 
@@ -276,3 +278,5 @@ bool CConfig::IsSeperator_SubTree(std::string_view text) const {
 bool CConfig::IsNotToIndex(std::string_view text) const {
     return Contains(m_StopTag, text);
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "qavlib.h"
 
+namespace qav {
+
 class CQAVSearch;
 
 // A fresh Lua state with empty slots and nothing opened, its memory capped
@@ -22,3 +24,5 @@ void* QavSearchSlot(lua_State* L, int kind);
 // the engine kind is not structured now or the slot holds no structured
 // search (a coroutine, a full-text search).
 CQAVSearch* QavStructuredSearch(lua_State* L);
+
+}  // namespace qav

@@ -15,6 +15,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
+namespace qav {
+
 namespace {
 
 // Unit keys are formed in a 1,024-byte buffer: at most 1,023 bytes are kept.
@@ -194,3 +196,5 @@ int LuaBM25Term(lua_State* L) {
     lua_newtable(L);
     return 1;
 }
+
+}  // namespace qav

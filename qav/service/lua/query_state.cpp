@@ -7,6 +7,8 @@
 #include "qav/service/lua/query_functions.h"
 #include "qav/service/lua/query_sandbox.h"
 
+namespace qav {
+
 lua_State* NewQueryState(CQAVSearch* search) {
     lua_State* L = QavNewLuaState();
     if (!L) return nullptr;
@@ -16,3 +18,5 @@ lua_State* NewQueryState(CQAVSearch* search) {
     QavSandboxQueryState(L);
     return L;
 }
+
+}  // namespace qav

@@ -1,10 +1,15 @@
 // The Lua state a search object runs query programs in.
 #pragma once
 
-class CQAVSearch;
 struct lua_State;
+
+namespace qav {
+
+class CQAVSearch;
 
 // A new state with the standard libraries, the query functions, search in
 // its search slot (structured engine) and the query sandbox; null when no
 // state can be made. Given to CQAVSearch as its state maker.
 lua_State* NewQueryState(CQAVSearch* search);
+
+}  // namespace qav
