@@ -14,7 +14,10 @@ constexpr int kLatticeTableBuckets = 2048;
 
 CLattice::CLattice() = default;
 
-CLattice::~CLattice() { LatticeExit(true); }
+CLattice::~CLattice() {
+    LatticeExit(true);
+    LatticeDestroyed(this);
+}
 
 int CLattice::AncestorCount() const {
     int count = 0;

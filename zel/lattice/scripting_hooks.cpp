@@ -5,12 +5,18 @@ namespace zel {
 namespace {
 PrintLineHook g_printLineHook = nullptr;
 LuaRegistrar g_actionRegistrar = nullptr;
+LatticeDestroyHook g_latticeDestroyHook = nullptr;
 }  // namespace
 
 bool g_bIsOutMsg = false;
 
 void SetPrintLineHook(PrintLineHook hook) { g_printLineHook = hook; }
 void SetActionRegistrar(LuaRegistrar registrar) { g_actionRegistrar = registrar; }
+void SetLatticeDestroyHook(LatticeDestroyHook hook) { g_latticeDestroyHook = hook; }
+
+void LatticeDestroyed(const CLattice* lattice) {
+    if (g_latticeDestroyHook) g_latticeDestroyHook(lattice);
+}
 
 void lua_print_hook(const char* line) {
     if (g_printLineHook) g_printLineHook(line);
