@@ -2,12 +2,15 @@
 // lists of its index entry and the state it keeps per lattice while rules
 // run on it (parameters and matching controls, keyed by the lattice's
 // address). A network takes part in the lattice-destruction hook, so a
-// lattice's entries leave every network when the lattice is destroyed.
+// lattice's entries leave every network when the lattice is destroyed. The
+// per-lattice maps are locked, so rules may run on different lattices in
+// different threads.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -103,6 +106,7 @@ private:
     void ApplyParams(CLattice* lattice, CRSConfig& controls, std::map<std::string, std::string>& params,
                      const char* text);
 
+    mutable std::mutex latticeMutex_;  // guards the maps below
     std::map<LatticeKey, std::map<std::string, std::string>> params_;
     std::map<LatticeKey, CRSConfig> controls_;
     std::map<LatticeKey, std::vector<RuleEntrySlot>> entrySlots_;

@@ -88,6 +88,7 @@ void CRuleNet::ApplyParams(CLattice* lattice, CRSConfig& controls, std::map<std:
 
 bool CRuleNet::SetRuleParam(CLattice* lattice, const char* text) {
     if (!text) return false;
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     CRSConfig& controls = controls_[KeyOf(lattice)];  // fresh on first use
     std::map<std::string, std::string>& params = params_[KeyOf(lattice)];
     for (const std::string& defaults_text : defaults) ApplyParams(lattice, controls, params, defaults_text.c_str());
@@ -96,6 +97,7 @@ bool CRuleNet::SetRuleParam(CLattice* lattice, const char* text) {
 }
 
 void CRuleNet::ClearParam(CLattice* lattice) {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     auto controls = controls_.find(KeyOf(lattice));
     if (controls != controls_.end()) controls->second.IntConfig();
     auto params = params_.find(KeyOf(lattice));
@@ -104,6 +106,7 @@ void CRuleNet::ClearParam(CLattice* lattice) {
 
 bool CRuleNet::GetParam(CLattice* lattice, const char* name, std::string& out) const {
     out.clear();
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     auto params = params_.find(KeyOf(lattice));
     if (params == params_.end() || !name) return false;
     auto value = params->second.find(name);
@@ -113,6 +116,7 @@ bool CRuleNet::GetParam(CLattice* lattice, const char* name, std::string& out) c
 }
 
 const CRSConfig* CRuleNet::Controls(const CLattice* lattice) const {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     auto controls = controls_.find(KeyOf(lattice));
     return controls == controls_.end() ? nullptr : &controls->second;
 }
@@ -158,15 +162,20 @@ int CRuleNet::GetBoundType(CLattice* lattice) const {
 }
 
 void CRuleNet::Add2RuleInfo(CLattice* lattice, const char* unit, const char* key, const char* params) {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     std::vector<RuleEntrySlot>& slots = entrySlots_[KeyOf(lattice)];
     int& used = entrySlotsUsed_[KeyOf(lattice)];
     if (used == static_cast<int>(slots.size())) slots.emplace_back();
     slots[static_cast<size_t>(used++)] = {unit ? unit : "", key ? key : "", params ? params : ""};
 }
 
-void CRuleNet::ClearUnit_Beg(CLattice* lattice) { entrySlotsUsed_[KeyOf(lattice)] = 0; }
+void CRuleNet::ClearUnit_Beg(CLattice* lattice) {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
+    entrySlotsUsed_[KeyOf(lattice)] = 0;
+}
 
 void CRuleNet::ForgetLattice(const CLattice* lattice) {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
     params_.erase(KeyOf(lattice));
     controls_.erase(KeyOf(lattice));
     entrySlots_.erase(KeyOf(lattice));
