@@ -23,10 +23,10 @@ bool ReadTexts(ByteReader& in, std::vector<std::string>& texts) {
 }
 
 bool WriteAll(const std::string& path, const std::string& bytes) {
-    FileHandle file = OpenFile(path, "wb");
+    qz::FileHandle file = qz::OpenFile(path, "wb");
     if (!file) return false;
     bool written = fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    return CloseFile(file) && written;
+    return qz::CloseFile(file) && written;
 }
 
 }  // namespace

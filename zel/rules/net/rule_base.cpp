@@ -33,8 +33,8 @@ bool CRuleBase::RuleBaseInit(const char* idxPath, const char* datPath, int hashS
                              std::vector<CRuleNet*>& loaded) {
     hashSize_ = hashSize;
     std::string idx;
-    FileHandle dat = OpenFile(datPath, "rb");
-    if (!dat || !ReadWholeFile(idxPath, idx)) return false;
+    qz::FileHandle dat = qz::OpenFile(datPath, "rb");
+    if (!dat || !qz::ReadWholeFile(idxPath, idx)) return false;
     ByteReader in(idx);
     int32_t count;
     if (!in.I32(count) || count < 1) return true;

@@ -64,7 +64,7 @@ bool CRuleNet::RuleNetInit_Buf(const char* body, size_t size) {
 }
 
 bool CRuleNet::RuleInit(const char* path) {
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     if (!file) {
         _ErrorMsg("Error read %s.\n", path);
         return false;
