@@ -8,7 +8,9 @@
 #include "support/fsa_writer.h"
 #include "support/test_support.h"
 #include "zel/lattice/error_msg.h"
+#include "zel/lattice/lattice.h"
 #include "zel/rules/net/rule_base.h"
+#include "zel/rules/net/rule_sets.h"
 
 namespace zel {
 namespace {
@@ -165,6 +167,57 @@ TEST(RuleNet, NameStoredWithLowerCaseCannotBeFound) {
     EXPECT_EQ(base.LookupRuleNet("np"), nullptr);
     base.UpdateRuleNet("NP", &net);
     EXPECT_EQ(base.LookupRuleNet("np"), &net);
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+TEST(RuleSets, NetworksAUnitMayEnter) {
+    qztest::TempDir dir;
+    NetEntry np("NP", TwoWordNet("NP", "a"));
+    np.conditions = {"Type=Word"};
+    qztest::NetSpec entrySpec = TwoWordNet("EN", "b");
+    entrySpec.nodes[3].text = "Entry=" + Gbk("北京");
+    qztest::WriteRuleBase(dir.path(), "T", {np, {"EN", entrySpec}});
+    std::vector<std::string> names{"kept"};
+    CLattice lattice;
+    ASSERT_TRUE(lattice.LatticeBuild(Gbk("北京大学").c_str()));
+    std::string id;
+    ASSERT_TRUE(lattice.AddNewUnit(1, Gbk("北京").c_str(), kUnitWord, id, -1, false, ""));
+    int index = 0;
+    CUnit* word = lattice.GetUnit(id.c_str(), index);
+    GetRuleSets(word, Gbk("北京").c_str(), names);
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});  // no rule base yet
+    ASSERT_TRUE(GlobalInit_Rule({"T"}, dir.path().c_str(), 64));
+    GetRuleSets(word, Gbk("北京").c_str(), names);
+    EXPECT_EQ(names, (std::vector<std::string>{"kept", "NP", "EN"}));
+    names.clear();
+    UnitId character{1, 1};
+    GetRuleSets(lattice.GetUnit(character), Gbk("北京").c_str(), names);
+    EXPECT_EQ(names, std::vector<std::string>{"EN"});
+    names.clear();
+    GetRuleSets(word, Gbk("人").c_str(), names);
+    EXPECT_TRUE(names.empty());
+    GlobalExit();
+}
+
+TEST(RuleSets, SplitEntryInfo) {
+    CRuleNet net;
+    const std::string body = EncodeFsaBody(qztest::BuildFsaBlock(TwoWordNet("NP", "a")));
+    ASSERT_TRUE(net.RuleNetInit_Buf(body.data(), body.size()));
+    std::string name = "x", value = "y";
+    EXPECT_FALSE(SplitEntryInfo(&net, "no equals", name, value));
+    EXPECT_EQ(name + value, "xy");
+    EXPECT_FALSE(SplitEntryInfo(&net, "Entry1=[a b]", name, value));
+    EXPECT_EQ(name, "Entry1");
+    EXPECT_EQ(value, "a b");
+    EXPECT_TRUE(SplitEntryInfo(&net, (Gbk("北京") + "=x").c_str(), name, value));
+    EXPECT_EQ(value, "x");
+    SplitEntryInfo(&net, "E=[]", name, value);
+    EXPECT_EQ(value, "");
 }
 
 }  // namespace
