@@ -36,6 +36,8 @@ bool CRuleNet::RuleNetInit_Buf(const char* body, size_t size) {
     FsaBlock block;
     if (!DecodeFsaBody(std::string_view(body, size), block)) return false;
     RuleExit();
+    namedSets.clear();
+    entryIndex.Clear();
     name = BlockNetName(block.name);
     longestEntry = block.longest;
     filter = std::move(block.filter);
