@@ -3,9 +3,7 @@
 
 #include <cstdio>
 
-#include "support/test_support.h"
-#include "zel/rules/format/table_format.h"
-#include "zel/rules/tables/table_functions.h"
+#include "table_support.h"
 
 namespace zel {
 namespace {
@@ -21,21 +19,6 @@ std::string Hex(const std::string& bytes) {
     }
     return out;
 }
-
-// A source file in dir, built into dir's "Ttable" pair by a fresh cluster
-// that is torn down afterwards, as the build driver does.
-bool BuildTables(const qztest::TempDir& dir, const std::string& utf8Source, const char* file = "src.txt") {
-    qztest::WriteFile(dir.file(file), Gbk(utf8Source));
-    std::string idx, dat;
-    TableFilePaths(dir.path(), "T", idx, dat);
-    TableClusterPrepare();
-    TableClusterInitEx(idx.c_str(), dat.c_str());
-    bool ok = TableClusterIdx(dir.file(file).c_str());
-    TableClusterExit();
-    return ok;
-}
-
-void LoadTables(const qztest::TempDir& dir) { ASSERT_TRUE(GlobalInit_Coll({"T"}, dir.path().c_str())); }
 
 class TableFiles : public ::testing::Test {
 protected:
@@ -85,14 +68,9 @@ TEST_F(TableFiles, WritesTheRecordsAndBlobsOfTheSource) {
     EXPECT_EQ(kv.postings, (std::vector<uint32_t>{1, 0, 1, 3, 1, 3, 1, 2, 1, 1}));
 }
 
-CTable* Table(const char* name) {
-    CTable* table = nullptr;
-    return TableClusterGetTable(name, table) ? table : nullptr;
-}
-
 TEST_F(TableFiles, ReloadedTableAnswersLookupsInBothWidths) {
     ASSERT_TRUE(BuildTables(dir, kSource));
-    LoadTables(dir);
+    ASSERT_TRUE(LoadTables(dir));
     CTable* table = Table("T1");
     ASSERT_NE(table, nullptr);
     CTableItem* item = nullptr;
@@ -119,7 +97,7 @@ TEST_F(TableFiles, KeyValueConditionsIntersectEveryPair) {
                                  "乙 POS=n Freq=4\n"
                                  "丙 POS=v Freq=3\n"
                                  "丁 POS=n Freq=3 Sem=a Dom=b Src=c Lvl=d\n"));
-    LoadTables(dir);
+    ASSERT_TRUE(LoadTables(dir));
     CTableKV* index = nullptr;
     ASSERT_TRUE(TableClusterGetTable("T1", index));
     // Items in byte order: 丙 B1FB, 丁 B6A1, 甲 BCD7, 乙 D2D2.
@@ -186,7 +164,7 @@ TEST_F(TableFiles, MoreThan1024ItemsSwitchToPerCharacterLengthTables) {
 TEST_F(TableFiles, LengthNibblesStopAt15) {
     std::string source = ManyItems(1025) + "一二三四五六七八九十一二三四五六\n";
     ASSERT_TRUE(BuildTables(dir, source));
-    LoadTables(dir);
+    ASSERT_TRUE(LoadTables(dir));
     CTable* table = Table("Big");
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->longest(), 16);
@@ -220,7 +198,7 @@ TEST_F(TableFiles, EmptyJsonTableHasAOneByteFilterAndNoItems) {
 
 TEST_F(TableFiles, ALaterTableOfTheSameNameTakesTheNameOver) {
     ASSERT_TRUE(BuildTables(dir, ".T1\n甲 A=1\n.T1\n乙 A=2\n"));
-    LoadTables(dir);
+    ASSERT_TRUE(LoadTables(dir));
     std::vector<std::string> names;
     ASSERT_TRUE(TableClusterGetTables(names));
     EXPECT_EQ(names, (std::vector<std::string>{"T1", "T1"}));
