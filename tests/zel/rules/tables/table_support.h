@@ -1,4 +1,4 @@
-// Word tables for the table tests: a GBK source built into a folder's
+// Word tables for the table tests: a source (GBK, or UTF-8 for ".json") built into a folder's
 // "Ttable" pair (by a cluster of its own, torn down afterwards, as the build
 // driver does) and loaded into the process's cluster.
 #pragma once
@@ -12,7 +12,8 @@
 namespace zel {
 
 inline bool BuildTables(const qztest::TempDir& dir, const std::string& utf8Source, const char* file = "src.txt") {
-    qztest::WriteFile(dir.file(file), qztest::Gbk(utf8Source));
+    bool json = std::string(file).find(".json") != std::string::npos;
+    qztest::WriteFile(dir.file(file), json ? utf8Source : qztest::Gbk(utf8Source));
     std::string idx, dat;
     TableFilePaths(dir.path(), "T", idx, dat);
     TableClusterPrepare();
