@@ -69,11 +69,16 @@ bool CTable::Lookup(const char* key, CTableItem*& item) {
                                   [](const CTableItem& a, const std::string& k) { return a.key < k; });
     if (found == items_.end() || found->key != wide) return false;
     item = &*found;
-    if (!item->value.empty() && !item->attributes) {
-        item->attributes = std::make_unique<CKVTable>();
-        item->attributes->Insert2KV(item->value.c_str());
-    }
     return true;
+}
+
+CKVTable* CTableItem::Attributes() {
+    if (value.empty()) return nullptr;
+    if (!attributes_) {
+        attributes_ = std::make_unique<CKVTable>();
+        attributes_->Insert2KV(value.c_str());
+    }
+    return attributes_.get();
 }
 
 bool CTable::CheckBIT(const char* key, size_t length) const {

@@ -19,13 +19,21 @@
 
 namespace zel {
 
-struct CTableItem {
+class CTableItem {
+public:
     std::string key;
     std::string value;  // empty: the item has none
-    // Made from the value on the first successful lookup and kept.
-    std::unique_ptr<CKVTable> attributes;
 
-    void DelKV() { attributes.reset(); }
+    // The value as an attribute table, made on the first call and kept
+    // until the table goes; null for an item without a value. It is made
+    // when first read rather than on the first lookup: an attribute table
+    // costs kilobytes, and a large table whose items are all looked up (as
+    // segmentation does) would otherwise hold gigabytes of them.
+    CKVTable* Attributes();
+    void DelKV() { attributes_.reset(); }
+
+private:
+    std::unique_ptr<CKVTable> attributes_;
 };
 
 // A unit condition of the table and the attributes it gives a unit that
@@ -43,7 +51,11 @@ struct CTableItemEx {
     std::string word;
     std::string value;
     std::string unitId;  // "(c,i)" of a unit spanning the match exactly
-    CKVTable* attributes = nullptr;
+    // The matched table item; null for a result that a unit condition gave.
+    CTableItem* item = nullptr;
+
+    // The item's attribute table (made on the first call), or null.
+    CKVTable* Attributes() const { return item ? item->Attributes() : nullptr; }
 };
 
 class CTable {
@@ -56,8 +68,7 @@ public:
     const std::string& GetKeyword() const { return name_; }
 
     // The key in full-width form (unless it begins with "#"), through the
-    // filter, then a binary search; the item's attribute table is made on
-    // the first hit.
+    // filter, then a binary search.
     bool Lookup(const char* key, CTableItem*& item);
     bool CheckBIT(const char* key, size_t length) const;
     // Upper bounds on the length in characters of a table word that begins

@@ -67,7 +67,7 @@ bool CTableCluster::IsStrEqual(const char* word, CTable* table, std::string& val
     CTableItem* item = nullptr;
     if (!table || !table->Lookup(word, item)) return false;
     value = item->value;
-    attributes = item->attributes.get();
+    attributes = item->Attributes();
     return true;
 }
 

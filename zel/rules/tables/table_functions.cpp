@@ -70,8 +70,10 @@ bool TableClusterIsStrEqual(const char* word, const char* table, std::string& ou
     out.clear();
     CTable* found = FindTable(table);
     if (!found || !word) return false;
-    CKVTable* attributes = nullptr;
-    if (!g_pTableCluster->IsStrEqual(word, found, out, attributes)) {
+    CTableItem* item = nullptr;
+    if (found->Lookup(word, item)) {
+        out = item->value;
+    } else {
         const CTableItemKV* match = nullptr;
         if (found->HasItemKV()) {
             for (const CTableItemKV& entry : found->itemKVs()) {

@@ -23,11 +23,11 @@ bool LookupPiece(CTable* table, const char* text, size_t length, CTableItem*& it
     return table->Lookup(candidate.c_str(), item);
 }
 
-void AppendResult(const CTableItem& item, std::vector<CTableItemEx>& out) {
+void AppendResult(CTableItem& item, std::vector<CTableItemEx>& out) {
     CTableItemEx result;
     result.word = item.key;
     result.value = item.value;
-    result.attributes = item.attributes.get();
+    result.item = &item;
     out.push_back(std::move(result));
 }
 

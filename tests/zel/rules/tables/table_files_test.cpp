@@ -76,8 +76,9 @@ TEST_F(TableFiles, ReloadedTableAnswersLookupsInBothWidths) {
     CTableItem* item = nullptr;
     ASSERT_TRUE(table->Lookup("abc", item));
     EXPECT_EQ(item->value, "POS=x");
-    ASSERT_TRUE(item->attributes);
-    EXPECT_TRUE(item->attributes->find("POS", "x"));
+    ASSERT_NE(item->Attributes(), nullptr);
+    EXPECT_TRUE(item->Attributes()->find("POS", "x"));
+    EXPECT_EQ(item->Attributes(), item->Attributes());
     EXPECT_TRUE(table->Lookup(Gbk("ａｂｃ").c_str(), item));
     EXPECT_TRUE(table->Lookup("#Global", item));
     EXPECT_EQ(item->value, "Dom=geo");

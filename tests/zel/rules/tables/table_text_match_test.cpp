@@ -37,8 +37,8 @@ TEST_F(TextMatch, WordsAtTheStartLongestFirstUpToTheLimit) {
     EXPECT_TRUE(g_pTableCluster->IsStrBegin(Gbk("北京大学生").c_str(), table, 10, out));
     EXPECT_EQ(Show(out), "北京大学 北京");
     EXPECT_EQ(out[0].value, "POS=nt");
-    ASSERT_NE(out[0].attributes, nullptr);
-    EXPECT_TRUE(out[0].attributes->find("POS", "nt"));
+    ASSERT_NE(out[0].Attributes(), nullptr);
+    EXPECT_TRUE(out[0].Attributes()->find("POS", "nt"));
     out.clear();
     EXPECT_TRUE(g_pTableCluster->IsStrBegin(Gbk("北京大学生").c_str(), table, 1, out));
     EXPECT_EQ(Show(out), "北京大学");
