@@ -93,6 +93,19 @@ TEST_F(TableCluster, UnitLookupsGatherWordHeadWordAndSatisfiedConditions) {
     EXPECT_EQ(qztest::Utf8(out), "M_首都");
 }
 
+// The character sets tell where a table word may begin.
+TEST_F(TableCluster, CharacterSetsRuleOutImpossibleStarts) {
+    struct Case {
+        const char* text;
+        bool possible;
+    } cases[] = {{"北京", true}, {"北", true}, {"北海", false}, {"大学", true}, {"学", false}, {"在北京", true}};
+    for (const Case& c : cases) {
+        std::string text = Gbk(c.text);
+        EXPECT_EQ(TableCheckIsPossible(text.c_str(), static_cast<int>(text.size()), "Place"), c.possible) << c.text;
+    }
+    EXPECT_FALSE(TableCheckIsPossible(Gbk("北京").c_str(), 0, "Place"));
+}
+
 TEST_F(TableCluster, NothingAnswersAfterTheClusterIsGone) {
     ASSERT_TRUE(TableClusterExit());
     EXPECT_EQ(g_pTableCluster, nullptr);

@@ -121,6 +121,16 @@ TEST_F(TableIndexer, SourceFormIsToldByTheFirstDecidingLine) {
     }
 }
 
+// A line is read whole, however long: it is not cut into several items.
+TEST_F(TableIndexer, LongLinesStayOneItem) {
+    std::string longValue;
+    for (int i = 0; longValue.size() < 60000; ++i) longValue += " K" + std::to_string(i) + "=v";
+    ASSERT_TRUE(BuildTables(dir, ".T\n甲" + longValue + "\n乙 A=1\n"));
+    ASSERT_TRUE(LoadTables(dir));
+    ASSERT_EQ(Table("T")->items().size(), 2u);
+    EXPECT_EQ(Table("T")->items()[0].value, longValue.substr(1));
+}
+
 TEST_F(TableIndexer, PathsAreUsedAsGiven) {
     ASSERT_TRUE(BuildTables(dir, ".T\n甲\n", "a^b.txt"));
     EXPECT_EQ(RecordNames(), (std::vector<std::string>{"T", "KV-T"}));
