@@ -15,7 +15,7 @@ public:
     template <typename T>
     bool Number(T& value) {
         if (!Take(sizeof value)) return false;
-        value = qav_bytes::Load<T>(p_ - sizeof value);
+        value = qz::bytes::Load<T>(p_ - sizeof value);
         return true;
     }
     bool Bytes(size_t length, std::string& out) {
@@ -47,12 +47,12 @@ private:
 };
 
 void AppendText(std::string& out, const std::string& text) {
-    qav_bytes::Append(out, static_cast<uint32_t>(text.size()));
+    qz::bytes::Append(out, static_cast<uint32_t>(text.size()));
     out += text;
 }
 
 void AppendRecords(std::string& out, const std::vector<TableItemRecord>& records) {
-    qav_bytes::Append(out, static_cast<uint32_t>(records.size()));
+    qz::bytes::Append(out, static_cast<uint32_t>(records.size()));
     for (const TableItemRecord& record : records) {
         AppendText(out, record.key);
         AppendText(out, record.value);
@@ -77,8 +77,8 @@ bool ReadRecords(BlobCursor& in, std::vector<TableItemRecord>& records) {
 std::string EncodeTableIndexRecord(const TableIndexRecord& record) {
     std::string out;
     AppendText(out, record.name);
-    qav_bytes::Append(out, record.offset);
-    qav_bytes::Append(out, record.size);
+    qz::bytes::Append(out, record.offset);
+    qz::bytes::Append(out, record.size);
     return out;
 }
 
@@ -105,14 +105,14 @@ std::string EncodeTableBlob(const TableBlob& blob) { return EncodeTableBlobHead(
 
 std::string EncodeTableBlobHead(const TableBlob& blob) {
     std::string out;
-    qav_bytes::Append(out, static_cast<int32_t>(blob.endLengths.size()));
+    qz::bytes::Append(out, static_cast<int32_t>(blob.endLengths.size()));
     out += blob.endLengths;
     out += blob.beginLengths;
-    qav_bytes::Append(out, blob.longest);
-    qav_bytes::Append(out, static_cast<int32_t>(blob.filter.size()));
+    qz::bytes::Append(out, blob.longest);
+    qz::bytes::Append(out, static_cast<int32_t>(blob.filter.size()));
     out += blob.filter;
     AppendRecords(out, blob.items);
-    qav_bytes::Append(out, static_cast<uint16_t>(blob.firstChars.size()));
+    qz::bytes::Append(out, static_cast<uint16_t>(blob.firstChars.size()));
     out += blob.firstChars;
     out += blob.secondChars;
     return out;
@@ -136,13 +136,13 @@ bool DecodeTableBlob(const char* bytes, size_t size, TableBlob& blob) {
 
 std::string EncodeTableKVBlob(const TableKVBlob& blob) {
     std::string out;
-    qav_bytes::Append(out, static_cast<int32_t>(blob.pairs.size()));
+    qz::bytes::Append(out, static_cast<int32_t>(blob.pairs.size()));
     for (const auto& [text, start] : blob.pairs) {
         AppendText(out, text);
-        qav_bytes::Append(out, start);
+        qz::bytes::Append(out, start);
     }
-    qav_bytes::Append(out, static_cast<uint32_t>(blob.postings.size()));
-    for (uint32_t value : blob.postings) qav_bytes::Append(out, value);
+    qz::bytes::Append(out, static_cast<uint32_t>(blob.postings.size()));
+    for (uint32_t value : blob.postings) qz::bytes::Append(out, value);
     return out;
 }
 

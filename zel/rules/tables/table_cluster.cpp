@@ -73,7 +73,7 @@ bool CTableCluster::IsStrEqual(const char* word, CTable* table, std::string& val
 
 bool CTableCluster::Dump2File(const char* fileName) const {
     std::string path = g_szNetPath + "/table/" + (fileName ? fileName : "");
-    FileHandle file(std::fopen(path.c_str(), "wb"));
+    qz::FileHandle file(std::fopen(path.c_str(), "wb"));
     if (!file) return false;
     for (const _HashNode& head : names_.heads) {
         for (const _HashNode* node = head.next.get(); node; node = node->next.get()) {

@@ -39,8 +39,8 @@ bool CTableCluster::TableClusterInit(const char* idxPath, const char* datPath) {
     idxPath_ = idxPath;
     datPath_ = datPath;
     std::string index;
-    FileHandle dat = OpenFile(datPath, "rb");
-    if (!ReadWholeFile(idxPath, index) || !dat) return false;
+    qz::FileHandle dat = qz::OpenFile(datPath, "rb");
+    if (!qz::ReadWholeFile(idxPath, index) || !dat) return false;
     std::vector<TableIndexRecord> records;
     uint64_t datSize = 0;
     if (!DecodeTableIndex(index, records) || !FileSize(dat.get(), datSize)) return false;
@@ -70,8 +70,8 @@ bool CTableCluster::TableClusterInit(const char* idxPath, const char* datPath) {
 }
 
 bool CTableCluster::Write2File(const char* name, const CTable& table) {
-    FileHandle dat = OpenFile(datPath_, "ab+");
-    FileHandle idx = OpenFile(idxPath_, "ab+");
+    qz::FileHandle dat = qz::OpenFile(datPath_, "ab+");
+    qz::FileHandle idx = qz::OpenFile(idxPath_, "ab+");
     // A longer name would make the whole pair unreadable.
     if (!name || std::strlen(name) + std::strlen(kTableKVPrefix) > kTableNameLimit || !dat || !idx) return false;
     fseeko(dat.get(), 0, SEEK_END);
@@ -81,8 +81,8 @@ bool CTableCluster::Write2File(const char* name, const CTable& table) {
         offset = ftello(dat.get());
         AppendRecord(idx.get(), std::string(kTableKVPrefix) + name, offset, table.WriteKVInfo(dat.get()));
     }
-    bool datOk = CloseFile(dat);
-    return CloseFile(idx) && datOk;
+    bool datOk = qz::CloseFile(dat);
+    return qz::CloseFile(idx) && datOk;
 }
 
 }  // namespace zel

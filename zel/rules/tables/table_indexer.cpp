@@ -40,7 +40,7 @@ std::string SourceStem(const char* path) {
 }  // namespace
 
 bool CTableCluster::Idx_IsJSON(const char* path) const {
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     std::string line;
     while (file && ReadSourceLine(file.get(), line)) {
         if (line.empty() || IsSkippedLine(line)) continue;
@@ -66,7 +66,7 @@ bool CTableCluster::FinishTable(const std::string& name, const std::vector<std::
 bool CTableCluster::Idx_Batch(const char* path) {
     g_vIdxTables.clear();
     // The path is used as given: "^" stays, as POSIX paths need.
-    FileHandle file = OpenFile(path ? path : "", "rb");
+    qz::FileHandle file = qz::OpenFile(path ? path : "", "rb");
     if (!file) return false;
     std::string name = SourceStem(path), line;
     std::vector<std::string> items;

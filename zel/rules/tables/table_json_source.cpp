@@ -70,7 +70,7 @@ bool GetUnitInfo(const cJSON* unit, std::string& line) {
 bool CTableCluster::Idx_BatchJSON(const char* path) {
     g_vIdxTables.clear();
     std::string text;
-    if (!path || !ReadWholeFile(path, text)) return false;
+    if (!path || !qz::ReadWholeFile(path, text)) return false;
     std::unique_ptr<cJSON, JsonDeleter> document(cJSON_Parse(text.c_str()));
     if (!document) {
         const char* at = cJSON_GetErrorPtr();
