@@ -101,7 +101,9 @@ std::string EncodeTableItemKVs(const std::vector<TableItemRecord>& itemKVs) {
     return out;
 }
 
-std::string EncodeTableBlob(const TableBlob& blob) { return EncodeTableBlobHead(blob) + EncodeTableItemKVs(blob.itemKVs); }
+std::string EncodeTableBlob(const TableBlob& blob) {
+    return EncodeTableBlobHead(blob) + EncodeTableItemKVs(blob.itemKVs);
+}
 
 std::string EncodeTableBlobHead(const TableBlob& blob) {
     std::string out;

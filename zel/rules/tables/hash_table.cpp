@@ -8,12 +8,9 @@
 namespace zel {
 namespace {
 
-// Null when the table has no buckets.
-template <class Table>
-auto* BucketOf(Table& table, const char* key) {
-    decltype(&table.heads[0]) none = nullptr;
-    if (table.heads.empty()) return none;
-    return &table.heads[KVHash(key) % table.heads.size()];
+// The bucket's number; -1 when the table has no buckets.
+long BucketOf(const _Hash_Table& table, const char* key) {
+    return table.heads.empty() ? -1 : static_cast<long>(KVHash(key) % table.heads.size());
 }
 
 }  // namespace
@@ -45,12 +42,12 @@ int Update_Chain(_HashNode& head, const char* key, void* value) {
 }
 
 int Update_Table(_Hash_Table& table, const char* key, void* value) {
-    _HashNode* head = BucketOf(table, key);
-    if (!head) {
+    long bucket = BucketOf(table, key);
+    if (bucket < 0) {
         std::printf("Warning: invalid hash address.\n%s ignored\n", key);
         return -1;
     }
-    return Update_Chain(*head, key, value);
+    return Update_Chain(table.heads[static_cast<size_t>(bucket)], key, value);
 }
 
 bool Lookup_Chain(const _HashNode& head, const char* key, void*& value) {
@@ -66,8 +63,8 @@ bool Lookup_Chain(const _HashNode& head, const char* key, void*& value) {
 }
 
 bool Lookup_Table(const _Hash_Table& table, const char* key, void*& value) {
-    const _HashNode* head = BucketOf(table, key);
-    return head && Lookup_Chain(*head, key, value);
+    long bucket = BucketOf(table, key);
+    return bucket >= 0 && Lookup_Chain(table.heads[static_cast<size_t>(bucket)], key, value);
 }
 
 void Free_Table(_Hash_Table& table) {

@@ -36,8 +36,9 @@ void RaiseHigh(std::string& lengths, int ordinal, int length) {
 }
 
 void SetBit(std::string& set, int ordinal) {
-    if (ordinal < 0 || static_cast<size_t>(ordinal) / 8 >= set.size()) return;
-    set[static_cast<size_t>(ordinal) / 8] = static_cast<char>(set[static_cast<size_t>(ordinal) / 8] | (1 << (ordinal % 8)));
+    size_t byte = static_cast<size_t>(ordinal) / 8;
+    if (ordinal < 0 || byte >= set.size()) return;
+    set[byte] = static_cast<char>(set[byte] | (1 << (ordinal % 8)));
 }
 
 // Every pair text k=v of an item value, through a reused attribute table.

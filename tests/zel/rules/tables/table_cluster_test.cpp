@@ -78,7 +78,8 @@ TEST_F(TableCluster, UnitLookupsGatherWordHeadWordAndSatisfiedConditions) {
     int unused = 0;
     ASSERT_TRUE(TableClusterIsStrEqualEx(unit, "T1", out, unused));
     EXPECT_EQ(qztest::Utf8(out), " POS=n Freq=3 Role=pred Dom=geo");
-    ASSERT_TRUE(lattice.AddNewUnit(4, Gbk("北京").c_str(), kUnitWord, id, -1, false, Gbk("POS=ns Syn=首都").c_str()));
+    std::string attributes = Gbk("POS=ns Syn=首都");
+    ASSERT_TRUE(lattice.AddNewUnit(4, Gbk("北京").c_str(), kUnitWord, id, -1, false, attributes.c_str()));
     unit = lattice.GetLatticeUnit(id.c_str());
     EXPECT_FALSE(TableClusterIsStrEqualEx(unit, "T1", out, unused));
     EXPECT_EQ(out, "");
@@ -98,7 +99,9 @@ TEST_F(TableCluster, CharacterSetsRuleOutImpossibleStarts) {
     struct Case {
         const char* text;
         bool possible;
-    } cases[] = {{"北京", true}, {"北", true}, {"北海", false}, {"大学", true}, {"学", false}, {"在北京", true}};
+    } cases[] = {
+        {"北京", true}, {"北", true}, {"北海", false}, {"大学", true}, {"学", false}, {"在北京", true},
+    };
     for (const Case& c : cases) {
         std::string text = Gbk(c.text);
         EXPECT_EQ(TableCheckIsPossible(text.c_str(), static_cast<int>(text.size()), "Place"), c.possible) << c.text;
