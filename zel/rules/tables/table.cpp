@@ -54,7 +54,7 @@ void CTable::FreeTable() {
 
 bool CTable::Lookup(const char* key, CTableItem*& item) {
     if (!key) return false;
-    std::string wide;
+    std::string& wide = lookupKey_;
     if (key[0] == '#') {
         wide = key;
     } else {

@@ -127,6 +127,9 @@ private:
     std::map<std::string, std::pair<uint32_t, uint32_t>> pairCounts_;
     std::vector<uint32_t> postings_;
     bool hasKVIndex_ = false;
+    // The full-width form of the key being looked up, kept to spare an
+    // allocation per lookup.
+    std::string lookupKey_;
 };
 
 // Byte order of item keys (strcmp).

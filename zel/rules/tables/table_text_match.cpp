@@ -18,9 +18,12 @@ int CandidateChars(int bound, size_t length) {
     return std::min(k, kMaxCandidateChars);
 }
 
+// length is at most 2 * kMaxCandidateChars.
 bool LookupPiece(CTable* table, const char* text, size_t length, CTableItem*& item) {
-    std::string candidate(text, length);
-    return table->Lookup(candidate.c_str(), item);
+    char candidate[2 * kMaxCandidateChars + 2];
+    std::memcpy(candidate, text, length);
+    candidate[length] = '\0';
+    return table->Lookup(candidate, item);
 }
 
 void AppendResult(CTableItem& item, std::vector<CTableItemEx>& out) {
