@@ -102,6 +102,7 @@ bool CTable::GetInfo(const std::string& line, CTableItem& item) {
     }
     item.value = value;
     if (isCondition) {
+        hasItemKV_ = true;
         itemKVs_.emplace_back();
         itemKVs_.back().SetItemKV(key.c_str(), value.c_str());
     }

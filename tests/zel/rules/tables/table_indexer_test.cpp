@@ -59,6 +59,11 @@ TEST_F(TableIndexer, ItemBlocksGatherTheLinesThatFollow) {
 }
 
 TEST_F(TableIndexer, ConditionKeysBecomeItemKVEntries) {
+    CTable built;
+    bool hasColl = true;
+    built.SetTableEx("T", {"abc", "POS=v&Len=2 Role=x"}, false, hasColl);
+    EXPECT_TRUE(built.HasItemKV());
+    EXPECT_FALSE(hasColl);
     ASSERT_TRUE(BuildTables(dir, ".T\nPOS=v&Len=2 Role=x\nabc\n#Global G=1\n"));
     ASSERT_TRUE(LoadTables(dir));
     EXPECT_EQ(Items("T"), (ItemList{{"#Global", "G=1"}, {"POS=v&Len=2", "Role=x"}, {"ａｂｃ", ""}}));
