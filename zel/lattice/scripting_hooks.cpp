@@ -5,12 +5,14 @@ namespace zel {
 namespace {
 PrintLineHook g_printLineHook = nullptr;
 LuaRegistrar g_actionRegistrar = nullptr;
+UnitTestHook g_unitTestHook = nullptr;
 }  // namespace
 
 bool g_bIsOutMsg = false;
 
 void SetPrintLineHook(PrintLineHook hook) { g_printLineHook = hook; }
 void SetActionRegistrar(LuaRegistrar registrar) { g_actionRegistrar = registrar; }
+void SetUnitTestHook(UnitTestHook hook) { g_unitTestHook = hook; }
 
 void lua_print_hook(const char* line) {
     if (g_printLineHook) g_printLineHook(line);
@@ -18,6 +20,10 @@ void lua_print_hook(const char* line) {
 
 void RegisterActionFunctions(lua_State* L) {
     if (g_actionRegistrar) g_actionRegistrar(L);
+}
+
+bool SatisfiesUnitTest(CUnit& unit, const char* key, const char* value) {
+    return g_unitTestHook && g_unitTestHook(unit, key, value);
 }
 
 }  // namespace zel
