@@ -44,7 +44,7 @@ public:
     explicit Cursor(const std::string& bytes) : bytes_(bytes) {}
     bool Int(int32_t& value) {
         if (left() < 4) return false;
-        value = qav_bytes::Load<int32_t>(reinterpret_cast<const unsigned char*>(bytes_.data() + pos_));
+        value = qz::bytes::Load<int32_t>(reinterpret_cast<const unsigned char*>(bytes_.data() + pos_));
         pos_ += 4;
         return true;
     }
@@ -63,7 +63,7 @@ private:
 };
 
 void AppendText(std::string& out, const std::string& text) {
-    qav_bytes::Append<int32_t>(out, static_cast<int32_t>(text.size()));
+    qz::bytes::Append<int32_t>(out, static_cast<int32_t>(text.size()));
     out += text;
 }
 
@@ -99,7 +99,7 @@ void SortOperatorsByName(std::vector<OperatorSnippet>& snippets) {
 
 std::string EncodeOperatorLibrary(const std::vector<OperatorSnippet>& snippets) {
     std::string out;
-    qav_bytes::Append<int32_t>(out, static_cast<int32_t>(snippets.size()));
+    qz::bytes::Append<int32_t>(out, static_cast<int32_t>(snippets.size()));
     for (const OperatorSnippet& snippet : snippets) {
         AppendText(out, snippet.name);
         AppendText(out, snippet.body);
