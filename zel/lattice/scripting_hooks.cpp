@@ -6,6 +6,7 @@ namespace {
 PrintLineHook g_printLineHook = nullptr;
 LuaRegistrar g_actionRegistrar = nullptr;
 LatticeDestroyHook g_latticeDestroyHook = nullptr;
+UnitTestHook g_unitTestHook = nullptr;
 }  // namespace
 
 bool g_bIsOutMsg = false;
@@ -17,6 +18,7 @@ void SetLatticeDestroyHook(LatticeDestroyHook hook) { g_latticeDestroyHook = hoo
 void LatticeDestroyed(const CLattice* lattice) {
     if (g_latticeDestroyHook) g_latticeDestroyHook(lattice);
 }
+void SetUnitTestHook(UnitTestHook hook) { g_unitTestHook = hook; }
 
 void lua_print_hook(const char* line) {
     if (g_printLineHook) g_printLineHook(line);
@@ -24,6 +26,10 @@ void lua_print_hook(const char* line) {
 
 void RegisterActionFunctions(lua_State* L) {
     if (g_actionRegistrar) g_actionRegistrar(L);
+}
+
+bool SatisfiesUnitTest(CUnit& unit, const char* key, const char* value) {
+    return g_unitTestHook && g_unitTestHook(unit, key, value);
 }
 
 }  // namespace zel

@@ -1,7 +1,8 @@
-// What the lattice needs from the scripting layer above it (the rule-action
-// functions, the print-line output, the output-capture switch). The layer
-// installs its functions here at start-up; until then printed lines go
-// nowhere but standard output and new Lua states get no action functions.
+// What the lattice needs from the layers above it (the rule-action
+// functions, the print-line output, the output-capture switch, the test of
+// one unit condition item). Those layers install their functions here; until
+// then printed lines go nowhere but standard output, new Lua states get no
+// action functions and no condition item holds beyond the unit index.
 #pragma once
 
 struct lua_State;
@@ -9,6 +10,7 @@ struct lua_State;
 namespace zel {
 
 class CLattice;
+class CUnit;
 
 using PrintLineHook = void (*)(const char* line);
 using LuaRegistrar = void (*)(lua_State* L);
@@ -20,10 +22,17 @@ void SetPrintLineHook(PrintLineHook hook);
 void SetActionRegistrar(LuaRegistrar registrar);
 void SetLatticeDestroyHook(LatticeDestroyHook hook);
 
+// Whether the unit satisfies key=value, outside any rule match.
+using UnitTestHook = bool (*)(CUnit& unit, const char* key, const char* value);
+
+void SetUnitTestHook(UnitTestHook hook);
+
 // Hands one printed line (no line break) to the installed hook.
 void lua_print_hook(const char* line);
 // Registers the rule-action functions in a new lattice state.
 void RegisterActionFunctions(lua_State* L);
+// The installed unit test; false when none is installed.
+bool SatisfiesUnitTest(CUnit& unit, const char* key, const char* value);
 
 // Hands a lattice that is being destroyed to the installed hook.
 void LatticeDestroyed(const CLattice* lattice);
