@@ -22,9 +22,12 @@ std::string FormatMessage(const char* pattern, const std::string& argument) {
 }
 
 void CompilerError(const std::string& text) {
-    fputs(text.c_str(), stdout);
     g_log += text;
-    if (g_sink) g_sink(text.c_str());
+    if (g_sink) {
+        g_sink(text.c_str());
+    } else {
+        fputs(text.c_str(), stdout);
+    }
 }
 
 void CompilerError(const char* pattern, const std::string& argument) {

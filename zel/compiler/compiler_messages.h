@@ -1,7 +1,7 @@
-// How the rule compiler reports: every failure message is printed, kept in the
-// compiler's message log, and handed to the sink that the service layer may
-// install (it passes them on to the library's shared message buffer, which
-// this layer cannot reach). Also the two process-wide switches the compiler
+// How the rule compiler reports: every failure message is kept in the
+// compiler's message log and handed to the sink that the service layer may
+// install (it passes them on to the library's shared message log, which this
+// layer cannot reach), or printed when there is none. Also the two process-wide switches the compiler
 // reads.
 #pragma once
 
@@ -19,7 +19,8 @@ void SetCompilerMessageSink(CompilerMessageSink sink);
 
 // pattern holds at most one "%s", filled with argument.
 std::string FormatMessage(const char* pattern, const std::string& argument);
-// Prints text, appends it to the log and passes it to the sink.
+// Appends text to the log and passes it to the sink, or prints it when no
+// sink is installed.
 void CompilerError(const std::string& text);
 void CompilerError(const char* pattern, const std::string& argument);
 
