@@ -62,7 +62,7 @@ void CZEL2XML::xmlTagBegin(std::string& out, const std::string& tag) {
 }
 
 bool CZEL2XML::xmlTagEnd(std::string& out) {
-    if (tags_.empty()) {
+    if (tags_.size() <= bodyFloor_) {
         fail("Error: tag num does not match!\n");
         return false;
     }
@@ -267,8 +267,16 @@ bool CZEL2XML::convertLine(const std::string& line, const char* element, size_t 
     pushTag(element);
     quantifiers_ = weights_ = sequenceDepth_ = 0;
     inVariable_ = false;
-    if (!convZELRuleBody2WCL(out, line.substr(blank), name)) return false;
-    return xmlTagEnd(out);
+    bodyFloor_ = tags_.size();
+    bool ok = convZELRuleBody2WCL(out, line.substr(blank), name);
+    // A body whose groups or quantifiers do not close would end the wrong
+    // elements; it fails instead.
+    if (ok && tags_.size() != bodyFloor_) {
+        fail("Error: tag num does not match!\n");
+        ok = false;
+    }
+    bodyFloor_ = 0;
+    return ok && xmlTagEnd(out);
 }
 
 bool CZEL2XML::convertZELRule2WCL(const std::string& line, std::string& out) {

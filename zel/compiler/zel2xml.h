@@ -49,6 +49,9 @@ private:
     int weights_ = 0;
     int sequenceDepth_ = 0;
     bool inVariable_ = false;
+    // Open elements when the body scan began: a closer in the body may not
+    // end any of them.
+    size_t bodyFloor_ = 0;
     std::string phrase_;
     std::string weight_;
     std::string variable_;

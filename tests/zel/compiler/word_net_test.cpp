@@ -44,13 +44,15 @@ TEST_F(WordNet, PhraseTextsDecideTheNodeKind) {
                       "<Phrase Name=\"Tab=colors\"/><Phrase Name=\"x_y\"/><Phrase Name=\"a_$k2\"/>"
                       "<Phrase Name=\"Pos=n\"/><Phrase Name=\"|Pos=n\"/><Phrase Name=\"^ab\"/><Phrase Name=\"ab\"/>"
                       "<Phrase Name=\"XB\"/><Phrase Name=\"Word=XB\"/><Phrase Name=\"_Tag\"/>"
+                      // A trail byte 0x5F is no '_'.
+                      "<Phrase Name=\"\x81\x5F\"/>"
                       "</Rule></Grammar></WCL>");
     auto net = BuildXml();
     ASSERT_TRUE(net);
     const std::vector<std::pair<CNode::Type, std::string>> expected = {
         {CNode::CW, "colors"}, {CNode::CW, "x_y"},      {CNode::ATTR, "Word=a_$k2"}, {CNode::ATTR, "Pos=n"},
         {CNode::ATTR, "Pos=n"}, {CNode::WORDLH, "ab"},  {CNode::WORD, "ab"},         {CNode::CW, "_XB"},
-        {CNode::ATTR, "Word=_XB"}, {CNode::ATTR, "Tag"}};
+        {CNode::ATTR, "Word=_XB"}, {CNode::ATTR, "Tag"},    {CNode::WORD, "\x81\x5F"}};
     ASSERT_EQ(2 + expected.size(), net->nodes().size());
     for (size_t i = 0; i < expected.size(); ++i) {
         const CNode& node = *net->nodes()[i + 2];
@@ -58,7 +60,7 @@ TEST_F(WordNet, PhraseTextsDecideTheNodeKind) {
         EXPECT_EQ(expected[i].second, node.text) << i;
         EXPECT_EQ(static_cast<int>(2 * i + 2), node.instance);
     }
-    EXPECT_EQ((Texts{"colors", "x_y", "Word=a_$k2", "Pos=n", "ab", "_XB", "Word=_XB", "Tag"}), net->words());
+    EXPECT_EQ((Texts{"colors", "x_y", "Word=a_$k2", "Pos=n", "ab", "_XB", "Word=_XB", "Tag", "\x81\x5F"}), net->words());
 }
 
 TEST_F(WordNet, OptionalAndLoopEdges) {

@@ -82,6 +82,21 @@ TEST_F(XmlGrammar, ReturnBlocks) {
     EXPECT_EQ("(failed)", RuleBody(".R ( a R ) "));
 }
 
+// Closers without openers, and quantifiers or groups left open, fail the
+// rule instead of ending the rule's own elements. (Parentheses that write no
+// element, the body's outermost group, may stay unbalanced.)
+TEST_F(XmlGrammar, UnbalancedBodiesFail) {
+    for (const char* line : {".R ( a ] ) ", ".R ( [ a ) ", ".R ( a ? ) ", ".R ( ( a ( b ) "})
+        EXPECT_EQ("(failed)", RuleBody(line)) << line;
+}
+
+// Two-byte characters whose trail bytes are '[', '~', ':' or '{' stay whole
+// phrases.
+TEST_F(XmlGrammar, TrailBytesAreNotSyntax) {
+    const std::string word = "\x81\x5B\x81\x7E\x81\x7B";
+    EXPECT_EQ("<Phrase Name=\"" + word + "\" />\n", RuleBody(".R ( " + word + " ) "));
+}
+
 TEST_F(XmlGrammar, Refusals) {
     EXPECT_EQ("", Convert("sub NP\n(\na\n)\nsub NP\n(\nb\n)\nNP\n{\n}\n"));
     EXPECT_EQ("Error: SubRule Name conflict with another Rule/SubRule: NP\n", zel::CompilerMessageLog());
