@@ -170,3 +170,21 @@ TEST_F(RuleBase, FolderCompile) {
     EXPECT_FALSE(zel::RuleIdx("none.txt", "x.idx", "x.dat"));
     EXPECT_NE(std::string::npos, zel::CompilerMessageLog().find("Error Idx Rule none.txt\n"));
 }
+
+// Every example list of the rule-language guide compiles without a message.
+TEST_F(RuleBase, GuideExamplesCompile) {
+    const std::string guide = qztest::ReadFile(qztest::DataDir() + "/../../docs/rule-language.md");
+    ASSERT_FALSE(guide.empty());
+    int examples = 0;
+    for (size_t at = guide.find("```rules\n"); at != std::string::npos; at = guide.find("```rules\n", at)) {
+        at += 9;
+        const size_t end = guide.find("```", at);
+        zel::ClearCompilerMessageLog();
+        const std::vector<IndexEntry> entries = Compile(guide.substr(at, end - at));
+        EXPECT_FALSE(entries.empty()) << guide.substr(at, end - at);
+        EXPECT_EQ("", zel::CompilerMessageLog());
+        at = end;
+        ++examples;
+    }
+    EXPECT_EQ(5, examples);
+}
