@@ -6,7 +6,7 @@
 
 namespace zel {
 
-size_t CharAt(std::string_view text, size_t at) { return GbkCharLen(text.data() + at, text.size() - at); }
+size_t CharAt(std::string_view text, size_t at) { return qz::GbkCharLen(text.data() + at, text.size() - at); }
 
 size_t GbkFind(std::string_view text, std::string_view what, size_t from) {
     for (size_t at = from; at < text.size(); at += CharAt(text, at)) {
