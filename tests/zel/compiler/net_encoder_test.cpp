@@ -138,3 +138,20 @@ TEST_F(NetEncoder, DamagedWordNetworksAreRefused) {
     EXPECT_FALSE(cn::Read_Old_Net("missing.net_", net));
     EXPECT_NE(std::string::npos, zel::CompilerMessageLog().find("Error read missing.net_.\n"));
 }
+
+// Caret words (written with '^' in the XML grammar) are listed in
+// reversed-character order: "xa" ("ax" reversed) before "ab" ("ba").
+TEST_F(NetEncoder, CaretSuccessorsInReversedCharacterOrder) {
+    qztest::WriteFile("r.xml",
+                      "<WCL><Grammar><Rule Name=\"R\"><Oneof><Phrase Name=\"^ab\"/><Phrase Name=\"^xa\"/>"
+                      "<Phrase Name=\"ab\"/><Phrase Name=\"xa\"/></Oneof></Rule></Grammar></WCL>");
+    zel::CXML2WordNet builder;
+    builder.XML2WordNetInit("r.xml", "r.net_");
+    ASSERT_TRUE(builder.XML2WordNet());
+    zel::WordNetData net;
+    ASSERT_TRUE(cn::Read_Old_Net("r.net_", net));
+    DecodedBlock block;
+    ASSERT_TRUE(DecodeBody(cn::Encode_Old_Net(net, "N").body, block));
+    EXPECT_EQ((std::vector<std::string>{"xa", "ab"}), Texts(block, block.nodes[0].caret));
+    EXPECT_EQ((std::vector<std::string>{"ab", "xa"}), Texts(block, block.nodes[0].word));
+}
