@@ -29,9 +29,8 @@ public:
     // The text before the first blank; false when the line has none.
     static bool getZELRuleName(const std::string& line, std::string& name);
 
-    const std::string& message() const { return message_; }
-
 protected:
+    // The last error or status message of the converter.
     std::string message_;
 
 private:
