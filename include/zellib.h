@@ -61,6 +61,14 @@ QZ_EXPORT int ZEL_POS(void* handle, const char* words, char* out);
 // success, 0 when the text model cannot be opened or the output written.
 QZ_EXPORT int IdxCRF(const char* textModelPath, const char* binaryModelPath);
 
+// Compiles a rule-base list into FOLDER/<base>fsa.idx, FOLDER/<base>fsa.dat
+// and, when the list has operator libraries, FOLDER/<base>fsa.sub, <base>
+// being the list's file name without its extension; the folder is made when
+// missing. Intermediate files go to the working folder and are removed. False
+// when the list or the output files cannot be opened; a network that fails to
+// compile is left out and reported in the library's message log.
+QZ_EXPORT bool RuleIdx2(const char* source, const char* folder);
+
 // Character n-gram models. Scores are log probabilities of the model files:
 // 0 is certain, -12 the floor. Loading and unloading must not overlap scoring.
 
