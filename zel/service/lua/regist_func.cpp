@@ -1,5 +1,8 @@
 #include "zel/service/lua/regist_func.h"
 
+#include <cstdio>
+#include <exception>
+
 #include <lua.hpp>
 
 #include "zel/lattice/scripting_hooks.h"
@@ -11,6 +14,22 @@ namespace {
 
 using namespace actions;
 
+// No C++ exception may cross into the scripting engine: one raised by a
+// function (memory running out) becomes a Lua error of the calling action.
+template <lua_CFunction Function>
+int Guarded(lua_State* L) {
+    char reason[128] = "";
+    try {
+        return Function(L);
+    } catch (const std::exception& error) {
+        std::snprintf(reason, sizeof reason, "%s", error.what());
+    } catch (...) {
+        std::snprintf(reason, sizeof reason, "unknown failure");
+    }
+    // Raised only here, where no C++ object is left to destroy.
+    return luaL_error(L, "%s", reason);
+}
+
 struct ActionName {
     const char* name;
     lua_CFunction function;
@@ -18,59 +37,59 @@ struct ActionName {
 
 // In registration order; aliases follow the first name of their function.
 const ActionName kActions[] = {
-    {"SetLexicon", Lexicon},
-    {"Lexicon", Lexicon},
-    {"AddStructure", Structure},
-    {"Structure", Structure},
-    {"CallService", Server},
-    {"Service", Server},
-    {"SetText", SetSentence},
-    {"InputText", SetSentence},
-    {"AddText", SetSentence},
-    {"GetText", GetSentence},
-    {"GetGraphPath", GetGraphPath},
-    {"GetUnits", GetUnits},
-    {"Reduce", Reduce},
-    {"AddUnit", AddUnit},
-    {"IsUnit", IsUnit},
-    {"IsRelation", IsRelation},
-    {"GetFSANode", GetNo},
-    {"GetWord", GetWord},
-    {"GetUnit", GetUnit},
-    {"GetUnitFSA", GetUnit},
-    {"GetFSAUnit", GetUnit},
-    {"GetGrid", GetLatticeInfo},
-    {"AddUnitKV", AddUnitKV},
-    {"GetUnitKVs", GetUnitKVs},
-    {"GetUnitKV", GetUnitKV},
-    {"AddRelation", AddRelation},
-    {"AddRelationKV", AddRelationKV},
-    {"GetRelationKVs", GetRelationKVs},
-    {"GetRelations", GetRelations},
-    {"AddGridKV", AddLatticeKV},
-    {"GetGridKVs", GetLatticeKVs},
-    {"GB2UTF8", GB2UTF8},
-    {"UTF82GB", UTF82GB},
-    {"Ban2Quan", Ban2Quan},
-    {"Quan2Ban", Quan2Ban},
-    {"GetLog", GetLogs},
-    {"GetLogs", GetLogs},
-    {"AddRelationFeature", AddRelationFeature},
-    {"GetRelationFeatures", GetRelationFeatures},
-    {"GetRelationScore", GetRelationScore},
-    {"AddUnitAttFeature", AddUnitAttFeature},
-    {"GetUnitAttFeatures", GetUnitAttFeatures},
-    {"GetUnitAttScore", GetUnitAttScore},
-    {"WebPrint", WebPrint},
-    {"SetHeadWord", SetHeadWord},
-    {"SetHead", SetHead},
-    {"GetHead", GetHead},
-    {"GetHeadWord", GetHeadWord},
-    {"Return", Return},
-    {"GetReturn", GetReturn},
-    {"GetChildren", GetChildren},
-    {"GetParents", GetParents},
-    {"GetTreeInfo", GetTree},
+    {"SetLexicon", Guarded<Lexicon>},
+    {"Lexicon", Guarded<Lexicon>},
+    {"AddStructure", Guarded<Structure>},
+    {"Structure", Guarded<Structure>},
+    {"CallService", Guarded<Server>},
+    {"Service", Guarded<Server>},
+    {"SetText", Guarded<SetSentence>},
+    {"InputText", Guarded<SetSentence>},
+    {"AddText", Guarded<SetSentence>},
+    {"GetText", Guarded<GetSentence>},
+    {"GetGraphPath", Guarded<GetGraphPath>},
+    {"GetUnits", Guarded<GetUnits>},
+    {"Reduce", Guarded<Reduce>},
+    {"AddUnit", Guarded<AddUnit>},
+    {"IsUnit", Guarded<IsUnit>},
+    {"IsRelation", Guarded<IsRelation>},
+    {"GetFSANode", Guarded<GetNo>},
+    {"GetWord", Guarded<GetWord>},
+    {"GetUnit", Guarded<GetUnit>},
+    {"GetUnitFSA", Guarded<GetUnit>},
+    {"GetFSAUnit", Guarded<GetUnit>},
+    {"GetGrid", Guarded<GetLatticeInfo>},
+    {"AddUnitKV", Guarded<AddUnitKV>},
+    {"GetUnitKVs", Guarded<GetUnitKVs>},
+    {"GetUnitKV", Guarded<GetUnitKV>},
+    {"AddRelation", Guarded<AddRelation>},
+    {"AddRelationKV", Guarded<AddRelationKV>},
+    {"GetRelationKVs", Guarded<GetRelationKVs>},
+    {"GetRelations", Guarded<GetRelations>},
+    {"AddGridKV", Guarded<AddLatticeKV>},
+    {"GetGridKVs", Guarded<GetLatticeKVs>},
+    {"GB2UTF8", Guarded<GB2UTF8>},
+    {"UTF82GB", Guarded<UTF82GB>},
+    {"Ban2Quan", Guarded<Ban2Quan>},
+    {"Quan2Ban", Guarded<Quan2Ban>},
+    {"GetLog", Guarded<GetLogs>},
+    {"GetLogs", Guarded<GetLogs>},
+    {"AddRelationFeature", Guarded<AddRelationFeature>},
+    {"GetRelationFeatures", Guarded<GetRelationFeatures>},
+    {"GetRelationScore", Guarded<GetRelationScore>},
+    {"AddUnitAttFeature", Guarded<AddUnitAttFeature>},
+    {"GetUnitAttFeatures", Guarded<GetUnitAttFeatures>},
+    {"GetUnitAttScore", Guarded<GetUnitAttScore>},
+    {"WebPrint", Guarded<WebPrint>},
+    {"SetHeadWord", Guarded<SetHeadWord>},
+    {"SetHead", Guarded<SetHead>},
+    {"GetHead", Guarded<GetHead>},
+    {"GetHeadWord", Guarded<GetHeadWord>},
+    {"Return", Guarded<Return>},
+    {"GetReturn", Guarded<GetReturn>},
+    {"GetChildren", Guarded<GetChildren>},
+    {"GetParents", Guarded<GetParents>},
+    {"GetTreeInfo", Guarded<GetTree>},
 };
 
 void RegisterInLatticeState(lua_State* L) { RegistFunc(L); }
