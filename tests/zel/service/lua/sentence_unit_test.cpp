@@ -3,6 +3,7 @@
 #include <string>
 
 #include "tests/zel/service/lua/action_fixture.h"
+#include "zel/lattice/lua_slots.h"
 
 namespace zel {
 namespace {
@@ -78,6 +79,18 @@ TEST_F(SentenceUnits, MatchPathNodesAndSpans) {
     EXPECT_EQ(Eval("GetFSANode(1)"), "1");
     EXPECT_EQ(Eval("select(2, GetFSANode(1, 2))"), "-2");
     EXPECT_EQ(Eval("GetFSANode(1, 2)"), "-2");
+}
+
+TEST_F(SentenceUnits, ReduceOnlyWhileANetworkRuns) {
+    SetPath({{"", 3, 1, 4}, {"", 2, 1, 2}});
+    EXPECT_EQ(Eval("Reduce(0, 1)"), "");
+    int net = 0;
+    lua_setnet(L, &net);
+    EXPECT_EQ(Eval("Reduce(0, 1)"), "(3,2)");
+    EXPECT_EQ(Eval("GetWord('(3,2)')"), "喜欢");
+    EXPECT_EQ(Eval("GetLogs()"), "Reduce:(3,2) Word:喜欢\n");
+    EXPECT_EQ(Eval("Reduce('a', 1)"), "");
+    lua_setnet(L, nullptr);
 }
 
 TEST_F(SentenceUnits, StructuresFromJson) {
