@@ -117,5 +117,21 @@ TEST_F(SentenceUnits, HeadsAndHeadWords) {
     EXPECT_EQ(Eval("GetTreeInfo('(9,9)')"), "");
 }
 
+TEST_F(SentenceUnits, TreeLinksOfAUnit) {
+    // A phrase over 喜欢苹果 whose tree children are the two words, as a
+    // bracketed input records them.
+    Run("v = AddUnit(3, '喜欢') o = AddUnit(5, '苹果') p = AddUnit(5, '喜欢苹果', 'Phrase')");
+    CUnit& phrase = lattice.columns[5].units[3];
+    phrase.POS = "VP";
+    phrase.links.treeChildren = {{3, 2}, {5, 2}};
+    phrase.links.treeChildCount = 2;
+    CUnit& object = lattice.columns[5].units[2];
+    object.links.treeParents = {{5, 3}, {9, 9}};
+    object.links.treeParentCount = 1;
+    EXPECT_EQ(Eval("GetChildren(p)"), "(3,2),(5,2)");
+    EXPECT_EQ(Eval("GetParents(o)"), "(5,3)");
+    EXPECT_EQ(Eval("GetTreeInfo(p)"), "[[VP[喜欢][苹果]]]");
+}
+
 }  // namespace
 }  // namespace zel
