@@ -86,4 +86,22 @@ QZ_EXPORT bool GetNgramProb(const char* text, int type, float* score);
 
 // Frees the models loaded by HZNGramInit.
 QZ_EXPORT void HZNGramExit();
+
+// ---- Lua states of the grammar library ----
+
+namespace zel {
+class CLattice;
+}
+
+// The lattice bound to a Lua state; null for a null state or an unbound one.
+QZ_EXPORT zel::CLattice* GetLattice(lua_State* L);
+
+// Loads the Lua file into L (into a new state with the standard libraries
+// when L is null, closed again afterwards), runs its chunk (its errors are
+// ignored) and calls the global function with the three texts. While Lua
+// output capture is on, what the code prints is copied into the library's
+// message log. A file that does not load: its error is printed and the
+// result is true. An error of the call is added to the message log and the
+// result is false; otherwise true. L's stack is left as it was found.
+QZ_EXPORT bool RunLua_Func(lua_State* L, char* file, const char* function, char* a, char* b, char* c);
 #endif
