@@ -12,6 +12,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,17 @@ struct lua_State;
 namespace zel {
 
 class CRuleNet;
+class CQAVTree;
+struct CollMatch;
+
+// The collocation configuration of one table: the attribute text of its
+// "#Global" item; its "Limit" values are the conditions a unit must meet.
+using CConfigColl = CKVTable;
+
+// Leaves one new Lua table on the stack: each key of the attribute text
+// (a bare item under "Tag") holding the array of its values; values = the
+// same as lists. Returns 1.
+int NewOperation2Table(lua_State* L, const char* attributes, std::map<std::string, std::vector<std::string>>& values);
 
 // Size of a lattice's message buffer.
 constexpr size_t kLatticeMsgSize = 1048576;
@@ -144,6 +156,20 @@ public:
     bool CollectLog(std::vector<std::string>& lines);
     bool AddLog(const std::vector<std::string>& lines);
 
+    // ---- collocation (collocation.cpp) ----
+    // Relates the table's words found in the sentence (anchors) to the
+    // words of the tables their collocation kinds name, on both sides of
+    // them. false when no tables are installed or no anchor was found.
+    bool Collocation(const char* table, const char* second, const char* source);
+    // config = the attribute text of the table's "#Global" item (empty
+    // without one).
+    void SetGlobalInfo(CConfigColl& config, const char* table);
+    // Every value of every key of config onto the unit.
+    void Globa2Unit(const CConfigColl& config, CUnit& unit);
+    // The configuration onto the unit, then its "Coll" kinds resolved to
+    // tables under "Coll-" + kind.
+    void SetUnitCollInfo(const CConfigColl& config, CUnit& unit);
+
     // ---- unit search (unit_search.cpp) ----
     // Candidates from the key-value table within from..to: 0 none (or a
     // '|' condition), 1 the units stored under the condition itself, 2 the
@@ -208,6 +234,7 @@ public:
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    CUnit* CollocationUnit(const CollMatch& match);
     // Values of a key of the key-value table, into the work list.
     int KVCount(const char* key);
     // chosenUnits = units satisfying the condition, right to left from to.
