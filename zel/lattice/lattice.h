@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "zel/lattice/bt_lattice_sentence.h"
 #include "zel/lattice/candidate.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/unit.h"
@@ -156,6 +157,22 @@ public:
     bool CollectLog(std::vector<std::string>& lines);
     bool AddLog(const std::vector<std::string>& lines);
 
+    // ---- bracketing trees (lattice_trees.cpp) ----
+    // The parser's builds over this lattice's columns.
+    bool CreateBT(int mode, int first, int last);
+    bool CreateBT_Simple(bool unitFlag, int first, int last);
+    // Clause ranges (first column, column after the last) of the stretches
+    // between full-width commas.
+    void SplitSentence();
+    // Without a tree line the one range (0, last column); with one the span
+    // (first, last) of every node whose first child is a leaf and that
+    // covers at least five columns, in node order.
+    void SplitSentenceEx();
+    // Attaches a tree reader (not owned; null detaches it).
+    void SetQAVTree(CQAVTree* tree) { qavTree = tree; }
+    // b's tree node is the next sibling of a's in the attached tree.
+    bool IsTreeLink(const CUnit& a, const CUnit& b) const;
+
     // ---- collocation (collocation.cpp) ----
     // Relates the table's words found in the sentence (anchors) to the
     // words of the tables their collocation kinds name, on both sides of
@@ -223,6 +240,9 @@ public:
     int chosenCount = 0;
     std::string returnText;  // handed back by rule actions
     CBT bracketParser;
+    std::vector<std::pair<int, int>> clauseRanges;
+    int clauseRangeCount = 0;
+    CQAVTree* qavTree = nullptr;  // attached tree line, not owned
     std::vector<UnitId> dictUnits;
     int dictUnitCount = 0;
     std::string lexiconTable;  // at most 1,023 bytes
@@ -234,6 +254,7 @@ public:
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    void AddClauseRange(int first, int last);
     CUnit* CollocationUnit(const CollMatch& match);
     // Values of a key of the key-value table, into the work list.
     int KVCount(const char* key);
@@ -254,6 +275,10 @@ private:
     bool ownsState_ = false;
     std::unique_ptr<char[]> ownMsgBuff_;
     std::vector<std::unique_ptr<CKVTable>> unitTables_;
+    LatticeBTSentence btSentence_{*this};
 };
+
+// Whether the text is the clause separator of SplitSentence.
+bool IsBiaodian_Clause(const char* text);
 
 }  // namespace zel
