@@ -30,6 +30,7 @@ namespace zel {
 
 class CRuleNet;
 class CQAVTree;
+class CCRFModel;
 struct CollMatch;
 
 // The collocation configuration of one table: the attribute text of its
@@ -173,6 +174,17 @@ public:
     // b's tree node is the next sibling of a's in the attached tree.
     bool IsTreeLink(const CUnit& a, const CUnit& b) const;
 
+    // ---- CRF segmentation (lattice_crf.cpp) ----
+    // Segments the sentence with the model: word units already in the
+    // lattice fix the tags of their columns (with userTable the columns
+    // inside them and a word end before them), and the words found are
+    // added as word units. false without a model.
+    bool CRFSeg(const CCRFModel* model, bool userTable);
+    // The search columns with the tags the word units allow.
+    void InitSeg(const CCRFModel& model, bool userTable);
+    // The words of the tagged columns as word units.
+    void AddSegUnit(const CCRFModel& model);
+
     // ---- collocation (collocation.cpp) ----
     // Relates the table's words found in the sentence (anchors) to the
     // words of the tables their collocation kinds name, on both sides of
@@ -249,8 +261,10 @@ public:
     bool logOn = true;
     std::vector<std::string> workList;
     int workCount = 0;
+    // CRF search columns: left pads, one per column, right pads.
     std::vector<CColumn> crfColumns;
     int crfColumnCount = 0;
+    int crfLeftPads = 0;
     CRuleNet* currentRuleNet = nullptr;
 
 private:
