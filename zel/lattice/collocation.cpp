@@ -22,7 +22,7 @@ CollocationTables* g_collocationTables = nullptr;
 // Kinds, table names and the keys made from them are held in 1,024 bytes.
 constexpr size_t kCollNameSize = 1024;
 
-std::string Name(const std::string& text) { return text.substr(0, GbkPrefixLength(text, kCollNameSize - 1)); }
+std::string Name(const std::string& text) { return text.substr(0, qz::GbkPrefixLength(text, kCollNameSize - 1)); }
 
 std::vector<std::string> ValuesOf(CUnit& unit, const std::string& key) {
     std::vector<std::string> values;

@@ -91,7 +91,7 @@ void CQAVTree::Add2Lattice(bool asChunks, bool withHeads, int offset, const char
     for (int k = 1; k < nodeCount_; ++k) {
         CTreeNode& node = *Node(k);
         std::string attributes = "POS=" + node.label;
-        attributes.resize(GbkPrefixLength(attributes, kPosAttributeSize - 1));
+        attributes.resize(qz::GbkPrefixLength(attributes, kPosAttributeSize - 1));
         const int kind = !node.firstChild ? kUnitWord : asChunks ? kUnitChunk : kUnitPhrase;
         // A node without characters has no span and gets no unit.
         if (node.to < 0) continue;
