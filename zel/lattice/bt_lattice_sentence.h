@@ -25,6 +25,8 @@ public:
     void UnitSpans(bool terminalOnly, std::vector<std::pair<int, int>>& spans) const override;
 
 private:
+    bool Inside(int column) const;
+
     CLattice& lattice_;
 };
 

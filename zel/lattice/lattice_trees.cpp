@@ -27,15 +27,20 @@ bool IsBiaodian_Clause(const char* text) { return text && std::strcmp(text, kCla
 
 int LatticeBTSentence::ColumnCount() const { return lattice_.columnCount; }
 
+// Trees are kept until the next set-up; a tree read after the sentence was
+// rebuilt without one finds blanks beyond the new sentence's columns.
+bool LatticeBTSentence::Inside(int column) const { return column >= 0 && column < lattice_.columnCount; }
+
 const char* LatticeBTSentence::NormalChar(int column) const {
-    return lattice_.columns[static_cast<size_t>(column)].rest;
+    return Inside(column) ? lattice_.columns[static_cast<size_t>(column)].rest : "\xA1\xA1";
 }
 
 std::string LatticeBTSentence::ColumnText(int column) const {
-    return lattice_.columns[static_cast<size_t>(column)].text;
+    return Inside(column) ? lattice_.columns[static_cast<size_t>(column)].text : std::string();
 }
 
 void LatticeBTSentence::AppendWordTags(int first, int last, bool every, std::string& out) const {
+    if (!Inside(last)) return;
     CCandidate& column = lattice_.columns[static_cast<size_t>(last)];
     for (int i = column.unitCount - 1; i >= 1; --i) {
         const CUnit& unit = column.units[static_cast<size_t>(i)];
