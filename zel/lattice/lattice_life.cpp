@@ -34,6 +34,8 @@ void CLattice::EmptyForSentence() {
     chunkCounter = groupCounter = 0;
     pathLength = chosenCount = 0;
     returnText.clear();
+    bracketParser.Reset();
+    clauseRangeCount = 0;
     if (relations) relations->Clear();
     if (keyValues) keyValues->Clear();
     if (msgBuff) msgBuff[0] = '\0';
