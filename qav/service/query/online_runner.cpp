@@ -50,7 +50,8 @@ void AppendOutput(CWebInfo& info, const std::string& text) {
 }
 
 // The program on a full-text search object of its own; its page, sort and
-// count answers go to the request's output, or its error text.
+// count answers and its string result go to the request's output, or its
+// error text.
 void RunOnFullTextEngine(CWebInfo& info) {
     if (g_nEngineType != kEngineFullText || !g_pBMEngine || !g_pBMEngine->m_pHashTable) return;
     CBMSearch search;
@@ -62,7 +63,7 @@ void RunOnFullTextEngine(CWebInfo& info) {
         QavStartLuaDeadline(L, std::chrono::steady_clock::now() + std::chrono::milliseconds(QavQueryTimeLimitMs()));
         const std::string& program = info.m_text;
         int status = luaL_loadbufferx(L, program.data(), program.size(), program.c_str(), "t");
-        if (status == LUA_OK) status = lua_pcall(L, 0, 0, 0);
+        if (status == LUA_OK) status = lua_pcall(L, 0, 1, 0);
         if (status != LUA_OK) {
             const char* error = lua_tostring(L, -1);
             const std::string text = error ? error : "(error object is not a string)";
@@ -70,6 +71,9 @@ void RunOnFullTextEngine(CWebInfo& info) {
             QavLog("%s\n", text.c_str());
         } else {
             AppendOutput(info, search.m_WebOut);
+            // A string result follows: the answer of a request that could
+            // not be translated is one.
+            if (lua_type(L, -1) == LUA_TSTRING) AppendOutput(info, lua_tostring(L, -1));
         }
     }
     state.reset();

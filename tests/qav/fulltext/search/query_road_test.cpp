@@ -4,12 +4,17 @@
 #include <cjson/cJSON.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
 #include "../build/build_fixture.h"
 #include "qav/fulltext/search/bm_search.h"
+#include "qav/service/query/online_runner.h"
+#include "qav/service/query/parser_script_call.h"
 #include "qav/service/query/query_runner.h"
+#include "qav/service/query/request_translate.h"
+#include "qav/service/query/web_info.h"
 
 namespace {
 
@@ -128,6 +133,54 @@ TEST_F(FullTextQueryRoad, FilesStayInTheSaveFolder) {
 TEST_F(FullTextQueryRoad, WithoutAnEngineNothingRuns) {
     g_pBMEngine = nullptr;
     EXPECT_EQ(Run("return 'ran'"), "");
+}
+
+// Full-text requests as the HTTP service gets them: translated by the parser
+// script, then run by the online runner.
+TEST_F(FullTextQueryRoad, RequestsTranslateIntoPagesOfDocuments) {
+    SetTranslatorParserScript(qztest::DataDir() + "/../../utils/Parser.lua");
+    auto answer = [](const std::string& request) {
+        CWebInfo info;
+        info.m_text = request;
+        testing::internal::CaptureStdout();
+        const bool translated = BMQAVText2Json(&info);
+        if (translated) Online_AS_Thread(&info);
+        testing::internal::GetCapturedStdout();
+        return translated ? info.m_output : "not translated";
+    };
+    auto ids = [](const std::string& page) {
+        std::unique_ptr<cJSON, decltype(&cJSON_Delete)> json(cJSON_Parse(page.c_str()), cJSON_Delete);
+        std::string list;
+        const cJSON* doc = nullptr;
+        const cJSON* res = json ? cJSON_GetObjectItem(json.get(), "res") : nullptr;
+        cJSON_ArrayForEach(doc, res) {
+            const cJSON* id = cJSON_IsString(doc) ? doc : cJSON_GetObjectItem(doc, "id");
+            list += std::string(cJSON_IsString(id) ? id->valuestring : "?") + " ";
+        }
+        // D2 and D3 hold the same words: their order is the ranking's choice.
+        const size_t tie = list.find("D3 D2 ");
+        if (tie != std::string::npos) list.replace(tie, 6, "D2 D3 ");
+        return list;
+    };
+    const struct {
+        const char* request;
+        const char* ids;  // in page order, documents of equal score sorted
+    } cases[] = {
+        // D1 holds alpha twice; E4, the shortest, holds common alone.
+        {R"({"Func":"Query","Query":"alpha common","Type":0,"PageNum":10,"PageNo":0})", "D1 E4 D2 D3 "},
+        {R"({"Func":"Query","Query":"alpha common","Type":0,"PageNum":2,"PageNo":1})", "D2 D3 "},
+        {R"({"Func":"Query","Query":"common beta","Type":1,"PageNum":10,"PageNo":0})", "D2 D3 "},
+        {R"({"Func":"query","Query":"common :: year=[2012-2016]","Type":0,"PageNum":10,"PageNo":0})", "E4 D3 D1 "},
+        {R"({"Func":"Query","Query":"beta \\ \"x","Type":50,"PageNum":10,"PageNo":0})", "D2 D3 "},
+        {R"({"Func":"id","Query":"id","ID":["E4","D1"],"PageNum":10,"PageNo":0})", "E4 D1 "},
+    };
+    for (const auto& c : cases) {
+        const std::string page = answer(c.request);
+        EXPECT_EQ(ids(page), c.ids) << c.request << "\n" << page;
+    }
+    EXPECT_NE(answer(R"({"Func":"Query","Query":" :: year=2012","Type":0,"PageNum":10,"PageNo":0})").find("no words"),
+              std::string::npos);
+    SetTranslatorParserScript("");
 }
 
 }  // namespace
