@@ -371,4 +371,26 @@ TEST_F(RealDocumentsRanking, SetMergesOverSeveralShardsLoseNothing) {
     }
 }
 
+TEST_F(RealDocumentsRanking, AFullCandidateListStopsOnlyItsOwnSearch) {
+    const std::vector<std::vector<std::string>> queries = Queries();
+    const std::string a = queries[10][0];
+    const std::string b = queries[12][0];
+    const std::string c = queries[14][0];
+    auto count = [&](const std::string& text) {
+        testing::internal::CaptureStdout();
+        CBMRet* slot = search_.BM25(text, -1, 0);
+        testing::internal::GetCapturedStdout();
+        const int32_t documents = slot ? slot->m_nDocNum : -1;
+        if (slot) slot->Clear();
+        return documents;
+    };
+    const int32_t whole = count(b + " " + c);
+    engine_.m_Config.m_SizeInfo.MaxAtomSearchRetSize = 1;
+    EXPECT_EQ(count(a + " " + b), 1);
+    EXPECT_TRUE(search_.m_bOverflow);
+    engine_.m_Config.m_SizeInfo.MaxAtomSearchRetSize = 102400;
+    EXPECT_EQ(count(b + " " + c), whole);
+    EXPECT_FALSE(search_.m_bOverflow);
+}
+
 }  // namespace
