@@ -2,6 +2,8 @@
 
 #include <lua.hpp>
 
+namespace qz {
+
 namespace {
 
 // Leads every block: the thread it belongs to, so that a coroutine, whose
@@ -45,3 +47,5 @@ void* NewLuaSlotBytes(lua_State* L, size_t bytes) {
     ExtraSpace(L) = head;
     return head + 1;
 }
+
+}  // namespace qz

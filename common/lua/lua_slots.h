@@ -10,6 +10,8 @@
 
 struct lua_State;
 
+namespace qz {
+
 // Marks a new state as holding no block; call it right after creating one.
 void ClearLuaSlots(lua_State* L);
 // The thread's own block, or null when it has none.
@@ -30,3 +32,5 @@ Slots* LuaSlots(lua_State* L, const Slots& initial) {
     if (Slots* slots = OwnLuaSlots<Slots>(L)) return slots;
     return new (NewLuaSlotBytes(L, sizeof(Slots))) Slots(initial);
 }
+
+}  // namespace qz

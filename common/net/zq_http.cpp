@@ -38,7 +38,7 @@ struct SlistDeleter {
 
 }  // namespace
 
-namespace qav {
+namespace qz {
 
 int HttpExchange(const char* url, const char* body, char* out, int out_size, long connect_ms, long total_ms) {
     if (!url) return 0;
@@ -77,11 +77,11 @@ int HttpExchange(const char* url, const char* body, char* out, int out_size, lon
     return length;
 }
 
-}  // namespace qav
+}  // namespace qz
 
 int http_cli_connect(const char* url, const char* body, char* out, int out_size, int connect_ms) {
     long connect = connect_ms > 0 ? connect_ms : 1;
-    return qav::HttpExchange(url, body, out, out_size, connect, connect + QAV_HTTP_EXCHANGE_MS);
+    return qz::HttpExchange(url, body, out, out_size, connect, connect + QAV_HTTP_EXCHANGE_MS);
 }
 
 int zq_http_get(const char* url, char* out, int out_size) {

@@ -25,9 +25,9 @@ QZ_EXPORT char* zq_gethostbyname(const char* host, char* buffer, int size);
 // Time an exchange may take once connected.
 #define QAV_HTTP_EXCHANGE_MS 60000
 
-namespace qav {
+namespace qz {
 
 // http_cli_connect with an explicit bound on the whole exchange.
 int HttpExchange(const char* url, const char* body, char* out, int out_size, long connect_ms, long total_ms);
 
-}  // namespace qav
+}  // namespace qz

@@ -4,6 +4,8 @@
 
 #include "common/platform/byte_codec.h"
 
+namespace qz {
+
 BinaryFileReader::~BinaryFileReader() {
     if (file_) std::fclose(file_);
 }
@@ -32,7 +34,7 @@ template <typename T>
 bool BinaryFileReader::Fixed(T* value) {
     unsigned char bytes[sizeof(T)];
     if (!Bytes(sizeof bytes, bytes)) return false;
-    *value = qav_bytes::Load<T>(bytes);
+    *value = bytes::Load<T>(bytes);
     return true;
 }
 
@@ -67,7 +69,7 @@ void BinaryFileWriter::Bytes(const void* data, size_t length) {
 template <typename T>
 void BinaryFileWriter::Fixed(T value) {
     unsigned char bytes[sizeof(T)];
-    qav_bytes::Store(bytes, value);
+    bytes::Store(bytes, value);
     Bytes(bytes, sizeof bytes);
 }
 
@@ -79,7 +81,7 @@ void BinaryFileWriter::LengthText(const std::string& text) {
 void BinaryFileWriter::PatchU32(uint64_t at, uint32_t value) {
     if (!file_) return;
     unsigned char bytes[4];
-    qav_bytes::Store(bytes, value);
+    bytes::Store(bytes, value);
     if (fseeko(file_, static_cast<off_t>(at), SEEK_SET) != 0 || std::fwrite(bytes, 1, 4, file_) != 4 ||
         fseeko(file_, static_cast<off_t>(pos_), SEEK_SET) != 0)
         ok_ = false;
@@ -101,3 +103,5 @@ template void BinaryFileWriter::Fixed<uint8_t>(uint8_t);
 template void BinaryFileWriter::Fixed<uint32_t>(uint32_t);
 template void BinaryFileWriter::Fixed<int32_t>(int32_t);
 template void BinaryFileWriter::Fixed<int64_t>(int64_t);
+
+}  // namespace qz

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+namespace qz {
+
 class BinaryFileReader {
 public:
     BinaryFileReader() = default;
@@ -72,3 +74,5 @@ private:
     uint64_t pos_ = 0;
     bool ok_ = true;
 };
+
+}  // namespace qz

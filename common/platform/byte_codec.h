@@ -10,7 +10,7 @@
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "index files are read and written in host byte order, which must be little-endian");
 
-namespace qav_bytes {
+namespace qz::bytes {
 
 template <typename T>
 inline T Load(const unsigned char* p) {
@@ -32,4 +32,4 @@ inline void Append(std::string& out, T value) {
     out.append(bytes, sizeof value);
 }
 
-}  // namespace qav_bytes
+}  // namespace qz::bytes

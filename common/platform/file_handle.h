@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+namespace qz {
+
 struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
 };
@@ -30,3 +32,5 @@ inline bool ReadWholeFile(const std::string& path, std::string& text) {
     while ((n = fread(block, 1, sizeof block, file.get())) > 0) text.append(block, n);
     return !ferror(file.get());
 }
+
+}  // namespace qz

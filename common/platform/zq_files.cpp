@@ -89,7 +89,7 @@ int zq_remove_last_dir_sep(char* path) {
 }
 
 int64_t zq_get_file_lines(const char* path) {
-    FileHandle file(path ? fopen(path, "rb") : nullptr);
+    qz::FileHandle file(path ? fopen(path, "rb") : nullptr);
     if (!file) return 0;
     std::unique_ptr<char[]> block(new (std::nothrow) char[kLineBlock]);
     if (!block) return 0;
@@ -116,8 +116,8 @@ size_t zq_fwrite64(const void* data, size_t item_size, size_t item_count, FILE* 
 }
 
 int zq_copy_file(const char* source, const char* destination) {
-    FileHandle in(source ? fopen(source, "rb") : nullptr);
-    FileHandle out(destination ? fopen(destination, "wb") : nullptr);
+    qz::FileHandle in(source ? fopen(source, "rb") : nullptr);
+    qz::FileHandle out(destination ? fopen(destination, "wb") : nullptr);
     if (!in || !out) return -1;
     std::vector<char> block(kCopyBlock);
     size_t n;

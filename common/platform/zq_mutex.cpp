@@ -39,6 +39,8 @@ int zq_mutex_leave(void* mutex) {
     return pthread_mutex_unlock(&static_cast<MutexBlock*>(mutex)->mutex);
 }
 
+namespace qz {
+
 CZQMutex::CZQMutex() : m_hMutex(zq_mutex_create()) {}
 
 CZQMutex::~CZQMutex() { zq_mutex_delete(m_hMutex); }
@@ -52,3 +54,5 @@ bool CZQMutex::Unlock() {
     zq_mutex_leave(m_hMutex);
     return true;
 }
+
+}  // namespace qz

@@ -16,6 +16,8 @@ QZ_EXPORT int zq_mutex_leave(void* mutex);
 
 }
 
+namespace qz {
+
 // Owns exactly one mutex for its lifetime. Not recursive: locking twice in one
 // thread deadlocks; only the locking thread may unlock.
 class CZQMutex {
@@ -31,3 +33,5 @@ public:
 private:
     void* m_hMutex;
 };
+
+}  // namespace qz

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace qz {
+
 namespace {
 
 // Parts of at most this many elements are left to the insertion pass.
@@ -130,15 +132,6 @@ void QuickSort(void* base, size_t count, size_t size, Less less) {
 
 }  // namespace
 
-void zq_quicksort(void* base, size_t count, size_t size, zq_compare_fn compare) {
-    QuickSort(base, count, size, [compare](const char* a, const char* b) { return compare(a, b) < 0; });
-}
-
-void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
-    QuickSort(base, count, size,
-              [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
-}
-
 void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
                    const ZqHandOff& handOff) {
     if (count <= kSmallPart || size == 0 || base == nullptr) return;
@@ -154,5 +147,16 @@ void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compa
 void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
     if (count == 0 || size == 0 || base == nullptr) return;
     InsertionPass(static_cast<char*>(base), count, size,
+                  [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
+}
+
+}  // namespace qz
+
+void zq_quicksort(void* base, size_t count, size_t size, zq_compare_fn compare) {
+    qz::QuickSort(base, count, size, [compare](const char* a, const char* b) { return compare(a, b) < 0; });
+}
+
+void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
+    qz::QuickSort(base, count, size,
                   [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
 }

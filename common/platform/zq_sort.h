@@ -21,6 +21,8 @@ QZ_EXPORT void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare
 
 }
 
+namespace qz {
+
 // zq_quicksort_ex spread over several threads, with the very same result.
 // ZqPartitionEx partitions a range as zq_quicksort_ex does and passes every
 // part of at least minHandOff elements that it would come back to later to
@@ -31,3 +33,5 @@ using ZqHandOff = std::function<void(void* part, size_t count)>;
 void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
                    const ZqHandOff& handOff);
 void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context);
+
+}  // namespace qz

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace qz {
+
 // Indexed by lead * 256 + trail (single bytes at byte * 256); value is the
 // UCS-2 unit, 0 = no character.
 extern const uint16_t g_gbk2ucs[65536];
@@ -11,3 +13,5 @@ extern const uint16_t g_gbk2ucs[65536];
 // Indexed by UCS-2 unit; value is the GBK code (lead * 256 + trail, or the
 // byte itself for a single-byte character), 0 = no character.
 extern const uint16_t g_ucs2gbk[65536];
+
+}  // namespace qz

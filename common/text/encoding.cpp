@@ -7,6 +7,9 @@
 
 #include "common/text/cp936_tables.h"
 
+using qz::g_gbk2ucs;
+using qz::g_ucs2gbk;
+
 namespace {
 
 // A null destination only counts.

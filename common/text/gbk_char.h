@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace qz {
+
 // Two ways of stepping. GbkCharLen checks the trail byte and is what every
 // scanner of query and tree texts uses. GbkLeadCharLen looks at the first byte
 // alone; the index builder splits corpus words into units that way, and the
@@ -42,3 +44,5 @@ inline size_t GbkPrefixLength(std::string_view text, size_t limit) {
     }
     return at;
 }
+
+}  // namespace qz

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace qz {
+
 namespace {
 constexpr size_t kBlockBytes = 1 << 16;
 }
@@ -83,3 +85,5 @@ LineReader::Result LineReader::NextPiece(std::string& line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return kLine;
 }
+
+}  // namespace qz

@@ -10,6 +10,8 @@
 
 #include "common/platform/file_handle.h"
 
+namespace qz {
+
 // Longest corpus line (line end excluded) a build accepts.
 constexpr size_t kMaxLineBytes = 102400;
 // Longest line of a data text file: a line number, a tab and a corpus line.
@@ -56,3 +58,5 @@ private:
     size_t begin_ = 0;
     size_t end_ = 0;
 };
+
+}  // namespace qz

@@ -6,6 +6,8 @@
 
 #include "common/text/gbk_char.h"
 
+namespace qz {
+
 namespace {
 
 // Length of the character at p in a C string whose p[0] is not its end, so
@@ -127,3 +129,5 @@ std::string TrimBlanks(const std::string& text) {
     if (first == std::string::npos) return std::string();
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
+
+}  // namespace qz

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace qz {
+
 // Longest token that splitting keeps; longer ones are dropped.
 constexpr size_t kMaxSplitToken = 102399;
 
@@ -42,3 +44,5 @@ void half2Full(const char* text, char* dest, int size);
 // number the integer after the blanks, rest what follows the next run of blanks
 // (left alone when there is none).
 void GetInfo(const char* line, std::string& key, std::string& rest, int& number);
+
+}  // namespace qz

@@ -23,10 +23,10 @@ constexpr int kAllSavedRows = 10240000;
 
 // The file under the save folder for appending; null when there is no
 // engine, the name is not a plain file name or the file cannot be opened.
-FileHandle OpenSaveFile(const std::string& name) {
+qz::FileHandle OpenSaveFile(const std::string& name) {
     if (!g_pCQAVEngine || !IsPlainFileName(name)) return nullptr;
     const std::string path = g_pCQAVEngine->m_config.m_FileInfo.SavePath + "/" + name;
-    return FileHandle(std::fopen(path.c_str(), "ab+"));
+    return qz::FileHandle(std::fopen(path.c_str(), "ab+"));
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ FileHandle OpenSaveFile(const std::string& name) {
 bool IsPlainFileName(const std::string& name) {
     if (name.empty() || name.find("..") != std::string::npos) return false;
     for (size_t at = 0; at < name.size();) {
-        const size_t step = GbkCharLen(name.data() + at, name.size() - at);
+        const size_t step = qz::GbkCharLen(name.data() + at, name.size() - at);
         if (step == 1 && (name[at] == '/' || name[at] == '\\')) return false;
         at += step;
     }
@@ -42,15 +42,15 @@ bool IsPlainFileName(const std::string& name) {
 }
 
 bool CQAVSearch::SaveRetBuff(const std::string& text, const std::string& name) {
-    FileHandle file = OpenSaveFile(name);
+    qz::FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     std::fwrite(text.data(), 1, text.size(), file.get());
     std::fputc('\n', file.get());
-    return CloseFile(file);
+    return qz::CloseFile(file);
 }
 
 bool CQAVSearch::SaveRetBuff(uint64_t /*handle*/, const std::string& name, int n) {
-    FileHandle file = OpenSaveFile(name);
+    qz::FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     const CFinalRect& rows = m_FinalRect;
     std::fprintf(file.get(), "<Total>:%d\n", rows.m_nCount);
@@ -67,7 +67,7 @@ bool CQAVSearch::SaveRetBuff(uint64_t /*handle*/, const std::string& name, int n
             std::fprintf(file.get(), "%d\n", row.count);
         }
     }
-    return CloseFile(file);
+    return qz::CloseFile(file);
 }
 
 bool CQAVSearch::OutRetBuff(uint64_t /*handle*/, void* /*response*/, int /*count*/) { return true; }
@@ -95,7 +95,7 @@ struct PrintDeleter {
 
 // UTF-8 form of a GBK text cut at maxBytes (and at kUcsUnits characters).
 std::string ToUtf8(std::string_view gbk, size_t maxBytes) {
-    const std::string_view cut = gbk.substr(0, GbkPrefixLength(gbk, maxBytes));
+    const std::string_view cut = gbk.substr(0, qz::GbkPrefixLength(gbk, maxBytes));
     // A character takes at least one byte, so this many units always hold it.
     const size_t room = std::min(cut.size(), kUcsUnits);
     std::vector<uint16_t> ucs(room + 1);

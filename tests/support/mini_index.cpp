@@ -22,7 +22,7 @@ void WriteDataFile(const std::string& path, const std::vector<uint32_t>& ids) {
     FILE* file = fopen(path.c_str(), "wb");
     ASSERT_NE(nullptr, file);
     std::string body;
-    for (uint32_t id : ids) qav_bytes::Append(body, id);
+    for (uint32_t id : ids) qz::bytes::Append(body, id);
     EXPECT_TRUE(WriteHeader(file));
     EXPECT_EQ(body.size(), fwrite(body.data(), 1, body.size(), file));
     EXPECT_TRUE(WriteTail(file));

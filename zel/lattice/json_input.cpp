@@ -296,7 +296,7 @@ bool InputData(CLattice* lattice, const char* text, int& from, int& to) {
     if (!lattice || !text) return true;
     if (InputJson(lattice, text, "file", from, to)) return true;
     std::string plain = text;
-    plain.resize(GbkPrefixLength(plain, kSentenceSize));
+    plain.resize(qz::GbkPrefixLength(plain, kSentenceSize));
     lattice->LatticeBuild(plain.c_str());
     return true;
 }

@@ -16,15 +16,15 @@ struct SlotBlock {
     BoundedText message;
 };
 
-SlotBlock* OwnBlock(lua_State* L) { return OwnLuaSlots<SlotBlock>(L); }
+SlotBlock* OwnBlock(lua_State* L) { return qz::OwnLuaSlots<SlotBlock>(L); }
 
-SlotBlock* Block(lua_State* L) { return LuaSlots(L, SlotBlock{nullptr, nullptr, nullptr, BoundedText()}); }
+SlotBlock* Block(lua_State* L) { return qz::LuaSlots(L, SlotBlock{nullptr, nullptr, nullptr, BoundedText()}); }
 
 }  // namespace
 
 lua_State* NewLuaState() {
     lua_State* L = luaL_newstate();
-    if (L) ClearLuaSlots(L);
+    if (L) qz::ClearLuaSlots(L);
     return L;
 }
 

@@ -12,7 +12,7 @@ bool ParseIndexFile(const std::string& bytes, CHZInfo& chars, CBiHZInfo& pairs, 
         error = "index file too short";
         return false;
     }
-    const int32_t n = qav_bytes::Load<int32_t>(p + codeMapBytes);
+    const int32_t n = qz::bytes::Load<int32_t>(p + codeMapBytes);
     if (n < 0 || n > kMaxModelCharacters || bytes.size() != IndexFileSize(static_cast<uint64_t>(n))) {
         error = "index file size does not match its character count";
         return false;
@@ -21,13 +21,13 @@ bool ParseIndexFile(const std::string& bytes, CHZInfo& chars, CBiHZInfo& pairs, 
     const unsigned char* unigrams = codes + 2 * n;
     const unsigned char* pairCount = unigrams + 2 * n;
     const unsigned char* pairEntries = pairCount + 4;
-    if (static_cast<int64_t>(qav_bytes::Load<int32_t>(pairCount)) != static_cast<int64_t>(n) * n) {
+    if (static_cast<int64_t>(qz::bytes::Load<int32_t>(pairCount)) != static_cast<int64_t>(n) * n) {
         error = "pair count is not the square of the character count";
         return false;
     }
     chars.codeMap.resize(kCodeMapEntries);
     for (int c = 0; c < kCodeMapEntries; ++c) {
-        const uint16_t index = qav_bytes::Load<uint16_t>(p + 2 * c);
+        const uint16_t index = qz::bytes::Load<uint16_t>(p + 2 * c);
         if (index != kNoCharacter && index >= n) {
             error = "code map entry beyond the character count";
             return false;
@@ -37,15 +37,15 @@ bool ParseIndexFile(const std::string& bytes, CHZInfo& chars, CBiHZInfo& pairs, 
     chars.codes.resize(n);
     chars.unigram.resize(n);
     for (int i = 0; i < n; ++i) {
-        chars.codes[i] = qav_bytes::Load<uint16_t>(codes + 2 * i);
-        chars.unigram[i] = DequantiseLogProb(qav_bytes::Load<uint16_t>(unigrams + 2 * i));
+        chars.codes[i] = qz::bytes::Load<uint16_t>(codes + 2 * i);
+        chars.unigram[i] = DequantiseLogProb(qz::bytes::Load<uint16_t>(unigrams + 2 * i));
     }
     const size_t m = static_cast<size_t>(n) * n;
     pairs.n = static_cast<size_t>(n);
     pairs.values.resize(m);
     pairs.offsets.resize(m);
     for (size_t i = 0; i < m; ++i) {
-        pairs.values[i] = DequantiseLogProb(qav_bytes::Load<uint16_t>(pairEntries + 7 * i));
+        pairs.values[i] = DequantiseLogProb(qz::bytes::Load<uint16_t>(pairEntries + 7 * i));
         pairs.offsets[i] = ReadU40(pairEntries + 7 * i + 2);
     }
     return true;

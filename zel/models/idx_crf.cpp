@@ -104,21 +104,21 @@ bool CIdxCRF::Write(const std::string& path) const {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     std::string bytes;
-    qav_bytes::Append<int32_t>(bytes, template_count());
+    qz::bytes::Append<int32_t>(bytes, template_count());
     for (int t = 0; t < template_count(); ++t) {
-        qav_bytes::Append<int32_t>(bytes, static_cast<int32_t>(features_[t].size()));
+        qz::bytes::Append<int32_t>(bytes, static_cast<int32_t>(features_[t].size()));
         for (const auto& [value, id] : features_[t]) {
             AppendShortText(bytes, value);
-            qav_bytes::Append<int32_t>(bytes, id);
+            qz::bytes::Append<int32_t>(bytes, id);
         }
     }
     std::printf("Write Feature Done!\n");
-    qav_bytes::Append<int32_t>(bytes, static_cast<int32_t>(weights_.size()));
-    for (float w : weights_) qav_bytes::Append<float>(bytes, w);
+    qz::bytes::Append<int32_t>(bytes, static_cast<int32_t>(weights_.size()));
+    for (float w : weights_) qz::bytes::Append<float>(bytes, w);
     std::printf("Write Weight Done!\n");
     for (const std::string& body : bodies_) AppendShortText(bytes, body);
     std::printf("Write Template Done!\n");
-    qav_bytes::Append<int32_t>(bytes, static_cast<int32_t>(m_vTag.size()));
+    qz::bytes::Append<int32_t>(bytes, static_cast<int32_t>(m_vTag.size()));
     for (const std::string& tag : m_vTag) AppendShortText(bytes, tag);
     std::printf("Write TagSet Done!\n");
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

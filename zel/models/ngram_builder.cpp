@@ -61,18 +61,18 @@ bool WriteIndexFile(CountingFile& out, const BuildTables& tables) {
     const int n = tables.Count();
     std::string bytes;
     bytes.reserve(2 * kCodeMapEntries + 8 + 4 * static_cast<size_t>(n));
-    for (uint16_t index : tables.chars.codeMap) qav_bytes::Append<uint16_t>(bytes, index);
-    qav_bytes::Append<int32_t>(bytes, n);
-    for (uint16_t code : tables.chars.codes) qav_bytes::Append<uint16_t>(bytes, code);
+    for (uint16_t index : tables.chars.codeMap) qz::bytes::Append<uint16_t>(bytes, index);
+    qz::bytes::Append<int32_t>(bytes, n);
+    for (uint16_t code : tables.chars.codes) qz::bytes::Append<uint16_t>(bytes, code);
     for (int i = 0; i < n; ++i)
-        qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(tables.uniProb[i] + tables.uniBackoff[i]));
-    qav_bytes::Append<int32_t>(bytes, n * n);
+        qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(tables.uniProb[i] + tables.uniBackoff[i]));
+    qz::bytes::Append<int32_t>(bytes, n * n);
     out.Write(bytes);
     for (int a = 0; a < n; ++a) {
         bytes.clear();
         for (int b = 0; b < n; ++b) {
             const size_t i = tables.PairIndex(a, b);
-            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(tables.pairProb[i] + tables.pairBackoff[i]));
+            qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(tables.pairProb[i] + tables.pairBackoff[i]));
             AppendU40(bytes, tables.pairOffset[i]);
         }
         out.Write(bytes);

@@ -63,7 +63,7 @@ std::string LongRecord(const GroupItem& item, int order, NgramBuildMode mode, co
     // shorter levels do; back-off five-grams and longer n-grams do not.
     const bool withBackoff = order == 5 && mode == NgramBuildMode::Plain;
     const float value = withBackoff ? item.probability + item.backoff : item.probability;
-    qav_bytes::Append<uint16_t>(record, QuantiseLogProb(value));
+    qz::bytes::Append<uint16_t>(record, QuantiseLogProb(value));
     return record;
 }
 
@@ -88,7 +88,7 @@ std::string LongList(const std::vector<const GroupItem*>& items, int order, Ngra
     for (const GroupItem* item : items) records += LongRecord(*item, order, mode, chars);
     zq_quicksort(records.data(), items.size(), recordBytes, ComparatorOf(order));
     std::string list;
-    qav_bytes::Append<int32_t>(list, static_cast<int32_t>(items.size()));
+    qz::bytes::Append<int32_t>(list, static_cast<int32_t>(items.size()));
     return list + records;
 }
 
@@ -132,38 +132,38 @@ bool WriteGroup(std::vector<std::string>& lines, const BuildTables& tables, Ngra
 
     const bool plain = mode == NgramBuildMode::Plain;
     std::string bytes;
-    qav_bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(thirds.size()));
+    qz::bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(thirds.size()));
     int64_t offset = 2 + static_cast<int64_t>(thirds.size()) * (plain ? 28 : 14);
     for (const auto& [index, third] : thirds) {
-        qav_bytes::Append<uint16_t>(bytes, tables.chars.codes[index]);
+        qz::bytes::Append<uint16_t>(bytes, tables.chars.codes[index]);
         if (plain) {
-            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability + third.backoff));
+            qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability + third.backoff));
         } else {
-            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability));
-            qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.backoff));
+            qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.probability));
+            qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(third.backoff));
         }
         for (int order = 4; order <= lastOrder; ++order) {
             const size_t count = third.longer[order].size();
             if (count == 0) {
-                qav_bytes::Append<int32_t>(bytes, -1);
+                qz::bytes::Append<int32_t>(bytes, -1);
                 continue;
             }
             if (offset > INT32_MAX) return false;
-            qav_bytes::Append<int32_t>(bytes, static_cast<int32_t>(offset));
+            qz::bytes::Append<int32_t>(bytes, static_cast<int32_t>(offset));
             offset += ListBytes(mode, order, count);
         }
     }
     for (const auto& entry : thirds) {
         const ThirdChar& third = entry.second;
         if (!third.longer[4].empty()) {
-            qav_bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(third.longer[4].size()));
+            qz::bytes::Append<uint16_t>(bytes, static_cast<uint16_t>(third.longer[4].size()));
             for (const GroupItem* item : third.longer[4]) {
                 bytes.append(item->chars, 2, 2);
                 if (plain) {
-                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability + item->backoff));
+                    qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability + item->backoff));
                 } else {
-                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability));
-                    qav_bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->backoff));
+                    qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->probability));
+                    qz::bytes::Append<uint16_t>(bytes, QuantiseLogProb(item->backoff));
                 }
             }
         }

@@ -20,7 +20,7 @@ constexpr GroupLayout kPlain{28, 4, 6, kPlainLists};
 constexpr GroupLayout kBackoff{14, 6, 2, kBackoffLists};
 
 int64_t ListCount(const unsigned char* p, const ListLayout& list) {
-    return list.countBytes == 2 ? qav_bytes::Load<uint16_t>(p) : qav_bytes::Load<int32_t>(p);
+    return list.countBytes == 2 ? qz::bytes::Load<uint16_t>(p) : qz::bytes::Load<int32_t>(p);
 }
 
 }  // namespace
@@ -30,12 +30,12 @@ const GroupLayout& LayoutOf(NgramKind kind) { return kind == NgramKind::Plain ? 
 bool GroupReader::CheckGroup(uint64_t groupOffset) const {
     if (groupOffset == 0) return true;
     if (groupOffset + 2 > size_) return false;
-    const uint64_t trigrams = qav_bytes::Load<uint16_t>(data_ + groupOffset);
+    const uint64_t trigrams = qz::bytes::Load<uint16_t>(data_ + groupOffset);
     if (groupOffset + 2 + trigrams * layout_.trigramBytes > size_) return false;
     const unsigned char* record = data_ + groupOffset + 2;
     for (uint64_t r = 0; r < trigrams; ++r, record += layout_.trigramBytes) {
         for (int l = 0; l < layout_.listCount; ++l) {
-            const int32_t offset = qav_bytes::Load<int32_t>(record + layout_.firstListField + 4 * l);
+            const int32_t offset = qz::bytes::Load<int32_t>(record + layout_.firstListField + 4 * l);
             if (offset == -1) continue;
             const ListLayout& list = layout_.lists[l];
             if (offset < 0 || groupOffset + offset + list.countBytes > size_) return false;
@@ -67,13 +67,13 @@ const unsigned char* GroupReader::Search(const unsigned char* records, int64_t c
 
 const unsigned char* GroupReader::FindTrigram(uint64_t groupOffset, const char* code) const {
     const unsigned char* group = data_ + groupOffset;
-    return Search(group + 2, qav_bytes::Load<uint16_t>(group), layout_.trigramBytes,
+    return Search(group + 2, qz::bytes::Load<uint16_t>(group), layout_.trigramBytes,
                   reinterpret_cast<const unsigned char*>(code), 2);
 }
 
 const unsigned char* GroupReader::FindInList(uint64_t groupOffset, const unsigned char* trigram, int list,
                                              const unsigned char* key) const {
-    const int32_t offset = qav_bytes::Load<int32_t>(trigram + layout_.firstListField + 4 * list);
+    const int32_t offset = qz::bytes::Load<int32_t>(trigram + layout_.firstListField + 4 * list);
     if (offset == -1) return nullptr;
     const ListLayout& layout = layout_.lists[list];
     const unsigned char* start = data_ + groupOffset + offset;

@@ -12,7 +12,7 @@ namespace {
 
 constexpr int kPlainLevels = 9;
 
-float ValueAt(const unsigned char* p) { return DequantiseLogProb(qav_bytes::Load<uint16_t>(p)); }
+float ValueAt(const unsigned char* p) { return DequantiseLogProb(qz::bytes::Load<uint16_t>(p)); }
 
 // Key of the n-gram of the given order (4 to 9) of text: raw codes for a
 // lone character, pair keys for every two. False when a paired character is

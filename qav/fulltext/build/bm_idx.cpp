@@ -51,14 +51,14 @@ double SecondsSince(std::clock_t start) { return static_cast<double>(std::clock(
 }  // namespace
 
 bool CBMIdx::ReadInFiles(const std::string& path) {
-    LineReader lines(path, kListLineBytes, LongLines::kSplit);
+    qz::LineReader lines(path, kListLineBytes, qz::LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
     }
     std::vector<std::string> paths;
     std::string line;
-    while (lines.Next(line) != LineReader::kEnd)
+    while (lines.Next(line) != qz::LineReader::kEnd)
         if (!IsListCommentLine(line)) paths.push_back(line);
     const size_t threads = std::max(m_Config.m_SizeInfo.ThreadNum_Count, 1);
     const size_t groups = std::min(paths.size(), threads);
@@ -120,14 +120,14 @@ bool CBMIdx::IndexDocInfo() {
     std::clock_t start = std::clock();
     std::vector<std::pair<std::string, int64_t>> names;
     for (size_t shard = 0; shard < m_FileGroups.size(); ++shard) {
-        LineReader lines(ShardPidPath(data, static_cast<int>(shard)), kPidLineBuffer, LongLines::kSplit);
+        qz::LineReader lines(ShardPidPath(data, static_cast<int>(shard)), kPidLineBuffer, qz::LongLines::kSplit);
         if (!lines.ok()) {
             QavLog("Error open %s\n", ShardPidPath(data, static_cast<int>(shard)).c_str());
             return false;
         }
         std::string line;
         std::string name;
-        while (lines.Next(line) != LineReader::kEnd) {
+        while (lines.Next(line) != qz::LineReader::kEnd) {
             const size_t blank = line.find(' ');
             int64_t value = 0;
             if (blank != std::string::npos) {
@@ -144,14 +144,14 @@ bool CBMIdx::IndexDocInfo() {
 
     start = std::clock();
     const std::string merged = MergedPidPath(data);
-    FileHandle out = OpenFile(merged, "wb");
+    qz::FileHandle out = qz::OpenFile(merged, "wb");
     if (!out) {
         QavLog("Error open %s\n", merged.c_str());
         return false;
     }
     for (const auto& [name, value] : names)
         fprintf(out.get(), "%s %lld\n", name.c_str(), static_cast<long long>(value));
-    if (!CloseFile(out)) return false;
+    if (!qz::CloseFile(out)) return false;
     QavLogOnly("write Finish: %.6lf\n", SecondsSince(start));
 
     start = std::clock();

@@ -39,7 +39,7 @@ private:
     CThreadInfoBM& thread_;
     const CConfig& config_;
     CHashTableBM& table_;
-    FileHandle fieldRecords_, groupDocs_, postingText_, fieldTexts_, docInfos_, pids_;
+    qz::FileHandle fieldRecords_, groupDocs_, postingText_, fieldTexts_, docInfos_, pids_;
 
     uint64_t fieldRecordPos_ = 0;  // offset of the next record in the document-to-term shard
     uint64_t docOffset_ = 0;       // ".orx" offset of the current document
@@ -65,12 +65,12 @@ int GroupReader::FieldNumber(const std::string& name) const {
 bool GroupReader::OpenOutputs() {
     const CFileInfo& paths = config_.m_FileInfo;
     const int i = thread_.number;
-    fieldRecords_ = OpenFile(FieldRecordPath(paths.Data, i), "wb");
-    groupDocs_ = OpenFile(GroupDocPath(paths.OrgDat, i), "wb");
-    postingText_ = OpenFile(PostingTextPath(paths.Unit, i), "wb");
-    fieldTexts_ = OpenFile(FieldTextPath(paths.Data, i), "wb");
-    docInfos_ = OpenFile(DocInfoPath(paths.Data, i), "wb");
-    pids_ = OpenFile(ShardPidPath(paths.Data, i), "wb");
+    fieldRecords_ = qz::OpenFile(FieldRecordPath(paths.Data, i), "wb");
+    groupDocs_ = qz::OpenFile(GroupDocPath(paths.OrgDat, i), "wb");
+    postingText_ = qz::OpenFile(PostingTextPath(paths.Unit, i), "wb");
+    fieldTexts_ = qz::OpenFile(FieldTextPath(paths.Data, i), "wb");
+    docInfos_ = qz::OpenFile(DocInfoPath(paths.Data, i), "wb");
+    pids_ = qz::OpenFile(ShardPidPath(paths.Data, i), "wb");
     return fieldRecords_ && groupDocs_ && postingText_ && fieldTexts_ && docInfos_ && pids_;
 }
 
@@ -88,12 +88,12 @@ bool GroupReader::FlushField(int field) {
         }
     }
     std::string record;
-    qav_bytes::Append<uint32_t>(record, tokens);
-    qav_bytes::Append<uint32_t>(record, static_cast<uint32_t>(tf.size()));
+    qz::bytes::Append<uint32_t>(record, tokens);
+    qz::bytes::Append<uint32_t>(record, static_cast<uint32_t>(tf.size()));
     for (const auto& [word, count] : tf) {
-        qav_bytes::Append<uint32_t>(record, static_cast<uint32_t>(word.size()));
+        qz::bytes::Append<uint32_t>(record, static_cast<uint32_t>(word.size()));
         record += word;
-        qav_bytes::Append<uint32_t>(record, count);
+        qz::bytes::Append<uint32_t>(record, count);
     }
     fwrite(record.data(), 1, record.size(), fieldRecords_.get());
 
@@ -114,7 +114,7 @@ bool GroupReader::WriteDocument() {
     for (const std::string& key : config_.m_DocInfo) {
         const auto it = info_.find(key);
         const std::string value = it == info_.end() ? std::string() : it->second;
-        qav_bytes::Append<uint32_t>(record, static_cast<uint32_t>(value.size()));
+        qz::bytes::Append<uint32_t>(record, static_cast<uint32_t>(value.size()));
         record += value;
     }
     // Every configured field is written, an absent one with length 0, so
@@ -123,8 +123,8 @@ bool GroupReader::WriteDocument() {
         const auto it = flushed_.find(static_cast<int>(f));
         const std::string text = it == flushed_.end() ? std::string() : FieldText(it->second);
         fwrite(text.data(), 1, text.size(), fieldTexts_.get());
-        qav_bytes::Append<int64_t>(record, fieldTextPos_);
-        qav_bytes::Append<uint32_t>(record, static_cast<uint32_t>(text.size()));
+        qz::bytes::Append<int64_t>(record, fieldTextPos_);
+        qz::bytes::Append<uint32_t>(record, static_cast<uint32_t>(text.size()));
         fieldTextPos_ += static_cast<int64_t>(text.size());
     }
     fwrite(record.data(), 1, record.size(), docInfos_.get());
@@ -186,13 +186,13 @@ bool GroupReader::ReadFile(const std::string& path) {
     currentField_ = " ";
     nextField_ = " ";
     pending_.clear();
-    LineReader lines(path, kLineBuffer, LongLines::kSplit);
+    qz::LineReader lines(path, kLineBuffer, qz::LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
     }
     std::string line;
-    while (lines.Next(line) != LineReader::kEnd) {
+    while (lines.Next(line) != qz::LineReader::kEnd) {
         if (++lineCount_ % 10000 == 0)
             QavLogOnly("Thread %d Line %llu\n", thread_.number, static_cast<unsigned long long>(lineCount_));
         if (!ReadLine(line)) return false;
@@ -221,8 +221,8 @@ bool GroupReader::Run() {
     table_.m_nDocNum = documents_;
     WriteBufferedPostings();
     bool ok = true;
-    for (FileHandle* file : {&fieldRecords_, &groupDocs_, &postingText_, &fieldTexts_, &docInfos_, &pids_})
-        ok = CloseFile(*file) && ok;
+    for (qz::FileHandle* file : {&fieldRecords_, &groupDocs_, &postingText_, &fieldTexts_, &docInfos_, &pids_})
+        ok = qz::CloseFile(*file) && ok;
     if (!ok) QavLog("Error writing the files of group %d\n", thread_.number);
     return ok;
 }

@@ -24,7 +24,7 @@ constexpr uint32_t kFinalOutputTwoWords = 0x80;
 }  // namespace
 
 bool QAVFST::FSTIndex(const std::string& path) {
-    LineReader lines(path, kLineBuffer, LongLines::kSplit);
+    qz::LineReader lines(path, kLineBuffer, qz::LongLines::kSplit);
     if (!lines.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
@@ -32,7 +32,7 @@ bool QAVFST::FSTIndex(const std::string& path) {
     std::string line;
     std::string name;
     uint64_t count = 0;
-    while (lines.Next(line) != LineReader::kEnd) {
+    while (lines.Next(line) != qz::LineReader::kEnd) {
         if (++count % 10000 == 0) QavLogOnly("processed Line %llu\n", static_cast<unsigned long long>(count));
         const size_t blank = line.find(' ');
         int64_t value = 0;
@@ -171,10 +171,10 @@ bool QAVFST::Finish() {
 
 bool QAVFST::WriteBytes2Files(const std::string& path) const {
     std::remove(path.c_str());
-    FileHandle file = OpenFile(path, "wb");
+    qz::FileHandle file = qz::OpenFile(path, "wb");
     if (!file) return false;
     if (!words_.empty()) fwrite(words_.data(), sizeof(uint32_t), words_.size(), file.get());
-    return CloseFile(file);
+    return qz::CloseFile(file);
 }
 
 }  // namespace qav_bm

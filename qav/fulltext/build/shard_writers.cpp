@@ -19,11 +19,11 @@ constexpr size_t kLineBuffer = 102400;
 // One run of posting-text lines of a term, collected until the term changes.
 class ChunkWriter {
 public:
-    ChunkWriter(BinaryFileWriter& out, CHashTableBM& table, int shard) : out_(out), table_(table), shard_(shard) {}
+    ChunkWriter(qz::BinaryFileWriter& out, CHashTableBM& table, int shard) : out_(out), table_(table), shard_(shard) {}
 
     bool Add(const std::string& line) {
         std::vector<std::string> pieces;
-        SplitString(line.c_str(), " ", pieces);
+        qz::SplitString(line.c_str(), " ", pieces);
         if (pieces.empty()) return true;
         if (pieces[0] != term_ && !Flush()) return false;
         term_ = pieces[0];
@@ -49,7 +49,7 @@ public:
     }
 
 private:
-    BinaryFileWriter& out_;
+    qz::BinaryFileWriter& out_;
     CHashTableBM& table_;
     int shard_;
     std::string term_;
@@ -59,15 +59,15 @@ private:
 }  // namespace
 
 bool Term2DocThread(CHashTableBM& groupTable, const std::string& unitPath, int shard) {
-    LineReader lines(PostingTextPath(unitPath, shard), kLineBuffer, LongLines::kSplit);
-    BinaryFileWriter out;
+    qz::LineReader lines(PostingTextPath(unitPath, shard), kLineBuffer, qz::LongLines::kSplit);
+    qz::BinaryFileWriter out;
     if (!lines.ok() || !out.Create(TermToDocShardPath(unitPath, shard))) {
         QavLog("Error open the posting files of shard %d\n", shard);
         return false;
     }
     ChunkWriter chunks(out, groupTable, shard);
     std::string line;
-    while (lines.Next(line) != LineReader::kEnd)
+    while (lines.Next(line) != qz::LineReader::kEnd)
         if (!chunks.Add(line)) return false;
     if (!chunks.Flush()) return false;
     QavLogOnly("Processed %s\n", PostingTextPath(unitPath, shard).c_str());
@@ -75,8 +75,8 @@ bool Term2DocThread(CHashTableBM& groupTable, const std::string& unitPath, int s
 }
 
 bool Doc2TermThread(const CHashTableBM& mergedTable, const std::string& dataPath, int shard) {
-    BinaryFileReader in;
-    BinaryFileWriter out;
+    qz::BinaryFileReader in;
+    qz::BinaryFileWriter out;
     if (!in.Open(FieldRecordPath(dataPath, shard)) || !out.Create(DocToTermShardPath(dataPath, shard))) {
         QavLog("Error open the field record files of shard %d\n", shard);
         return false;

@@ -65,7 +65,7 @@ std::vector<std::string> SplitLine(std::string_view text, const StrSet& stopWord
 bool GetLineInfo(std::string_view text, std::map<std::string, std::string>& info) {
     info.clear();
     std::vector<std::string> items;
-    SplitString(std::string(text).c_str(), ";", items);
+    qz::SplitString(std::string(text).c_str(), ";", items);
     for (const std::string& item : items) {
         const size_t equals = item.find('=');
         if (equals != std::string::npos) info[item.substr(0, equals)] = item.substr(equals + 1);

@@ -20,7 +20,7 @@ constexpr size_t kMaxPidLine = 102400;
 // Where RefreshCache notes what it emptied, relative to the working directory.
 constexpr const char* kCacheLogPath = "info/Log";
 
-bool CanOpen(const std::string& path) { return OpenFile(path, "rb") != nullptr; }
+bool CanOpen(const std::string& path) { return qz::OpenFile(path, "rb") != nullptr; }
 
 uint64_t RecordKey(uint8_t shard, uint32_t offset) { return static_cast<uint64_t>(shard) << 32 | offset; }
 
@@ -34,7 +34,7 @@ std::string Now() {
 // Writes a note over the cache log; a log that cannot be written is reported
 // and otherwise ignored.
 void NoteCacheRefresh(const std::string& note) {
-    FileHandle log = OpenFile(kCacheLogPath, "w");
+    qz::FileHandle log = qz::OpenFile(kCacheLogPath, "w");
     if (!log) {
         QavLog("Error open %s!\n", kCacheLogPath);
         return;
@@ -89,10 +89,10 @@ bool CBMEngine::OpenDoc() {
     CloseDoc();
     const std::string& data = m_Config.m_FileInfo.Data;
     for (int i = 0; i < m_nShardCount; ++i) {
-        m_Term2DocFiles.push_back(OpenFile(qav_bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, i), "rb"));
-        m_Doc2TermFiles.push_back(OpenFile(qav_bm::DocToTermShardPath(data, i), "rb"));
-        m_DocInfoFiles.push_back(OpenFile(qav_bm::DocInfoPath(data, i), "rb"));
-        m_FieldTextFiles.push_back(OpenFile(qav_bm::FieldTextPath(data, i), "rb"));
+        m_Term2DocFiles.push_back(qz::OpenFile(qav_bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, i), "rb"));
+        m_Doc2TermFiles.push_back(qz::OpenFile(qav_bm::DocToTermShardPath(data, i), "rb"));
+        m_DocInfoFiles.push_back(qz::OpenFile(qav_bm::DocInfoPath(data, i), "rb"));
+        m_FieldTextFiles.push_back(qz::OpenFile(qav_bm::FieldTextPath(data, i), "rb"));
         if (!m_Term2DocFiles.back() || !m_Doc2TermFiles.back() || !m_DocInfoFiles.back() || !m_FieldTextFiles.back())
             return false;
     }
@@ -110,7 +110,7 @@ bool CBMEngine::CloseDoc() {
 bool CBMEngine::PidIdxInit() {
     for (int i = 0; i < m_nShardCount; ++i) {
         QavLogOnly("Loading Primary index %d\n", i);
-        FileHandle file = OpenFile(qav_bm::ShardPidPath(m_Config.m_FileInfo.Data, i), "rb");
+        qz::FileHandle file = qz::OpenFile(qav_bm::ShardPidPath(m_Config.m_FileInfo.Data, i), "rb");
         if (!file) continue;
         std::vector<char> line(kMaxPidLine + 1);
         while (fgets(line.data(), static_cast<int>(line.size()), file.get())) {
@@ -195,7 +195,7 @@ BMRecordBuffer CBMEngine::GetDoc2TermBuffer(uint32_t offset, uint8_t shard, uint
         m_nCacheDocSize = 0;
     }
     auto buffer = std::make_shared<std::vector<unsigned char>>(size);
-    qav_bytes::Store<uint32_t>(buffer->data(), head[1]);
+    qz::bytes::Store<uint32_t>(buffer->data(), head[1]);
     if (fread(buffer->data() + 4, 1, size - 4, file) != size - 4) return nullptr;
     m_nCacheDocSize += static_cast<uint32_t>(size);
     m_mCachedDoc2Term[key] = {buffer, head[0]};
@@ -223,7 +223,7 @@ BMRecordBuffer CBMEngine::GetDocInfoBuffer(uint32_t offset, uint8_t shard) {
     };
     for (size_t i = 0; i < m_Config.m_DocInfo.size(); ++i) {
         if (!take(4)) return nullptr;
-        if (!take(qav_bytes::Load<uint32_t>(record.data() + record.size() - 4))) return nullptr;
+        if (!take(qz::bytes::Load<uint32_t>(record.data() + record.size() - 4))) return nullptr;
     }
     for (size_t i = 0; i < m_Config.m_Field.size(); ++i)
         if (!take(12)) return nullptr;

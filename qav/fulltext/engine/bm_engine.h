@@ -105,10 +105,10 @@ private:
     std::unordered_map<const qav_bm::CHashNodeBM*, BMRecordBuffer> m_CachedTerm2Doc;
     std::unordered_map<uint64_t, std::pair<BMRecordBuffer, uint32_t>> m_mCachedDoc2Term;  // buffer, dl
     std::unordered_map<uint64_t, BMRecordBuffer> m_CachedDocInfo;
-    std::vector<FileHandle> m_Term2DocFiles;
-    std::vector<FileHandle> m_Doc2TermFiles;
-    std::vector<FileHandle> m_DocInfoFiles;
-    std::vector<FileHandle> m_FieldTextFiles;
+    std::vector<qz::FileHandle> m_Term2DocFiles;
+    std::vector<qz::FileHandle> m_Doc2TermFiles;
+    std::vector<qz::FileHandle> m_DocInfoFiles;
+    std::vector<qz::FileHandle> m_FieldTextFiles;
 };
 
 // The full-text engine; null unless one was created.

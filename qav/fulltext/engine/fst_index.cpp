@@ -6,7 +6,7 @@
 #include "qav/fulltext/format/bm_files.h"
 
 bool FSTIndex::BytesInit(const std::string& prefix) {
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(qav_bm::TransducerPath(prefix))) return false;
     const uint64_t words = in.remaining() / 4;
     if (words >= UINT32_MAX) return false;

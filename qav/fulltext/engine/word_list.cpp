@@ -14,7 +14,7 @@ constexpr uint64_t kMinEntryBytes = 12;
 
 bool CWordListBM::WordListInit(const std::string& path) {
     m_Entries.clear();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path)) {
         QavLog("Error open %s!\n", path.c_str());
         return false;

@@ -28,8 +28,8 @@ std::string GroupDocPath(const std::string& orgDatPath, int group) { return Numb
 void EncodeDocOffset(unsigned char* buffer, size_t j, const Posting& posting) {
     unsigned char* p = buffer + j * kPostingEntryBytes;
     p[0] = posting.shard;
-    qav_bytes::Store<uint32_t>(p + 1, posting.termListOffset);
-    qav_bytes::Store<uint32_t>(p + 5, posting.docOffset);
+    qz::bytes::Store<uint32_t>(p + 1, posting.termListOffset);
+    qz::bytes::Store<uint32_t>(p + 5, posting.docOffset);
     p[9] = posting.field;
 }
 
@@ -37,8 +37,8 @@ Posting DecodeDocOffset(const unsigned char* buffer, size_t j) {
     const unsigned char* p = buffer + j * kPostingEntryBytes;
     Posting posting;
     posting.shard = p[0];
-    posting.termListOffset = qav_bytes::Load<uint32_t>(p + 1);
-    posting.docOffset = qav_bytes::Load<uint32_t>(p + 5);
+    posting.termListOffset = qz::bytes::Load<uint32_t>(p + 1);
+    posting.docOffset = qz::bytes::Load<uint32_t>(p + 5);
     posting.field = p[9];
     return posting;
 }
@@ -46,13 +46,13 @@ Posting DecodeDocOffset(const unsigned char* buffer, size_t j) {
 bool WriteEncode(uint32_t termNumber, uint32_t tf, std::string& out) {
     if (termNumber > kMaxTermNumber) return false;
     if (tf > kMaxStoredTf) tf = kMaxStoredTf;
-    qav_bytes::Append<uint32_t>(out, termNumber << 4 | tf >> 8);
+    qz::bytes::Append<uint32_t>(out, termNumber << 4 | tf >> 8);
     out.push_back(static_cast<char>(tf & 0xFF));
     return true;
 }
 
 void DecodeEntry(const unsigned char* entry, uint32_t* termNumber, uint32_t* tf) {
-    const uint32_t head = qav_bytes::Load<uint32_t>(entry);
+    const uint32_t head = qz::bytes::Load<uint32_t>(entry);
     *termNumber = head >> 4;
     *tf = (head & 0xF) << 8 | entry[4];
 }
@@ -63,7 +63,7 @@ bool DecodeDocInfo(const std::vector<std::string>& keys, size_t fieldCount, cons
     size_t p = 0;
     for (const std::string& key : keys) {
         if (bytes.size() - p < 4) return false;
-        const uint32_t length = qav_bytes::Load<uint32_t>(data + p);
+        const uint32_t length = qz::bytes::Load<uint32_t>(data + p);
         p += 4;
         if (bytes.size() - p < length) return false;
         out->info[key] = bytes.substr(p, length);
@@ -71,8 +71,8 @@ bool DecodeDocInfo(const std::vector<std::string>& keys, size_t fieldCount, cons
     }
     for (size_t f = 0; f < fieldCount; ++f) {
         if (bytes.size() - p < 12) return false;
-        out->fields.push_back(qav_bytes::Load<int64_t>(data + p));
-        out->fields.push_back(qav_bytes::Load<uint32_t>(data + p + 8));
+        out->fields.push_back(qz::bytes::Load<int64_t>(data + p));
+        out->fields.push_back(qz::bytes::Load<uint32_t>(data + p + 8));
         p += 12;
     }
     return true;

@@ -11,7 +11,7 @@
 namespace qav_bm {
 namespace {
 
-void WriteCountPairs(BinaryFileWriter& out, const std::map<uint32_t, uint32_t>& pairs) {
+void WriteCountPairs(qz::BinaryFileWriter& out, const std::map<uint32_t, uint32_t>& pairs) {
     out.U32(static_cast<uint32_t>(pairs.size()));
     for (const auto& [field, count] : pairs) {
         out.U32(field);
@@ -19,7 +19,7 @@ void WriteCountPairs(BinaryFileWriter& out, const std::map<uint32_t, uint32_t>& 
     }
 }
 
-bool ReadCountPairs(BinaryFileReader& in, std::map<uint32_t, uint32_t>& pairs) {
+bool ReadCountPairs(qz::BinaryFileReader& in, std::map<uint32_t, uint32_t>& pairs) {
     uint32_t count = 0;
     if (!in.U32(&count) || count > in.remaining() / 8) return false;
     for (uint32_t i = 0; i < count; ++i) {
@@ -39,7 +39,7 @@ double Idf(uint32_t documents, uint32_t df) {
 }
 
 bool WriteTermList(const std::string& path, CHashTableBM& table) {
-    BinaryFileWriter out;
+    qz::BinaryFileWriter out;
     if (!out.Create(path)) return false;
     out.U32(table.m_nDocNum);
     WriteCountPairs(out, table.m_FieldDocs);
@@ -60,7 +60,7 @@ bool WriteTermList(const std::string& path, CHashTableBM& table) {
 }
 
 bool LoadTermList(const std::string& path, CHashTableBM& table) {
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path)) return false;
     if (!in.U32(&table.m_nDocNum) || !ReadCountPairs(in, table.m_FieldDocs) ||
         !ReadCountPairs(in, table.m_FieldTokens))
@@ -104,7 +104,7 @@ void CWordListBM::ToWordList(CHashTableBM& table) {
 
 bool CWordListBM::Write2File(const std::string& path) const {
     const std::string textPath = path + "_InfoXY";
-    BinaryFileWriter out;
+    qz::BinaryFileWriter out;
     if (!out.Create(path)) {
         QavLog("Error open %s!\n", path.c_str());
         return false;

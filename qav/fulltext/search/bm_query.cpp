@@ -56,14 +56,14 @@ bool CBMCandidatesDoc::Add(const CBMOneDoc& candidate, int32_t limit) {
 
 uint32_t TermFreq(const std::vector<unsigned char>& record, uint32_t termNumber) {
     if (record.size() < 4) return 0;
-    const size_t k = std::min<size_t>(qav_bytes::Load<uint32_t>(record.data()), (record.size() - 4) / 5);
+    const size_t k = std::min<size_t>(qz::bytes::Load<uint32_t>(record.data()), (record.size() - 4) / 5);
     size_t low = 0;
     size_t high = k;
     while (low < high) {
         const size_t mid = (low + high) / 2;
         const unsigned char* entry = record.data() + 4 + 5 * mid;
-        const uint32_t number = qav_bytes::Load<uint32_t>(entry) >> 4;
-        if (number == termNumber) return (qav_bytes::Load<uint32_t>(entry) & 0xF) * 256 + entry[4];
+        const uint32_t number = qz::bytes::Load<uint32_t>(entry) >> 4;
+        if (number == termNumber) return (qz::bytes::Load<uint32_t>(entry) & 0xF) * 256 + entry[4];
         if (number < termNumber) low = mid + 1;
         else high = mid;
     }

@@ -38,8 +38,8 @@ bool CopyBytes(std::FILE* in, std::FILE* out) {
 void CopyFile(const std::string& source, const std::string& destination) {
     // Opening the destination "wb" would empty the source first.
     if (SameFile(source, destination)) return;
-    FileHandle in(std::fopen(source.c_str(), "rb"));
-    FileHandle out(in ? std::fopen(destination.c_str(), "wb") : nullptr);
+    qz::FileHandle in(std::fopen(source.c_str(), "rb"));
+    qz::FileHandle out(in ? std::fopen(destination.c_str(), "wb") : nullptr);
     bool ok = in && out && CopyBytes(in.get(), out.get());
     if (out) ok = std::fclose(out.release()) == 0 && ok;
     if (!ok) QavLog("Error copyfile from %s to %s!\n", source.c_str(), destination.c_str());

@@ -70,7 +70,7 @@ constexpr size_t kMaxPath = 1024;
 
 bool CatTableInit(const std::string& path) {
     if (path.size() >= kMaxPath) return false;
-    LineReader reader(path, 1024, LongLines::kSplit);  // a longer line is read as several lines
+    qz::LineReader reader(path, 1024, qz::LongLines::kSplit);  // a longer line is read as several lines
     if (!reader.ok()) return false;
 
     // Words before the first header belong to no category and are dropped.
@@ -83,8 +83,8 @@ bool CatTableInit(const std::string& path) {
     };
 
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
-        const std::string s = TrimBlanks(line);
+    while (reader.Next(line) != qz::LineReader::kEnd) {
+        const std::string s = qz::TrimBlanks(line);
         if (s.empty() || s.front() == '/') continue;
         if (s.front() == '#' || s.front() == '.') {
             filePending();

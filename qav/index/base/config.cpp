@@ -197,7 +197,7 @@ bool CConfig::ConfigInit(const std::string& configPath, const std::string& index
     m_InfoDir = indexDir + "/Info";
 
     std::string text;
-    if (!ReadWholeFile(configPath, text)) return false;
+    if (!qz::ReadWholeFile(configPath, text)) return false;
     std::unique_ptr<cJSON, void (*)(cJSON*)> root(cJSON_ParseWithLength(text.data(), text.size()),
                                                   cJSON_Delete);
     if (!root) {
@@ -247,7 +247,7 @@ bool CConfig::ConfigInit(const std::string& configPath, const std::string& index
 }
 
 bool CConfig::ReadStopWords(const std::string& path) {
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     if (!file) {
         QavLog("Error open %s\n", path.c_str());
         return false;

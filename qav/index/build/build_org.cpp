@@ -48,13 +48,13 @@ bool CQAVIdx::MergeWriteOrg(const std::string& path) const {
 
 bool CQAVIdx::DelTmpFiles(const std::string& listFile) {
     {
-        LineReader reader(listFile, kListLineBytes, LongLines::kSplit);
+        qz::LineReader reader(listFile, kListLineBytes, qz::LongLines::kSplit);
         if (!reader.ok()) {
             QavLog("Error open %s\n", listFile.c_str());
             return false;
         }
         std::string line;
-        while (reader.Next(line) != LineReader::kEnd) {
+        while (reader.Next(line) != qz::LineReader::kEnd) {
             if (IsListCommentLine(line)) continue;
             std::remove(line.substr(0, line.find('\t')).c_str());
         }

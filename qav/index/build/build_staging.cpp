@@ -151,10 +151,10 @@ void BuildStaging::MoveUserEntries(const std::string& from, const CConfig& confi
 
 bool WriteUnfinishedMarker(const std::string& dir) {
     const std::string path = JoinPath(dir, kUnfinishedMarkerName);
-    FileHandle marker = OpenFile(path, "wb");
+    qz::FileHandle marker = qz::OpenFile(path, "wb");
     if (!marker) return false;
     fputs("This folder holds an index build that has not finished; the engine does not serve it.\n", marker.get());
-    return CloseFile(marker);
+    return qz::CloseFile(marker);
 }
 
 bool RemoveUnfinishedMarker(const std::string& dir) {

@@ -9,7 +9,7 @@ namespace {
 // byte 0x5F is not one.
 std::vector<size_t> Underscores(std::string_view text) {
     std::vector<size_t> found;
-    for (size_t i = 0; i < text.size(); i += GbkCharLen(text.data() + i, text.size() - i))
+    for (size_t i = 0; i < text.size(); i += qz::GbkCharLen(text.data() + i, text.size() - i))
         if (text[i] == '_') found.push_back(i);
     return found;
 }

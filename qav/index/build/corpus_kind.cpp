@@ -22,7 +22,7 @@ constexpr unsigned char kGroupTrail = 0xFE;
 template <typename F>
 bool AnyGbkPair(std::string_view text, F&& f) {
     for (size_t i = 0; i < text.size();) {
-        const size_t length = GbkCharLen(text.data() + i, text.size() - i);
+        const size_t length = qz::GbkCharLen(text.data() + i, text.size() - i);
         if (length == 2 && f(static_cast<unsigned char>(text[i]), static_cast<unsigned char>(text[i + 1])))
             return true;
         i += length;
@@ -36,7 +36,7 @@ bool HasGroupWord(std::string_view text) {
     });
 }
 
-bool HasChineseChar(std::string_view text) { return AnyGbkPair(text, IsGb2312Han); }
+bool HasChineseChar(std::string_view text) { return AnyGbkPair(text, qz::IsGb2312Han); }
 
 }  // namespace
 
@@ -55,13 +55,13 @@ void CQAVIdx::CheckIsTreeType() {
     std::string line;
     for (const std::vector<std::string>& group : m_FileGroups) {
         for (const std::string& path : group) {
-            FileHandle file = OpenFile(path, "rb");
+            qz::FileHandle file = qz::OpenFile(path, "rb");
             // A file the later passes cannot read either: nothing is decided.
             if (!file) return;
-            LineReader reader(file.get(), kMaxDataLineBytes);
-            for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+            qz::LineReader reader(file.get(), qz::kMaxDataLineBytes);
+            for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
                 // Refused by the counting and offset passes as well.
-                if (result != LineReader::kLine) continue;
+                if (result != qz::LineReader::kLine) continue;
                 const std::string_view text = DataLineSentence(line);
                 if (HasGroupWord(text)) continue;
                 const int kind = TreeLineKind(text);

@@ -30,7 +30,7 @@ bool IsTagLine(std::string_view line) {
 
 // Whether text holds the group separator as a whole character.
 bool HasGroupSeparator(std::string_view text) {
-    for (size_t i = 0; i + 1 < text.size(); i += GbkLeadCharLen(text[i]))
+    for (size_t i = 0; i + 1 < text.size(); i += qz::GbkLeadCharLen(text[i]))
         if (text.substr(i, 2) == kGroupSeparator) return true;
     return false;
 }
@@ -47,22 +47,22 @@ bool IsConsideredLine(std::string_view line) {
 
 // Size of the file at path, or -1 when it cannot be opened.
 int64_t OpenedFileSize(const std::string& path) {
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     struct stat info;
     if (!file || fstat(fileno(file.get()), &info) != 0) return -1;
     return static_cast<int64_t>(info.st_size);
 }
 
-FileHandle CreateOutput(const std::string& path) {
-    FileHandle file = OpenFile(path, "wb");
+qz::FileHandle CreateOutput(const std::string& path) {
+    qz::FileHandle file = qz::OpenFile(path, "wb");
     if (!file) QavLog("Create or open %s error\n", path.c_str());
     return file;
 }
 
 void Write(FILE* file, const std::string& text) { fwrite(text.data(), 1, text.size(), file); }
 
-bool CloseOutput(FileHandle& file, const std::string& path) {
-    if (CloseFile(file)) return true;
+bool CloseOutput(qz::FileHandle& file, const std::string& path) {
+    if (qz::CloseFile(file)) return true;
     QavLog("Error write %s\n", path.c_str());
     return false;
 }
@@ -123,19 +123,19 @@ bool Preparation::ProcessFile(const std::string& path, FILE* corpus, FILE* data)
     name_.clear();
     tag_ = "text";
     items_.clear();
-    LineReader reader(corpus);
+    qz::LineReader reader(corpus);
     std::string line;
     long long lineNo = 0;
-    for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+    for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
         ++lineNo;
         ++summary_.lines;
         // Dropped lines: no later stage could read them.
-        if (result == LineReader::kTooLong) {
+        if (result == qz::LineReader::kTooLong) {
             ++summary_.tooLong;
-            QavLog("Warning: %s line %lld dropped: longer than %zu bytes\n", path.c_str(), lineNo, kMaxLineBytes);
+            QavLog("Warning: %s line %lld dropped: longer than %zu bytes\n", path.c_str(), lineNo, qz::kMaxLineBytes);
             continue;
         }
-        if (result == LineReader::kHasNul) {
+        if (result == qz::LineReader::kHasNul) {
             ++summary_.withNul;
             QavLog("Warning: %s line %lld dropped: it holds a zero byte\n", path.c_str(), lineNo);
             continue;
@@ -168,7 +168,7 @@ void Preparation::ProcessLine(const std::string& line) {
         if (docs_met_ % kDocProgressStep == 0) QavLog("%lld Doc Processed\n", static_cast<long long>(docs_met_));
         doc_start_ = line_;
     } else if (StartsWith(text, "#Global ")) {
-        SplitString(line.c_str() + 8, " ;", items_);
+        qz::SplitString(line.c_str() + 8, " ;", items_);
     } else if (StartsWith(text, "Item:")) {
         Write(sent_info_, SentInfoTextLine(line_, static_cast<int64_t>(documents_.size()), tag_));
         AddSentence(text.substr(5));
@@ -214,7 +214,7 @@ void WriteDocInfo(FILE* docInfo, const std::vector<Document>& documents) {
 size_t FirstNonGbkByte(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const size_t step = GbkCharLen(text.data() + i, text.size() - i);
+        const size_t step = qz::GbkCharLen(text.data() + i, text.size() - i);
         if (step == 1 && lead >= 0x81 && lead <= 0xFE) return i;
         i += step;
     }
@@ -223,12 +223,12 @@ size_t FirstNonGbkByte(std::string_view text) {
 
 bool ReadOriFiles(const std::string& corpusList, std::vector<std::string>& paths) {
     paths.clear();
-    FileHandle list = OpenFile(corpusList, "rb");
+    qz::FileHandle list = qz::OpenFile(corpusList, "rb");
     if (!list) return false;
-    LineReader reader(list.get(), kMaxListLineBytes);
+    qz::LineReader reader(list.get(), kMaxListLineBytes);
     std::string line;
-    for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
-        if (result != LineReader::kLine) {
+    for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
+        if (result != qz::LineReader::kLine) {
             QavLog("Warning:%s\n", line.c_str());
             continue;
         }
@@ -240,13 +240,13 @@ bool ReadOriFiles(const std::string& corpusList, std::vector<std::string>& paths
 
 int DetectFileType(const std::string& path, int& treeLines, int& considered) {
     treeLines = considered = 0;
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     if (!file) return 0;
     int kind = 0;
-    LineReader reader(file.get());
+    qz::LineReader reader(file.get());
     std::string line;
-    for (LineReader::Result result; considered < kMaxDetectLines && (result = reader.Next(line)) != LineReader::kEnd;) {
-        if (result != LineReader::kLine || !IsConsideredLine(line)) continue;
+    for (qz::LineReader::Result result; considered < kMaxDetectLines && (result = reader.Next(line)) != qz::LineReader::kEnd;) {
+        if (result != qz::LineReader::kLine || !IsConsideredLine(line)) continue;
         ++considered;
         int line_kind = TreeLineKind(line);
         if (line_kind != kTreeKindSeg) {
@@ -263,11 +263,11 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
                     CorpusSummary* summary) {
     CorpusSummary ownSummary;
     CorpusSummary& counts = summary ? *summary : ownSummary;
-    FileHandle org = CreateOutput(orgPath);
+    qz::FileHandle org = CreateOutput(orgPath);
     if (!org) return false;
-    FileHandle doc_info = CreateOutput(docInfoPath);
+    qz::FileHandle doc_info = CreateOutput(docInfoPath);
     if (!doc_info) return false;
-    FileHandle sent_info = CreateOutput(sentInfoPath);
+    qz::FileHandle sent_info = CreateOutput(sentInfoPath);
     if (!sent_info) return false;
 
     std::vector<std::string> corpus_files;
@@ -286,14 +286,14 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
     }
     g_nCorpusSize = corpus_size;
 
-    FileHandle list = CreateOutput(listPath);
+    qz::FileHandle list = CreateOutput(listPath);
     if (!list) return false;
 
     Preparation preparation(sent_info.get(), counts);
     for (size_t k = 0; k < corpus_files.size(); ++k) {
         const std::string& path = corpus_files[k];
         QavLogOnly("Processing %s\n", path.c_str());
-        FileHandle corpus = OpenFile(path, "rb");
+        qz::FileHandle corpus = qz::OpenFile(path, "rb");
         if (!corpus) {
             QavLog("Error open %s\n", path.c_str());
             return false;
@@ -310,7 +310,7 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
                considered ? 100.0 * tree_lines / considered : 0.0, kind);
 
         const std::string data_path = DataTextPath(dir, static_cast<int>(k));
-        FileHandle data = CreateOutput(data_path);
+        qz::FileHandle data = CreateOutput(data_path);
         if (!data) return false;
         Write(list.get(), ListLine(data_path, kind));
         if (!preparation.ProcessFile(path, corpus.get(), data.get())) return false;

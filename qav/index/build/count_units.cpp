@@ -40,22 +40,22 @@ bool CountGroup(CThreadInfo& info) {
         const std::string& path = info.files[f];
         const int kind = info.FileKind(f);
         QavLog("  ThreadInfo[%d] opening file %zu (type=%d): %s\n", info.number, f, kind, path.c_str());
-        FileHandle file = OpenFile(path, "rb");
+        qz::FileHandle file = qz::OpenFile(path, "rb");
         if (!file) {
             QavLog("Error open %s\n", path.c_str());
             return false;
         }
-        FileHandle warnings = OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
+        qz::FileHandle warnings = qz::OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
         QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
         for (std::string_view separator : kSeparatorWords) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
         QavLog("  ThreadInfo[%d] reading lines...\n", info.number);
 
-        LineReader reader(file.get(), kMaxDataLineBytes);
-        for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+        qz::LineReader reader(file.get(), qz::kMaxDataLineBytes);
+        for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
             if (position >= kPositionLimit) continue;
             uint32_t word_count = 0;
             bool counted =
-                result == LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_hash,
+                result == qz::LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_hash,
                                                                  *info.word_hash, pn_info, kind, word_count);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
             position += word_count;

@@ -10,7 +10,7 @@
 #include "common/text/line_reader.h"
 
 bool CQAVIdx::ReadInFiles(const std::string& listFile) {
-    LineReader reader(listFile, kListLineBytes, LongLines::kSplit);
+    qz::LineReader reader(listFile, kListLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", listFile.c_str());
         return false;
@@ -18,7 +18,7 @@ bool CQAVIdx::ReadInFiles(const std::string& listFile) {
     std::vector<std::string> files;
     std::vector<int> kinds;
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         if (IsListCommentLine(line)) continue;
         const size_t tab = line.find('\t');
         files.push_back(line.substr(0, tab));

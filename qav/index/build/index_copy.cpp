@@ -10,14 +10,14 @@
 
 bool MergeCorpusIDFiles(int groupCount, const std::string& dir, const std::string& infoDataPrefix) {
     const std::string mergedPath = JoinPath(dir, kCorpusIdName);
-    FileHandle merged(std::fopen(mergedPath.c_str(), "wb"));
+    qz::FileHandle merged(std::fopen(mergedPath.c_str(), "wb"));
     if (!merged) {
         QavLog("Error open %s\n", mergedPath.c_str());
         return false;
     }
     for (int group = 0; group < groupCount; ++group) {
         const std::string path = IdFilePath(infoDataPrefix, group);
-        FileHandle in(std::fopen(path.c_str(), "rb"));
+        qz::FileHandle in(std::fopen(path.c_str(), "rb"));
         if (!in || !CopyBytes(in.get(), merged.get())) {
             QavLog("Error open %s\n", path.c_str());
             return false;

@@ -37,7 +37,7 @@ bool CQAVIdx::PreallocateOffsetFiles() {
 
     int fileNo = 0;
     std::string path = DatFilePath(prefix, fileNo);
-    FileHandle file = OpenFile(path, "wb");
+    qz::FileHandle file = qz::OpenFile(path, "wb");
     if (!file) {
         QavLog("Error open %s\n", path.c_str());
         return false;
@@ -49,12 +49,12 @@ bool CQAVIdx::PreallocateOffsetFiles() {
     for (CWord& unit : m_WordList_U.words) {
         if (static_cast<int64_t>(length) > limit) {
             if (fileNo + 1 < kMaxOffsetFiles) {
-                if (!CloseFile(file)) {
+                if (!qz::CloseFile(file)) {
                     QavLog("WriteInitOffset Error!\n");
                     return false;
                 }
                 path = DatFilePath(prefix, ++fileNo);
-                file = OpenFile(path, "wb");
+                file = qz::OpenFile(path, "wb");
                 if (!file) {
                     QavLog("Error open %s\n", path.c_str());
                     return false;
@@ -75,7 +75,7 @@ bool CQAVIdx::PreallocateOffsetFiles() {
         }
         length += bytes;
     }
-    if (!CloseFile(file)) {
+    if (!qz::CloseFile(file)) {
         QavLog("WriteInitOffset Error!\n");
         return false;
     }
@@ -83,11 +83,11 @@ bool CQAVIdx::PreallocateOffsetFiles() {
     return true;
 }
 
-bool CQAVIdx::OpenOffsetFiles(std::vector<FileHandle>& files) const {
+bool CQAVIdx::OpenOffsetFiles(std::vector<qz::FileHandle>& files) const {
     files.clear();
     for (int n = 0; n < m_nOffsetFileCount; ++n) {
         const std::string path = DatFilePath(m_Config.m_FileInfo.Offset, n);
-        files.push_back(OpenFile(path, "rb+"));
+        files.push_back(qz::OpenFile(path, "rb+"));
         if (!files.back()) {
             QavLog("Error open %s\n", path.c_str());
             return false;
@@ -100,7 +100,7 @@ namespace {
 
 // Appends the records a group stored for one unit after those already in the
 // unit's region, counts them on the merged node and frees the buffer.
-bool AppendGroupRecords(std::vector<FileHandle>& files, CHashNode& merged, CHashNode& node, int width) {
+bool AppendGroupRecords(std::vector<qz::FileHandle>& files, CHashNode& merged, CHashNode& node, int width) {
     if (merged.file_no >= files.size()) return false;
     FILE* file = files[merged.file_no].get();
     const size_t bytes = size_t{node.records_stored} * width;
@@ -115,9 +115,9 @@ bool AppendGroupRecords(std::vector<FileHandle>& files, CHashNode& merged, CHash
     return true;
 }
 
-bool CloseOffsetFiles(std::vector<FileHandle>& files) {
+bool CloseOffsetFiles(std::vector<qz::FileHandle>& files) {
     bool ok = true;
-    for (FileHandle& file : files) ok = CloseFile(file) && ok;
+    for (qz::FileHandle& file : files) ok = qz::CloseFile(file) && ok;
     if (!ok) QavLog("WriteOffset2File Error\n");
     return ok;
 }
@@ -130,7 +130,7 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
             !m_Tables.group_units[g])
             return false;
     }
-    std::vector<FileHandle> files;
+    std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
 
     const int64_t unitCount = m_WordList_U.length();
@@ -153,13 +153,13 @@ bool CQAVIdx::HashOffset2File(int group) {
     if (group < 0 || group >= m_nGroupCount || static_cast<size_t>(group) >= m_Tables.group_units.size() ||
         !m_Tables.group_units[group])
         return false;
-    std::vector<FileHandle> files;
+    std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
     const bool written = WriteOffset2File(*m_Tables.group_units[group], files, m_Tables.units);
     return CloseOffsetFiles(files) && written;
 }
 
-bool WriteOffset2File(CHashTable& groupUnits, std::vector<FileHandle>& files, CHashTable& mergedUnits) {
+bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits) {
     const uint32_t buckets = groupUnits.bucket_count();
     for (uint32_t b = 0; b < buckets; ++b) {
         if (b % 100 == 0) QavLogOnly("Writing Offset %u of [%u]\n", b, buckets);

@@ -33,12 +33,12 @@ bool OffsetGroup(CThreadInfo& info) {
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
-    FileHandle data = OpenFile(dataPath, "wb");
+    qz::FileHandle data = qz::OpenFile(dataPath, "wb");
     if (!data) {
         QavLog("Error Open %s\n", dataPath.c_str());
         return false;
     }
-    FileHandle ids = OpenFile(idPath, "wb");
+    qz::FileHandle ids = qz::OpenFile(idPath, "wb");
     if (!ids) {
         QavLog("Error Open %s\n", idPath.c_str());
         return false;
@@ -61,15 +61,15 @@ bool OffsetGroup(CThreadInfo& info) {
     for (size_t i = 0; i < info.files.size(); ++i) {
         const std::string& path = info.files[i];
         const int kind = info.FileKind(i);
-        FileHandle in = OpenFile(path, "rb");
+        qz::FileHandle in = qz::OpenFile(path, "rb");
         if (!in) {
             QavLog("Error open %s\n", path.c_str());
             return false;
         }
-        LineReader reader(in.get(), kMaxDataLineBytes);
-        for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+        qz::LineReader reader(in.get(), qz::kMaxDataLineBytes);
+        for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
             // Refused by the counting pass as well, which reads through the same reader.
-            if (result != LineReader::kLine) continue;
+            if (result != qz::LineReader::kLine) continue;
             const uint64_t length = static_cast<uint64_t>(ftello(data.get()));
             if (length > kLastSentenceByte) {
                 QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
@@ -93,11 +93,11 @@ bool OffsetGroup(CThreadInfo& info) {
             if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
         }
     }
-    if (!WriteTail(data.get()) || !CloseFile(data)) {
+    if (!WriteTail(data.get()) || !qz::CloseFile(data)) {
         QavLog("Error write %s\n", dataPath.c_str());
         return false;
     }
-    if (!CloseFile(ids)) {
+    if (!qz::CloseFile(ids)) {
         QavLog("Error write %s\n", idPath.c_str());
         return false;
     }

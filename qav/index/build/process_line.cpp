@@ -28,11 +28,11 @@ bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FI
             complete = false;
             break;
         }
-        qav_bytes::Append(bytes, static_cast<uint32_t>(id));
+        qz::bytes::Append(bytes, static_cast<uint32_t>(id));
     }
     if (complete && sentence.closing_bar) {
         int32_t bar = WordId(wordHash, "|");
-        if (bar != -1) qav_bytes::Append(bytes, static_cast<uint32_t>(bar));
+        if (bar != -1) qz::bytes::Append(bytes, static_cast<uint32_t>(bar));
     }
     bool written = fwrite(bytes.data(), 1, bytes.size(), dataFile) == bytes.size();
     return complete && written;

@@ -126,7 +126,7 @@ public:
 private:
     bool PreallocateOffsetFiles();
     // Opens every offset file "rb+"; false when one cannot be opened.
-    bool OpenOffsetFiles(std::vector<FileHandle>& files) const;
+    bool OpenOffsetFiles(std::vector<qz::FileHandle>& files) const;
 };
 
 // Appends every record buffer of one group's unit table, bucket by bucket,
@@ -134,4 +134,4 @@ private:
 // file and count), counts them on the merged node and frees the buffers.
 // Units the merged table lacks are passed over. False on a failed seek or
 // write, or a region in a file that is not open.
-bool WriteOffset2File(CHashTable& groupUnits, std::vector<FileHandle>& files, CHashTable& mergedUnits);
+bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits);

@@ -23,7 +23,7 @@ void AppendChar(std::string& text, const char* p, size_t len) {
 int TreeLineKind(std::string_view line) {
     long squares = 0, squareDepth = 0, rounds = 0, roundDepth = 0;
     for (size_t i = 0; i < line.size();) {
-        const size_t len = GbkCharLen(line.data() + i, line.size() - i);
+        const size_t len = qz::GbkCharLen(line.data() + i, line.size() - i);
         if (len == 1) {
             const char c = line[i];
             const bool square = c == '[' || c == ']';
@@ -112,7 +112,7 @@ bool CQAVTree::SplitNodeItem_Tree(std::string_view text, int kind) {
     long closes = 0;
     for (size_t i = 0; i < text.size();) {
         const char* p = text.data() + i;
-        const size_t len = GbkCharLen(p, text.size() - i);
+        const size_t len = qz::GbkCharLen(p, text.size() - i);
         const bool isOpen = len == 1 && *p == open;
         const bool isClose = len == 1 && *p == close;
         opens += isOpen;
@@ -135,11 +135,11 @@ bool CQAVTree::SplitNodeItem_Seg(std::string_view line) {
     size_t pos = 0;
     bool lastToken = false;
     while (!lastToken && pos < line.size()) {
-        while (pos < line.size() && IsBlank(line[pos])) ++pos;
+        while (pos < line.size() && qz::IsBlank(line[pos])) ++pos;
         const size_t start = pos;
         size_t slash = std::string_view::npos;
-        while (pos < line.size() && !IsBlank(line[pos])) {
-            const size_t len = GbkCharLen(line.data() + pos, line.size() - pos);
+        while (pos < line.size() && !qz::IsBlank(line[pos])) {
+            const size_t len = qz::GbkCharLen(line.data() + pos, line.size() - pos);
             if (pos - start + len > kSegTokenMax) {
                 lastToken = true;
                 break;

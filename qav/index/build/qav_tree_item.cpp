@@ -61,12 +61,12 @@ void CTreeItem::CutHeadTokens(std::string_view label) {
         const bool end = pos == label.size();
         if (end || IsHeadSeparator(label[pos])) {
             const std::string_view field = label.substr(start, pos - start);
-            const std::string_view token = field.substr(0, GbkPrefixLength(field, kHeadTokenMax));
+            const std::string_view token = field.substr(0, qz::GbkPrefixLength(field, kHeadTokenMax));
             if (!token.empty()) PutSlot(m_tokens, m_nTokenCount, IsAllDigits(token) ? "PR" : token);
             if (end) break;
             start = ++pos;
         } else {
-            pos += GbkCharLen(label.data() + pos, label.size() - pos);
+            pos += qz::GbkCharLen(label.data() + pos, label.size() - pos);
         }
     }
 }
@@ -78,7 +78,7 @@ bool CTreeItem::SetTreeItem(std::string_view head, std::string_view children, in
     const char close = CloseOf(kind);
 
     bool headHasOpen = false;
-    for (size_t i = 0; i < head.size(); i += GbkCharLen(head.data() + i, head.size() - i))
+    for (size_t i = 0; i < head.size(); i += qz::GbkCharLen(head.data() + i, head.size() - i))
         if (head[i] == open) headHasOpen = true;
     if (!headHasOpen && children.empty()) {
         if (head.size() > kLeafHeadMax) return false;
@@ -94,7 +94,7 @@ bool CTreeItem::SetTreeItem(std::string_view head, std::string_view children, in
     long closes = 0;
     std::string* gathered = &OpenSlot(m_childTexts, 0);
     for (size_t i = 0; i < children.size();) {
-        const size_t len = GbkCharLen(children.data() + i, children.size() - i);
+        const size_t len = qz::GbkCharLen(children.data() + i, children.size() - i);
         if (gathered->size() + len <= kChildTextMax) gathered->append(children.data() + i, len);
         if (len == 1 && children[i] == open) ++opens;
         if (len == 1 && children[i] == close && ++closes == opens) {
@@ -140,14 +140,14 @@ bool CTreeItem::SetTagBracket_Left(std::string_view text, int kind) {
     std::string_view last;
     size_t pos = 0;
     while (pos < text.size()) {
-        while (pos < text.size() && IsBlank(text[pos])) ++pos;
+        while (pos < text.size() && qz::IsBlank(text[pos])) ++pos;
         const size_t start = pos;
-        while (pos < text.size() && !IsBlank(text[pos]))
-            pos += GbkCharLen(text.data() + pos, text.size() - pos);
+        while (pos < text.size() && !qz::IsBlank(text[pos]))
+            pos += qz::GbkCharLen(text.data() + pos, text.size() - pos);
         if (pos == start) break;
         previous = last;
         const std::string_view field = text.substr(start, pos - start);
-        last = field.substr(0, GbkPrefixLength(field, kLeafTokenMax));
+        last = field.substr(0, qz::GbkPrefixLength(field, kLeafTokenMax));
     }
     const std::string_view tag = kind == kTreeKindRound ? previous : last;
     const std::string_view word = kind == kTreeKindRound ? last : previous;

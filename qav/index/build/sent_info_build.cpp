@@ -40,14 +40,14 @@ bool GetLineInfo(const char* text, uint64_t& a, uint64_t& b, std::string& rest) 
 bool GetLineInfoEx(const char* text, int64_t& key, int64_t& line) { return ParseIdLine(text, &key, &line); }
 
 int64_t GetLineNum(const std::string& idFile, const SentInfoMap& map) {
-    LineReader reader(idFile, kIdLineBytes, LongLines::kSplit);
+    qz::LineReader reader(idFile, kIdLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", idFile.c_str());
         return -1;
     }
     int64_t count = 0;
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         int64_t key, lineNo;
         if (!GetLineInfoEx(line.c_str(), key, lineNo)) continue;
         if (key % 10000 == 0) QavLog("Writing Offset %lld...\r", static_cast<long long>(key));
@@ -63,14 +63,14 @@ uint32_t CHashTableInfo::GetTagID(const std::string& text, TagMap& tags) {
 }
 
 bool CHashTableInfo::ReadInIDInfo(const std::string& path, SentInfoMap& map, TagMap& tags) {
-    LineReader reader(path, kSentInfoLineBytes, LongLines::kSplit);
+    qz::LineReader reader(path, kSentInfoLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", path.c_str());
         return false;
     }
     std::string line, tag;
     long long linesRead = 0;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         ++linesRead;
         uint64_t lineNo, docIndex;
         if (!GetLineInfo(line.c_str(), lineNo, docIndex, tag)) continue;
@@ -82,7 +82,7 @@ bool CHashTableInfo::ReadInIDInfo(const std::string& path, SentInfoMap& map, Tag
 
 bool CHashTableInfo::WriteIdx(const std::string& idFile, const SentInfoMap& map, const TagMap& tags,
                               const std::string& outFile) {
-    LineReader reader(idFile, kIdLineBytes, LongLines::kSplit);
+    qz::LineReader reader(idFile, kIdLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", idFile.c_str());
         return false;
@@ -95,7 +95,7 @@ bool CHashTableInfo::WriteIdx(const std::string& idFile, const SentInfoMap& map,
         return false;
     }
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         int64_t key, lineNo;
         if (!GetLineInfoEx(line.c_str(), key, lineNo)) continue;
         auto found = map.find(static_cast<uint32_t>(lineNo));

@@ -19,7 +19,7 @@ constexpr std::string_view kDigitTag = "PR";
 size_t CutAtCharacter(std::string_view text, size_t limit) {
     size_t i = 0;
     while (i < text.size()) {
-        size_t step = GbkLeadCharLen(text[i]);
+        size_t step = qz::GbkLeadCharLen(text[i]);
         if (i + step > limit) break;
         i += step;
     }
@@ -38,7 +38,7 @@ std::string_view CutTag(std::string_view tag) {
     size_t i = 0;
     while (i < tag.size()) {
         char c = tag[i];
-        if (GbkLeadCharLen(c) == 2) {
+        if (qz::GbkLeadCharLen(c) == 2) {
             i += 2;
             continue;
         }
@@ -102,7 +102,7 @@ bool KeyReadsAs(std::string_view key, int32_t type) { return UnitTypeOfText(key)
 
 std::string_view FirstCharOf(std::string_view word, bool english) {
     if (english || word.empty()) return word;
-    size_t length = GbkLeadCharLen(word[0]);
+    size_t length = qz::GbkLeadCharLen(word[0]);
     return length <= word.size() ? word.substr(0, length) : std::string_view();
 }
 
@@ -111,7 +111,7 @@ std::string_view LastCharOf(std::string_view word, bool english) {
     size_t i = 0;
     size_t last = 0;
     while (i < word.size()) {
-        size_t length = GbkLeadCharLen(word[i]);
+        size_t length = qz::GbkLeadCharLen(word[i]);
         if (i + length > word.size()) return {};
         last = i;
         i += length;

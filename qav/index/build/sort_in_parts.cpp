@@ -19,14 +19,14 @@ struct PartedSort {
 };
 
 void PartitionPart(const std::shared_ptr<PartedSort>& sort, void* part, size_t count) {
-    ZqPartitionEx(part, count, sort->width, sort->compare, sort->context, kMinPartToHandOff,
+    qz::ZqPartitionEx(part, count, sort->width, sort->compare, sort->context, kMinPartToHandOff,
                   [&sort](void* next, size_t nextCount) {
                       sort->unpartitioned.fetch_add(1);
                       sort->pool->Submit([sort, next, nextCount] { PartitionPart(sort, next, nextCount); });
                   });
     // The last part to be partitioned finishes the whole array.
     if (sort->unpartitioned.fetch_sub(1) == 1)
-        ZqFinishEx(sort->base, sort->count, sort->width, sort->compare, sort->context);
+        qz::ZqFinishEx(sort->base, sort->count, sort->width, sort->compare, sort->context);
 }
 
 }  // namespace

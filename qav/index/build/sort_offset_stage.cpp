@@ -18,7 +18,7 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     SortingEngine engine;
     if (!engine.Load(config.m_FileInfo.Data, *input.word_list, config.m_Language)) return false;
 
-    std::vector<FileHandle> files;
+    std::vector<qz::FileHandle> files;
     for (int i = 0; i < input.offset_file_count; ++i) {
         const std::string path = DatFilePath(config.m_FileInfo.Offset, i);
         files.emplace_back(std::fopen(path.c_str(), "rb+"));
@@ -32,7 +32,7 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     SortRegionsInput regions;
     regions.units = input.units;
     regions.merged = input.merged;
-    for (const FileHandle& file : files) regions.offset_files.push_back(file.get());
+    for (const qz::FileHandle& file : files) regions.offset_files.push_back(file.get());
     regions.corpus = &corpus;
     regions.order = input.order;
     regions.order.context = const_cast<RecordCompareContext*>(&corpus);
@@ -41,7 +41,7 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     bool ok = SortUnitRegions(regions, splitHash);
 
     // Buffered records reach the files only when they are closed.
-    for (FileHandle& file : files)
+    for (qz::FileHandle& file : files)
         if (std::fclose(file.release()) != 0) ok = false;
     return ok;
 }

@@ -39,7 +39,7 @@ uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const R
     for (size_t at = 0; at + width <= records.size(); at += width) {
         unsigned char* record = &records[at];
         const uint8_t fileNo = record[6];
-        const uint32_t position = qav_bytes::Load<uint32_t>(record);
+        const uint32_t position = qz::bytes::Load<uint32_t>(record);
         if (fileNo < corpus.files.size() && position < corpus.files[fileNo].count) continue;
         std::memset(record, 0, width);
         ++zeroed;

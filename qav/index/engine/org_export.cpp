@@ -12,7 +12,7 @@ bool COrgInfo::RewriteOrg(const std::string& orgText, const std::string& path) {
 
 bool COrgInfo::PrintOrgInfo(const std::string& orgDat, const std::string& textPath) {
     if (!OrgInfoInit(orgDat)) return false;
-    FileHandle out = OpenFile(textPath, "wb");
+    qz::FileHandle out = qz::OpenFile(textPath, "wb");
     if (!out) {
         QavLog("Error open %s\n", textPath.c_str());
         return false;
@@ -24,7 +24,7 @@ bool COrgInfo::PrintOrgInfo(const std::string& orgDat, const std::string& textPa
         fwrite(name.data(), 1, name.size(), out.get());
         fputc('\n', out.get());
     }
-    return CloseFile(out);
+    return qz::CloseFile(out);
 }
 
 bool COrgInfo::OutOrg(const std::string& orgDat, const std::string& textPath) {

@@ -24,11 +24,11 @@ int64_t EndLineOf(const std::string& line) {
 // The document entries of "Org.txt": one per "T:" line, the i-th taking the
 // end line of the i-th "#" line.
 bool ReadOrgText(const std::string& path, COrgInfo::OrgSource& source) {
-    LineReader reader(path, kOrgLineBytes, LongLines::kSplit);
+    qz::LineReader reader(path, kOrgLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) return false;
     std::vector<int64_t> ends;
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         if (line.compare(0, 1, "#") == 0) {
             ends.push_back(EndLineOf(line));
         } else if (line.compare(0, 2, "T:") == 0) {
@@ -173,7 +173,7 @@ void COrgInfo::LineNo2Offset(int64_t lineNo, int64_t& state, uint32_t position, 
 }
 
 bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int64_t& n) {
-    LineReader reader(idFile, kIdLineBytes, LongLines::kSplit);
+    qz::LineReader reader(idFile, kIdLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s\n", idFile.c_str());
         return false;
@@ -181,7 +181,7 @@ bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int6
     std::vector<std::pair<uint32_t, uint64_t>> pairs;
     std::string line;
     int64_t largest = -1;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         int64_t key, lineNo;
         // Line numbers are written as 32-bit ints; others are not ours.
         if (!ParseIdLine(line, &key, &lineNo) || lineNo < 0 || lineNo > std::numeric_limits<int32_t>::max()) {

@@ -30,7 +30,7 @@ bool CQAVEngine::OffsetFileHandleInit() {
     const int count = CountNumberedFiles(prefix);
     if (count == 0) return false;
     for (int i = 0; i < count; ++i) {
-        FileHandle file(fopen(DatFilePath(prefix, i).c_str(), "rb"));
+        qz::FileHandle file(fopen(DatFilePath(prefix, i).c_str(), "rb"));
         if (!file) {
             m_offsetFiles.clear();
             return false;

@@ -29,7 +29,7 @@ public:
     // Units by name; offset records are loaded into the nodes on first use.
     CHashTable m_unitTable;
     // Offset files, open for reading; at most 255.
-    std::vector<FileHandle> m_offsetFiles;
+    std::vector<qz::FileHandle> m_offsetFiles;
     // Changes whenever the offset files are (re)opened, so that threads
     // holding handles of their own know to reopen them.
     uint64_t m_offsetGeneration = 0;

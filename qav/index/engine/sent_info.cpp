@@ -157,7 +157,7 @@ bool CHashTableInfo::ReadInSentInfo(const std::string& path) {
 }
 
 bool CHashTableInfo::ReadInDocInfo(const std::string& path) {
-    LineReader reader(path, kDocInfoLineBytes, LongLines::kSplit);
+    qz::LineReader reader(path, kDocInfoLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
         QavLog("Error open %s !\n", path.c_str());
         return false;
@@ -165,7 +165,7 @@ bool CHashTableInfo::ReadInDocInfo(const std::string& path) {
     std::vector<std::string> collected;
     bool inDocument = false;
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd) {
+    while (reader.Next(line) != qz::LineReader::kEnd) {
         if (line.empty() || line[0] != '#') {
             collected.push_back(line);
             continue;

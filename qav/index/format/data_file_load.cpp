@@ -33,7 +33,7 @@ namespace {
 // Loads one data file whole; false after logging why.
 bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb,
                   std::unique_ptr<uint32_t[]>& words, uint32_t& length) {
-    FileHandle file(fopen(path.c_str(), "rb"));
+    qz::FileHandle file(fopen(path.c_str(), "rb"));
     struct stat info;
     if (!file || fstat(fileno(file.get()), &info) != 0) {
         QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());

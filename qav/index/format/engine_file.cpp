@@ -19,9 +19,9 @@ std::string EngineFilePath(const std::string& indexDir) { return indexDir + "/En
 // 1,023 bytes a piece) until it returns true; nothing without a file.
 template <class Visit>
 void ScanLines(const std::string& indexDir, Visit visit) {
-    LineReader reader(EngineFilePath(indexDir), 1024, LongLines::kSplit);
+    qz::LineReader reader(EngineFilePath(indexDir), 1024, qz::LongLines::kSplit);
     std::string line;
-    while (reader.Next(line) != LineReader::kEnd)
+    while (reader.Next(line) != qz::LineReader::kEnd)
         if (visit(line.c_str())) return;
 }
 
@@ -29,7 +29,7 @@ void ScanLines(const std::string& indexDir, Visit visit) {
 
 bool SetEngineType(const CConfig* config, const std::string& indexDir, int kind) {
     g_nEngineType = kind;
-    FileHandle file = OpenFile(EngineFilePath(indexDir), "wb");
+    qz::FileHandle file = qz::OpenFile(EngineFilePath(indexDir), "wb");
     if (!file) return false;
     if (kind == kEngineStructured) fputs("Engine=QAV\n", file.get());
     else if (kind == kEngineFullText) fputs("Engine=BM\n", file.get());

@@ -33,7 +33,7 @@ uint64_t DigestBlock(uint64_t digest, const unsigned char* bytes, size_t size) {
 }  // namespace
 
 bool DigestFile(const std::string& path, ManifestEntry& entry) {
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     if (!file) return false;
     std::unique_ptr<unsigned char[]> block(new unsigned char[kDigestBlockBytes]);
     uint64_t digest = kDigestSeed;
@@ -53,7 +53,7 @@ bool DigestFile(const std::string& path, ManifestEntry& entry) {
 
 bool WriteManifest(const std::string& dir, const std::vector<std::string>& files) {
     const std::string path = JoinPath(dir, kManifestName);
-    FileHandle out = OpenFile(path, "wb");
+    qz::FileHandle out = qz::OpenFile(path, "wb");
     if (!out) {
         QavLog("Create or open %s error\n", path.c_str());
         return false;
@@ -67,26 +67,26 @@ bool WriteManifest(const std::string& dir, const std::vector<std::string>& files
         fprintf(out.get(), "%s\t%lld\t%016" PRIx64 "\n", name.c_str(), static_cast<long long>(entry.size),
                 entry.digest);
     }
-    if (CloseFile(out)) return true;
+    if (qz::CloseFile(out)) return true;
     QavLog("Error write %s\n", path.c_str());
     return false;
 }
 
 bool ReadManifest(const std::string& path, Manifest& manifest) {
     manifest.clear();
-    FileHandle file = OpenFile(path, "rb");
+    qz::FileHandle file = qz::OpenFile(path, "rb");
     if (!file) return false;
-    LineReader reader(file.get());
+    qz::LineReader reader(file.get());
     std::string line;
     int lineNo = 0;
-    for (LineReader::Result result; (result = reader.Next(line)) != LineReader::kEnd;) {
+    for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
         ++lineNo;
         const size_t tab1 = line.find('\t');
         const size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
         long long size = -1;
         uint64_t digest = 0;
         int used = 0;
-        const bool parsed = result == LineReader::kLine && tab2 != std::string::npos && tab1 > 0 &&
+        const bool parsed = result == qz::LineReader::kLine && tab2 != std::string::npos && tab1 > 0 &&
                             sscanf(line.c_str() + tab1 + 1, "%lld\t%16" SCNx64 "%n", &size, &digest, &used) == 2 &&
                             tab1 + 1 + static_cast<size_t>(used) == line.size() && line.size() - tab2 == 17 &&
                             size >= 0;

@@ -21,8 +21,8 @@ inline int OffsetRecordWidth(int32_t type) {
 
 // Writes width (8 or 9) bytes at out.
 inline void EncodeOffsetRecord(const CSortIdxUnit& unit, int width, unsigned char* out) {
-    qav_bytes::Store(out, unit.position);
-    qav_bytes::Store(out + 4, unit.index);
+    qz::bytes::Store(out, unit.position);
+    qz::bytes::Store(out + 4, unit.index);
     out[6] = unit.file_no;
     out[7] = unit.clause;
     if (width == kWideRecordBytes) out[8] = unit.span;
@@ -31,8 +31,8 @@ inline void EncodeOffsetRecord(const CSortIdxUnit& unit, int width, unsigned cha
 // Reads a record of width (8 or 9) bytes; the span of an 8-byte record is 0.
 inline CSortIdxUnit DecodeOffsetRecord(const unsigned char* in, int width) {
     CSortIdxUnit unit;
-    unit.position = qav_bytes::Load<uint32_t>(in);
-    unit.index = qav_bytes::Load<int16_t>(in + 4);
+    unit.position = qz::bytes::Load<uint32_t>(in);
+    unit.index = qz::bytes::Load<int16_t>(in + 4);
     unit.file_no = in[6];
     unit.clause = in[7];
     unit.span = width == kWideRecordBytes ? in[8] : 0;

@@ -7,8 +7,8 @@
 
 #include "common/platform/byte_codec.h"
 
-inline uint32_t GetOffset(const unsigned char* record) { return qav_bytes::Load<uint32_t>(record); }
-inline int16_t GetPOS(const unsigned char* record) { return qav_bytes::Load<int16_t>(record + 4); }
+inline uint32_t GetOffset(const unsigned char* record) { return qz::bytes::Load<uint32_t>(record); }
+inline int16_t GetPOS(const unsigned char* record) { return qz::bytes::Load<int16_t>(record + 4); }
 inline uint8_t GetFileNo(const unsigned char* record) { return record[6]; }
 inline uint8_t GetClauseNo(const unsigned char* record) { return record[7]; }
 // Span byte of a 9-byte record; 255 means the constituent's end was not found.

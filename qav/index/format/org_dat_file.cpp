@@ -8,7 +8,7 @@ namespace {
 // A document costs at least its end key and an empty name's length.
 constexpr uint64_t kMinDocumentBytes = 8 + 4;
 
-bool ReadTable(BinaryFileReader& in, OrgTable* table) {
+bool ReadTable(qz::BinaryFileReader& in, OrgTable* table) {
     uint32_t n;
     if (!in.U32(&n) || n > in.remaining() / kMinDocumentBytes) return false;
     table->ends.resize(n);
@@ -26,7 +26,7 @@ bool ReadTable(BinaryFileReader& in, OrgTable* table) {
 
 bool WriteOrgDatFile(const std::string& path, const OrgTable& table) {
     if (table.ends.size() != table.names.size() || table.ends.size() > UINT32_MAX) return false;
-    BinaryFileWriter out;
+    qz::BinaryFileWriter out;
     if (!out.Create(path)) return false;
     out.U32(static_cast<uint32_t>(table.ends.size()));
     for (int64_t end : table.ends) out.I64(end);
@@ -36,7 +36,7 @@ bool WriteOrgDatFile(const std::string& path, const OrgTable& table) {
 
 bool ReadOrgDatFile(const std::string& path, OrgTable* table) {
     *table = OrgTable();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path)) return false;
     if (!ReadTable(in, table)) {
         *table = OrgTable();

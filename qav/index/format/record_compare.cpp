@@ -60,11 +60,11 @@ void CutPoints(std::string_view text, int language, std::vector<char>& cut) {
     cut[0] = cut[text.size()] = 1;
     for (size_t i = 0; i < text.size();) {
         if (language == kLanguageEnglish) {
-            if (IsBlank(text[i])) cut[i] = cut[i + 1] = 1;
+            if (qz::IsBlank(text[i])) cut[i] = cut[i + 1] = 1;
             ++i;
         } else {
             cut[i] = 1;
-            i += GbkCharLen(text.data() + i, text.size() - i);
+            i += qz::GbkCharLen(text.data() + i, text.size() - i);
         }
     }
 }
@@ -86,9 +86,9 @@ void BuildQueryKey(const RecordCompareContext& ctx, std::string_view queryText, 
     bool blankAfterLast = false;
     for (int j = 0;; ++j) {
         if (leftward)
-            while (end > begin && IsBlank(queryText[end - 1])) --end;
+            while (end > begin && qz::IsBlank(queryText[end - 1])) --end;
         else
-            while (begin < end && IsBlank(queryText[begin])) ++begin;
+            while (begin < end && qz::IsBlank(queryText[begin])) ++begin;
         if (begin == end) break;
         const std::string_view rest = queryText.substr(begin, end - begin);
         const std::string* word = j < n ? ctx.WordText(leftward ? ids[n - 1 - j] : ids[j]) : nullptr;

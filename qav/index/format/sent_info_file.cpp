@@ -10,7 +10,7 @@ namespace {
 constexpr uint64_t kRecordBytes = 20;
 constexpr uint64_t kMinTagBytes = 4 + 4;
 
-bool ReadAll(BinaryFileReader& in, std::vector<SentInfoTag>* tags, std::vector<SentInfoRecord>* records) {
+bool ReadAll(qz::BinaryFileReader& in, std::vector<SentInfoTag>* tags, std::vector<SentInfoRecord>* records) {
     int32_t t;
     if (!in.I32(&t) || t < 0 || static_cast<uint64_t>(t) > in.remaining() / kMinTagBytes) return false;
     tags->resize(static_cast<size_t>(t));
@@ -62,7 +62,7 @@ bool ReadSentInfoFile(const std::string& path, std::vector<SentInfoTag>* tags,
                       std::vector<SentInfoRecord>* records) {
     tags->clear();
     records->clear();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path) || !ReadAll(in, tags, records)) {
         tags->clear();
         records->clear();

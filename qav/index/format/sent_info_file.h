@@ -31,7 +31,7 @@ public:
     bool Close();
 
 private:
-    BinaryFileWriter out_;
+    qz::BinaryFileWriter out_;
     uint64_t count_at_ = 0;
     uint64_t records_ = 0;
     bool ok_ = false;

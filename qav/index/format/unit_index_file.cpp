@@ -13,7 +13,7 @@ constexpr uint64_t kMinUnitBytes = 4 + 8 + 4 + 4 + 1;
 constexpr uint64_t kMinComplexBytes = 4 + 4;
 constexpr uint64_t kMinChildBytes = 4;
 
-bool ReadUnits(BinaryFileReader& in, UnitIndex* index) {
+bool ReadUnits(qz::BinaryFileReader& in, UnitIndex* index) {
     uint32_t n;
     if (!in.U32(&n) || n > in.remaining() / kMinUnitBytes) return false;
     index->units.resize(n);
@@ -109,7 +109,7 @@ bool WriteUnitIndexFile(const std::string& path, const std::string& textPrefix, 
 
 bool ReadUnitIndexFile(const std::string& path, UnitIndex* index) {
     *index = UnitIndex();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path) || !ReadUnits(in, index)) {
         *index = UnitIndex();
         QavLog("Error open %s !\n", path.c_str());

@@ -50,8 +50,8 @@ public:
 private:
     void Name(std::string_view name);
 
-    BinaryFileWriter out_;
-    FileHandle text_;
+    qz::BinaryFileWriter out_;
+    qz::FileHandle text_;
     uint32_t units_left_ = 0;
     uint32_t complex_left_ = 0;
     bool complex_begun_ = false;

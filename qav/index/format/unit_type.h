@@ -25,7 +25,7 @@ constexpr UnitType UNIT_HZ_R = 9;   // <c (begins with "<"): complex unit over k
 inline UnitType UnitTypeOfText(std::string_view text) {
     if (text.empty()) return UNIT_NONE;
     size_t lastStart = 0;
-    for (size_t i = 0; i < text.size(); i += GbkCharLen(text.data() + i, text.size() - i)) lastStart = i;
+    for (size_t i = 0; i < text.size(); i += qz::GbkCharLen(text.data() + i, text.size() - i)) lastStart = i;
     const char first = text.front();
     const char last = lastStart + 1 == text.size() ? text.back() : '\0';
     if (first == '|') return UNIT_POS_R;

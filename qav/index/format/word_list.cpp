@@ -18,7 +18,7 @@ constexpr uint64_t kMinEntryBytesById = 4;
 
 bool StorableText(const CWord& word) { return word.text.size() <= kMaxWordTextBytes; }
 
-bool ReadWordListFile(BinaryFileReader& in, std::vector<CWord>* byText, std::vector<CWord>* byId) {
+bool ReadWordListFile(qz::BinaryFileReader& in, std::vector<CWord>* byText, std::vector<CWord>* byId) {
     uint32_t n;
     if (!in.U32(&n) || n > in.remaining() / (kMinEntryBytesByText + kMinEntryBytesById)) return false;
     byText->resize(n);
@@ -36,7 +36,7 @@ bool ReadWordListFile(BinaryFileReader& in, std::vector<CWord>* byText, std::vec
     return in.AtEnd();
 }
 
-bool ReadPlainListFile(BinaryFileReader& in, std::vector<CWord>* words) {
+bool ReadPlainListFile(qz::BinaryFileReader& in, std::vector<CWord>* words) {
     uint32_t n;
     if (!in.U32(&n) || n > in.remaining() / 12) return false;
     words->resize(n);
@@ -51,7 +51,7 @@ bool ReadPlainListFile(BinaryFileReader& in, std::vector<CWord>* words) {
 
 bool CWordList::WordListInitEx(const std::string& path) {
     WordListExit();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path) || !ReadWordListFile(in, &words, &words_by_id)) {
         WordListExit();
         QavLog("Error open %s!\n", path.c_str());
@@ -62,7 +62,7 @@ bool CWordList::WordListInitEx(const std::string& path) {
 
 bool CWordList::WordListInit(const std::string& path) {
     WordListExit();
-    BinaryFileReader in;
+    qz::BinaryFileReader in;
     if (!in.Open(path) || !ReadPlainListFile(in, &words)) {
         WordListExit();
         QavLog("Error open %s!\n", path.c_str());
@@ -83,9 +83,9 @@ bool CWordList::Write2FileEx(const std::string& path, const std::string& textPre
         return false;
 
     const std::string textPath = textPrefix + "_txt";
-    FileHandle text(std::fopen(textPath.c_str(), "wb"));
+    qz::FileHandle text(std::fopen(textPath.c_str(), "wb"));
     if (!text) return false;
-    BinaryFileWriter out;
+    qz::BinaryFileWriter out;
     if (!out.Create(path)) return false;
 
     bool textOk = true;
@@ -104,7 +104,7 @@ bool CWordList::Write2FileEx(const std::string& path, const std::string& textPre
 bool CWordList::Write2File(const std::string& path) const {
     QavLog("open invert %s\n", path.c_str());
     if (words.size() > UINT32_MAX || !std::all_of(words.begin(), words.end(), StorableText)) return false;
-    BinaryFileWriter out;
+    qz::BinaryFileWriter out;
     if (!out.Create(path)) {
         QavLog("Error open %s!\n", path.c_str());
         return false;

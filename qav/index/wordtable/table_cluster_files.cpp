@@ -9,14 +9,14 @@
 namespace {
 
 uint32_t ReadU32(const std::string& bytes, size_t pos) {
-    return qav_bytes::Load<uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + pos);
+    return qz::bytes::Load<uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + pos);
 }
 
 }  // namespace
 
 bool CTableCluster::LoadTables() {
     std::string index;
-    if (!ReadWholeFile(idx_path_, index)) return false;
+    if (!qz::ReadWholeFile(idx_path_, index)) return false;
     std::ifstream data(dat_path_, std::ios::binary);
     if (!data) return false;
     data.seekg(0, std::ios::end);

@@ -8,7 +8,7 @@
 namespace {
 
 int HanIndex(unsigned char lead, unsigned char trail) {
-    if (!IsGb2312Han(lead, trail)) return -1;
+    if (!qz::IsGb2312Han(lead, trail)) return -1;
     return (lead - 0xB0) * 94 + (trail - 0xA1);
 }
 

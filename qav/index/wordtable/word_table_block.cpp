@@ -33,7 +33,7 @@ private:
     bool Number(T& out) {
         unsigned char b[sizeof(T)];
         if (!Copy(b, sizeof b)) return false;
-        out = qav_bytes::Load<T>(b);
+        out = qz::bytes::Load<T>(b);
         return true;
     }
 

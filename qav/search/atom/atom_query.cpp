@@ -13,7 +13,7 @@ namespace {
 template <typename F>
 void ForEachChar(std::string_view text, F&& f) {
     for (size_t i = 0; i < text.size();) {
-        const size_t length = GbkCharLen(text.data() + i, text.size() - i);
+        const size_t length = qz::GbkCharLen(text.data() + i, text.size() - i);
         f(i, length);
         i += length;
     }
@@ -96,7 +96,7 @@ bool CAtomSearchQuery::GetUnit(const AtomQueryEnv& env, std::string_view text, s
     if (text.empty() || !env.units) return false;
     size_t lastStart = 0;
     ForEachChar(text, [&](size_t at, size_t) { lastStart = at; });
-    const std::string_view firstChar = text.substr(0, GbkCharLen(text.data(), text.size()));
+    const std::string_view firstChar = text.substr(0, qz::GbkCharLen(text.data(), text.size()));
     const std::string_view lastChar = text.substr(lastStart);
     std::string first = "<";
     first.append(firstChar);

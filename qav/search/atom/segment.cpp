@@ -11,7 +11,7 @@ namespace {
 // Byte offsets at which the characters of text start, and its length last.
 std::vector<size_t> CharBoundaries(std::string_view text) {
     std::vector<size_t> bounds;
-    for (size_t i = 0; i < text.size(); i += GbkCharLen(text.data() + i, text.size() - i)) bounds.push_back(i);
+    for (size_t i = 0; i < text.size(); i += qz::GbkCharLen(text.data() + i, text.size() - i)) bounds.push_back(i);
     bounds.push_back(text.size());
     return bounds;
 }
@@ -47,7 +47,7 @@ bool SegmentCore_R2L(const CWordList& words, std::string_view text, std::string&
 void Segment_L2R(const CWordList& words, std::string_view text, std::vector<uint32_t>& ids, size_t maxIds) {
     std::string word;
     while (ids.size() < maxIds) {
-        while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+        while (!text.empty() && qz::IsBlank(text.front())) text.remove_prefix(1);
         if (text.empty()) return;
         uint32_t id = kNotAWord;
         if (!SegmentCore_L2R(words, text, word, id)) {
@@ -63,7 +63,7 @@ void Segment_R2L(const CWordList& words, std::string_view text, std::vector<uint
     std::vector<uint32_t> fromRight;
     std::string word;
     for (;;) {
-        while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+        while (!text.empty() && qz::IsBlank(text.back())) text.remove_suffix(1);
         if (text.empty()) break;
         uint32_t id = kNotAWord;
         if (!SegmentCore_R2L(words, text, word, id)) {
@@ -81,9 +81,9 @@ void Segment_R2L(const CWordList& words, std::string_view text, std::vector<uint
 void Sent2ID(const CWordList& words, std::string_view text, std::vector<uint32_t>& ids, size_t maxIds) {
     size_t i = 0;
     while (i < text.size() && ids.size() < maxIds) {
-        while (i < text.size() && IsBlank(text[i])) ++i;
+        while (i < text.size() && qz::IsBlank(text[i])) ++i;
         size_t end = i;
-        while (end < text.size() && !IsBlank(text[end])) ++end;
+        while (end < text.size() && !qz::IsBlank(text[end])) ++end;
         if (end > i) {
             const int32_t id = words.Word2No(text.substr(i, end - i));
             if (id >= 0) ids.push_back(static_cast<uint32_t>(id));

@@ -12,7 +12,7 @@ bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 void AddTag(const char* name, const char* words) {
     if (!name) return;
     std::vector<std::string> list;
-    SplitString(words, " ,;", list);
+    qz::SplitString(words, " ,;", list);
     g_mCatTable.Add(name, list);
 }
 

@@ -9,14 +9,14 @@ char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + '
 }  // namespace
 
 size_t FindAscii(std::string_view text, char c) {
-    for (size_t p = 0; p < text.size(); p += GbkCharLen(text.data() + p, text.size() - p))
+    for (size_t p = 0; p < text.size(); p += qz::GbkCharLen(text.data() + p, text.size() - p))
         if (text[p] == c) return p;
     return std::string_view::npos;
 }
 
 std::string_view ListText(std::string_view text) {
     size_t last = 0;
-    for (size_t p = 0; p < text.size(); p += GbkCharLen(text.data() + p, text.size() - p)) last = p;
+    for (size_t p = 0; p < text.size(); p += qz::GbkCharLen(text.data() + p, text.size() - p)) last = p;
     if (!text.empty() && last == text.size() - 1 && text[last] == ']') text.remove_suffix(1);
     return text;
 }

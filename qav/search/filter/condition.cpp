@@ -133,7 +133,7 @@ void CConditionEx::Add2Check(const std::string& text) {
 
 void CConditionEx::AddWordTable(const std::string& key, const std::string& list) {
     std::vector<std::string> words;
-    SplitString(list.c_str(), " ,;", words);
+    qz::SplitString(list.c_str(), " ,;", words);
     std::set<std::string> expanded;
     SetBITEx(words, expanded);
     m_tables.Insert(expanded, key.c_str());
@@ -144,7 +144,7 @@ void CConditionEx::SetCondition(const char* text) {
     Clear();
     if (!text || !*text) return;
     std::vector<std::string> items;
-    SplitString(text, ";,`", items);
+    qz::SplitString(text, ";,`", items);
     for (const std::string& item : items) {
         if (item.size() > kMaxConditionItem) {
             QavLog("Condition item of %zu bytes ignored\n", item.size());
@@ -155,7 +155,7 @@ void CConditionEx::SetCondition(const char* text) {
 }
 
 void CConditionEx::ParseItem(const std::string& item) {
-    const std::string trimmed = TrimBlanks(item);
+    const std::string trimmed = qz::TrimBlanks(item);
     for (int i = 0; i < kPrintFlagCount; ++i) {
         if (trimmed == kPrintItems[i]) m_bPrint[static_cast<size_t>(i)] = true;
     }

@@ -23,7 +23,7 @@ bool StartsLevel(std::string_view text, std::string_view value) {
     for (size_t p = 0; p <= text.size();) {
         if (levelStart && text.substr(p, value.size()) == value) return true;
         if (p == text.size()) break;
-        const size_t len = GbkCharLen(text.data() + p, text.size() - p);
+        const size_t len = qz::GbkCharLen(text.data() + p, text.size() - p);
         levelStart = len == 1 && text[p] == '_';
         p += len;
     }
@@ -53,7 +53,7 @@ CDocCheck CConditionEx::ParseDocCheck(const std::string& text) {
     if (bracket != std::string::npos) {
         check.hasList = true;
         const std::string list(ListText(std::string_view(check.value).substr(bracket + 1)));
-        if (list.size() <= kMaxValueList) SplitString(list.c_str(), " ,;", check.list);
+        if (list.size() <= kMaxValueList) qz::SplitString(list.c_str(), " ,;", check.list);
     }
     return check;
 }
@@ -88,7 +88,7 @@ void CConditionEx::SetFilter(const char* text, int mode) {
     if (!text || !*text) return;
     m_nFilterMode = mode == 0 ? kFilterAny : mode == -1 ? kFilterNone : kFilterAll;
     std::vector<std::string> items;
-    SplitString(text, ";", items);
+    qz::SplitString(text, ";", items);
     for (const std::string& item : items) {
         const size_t equals = item.find('=');
         if (equals == std::string::npos) return;
@@ -99,7 +99,7 @@ void CConditionEx::SetFilter(const char* text, int mode) {
         if (rest.size() <= kMaxFilterText) {
             if (item.compare(equals, 2, "=[") == 0) {
                 const std::string list(ListText(rest.substr(1)));
-                if (list.size() <= kMaxValueList) SplitStringEx(list.c_str(), " ,;", values);
+                if (list.size() <= kMaxValueList) qz::SplitStringEx(list.c_str(), " ,;", values);
             } else {
                 values.insert(std::string(rest));
             }

@@ -27,7 +27,7 @@ public:
     BoundedLine& operator<<(std::string_view piece) {
         if (full_) return *this;
         const size_t room = line_.size() < kContextLineMaxBytes ? kContextLineMaxBytes - line_.size() : 0;
-        const size_t fit = GbkPrefixLength(piece, room);
+        const size_t fit = qz::GbkPrefixLength(piece, room);
         line_.append(piece.substr(0, fit));
         full_ = fit < piece.size();
         return *this;
@@ -72,7 +72,7 @@ std::string SourcePrefix(const COrgInfo& documents, const CHashTableInfo& senten
     prefix += "#@ID#";
     prefix += EncodeSourceId(fileNo, position);
     prefix += kHeadEnd;
-    prefix.resize(GbkPrefixLength(prefix, kContextPrefixMaxBytes));
+    prefix.resize(qz::GbkPrefixLength(prefix, kContextPrefixMaxBytes));
     return prefix;
 }
 
@@ -109,7 +109,7 @@ std::string ExtractQSection(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     for (size_t i = 0; i < text.size();) {
-        const size_t len = GbkCharLen(text.data() + i, text.size() - i);
+        const size_t len = qz::GbkCharLen(text.data() + i, text.size() - i);
         if (len == 2 && IsGroupSeparator(text, i)) {
             if (i + 2 <= open) {
                 begin = i + 2;

@@ -43,7 +43,7 @@ int32_t Add2RetBuff(const CCountMap& map, int top, std::string& text) {
         sum += sorted[i].second;
         if (full) continue;
         std::string item = sorted[i].first + "_" + std::to_string(sorted[i].second);
-        item.resize(GbkPrefixLength(item, kCountItemBytes));
+        item.resize(qz::GbkPrefixLength(item, kCountItemBytes));
         full = text.size() + item.size() + 1 > kCountRowBytes;
         if (full) continue;
         text += item;

@@ -37,7 +37,7 @@ void ParseObj(const std::string& form, CFreqForm& parsed) {
             at += 2;
             continue;
         }
-        const size_t step = GbkCharLen(form.data() + at, form.size() - at);
+        const size_t step = qz::GbkCharLen(form.data() + at, form.size() - at);
         if (formatBytes + step > kFreqFormatBytes) break;
         parsed.literals.back().append(form, at, step);
         formatBytes += step;
@@ -53,6 +53,6 @@ std::string BuildFreqKey(const CFreqForm& form, const CSplitedRet& parts) {
         key += PartText(form.letters[i], parts);
         key += form.literals[i + 1];
     }
-    key.resize(GbkPrefixLength(key, kFreqKeyBytes));
+    key.resize(qz::GbkPrefixLength(key, kFreqKeyBytes));
     return key;
 }

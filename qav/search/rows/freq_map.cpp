@@ -34,7 +34,7 @@ std::string FreqRowText(const std::string& key, const CFreqEntry& entry) {
     for (const auto& [name, count] : entry.sources) {
         if (list.size() > kSourceListBytes) break;
         std::string item = name + ":" + std::to_string(count) + " ";
-        item.resize(GbkPrefixLength(item, kSourceItemBytes));
+        item.resize(qz::GbkPrefixLength(item, kSourceItemBytes));
         list += item;
     }
     if (!list.empty() && list.back() == ' ') list.pop_back();

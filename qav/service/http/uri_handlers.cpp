@@ -63,7 +63,7 @@ void shttp_uri_struct_enc(shttpd_arg_t* request) {
     const bool oneLine = info.m_text.find('\n') == std::string::npos;
     const bool showOnly = oneLine && info.m_text.find("Lua") != std::string::npos;
     if (oneLine) {
-        info.m_text = TrimBlanks(info.m_text);
+        info.m_text = qz::TrimBlanks(info.m_text);
         StructQAVText2Json_LUA(&info, 0);
     }
     if (showOnly) {
@@ -81,7 +81,7 @@ void shttp_uri_bm_enc(const char* charset, shttpd_arg_t* request) {
     if (utf8) body = QavUtf8ToGbk(body, kMaxBmGbkBytes);
     RequestRecord record(request, false);
     CWebInfo& info = record.info;
-    info.m_text = TrimBlanks(body);
+    info.m_text = qz::TrimBlanks(body);
     if (BMQAVText2Json(&info)) {
         QavLog("%s\n", info.m_text.c_str());
         RunOnline(info);

@@ -17,15 +17,15 @@ struct SlotBlock {
     char* message;
 };
 
-SlotBlock* OwnBlock(lua_State* L) { return OwnLuaSlots<SlotBlock>(L); }
+SlotBlock* OwnBlock(lua_State* L) { return qz::OwnLuaSlots<SlotBlock>(L); }
 
-SlotBlock* Block(lua_State* L) { return LuaSlots(L, SlotBlock{nullptr, kEngineStructured, nullptr, nullptr}); }
+SlotBlock* Block(lua_State* L) { return qz::LuaSlots(L, SlotBlock{nullptr, kEngineStructured, nullptr, nullptr}); }
 
 }  // namespace
 
 lua_State* QavNewLuaState() {
     lua_State* L = QavNewBoundedLuaState(QavLuaMemoryLimitBytes());
-    if (L) ClearLuaSlots(L);
+    if (L) qz::ClearLuaSlots(L);
     return L;
 }
 

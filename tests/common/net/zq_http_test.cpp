@@ -160,7 +160,7 @@ TEST_F(HttpClient, ASilentServerDoesNotHoldTheCallerForever) {
     const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/";
 
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(qav::HttpExchange(url.c_str(), nullptr, out_, sizeof out_, 1000, 300), 0);
+    EXPECT_EQ(qz::HttpExchange(url.c_str(), nullptr, out_, sizeof out_, 1000, 300), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     EXPECT_TRUE(OutputUntouched());
     close(fd);

@@ -24,7 +24,7 @@ TEST(ZqMutex, LockAndUnlockReportSuccess) {
 }
 
 TEST(CZQMutex, SerialisesConcurrentUpdates) {
-    CZQMutex mutex;
+    qz::CZQMutex mutex;
     long counter = 0;
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

@@ -142,10 +142,10 @@ TEST(ZqQuicksort, PartsGiveTheSameOrderAsOneSort) {
                     while (!waiting.empty()) {
                         const auto part = lastFirst ? waiting.back() : waiting.front();
                         waiting.erase(lastFirst ? waiting.end() - 1 : waiting.begin());
-                        ZqPartitionEx(part.first, part.second, sizeof(Element), byKey, nullptr, minHandOff,
+                        qz::ZqPartitionEx(part.first, part.second, sizeof(Element), byKey, nullptr, minHandOff,
                                       [&](void* p, size_t count) { waiting.push_back({p, count}); });
                     }
-                    ZqFinishEx(parted.data(), n, sizeof(Element), byKey, nullptr);
+                    qz::ZqFinishEx(parted.data(), n, sizeof(Element), byKey, nullptr);
                     EXPECT_EQ(0, n ? std::memcmp(whole.data(), parted.data(), n * sizeof(Element)) : 0)
                         << n << " elements, keys below " << range << ", hand-off from " << minHandOff
                         << (lastFirst ? ", last part first" : ", first part first");

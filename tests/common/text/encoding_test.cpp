@@ -278,16 +278,16 @@ TEST(GbkUtf8, LongTexts) {
 TEST(Tables, DecodingRoundTripsThroughEncoding) {
     int decoding = 0;
     for (int index = 0; index < 65536; ++index) {
-        const uint16_t unit = g_gbk2ucs[index];
+        const uint16_t unit = qz::g_gbk2ucs[index];
         if (!unit) continue;
         ++decoding;
         const int code = index & 0xFF ? index : index >> 8;  // single bytes sit at byte * 256
-        EXPECT_EQ(g_ucs2gbk[unit], code) << std::hex << index;
+        EXPECT_EQ(qz::g_ucs2gbk[unit], code) << std::hex << index;
     }
     EXPECT_EQ(decoding, 24069);
 
     int encoding = 0;
-    for (uint16_t code : g_ucs2gbk) encoding += code != 0;
+    for (uint16_t code : qz::g_ucs2gbk) encoding += code != 0;
     EXPECT_EQ(encoding, 24069 + 412) << "the inverse plus the one-way best-fit entries";
 }
 
@@ -295,11 +295,11 @@ TEST(Tables, EveryGbkPositionHasOneCharacter) {
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
         for (int trail = 0; trail <= 0xFF; ++trail) {
             const bool position = trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-            EXPECT_EQ(g_gbk2ucs[lead * 256 + trail] != 0, position) << std::hex << lead << " " << trail;
+            EXPECT_EQ(qz::g_gbk2ucs[lead * 256 + trail] != 0, position) << std::hex << lead << " " << trail;
         }
     }
-    EXPECT_EQ(g_ucs2gbk[0x0080], 0);
-    EXPECT_EQ(g_ucs2gbk[0x00FF], 0);
+    EXPECT_EQ(qz::g_ucs2gbk[0x0080], 0);
+    EXPECT_EQ(qz::g_ucs2gbk[0x00FF], 0);
 }
 
 TEST(Classify, GbkBytes) {

@@ -11,16 +11,16 @@
 
 namespace {
 
-using Read = std::pair<LineReader::Result, std::string>;
+using Read = std::pair<qz::LineReader::Result, std::string>;
 
 std::vector<Read> ReadAll(const std::string& bytes) {
     qztest::TempDir dir;
     qztest::WriteFile(dir.file("in.txt"), bytes);
-    FileHandle file = OpenFile(dir.file("in.txt"), "rb");
-    LineReader reader(file.get());
+    qz::FileHandle file = qz::OpenFile(dir.file("in.txt"), "rb");
+    qz::LineReader reader(file.get());
     std::vector<Read> reads;
     std::string line;
-    for (LineReader::Result r; (r = reader.Next(line)) != LineReader::kEnd;) reads.emplace_back(r, line);
+    for (qz::LineReader::Result r; (r = reader.Next(line)) != qz::LineReader::kEnd;) reads.emplace_back(r, line);
     return reads;
 }
 
@@ -28,38 +28,38 @@ TEST(LineReader, CutsLineEndsAndReadsALastLineWithoutOne) {
     EXPECT_EQ(
         ReadAll("a\r\n\nb\n\rc"),
         (std::vector<Read>{
-            {LineReader::kLine, "a"}, {LineReader::kLine, ""}, {LineReader::kLine, "b"}, {LineReader::kLine, "\rc"}}));
+            {qz::LineReader::kLine, "a"}, {qz::LineReader::kLine, ""}, {qz::LineReader::kLine, "b"}, {qz::LineReader::kLine, "\rc"}}));
     EXPECT_TRUE(ReadAll("").empty());
 }
 
 TEST(LineReader, RefusesLinesOverTheLimitAndGoesOn) {
-    const std::string longest(kMaxLineBytes, 'x');
-    const std::string over(kMaxLineBytes + 1, 'y');
+    const std::string longest(qz::kMaxLineBytes, 'x');
+    const std::string over(qz::kMaxLineBytes + 1, 'y');
     std::vector<Read> reads = ReadAll(longest + "\r\n" + over + "\n" + over + "\r\nend\n");
     ASSERT_EQ(reads.size(), 4u);
-    EXPECT_EQ(reads[0], (Read{LineReader::kLine, longest}));
-    EXPECT_EQ(reads[1].first, LineReader::kTooLong);
-    EXPECT_EQ(reads[1].second, std::string(kMaxLineBytes, 'y'));
-    EXPECT_EQ(reads[2].first, LineReader::kTooLong);
-    EXPECT_EQ(reads[3], (Read{LineReader::kLine, "end"}));
+    EXPECT_EQ(reads[0], (Read{qz::LineReader::kLine, longest}));
+    EXPECT_EQ(reads[1].first, qz::LineReader::kTooLong);
+    EXPECT_EQ(reads[1].second, std::string(qz::kMaxLineBytes, 'y'));
+    EXPECT_EQ(reads[2].first, qz::LineReader::kTooLong);
+    EXPECT_EQ(reads[3], (Read{qz::LineReader::kLine, "end"}));
 }
 
 TEST(LineReader, ReportsZeroBytes) {
     std::vector<Read> reads = ReadAll(std::string("a\0b\nc\n", 6));
     ASSERT_EQ(reads.size(), 2u);
-    EXPECT_EQ(reads[0].first, LineReader::kHasNul);
-    EXPECT_EQ(reads[1], (Read{LineReader::kLine, "c"}));
+    EXPECT_EQ(reads[0].first, qz::LineReader::kHasNul);
+    EXPECT_EQ(reads[1], (Read{qz::LineReader::kLine, "c"}));
 }
 
 std::vector<std::string> ReadPieces(const std::string& bytes, size_t maxBytes) {
     qztest::TempDir dir;
     qztest::WriteFile(dir.file("in.txt"), bytes);
-    LineReader reader(dir.file("in.txt"), maxBytes, LongLines::kSplit);
+    qz::LineReader reader(dir.file("in.txt"), maxBytes, qz::LongLines::kSplit);
     EXPECT_TRUE(reader.ok());
     std::vector<std::string> pieces;
     std::string line;
-    for (LineReader::Result r; (r = reader.Next(line)) != LineReader::kEnd;) {
-        EXPECT_EQ(r, LineReader::kLine);
+    for (qz::LineReader::Result r; (r = reader.Next(line)) != qz::LineReader::kEnd;) {
+        EXPECT_EQ(r, qz::LineReader::kLine);
         pieces.push_back(line);
     }
     return pieces;
@@ -85,10 +85,10 @@ TEST(LineReader, SplitsLongLinesIntoPieces) {
 
 TEST(LineReader, OwnedFileThatCannotOpenIsNotOk) {
     qztest::TempDir dir;
-    LineReader reader(dir.file("missing.txt"), 16, LongLines::kSplit);
+    qz::LineReader reader(dir.file("missing.txt"), 16, qz::LongLines::kSplit);
     EXPECT_FALSE(reader.ok());
     std::string line;
-    EXPECT_EQ(reader.Next(line), LineReader::kEnd);
+    EXPECT_EQ(reader.Next(line), qz::LineReader::kEnd);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ constexpr size_t kPairsAt = 131078 + 4 * kN;
 
 void PutI32(std::string& bytes, size_t at, int32_t v) {
     std::string le;
-    qav_bytes::Append<int32_t>(le, v);
+    qz::bytes::Append<int32_t>(le, v);
     bytes.replace(at, 4, le);
 }
 

@@ -31,9 +31,9 @@ std::vector<uint32_t> ReadWords(const std::string& path) {
 std::vector<std::array<uint32_t, 3>> ReadChunk(const std::string& shard, uint32_t offset) {
     const std::string bytes = qztest::ReadFile(shard);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::vector<std::array<uint32_t, 3>> postings(qav_bytes::Load<uint32_t>(data + offset));
+    std::vector<std::array<uint32_t, 3>> postings(qz::bytes::Load<uint32_t>(data + offset));
     for (size_t i = 0; i < postings.size(); ++i)
-        for (size_t j = 0; j < 3; ++j) postings[i][j] = qav_bytes::Load<uint32_t>(data + offset + 4 + 12 * i + 4 * j);
+        for (size_t j = 0; j < 3; ++j) postings[i][j] = qz::bytes::Load<uint32_t>(data + offset + 4 + 12 * i + 4 * j);
     return postings;
 }
 
@@ -56,10 +56,10 @@ TEST(IdxBM, BuildsEveryFileOfOneDocument) {
 
     EXPECT_EQ(qztest::ReadFile(build.file("Data_0.ori")), "fulltextsearchanindexofwords");
     std::string orx;
-    qav_bytes::Append<int64_t>(orx, 0);
-    qav_bytes::Append<uint32_t>(orx, 14);
-    qav_bytes::Append<int64_t>(orx, 14);
-    qav_bytes::Append<uint32_t>(orx, 14);
+    qz::bytes::Append<int64_t>(orx, 0);
+    qz::bytes::Append<uint32_t>(orx, 14);
+    qz::bytes::Append<int64_t>(orx, 14);
+    qz::bytes::Append<uint32_t>(orx, 14);
     EXPECT_EQ(qztest::ReadFile(build.file("Data_0.orx")), orx);
     EXPECT_EQ(qztest::ReadFile(build.file("Data_0.pid")), "D001 0\n");
     EXPECT_EQ(qztest::ReadFile(build.file("Data.pid")), "D001 0\n");
@@ -151,7 +151,7 @@ TEST(IdxBM, AnEmptyFileListBuildsAnEmptyIndex) {
     TestBuild build;
     ASSERT_EQ(build.Run(TestConfig({"title"}, {}, 4), {}), 1) << build.log;
     std::string empty;
-    qav_bytes::Append<uint32_t>(empty, 0);
+    qz::bytes::Append<uint32_t>(empty, 0);
     EXPECT_EQ(qztest::ReadFile(build.file("WordList")), empty + empty + empty);
     EXPECT_EQ(qztest::ReadFile(build.file("WordList_w")), empty);
     EXPECT_EQ(qztest::ReadFile(build.file("Data.pid")), "");

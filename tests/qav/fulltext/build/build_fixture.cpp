@@ -47,8 +47,8 @@ std::map<uint32_t, DocTermRecord> ReadDocToTermShard(const std::string& path) {
     size_t p = 0;
     while (p + 8 <= bytes.size()) {
         DocTermRecord& record = records[static_cast<uint32_t>(p)];
-        record.dl = qav_bytes::Load<uint32_t>(data + p);
-        const uint32_t k = qav_bytes::Load<uint32_t>(data + p + 4);
+        record.dl = qz::bytes::Load<uint32_t>(data + p);
+        const uint32_t k = qz::bytes::Load<uint32_t>(data + p + 4);
         p += 8;
         for (uint32_t j = 0; j < k && p + 5 <= bytes.size(); ++j, p += 5) {
             uint32_t number = 0;

@@ -90,13 +90,13 @@ TEST(IdxBMOnRealDocuments, CountsEqualARecountAndEveryNameIsFound) {
     // Word list: entry j is term number j with the idf of its df.
     const std::string wordList = qztest::ReadFile(build.file("WordList_w"));
     const auto* w = reinterpret_cast<const unsigned char*>(wordList.data());
-    ASSERT_EQ(qav_bytes::Load<int32_t>(w), static_cast<int32_t>(expected.docsOfTerm.size()));
+    ASSERT_EQ(qz::bytes::Load<int32_t>(w), static_cast<int32_t>(expected.docsOfTerm.size()));
     std::map<std::string, float> idfOfTerm;
     for (size_t p = 4; p < wordList.size();) {
-        const auto length = qav_bytes::Load<int32_t>(w + p);
+        const auto length = qz::bytes::Load<int32_t>(w + p);
         const std::string word = wordList.substr(p + 4, length);
-        EXPECT_EQ(qav_bytes::Load<int32_t>(w + p + 4 + length), static_cast<int32_t>(idfOfTerm.size()));
-        idfOfTerm[word] = qav_bytes::Load<float>(w + p + 8 + length);
+        EXPECT_EQ(qz::bytes::Load<int32_t>(w + p + 4 + length), static_cast<int32_t>(idfOfTerm.size()));
+        idfOfTerm[word] = qz::bytes::Load<float>(w + p + 8 + length);
         p += 12 + length;
     }
 
@@ -120,10 +120,10 @@ TEST(IdxBMOnRealDocuments, CountsEqualARecountAndEveryNameIsFound) {
             const int shard = node->chunkShards[c];
             const std::string unit = qztest::ReadFile(build.file("Unit-" + std::to_string(shard)));
             const auto* u = reinterpret_cast<const unsigned char*>(unit.data()) + node->chunkOffsets[c];
-            const uint32_t n = qav_bytes::Load<uint32_t>(u);
+            const uint32_t n = qz::bytes::Load<uint32_t>(u);
             postings += n;
             for (uint32_t i = 0; i < n; ++i) {
-                const uint32_t record = qav_bytes::Load<uint32_t>(u + 4 + 12 * i);
+                const uint32_t record = qz::bytes::Load<uint32_t>(u + 4 + 12 * i);
                 const auto& entries = shardRecords[shard].at(record).entries;
                 EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
                                         [&](const auto& e) { return e.first == node->termNumber && e.second > 0; }));

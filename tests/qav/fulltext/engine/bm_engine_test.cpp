@@ -95,7 +95,7 @@ TEST_F(BMEngineTest, RecordGettersReadTheShardsAndCacheWhatTheyRead) {
         uint32_t again = 0;
         EXPECT_EQ(engine_.GetDoc2TermBuffer(posting.termListOffset, posting.shard, &again), terms);
         EXPECT_EQ(again, dl);
-        const uint32_t k = qav_bytes::Load<uint32_t>(terms->data());
+        const uint32_t k = qz::bytes::Load<uint32_t>(terms->data());
         EXPECT_EQ(terms->size(), 4 + 5u * k);
         bool found = false;
         for (uint32_t e = 0; e < k; ++e) {
@@ -205,13 +205,13 @@ TEST(BMEngineFiles, ShardsEndAtTheFirstMissingFileAndPidLinesAreChecked) {
 TEST(BMEngineFiles, WordListReaderRefusesDamagedFiles) {
     qztest::TempDir dir;
     std::string good;
-    qav_bytes::Append<int32_t>(good, 1);
-    qav_bytes::Append<int32_t>(good, 2);
+    qz::bytes::Append<int32_t>(good, 1);
+    qz::bytes::Append<int32_t>(good, 2);
     good += "ab";
-    qav_bytes::Append<int32_t>(good, 0);
-    qav_bytes::Append<float>(good, 1.5f);
+    qz::bytes::Append<int32_t>(good, 0);
+    qz::bytes::Append<float>(good, 1.5f);
     std::string huge;
-    qav_bytes::Append<int32_t>(huge, 1000000);
+    qz::bytes::Append<int32_t>(huge, 1000000);
     const struct {
         std::string bytes;
         bool ok;

@@ -26,12 +26,12 @@ TEST(CHashTableBM, HashesBytesAsSignedValues) {
 TEST(CHashTableBM, BuffersPostingsAndWritesFullBuffersInRuns) {
     qztest::TempDir dir;
     CHashTableBM table(16);
-    FileHandle text = OpenFile(dir.file("postings"), "wb");
+    qz::FileHandle text = qz::OpenFile(dir.file("postings"), "wb");
     for (uint32_t i = 0; i < 11; ++i) {
         table.AddWord("w", i * 8, i * 12, 1, text.get());
         table.AddWord("w", i * 8, i * 12, 1, text.get());  // same field record: no second posting
     }
-    ASSERT_TRUE(CloseFile(text));
+    ASSERT_TRUE(qz::CloseFile(text));
     std::string expected = "\nw ";
     for (uint32_t i = 0; i < 10; ++i) expected += std::to_string(i * 8) + " " + std::to_string(i * 12) + " 1 ";
     EXPECT_EQ(qztest::ReadFile(dir.file("postings")), expected);
@@ -46,14 +46,14 @@ TEST(CHashTableBM, BuffersPostingsAndWritesFullBuffersInRuns) {
 TEST(CHashTableBM, RunsHoldAtMost400PostingsAndBuffersStopGrowingAt2560) {
     qztest::TempDir dir;
     CHashTableBM table(16);
-    FileHandle text = OpenFile(dir.file("postings"), "wb");
+    qz::FileHandle text = qz::OpenFile(dir.file("postings"), "wb");
     // Two fields of one document per step: df counts the document once.
     for (uint32_t i = 0; i < 6000; ++i) table.AddWord("w", i, i / 2, 0, text.get());
     CHashNodeBM& node = *table.GetHashNode("w");
     EXPECT_EQ(node.capacity, kLastPostingCapacity);
     EXPECT_EQ(node.df, 3000u);
     WritePostingText(text.get(), node);
-    ASSERT_TRUE(CloseFile(text));
+    ASSERT_TRUE(qz::CloseFile(text));
     const std::string posted = qztest::ReadFile(dir.file("postings"));
     size_t lines = 0;
     size_t triples = 0;
@@ -138,12 +138,12 @@ TEST(CWordListBM, WritesIdfPerTermNumberAndTheTextViewLargestFirst) {
     const double rareIdf = std::log((10 - 1 + 0.5) / (1 + 0.5) + 1);
     EXPECT_FLOAT_EQ(list.entries[1].idf, static_cast<float>(rareIdf));
     std::string expected;
-    qav_bytes::Append<int32_t>(expected, 2);
+    qz::bytes::Append<int32_t>(expected, 2);
     for (const WordEntryBM& entry : list.entries) {
-        qav_bytes::Append<int32_t>(expected, static_cast<int32_t>(entry.word.size()));
+        qz::bytes::Append<int32_t>(expected, static_cast<int32_t>(entry.word.size()));
         expected += entry.word;
-        qav_bytes::Append<int32_t>(expected, entry.termNumber);
-        qav_bytes::Append<float>(expected, entry.idf);
+        qz::bytes::Append<int32_t>(expected, entry.termNumber);
+        qz::bytes::Append<float>(expected, entry.idf);
     }
     EXPECT_EQ(qztest::ReadFile(dir.file("WordList_w")), expected);
     char text[128];

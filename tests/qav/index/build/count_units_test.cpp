@@ -167,7 +167,7 @@ TEST_F(CountUnitsTest, FailingLinesGoToTheWarningFile) {
     const std::string warnings = qztest::ReadFile(dir_.file("Info/Data_0.txt"));
     const std::string first = Gbk("Warning:" + bad + "\n");
     EXPECT_EQ(warnings.substr(0, first.size()), first);
-    const std::string second = "Warning:" + over.substr(0, kMaxDataLineBytes) + "\n";
+    const std::string second = "Warning:" + over.substr(0, qz::kMaxDataLineBytes) + "\n";
     EXPECT_TRUE(warnings.size() == first.size() + second.size() && warnings.substr(first.size()) == second);
     Counts words = CountsOf(tables_.words);
     EXPECT_EQ(words.count("发展/7"), 0u);

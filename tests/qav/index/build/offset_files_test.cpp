@@ -264,7 +264,7 @@ TEST(CreateOffset, PrunedUnitsGetNoRegionWhileEveryWordKeepsItsIdentifier) {
 
 TEST(CreateOffset, LinesOverTheLimitAreRefusedByBothPasses) {
     BuildFixture build;
-    const std::string longLine = std::string(kMaxDataLineBytes, 'x');  // with its number, over the limit
+    const std::string longLine = std::string(qz::kMaxDataLineBytes, 'x');  // with its number, over the limit
     build.SetGroups({{build.AddFile({"甲/a 乙/b", longLine, "丙/c 丁/d"})}});
     ASSERT_TRUE(QuietBuild(build));
     const std::vector<std::string> expected = {"甲", "乙", "|", "丙", "丁", "|"};
@@ -279,8 +279,8 @@ TEST(CreateOffset, LinesOverTheLimitAreRefusedByBothPasses) {
 TEST(CreateOffset, LongestPreparedLineIsKeptByBothPasses) {
     BuildFixture build;
     std::string longest;
-    while (longest.size() < kMaxLineBytes) longest += "a/b ";
-    ASSERT_EQ(longest.size(), kMaxLineBytes);
+    while (longest.size() < qz::kMaxLineBytes) longest += "a/b ";
+    ASSERT_EQ(longest.size(), qz::kMaxLineBytes);
     const long long lineNo = 1000000000000000000LL;  // 19 digits
     build.SetGroups({{build.AddFile({longest, "丙/c"}, lineNo)}});
     ASSERT_TRUE(QuietBuild(build));
@@ -360,12 +360,12 @@ TEST(WriteOffset2File, AppendsEachUnitsRecordsAfterThoseAlreadyWritten) {
         ASSERT_EQ(1, AddIdxInfo(group, entry));
     }
 
-    std::vector<FileHandle> files;
-    files.push_back(OpenFile(path, "rb+"));
+    std::vector<qz::FileHandle> files;
+    files.push_back(qz::OpenFile(path, "rb+"));
     testing::internal::CaptureStdout();
     ASSERT_TRUE(WriteOffset2File(group, files, merged));
     testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(CloseFile(files[0]));
+    ASSERT_TRUE(qz::CloseFile(files[0]));
 
     const std::string file = ReadFile(path);
     ASSERT_EQ(40u, file.size());
@@ -380,7 +380,7 @@ TEST(WriteOffset2File, AppendsEachUnitsRecordsAfterThoseAlreadyWritten) {
     EXPECT_NE(nullptr, group.GetHashNode("c", UNIT_POS_R)->records());
 
     // A region in a file that is not open fails.
-    std::vector<FileHandle> none;
+    std::vector<qz::FileHandle> none;
     ASSERT_TRUE(SetNodeInfo(group, "a", 0, UNIT_POS_R, 0));
     entry.first.text = "a";
     entry.first.type = UNIT_POS_R;

@@ -22,8 +22,8 @@ size_t g_seenDataFiles = 0;
 int ByPositionNoting(const void* a, const void* b, void* context) {
     g_seenEngine = g_pCQAVEngine;
     g_seenDataFiles = static_cast<const RecordCompareContext*>(context)->files.size();
-    const uint32_t pa = qav_bytes::Load<uint32_t>(static_cast<const unsigned char*>(a));
-    const uint32_t pb = qav_bytes::Load<uint32_t>(static_cast<const unsigned char*>(b));
+    const uint32_t pa = qz::bytes::Load<uint32_t>(static_cast<const unsigned char*>(a));
+    const uint32_t pb = qz::bytes::Load<uint32_t>(static_cast<const unsigned char*>(b));
     return pa < pb ? 1 : pa > pb ? -1 : 0;  // descending: the opposite of the offset pass's order
 }
 

@@ -24,8 +24,8 @@ using qztest::TempDir;
 using qztest::WriteFile;
 
 int ByPosition(const void* a, const void* b, void*) {
-    const uint32_t pa = qav_bytes::Load<uint32_t>(static_cast<const unsigned char*>(a));
-    const uint32_t pb = qav_bytes::Load<uint32_t>(static_cast<const unsigned char*>(b));
+    const uint32_t pa = qz::bytes::Load<uint32_t>(static_cast<const unsigned char*>(a));
+    const uint32_t pb = qz::bytes::Load<uint32_t>(static_cast<const unsigned char*>(b));
     return pa < pb ? -1 : pa > pb ? 1 : 0;
 }
 
@@ -44,7 +44,7 @@ std::string Record(uint32_t position, int type, uint8_t fileNo = 0, int16_t inde
 std::vector<uint32_t> Positions(const std::string& bytes, size_t at, size_t count, int width) {
     std::vector<uint32_t> positions;
     for (size_t i = 0; i < count; ++i)
-        positions.push_back(qav_bytes::Load<uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + at + i * width));
+        positions.push_back(qz::bytes::Load<uint32_t>(reinterpret_cast<const unsigned char*>(bytes.data()) + at + i * width));
     return positions;
 }
 

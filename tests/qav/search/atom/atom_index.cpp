@@ -46,8 +46,8 @@ void AtomIndex::Write(const std::string& dir, const std::string& extraConfig) {
         index.units.units.push_back({name, static_cast<int64_t>(offsets.size()),
                                      static_cast<int32_t>(leftWords.size()), 3, 0});
         for (uint32_t left : leftWords) {
-            qav_bytes::Append(offsets, kSentence);
-            qav_bytes::Append(offsets, AnchorAfter(left));
+            qz::bytes::Append(offsets, kSentence);
+            qz::bytes::Append(offsets, AnchorAfter(left));
             offsets.push_back('\0');  // data file
             offsets.push_back('\0');  // clause
         }
