@@ -57,7 +57,7 @@ void CConditionBM::SetCondition(const char* text, int32_t mode) {
     if (!text || !*text) return;
     m_nMode = mode == 0 ? kAnyKey : mode == -1 ? kNoKey : kEveryKey;
     std::vector<std::string> items;
-    SplitString(text, ";", items);
+    qz::SplitString(text, ";", items);
     for (const std::string& item : items) {
         const size_t equals = item.find('=');
         if (equals == std::string::npos) break;
@@ -65,7 +65,7 @@ void CConditionBM::SetCondition(const char* text, int32_t mode) {
         std::set<std::string> values;
         if (item.compare(equals, 2, "=[") == 0) {
             const std::string list = Bounded(item.substr(equals + 2, item.size() - equals - 3));
-            SplitStringEx(list.c_str(), " ,;", values);
+            qz::SplitStringEx(list.c_str(), " ,;", values);
         } else {
             values.insert(Bounded(item.substr(equals + 1)));
         }

@@ -30,7 +30,7 @@ struct Selection {
 
 Selection Select(const std::string& fields) {
     Selection selection;
-    SplitStringEx(fields.c_str(), " ,;", selection.names);
+    qz::SplitStringEx(fields.c_str(), " ,;", selection.names);
     return selection;
 }
 
@@ -114,11 +114,11 @@ namespace {
 
 // The save file for appending, or null (logged) when the name is not a
 // plain file name, no save folder is configured or the file does not open.
-FileHandle OpenSaveFile(const std::string& name) {
+qz::FileHandle OpenSaveFile(const std::string& name) {
     const std::string folder = g_pBMEngine ? g_pBMEngine->m_Config.m_FileInfo.SavePath : std::string();
     const std::string path = folder + "/" + name;
-    FileHandle file;
-    if (!folder.empty() && IsPlainFileName(name)) file = FileHandle(std::fopen(path.c_str(), "ab+"));
+    qz::FileHandle file;
+    if (!folder.empty() && IsPlainFileName(name)) file = qz::FileHandle(std::fopen(path.c_str(), "ab+"));
     if (!file) QavLog("Error save %s!\n", path.c_str());
     return file;
 }
@@ -128,7 +128,7 @@ FileHandle OpenSaveFile(const std::string& name) {
 bool CBMSearch::SaveRetBuff(int64_t handle, const std::string& name, int32_t n) {
     const CBMRet* slot = SlotOf(handle);
     if (!slot) return false;
-    FileHandle file = OpenSaveFile(name);
+    qz::FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     std::fprintf(file.get(), "<Total>:%d\n", slot->m_nDocNum);
     const int32_t count = std::min(slot->m_nDocNum, n == -1 ? kAllSavedRecords : n);
@@ -137,15 +137,15 @@ bool CBMSearch::SaveRetBuff(int64_t handle, const std::string& name, int32_t n) 
         GetDocInfo(*slot, i, &text);
         std::fprintf(file.get(), "%s\n", text.c_str());
     }
-    return CloseFile(file);
+    return qz::CloseFile(file);
 }
 
 bool CBMSearch::SaveRetBuff(const std::string& text, const std::string& name) {
-    FileHandle file = OpenSaveFile(name);
+    qz::FileHandle file = OpenSaveFile(name);
     if (!file) return false;
     std::fwrite(text.data(), 1, text.size(), file.get());
     std::fputc('\n', file.get());
-    return CloseFile(file);
+    return qz::CloseFile(file);
 }
 
 bool CBMSearch::GetOrgBuffJSON(int64_t handle, int32_t pageSize, int32_t pageNo, const std::string& fields) {

@@ -121,7 +121,7 @@ bool CBMSearch::GetRetCountBy(int64_t handle, const std::string& tags) {
     CBMRet* slot = SlotOf(handle);
     if (!slot) return false;
     std::vector<std::string> names;
-    SplitString(tags.c_str(), " ;,", names);
+    qz::SplitString(tags.c_str(), " ;,", names);
     std::string answer;
     std::vector<std::string> entries;
     if (names.size() < 2) {

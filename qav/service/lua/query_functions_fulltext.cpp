@@ -37,7 +37,7 @@ int32_t Int32Arg(lua_State* L, int index) {
 std::string QueryText(const char* argument) {
     const std::string name = argument;
     if (!g_pBMEngine || g_pBMEngine->m_Config.m_FileInfo.SavePath.empty() || !IsPlainFileName(name)) return name;
-    FileHandle file = OpenFile(g_pBMEngine->m_Config.m_FileInfo.SavePath + "/" + name, "rb");
+    qz::FileHandle file = qz::OpenFile(g_pBMEngine->m_Config.m_FileInfo.SavePath + "/" + name, "rb");
     if (!file) return name;
     std::string text(kMaxQueryFileBytes, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), file.get()));
