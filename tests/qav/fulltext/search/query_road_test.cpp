@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "../build/build_fixture.h"
 #include "qav/fulltext/search/bm_search.h"
@@ -181,6 +183,28 @@ TEST_F(FullTextQueryRoad, RequestsTranslateIntoPagesOfDocuments) {
     EXPECT_NE(answer(R"({"Func":"Query","Query":" :: year=2012","Type":0,"PageNum":10,"PageNo":0})").find("no words"),
               std::string::npos);
     SetTranslatorParserScript("");
+}
+
+TEST_F(FullTextQueryRoad, ProgramsOnSeveralThreadsShareTheEngine) {
+    const std::string program = "return Output(OR(Should('alpha beta', 10), Term2Doc('common')))\n";
+    std::string expected;
+    testing::internal::CaptureStdout();
+    RunQAV(program.c_str(), expected);
+    std::vector<std::string> answers(4);
+    std::vector<std::thread> threads;
+    for (std::string& answer : answers)
+        threads.emplace_back([&program, &answer] {
+            for (int i = 0; i < 20; ++i) {
+                std::string one;
+                RunQAV(program.c_str(), one);
+                if (one != answer && i > 0) return;  // keeps the first difference
+                answer = one;
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(expected.rfind("<Total>:", 0), 0u) << expected;
+    for (const std::string& answer : answers) EXPECT_EQ(answer, expected);
 }
 
 }  // namespace
