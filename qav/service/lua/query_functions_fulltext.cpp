@@ -58,9 +58,6 @@ int KeyWordSearch(lua_State* L, int32_t mode) {
 // An integer argument, or 0 for any other value.
 int64_t HandleOrZero(lua_State* L, int index) { return IsIntegerArg(L, index) ? IntegerArg(L, index) : 0; }
 
-// Every slot, so that a merge's output (often the third) can be read back.
-const CBMRet* AnySlot(CBMSearch& search, int64_t handle) { return search.SlotOf(handle); }
-
 }  // namespace
 
 int FullTextShould(lua_State* L) { return KeyWordSearch(L, 0); }
@@ -178,7 +175,7 @@ int FullTextSave(lua_State* L, CBMSearch& search) {
 int FullTextOutput(lua_State* L, CBMSearch& search) {
     const int64_t handle = luaL_checkinteger(L, 1);
     const int64_t n = lua_gettop(L) == 2 && IsIntegerArg(L, 2) ? IntegerArg(L, 2) : kMaxListedRecords;
-    const CBMRet* slot = AnySlot(search, handle);
+    const CBMRet* slot = search.SlotOf(handle);
     if (!slot) return PushEmptyText(L);
     std::string listing = "<Total>:" + std::to_string(slot->m_nDocNum) + "\n";
     const int64_t count = std::min<int64_t>({slot->m_nDocNum, n, kMaxListedRecords});
@@ -191,15 +188,17 @@ int FullTextOutput(lua_State* L, CBMSearch& search) {
     return 1;
 }
 
+// GetRetNum and GetRet read any of the three slots, the third included: a
+// merge's output is often there.
 int FullTextGetRetNum(lua_State* L, CBMSearch& search) {
-    const CBMRet* slot = lua_gettop(L) == 1 && IsIntegerArg(L, 1) ? AnySlot(search, IntegerArg(L, 1)) : nullptr;
+    const CBMRet* slot = lua_gettop(L) == 1 && IsIntegerArg(L, 1) ? search.SlotOf(IntegerArg(L, 1)) : nullptr;
     return PushInteger(L, slot ? slot->m_nDocNum : 0);
 }
 
 int FullTextGetRet(lua_State* L, CBMSearch& search) {
     std::string text;
     if (lua_gettop(L) == 2 && AllIntegerArgs(L, 2))
-        if (const CBMRet* slot = AnySlot(search, IntegerArg(L, 1)))
+        if (const CBMRet* slot = search.SlotOf(IntegerArg(L, 1)))
             search.GetDocInfo(*slot, static_cast<int32_t>(std::clamp<int64_t>(IntegerArg(L, 2), -1, INT32_MAX)), &text);
     lua_pushlstring(L, text.data(), text.size());
     lua_pushinteger(L, 0);
