@@ -45,6 +45,11 @@ CQAVSearch* QavStructuredSearch(lua_State* L) {
     return static_cast<CQAVSearch*>(QavSearchSlot(L, kEngineStructured));
 }
 
+CBMSearch* QavFullTextSearch(lua_State* L) {
+    if (g_nEngineType != kEngineFullText) return nullptr;
+    return static_cast<CBMSearch*>(QavSearchSlot(L, kEngineFullText));
+}
+
 extern "C" {
 
 QZ_EXPORT void* lua_setQAVSearch(lua_State* L, void* search) {
