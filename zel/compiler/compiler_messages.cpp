@@ -5,7 +5,6 @@
 namespace zel {
 
 bool g_bIsLogOn = false;
-bool g_showMsg = false;
 
 namespace {
 CompilerMessageSink g_sink = nullptr;

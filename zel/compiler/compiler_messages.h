@@ -1,18 +1,18 @@
 // How the rule compiler reports: every failure message is kept in the
 // compiler's message log and handed to the sink that the service layer may
 // install (it passes them on to the library's shared message log, which this
-// layer cannot reach), or printed when there is none. Also the two process-wide switches the compiler
-// reads.
+// layer cannot reach), or printed when there is none. Also the log switch the compiler reads
+// (the progress switch g_showMsg is the library's, in run_switches.h).
 #pragma once
 
 #include <string>
+
+#include "zel/rules/format/run_switches.h"
 
 namespace zel {
 
 // Keep the compiler's intermediate files and dumps in the working folder.
 extern bool g_bIsLogOn;
-// Print progress while compiling a rule-base list.
-extern bool g_showMsg;
 
 using CompilerMessageSink = void (*)(const char* text);
 void SetCompilerMessageSink(CompilerMessageSink sink);
