@@ -61,6 +61,14 @@ QZ_EXPORT int ZEL_POS(void* handle, const char* words, char* out);
 // success, 0 when the text model cannot be opened or the output written.
 QZ_EXPORT int IdxCRF(const char* textModelPath, const char* binaryModelPath);
 
+// Compiles a rule-base list into FOLDER/<base>fsa.idx, FOLDER/<base>fsa.dat
+// and, when the list has operator libraries, FOLDER/<base>fsa.sub, <base>
+// being the list's file name without its extension; the folder is made when
+// missing. Intermediate files go to the working folder and are removed. False
+// when the list or the output files cannot be opened; a network that fails to
+// compile is left out and reported in the library's message log.
+QZ_EXPORT bool RuleIdx2(const char* source, const char* folder);
+
 // Character n-gram models. Scores are log probabilities of the model files:
 // 0 is certain, -12 the floor. Loading and unloading must not overlap scoring.
 
@@ -78,4 +86,22 @@ QZ_EXPORT bool GetNgramProb(const char* text, int type, float* score);
 
 // Frees the models loaded by HZNGramInit.
 QZ_EXPORT void HZNGramExit();
+
+// ---- Lua states of the grammar library ----
+
+namespace zel {
+class CLattice;
+}
+
+// The lattice bound to a Lua state; null for a null state or an unbound one.
+QZ_EXPORT zel::CLattice* GetLattice(lua_State* L);
+
+// Loads the Lua file into L (into a new state with the standard libraries
+// when L is null, closed again afterwards), runs its chunk (its errors are
+// ignored) and calls the global function with the three texts. While Lua
+// output capture is on, what the code prints is copied into the library's
+// message log. A file that does not load: its error is printed and the
+// result is true. An error of the call is added to the message log and the
+// result is false; otherwise true. L's stack is left as it was found.
+QZ_EXPORT bool RunLua_Func(lua_State* L, char* file, const char* function, char* a, char* b, char* c);
 #endif

@@ -81,7 +81,15 @@ def split_line(text, stop_words, stop_tags, drop_numbers):
 
 def read_documents(input_dir, config):
     """Yields documents as lists of (field number, [words]) field records."""
+    for _, records in read_named_documents(input_dir, config):
+        yield records
+
+
+def read_named_documents(input_dir, config):
+    """Yields documents as (name, [(field number, [words])]): the name is the
+    "DocID_Name" value of the last "#Global" line before the document ends."""
     fields = [f.encode('gbk') for f in config.get('Field', [])]
+    id_key = config.get('DocID_Name', '').encode('gbk')
     stop_tags = {t.encode('gbk') for t in config.get('StopPOS', [])}
     stop_words = set()
     if 'StopWord' in config:
@@ -97,7 +105,7 @@ def read_documents(input_dir, config):
     for path in paths:
         if not os.path.isabs(path):
             path = os.path.join(input_dir, path)
-        records, current, pending = [], b' ', []
+        records, current, pending, name = [], b' ', [], b''
 
         def flush(field):
             if field in fields and pending:
@@ -110,7 +118,10 @@ def read_documents(input_dir, config):
         with open(path, 'rb') as f:
             for line in f:
                 line = line.rstrip(b'\n').rstrip(b'\r')
-                if line.startswith(b'#Group '):
+                if line.startswith(b'#Global '):
+                    info = dict(item.split(b'=', 1) for item in line[8:].split(b';') if b'=' in item)
+                    name = info.get(id_key, b'')
+                elif line.startswith(b'#Group '):
                     flush(current)
                     current = line[line.index(b'=') + 1:] if b'=' in line else current
                 elif line.startswith(b'Item:'):
@@ -118,11 +129,11 @@ def read_documents(input_dir, config):
                 elif line.startswith(b'Table'):
                     flush(current)
                     if records:
-                        yield records
+                        yield name, records
                     records = []
         flush(current)
         if records:
-            yield records
+            yield name, records
 
 
 def read_term_table(path):

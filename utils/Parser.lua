@@ -1089,3 +1089,64 @@ function Parser(query, lang, _version)
   end
   return program
 end
+
+------------------------------------------------------------------------------
+-- Full-text requests (docs/query-language.md, "Full-text requests")
+
+local BM_CONDITION_MARK = "::"
+local BM_DEFAULT_PAGE = 10
+
+-- A page size and number as the engine passes them (floats), made whole.
+local function page_args(page_size, page_no)
+  local size = math.tointeger(math.floor(tonumber(page_size) or 0)) or 0
+  local no = math.tointeger(math.floor(tonumber(page_no) or 0)) or 0
+  if size <= 0 then size = BM_DEFAULT_PAGE end
+  if no < 0 then no = 0 end
+  return size, no
+end
+
+-- ParserBMQ(query, pageSize, pageNo, type): a ranked search of the words of
+-- query (type 0: any word, 1: every word, 2..100: the rarest type percent of
+-- the words), its documents kept by the condition after "::" when there is
+-- one, and one page of them as JSON.
+function ParserBMQ(query, page_size, page_no, kind)
+  if type(query) == "number" then query = tostring(query) end
+  if type(query) ~= "string" then return error_program({ { "error", "the query must be a text" } }) end
+  local size, no = page_args(page_size, page_no)
+  kind = math.tointeger(math.floor(tonumber(kind) or 0)) or 0
+  local words, condition = query, nil
+  local mark = find(query, BM_CONDITION_MARK, 1, true)
+  if mark then
+    words, condition = sub(query, 1, mark - 1), sub(query, mark + #BM_CONDITION_MARK)
+  end
+  if not find(words, "[^ \t\r\n]") then
+    return error_program({ { "error", "the full-text query has no words" } })
+  end
+  local wanted = size * (no + 1)
+  local search
+  if kind == 1 then
+    search = format("Must(%s, %d)", lit(words), wanted)
+  elseif kind >= 2 and kind <= 100 then
+    search = format("BM25Doc(%s, %d, %d)", lit(words), kind, wanted)
+  else
+    search = format("Should(%s, %d)", lit(words), wanted)
+  end
+  local lines = { "local h = " .. search }
+  condition = condition and condition:match("^[ \t\r\n]*(.-)[ \t\r\n]*$")
+  if condition and condition ~= "" then
+    lines[#lines + 1] = format("h = Condition(h, %s, 1)", lit(condition))
+  end
+  lines[#lines + 1] = format('GetOrg(h, %d, %d, "")', size, no)
+  lines[#lines + 1] = 'return ""'
+  return concat(lines, "\n") .. "\n"
+end
+
+-- ParserBMID(fields, ids, pageSize, pageNo): the documents whose names begin
+-- with one of ids (separated by ";"), one page of them as JSON showing the
+-- fields and information keys named in fields (all when it names none).
+function ParserBMID(fields, ids, page_size, page_no)
+  if type(fields) ~= "string" then fields = "" end
+  if type(ids) ~= "string" then ids = "" end
+  local size, no = page_args(page_size, page_no)
+  return format("GetDocInfo(%s, %s, %d, %d)\nreturn \"\"\n", lit(ids), lit(fields), size, no)
+end

@@ -10,6 +10,7 @@
 #include "zel/lattice/attribute_text.h"
 #include "zel/lattice/char_class.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/tree_line.h"
 
 namespace zel {
 
@@ -53,26 +54,36 @@ int KindOf(const char* type) {
 }
 
 // One unit string as both passes read it: the word itself for word input,
-// otherwise the words and tags of its sequence. Both passes take the same
-// word text, so the units line up with the sentence.
+// a tree line's words, otherwise the words and tags of its sequence. Both
+// passes take the same word text, so the units line up with the sentence.
 struct UnitText {
     bool present = false;
     std::string text;  // GBK, before width conversion
     std::vector<std::string> words, tags;
+    std::string treeLine;  // GBK; empty when the unit is no tree line
+    int bracketKind = 0;
 };
 
-UnitText ReadUnit(const cJSON* element, int kind) {
-    UnitText unit;
-    if (!cJSON_IsString(element)) return unit;
+// False only for a tree line that cannot be read.
+bool ReadUnit(const cJSON* element, int kind, CQAVTree& tree, UnitText& unit) {
+    if (!cJSON_IsString(element)) return true;
     unit.present = true;
     if (kind == kUnitWord) {
         unit.text = ToGbk(element->valuestring);
+        return true;
+    }
+    std::string gbk = ToGbk(element->valuestring);
+    if (IsTreeLine(gbk.c_str(), unit.bracketKind)) {
+        if (!tree.ReadTree(gbk.c_str(), unit.bracketKind)) return false;
+        tree.SetWordNodeInfo();
+        unit.text = tree.RawText();
+        unit.treeLine = std::move(gbk);
     } else {
         std::string joined;
         SplitInput(element->valuestring, unit.words, unit.tags, joined, kSentenceSize);
         unit.text = ToGbk(joined.c_str());
     }
-    return unit;
+    return true;
 }
 
 void AddRoot(CLattice& lattice, const std::string& key, const std::string& value) {
@@ -212,12 +223,15 @@ bool InputJson_Group(CLattice* lattice, const cJSON* json, const char* tag, int&
     if (!units && (units = Item(json, "Word"))) kind = kUnitWord;
     if (!cJSON_IsArray(units)) return false;
 
+    CQAVTree tree;
     std::vector<UnitText> texts;
     std::string sentence;
     const cJSON* element = nullptr;
     cJSON_ArrayForEach(element, units) {
-        texts.push_back(ReadUnit(element, kind));
-        sentence += texts.back().text;
+        texts.emplace_back();
+        if (!ReadUnit(element, kind, tree, texts.back())) return false;
+        // A tree line's sentence text is its full-width words.
+        sentence += texts.back().treeLine.empty() ? texts.back().text : tree.NormText();
         if (sentence.size() > kSentenceSize - 1) return false;
     }
     std::vector<char> normalized(kSentenceSize);
@@ -262,6 +276,15 @@ bool InputJson_Group(CLattice* lattice, const cJSON* json, const char* tag, int&
         lattice->AddNewUnit(start - 1 + running, text.c_str(), kind, id, -1, true, attributes.c_str());
         ids.push_back(id);
         if (kind == kUnitWord) continue;
+        if (!unit.treeLine.empty()) {
+            if (!tree.ReadTree(unit.treeLine.c_str(), unit.bracketKind)) return false;
+            tree.SetWordNodeInfo();
+            tree.SetLattice(lattice);
+            tree.Add2Lattice(false, false, start + inner, source.c_str(), id.c_str());
+            if (!id.empty()) AddRoot(*lattice, "URoot", id);
+            inner += static_cast<int>(text.size() / 2);
+            continue;
+        }
         if (unit.tags.size() == 1 && unit.tags[0].empty()) {
             inner += static_cast<int>(text.size() / 2);
             continue;

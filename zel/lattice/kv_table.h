@@ -62,6 +62,9 @@ public:
     void Insert_Table(const char* key, const char* text);
     bool Lookup_Table(const char* key, CRelationItem*& item);
     bool Lookup_Table(const char* key, std::string& text);
+    // Relation records in the order they were made, for i below the count.
+    int RelationCount() const { return relationCount_; }
+    const CRelationItem& RelationAt(int i) const { return *relations_[static_cast<size_t>(i)]; }
 
     // Integer store; 64 buckets are made on the first insertion.
     void insert(const char* key);

@@ -12,10 +12,12 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "zel/lattice/bt_lattice_sentence.h"
 #include "zel/lattice/candidate.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/unit.h"
@@ -27,6 +29,18 @@ struct lua_State;
 namespace zel {
 
 class CRuleNet;
+class CQAVTree;
+class CCRFModel;
+struct CollMatch;
+
+// The collocation configuration of one table: the attribute text of its
+// "#Global" item; its "Limit" values are the conditions a unit must meet.
+using CConfigColl = CKVTable;
+
+// Leaves one new Lua table on the stack: each key of the attribute text
+// (a bare item under "Tag") holding the array of its values; values = the
+// same as lists. Returns 1.
+int NewOperation2Table(lua_State* L, const char* attributes, std::map<std::string, std::vector<std::string>>& values);
 
 // Size of a lattice's message buffer.
 constexpr size_t kLatticeMsgSize = 1048576;
@@ -144,6 +158,47 @@ public:
     bool CollectLog(std::vector<std::string>& lines);
     bool AddLog(const std::vector<std::string>& lines);
 
+    // ---- bracketing trees (lattice_trees.cpp) ----
+    // The parser's builds over this lattice's columns.
+    bool CreateBT(int mode, int first, int last);
+    bool CreateBT_Simple(bool unitFlag, int first, int last);
+    // Clause ranges (first column, column after the last) of the stretches
+    // between full-width commas.
+    void SplitSentence();
+    // Without a tree line the one range (0, last column); with one the span
+    // (first, last) of every node whose first child is a leaf and that
+    // covers at least five columns, in node order.
+    void SplitSentenceEx();
+    // Attaches a tree reader (not owned; null detaches it).
+    void SetQAVTree(CQAVTree* tree) { qavTree = tree; }
+    // b's tree node is the next sibling of a's in the attached tree.
+    bool IsTreeLink(const CUnit& a, const CUnit& b) const;
+
+    // ---- CRF segmentation (lattice_crf.cpp) ----
+    // Segments the sentence with the model: word units already in the
+    // lattice fix the tags of their columns (with userTable the columns
+    // inside them and a word end before them), and the words found are
+    // added as word units. false without a model.
+    bool CRFSeg(const CCRFModel* model, bool userTable);
+    // The search columns with the tags the word units allow.
+    void InitSeg(const CCRFModel& model, bool userTable);
+    // The words of the tagged columns as word units.
+    void AddSegUnit(const CCRFModel& model);
+
+    // ---- collocation (collocation.cpp) ----
+    // Relates the table's words found in the sentence (anchors) to the
+    // words of the tables their collocation kinds name, on both sides of
+    // them. false when no tables are installed or no anchor was found.
+    bool Collocation(const char* table, const char* second, const char* source);
+    // config = the attribute text of the table's "#Global" item (empty
+    // without one).
+    void SetGlobalInfo(CConfigColl& config, const char* table);
+    // Every value of every key of config onto the unit.
+    void Globa2Unit(const CConfigColl& config, CUnit& unit);
+    // The configuration onto the unit, then its "Coll" kinds resolved to
+    // tables under "Coll-" + kind.
+    void SetUnitCollInfo(const CConfigColl& config, CUnit& unit);
+
     // ---- unit search (unit_search.cpp) ----
     // Candidates from the key-value table within from..to: 0 none (or a
     // '|' condition), 1 the units stored under the condition itself, 2 the
@@ -197,17 +252,24 @@ public:
     int chosenCount = 0;
     std::string returnText;  // handed back by rule actions
     CBT bracketParser;
+    std::vector<std::pair<int, int>> clauseRanges;
+    int clauseRangeCount = 0;
+    CQAVTree* qavTree = nullptr;  // attached tree line, not owned
     std::vector<UnitId> dictUnits;
     int dictUnitCount = 0;
     std::string lexiconTable;  // at most 1,023 bytes
     bool logOn = true;
     std::vector<std::string> workList;
     int workCount = 0;
+    // CRF search columns: left pads, one per column, right pads.
     std::vector<CColumn> crfColumns;
     int crfColumnCount = 0;
+    int crfLeftPads = 0;
     CRuleNet* currentRuleNet = nullptr;
 
 private:
+    void AddClauseRange(int first, int last);
+    CUnit* CollocationUnit(const CollMatch& match);
     // Values of a key of the key-value table, into the work list.
     int KVCount(const char* key);
     // chosenUnits = units satisfying the condition, right to left from to.
@@ -227,6 +289,10 @@ private:
     bool ownsState_ = false;
     std::unique_ptr<char[]> ownMsgBuff_;
     std::vector<std::unique_ptr<CKVTable>> unitTables_;
+    LatticeBTSentence btSentence_{*this};
 };
+
+// Whether the text is the clause separator of SplitSentence.
+bool IsBiaodian_Clause(const char* text);
 
 }  // namespace zel

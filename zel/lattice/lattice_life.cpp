@@ -14,7 +14,10 @@ constexpr int kLatticeTableBuckets = 2048;
 
 CLattice::CLattice() = default;
 
-CLattice::~CLattice() { LatticeExit(true); }
+CLattice::~CLattice() {
+    LatticeExit(true);
+    LatticeDestroyed(this);
+}
 
 int CLattice::AncestorCount() const {
     int count = 0;
@@ -31,6 +34,8 @@ void CLattice::EmptyForSentence() {
     chunkCounter = groupCounter = 0;
     pathLength = chosenCount = 0;
     returnText.clear();
+    bracketParser.Reset();
+    clauseRangeCount = 0;
     if (relations) relations->Clear();
     if (keyValues) keyValues->Clear();
     if (msgBuff) msgBuff[0] = '\0';

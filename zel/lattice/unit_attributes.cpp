@@ -6,8 +6,10 @@
 #include "zel/lattice/attribute_names.h"
 #include "zel/lattice/attribute_text.h"
 #include "zel/lattice/candidate.h"
+#include "zel/lattice/condition_items.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/scripting_hooks.h"
 #include "zel/lattice/unit.h"
 
 namespace zel {
@@ -146,49 +148,16 @@ void CUnit::GetKVs(const char* key, std::vector<std::string>& values, int& n) {
 
 bool CUnit::CheckAttItem(const char* item) {
     std::string key, value;
-    const char* equals = std::strchr(item, '=');
-    if (equals) {
-        key.assign(item, static_cast<size_t>(equals - item));
-        value = equals + 1;
-    } else {
-        value = item;
-        bool word = value.find('_') != std::string::npos || static_cast<unsigned char>(value[0]) >= 0x80;
-        key = word ? "Word" : "Tag";
-    }
+    SplitConditionItem(item, key, value);
     CLattice* lattice = column ? column->lattice : nullptr;
     if (lattice && lattice->keyValues && !Unit.empty() &&
         lattice->keyValues->IsKV2Unit(key.c_str(), value.c_str(), Unit.c_str()))
         return true;
-    // Until the rule engine's unit conditions exist, an item holds when the
-    // unit has the value among its own values of the key ("*": any value).
-    if (key.empty() || value.empty()) return false;
-    std::vector<std::string> values;
-    int n = 0;
-    GetKVs(key.c_str(), values, n);
-    if (value == "*") return n > 0;
-    for (int k = 0; k < n; ++k)
-        if (values[static_cast<size_t>(k)] == value) return true;
-    return false;
+    return SatisfiesUnitTest(*this, key.c_str(), value.c_str());
 }
 
 bool CUnit::CheckAtt(const char* condition) {
-    if (!condition) return false;
-    const std::string text(condition, std::min(std::strlen(condition), kUnitTextSize - 1));
-    const bool all = text.find('&') != std::string::npos;
-    const char separator = all ? '&' : '|';
-    if (!all && text.find('|') == std::string::npos) return CheckAttItem(text.c_str());
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(separator, start);
-        if (end == std::string::npos) end = text.size();
-        const std::string piece = text.substr(start, end - start);
-        start = end + 1;
-        if (piece.empty()) continue;
-        const bool holds = CheckAttItem(piece.c_str());
-        if (all && !holds) return false;
-        if (!all && holds) return true;
-    }
-    return all;
+    return CheckConditionItems(condition, [this](const char* item) { return CheckAttItem(item); });
 }
 
 void CUnit::GetTree(std::string& out) { AppendTree(*this, out, 0); }

@@ -23,6 +23,15 @@ void CBT::SetTag_LatticeInit(int first, int last) {
         if (IsBTRunChar(sentence_->NormalChar(p)) && IsBTRunChar(sentence_->NormalChar(p - 1))) marks_[p - 1] = 1;
 }
 
+void CBT::SetTag_LatticeUnit(bool terminalOnly) {
+    const int columns = sentence_->ColumnCount();
+    marks_.assign(static_cast<size_t>(columns), 0);
+    std::vector<std::pair<int, int>> spans;
+    sentence_->UnitSpans(terminalOnly, spans);
+    for (const auto& [from, to] : spans)
+        for (int p = std::max(from, 0); p < std::min(to, columns); ++p) marks_[p] = 1;
+}
+
 bool CBT::IsAdmissible(int p) const {
     if (marks_[p]) return false;
     const char* c = sentence_->NormalChar(p);
@@ -97,12 +106,24 @@ void CBT::CompTreeVector(const std::vector<CLMItem>& items, int first, int last,
 }
 
 bool CBT::CreateBT(const BTSentence& sentence, int mode, int first, int last) {
-    if (mode != 0 || !SpanFits(sentence, first, last)) return false;
+    if (mode < 0 || mode > 3 || !SpanFits(sentence, first, last)) return false;
     sentence_ = &sentence;
-    SetTag_LatticeInit(first, last);
+    if (mode == 0)
+        SetTag_LatticeInit(first, last);
+    else
+        SetTag_LatticeUnit(mode == 3);
     std::vector<CLMItem> kept;
     Split(first, last - 1, kept);
     if (kept.empty()) return false;
+    if (mode == 2) {
+        // The top-n search of the first candidate takes the best split at
+        // every level (rank 0 throughout), over the positions not yet kept.
+        SetTag_LatticeUnit(false);
+        for (const CLMItem& item : kept) marks_[item.position] = 1;
+        std::vector<CLMItem> more;
+        Split(first, last - 1, more);
+        kept.insert(kept.end(), more.begin(), more.end());
+    }
     for (const CLMItem& item : kept) marks_[item.position] = 0;
     CompTreeVector(kept, first, last, nodes_);
     return true;

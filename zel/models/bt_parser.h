@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "zel/models/bt_lattice_map.h"
 #include "zel/models/bt_sentence.h"
 
 namespace zel {
@@ -35,18 +36,27 @@ public:
     // and so the largest column a build may reach.
     static constexpr int kMaxNodes = 32767;
 
-    // Builds the current tree over columns first..last from the character
-    // runs of the sentence (mode 0, the only mode without lattice units).
-    // False when the span has no admissible split point. The parser keeps
+    // Builds the current tree over columns first..last. Modes differ in the
+    // splits they forbid: 0 inside runs of one-byte text, digits, letters
+    // and symbols; 1 and 2 inside units; 3 inside terminal units. Mode 2
+    // adds the best splits of the positions mode 1 left. False for another
+    // mode or when the span has no admissible split point. The parser keeps
     // the sentence for the tree texts: it must live as long as the trees.
     bool CreateBT(const BTSentence& sentence, int mode, int first, int last);
     // Two-layer build: the best splits of the span, and for each half its
-    // best alternative trees, which are stored directly.
-    bool CreateBT_Simple(const BTSentence& sentence, int first, int last);
+    // best alternative trees, which are stored directly. With unitFlag no
+    // split falls inside a unit.
+    bool CreateBT_Simple(const BTSentence& sentence, bool unitFlag, int first, int last);
     // Appends a copy of the current tree to the stored trees.
     void AddTreeToTrees() { StoreTree(nodes_); }
     // Forgets the stored trees (their slots are reused).
     void ClearTrees() { treeCount_ = 0; }
+    // Forgets every tree and the map, as for a new sentence.
+    void Reset() {
+        nodes_.clear();
+        treeCount_ = 0;
+        latticeMap.ClearBT2Lattice();
+    }
 
     // Appends the bracketed text of a node of a stored tree; returns the
     // number of stored trees, 0 (writing nothing) for a number out of range.
@@ -54,6 +64,15 @@ public:
     // brackets instead and returns 1. With the flag set the node's own text is
     // left out (current tree: its node number is written instead).
     int GetTree(int tree, int node, std::string& out, bool flag) const;
+
+    // Numbers the internal nodes of the stored trees and maps them onto
+    // their spans and columns (afresh each time).
+    bool SetBT2LatticeInitInfo();
+    // The first internal node over exactly first..last, or -1.
+    int GetBTNode(int first, int last) const { return latticeMap.GetBTNode(first, last); }
+    void ClearBT2Lattice() { latticeMap.ClearBT2Lattice(); }
+
+    CBT2Lattice latticeMap;
 
     const BTNodes& CurrentTree() const { return nodes_; }
     int TreeCount() const { return treeCount_; }
@@ -67,6 +86,8 @@ private:
     void StoreTree(const BTNodes& tree);
     bool SpanFits(const BTSentence& sentence, int first, int last) const;
     void SetTag_LatticeInit(int first, int last);
+    // No split inside a unit (of every unit, or of terminal units only).
+    void SetTag_LatticeUnit(bool terminalOnly);
     bool IsAdmissible(int p) const;
     std::vector<CLMItem> ScoredPositions(int f, int t) const;
     void Split(int f, int t, std::vector<CLMItem>& kept) const;

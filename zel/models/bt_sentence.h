@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace zel {
 
@@ -18,6 +20,10 @@ public:
     // Appends " " and the part of speech of the word units over exactly
     // first..last: the first one found, or every one.
     virtual void AppendWordTags(int first, int last, bool every, std::string& out) const = 0;
+    // Spans (first, last column) that no split may cut: every unit other
+    // than the column placeholders, or per column only the last unit tagged
+    // as terminal. A plain text has none.
+    virtual void UnitSpans(bool /*terminalOnly*/, std::vector<std::pair<int, int>>& spans) const { spans.clear(); }
 
     // Normalised characters of the columns first..last.
     std::string Span(int first, int last) const {

@@ -5,10 +5,13 @@
 
 namespace zel {
 
-bool CBT::CreateBT_Simple(const BTSentence& sentence, int first, int last) {
+bool CBT::CreateBT_Simple(const BTSentence& sentence, bool unitFlag, int first, int last) {
     if (!SpanFits(sentence, first, last)) return false;
     sentence_ = &sentence;
-    marks_.assign(static_cast<size_t>(sentence.ColumnCount()), 0);
+    if (unitFlag)
+        SetTag_LatticeUnit(false);
+    else
+        marks_.assign(static_cast<size_t>(sentence.ColumnCount()), 0);
 
     const std::vector<CLMItem> top = ScoredPositions(first, last - 1);
     if (top.empty()) return false;

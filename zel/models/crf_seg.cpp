@@ -44,50 +44,63 @@ void CRFPOS::InitColumn(std::string_view gbk) {
     }
 }
 
-void CRFPOS::InitSeg(const CCRFModel& model) {
-    left_pads_ = model.LeftPads();
-    int right = model.RightPads();
-    columns_.resize(left_pads_ + input_.size() + right);
-    char pad[32];
-    int at = 0;
-    for (int k = left_pads_; k >= 1; --k) {
-        std::snprintf(pad, sizeof pad, "_B-%d", k);
-        columns_[at++].SetHZ(pad);
-    }
-    for (const std::string& ch : input_) columns_[at++].SetHZ(ch);
-    for (int k = 1; k <= right; ++k) {
-        std::snprintf(pad, sizeof pad, "_B+%d", k);
-        columns_[at++].SetHZ(pad);
-    }
-}
+void CRFPOS::InitSeg(const CCRFModel& model) { left_pads_ = InitSegColumns(model, input_, columns_); }
 
 void CRFPOS::BuildSeg(const CCRFModel& model) {
-    int first_right = left_pads_ + static_cast<int>(input_.size());
-    for (int i = 0; i < static_cast<int>(columns_.size()); ++i) {
-        ColumnKind kind = i < left_pads_ ? ColumnKind::kLeftPad
-                          : i < first_right ? ColumnKind::kSentence
-                                            : ColumnKind::kRightPad;
-        columns_[i].Candidate(model, kind);
-    }
+    BuildSegColumns(model, columns_, left_pads_, static_cast<int>(input_.size()));
 }
 
 void CRFPOS::SearchSeg(const CCRFModel& model) {
-    int last = left_pads_ + static_cast<int>(input_.size());  // the first right pad
-    std::vector<int> ids;
-    for (int i = left_pads_; i <= last; ++i) {
-        model.FeatureIds(columns_, i, ids);
-        for (CItem& candidate : columns_[i].items())
-            SetSegUnit(model, candidate, model.StateScore(candidate.index, ids), columns_, i);
+    SearchSegColumns(model, columns_, left_pads_, static_cast<int>(input_.size()));
+}
+
+void CRFPOS::GetSeg() { GetSegTags(columns_, left_pads_, static_cast<int>(input_.size())); }
+
+int InitSegColumns(const CCRFModel& model, const std::vector<std::string>& characters, std::vector<CColumn>& columns) {
+    const int left = model.LeftPads();
+    const int right = model.RightPads();
+    columns.resize(left + characters.size() + right);
+    char pad[32];
+    int at = 0;
+    for (int k = left; k >= 1; --k) {
+        std::snprintf(pad, sizeof pad, "_B-%d", k);
+        columns[at++].SetHZ(pad);
+    }
+    for (const std::string& ch : characters) columns[at++].SetHZ(ch);
+    for (int k = 1; k <= right; ++k) {
+        std::snprintf(pad, sizeof pad, "_B+%d", k);
+        columns[at++].SetHZ(pad);
+    }
+    return left;
+}
+
+void BuildSegColumns(const CCRFModel& model, std::vector<CColumn>& columns, int leftPads, int count) {
+    const int firstRight = leftPads + count;
+    for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+        const ColumnKind kind = i < leftPads     ? ColumnKind::kLeftPad
+                                : i < firstRight ? ColumnKind::kSentence
+                                                 : ColumnKind::kRightPad;
+        columns[i].Candidate(model, kind);
     }
 }
 
-void CRFPOS::GetSeg() {
-    int pad = left_pads_ + static_cast<int>(input_.size());
-    int back = columns_[pad].items().front().back;
-    for (int i = pad - 1; i >= left_pads_; --i) {
-        const std::vector<CItem>& items = columns_[i].items();
+void SearchSegColumns(const CCRFModel& model, std::vector<CColumn>& columns, int leftPads, int count) {
+    const int last = leftPads + count;  // the first right pad
+    std::vector<int> ids;
+    for (int i = leftPads; i <= last; ++i) {
+        model.FeatureIds(columns, i, ids);
+        for (CItem& candidate : columns[i].items())
+            SetSegUnit(model, candidate, model.StateScore(candidate.index, ids), columns, i);
+    }
+}
+
+void GetSegTags(std::vector<CColumn>& columns, int leftPads, int count) {
+    const int pad = leftPads + count;
+    int back = columns[pad].items().front().back;
+    for (int i = pad - 1; i >= leftPads; --i) {
+        const std::vector<CItem>& items = columns[i].items();
         if (back < 0 || back >= static_cast<int>(items.size())) back = 0;
-        columns_[i].SetPOS(items[back].tag);
+        columns[i].SetPOS(items[back].tag);
         back = items[back].back;
     }
 }

@@ -18,6 +18,17 @@ class CDictSearch;
 void SetSegUnit(const CCRFModel& model, CItem& candidate, float stateScore, const std::vector<CColumn>& columns,
                 int pos);
 
+// The search over a character sequence, shared by the plain and the lattice
+// front ends. Search columns: left pads, one column per character, right
+// pads; returns the number of left pads.
+int InitSegColumns(const CCRFModel& model, const std::vector<std::string>& characters, std::vector<CColumn>& columns);
+// Candidates of every column (sentence columns honour their allowed tags).
+void BuildSegColumns(const CCRFModel& model, std::vector<CColumn>& columns, int leftPads, int count);
+// Viterbi over the sentence columns and the first right pad.
+void SearchSegColumns(const CCRFModel& model, std::vector<CColumn>& columns, int leftPads, int count);
+// The best path's tags into the sentence columns' tag fields.
+void GetSegTags(std::vector<CColumn>& columns, int leftPads, int count);
+
 class CRFPOS {
 public:
     // Words of the text separated by one blank; false without a model.

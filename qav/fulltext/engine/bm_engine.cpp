@@ -1,5 +1,6 @@
 #include "qav/fulltext/engine/bm_engine.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <sstream>
@@ -232,6 +233,17 @@ BMRecordBuffer CBMEngine::GetDocInfoBuffer(uint32_t offset, uint8_t shard) {
     m_nCacheInfoSize += static_cast<uint32_t>(buffer->size());
     m_CachedDocInfo[key] = buffer;
     return buffer;
+}
+
+std::string CBMEngine::GetFieldText(uint8_t shard, int64_t offset, int64_t length, size_t maxBytes) {
+    if (offset < 0 || length <= 0) return std::string();
+    std::lock_guard<std::mutex> lock(m_Lock);
+    if (shard >= m_FieldTextFiles.size()) return std::string();
+    std::string text(std::min(static_cast<size_t>(length), maxBytes), '\0');
+    FILE* file = m_FieldTextFiles[shard].get();
+    if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return std::string();
+    text.resize(fread(text.data(), 1, text.size(), file));
+    return text;
 }
 
 bool CBMEngine::RefreshCache() {

@@ -76,6 +76,9 @@ public:
     // Every "DocInfo" value (u32 length, bytes), then every field (i64, u32).
     // Null when the record cannot be read or outgrows the work buffer.
     BMRecordBuffer GetDocInfoBuffer(uint32_t offset, uint8_t shard);
+    // Up to maxBytes of the field text at offset of the shard's ".ori" file;
+    // empty when it cannot be read.
+    std::string GetFieldText(uint8_t shard, int64_t offset, int64_t length, size_t maxBytes);
 
     // Empties a cache whose counter passed kBMRefreshThreshold, noting it in
     // "info/Log" when that can be written. Always true: a note that cannot

@@ -5,15 +5,20 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "qav/fulltext/engine/bm_engine.h"
+#include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/search/bm_condition.h"
 #include "qav/fulltext/search/bm_query.h"
 #include "qav/fulltext/search/bm_ret.h"
 #include "qav/fulltext/search/fst_search.h"
+
+struct cJSON;
 
 namespace qav {
 
@@ -84,6 +89,49 @@ public:
     // Document keys of every name beginning with one of names (separated by
     // blanks, ";" or ","), added to the transducer searcher's values.
     bool GetFSTCandidateDoc(const std::string& names);
+
+    // Document conditions: whether the document at docOffset of shard
+    // passes the base filter and the condition's check map; filtering the
+    // slot a handle names into the first free slot, the source then freed.
+    // Null when no slot is free or the handle names none (with h = 0 and no
+    // slot: the free slot, untouched).
+    bool IsConditionOk(uint8_t shard, uint32_t unused, uint32_t docOffset);
+    CBMRet* GetBMConditionRet(int64_t handle);
+    // The decoded information of the document with key shard << 32 | offset.
+    bool DecodeDocument(int64_t key, bm::CDocInfo* doc);
+
+    // Outputs. Field selections are names separated by blanks, "," and ";";
+    // an empty one selects every "DocInfo" key and every "Field". Texts are
+    // escaped as JSON strings. The page, sort and count answers are appended
+    // to m_WebOut, which the query runner delivers after the program ends.
+    // The document as JSON-like text {"key":"value",...}; its length.
+    size_t GetDocInfoBuff(int64_t key, const std::string& fields, std::string* out);
+    // The document's members added to object; false without an object.
+    bool GetDocInfoBuffJSON(int64_t key, const std::string& fields, cJSON* object);
+    // "key=value;" for every information value of record n of slot.
+    bool GetDocInfo(const CBMRet& slot, int32_t n, std::string* out);
+    // Appends "<Total>:count" and the first n records' information (n = -1:
+    // 10,240,000) to "SavePath"/name, or the text and a line feed. A name
+    // with "/", "\\" or ".." is refused.
+    bool SaveRetBuff(int64_t handle, const std::string& name, int32_t n);
+    bool SaveRetBuff(const std::string& text, const std::string& name);
+    // {"type":"Org",...} and {"type":"ID",...} pages of the slot.
+    bool GetOrgBuffJSON(int64_t handle, int32_t pageSize, int32_t pageNo, const std::string& fields);
+    bool GetIDBuffJSON(int64_t handle, int32_t pageSize, int32_t pageNo);
+    // Documents of the slot's first 10,240 records with tag: (key, value),
+    // ascending by the value's bytes for sortType 1, else descending.
+    using TagPairs = std::vector<std::pair<int64_t, std::string>>;
+    void SortByTag(const CBMRet& slot, const std::string& tag, int32_t sortType, TagPairs* pairs);
+    // "<Total>:count" and the sorted documents' texts (order -1: ascending).
+    bool GetRetSortBy(int64_t handle, const std::string& tag, const std::string& fields, int32_t order);
+    using TagGroups = std::map<std::string, std::set<int64_t>>;
+    void GroupByTag(const CBMRet& slot, const std::string& tag, TagGroups* groups);
+    void CountByTag(const CBMRet& slot, const std::string& tag1, const std::string& tag2, TagGroups* pairs,
+                    std::set<std::string>* values1, std::set<std::string>* values2);
+    // Counts of documents by one or two tags as JSON; frees the slot.
+    bool GetRetCountBy(int64_t handle, const std::string& tags);
+
+    std::string m_WebOut;
 
     CForMergeBM m_ForMerge;
     CConditionBM m_Condition;

@@ -47,6 +47,11 @@ CQAVSearch* QavStructuredSearch(lua_State* L) {
     return static_cast<CQAVSearch*>(QavSearchSlot(L, kEngineStructured));
 }
 
+CBMSearch* QavFullTextSearch(lua_State* L) {
+    if (g_nEngineType != kEngineFullText) return nullptr;
+    return static_cast<CBMSearch*>(QavSearchSlot(L, kEngineFullText));
+}
+
 }  // namespace qav
 
 extern "C" {
@@ -82,3 +87,4 @@ QZ_EXPORT char* lua_getmsgbuff(lua_State* L) {
 }
 
 }  // extern "C"
+

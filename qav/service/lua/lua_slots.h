@@ -8,6 +8,7 @@
 
 namespace qav {
 
+class CBMSearch;
 class CQAVSearch;
 
 // A fresh Lua state with empty slots and nothing opened, its memory capped
@@ -24,5 +25,9 @@ void* QavSearchSlot(lua_State* L, int kind);
 // the engine kind is not structured now or the slot holds no structured
 // search (a coroutine, a full-text search).
 CQAVSearch* QavStructuredSearch(lua_State* L);
+
+// The full-text search object that owns L, for a query function: null when
+// the engine kind is not full-text now or the slot holds no full-text search.
+CBMSearch* QavFullTextSearch(lua_State* L);
 
 }  // namespace qav

@@ -15,6 +15,7 @@
 #include "qav/search/qav_search.h"
 #include "qav/search/saved_results.h"
 #include "qav/service/lua/lua_query_functions.h"
+#include "qav/service/lua/query_functions_fulltext.h"
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
@@ -149,6 +150,7 @@ int LuaCount(lua_State* L) {
 // Output(h[, n]): the JSON answer of the output rows, at most
 // min(n, 20,000) of them; h is not used.
 int LuaOutput(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextOutput(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search) return PushInteger(L, 0);
     int64_t rows = kMaxOutputRows;
@@ -165,6 +167,7 @@ int LuaOutput(lua_State* L) {
 // Save(h, name[, n]) appends the output rows (n = -1: all), Save(text, name)
 // one line; 1 when the file was written.
 int LuaSave(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextSave(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     const int count = lua_gettop(L);
     if (!search || !SaveFolder() || count < 2 || count > 3 || !IsStringArg(L, 2)) return PushInteger(L, 0);
@@ -182,6 +185,7 @@ int LuaSave(lua_State* L) {
 // SortBy(h, tag, dir), GroupBy(h, tag) and CountBy(h, tag): rows by a
 // document tag for the web output; 1 when the back end made them, else 0.
 int LuaSortBy(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextSortBy(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search || !WebTagForm(L, 3) || !IsIntegerArg(L, 3)) return PushInteger(L, 0);
     const int dir = static_cast<int>(std::clamp<int64_t>(IntegerArg(L, 3), INT32_MIN, INT32_MAX));
@@ -189,21 +193,29 @@ int LuaSortBy(lua_State* L) {
 }
 
 int LuaGroupBy(lua_State* L) {
+    // The full-text engine groups only within CountBy.
+    if (QavFullTextSearch(L)) return PushInteger(L, 1);
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search || !WebTagForm(L, 2)) return PushInteger(L, 0);
     return PushInteger(L, search->GetGroupByBuff(HandleArg(L, 1), lua_tostring(L, 2)) ? 1 : 0);
 }
 
 int LuaCountBy(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextCountBy(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search || !WebTagForm(L, 2)) return PushInteger(L, 0);
     return PushInteger(L, search->GetCountByBuff(HandleArg(L, 1), lua_tostring(L, 2)) ? 1 : 0);
 }
 
-// Document pages of the full-text engine's web output: this library has no
-// full-text search object, so they never have one to address.
-int LuaGetID(lua_State* L) { return PushEmptyText(L); }
-int LuaGetDocInfo(lua_State* L) { return PushNil(L); }
+// Document pages of the full-text engine.
+int LuaGetID(lua_State* L) {
+    CBMSearch* search = QavFullTextSearch(L);
+    return search ? FullTextGetID(L, *search) : PushEmptyText(L);
+}
+int LuaGetDocInfo(lua_State* L) {
+    CBMSearch* search = QavFullTextSearch(L);
+    return search ? FullTextGetDocInfo(L, *search) : PushNil(L);
+}
 
 int LuaDel(lua_State* L) {
     if (lua_gettop(L) != 1 || !IsStringArg(L, 1)) return 0;
@@ -217,11 +229,13 @@ int LuaDel(lua_State* L) {
 }
 
 int LuaGetRetNum(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextGetRetNum(L, *bm);
     const CQAVSearch* search = QavStructuredSearch(L);
     return PushInteger(L, search ? search->m_FinalRect.m_nCount : 0);
 }
 
 int LuaGetRet(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextGetRet(L, *bm);
     const CQAVSearch* search = QavStructuredSearch(L);
     if (search && lua_gettop(L) == 1 && IsIntegerArg(L, 1)) {
         const int64_t row = IntegerArg(L, 1);
@@ -239,6 +253,7 @@ int LuaGetRet(lua_State* L) {
 }
 
 int LuaGetOrg(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextGetOrg(L, *bm);
     const CQAVSearch* search = QavStructuredSearch(L);
     if (!search || !g_pCQAVEngine || lua_gettop(L) != 1 || !lua_isstring(L, 1)) return PushEmptyText(L);
     const std::string name = DocumentOfKey(g_pCQAVEngine->m_orgInfo, lua_tostring(L, 1));

@@ -12,6 +12,7 @@
 #include "qav/search/merge/join_relation.h"
 #include "qav/search/qav_search.h"
 #include "qav/service/lua/lua_query_functions.h"
+#include "qav/service/lua/query_functions_fulltext.h"
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
@@ -86,6 +87,7 @@ int LuaSpeedup(lua_State* L) {
 }
 
 int LuaCondition(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextCondition(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     if (!search) return PushNil(L);
     const char* text = lua_gettop(L) == 1 && IsStringArg(L, 1) ? lua_tostring(L, 1) : "";
@@ -125,6 +127,7 @@ int LuaClearLimit(lua_State* L) {
 }
 
 int LuaSetBase(lua_State* L) {
+    if (CBMSearch* bm = QavFullTextSearch(L)) return FullTextSetBase(L, *bm);
     CQAVSearch* search = QavStructuredSearch(L);
     const int count = lua_gettop(L);
     if (!search || (count != 1 && count != 3) || !AllIntegerArgs(L, count)) return 0;
@@ -182,19 +185,24 @@ int SetMerge(lua_State* L, int type) {
 
 }  // namespace
 
-int LuaAND(lua_State* L) { return SetMerge(L, kMergeAnd); }
-int LuaOR(lua_State* L) { return SetMerge(L, kMergeOr); }
-int LuaNOT(lua_State* L) { return SetMerge(L, kMergeNot); }
-
-// Searches of the full-text engine: no full-text search object exists in
-// this library, so the structured search never answers them.
-int LuaShould(lua_State* L) { return PushInteger(L, 0); }
-int LuaMust(lua_State* L) { return PushInteger(L, 0); }
-int LuaBM25Doc(lua_State* L) { return PushInteger(L, 0); }
-int LuaTerm2Doc(lua_State* L) { return PushInteger(L, 0); }
-int LuaBM25Term(lua_State* L) {
-    lua_newtable(L);
-    return 1;
+int LuaAND(lua_State* L) {
+    if (CBMSearch* search = QavFullTextSearch(L)) return FullTextAND(L, *search);
+    return SetMerge(L, kMergeAnd);
 }
+int LuaOR(lua_State* L) {
+    if (CBMSearch* search = QavFullTextSearch(L)) return FullTextOR(L, *search);
+    return SetMerge(L, kMergeOr);
+}
+int LuaNOT(lua_State* L) {
+    if (CBMSearch* search = QavFullTextSearch(L)) return FullTextNOT(L, *search);
+    return SetMerge(L, kMergeNot);
+}
+
+// Searches of the full-text engine only.
+int LuaShould(lua_State* L) { return FullTextShould(L); }
+int LuaMust(lua_State* L) { return FullTextMust(L); }
+int LuaBM25Doc(lua_State* L) { return FullTextBM25Doc(L); }
+int LuaTerm2Doc(lua_State* L) { return FullTextTerm2Doc(L); }
+int LuaBM25Term(lua_State* L) { return FullTextBM25Term(L); }
 
 }  // namespace qav

@@ -9,14 +9,22 @@
 
 namespace qav {
 
-lua_State* NewQueryState(CQAVSearch* search) {
+namespace {
+
+lua_State* NewStateFor(void* search, int kind) {
     lua_State* L = QavNewLuaState();
     if (!L) return nullptr;
     luaL_openlibs(L);
     RegistFunc(L);
-    QavSetSearchSlot(L, search, kEngineStructured);
+    QavSetSearchSlot(L, search, kind);
     QavSandboxQueryState(L);
     return L;
 }
+
+}  // namespace
+
+lua_State* NewQueryState(CQAVSearch* search) { return NewStateFor(search, kEngineStructured); }
+
+lua_State* NewFullTextQueryState(CBMSearch* search) { return NewStateFor(search, kEngineFullText); }
 
 }  // namespace qav

@@ -11,6 +11,7 @@
 
 #include <lua.hpp>
 
+#include "qav/fulltext/search/bm_search.h"
 #include "qav/index/base/config.h"
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/qav_search.h"
@@ -125,18 +126,12 @@ QueryPrefix ParseQueryPrefix(std::string_view text) {
     return prefix;
 }
 
-void Offline_AS_Thread(const std::string& program, std::string& answer) {
-    // Programs of a full-text engine append nothing, result or error, so only
-    // the structured engine's runs reach the answer.
-    if (!StructuredEngineReady()) return;
-    auto search = std::make_unique<CQAVSearch>(NewQueryState);
-    if (!search->QAVSearchInit(false)) {
-        AppendBounded(answer, "error: no memory to set up the search");
-        search->QAVSearchExit();
-        return;
-    }
-    lua_State* L = search->LuaState();
-    lua_setwebbuff(L, nullptr);
+namespace {
+
+// Runs program in L under the query's deadline and appends what it answers:
+// a bound's message, the error text, or the web output of a full-text search
+// (webOut, may be null) followed by the program's string result.
+void RunProgram(lua_State* L, const std::string& program, const std::string* webOut, std::string& answer) {
     lua_settop(L, 0);
     QavStartLuaDeadline(L, QavQueryDeadline());
     // Text chunks only: a binary chunk from outside can break the interpreter.
@@ -147,12 +142,54 @@ void Offline_AS_Thread(const std::string& program, std::string& answer) {
         AppendBounded(answer, BreachAnswer(L, breach));
     } else if (status != LUA_OK) {
         AppendBounded(answer, QavGbkToUtf8(ErrorText(L), kMaxErrorChars));
-    } else if (lua_gettop(L) > 0 && lua_isstring(L, -1)) {
-        size_t length = 0;
-        const char* text = lua_tolstring(L, -1, &length);
-        AppendBounded(answer, ResultInUtf8({text, length}));
+    } else {
+        if (webOut && !webOut->empty()) AppendBounded(answer, ResultInUtf8(*webOut));
+        if (lua_gettop(L) > 0 && lua_isstring(L, -1)) {
+            size_t length = 0;
+            const char* text = lua_tolstring(L, -1, &length);
+            AppendBounded(answer, ResultInUtf8({text, length}));
+        }
     }
     lua_settop(L, 0);
+}
+
+bool FullTextEngineReady() { return g_nEngineType == kEngineFullText && g_pBMEngine && g_pBMEngine->m_pHashTable; }
+
+// A program on a full-text search object of its own, which lives as long as
+// the run; its page, sort and count answers come before its result.
+void RunOnFullTextEngine(const std::string& program, std::string& answer) {
+    CBMSearch search;
+    std::unique_ptr<lua_State, decltype(&lua_close)> state(nullptr, lua_close);
+    if (search.BMSearchInit()) state.reset(NewFullTextQueryState(&search));
+    if (!state) {
+        AppendBounded(answer, "error: no memory to set up the search");
+    } else {
+        lua_setwebbuff(state.get(), nullptr);
+        RunProgram(state.get(), program, &search.m_WebOut, answer);
+        const size_t peak = QavLuaPeakBytes(state.get());
+        state.reset();
+        if (peak > kTrimAfterBytes) malloc_trim(0);
+    }
+    search.BMSearchExit();
+}
+
+}  // namespace
+
+void Offline_AS_Thread(const std::string& program, std::string& answer) {
+    if (FullTextEngineReady()) {
+        RunOnFullTextEngine(program, answer);
+        return;
+    }
+    if (!StructuredEngineReady()) return;
+    auto search = std::make_unique<CQAVSearch>(NewQueryState);
+    if (!search->QAVSearchInit(false)) {
+        AppendBounded(answer, "error: no memory to set up the search");
+        search->QAVSearchExit();
+        return;
+    }
+    lua_State* L = search->LuaState();
+    lua_setwebbuff(L, nullptr);
+    RunProgram(L, program, nullptr, answer);
     const size_t peak = QavLuaPeakBytes(L);
     search->QAVSearchExit();
     if (peak > kTrimAfterBytes) malloc_trim(0);

@@ -7,6 +7,7 @@
 #include "support/test_support.h"
 #include "zel/lattice/json_input.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/tree_line.h"
 
 namespace zel {
 namespace {
@@ -80,6 +81,42 @@ TEST(SampleText, EverySentenceBuildsAndPrintsBack) {
         EXPECT_EQ(characters.size(), tagged.normSentence.size()) << qztest::Utf8(joined);
         EXPECT_EQ(tagged.normSentence, plain.normSentence);
     }
+}
+
+// Each tagged sentence as a tree line: a root over one leaf per word.
+TEST(SampleText, EverySentenceAsATreeLine) {
+    CLattice lattice;
+    CQAVTree tree;
+    int built = 0;
+    for (const TaggedLine& line : SampleSentences()) {
+        std::string treeLine = "(IP";
+        std::string joined;
+        // Separators inside a bracket cut tokens: such words cannot be written.
+        bool writable = true;
+        for (const std::string& word : line.words) writable = writable && word.find_first_of(",/;| \t") == std::string::npos;
+        if (!writable) continue;
+        for (size_t i = 0; i < line.words.size(); ++i) {
+            treeLine += " (" + line.tags[i] + " " + line.words[i] + ")";
+            joined += line.words[i];
+        }
+        treeLine += ")";
+        int kind = 0;
+        // Words with brackets of their own are not tree lines.
+        if (!IsTreeLine(treeLine.c_str(), kind) || kind != 2 || !tree.ReadTree(treeLine.c_str(), kind)) continue;
+        ASSERT_EQ(tree.NodeCount(), static_cast<int>(line.words.size()) + 1) << qztest::Utf8(treeLine);
+        tree.SetWordNodeInfo();
+        EXPECT_EQ(tree.RawText(), joined);
+        ASSERT_TRUE(lattice.LatticeBuild(joined.c_str()));
+        tree.SetLattice(&lattice);
+        tree.Add2Lattice(false, false, 0, "T", "");
+        for (int k = 1; k < tree.NodeCount(); ++k) {
+            std::string id;
+            tree.GetUnit(k, id);
+            EXPECT_NE(id, "(-1,-1)") << qztest::Utf8(treeLine) << " " << k;
+        }
+        ++built;
+    }
+    EXPECT_GT(built, 100);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(BTParser, WithoutModelsEqualScoresSplitLeftmostFirst) {
 TEST(BTParser, SimpleBuildStoresAlternativeTreesOfTheBestHalves) {
     zel::CBT bt;
     const TextSentence sentence(Gbk("甲乙丙丁戊己庚"));
-    ASSERT_TRUE(bt.CreateBT_Simple(sentence, 0, 6));
+    ASSERT_TRUE(bt.CreateBT_Simple(sentence, false, 0, 6));
     // Best splits after columns 0 and 1; halves 0-0 (no tree), 1-6 (two
     // alternatives), 0-1 and 2-6 (one each).
     ASSERT_EQ(bt.TreeCount(), 4);
@@ -97,7 +97,7 @@ TEST(BTParser, SimpleBuildStoresAlternativeTreesOfTheBestHalves) {
     EXPECT_TRUE(bt.CurrentTree().empty());
     bt.ClearTrees();
     const TextSentence marks(Gbk("，。"));
-    EXPECT_FALSE(bt.CreateBT_Simple(marks, 0, 1));
+    EXPECT_FALSE(bt.CreateBT_Simple(marks, false, 0, 1));
     EXPECT_EQ(bt.TreeCount(), 0);
 }
 

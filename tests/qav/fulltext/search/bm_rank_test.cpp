@@ -3,7 +3,9 @@
 // re-computation from the input files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <sstream>
 
 #include "../build/build_fixture.h"
@@ -315,6 +317,80 @@ TEST_F(RealDocumentsRanking, ThreadedScoringEqualsScoringOnOneThread) {
         EXPECT_GT(single[i].score, 0.0f);
         EXPECT_EQ(search_.m_BMDoc.m_vBMCandidateDoc[i].score, single[i].score) << i;
     }
+}
+
+TEST_F(RealDocumentsRanking, SetMergesOverSeveralShardsLoseNothing) {
+    // Documents of different shards share offsets (each shard starts at 0),
+    // so only the exact (shard, offset) key keeps them apart.
+    std::set<int> shards;
+    std::set<uint32_t> offsets;
+    for (const auto& [key, name] : nameOf_) {
+        shards.insert(static_cast<int>(key >> 32));
+        offsets.insert(static_cast<uint32_t>(key));
+    }
+    ASSERT_GE(shards.size(), 3u);
+    ASSERT_LT(offsets.size(), nameOf_.size());
+
+    auto docsWith = [&](const std::string& term) {
+        std::set<std::string> names;
+        for (size_t d = 0; d < corpus_.fields.size(); ++d)
+            for (const auto& [field, words] : corpus_.fields[d])
+                if (std::count(words.begin(), words.end(), term)) names.insert(corpus_.names[d]);
+        return names;
+    };
+    // A slot holds a record per (document, field) posting: the documents
+    // are compared as a set.
+    auto namesOf = [&](const qav::CBMRet* slot) {
+        std::set<std::string> names;
+        for (int32_t i = 0; slot && i < slot->m_nDocNum; ++i)
+            names.insert(nameOf_.at(qav::bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
+        return std::vector<std::string>(names.begin(), names.end());
+    };
+    const std::vector<std::vector<std::string>> queries = Queries();
+    for (size_t q = 10; q < queries.size(); ++q) {
+        const std::string& a = queries[q][0];
+        const std::string& b = queries[q][1];
+        const std::set<std::string> inA = docsWith(a), inB = docsWith(b);
+        std::vector<std::string> both, either, onlyA;
+        std::set_intersection(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(both));
+        std::set_union(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(either));
+        std::set_difference(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(onlyA));
+        const struct {
+            qav::CBMRet* (qav::CBMSearch::*merge)(int64_t, int64_t);
+            const std::vector<std::string>& expected;
+        } cases[] = {{&qav::CBMSearch::GetBMDoc_AND, both}, {&qav::CBMSearch::GetBMDoc_OR, either}, {&qav::CBMSearch::GetBMDoc_NOT, onlyA}};
+        for (const auto& c : cases) {
+            const qav::CBMRet* first = search_.GetBMDoc(a, 0);
+            const qav::CBMRet* second = search_.GetBMDoc(b, 0);
+            ASSERT_TRUE(first && second);
+            EXPECT_EQ(namesOf(first), std::vector<std::string>(inA.begin(), inA.end()));
+            qav::CBMRet* out = (search_.*c.merge)(first->handle(), second->handle());
+            EXPECT_EQ(namesOf(out), c.expected) << qztest::Utf8(a) << " " << qztest::Utf8(b);
+            for (int number = 1; number <= 3; ++number) search_.Slot(number).Clear();
+        }
+    }
+}
+
+TEST_F(RealDocumentsRanking, AFullCandidateListStopsOnlyItsOwnSearch) {
+    const std::vector<std::vector<std::string>> queries = Queries();
+    const std::string a = queries[10][0];
+    const std::string b = queries[12][0];
+    const std::string c = queries[14][0];
+    auto count = [&](const std::string& text) {
+        testing::internal::CaptureStdout();
+        qav::CBMRet* slot = search_.BM25(text, -1, 0);
+        testing::internal::GetCapturedStdout();
+        const int32_t documents = slot ? slot->m_nDocNum : -1;
+        if (slot) slot->Clear();
+        return documents;
+    };
+    const int32_t whole = count(b + " " + c);
+    engine_.m_Config.m_SizeInfo.MaxAtomSearchRetSize = 1;
+    EXPECT_EQ(count(a + " " + b), 1);
+    EXPECT_TRUE(search_.m_bOverflow);
+    engine_.m_Config.m_SizeInfo.MaxAtomSearchRetSize = 102400;
+    EXPECT_EQ(count(b + " " + c), whole);
+    EXPECT_FALSE(search_.m_bOverflow);
 }
 
 }  // namespace

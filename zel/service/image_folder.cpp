@@ -1,0 +1,7 @@
+#include "zel/service/image_folder.h"
+
+namespace zel {
+
+std::string g_szImgPathName;
+
+}  // namespace zel
