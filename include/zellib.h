@@ -52,6 +52,51 @@ QZ_EXPORT int ZEL_Seg(void* handle, const char* text, char* out);
 // returns the answer's length in bytes.
 QZ_EXPORT int ZEL_POS(void* handle, const char* words, char* out);
 
+// ---- Start-up and life cycle ----
+// Every text argument of a ZEL_ function is UTF-8 and every text answer is
+// UTF-8 (at most 65,535 bytes of each are converted). A function that takes
+// an output buffer and its size copies its answer (with its NUL) only when
+// the answer is shorter than the size, and otherwise leaves the buffer as it
+// was; a text answer returns its length either way, a JSON answer (compact)
+// the length of the text the buffer holds afterwards. A null lattice handle
+// makes a function that takes one return 0 without writing anything.
+// Nothing here locks: starts, ends and rule runs must not overlap.
+
+// Creates dataFolder (when given) and makes it the rule and table folder,
+// then starts from the configuration file (when given). Returns 1.
+QZ_EXPORT int ZEL_DataInit(const char* configPath, const char* dataFolder);
+// Ends the start and starts again from the configuration file. Returns 1.
+QZ_EXPORT int ZEL_ReLoad(const char* configPath);
+// A new lattice; it belongs to the caller until ZEL_Term.
+QZ_EXPORT void* ZEL_LatticeInit(void);
+// Frees the lattice (when given), then ends the start.
+QZ_EXPORT void ZEL_Term(void* handle);
+
+// The n-gram model paths named by an older configuration format ("LMPath:",
+// "LM_L:", "LM_M:", "LM_R:" lines). Each output must hold
+// ZEL_PATH_BYTES bytes. 1 after reading the file, 0 when it cannot be opened.
+#define ZEL_PATH_BYTES 1024
+QZ_EXPORT int ReadConfig(const char* file, char* leftIndex, char* leftData, char* middleIndex, char* middleData,
+                         char* rightIndex, char* rightData);
+// Remembers the "Path" of a JSON object as the segmentation folder; 0 when
+// the text does not parse or has no "Path".
+QZ_EXPORT int SegInit(const char* json);
+// Forgets the result buffers of the corpus-query client threads.
+QZ_EXPORT void InitBuff(void);
+
+// ---- Named services ----
+// Posts the text to the named service; the reply, with a JSON object reply
+// gaining the member "ST" naming the service. "" and 0 for an unknown
+// service or no reply. The handle is not used.
+QZ_EXPORT int ZEL_CallService(void* handle, const char* service, const char* text, char* out, int size);
+// Posts a JSON body unconverted; 1 when a reply was received (out holds the
+// body of a status-200 answer, or ""), 0 otherwise. The handle is not used.
+QZ_EXPORT int ZEL_CallDot(void* handle, const char* service, const char* body, char* out, int size);
+// The URL of the named service; out must hold ZEL_URL_BYTES bytes. Returns
+// its length, 0 (and "") for an unknown service.
+#define ZEL_URL_BYTES 1044
+QZ_EXPORT int ZEL_GetServiceURL(const char* service, char* out);
+
 #ifdef __cplusplus
 }
 
