@@ -50,6 +50,10 @@ std::string JsonListMap(const std::map<std::string, std::vector<std::string>>& u
     return nlohmann::json(utf8Map).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+std::string JsonLists(const std::vector<std::vector<std::string>>& utf8Lists) {
+    return nlohmann::json(utf8Lists).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::string JsonListGbk(const std::vector<std::string>& gbkValues, int count) {
     std::vector<std::string> values;
     for (int i = 0; i < count && i < static_cast<int>(gbkValues.size()); ++i)

@@ -25,6 +25,8 @@ int AnswerEmpty(char* out, int size);
 // Compact JSON, UTF-8 strings.
 std::string JsonList(const std::vector<std::string>& utf8Values);
 std::string JsonListMap(const std::map<std::string, std::vector<std::string>>& utf8Map);
+// An array of arrays of UTF-8 strings.
+std::string JsonLists(const std::vector<std::vector<std::string>>& utf8Lists);
 // The same from GBK texts, each converted to UTF-8.
 std::string JsonListGbk(const std::vector<std::string>& gbkValues, int count);
 std::string JsonListMapGbk(const std::map<std::string, std::vector<std::string>>& gbkMap);
