@@ -241,6 +241,9 @@ class CLattice;
 
 // The lattice bound to a Lua state; null for a null state or an unbound one.
 QZ_EXPORT zel::CLattice* GetLattice(lua_State* L);
+// The library's own start-up state (no lattice; nothing runs in it); null
+// while the library is not started.
+QZ_EXPORT lua_State* Get_lua_State();
 
 // Loads the Lua file into L (into a new state with the standard libraries
 // when L is null, closed again afterwards), runs its chunk (its errors are

@@ -38,3 +38,5 @@ void ZEL_Term(void* handle) {
 }
 
 }  // extern "C"
+
+lua_State* Get_lua_State() { return zel::g_L; }

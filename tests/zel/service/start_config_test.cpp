@@ -7,6 +7,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <lua.hpp>
+
 #include <string>
 #include <thread>
 
@@ -56,6 +58,10 @@ TEST_F(StartTest, ConfigurationWithEveryKindOfLineStarts) {
                       "{\"Type\":\"Log\",\"Path\":\"logs\",\"Data\":\"run.txt\"}\n");
     EXPECT_TRUE(InitServer(dir.file("config.txt").c_str()));
     EXPECT_TRUE(g_bIsInit);
+    // The start-up state has the rule-action functions.
+    ASSERT_NE(Get_lua_State(), nullptr);
+    EXPECT_EQ(lua_getglobal(Get_lua_State(), "SetHead"), LUA_TFUNCTION);
+    lua_pop(Get_lua_State(), 1);
     EXPECT_EQ(g_psFSAPath, rules);
     EXPECT_EQ(g_psTablePath, tables);
     EXPECT_EQ(g_szLogFile, "logs/run.txt");
@@ -66,6 +72,11 @@ TEST_F(StartTest, ConfigurationWithEveryKindOfLineStarts) {
     EXPECT_EQ(Url("ip"), "http://10.0.0.1:9000/run");
     EXPECT_EQ(Url("none"), "");
     EXPECT_EQ(ZEL_GetServiceURL("none", nullptr), 0);
+    ExitServer();
+    EXPECT_EQ(Get_lua_State(), nullptr);
+    // Services and folders outlive the start.
+    EXPECT_EQ(Url("bare"), "http://h/");
+    EXPECT_EQ(g_psFSAPath, rules);
 }
 
 TEST_F(StartTest, MissingFileFailsAndALaterGoodFileStarts) {
