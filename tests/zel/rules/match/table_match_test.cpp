@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/test_support.h"
+#include "zel/lattice/collocation_tables.h"
 #include "zel/lattice/lattice.h"
 #include "zel/rules/match/table_front.h"
 #include "zel/rules/match/unit_conditions.h"
@@ -159,6 +160,30 @@ TEST_F(TableMatch, UnitConditionsAskTables) {
         {&beijing, "Word!=Place", false},   {&love, "Word!=Place", true},
     };
     for (const Case& c : cases) EXPECT_EQ(CheckAtt(*c.unit, c.condition), c.holds) << c.condition;
+}
+
+TEST_F(TableMatch, CollocationReachesTheClusterThroughTheLatticeInterface) {
+    CollocationTables* tables = GetCollocationTables();
+    ASSERT_NE(tables, nullptr);
+    CLattice lattice;
+    ASSERT_TRUE(lattice.LatticeBuild(Gbk("我爱北京大学。").c_str()));
+    std::vector<CollMatch> matches{CollMatch{}};
+    ASSERT_TRUE(tables->IsStrMidEx(lattice, "Place", 0, matches, nullptr));
+    ASSERT_EQ(matches.size(), 3u);
+    EXPECT_EQ(matches[1].word, Gbk("北京"));
+    EXPECT_EQ(matches[1].column, 3);
+    EXPECT_TRUE(tables->IsStrMid_R2LEx(lattice, "Place", 5, matches, nullptr));
+    EXPECT_EQ(matches.size(), 4u);
+    EXPECT_FALSE(tables->IsStrMid_R2LEx(lattice, "Nowhere", 5, matches, nullptr));
+    EXPECT_FALSE(tables->IsStrMid_R2LEx(lattice, "Place", -1, matches, nullptr));
+
+    std::string value;
+    EXPECT_TRUE(tables->IsStrEqual("Mixed", Gbk("北京").c_str(), value));
+    EXPECT_FALSE(tables->IsStrEqual("Mixed", Gbk("大学").c_str(), value));
+    CKVTable config;
+    config.Insert2KV("Limit", "Len=4");
+    EXPECT_TRUE(tables->IsLimit(lattice, *lattice.GetLatticeUnit("(5,1)"), nullptr, config, "Limit=Len=1"));
+    EXPECT_FALSE(tables->IsLimit(lattice, *lattice.GetLatticeUnit("(5,1)"), nullptr, config, ""));
 }
 
 }  // namespace
