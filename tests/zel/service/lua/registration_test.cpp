@@ -21,7 +21,9 @@ const std::vector<std::vector<std::string>> kNameRows = {
     {"Ban2Quan"}, {"Quan2Ban"}, {"GetLog", "GetLogs"}, {"AddRelationFeature"}, {"GetRelationFeatures"},
     {"GetRelationScore"}, {"AddUnitAttFeature"}, {"GetUnitAttFeatures"}, {"GetUnitAttScore"}, {"WebPrint"},
     {"SetHeadWord"}, {"SetHead"}, {"GetHead"}, {"GetHeadWord"}, {"Return"}, {"GetReturn"}, {"GetChildren"},
-    {"GetParents"}, {"GetTreeInfo"},
+    {"GetParents"}, {"GetTreeInfo"}, {"GetParam"}, {"Relate"}, {"GetFSAs", "GetRuleSets"}, {"GetSTree"},
+    {"RTree", "CreateRT"}, {"GetRTree"}, {"GetRT"}, {"IsRTNode", "GetRTNode"}, {"GetRTNodeFromTo", "GetRTFromTo"},
+    {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"}, {"GetRTNodeNum"},
 };
 
 using Registration = ActionTest;
