@@ -64,6 +64,20 @@ int UTF82GB(lua_State* L);
 int Ban2Quan(lua_State* L);
 int Quan2Ban(lua_State* L);
 
+// Word tables and items (table_functions.cpp); table words in texts,
+// units and columns (table_text_functions.cpp).
+int IsTable(lua_State* L);
+int GetTableKVs(lua_State* L);
+int GetTableItems(lua_State* L);
+int GetTableKVItems(lua_State* L);
+int GetTableWordItems(lua_State* L);
+int Prefix(lua_State* L);
+int Suffix(lua_State* L);
+int IsStrBegin(lua_State* L);
+int IsStrEnd(lua_State* L);
+int IsStrEqu(lua_State* L);
+int IsStrIn(lua_State* L);
+
 // The running rule network's parameter, "" outside a rule action; the
 // networks a unit may enter (net_functions.cpp).
 std::string RunningNetParam(lua_State* L, const char* name);

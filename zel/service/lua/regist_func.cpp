@@ -39,6 +39,8 @@ struct ActionName {
 
 // In registration order; aliases follow the first name of their function.
 const ActionName kActions[] = {
+    {"GetPrefix", Guarded<Prefix>},
+    {"GetSuffix", Guarded<Suffix>},
     {"SetLexicon", Guarded<Lexicon>},
     {"Lexicon", Guarded<Lexicon>},
     {"AddStructure", Guarded<Structure>},
@@ -76,6 +78,11 @@ const ActionName kActions[] = {
     {"UTF82GB", Guarded<UTF82GB>},
     {"Ban2Quan", Guarded<Ban2Quan>},
     {"Quan2Ban", Guarded<Quan2Ban>},
+    {"GetTableKVs", Guarded<GetTableKVs>},
+    {"GetTableItemKVs", Guarded<GetTableKVs>},
+    {"IsTable", Guarded<IsTable>},
+    {"LookupTable", Guarded<IsTable>},
+    {"GetTableItems", Guarded<GetTableItems>},
     {"GetLog", Guarded<GetLogs>},
     {"GetLogs", Guarded<GetLogs>},
     {"AddRelationFeature", Guarded<AddRelationFeature>},
@@ -84,6 +91,12 @@ const ActionName kActions[] = {
     {"AddUnitAttFeature", Guarded<AddUnitAttFeature>},
     {"GetUnitAttFeatures", Guarded<GetUnitAttFeatures>},
     {"GetUnitAttScore", Guarded<GetUnitAttScore>},
+    {"GetTableKVItems", Guarded<GetTableKVItems>},
+    {"GetTableWordItems", Guarded<GetTableWordItems>},
+    {"IsBeg", Guarded<IsStrBegin>},
+    {"IsEnd", Guarded<IsStrEnd>},
+    {"IsIn", Guarded<IsStrIn>},
+    {"IsEqu", Guarded<IsStrEqu>},
     {"WebPrint", Guarded<WebPrint>},
     {"GetFSAs", Guarded<GetRuleSet>},
     {"GetRuleSets", Guarded<GetRuleSet>},
