@@ -23,7 +23,9 @@ const std::vector<std::vector<std::string>> kNameRows = {
     {"SetHeadWord"}, {"SetHead"}, {"GetHead"}, {"GetHeadWord"}, {"Return"}, {"GetReturn"}, {"GetChildren"},
     {"GetParents"}, {"GetTreeInfo"}, {"GetParam"}, {"Relate"}, {"GetFSAs", "GetRuleSets"}, {"GetSTree"},
     {"RTree", "CreateRT"}, {"GetRTree"}, {"GetRT"}, {"IsRTNode", "GetRTNode"}, {"GetRTNodeFromTo", "GetRTFromTo"},
-    {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"}, {"GetRTNodeNum"},
+    {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"}, {"GetRTNodeNum"}, {"GetPrefix"}, {"GetSuffix"},
+    {"GetTableKVs", "GetTableItemKVs"}, {"IsTable", "LookupTable"}, {"GetTableItems"}, {"GetTableKVItems"},
+    {"GetTableWordItems"}, {"IsBeg"}, {"IsEnd"}, {"IsIn"}, {"IsEqu"},
 };
 
 using Registration = ActionTest;
