@@ -7,6 +7,7 @@
 
 #include "zel/lattice/scripting_hooks.h"
 #include "zel/service/lua/action_functions.h"
+#include "zel/service/lua/bt_functions.h"
 
 namespace zel {
 
@@ -72,6 +73,8 @@ const ActionName kActions[] = {
     {"UTF82GB", Guarded<UTF82GB>},
     {"Ban2Quan", Guarded<Ban2Quan>},
     {"Quan2Ban", Guarded<Quan2Ban>},
+    {"RTree", Guarded<CreateBTEx>},
+    {"CreateRT", Guarded<CreateBTEx>},
     {"GetLog", Guarded<GetLogs>},
     {"GetLogs", Guarded<GetLogs>},
     {"AddRelationFeature", Guarded<AddRelationFeature>},
@@ -89,7 +92,17 @@ const ActionName kActions[] = {
     {"GetReturn", Guarded<GetReturn>},
     {"GetChildren", Guarded<GetChildren>},
     {"GetParents", Guarded<GetParents>},
+    {"GetRTree", Guarded<GetTreeEx_RT>},
+    {"IsRTNode", Guarded<GetBTNode>},
+    {"GetRTNode", Guarded<GetBTNode>},
     {"GetTreeInfo", Guarded<GetTree>},
+    {"GetRTNodeFromTo", Guarded<GetBTNodeFromTo>},
+    {"GetRTFromTo", Guarded<GetBTNodeFromTo>},
+    {"GetRT", Guarded<GetBT>},
+    {"GetRTParent", Guarded<GetBTParent>},
+    {"GetRTChild", Guarded<GetBTChild>},
+    {"GetRTTreeNum", Guarded<GetBTTreeNum>},
+    {"GetRTNodeNum", Guarded<GetBTNodeNum>},
 };
 
 void RegisterInLatticeState(lua_State* L) { RegistFunc(L); }

@@ -21,7 +21,9 @@ const std::vector<std::vector<std::string>> kNameRows = {
     {"Ban2Quan"}, {"Quan2Ban"}, {"GetLog", "GetLogs"}, {"AddRelationFeature"}, {"GetRelationFeatures"},
     {"GetRelationScore"}, {"AddUnitAttFeature"}, {"GetUnitAttFeatures"}, {"GetUnitAttScore"}, {"WebPrint"},
     {"SetHeadWord"}, {"SetHead"}, {"GetHead"}, {"GetHeadWord"}, {"Return"}, {"GetReturn"}, {"GetChildren"},
-    {"GetParents"}, {"GetTreeInfo"},
+    {"GetParents"}, {"GetTreeInfo"}, {"RTree", "CreateRT"}, {"GetRTree"}, {"IsRTNode", "GetRTNode"},
+    {"GetRTNodeFromTo", "GetRTFromTo"}, {"GetRT"}, {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"},
+    {"GetRTNodeNum"},
 };
 
 using Registration = ActionTest;
@@ -45,7 +47,7 @@ TEST(RegistFunc, RegistersOnAnyStateAndRefusesNone) {
     EXPECT_EQ(RegistFunc(L), 1);
     EXPECT_EQ(lua_gettop(L), 0);
     // Without a lattice the functions do nothing and fail nothing.
-    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() return Return('x')"), LUA_OK);
+    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() RTree() return Return('x')"), LUA_OK);
     lua_close(L);
 }
 
