@@ -83,6 +83,8 @@ const ActionName kActions[] = {
     {"IsTable", Guarded<IsTable>},
     {"LookupTable", Guarded<IsTable>},
     {"GetTableItems", Guarded<GetTableItems>},
+    {"RTree", Guarded<CreateBTEx>},
+    {"CreateRT", Guarded<CreateBTEx>},
     {"GetLog", Guarded<GetLogs>},
     {"GetLogs", Guarded<GetLogs>},
     {"AddRelationFeature", Guarded<AddRelationFeature>},
@@ -109,7 +111,17 @@ const ActionName kActions[] = {
     {"GetReturn", Guarded<GetReturn>},
     {"GetChildren", Guarded<GetChildren>},
     {"GetParents", Guarded<GetParents>},
+    {"GetRTree", Guarded<GetTreeEx_RT>},
+    {"IsRTNode", Guarded<GetBTNode>},
+    {"GetRTNode", Guarded<GetBTNode>},
     {"GetTreeInfo", Guarded<GetTree>},
+    {"GetRTNodeFromTo", Guarded<GetBTNodeFromTo>},
+    {"GetRTFromTo", Guarded<GetBTNodeFromTo>},
+    {"GetRT", Guarded<GetBT>},
+    {"GetRTParent", Guarded<GetBTParent>},
+    {"GetRTChild", Guarded<GetBTChild>},
+    {"GetRTTreeNum", Guarded<GetBTTreeNum>},
+    {"GetRTNodeNum", Guarded<GetBTNodeNum>},
 };
 
 void RegisterInLatticeState(lua_State* L) { RegistFunc(L); }

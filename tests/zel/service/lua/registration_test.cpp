@@ -49,7 +49,7 @@ TEST(RegistFunc, RegistersOnAnyStateAndRefusesNone) {
     EXPECT_EQ(RegistFunc(L), 1);
     EXPECT_EQ(lua_gettop(L), 0);
     // Without a lattice the functions do nothing and fail nothing.
-    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() return Return('x')"), LUA_OK);
+    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() RTree() return Return('x')"), LUA_OK);
     lua_close(L);
 }
 
