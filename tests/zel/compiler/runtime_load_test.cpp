@@ -7,6 +7,7 @@
 #include "zel/compiler/word_net.h"
 #include "zel/rules/net/rule_base.h"
 #include "zel/rules/net/rule_net.h"
+#include "zel/rules/ops/operator_table.h"
 
 class RuntimeLoad : public InWorkFolder {};
 
@@ -43,6 +44,12 @@ TEST_F(RuntimeLoad, CompiledListLoadsIntoARuleBase) {
     const zel::CRuleNet* copy = base.LookupRuleNet("copy");
     ASSERT_NE(nullptr, copy);
     EXPECT_EQ(np->nodeCount, copy->nodeCount);
+
+    // The library the networks name is in the operator library file.
+    zel::COperatorTable library;
+    ASSERT_TRUE(library.ReadOneLib("out/demofsa.sub"));
+    ASSERT_NE(nullptr, library.LibraryBody("demolib"));
+    EXPECT_EQ("    function F() end\n", *library.LibraryBody("demolib"));
 }
 
 TEST_F(RuntimeLoad, SingleBlockFileLoads) {
