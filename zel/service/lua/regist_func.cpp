@@ -141,7 +141,6 @@ int RegistFunc(lua_State* L) {
         lua_pushcclosure(L, action.function, 0);
         lua_setglobal(L, action.name);
     }
-    RegistTreeFunctions(L);
     return 1;
 }
 
