@@ -37,13 +37,15 @@ int main(int argc, char** argv) {
     expect_int("SetText", ZEL_SetText(h, "{\"Units\":[\"红\",\"苹果\"],\"POS\":[\"a\",\"n\"]}"), 1);
 
     ZEL_GetText(h, out, sizeof out);
-    printf("text %s\n", out);
-    ZEL_GetGrid(h, out, sizeof out);
-    printf("grid %s\n", out);
-    ZEL_GetUnits(h, out, sizeof out);
-    printf("units %s\n", out);
+    expect_text("GetText", out, "红苹果");
     ZEL_GetUnitKVs(h, "(2,2)", "", out, sizeof out);
-    printf("unit kvs %s\n", out);
+    expect_text("GetUnitKVs", out,
+                "{\"ClauseID\":[\"0\"],\"From\":[\"1\"],\"HeadWord\":[\"苹果\"],\"POS\":[\"n\"],\"To\":[\"2\"],"
+                "\"Type\":[\"Word\"],\"UnitNo\":[\"(2,2)\"],\"Word\":[\"苹果\"]}");
+    ZEL_GetGrid(h, out, sizeof out);
+    expect_text("GetGrid", out, "[[\"(0,1)\"],[\"(1,1)\"],[\"(2,1)\",\"(2,2)\"]]");
+    ZEL_GetUnits(h, out, sizeof out);
+    expect_text("GetUnits", out, "[\"(0,1)\",\"(1,1)\",\"(2,1)\",\"(2,2)\"]");
     ZEL_GetUnitKVs(h, "(2,2)", "Word", out, sizeof out);
     expect_text("GetUnitKVs Word", out, "[\"苹果\"]");
     ZEL_GetTextByRange(h, 1, 2, out, sizeof out);

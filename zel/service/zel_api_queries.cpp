@@ -1,5 +1,6 @@
 // Exported queries of a lattice: its text, words, unit ids, the grid, unit
 // and relation key-values.
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -169,6 +170,9 @@ int ZEL_GetUnitKVs(void* handle, const char* reference, const char* key, char* o
     if (gbk.empty()) {
         KeyMap map;
         unit->CollectKVInfoEx(map);
+        // Built-in attributes without a value are left out.
+        for (auto it = map.begin(); it != map.end();)
+            it = it->second.size() == 1 && it->second.front().empty() ? map.erase(it) : std::next(it);
         return AnswerJson(JsonListMapGbk(map), out, size);
     }
     std::vector<std::string> values;
