@@ -4,14 +4,13 @@
 
 #include <lua.hpp>
 
-#include <cstdio>
 #include <string>
 
 #include "common/text/gbk_char.h"
 #include "zel/lattice/lattice.h"
-#include "zel/lattice/lua_slots.h"
+#include "zel/service/lua/action_args.h"
 
-namespace zel {
+namespace zel::actions {
 
 namespace {
 
@@ -19,8 +18,6 @@ namespace {
 constexpr size_t kTreeTextSize = 512000;
 constexpr size_t kJsonTreeSize = 524288;
 constexpr size_t kAllTreesSize = 52428800;
-
-CLattice* LatticeOf(lua_State* L) { return static_cast<CLattice*>(lua_getlattiace(L)); }
 
 void PushCut(lua_State* L, const std::string& text, size_t size) {
     lua_pushlstring(L, text.data(), qz::GbkPrefixLength(text, size - 1));
@@ -62,12 +59,14 @@ void RangeTrees(CLattice& lattice) {
     }
 }
 
+}  // namespace
+
 int CreateBTEx(lua_State* L) {
     CLattice* lattice = LatticeOf(L);
     if (!lattice) return 0;
     CBT& parser = lattice->bracketParser;
     const int n = lua_gettop(L);
-    if (n == 1 && lua_type(L, 1) == LUA_TSTRING) {
+    if (n == 1 && !IsInteger(L, 1) && IsText(L, 1)) {
         // A unit's span, added to the trees already built.
         CUnit* unit = lattice->GetLatticeUnit(lua_tostring(L, 1));
         std::string text;
@@ -118,7 +117,7 @@ int GetBTNode(lua_State* L) {
     const int n = lua_gettop(L);
     int from = -1, to = -1;
     if (n == 1) {
-        CUnit* unit = lua_type(L, 1) == LUA_TSTRING ? lattice->GetLatticeUnit(lua_tostring(L, 1)) : nullptr;
+        CUnit* unit = IsText(L, 1) ? lattice->GetLatticeUnit(lua_tostring(L, 1)) : nullptr;
         if (unit) {
             from = unit->From;
             to = unit->To;
@@ -136,7 +135,7 @@ int GetBTNode(lua_State* L) {
             }
         }
     } else {
-        std::puts("Param Error!");
+        ParamError("Param Error!");
     }
     lua_pushinteger(L, from < 0 || to < 0 ? -1 : lattice->bracketParser.GetBTNode(from, to));
     return 1;
@@ -194,24 +193,4 @@ int GetBTNodeNum(lua_State* L) {
     return 1;
 }
 
-}  // namespace
-
-void RegistTreeFunctions(lua_State* L) {
-    const luaL_Reg functions[] = {
-        {"RTree", CreateBTEx},
-        {"CreateRT", CreateBTEx},
-        {"GetRTree", GetTreeEx_RT},
-        {"GetRT", GetBT},
-        {"IsRTNode", GetBTNode},
-        {"GetRTNode", GetBTNode},
-        {"GetRTNodeFromTo", GetBTNodeFromTo},
-        {"GetRTFromTo", GetBTNodeFromTo},
-        {"GetRTParent", GetBTParent},
-        {"GetRTChild", GetBTChild},
-        {"GetRTTreeNum", GetBTTreeNum},
-        {"GetRTNodeNum", GetBTNodeNum},
-    };
-    for (const luaL_Reg& f : functions) lua_register(L, f.name, f.func);
-}
-
-}  // namespace zel
+}  // namespace zel::actions

@@ -1,5 +1,3 @@
-#include "zel/service/lua/bt_functions.h"
-
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
@@ -8,6 +6,7 @@
 #include "support/test_support.h"
 #include "zel/lattice/lattice.h"
 #include "zel/models/hz_ngram.h"
+#include "zel/service/lua/regist_func.h"
 
 namespace zel {
 namespace {
@@ -24,7 +23,7 @@ protected:
     }
     void Build(const char* utf8) {
         ASSERT_TRUE(lattice.LatticeBuild(Gbk(utf8).c_str()));
-        RegistTreeFunctions(lattice.L);
+        RegistFunc(lattice.L);
     }
     // Runs a chunk that returns one value and gives it as text (UTF-8).
     std::string Run(const std::string& code) {

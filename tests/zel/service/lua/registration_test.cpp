@@ -21,7 +21,11 @@ const std::vector<std::vector<std::string>> kNameRows = {
     {"Ban2Quan"}, {"Quan2Ban"}, {"GetLog", "GetLogs"}, {"AddRelationFeature"}, {"GetRelationFeatures"},
     {"GetRelationScore"}, {"AddUnitAttFeature"}, {"GetUnitAttFeatures"}, {"GetUnitAttScore"}, {"WebPrint"},
     {"SetHeadWord"}, {"SetHead"}, {"GetHead"}, {"GetHeadWord"}, {"Return"}, {"GetReturn"}, {"GetChildren"},
-    {"GetParents"}, {"GetTreeInfo"},
+    {"GetParents"}, {"GetTreeInfo"}, {"GetParam"}, {"Relate"}, {"GetFSAs", "GetRuleSets"}, {"GetSTree"},
+    {"RTree", "CreateRT"}, {"GetRTree"}, {"GetRT"}, {"IsRTNode", "GetRTNode"}, {"GetRTNodeFromTo", "GetRTFromTo"},
+    {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"}, {"GetRTNodeNum"}, {"GetPrefix"}, {"GetSuffix"},
+    {"GetTableKVs", "GetTableItemKVs"}, {"IsTable", "LookupTable"}, {"GetTableItems"}, {"GetTableKVItems"},
+    {"GetTableWordItems"}, {"IsBeg"}, {"IsEnd"}, {"IsIn"}, {"IsEqu"},
 };
 
 using Registration = ActionTest;
@@ -45,7 +49,7 @@ TEST(RegistFunc, RegistersOnAnyStateAndRefusesNone) {
     EXPECT_EQ(RegistFunc(L), 1);
     EXPECT_EQ(lua_gettop(L), 0);
     // Without a lattice the functions do nothing and fail nothing.
-    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() return Return('x')"), LUA_OK);
+    EXPECT_EQ(luaL_dostring(L, "AddUnit(1, 'x') GetUnits() RTree() return Return('x')"), LUA_OK);
     lua_close(L);
 }
 
