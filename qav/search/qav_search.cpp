@@ -17,6 +17,8 @@
 #include "qav/search/filter/sentence_document.h"
 #include "qav/search/merge/merge_run.h"
 
+namespace qav {
+
 namespace {
 
 // The engine's sizes; the defaults when no engine is loaded.
@@ -125,7 +127,7 @@ CAtomRet* CQAVSearch::AtomSearch(const CAtomSearchQuery& query) {
     CAtomRet* slot = TakeAtomSlot();
     if (!slot) return nullptr;
     if (CQAVEngine* engine = g_pCQAVEngine)
-        ::AtomSearch(*engine, query, *slot);
+        qav::AtomSearch(*engine, query, *slot);
     else
         slot->SetAtomSearchQuery(query);
     return slot;
@@ -404,3 +406,5 @@ void CConditionEx::BaseExit() {
     m_bBaseSet = false;
     m_bBaseDocLevel = false;
 }
+
+}  // namespace qav

@@ -27,10 +27,13 @@
 #include "qav/search/filter/splited_ret.h"
 #include "qav/search/rows/tag_sort.h"
 
+struct lua_State;
+
+namespace qav {
+
 class CAtomSearchQuery;
 struct ContextWalkResult;
 struct ContextWalkSetup;
-struct lua_State;
 
 class CQAVSearch;
 
@@ -305,3 +308,5 @@ private:
     LuaStateMaker m_makeLuaState;
     std::unique_ptr<lua_State, LuaCloser> m_lua;
 };
+
+}  // namespace qav

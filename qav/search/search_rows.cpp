@@ -26,6 +26,8 @@
 #include "qav/search/rows/freq_form.h"
 #include "qav/search/rows/freq_map.h"
 
+namespace qav {
+
 // Context lines of the search object: the engine's side of the walks in
 // context_walk.cpp, the hit parts and the rows.
 namespace {
@@ -416,3 +418,5 @@ bool CQAVSearch::GetOrgBuff(uint64_t handle, void* response, int count, const st
     }
     return true;
 }
+
+}  // namespace qav

@@ -16,6 +16,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/saved_results.h"
 
+namespace qav {
+
 // Saved results: texts and output rows appended to files of the save folder.
 namespace {
 
@@ -181,3 +183,5 @@ bool CQAVSearch::OutRetJSON(int maxRows, std::string& out) {
     out.assign(printed.get());
     return true;
 }
+
+}  // namespace qav

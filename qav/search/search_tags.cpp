@@ -14,6 +14,8 @@
 #include "qav/search/filter/sentence_document.h"
 #include "qav/search/rows/tag_sort.h"
 
+namespace qav {
+
 namespace {
 
 enum class TagKind { kNone, kNumber, kString };
@@ -219,3 +221,5 @@ bool CQAVSearch::GroupByTag(const CQAVRet& slot, const std::string& tag, MergedT
     ForEachTaggedHit(slot, tag, [&](int i, const std::string& value) { groups[value].push_back(i); });
     return true;
 }
+
+}  // namespace qav

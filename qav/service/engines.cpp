@@ -4,6 +4,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/engine/qav_engine.h"
 
+namespace qav {
+
 bool GlobalInit(const std::string& configName, const std::string& indexDir) {
     const int64_t corpusSize = GetCorpusSize(indexDir);
     if (corpusSize > kMaxCorpusBytes) {
@@ -31,3 +33,5 @@ void GlobalExit() {
         g_pBMEngine = nullptr;
     }
 }
+
+}  // namespace qav

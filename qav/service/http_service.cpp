@@ -21,6 +21,8 @@
 #include "qav/service/qav_api.h"
 #include "qav/service/engines.h"
 
+namespace qav {
+
 namespace {
 
 constexpr unsigned kPollMs = 10;
@@ -139,23 +141,29 @@ int Serve(const char* port, bool& workersEnded) {
 
 }  // namespace
 
+}  // namespace qav
+
 QZ_EXPORT int QAV_Http(const char* port, const char* dataDir) {
     // An engine the exported life-cycle functions started is replaced here
     // and freed at the end, so their started flag must not outlive it.
-    if (g_bIsInit) GlobalExit();
-    g_bIsInit = 0;
-    s_signo = 0;
-    ResetJobQueues();
-    if (!GlobalInit("config.txt", dataDir ? dataDir : "")) {
-        GlobalExit();
+    if (qav::g_bIsInit) qav::GlobalExit();
+    qav::g_bIsInit = 0;
+    qav::s_signo = 0;
+    qav::ResetJobQueues();
+    if (!qav::GlobalInit("config.txt", dataDir ? dataDir : "")) {
+        qav::GlobalExit();
         return 0;
     }
     bool workersEnded = true;
-    const int result = Serve(port ? port : "", workersEnded);
+    const int result = qav::Serve(port ? port : "", workersEnded);
     // A worker left behind may still be inside the engine: the engine stays,
     // and the process is expected to end.
-    if (workersEnded) GlobalExit();
+    if (workersEnded) qav::GlobalExit();
     return result;
 }
 
+namespace qav {
+
 bool QAV_Http2(const char* /*port*/, const char* /*dataDir*/) { return true; }
+
+}  // namespace qav

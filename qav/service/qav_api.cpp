@@ -14,6 +14,8 @@
 #include "qav/service/query/text_convert.h"
 #include "qav/service/engines.h"
 
+namespace qav {
+
 // Whether these functions have started the engine.
 unsigned char g_bIsInit = 0;
 
@@ -39,14 +41,16 @@ std::string RunQuery(const char* parserFile, const char* indexDir, const char* q
 
 }  // namespace
 
+}  // namespace qav
+
 extern "C" {
 
 QZ_EXPORT int QAV_Init(const char* indexDir) {
-    if (g_bIsInit) return 1;
+    if (qav::g_bIsInit) return 1;
     try {
-        return StartEngine(indexDir) ? 1 : 0;
+        return qav::StartEngine(indexDir) ? 1 : 0;
     } catch (const std::exception& e) {
-        QavLog("Error: engine start stopped: %s\n", e.what());
+        qav::QavLog("Error: engine start stopped: %s\n", e.what());
     }
     return 0;
 }
@@ -55,30 +59,30 @@ QZ_EXPORT long QAV_RunQAV(const char* parserFile, const char* indexDir, const ch
     if (!answer) return 0;
     std::string text;
     try {
-        text = RunQuery(parserFile, indexDir, query);
+        text = qav::RunQuery(parserFile, indexDir, query);
     } catch (const std::exception& e) {
         text = std::string("error: the query stopped: ") + e.what();
     }
-    text.resize(QavUtf8PrefixLength(text, kMaxAnswerBytes));
+    text.resize(qav::QavUtf8PrefixLength(text, qav::kMaxAnswerBytes));
     std::memcpy(answer, text.c_str(), text.size() + 1);
     return static_cast<long>(text.size());
 }
 
 QZ_EXPORT int QAV_IndexQAV(const char* configFile, const char* corpusList, const char* indexDir) {
-    if (g_bIsInit) GlobalExit();
-    g_bIsInit = 0;
+    if (qav::g_bIsInit) qav::GlobalExit();
+    qav::g_bIsInit = 0;
     const int built = IdxMainAllInOne(configFile, corpusList, indexDir);
     try {
-        StartEngine(indexDir);
+        qav::StartEngine(indexDir);
     } catch (const std::exception& e) {
-        QavLog("Error: engine start stopped: %s\n", e.what());
+        qav::QavLog("Error: engine start stopped: %s\n", e.what());
     }
     return built;
 }
 
 QZ_EXPORT int QAV_Exit(void) {
-    if (g_bIsInit) GlobalExit();
-    g_bIsInit = 0;
+    if (qav::g_bIsInit) qav::GlobalExit();
+    qav::g_bIsInit = 0;
     return 1;
 }
 

@@ -40,17 +40,17 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(lines, line);)
         if (!line.empty()) queries.push_back(line);
 
-    g_nEngineType = kEngineFullText;
-    CBMEngine engine;
+    qav::g_nEngineType = qav::kEngineFullText;
+    qav::CBMEngine engine;
     if (!engine.BMEngineInit(argv[1], argv[2])) {
         std::fprintf(stderr, "the full-text index %s does not load\n", argv[2]);
         return 1;
     }
-    g_pBMEngine = &engine;
+    qav::g_pBMEngine = &engine;
     std::map<int64_t, std::string> names;
     for (const auto& [name, key] : engine.m_PidIdx) names[key] = name;
 
-    CBMSearch search;
+    qav::CBMSearch search;
     search.BMSearchInit();
     for (size_t q = 0; q < queries.size(); ++q) {
         std::printf("Q %zu\n", q);
@@ -61,12 +61,12 @@ int main(int argc, char** argv) {
             search.GetCandidateDoc(0);
             search.CalCandidateDoc(0);
             search.MergeCandidateDoc();
-            for (const CBMOneDoc& doc : search.m_BMDoc.m_Merged) scores[doc.docKey] = doc.score;
+            for (const qav::CBMOneDoc& doc : search.m_BMDoc.m_Merged) scores[doc.docKey] = doc.score;
             search.m_BMDoc.clear();
         }
-        CBMRet* best = search.BM25(queries[q], kBest, 0);
+        qav::CBMRet* best = search.BM25(queries[q], kBest, 0);
         for (int32_t i = 0; best && i < best->m_nDocNum; ++i) {
-            const int64_t key = qav_bm::DocKey((*best)[i].shard, (*best)[i].docOffset);
+            const int64_t key = qav::bm::DocKey((*best)[i].shard, (*best)[i].docOffset);
             std::printf("D %s %.6f\n", names[key].c_str(), static_cast<double>(scores[key]));
         }
         if (best) best->Clear();
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < repeat; ++r)
         for (const std::string& query : queries) {
             const auto start = std::chrono::steady_clock::now();
-            if (CBMRet* best = search.BM25(query, kBest, 0)) best->Clear();
+            if (qav::CBMRet* best = search.BM25(query, kBest, 0)) best->Clear();
             times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         }
     if (!times.empty()) {
@@ -83,6 +83,6 @@ int main(int argc, char** argv) {
         std::printf("LATENCY %.4f %.4f ms\n", Percentile(times, 0.5), Percentile(times, 0.95));
     }
     search.BMSearchExit();
-    g_pBMEngine = nullptr;
+    qav::g_pBMEngine = nullptr;
     return 0;
 }

@@ -23,23 +23,23 @@ void WriteDataFile(const std::string& path, const std::vector<uint32_t>& ids) {
     ASSERT_NE(nullptr, file);
     std::string body;
     for (uint32_t id : ids) qz::bytes::Append(body, id);
-    EXPECT_TRUE(WriteHeader(file));
+    EXPECT_TRUE(qav::WriteHeader(file));
     EXPECT_EQ(body.size(), fwrite(body.data(), 1, body.size(), file));
-    EXPECT_TRUE(WriteTail(file));
+    EXPECT_TRUE(qav::WriteTail(file));
     fclose(file);
 }
 
 void WriteWordList(const std::string& dir, const std::vector<std::string>& words) {
-    CWordList list;
+    qav::CWordList list;
     for (size_t id = 0; id < words.size(); ++id) {
-        CWord word;
+        qav::CWord word;
         word.text = words[id];
         word.id = static_cast<int32_t>(id);
         word.type = 7;
         list.words_by_id.push_back(word);
     }
     list.words = list.words_by_id;
-    std::sort(list.words.begin(), list.words.end(), [](const CWord& a, const CWord& b) { return a.text < b.text; });
+    std::sort(list.words.begin(), list.words.end(), [](const qav::CWord& a, const qav::CWord& b) { return a.text < b.text; });
     ASSERT_TRUE(list.Write2FileEx(dir + "/WordList.dat", dir + "/Info/WordList.dat"));
 }
 
@@ -54,24 +54,24 @@ void MiniIndex::Write(const std::string& dir) const {
               "\"SizeInfo\":{\"HashSize_IdxUnit\":4099,\"HashSize_WordList\":4099,\"HashSize_SentInfo\":\"4099\"" +
                   sizeInfoExtra + "},\"Language\":\"Chinese\"}");
 
-    CConfig language;
+    qav::CConfig language;
     language.m_Language = englishEngine ? 1 : 0;
-    g_nCorpusSize = corpusSize;
-    ASSERT_TRUE(SetEngineType(&language, dir, kEngineStructured));
-    g_nCorpusSize = 0;
+    qav::g_nCorpusSize = corpusSize;
+    ASSERT_TRUE(qav::SetEngineType(&language, dir, qav::kEngineStructured));
+    qav::g_nCorpusSize = 0;
 
-    for (size_t g = 0; g < dataFiles.size(); ++g) WriteDataFile(DatFilePath(dir + "/Data", static_cast<int>(g)), dataFiles[g]);
+    for (size_t g = 0; g < dataFiles.size(); ++g) WriteDataFile(qav::DatFilePath(dir + "/Data", static_cast<int>(g)), dataFiles[g]);
     WriteWordList(dir, words);
-    ASSERT_TRUE(WriteUnitIndexFile(dir + "/Unit.dat", dir + "/Info/Unit.dat", units));
+    ASSERT_TRUE(qav::WriteUnitIndexFile(dir + "/Unit.dat", dir + "/Info/Unit.dat", units));
     for (size_t n = 0; n < offsetFiles.size(); ++n) {
-        WriteFile(DatFilePath(dir + "/Offset", static_cast<int>(n)), std::string(offsetFiles[n], '\0'));
+        WriteFile(qav::DatFilePath(dir + "/Offset", static_cast<int>(n)), std::string(offsetFiles[n], '\0'));
     }
 
     WriteFile(dir + "/Org.txt", orgText);
     WriteFile(dir + "/Info/Corpus.ID", corpusIds);
     WriteFile(dir + "/SentInfo.txt", sentInfoText);
     testing::internal::CaptureStdout();
-    const bool built = IdxSentInfoAndWriteOrg(dir);
+    const bool built = qav::IdxSentInfoAndWriteOrg(dir);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(built);
     WriteFile(dir + "/DocInfo.txt", docInfoText);

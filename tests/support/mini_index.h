@@ -15,7 +15,7 @@ struct MiniIndex {
     std::vector<std::vector<uint32_t>> dataFiles{{1, 2, 0}};
     // Word texts in identifier order.
     std::vector<std::string> words{"|", "a", "b"};
-    UnitIndex units{{{"a|", 0, 2, 3, 0}, {"|b", 16, 1, 4, 0}}, {{"a>", {"a|", "missing"}}}};
+    qav::UnitIndex units{{{"a|", 0, 2, 3, 0}, {"|b", 16, 1, 4, 0}}, {{"a>", {"a|", "missing"}}}};
     // Offset files, each of this many zero bytes.
     std::vector<size_t> offsetFiles{24};
     // Documents: "Org.txt" and "Info/Corpus.ID" through the final build stage.

@@ -19,7 +19,9 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/index_files.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 constexpr size_t kPidLineBuffer = 102399;
@@ -231,4 +233,6 @@ int CBMIdx::BMIdx(const std::string& configFile, const std::string& fileList, co
     return 1;
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

@@ -12,7 +12,7 @@
 #include "qav/fulltext/format/term_table.h"
 #include "qav/index/base/config.h"
 
-namespace qav_bm {
+namespace qav::bm {
 
 class CBMIdx {
 public:
@@ -44,4 +44,4 @@ private:
     std::vector<std::vector<std::string>> m_FileGroups;
 };
 
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -1,6 +1,8 @@
 #include "qav/fulltext/build/input_reader.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 // Appends piece unless the text would pass the limit; then marks it full.
@@ -50,4 +52,6 @@ std::string FieldText(const std::vector<std::vector<std::string>>& lineLists) {
     return out.Take();
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

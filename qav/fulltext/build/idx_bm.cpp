@@ -7,17 +7,17 @@
 
 int IdxBM(const char* configFile, const char* fileList, const char* indexDir) {
     if (!configFile || !fileList || !indexDir) {
-        QavLog("Error: index build without a path\n");
+        qav::QavLog("Error: index build without a path\n");
         return 0;
     }
     // No exception leaves the library through an entry: it fails the build.
     try {
-        qav_bm::CBMIdx builder;
+        qav::bm::CBMIdx builder;
         return builder.BMIdx(configFile, fileList, indexDir);
     } catch (const std::exception& e) {
-        QavLog("Error: index build stopped: %s\n", e.what());
+        qav::QavLog("Error: index build stopped: %s\n", e.what());
     } catch (...) {
-        QavLog("Error: index build stopped\n");
+        qav::QavLog("Error: index build stopped\n");
     }
     return 0;
 }

@@ -10,7 +10,9 @@
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/index/base/qav_log.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 constexpr size_t kLineBuffer = 102400;
@@ -231,4 +233,6 @@ bool GroupReader::Run() {
 
 void ProcessSubThreadTAB(CThreadInfoBM& thread) { thread.ok = GroupReader(thread).Run(); }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

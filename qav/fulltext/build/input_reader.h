@@ -15,7 +15,7 @@
 #include "qav/fulltext/format/term_table.h"
 #include "qav/index/base/config.h"
 
-namespace qav_bm {
+namespace qav::bm {
 
 // Longest field text kept in ".ori"; a longer text is cut there.
 constexpr size_t kMaxFieldTextBytes = 102400;
@@ -38,4 +38,4 @@ void ProcessSubThreadTAB(CThreadInfoBM& thread);
 // without splitting a character or a "<br/>".
 std::string FieldText(const std::vector<std::vector<std::string>>& lineLists);
 
-}  // namespace qav_bm
+}  // namespace qav::bm

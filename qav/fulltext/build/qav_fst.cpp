@@ -7,7 +7,9 @@
 #include "common/text/line_reader.h"
 #include "qav/index/base/qav_log.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 constexpr size_t kLineBuffer = 102399;
@@ -177,4 +179,6 @@ bool QAVFST::WriteBytes2Files(const std::string& path) const {
     return qz::CloseFile(file);
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

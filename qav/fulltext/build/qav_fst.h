@@ -24,7 +24,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace qav_bm {
+namespace qav::bm {
 
 // Largest word array and deepest frontier (so the longest name) of a build.
 constexpr uint32_t kMaxFstWords = 102400000;
@@ -80,4 +80,4 @@ private:
     bool full_ = false;
 };
 
-}  // namespace qav_bm
+}  // namespace qav::bm

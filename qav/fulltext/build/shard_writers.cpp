@@ -11,7 +11,9 @@
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/index/base/qav_log.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 constexpr size_t kLineBuffer = 102400;
@@ -111,4 +113,6 @@ bool Doc2TermThread(const CHashTableBM& mergedTable, const std::string& dataPath
     return out.Close();
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

@@ -7,7 +7,7 @@
 
 #include "qav/fulltext/format/term_table.h"
 
-namespace qav_bm {
+namespace qav::bm {
 
 // Packs each run of consecutive posting-text lines of one term into one chunk
 // {u32 n, n x {u32, u32, u32}} and records the chunk's offset in the group's
@@ -21,4 +21,4 @@ bool Term2DocThread(CHashTableBM& groupTable, const std::string& unitPath, int s
 // number that fits in 28 bits.
 bool Doc2TermThread(const CHashTableBM& mergedTable, const std::string& dataPath, int shard);
 
-}  // namespace qav_bm
+}  // namespace qav::bm

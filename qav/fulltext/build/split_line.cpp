@@ -5,7 +5,9 @@
 #include "common/text/text_utils.h"
 #include "qav/fulltext/format/term_table.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\n'; }
@@ -73,4 +75,6 @@ bool GetLineInfo(std::string_view text, std::map<std::string, std::string>& info
     return !items.empty();
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

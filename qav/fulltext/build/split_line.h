@@ -10,7 +10,7 @@
 
 #include "qav/index/base/config.h"
 
-namespace qav_bm {
+namespace qav::bm {
 
 // Words of a text line. A token's word is the text before its last "/" (the
 // whole token when it has none), cut to 2,047 bytes. A token is skipped when
@@ -24,4 +24,4 @@ std::vector<std::string> SplitLine(std::string_view text, const StrSet& stopWord
 // value). False when text holds no item at all.
 bool GetLineInfo(std::string_view text, std::map<std::string, std::string>& info);
 
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -10,6 +10,8 @@
 #include "qav/index/base/cat_table.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 CBMEngine* g_pBMEngine = nullptr;
 
 namespace {
@@ -53,11 +55,11 @@ bool CBMEngine::BMEngineInit(const std::string& configFile, const std::string& i
     if (!m_Config.ConfigInit(configPath, indexDir)) return false;
     m_nShardCount = GetDocNum();
     if (!OpenDoc()) return false;
-    m_pHashTable = std::make_unique<qav_bm::CHashTableBM>(static_cast<uint32_t>(m_Config.m_SizeInfo.HashSize_WordList));
-    if (!qav_bm::LoadTermList(m_Config.m_FileInfo.WordList, *m_pHashTable)) return false;
+    m_pHashTable = std::make_unique<bm::CHashTableBM>(static_cast<uint32_t>(m_Config.m_SizeInfo.HashSize_WordList));
+    if (!bm::LoadTermList(m_Config.m_FileInfo.WordList, *m_pHashTable)) return false;
     PidIdxInit();
     if (!DocInfoInit()) return false;
-    if (!m_WordList.WordListInit(qav_bm::WordListPath(m_Config.m_FileInfo.WordList))) return false;
+    if (!m_WordList.WordListInit(bm::WordListPath(m_Config.m_FileInfo.WordList))) return false;
     CatTableInit(m_Config.m_FileInfo.CatTable);
     QavLog("BM engine ready. (%.2fs)\n", static_cast<double>(clock() - start) / CLOCKS_PER_SEC);
     return true;
@@ -79,8 +81,8 @@ void CBMEngine::BMEngineExit() {
 
 int CBMEngine::GetDocNum() {
     int shards = 0;
-    while (CanOpen(qav_bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, shards)) &&
-           CanOpen(qav_bm::DocToTermShardPath(m_Config.m_FileInfo.Data, shards)))
+    while (CanOpen(bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, shards)) &&
+           CanOpen(bm::DocToTermShardPath(m_Config.m_FileInfo.Data, shards)))
         ++shards;
     return shards;
 }
@@ -89,10 +91,10 @@ bool CBMEngine::OpenDoc() {
     CloseDoc();
     const std::string& data = m_Config.m_FileInfo.Data;
     for (int i = 0; i < m_nShardCount; ++i) {
-        m_Term2DocFiles.push_back(qz::OpenFile(qav_bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, i), "rb"));
-        m_Doc2TermFiles.push_back(qz::OpenFile(qav_bm::DocToTermShardPath(data, i), "rb"));
-        m_DocInfoFiles.push_back(qz::OpenFile(qav_bm::DocInfoPath(data, i), "rb"));
-        m_FieldTextFiles.push_back(qz::OpenFile(qav_bm::FieldTextPath(data, i), "rb"));
+        m_Term2DocFiles.push_back(qz::OpenFile(bm::TermToDocShardPath(m_Config.m_FileInfo.Unit, i), "rb"));
+        m_Doc2TermFiles.push_back(qz::OpenFile(bm::DocToTermShardPath(data, i), "rb"));
+        m_DocInfoFiles.push_back(qz::OpenFile(bm::DocInfoPath(data, i), "rb"));
+        m_FieldTextFiles.push_back(qz::OpenFile(bm::FieldTextPath(data, i), "rb"));
         if (!m_Term2DocFiles.back() || !m_Doc2TermFiles.back() || !m_DocInfoFiles.back() || !m_FieldTextFiles.back())
             return false;
     }
@@ -110,7 +112,7 @@ bool CBMEngine::CloseDoc() {
 bool CBMEngine::PidIdxInit() {
     for (int i = 0; i < m_nShardCount; ++i) {
         QavLogOnly("Loading Primary index %d\n", i);
-        qz::FileHandle file = qz::OpenFile(qav_bm::ShardPidPath(m_Config.m_FileInfo.Data, i), "rb");
+        qz::FileHandle file = qz::OpenFile(bm::ShardPidPath(m_Config.m_FileInfo.Data, i), "rb");
         if (!file) continue;
         std::vector<char> line(kMaxPidLine + 1);
         while (fgets(line.data(), static_cast<int>(line.size()), file.get())) {
@@ -136,11 +138,11 @@ bool CBMEngine::ReadAt(FILE* file, uint64_t offset, void* out, size_t length) {
     return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0 && fread(out, 1, length, file) == length;
 }
 
-BMRecordBuffer CBMEngine::GetTerm2DocBuffer(const qav_bm::CHashNodeBM& node) {
+BMRecordBuffer CBMEngine::GetTerm2DocBuffer(const bm::CHashNodeBM& node) {
     std::lock_guard<std::mutex> lock(m_Lock);
     const auto cached = m_CachedTerm2Doc.find(&node);
     if (cached != m_CachedTerm2Doc.end()) return cached->second;
-    const uint32_t bytes = node.postingCount * static_cast<uint32_t>(qav_bm::kPostingEntryBytes);
+    const uint32_t bytes = node.postingCount * static_cast<uint32_t>(bm::kPostingEntryBytes);
     m_nCacheNum += bytes;
     if (m_nCacheNum > MAX_BM_CACHE_SIZE) {
         QavLog("m_pHashTable.m_nCacheNum > MAX_BM_CACHE_SIZE\n");
@@ -163,12 +165,12 @@ BMRecordBuffer CBMEngine::GetTerm2DocBuffer(const qav_bm::CHashNodeBM& node) {
         std::vector<uint32_t> triples(static_cast<size_t>(k) * 3);
         if (fread(triples.data(), 4, triples.size(), file) != triples.size()) break;
         for (uint32_t j = 0; j < k; ++j) {
-            qav_bm::Posting posting;
+            bm::Posting posting;
             posting.shard = shard;
             posting.termListOffset = triples[3 * j];
             posting.docOffset = triples[3 * j + 1];
             posting.field = static_cast<uint8_t>(triples[3 * j + 2]);
-            qav_bm::EncodeDocOffset(buffer->data(), first + j, posting);
+            bm::EncodeDocOffset(buffer->data(), first + j, posting);
         }
     }
     m_CachedTerm2Doc[&node] = buffer;
@@ -187,7 +189,7 @@ BMRecordBuffer CBMEngine::GetDoc2TermBuffer(uint32_t offset, uint8_t shard, uint
     FILE* file = m_Doc2TermFiles[shard].get();
     uint32_t head[2] = {0, 0};  // dl, k
     if (!ReadAt(file, offset, head, sizeof head)) return nullptr;
-    const uint64_t size = static_cast<uint64_t>(head[1]) * qav_bm::kDocTermEntryBytes + 4;
+    const uint64_t size = static_cast<uint64_t>(head[1]) * bm::kDocTermEntryBytes + 4;
     if (size > MAX_BM_CACHE_SIZE) return nullptr;  // no record of this index is that long
     if (m_nCacheDocSize + size > MAX_BM_CACHE_SIZE) {
         QavLog("(m_nCacheDocSize+5*nSize+4) > MAX_BM_CACHE_SIZE\n");
@@ -269,3 +271,5 @@ void CBMEngine::FreeCacheLocked() {
     m_CachedTerm2Doc.clear();
     m_nCacheNum = 0;
 }
+
+}  // namespace qav

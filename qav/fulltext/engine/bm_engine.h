@@ -23,6 +23,8 @@
 #include "qav/fulltext/format/term_table.h"
 #include "qav/index/base/config.h"
 
+namespace qav {
+
 // Limit of the posting cache and of the document-to-term cache, in bytes.
 constexpr uint32_t MAX_BM_CACHE_SIZE = 0xA00000;
 // RefreshCache empties a cache whose counter is above this.
@@ -67,7 +69,7 @@ public:
 
     // The term's postings (10-byte entries), read once and cached; null when
     // no term table is loaded.
-    BMRecordBuffer GetTerm2DocBuffer(const qav_bm::CHashNodeBM& node);
+    BMRecordBuffer GetTerm2DocBuffer(const bm::CHashNodeBM& node);
     // u32 count k, then k 5-byte entries; the record's field length goes to
     // *dl. Null when the record cannot be read.
     BMRecordBuffer GetDoc2TermBuffer(uint32_t offset, uint8_t shard, uint32_t* dl);
@@ -85,7 +87,7 @@ public:
     // Frees every cached posting buffer; the posting counter becomes 0.
     void FreeCache();
 
-    std::unique_ptr<qav_bm::CHashTableBM> m_pHashTable;
+    std::unique_ptr<bm::CHashTableBM> m_pHashTable;
     CWordListBM m_WordList;
     int m_nShardCount = 0;
     std::map<std::string, int64_t> m_PidIdx;
@@ -102,7 +104,7 @@ private:
     static bool ReadAt(FILE* file, uint64_t offset, void* out, size_t length);
 
     std::mutex m_Lock;
-    std::unordered_map<const qav_bm::CHashNodeBM*, BMRecordBuffer> m_CachedTerm2Doc;
+    std::unordered_map<const bm::CHashNodeBM*, BMRecordBuffer> m_CachedTerm2Doc;
     std::unordered_map<uint64_t, std::pair<BMRecordBuffer, uint32_t>> m_mCachedDoc2Term;  // buffer, dl
     std::unordered_map<uint64_t, BMRecordBuffer> m_CachedDocInfo;
     std::vector<qz::FileHandle> m_Term2DocFiles;
@@ -113,3 +115,5 @@ private:
 
 // The full-text engine; null unless one was created.
 extern CBMEngine* g_pBMEngine;
+
+}  // namespace qav

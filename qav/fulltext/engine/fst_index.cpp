@@ -5,9 +5,11 @@
 #include "common/platform/binary_file.h"
 #include "qav/fulltext/format/bm_files.h"
 
+namespace qav {
+
 bool FSTIndex::BytesInit(const std::string& prefix) {
     qz::BinaryFileReader in;
-    if (!in.Open(qav_bm::TransducerPath(prefix))) return false;
+    if (!in.Open(bm::TransducerPath(prefix))) return false;
     const uint64_t words = in.remaining() / 4;
     if (words >= UINT32_MAX) return false;
     m_pnBytes.assign(words + 1, 0);
@@ -15,3 +17,5 @@ bool FSTIndex::BytesInit(const std::string& prefix) {
     m_nByteLength = static_cast<uint32_t>(words);
     return true;
 }
+
+}  // namespace qav

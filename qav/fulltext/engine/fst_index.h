@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 class FSTIndex {
 public:
     // Reads "%s.BYTE" of prefix as u32 words and keeps a 0 word after the
@@ -15,3 +17,5 @@ public:
     std::vector<uint32_t> m_pnBytes;
     uint32_t m_nByteLength = 0;  // words read, without the closing 0
 };
+
+}  // namespace qav

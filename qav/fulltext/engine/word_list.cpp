@@ -5,6 +5,8 @@
 #include "common/platform/binary_file.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 // Longest word the list holds.
 constexpr uint32_t kMaxWordBytes = 2048;
@@ -22,7 +24,7 @@ bool CWordListBM::WordListInit(const std::string& path) {
     uint32_t count = 0;
     if (!in.U32(&count) || count > in.remaining() / kMinEntryBytes) return false;
     m_Entries.resize(count);
-    for (qav_bm::WordEntryBM& entry : m_Entries) {
+    for (bm::WordEntryBM& entry : m_Entries) {
         if (!in.LengthText(kMaxWordBytes, &entry.word) || !in.I32(&entry.termNumber) ||
             !in.Bytes(sizeof entry.idf, &entry.idf)) {
             m_Entries.clear();
@@ -41,3 +43,5 @@ float CWordListBM::No2Idf(int32_t number) const {
     if (number < 0 || static_cast<size_t>(number) >= m_Entries.size()) return 0;
     return m_Entries[static_cast<size_t>(number)].idf;
 }
+
+}  // namespace qav

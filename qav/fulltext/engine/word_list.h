@@ -7,6 +7,8 @@
 
 #include "qav/fulltext/format/term_table_file.h"
 
+namespace qav {
+
 class CWordListBM {
 public:
     // Reads the word list file; every count and length is checked against
@@ -22,5 +24,7 @@ public:
     size_t size() const { return m_Entries.size(); }
 
 private:
-    std::vector<qav_bm::WordEntryBM> m_Entries;
+    std::vector<bm::WordEntryBM> m_Entries;
 };
+
+}  // namespace qav

@@ -4,7 +4,9 @@
 
 #include "common/platform/byte_codec.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 std::string Numbered(const std::string& prefix, const char* separator, int n, const char* suffix = "") {
@@ -78,4 +80,6 @@ bool DecodeDocInfo(const std::vector<std::string>& keys, size_t fieldCount, cons
     return true;
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

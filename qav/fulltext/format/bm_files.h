@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace qav_bm {
+namespace qav::bm {
 
 // Term numbers occupy 28 bits of a document-to-term entry, tf the other 12.
 constexpr uint32_t kMaxTermNumber = 0x0FFFFFFF;
@@ -69,4 +69,4 @@ struct CDocInfo {
 bool DecodeDocInfo(const std::vector<std::string>& keys, size_t fieldCount, const std::string& bytes,
                    CDocInfo* out);
 
-}  // namespace qav_bm
+}  // namespace qav::bm

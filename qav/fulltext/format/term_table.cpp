@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace qav_bm {
+namespace qav::bm {
 
 CHashTableBM::CHashTableBM(uint32_t size) : size_(size == 0 ? kDefaultHashSize : size) {}
 
@@ -115,4 +115,4 @@ void WritePostingText(std::FILE* file, CHashNodeBM& node) {
     node.postings.clear();
 }
 
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -17,7 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace qav_bm {
+namespace qav::bm {
 
 constexpr uint32_t kNoTermNumber = 0xFFFFFFFF;
 // Buckets used where a configured size is 0.
@@ -102,4 +102,4 @@ private:
 // run of kPostingsPerRun, then "%d %d %d " per posting; empties the buffer.
 void WritePostingText(std::FILE* file, CHashNodeBM& node);
 
-}  // namespace qav_bm
+}  // namespace qav::bm

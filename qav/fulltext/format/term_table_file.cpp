@@ -8,7 +8,9 @@
 #include "common/platform/binary_file.h"
 #include "qav/index/base/qav_log.h"
 
-namespace qav_bm {
+namespace qav {
+
+namespace bm {
 namespace {
 
 void WriteCountPairs(qz::BinaryFileWriter& out, const std::map<uint32_t, uint32_t>& pairs) {
@@ -132,4 +134,6 @@ bool CWordListBM::Write2File(const std::string& path) const {
     return (std::fclose(text) == 0) & textOk & out.Close();
 }
 
-}  // namespace qav_bm
+}  // namespace bm
+
+}  // namespace qav

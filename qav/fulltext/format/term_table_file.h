@@ -14,7 +14,7 @@
 
 #include "qav/fulltext/format/term_table.h"
 
-namespace qav_bm {
+namespace qav::bm {
 
 // idf = ln((N - df + 0.5) / (df + 0.5) + 1), N - df as an unsigned 32-bit
 // difference.
@@ -46,4 +46,4 @@ public:
     std::vector<WordEntryBM> entries;
 };
 
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -7,6 +7,8 @@
 #include "common/text/text_utils.h"
 #include "qav/search/filter/range_match.h"
 
+namespace qav {
+
 namespace {
 
 // Keys and values are cut to what the condition buffers of the format hold.
@@ -73,7 +75,7 @@ void CConditionBM::SetCondition(const char* text, int32_t mode) {
     }
 }
 
-bool CConditionBM::IsOk(const qav_bm::CDocInfo& doc, const CConfig& config) const {
+bool CConditionBM::IsOk(const bm::CDocInfo& doc, const CConfig& config) const {
     for (const auto& [key, values] : m_CheckMap) {
         const bool passes = DocInfoIsOk(doc, key, values, config);
         if (m_nMode == kEveryKey && !passes) return false;
@@ -83,7 +85,7 @@ bool CConditionBM::IsOk(const qav_bm::CDocInfo& doc, const CConfig& config) cons
     return m_nMode != kAnyKey;
 }
 
-bool DocInfoIsOk(const qav_bm::CDocInfo& doc, const std::string& key, const std::set<std::string>& values,
+bool DocInfoIsOk(const bm::CDocInfo& doc, const std::string& key, const std::set<std::string>& values,
                  const CConfig& config) {
     const auto entry = doc.info.find(key);
     if (entry == doc.info.end()) return false;
@@ -98,3 +100,5 @@ bool DocInfoIsOk(const qav_bm::CDocInfo& doc, const std::string& key, const std:
     }
     return false;
 }
+
+}  // namespace qav

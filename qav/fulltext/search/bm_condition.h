@@ -12,6 +12,8 @@
 #include "qav/fulltext/search/bm_ret.h"
 #include "qav/index/base/config.h"
 
+namespace qav {
+
 class CConditionBM {
 public:
     // How the keys of the check map combine.
@@ -23,7 +25,7 @@ public:
     void SetBase(const CBMRet* slot, bool include);
     // True for a document that the base set lets through. A fresh condition
     // lets every document through.
-    bool IsSetBaseOk(const qav_bm::Posting& record) const { return m_Base.Contains(record) == m_bBaseInclude; }
+    bool IsSetBaseOk(const bm::Posting& record) const { return m_Base.Contains(record) == m_bBaseInclude; }
 
     // Parses "key=value;key=[v1 v2,v3];..." into the check map; mode 0 asks
     // for any key, -1 for no key, anything else for every key. An item
@@ -33,7 +35,7 @@ public:
     // Empties the check map and asks for every key again; the base set stays.
     void Clear();
     // Whether a decoded document satisfies the check map in its mode.
-    bool IsOk(const qav_bm::CDocInfo& doc, const CConfig& config) const;
+    bool IsOk(const bm::CDocInfo& doc, const CConfig& config) const;
 
     std::unordered_map<std::string, std::set<std::string>> m_CheckMap;
     uint32_t m_nMode = kEveryKey;
@@ -45,5 +47,7 @@ public:
 // in a range of values ("DocInfo_Type_Number" keys), contains one of them
 // ("DocInfo_Type_String" keys) or equals one ignoring ASCII case. A document
 // without the key fails.
-bool DocInfoIsOk(const qav_bm::CDocInfo& doc, const std::string& key, const std::set<std::string>& values,
+bool DocInfoIsOk(const bm::CDocInfo& doc, const std::string& key, const std::set<std::string>& values,
                  const CConfig& config);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace qav {
+
 std::string JsonEscaped(const std::string& text) {
     std::string out;
     out.reserve(text.size());
@@ -29,3 +31,5 @@ void BoundedText::Append(const std::string& piece) {
     if (m_Text.size() >= m_nLimit) return;
     m_Text.append(piece, 0, m_nLimit - m_Text.size());
 }
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace qav {
+
 // text as the inside of a JSON string: quotes, backslashes and control
 // characters escaped; other bytes (GBK characters among them) kept.
 std::string JsonEscaped(const std::string& text);
@@ -20,3 +22,5 @@ private:
     std::string m_Text;
     size_t m_nLimit;
 };
+
+}  // namespace qav

@@ -13,6 +13,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/search/saved_results.h"
 
+namespace qav {
+
 namespace {
 
 // A document's text and one field text are cut at this many bytes.
@@ -34,9 +36,9 @@ Selection Select(const std::string& fields) {
     return selection;
 }
 
-int64_t RecordKey(const qav_bm::Posting& record) { return qav_bm::DocKey(record.shard, record.docOffset); }
+int64_t RecordKey(const bm::Posting& record) { return bm::DocKey(record.shard, record.docOffset); }
 
-std::string FieldText(const qav_bm::CDocInfo& doc, size_t field, int64_t key) {
+std::string FieldText(const bm::CDocInfo& doc, size_t field, int64_t key) {
     if (!g_pBMEngine || 2 * field + 1 >= doc.fields.size()) return std::string();
     return g_pBMEngine->GetFieldText(static_cast<uint8_t>(key >> 32), doc.fields[2 * field], doc.fields[2 * field + 1],
                                      kMaxDocumentText);
@@ -63,7 +65,7 @@ size_t CBMSearch::GetDocInfoBuff(int64_t key, const std::string& fields, std::st
     out->clear();
     if (!g_pBMEngine) return 0;
     const Selection selection = Select(fields);
-    qav_bm::CDocInfo doc;
+    bm::CDocInfo doc;
     DecodeDocument(key, &doc);
     BoundedText text(kMaxDocumentText);
     text.Append("{\n");
@@ -85,7 +87,7 @@ size_t CBMSearch::GetDocInfoBuff(int64_t key, const std::string& fields, std::st
 bool CBMSearch::GetDocInfoBuffJSON(int64_t key, const std::string& fields, cJSON* object) {
     if (!object || !g_pBMEngine) return false;
     const Selection selection = Select(fields);
-    qav_bm::CDocInfo doc;
+    bm::CDocInfo doc;
     DecodeDocument(key, &doc);
     for (const std::string& name : g_pBMEngine->m_Config.m_DocInfo) {
         const auto value = doc.info.find(name);
@@ -102,7 +104,7 @@ bool CBMSearch::GetDocInfoBuffJSON(int64_t key, const std::string& fields, cJSON
 bool CBMSearch::GetDocInfo(const CBMRet& slot, int32_t n, std::string* out) {
     out->clear();
     if (n < 0 || n >= slot.m_nDocNum || !slot.HasArray()) return false;
-    qav_bm::CDocInfo doc;
+    bm::CDocInfo doc;
     if (!DecodeDocument(RecordKey(slot[n]), &doc)) return false;
     BoundedText text(kMaxInfoPairs);
     for (const auto& [name, value] : doc.info) text.Append(name + "=" + value + ";");
@@ -176,7 +178,7 @@ bool CBMSearch::GetIDBuffJSON(int64_t handle, int32_t pageSize, int32_t pageNo) 
     const std::string& idName = g_pBMEngine->m_Config.m_DocIDName;
     const auto [begin, end] = PageRange(slot->m_nDocNum, pageSize, pageNo);
     for (int64_t i = begin; i < end; ++i) {
-        qav_bm::CDocInfo doc;
+        bm::CDocInfo doc;
         DecodeDocument(RecordKey((*slot)[static_cast<int32_t>(i)]), &doc);
         const auto id = doc.info.find(idName);
         cJSON_AddItemToArray(res, cJSON_CreateString(id != doc.info.end() ? id->second.c_str() : ""));
@@ -184,3 +186,5 @@ bool CBMSearch::GetIDBuffJSON(int64_t handle, int32_t pageSize, int32_t pageNo) 
     AppendPrinted(root, &m_WebOut);
     return true;
 }
+
+}  // namespace qav

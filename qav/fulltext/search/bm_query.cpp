@@ -5,6 +5,8 @@
 
 #include "common/platform/byte_codec.h"
 
+namespace qav {
+
 namespace {
 constexpr size_t kMaxTokenBytes = 2047;
 }  // namespace
@@ -38,7 +40,7 @@ void CountQueryEx(const std::string& text, const std::vector<std::string>& field
 bool CBMQuery::QueryTerm2Doc(const TermCounts& counts, const TermFields& fields) {
     m_Items.clear();
     for (const auto& [term, qtf] : counts) {
-        const qav_bm::CHashNodeBM* node = g_pBMEngine->m_pHashTable->GetHashNode(term);
+        const bm::CHashNodeBM* node = g_pBMEngine->m_pHashTable->GetHashNode(term);
         if (node) m_Items.push_back({node, qtf, g_pBMEngine->GetTerm2DocBuffer(*node)});
     }
     if (m_Items.empty()) return false;
@@ -82,3 +84,5 @@ float ScoreTerm(uint32_t documents, uint32_t df, uint32_t tf, uint32_t dl, uint3
     const float fqtf = static_cast<float>(qtf);
     return idf * (ftf * (k1 + 1) / norm) * (fqtf * (k3 + 1) / (fqtf + k3));
 }
+
+}  // namespace qav

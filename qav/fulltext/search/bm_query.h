@@ -12,6 +12,8 @@
 #include "qav/fulltext/engine/bm_engine.h"
 #include "qav/index/base/config.h"
 
+namespace qav {
+
 using TermCounts = std::map<std::string, int32_t>;
 using TermFields = std::map<std::string, std::set<int32_t>>;
 
@@ -30,7 +32,7 @@ public:
     void clear() { m_Items.clear(); }
 
     struct Item {
-        const qav_bm::CHashNodeBM* node;
+        const bm::CHashNodeBM* node;
         int32_t qtf;
         BMRecordBuffer postings;  // held for the whole search
     };
@@ -67,3 +69,5 @@ uint32_t TermFreq(const std::vector<unsigned char>& record, uint32_t termNumber)
 // One term's BM25 contribution, in single precision.
 float ScoreTerm(uint32_t documents, uint32_t df, uint32_t tf, uint32_t dl, uint32_t avgdl, int32_t qtf,
                 float k1, float b, float k3);
+
+}  // namespace qav

@@ -7,13 +7,15 @@
 #include "qav/fulltext/search/bm_search.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 // Candidate lists from this size on are scored on several threads.
 constexpr size_t kThreadedScoringFrom = 1024001;
 
-uint64_t PostingDocKey(const qav_bm::Posting& posting) {
-    return static_cast<uint64_t>(qav_bm::DocKey(posting.shard, posting.docOffset));
+uint64_t PostingDocKey(const bm::Posting& posting) {
+    return static_cast<uint64_t>(bm::DocKey(posting.shard, posting.docOffset));
 }
 
 bool Allowed(const TermFields& fields, const std::string& term, int32_t field) {
@@ -34,13 +36,13 @@ bool CBMSearch::CountAndLookUp(const std::string& text) {
 bool CBMSearch::CollectItem(const CBMQuery::Item& item, bool allFields) {
     const int32_t limit = g_pBMEngine->m_Config.m_SizeInfo.MaxAtomSearchRetSize;
     for (uint32_t j = 0; item.postings && j < item.node->postingCount; ++j) {
-        const qav_bm::Posting posting = qav_bm::DecodeDocOffset(item.postings->data(), j);
+        const bm::Posting posting = bm::DecodeDocOffset(item.postings->data(), j);
         if (!allFields && !Allowed(m_Query.m_Fields, item.node->name, posting.field)) continue;
         CBMOneDoc candidate;
         candidate.terms = g_pBMEngine->GetDoc2TermBuffer(posting.termListOffset, posting.shard, &candidate.dl);
         if (!candidate.terms) continue;
-        candidate.fieldKey = qav_bm::DocKey(posting.shard, posting.termListOffset);
-        candidate.docKey = qav_bm::DocKey(posting.shard, posting.docOffset);
+        candidate.fieldKey = bm::DocKey(posting.shard, posting.termListOffset);
+        candidate.docKey = bm::DocKey(posting.shard, posting.docOffset);
         candidate.field = posting.field;
         if (!m_BMDoc.Add(candidate, limit)) return false;
     }
@@ -62,7 +64,7 @@ void CBMSearch::CollectAnd() {
     for (size_t i = 0; i < items.size(); ++i) {
         std::unordered_set<uint64_t> documents;
         for (uint32_t j = 0; items[i].postings && j < items[i].node->postingCount; ++j) {
-            const qav_bm::Posting posting = qav_bm::DecodeDocOffset(items[i].postings->data(), j);
+            const bm::Posting posting = bm::DecodeDocOffset(items[i].postings->data(), j);
             if (!Allowed(m_Query.m_Fields, items[i].node->name, posting.field)) continue;
             if (i == 0 || common.count(PostingDocKey(posting))) documents.insert(PostingDocKey(posting));
         }
@@ -75,13 +77,13 @@ void CBMSearch::CollectAnd() {
     const int32_t limit = g_pBMEngine->m_Config.m_SizeInfo.MaxAtomSearchRetSize;
     const CBMQuery::Item& first = items[0];
     for (uint32_t j = 0; first.postings && j < first.node->postingCount; ++j) {
-        const qav_bm::Posting posting = qav_bm::DecodeDocOffset(first.postings->data(), j);
+        const bm::Posting posting = bm::DecodeDocOffset(first.postings->data(), j);
         if (!common.count(PostingDocKey(posting))) continue;
         CBMOneDoc candidate;
         candidate.terms = g_pBMEngine->GetDoc2TermBuffer(posting.termListOffset, posting.shard, &candidate.dl);
         if (!candidate.terms) continue;
-        candidate.fieldKey = qav_bm::DocKey(posting.shard, posting.termListOffset);
-        candidate.docKey = qav_bm::DocKey(posting.shard, posting.docOffset);
+        candidate.fieldKey = bm::DocKey(posting.shard, posting.termListOffset);
+        candidate.docKey = bm::DocKey(posting.shard, posting.docOffset);
         candidate.field = posting.field;
         if (!m_BMDoc.Add(candidate, limit)) return;
     }
@@ -138,7 +140,7 @@ void CBMSearch::ScoreBlock(int32_t mode, size_t begin, size_t end) {
     const std::vector<CBMQuery::Item>& items = m_Query.m_Items;
     const size_t selected = std::min(SelectedItems(mode), items.size());
     const CSizeInfo& sizes = g_pBMEngine->m_Config.m_SizeInfo;
-    const qav_bm::CHashTableBM& table = *g_pBMEngine->m_pHashTable;
+    const bm::CHashTableBM& table = *g_pBMEngine->m_pHashTable;
     for (size_t c = begin; c < end; ++c) {
         CBMOneDoc& candidate = m_BMDoc.m_vBMCandidateDoc[c];
         const auto average = table.m_FieldAvgLen.find(static_cast<uint32_t>(candidate.field));
@@ -177,7 +179,7 @@ bool CBMSearch::SetBMRet(CBMRet** out, int32_t n) {
     const size_t limit = n == -1 ? merged.size() : static_cast<size_t>(std::max(n, 0));
     for (size_t i = 0; i < merged.size() && static_cast<size_t>((*out)->m_nDocNum) < limit; ++i) {
         (*out)->m_bFree = false;
-        qav_bm::Posting record;
+        bm::Posting record;
         record.shard = static_cast<uint8_t>(static_cast<uint64_t>(merged[i].docKey) >> 32);
         record.termListOffset = static_cast<uint32_t>(merged[i].fieldKey);
         record.docOffset = static_cast<uint32_t>(merged[i].docKey);
@@ -265,3 +267,5 @@ CBMRet* CBMSearch::BM25(const std::string& text1, int32_t mode1, const std::stri
     SetBMRet(&out, n);
     return out;
 }
+
+}  // namespace qav

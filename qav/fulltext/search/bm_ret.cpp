@@ -1,10 +1,12 @@
 #include "qav/fulltext/search/bm_ret.h"
 
+namespace qav {
+
 bool CBMRet::BMRetInit(int32_t capacity) {
     m_nCapacity = capacity > 0 ? capacity : 0;
     // One record more than the capacity, so that even an empty slot has an
     // address of its own as its handle.
-    m_pDocs = std::make_unique<qav_bm::Posting[]>(static_cast<size_t>(m_nCapacity) + 1);
+    m_pDocs = std::make_unique<bm::Posting[]>(static_cast<size_t>(m_nCapacity) + 1);
     m_nDocNum = 0;
     m_bFree = true;
     return true;
@@ -21,7 +23,7 @@ void CBMRet::Clear() {
     m_nDocNum = 0;
 }
 
-bool CBMRet::Append(const qav_bm::Posting& record) {
+bool CBMRet::Append(const bm::Posting& record) {
     m_bFree = false;
     if (!m_pDocs || m_nDocNum >= m_nCapacity) return false;
     m_pDocs[static_cast<size_t>(m_nDocNum++)] = record;
@@ -42,3 +44,5 @@ bool CForMergeBM::SetHashTag(const CBMRet& slot) {
     for (int32_t i = 0; i < slot.m_nDocNum; ++i) m_Documents.insert(DocumentKey(slot[i]));
     return true;
 }
+
+}  // namespace qav

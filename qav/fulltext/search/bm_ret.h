@@ -9,6 +9,8 @@
 
 #include "qav/fulltext/format/bm_files.h"
 
+namespace qav {
+
 // One result slot. Its handle, the integer a query program sees, is the
 // address of its record array, which stays in place from BMRetInit to
 // BMRetExit.
@@ -22,18 +24,18 @@ public:
     int64_t handle() const { return reinterpret_cast<int64_t>(m_pDocs.get()); }
     bool HasArray() const { return m_pDocs != nullptr; }
     // Appends below the capacity and marks the slot in use; false when full.
-    bool Append(const qav_bm::Posting& record);
-    const qav_bm::Posting& operator[](int32_t i) const { return m_pDocs[static_cast<size_t>(i)]; }
+    bool Append(const bm::Posting& record);
+    const bm::Posting& operator[](int32_t i) const { return m_pDocs[static_cast<size_t>(i)]; }
 
-    std::unique_ptr<qav_bm::Posting[]> m_pDocs;
+    std::unique_ptr<bm::Posting[]> m_pDocs;
     int32_t m_nDocNum = 0;
     int32_t m_nCapacity = 0;
     bool m_bFree = true;
 };
 
 // Documents identified exactly by (shard, document offset).
-inline uint64_t DocumentKey(const qav_bm::Posting& record) {
-    return static_cast<uint64_t>(qav_bm::DocKey(record.shard, record.docOffset));
+inline uint64_t DocumentKey(const bm::Posting& record) {
+    return static_cast<uint64_t>(bm::DocKey(record.shard, record.docOffset));
 }
 
 // The work area of the merges: the documents of one operand, kept between
@@ -46,9 +48,11 @@ public:
     // without records array.
     bool SetHashTag(const CBMRet& slot);
     void Clear() { m_Documents.clear(); }
-    bool Contains(const qav_bm::Posting& record) const { return m_Documents.count(DocumentKey(record)) != 0; }
+    bool Contains(const bm::Posting& record) const { return m_Documents.count(DocumentKey(record)) != 0; }
     bool Contains(uint64_t key) const { return m_Documents.count(key) != 0; }
 
 private:
     std::unordered_set<uint64_t> m_Documents;
 };
+
+}  // namespace qav

@@ -1,5 +1,7 @@
 #include "qav/fulltext/search/bm_search.h"
 
+namespace qav {
+
 bool CBMSearch::BMSearchInit() {
     if (!g_pBMEngine) return false;
     const CSizeInfo& sizes = g_pBMEngine->m_Config.m_SizeInfo;
@@ -31,15 +33,15 @@ CBMRet* CBMSearch::SlotOf(int64_t handle) {
     return nullptr;
 }
 
-void CBMSearch::AppendPassing(const std::vector<qav_bm::Posting>& records, CBMRet& out) const {
+void CBMSearch::AppendPassing(const std::vector<bm::Posting>& records, CBMRet& out) const {
     out.m_bFree = false;
-    for (const qav_bm::Posting& record : records)
+    for (const bm::Posting& record : records)
         if (IsSetBaseOk(record) && !out.Append(record)) break;
 }
 
 bool CBMSearch::Merge(Rule rule, const CBMRet& first, const CBMRet* second, CBMRet& out) {
     if (!first.HasArray() || (second && !second->HasArray())) return false;
-    std::vector<qav_bm::Posting> result;
+    std::vector<bm::Posting> result;
     auto keep = [&](const CBMRet& slot, bool inSet) {
         for (int32_t i = 0; i < slot.m_nDocNum; ++i)
             if (m_ForMerge.Contains(slot[i]) == inSet) result.push_back(slot[i]);
@@ -116,15 +118,17 @@ CBMRet* CBMSearch::GetBMDoc(const std::string& term, int64_t handle) {
         if (partner) out = &Slot(partner == &Slot(3) ? 1 : partner == &Slot(1) ? 2 : 3);
     }
     if (!g_pBMEngine || !g_pBMEngine->m_pHashTable) return nullptr;
-    const qav_bm::CHashNodeBM* node = g_pBMEngine->m_pHashTable->GetHashNode(term);
+    const bm::CHashNodeBM* node = g_pBMEngine->m_pHashTable->GetHashNode(term);
     if (!node || !out) return nullptr;
     const BMRecordBuffer postings = g_pBMEngine->GetTerm2DocBuffer(*node);
     CBMRet fetched;
     fetched.BMRetInit(static_cast<int32_t>(node->postingCount));
     for (uint32_t j = 0; postings && j < node->postingCount; ++j)
-        fetched.Append(qav_bm::DecodeDocOffset(postings->data(), j));
+        fetched.Append(bm::DecodeDocOffset(postings->data(), j));
     if (!MergeBM(fetched, partner, *out)) return nullptr;
     if (partner) partner->Clear();
     out->m_bFree = false;
     return out;
 }
+
+}  // namespace qav

@@ -20,6 +20,8 @@
 
 struct cJSON;
 
+namespace qav {
+
 class CBMSearch {
 public:
     CBMSearch() = default;
@@ -51,7 +53,7 @@ public:
     // The documents of a term, ANDed with the slot of handle (0: none).
     CBMRet* GetBMDoc(const std::string& term, int64_t handle);
 
-    bool IsSetBaseOk(const qav_bm::Posting& record) const { return m_Condition.IsSetBaseOk(record); }
+    bool IsSetBaseOk(const bm::Posting& record) const { return m_Condition.IsSetBaseOk(record); }
     // include = true keeps only the documents of the handle's slot.
     void SetBase(int64_t handle, bool include) { m_Condition.SetBase(handle ? SlotOf(handle) : nullptr, include); }
 
@@ -96,7 +98,7 @@ public:
     bool IsConditionOk(uint8_t shard, uint32_t unused, uint32_t docOffset);
     CBMRet* GetBMConditionRet(int64_t handle);
     // The decoded information of the document with key shard << 32 | offset.
-    bool DecodeDocument(int64_t key, qav_bm::CDocInfo* doc);
+    bool DecodeDocument(int64_t key, bm::CDocInfo* doc);
 
     // Outputs. Field selections are names separated by blanks, "," and ";";
     // an empty one selects every "DocInfo" key and every "Field". Texts are
@@ -149,5 +151,7 @@ private:
     // How many of the rarest items a percentage selects.
     size_t SelectedItems(int32_t mode) const;
     // Appends the records that pass the base filter, up to out's capacity.
-    void AppendPassing(const std::vector<qav_bm::Posting>& records, CBMRet& out) const;
+    void AppendPassing(const std::vector<bm::Posting>& records, CBMRet& out) const;
 };
+
+}  // namespace qav

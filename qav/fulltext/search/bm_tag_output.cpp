@@ -7,6 +7,8 @@
 #include "qav/fulltext/search/bm_json_text.h"
 #include "qav/fulltext/search/bm_search.h"
 
+namespace qav {
+
 namespace {
 
 // Sorting, grouping and counting look at no more records than this.
@@ -17,7 +19,7 @@ constexpr size_t kMaxCountDataText = 92159;
 constexpr const char* kClassCodeTag = "IPC";
 constexpr size_t kClassCodeBytes = 4;
 
-int64_t RecordKey(const qav_bm::Posting& record) { return qav_bm::DocKey(record.shard, record.docOffset); }
+int64_t RecordKey(const bm::Posting& record) { return bm::DocKey(record.shard, record.docOffset); }
 
 // The value up to its first "|" (a trail byte of a two-byte character is
 // never taken for it), cut to a class code for the class-code tag.
@@ -34,7 +36,7 @@ template <typename Visit>
 void ForEachDocument(CBMSearch& search, const CBMRet& slot, Visit visit) {
     const int32_t count = std::min(slot.m_nDocNum, kMaxTagRecords);
     for (int32_t i = 0; i < count; ++i) {
-        qav_bm::CDocInfo doc;
+        bm::CDocInfo doc;
         if (search.DecodeDocument(RecordKey(slot[i]), &doc)) visit(RecordKey(slot[i]), doc.info);
     }
 }
@@ -158,3 +160,5 @@ bool CBMSearch::GetRetCountBy(int64_t handle, const std::string& tags) {
     slot->Clear();
     return true;
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 constexpr uint32_t kDefaultReserve = 102400;
 constexpr uint32_t kFinal = 0x01;
@@ -137,3 +139,5 @@ bool FSTSearch::GetFSTCandidateDoc(const std::string& names, const FSTIndex& fst
     QavLog("GetFSTCandidateDoc Finish: %.6lf\n", static_cast<double>(clock() - start) / CLOCKS_PER_SEC);
     return true;
 }
+
+}  // namespace qav

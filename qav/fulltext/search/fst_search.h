@@ -10,6 +10,8 @@
 
 #include "qav/fulltext/engine/fst_index.h"
 
+namespace qav {
+
 class FSTSearch {
 public:
     // Values kept at most, over all look-ups of one searcher.
@@ -51,3 +53,5 @@ private:
     std::vector<std::pair<uint32_t, int64_t>> m_ListB;
     uint32_t m_nReserve = 0;
 };
+
+}  // namespace qav

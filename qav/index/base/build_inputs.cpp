@@ -7,6 +7,8 @@
 #include "common/platform/file_handle.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -44,3 +46,5 @@ void CopyFile(const std::string& source, const std::string& destination) {
     if (out) ok = std::fclose(out.release()) == 0 && ok;
     if (!ok) QavLog("Error copyfile from %s to %s!\n", source.c_str(), destination.c_str());
 }
+
+}  // namespace qav

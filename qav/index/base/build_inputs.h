@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace qav {
+
 // Lines of a file list are read in pieces of at most 1,023 bytes.
 constexpr size_t kListLineBytes = 1024;
 
@@ -24,3 +26,5 @@ void CopyFile(const std::string& source, const std::string& destination);
 
 // Appends all of in to out; false on a read or write error.
 bool CopyBytes(std::FILE* in, std::FILE* out);
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include "common/text/line_reader.h"
 #include "common/text/text_utils.h"
 
+namespace qav {
+
 CCatTable g_mCatTable;
 
 void CCatTable::Add(const std::string& name, const std::vector<std::string>& words) {
@@ -97,3 +99,5 @@ bool CatTableInit(const std::string& path) {
     filePending();
     return true;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qav {
+
 class CCatTable {
 public:
     // Adds the words to the category, creating it when it is new.
@@ -37,3 +39,5 @@ extern CCatTable g_mCatTable;
 // Loads a category file into g_mCatTable, merging with what is there. False
 // only when the file cannot be opened (or its path is 1,024 bytes or longer).
 bool CatTableInit(const std::string& path);
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "common/platform/file_handle.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 int g_nEngineType = kEngineStructured;
 int g_nSortCompWordLen = 10;
 
@@ -136,35 +138,62 @@ void CFileInfo::SetFileInfo(const cJSON* section, const std::string& indexDir,
     if (const char* v = StringValue(section, "DocInfo")) DocInfo = d + v;
 }
 
+namespace {
+
+// The "SizeInfo" keys read into their member as they stand; a missing key
+// keeps the member's default (its initializer in CSizeInfo). Keys whose
+// reading depends on another key, or that set more than their member, are
+// read by SizeInfoInit itself.
+struct Int32Key {
+    const char* name;
+    int32_t CSizeInfo::*member;
+};
+constexpr Int32Key kInt32Keys[] = {
+    {"ThreadNum_AS", &CSizeInfo::ThreadNum_AS},
+    {"HashSize_IdxUnit", &CSizeInfo::HashSize_IdxUnit},
+    {"HashSize_WordList", &CSizeInfo::HashSize_WordList},
+    {"HashTagSize_Merge", &CSizeInfo::HashTagSize_Merge},
+    {"MaxAtomSearchRetSize", &CSizeInfo::MaxAtomSearchRetSize},
+    {"RetInfoMaxSize", &CSizeInfo::RetInfoMaxSize},
+    {"RetBuffSize", &CSizeInfo::RetBuffSize},
+    {"MinIdxUnitCount_ForComplexIdx", &CSizeInfo::MinIdxUnitCount_ForComplexIdx},
+    {"QueryTimeLimitMs", &CSizeInfo::QueryTimeLimitMs},
+    {"LuaMemoryLimitMB", &CSizeInfo::LuaMemoryLimitMB},
+};
+
+struct Int64Key {
+    const char* name;
+    int64_t CSizeInfo::*member;
+};
+constexpr Int64Key kInt64Keys[] = {
+    {"MaxOffsetFileSize", &CSizeInfo::MaxOffsetFileSize},
+    {"MaxMemCount", &CSizeInfo::MaxMemCount},
+    {"ToFreeMemCount", &CSizeInfo::ToFreeMemCount},
+    {"MaxUnitCount_ToSort", &CSizeInfo::MaxUnitCount_ToSort},
+    {"MaxUnitCount_ToSearch", &CSizeInfo::MaxUnitCount_ToSearch},
+};
+
+}  // namespace
+
 void CSizeInfo::SizeInfoInit(const cJSON* section) {
+    for (const Int32Key& key : kInt32Keys) ReadInt(section, key.name, this->*key.member);
+    for (const Int64Key& key : kInt64Keys) ReadInt64Text(section, key.name, this->*key.member);
+
+    // The thread counts are capped, and the offset stage follows the count
+    // stage unless it is set itself.
     ReadInt(section, "ThreadNum_Count", ThreadNum_Count);
     if (ThreadNum_Count > kMaxBuildThreads) ThreadNum_Count = kMaxBuildThreads;
     ThreadNum_Offset = ThreadNum_Count;
     ReadInt(section, "ThreadNum_Offset", ThreadNum_Offset);
     ReadInt(section, "ThreadNum_Sort", ThreadNum_Sort);
     if (ThreadNum_Sort > kMaxBuildThreads) ThreadNum_Sort = kMaxBuildThreads;
-    ReadInt(section, "ThreadNum_AS", ThreadNum_AS);
-    ReadInt(section, "HashSize_IdxUnit", HashSize_IdxUnit);
-    ReadInt(section, "HashSize_WordList", HashSize_WordList);
-    ReadInt(section, "HashTagSize_Merge", HashTagSize_Merge);
-    ReadInt(section, "MaxAtomSearchRetSize", MaxAtomSearchRetSize);
-    ReadInt(section, "RetInfoMaxSize", RetInfoMaxSize);
-    ReadInt(section, "RetBuffSize", RetBuffSize);
-    ReadInt(section, "MinIdxUnitCount_ForComplexIdx", MinIdxUnitCount_ForComplexIdx);
-    ReadInt64Text(section, "MaxOffsetFileSize", MaxOffsetFileSize);
-    ReadInt64Text(section, "MaxMemCount", MaxMemCount);
-    ReadInt64Text(section, "ToFreeMemCount", ToFreeMemCount);
     if (cJSON_GetObjectItemCaseSensitive(section, "SortCompWordLen")) {
         ReadInt(section, "SortCompWordLen", SortCompWordLen);
         g_nSortCompWordLen = SortCompWordLen;
     }
-    ReadInt64Text(section, "MaxUnitCount_ToSort", MaxUnitCount_ToSort);
-    ReadInt64Text(section, "MaxUnitCount_ToSearch", MaxUnitCount_ToSearch);
     int64_t sentInfo = 0;
     if (ReadInt64Text(section, "HashSize_SentInfo", sentInfo))
         HashSize_SentInfo = static_cast<int32_t>(static_cast<uint32_t>(sentInfo));
-    ReadInt(section, "QueryTimeLimitMs", QueryTimeLimitMs);
-    ReadInt(section, "LuaMemoryLimitMB", LuaMemoryLimitMB);
 
     BM_K1 = 2;
     BM_K2 = 1;
@@ -276,3 +305,5 @@ bool CConfig::IsSeperator_SubTree(std::string_view text) const {
 bool CConfig::IsNotToIndex(std::string_view text) const {
     return Contains(m_StopTag, text);
 }
+
+}  // namespace qav

@@ -12,6 +12,8 @@
 
 struct cJSON;
 
+namespace qav {
+
 // Ordered set of GBK strings that can be searched with a string_view.
 using StrSet = std::set<std::string, std::less<>>;
 
@@ -158,3 +160,5 @@ int GetEngineType(const std::string& indexDir);
 int64_t GetCorpusSize(const std::string& indexDir);
 // 1 when "Language=English" comes before any "Language=Chinese"; else 0.
 int GetEngineLanguageType(const std::string& indexDir);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 
+namespace qav {
+
 FILE* g_log_file = nullptr;
 
 void QavLog(const char* format, ...) {
@@ -35,3 +37,5 @@ void QavLogClose() {
     fclose(g_log_file);
     g_log_file = nullptr;
 }
+
+}  // namespace qav

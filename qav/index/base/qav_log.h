@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace qav {
+
 // Open build log; null when none is open. Only the build's thread changes it.
 extern FILE* g_log_file;
 
@@ -13,3 +15,5 @@ void QavLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void QavLogOnly(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Writes the closing line, closes the log and empties g_log_file.
 void QavLogClose();
+
+}  // namespace qav

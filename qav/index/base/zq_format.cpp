@@ -18,7 +18,7 @@ int zq_uint64_cmp(const void* a, const void* b) {
 int qav_snprintf(char* buffer, int size, const char* format, ...) {
     if (!buffer) return -1;
     if (size <= 0) {
-        QavLog("buffer_len not enough:%d\n", size);
+        qav::QavLog("buffer_len not enough:%d\n", size);
         return -1;
     }
     va_list args;

@@ -1,5 +1,7 @@
 #include "qav/index/build/add_word.h"
 
+namespace qav {
+
 CHashNode* AddWord(CHashTable& table, std::string_view text, uint32_t count, int32_t type) {
     bool created = false;
     CHashNode* node = table.GetOrAdd(text, type, &created);
@@ -7,3 +9,5 @@ CHashNode* AddWord(CHashTable& table, std::string_view text, uint32_t count, int
     node->count += count;
     return node;
 }
+
+}  // namespace qav

@@ -6,6 +6,10 @@
 
 #include "qav/index/engine/hash_table.h"
 
+namespace qav {
+
 // Adds count to the entry (text, type), making it when missing; a new entry
 // takes the table's next identifier. Returns the entry.
 CHashNode* AddWord(CHashTable& table, std::string_view text, uint32_t count, int32_t type);
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 std::string BuildLogPath(const std::string& dir, const std::tm& t) {
     char name[64];
     std::snprintf(name, sizeof name, "/qav_idx_%04d%02d%02d_%02d%02d%02d.log", t.tm_year + 1900, t.tm_mon + 1,
@@ -24,3 +26,5 @@ bool OpenBuildLog(const std::string& dir) {
     g_log_file = log;
     return true;
 }
+
+}  // namespace qav

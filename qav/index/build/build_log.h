@@ -4,6 +4,8 @@
 #include <ctime>
 #include <string>
 
+namespace qav {
+
 // "%s/qav_idx_%04d%02d%02d_%02d%02d%02d.log" for dir and the local time.
 std::string BuildLogPath(const std::string& dir, const std::tm& localTime);
 
@@ -13,3 +15,5 @@ std::string BuildLogPath(const std::string& dir, const std::tm& localTime);
 // did not complete) is kept, without a new first line. True when a log is
 // open afterwards. QavLogClose writes the last line.
 bool OpenBuildLog(const std::string& dir);
+
+}  // namespace qav

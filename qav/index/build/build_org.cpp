@@ -12,6 +12,8 @@
 #include "qav/index/base/qav_log.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 bool CQAVIdx::OrgInfoInit(const std::string& orgText) {
     m_GroupOrgInfo.clear();
     if (!m_OrgInfo.ReadOrg(orgText)) return false;
@@ -76,3 +78,5 @@ void CQAVIdx::FreeTables() {
     m_GroupOrgInfo.clear();
     m_OrgInfo.OrgInfoExit();
 }
+
+}  // namespace qav

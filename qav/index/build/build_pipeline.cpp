@@ -18,6 +18,8 @@
 #include "qav/index/engine/index_check.h"
 #include "qav/index/format/index_manifest.h"
 
+namespace qav {
+
 namespace {
 
 // Counts the kinds "List.txt" gave: 0 sequence files, positive tree files.
@@ -196,3 +198,5 @@ int CQAVIdx::QAVIdx(const std::string& configFile, const std::string& orgText, c
     stages.Total();
     return 1;
 }
+
+}  // namespace qav

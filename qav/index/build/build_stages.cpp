@@ -6,6 +6,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 std::atomic<BuildStageHook> g_stageHook{nullptr};
@@ -83,3 +85,5 @@ void BuildStages::StopHeartbeat() {
     wake_.notify_all();
     if (heartbeat_thread_.joinable()) heartbeat_thread_.join();
 }
+
+}  // namespace qav

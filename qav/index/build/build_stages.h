@@ -11,6 +11,8 @@
 #include <system_error>
 #include <thread>
 
+namespace qav {
+
 // Called with the stage name at the start of every stage (null: none). Tests
 // use it to stop a build at a chosen stage.
 using BuildStageHook = void (*)(const std::string& stage);
@@ -56,3 +58,5 @@ private:
     bool running_ = false;
     std::thread heartbeat_thread_;
 };
+
+}  // namespace qav

@@ -16,6 +16,8 @@
 #include "qav/index/format/index_manifest.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -163,3 +165,5 @@ bool RemoveUnfinishedMarker(const std::string& dir) {
     QavLog("Error: cannot remove %s\n", path.c_str());
     return false;
 }
+
+}  // namespace qav

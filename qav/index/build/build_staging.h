@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace qav {
+
 class CConfig;
 
 class BuildStaging {
@@ -46,3 +48,5 @@ private:
 bool WriteUnfinishedMarker(const std::string& dir);
 // Removes the marker from dir; false when it is there and cannot be removed.
 bool RemoveUnfinishedMarker(const std::string& dir);
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 #include "common/text/gbk_char.h"
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 namespace {
 
 // Byte positions of the single-byte "_" characters of a GBK text; a trail
@@ -84,3 +86,5 @@ void WriteSubInfo2File(UnitIndexWriter& out, const ComplexUnitMap& map) {
     out.BeginComplex(static_cast<uint32_t>(map.size()));
     for (const auto& [key, children] : map) out.AddComplex(key, children);
 }
+
+}  // namespace qav

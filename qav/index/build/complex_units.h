@@ -11,6 +11,8 @@
 
 #include "qav/index/format/unit_index_file.h"
 
+namespace qav {
+
 // Key -> unit (or chunk unit) names; keys in byte order.
 using ComplexUnitMap = std::map<std::string, std::vector<std::string>>;
 
@@ -29,3 +31,5 @@ void Add2ChildInfo_Base(std::string_view chunkText, ComplexUnitMap& map);
 ComplexUnitMap MergeHashBMInfo(const ComplexUnitMap& complexMap, const ComplexUnitMap& chunkMap);
 // Writes the map as the unit index's complex section.
 void WriteSubInfo2File(UnitIndexWriter& out, const ComplexUnitMap& map);
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/build/qav_tree.h"
 
+namespace qav {
+
 namespace {
 
 // The decision is made at this counted line, or at the end of the corpus.
@@ -79,3 +81,5 @@ void CQAVIdx::CheckIsTreeType() {
     }
     decide(lines);
 }
+
+}  // namespace qav

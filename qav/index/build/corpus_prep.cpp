@@ -15,6 +15,8 @@
 #include "qav/index/build/qav_tree.h"
 #include "common/text/text_utils.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxListLineBytes = 1023;
@@ -322,3 +324,5 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
     return CloseOutput(org, orgPath) && CloseOutput(doc_info, docInfoPath) && CloseOutput(sent_info, sentInfoPath) &&
            CloseOutput(list, listPath);
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 
 #include "qav/index/build/corpus_summary.h"
 
+namespace qav {
+
 // Runs the preparation for the index directory dir from the corpus list file;
 // sets g_nCorpusSize and, when given, fills summary. False, with a message,
 // when an output file cannot be created, the corpus is too large, or a corpus
@@ -32,3 +34,5 @@ bool ReadOriFiles(const std::string& corpusList, std::vector<std::string>& paths
 // bracket kind of its last tree line) when tree lines make up more than 40%
 // of them, otherwise 0. treeLines and considered report the counts.
 int DetectFileType(const std::string& path, int& treeLines, int& considered);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 void LogCorpusSummary(const CorpusSummary& s) {
     QavLog("Corpus summary: %d of %d listed file(s) read, %lld line(s), %lld dropped (%lld too long, %lld with a "
            "zero byte)\n",
@@ -14,3 +16,5 @@ void CorpusSummaryLog::Write() {
     written_ = true;
     LogCorpusSummary(summary_);
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace qav {
+
 struct CorpusSummary {
     int listedFiles = 0;  // files the corpus list names
     int readFiles = 0;    // files read to their end
@@ -30,3 +32,5 @@ private:
     const CorpusSummary& summary_;
     bool written_ = false;
 };
+
+}  // namespace qav

@@ -17,6 +17,8 @@
 #include "common/platform/zq_thread.h"
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 namespace {
 
 // Positions count the 32-bit words of a group's data file, its 2,048-byte
@@ -118,3 +120,5 @@ bool CountUnitWord(std::vector<CThreadInfo>& groups) {
     for (pthread_t thread : threads) thread_join_ex(thread, nullptr);
     return std::all_of(groups.begin(), groups.end(), [](const CThreadInfo& group) { return group.ok; });
 }
+
+}  // namespace qav

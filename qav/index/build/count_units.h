@@ -9,6 +9,8 @@
 
 #include "qav/index/engine/hash_table.h"
 
+namespace qav {
+
 class CConfig;
 class COrgInfo;
 class CWordList;
@@ -49,3 +51,5 @@ bool CountUnitWord(std::vector<CThreadInfo>& groups);
 // exception (both clear info.ok); a line that cannot be processed goes to the
 // file's warning file and counts nothing.
 void ThreadInfo(CThreadInfo& info);
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include "qav/index/base/qav_log.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 bool CQAVIdx::ReadInFiles(const std::string& listFile) {
     qz::LineReader reader(listFile, kListLineBytes, qz::LongLines::kSplit);
     if (!reader.ok()) {
@@ -45,3 +47,5 @@ bool CQAVIdx::ReadInFiles(const std::string& listFile) {
     }
     return true;
 }
+
+}  // namespace qav

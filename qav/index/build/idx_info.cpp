@@ -3,6 +3,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/word_lists.h"
 
+namespace qav {
+
 bool CQAVIdx::WriteIdxInfo() {
     ToWordList(m_SplitUnitHash, m_ChunkList, 0);
     const CFileInfo& files = m_Config.m_FileInfo;
@@ -12,3 +14,5 @@ bool CQAVIdx::WriteIdxInfo() {
     }
     return WriteIdxUnit2File(files.Unit, files.UnitInInfo);
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 // No exception leaves the library through an entry: it fails the build.
@@ -30,13 +32,18 @@ int RunBuild(const char* const texts[], int count, Build&& build) {
 
 }  // namespace
 
+}  // namespace qav
+
 int IdxMainAllInOne(const char* configFile, const char* corpusList, const char* indexDir) {
     const char* const texts[] = {configFile, corpusList, indexDir};
-    return RunBuild(texts, 3, [&](CQAVIdx& builder) { return builder.QAVIdxAllInOne(configFile, corpusList, indexDir); });
+    return qav::RunBuild(texts, 3, [&](qav::CQAVIdx& builder) {
+        return builder.QAVIdxAllInOne(configFile, corpusList, indexDir);
+    });
 }
 
 int IdxMain(const char* configFile, const char* orgText, const char* fileList, const char* indexDir) {
     const char* const texts[] = {configFile, orgText, fileList, indexDir};
-    return RunBuild(texts, 4,
-                    [&](CQAVIdx& builder) { return builder.QAVIdx(configFile, orgText, fileList, indexDir); });
+    return qav::RunBuild(texts, 4,
+                         [&](qav::CQAVIdx& builder) { return builder.QAVIdx(configFile, orgText, fileList, indexDir); });
 }
+

@@ -8,6 +8,8 @@
 #include "qav/index/format/index_files.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 bool MergeCorpusIDFiles(int groupCount, const std::string& dir, const std::string& infoDataPrefix) {
     const std::string mergedPath = JoinPath(dir, kCorpusIdName);
     qz::FileHandle merged(std::fopen(mergedPath.c_str(), "wb"));
@@ -29,3 +31,5 @@ bool MergeCorpusIDFiles(int groupCount, const std::string& dir, const std::strin
     }
     return true;
 }
+
+}  // namespace qav

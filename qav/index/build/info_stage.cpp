@@ -5,6 +5,8 @@
 #include "qav/index/engine/sent_info.h"
 #include "common/platform/zq_thread.h"
 
+namespace qav {
+
 void* IdxSentInfoThread(void* arg) {
     auto* block = static_cast<CIdxInfoBlock*>(arg);
     QavLog("  [Thread] Idx Sent Info start\n");
@@ -46,3 +48,5 @@ bool IdxSentInfoAndWriteOrg(const std::string& indexDir) {
     }
     return sentBlock.result == 1 && orgBlock.result == 1;
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace qav {
+
 // Work of one thread of the final build stage.
 struct CIdxInfoBlock {
     std::string paths[3];
@@ -19,3 +21,5 @@ void* WriteOrgThread(void* block);
 void RunIdxInfoThreads(CIdxInfoBlock& sentBlock, CIdxInfoBlock& orgBlock);
 // Both final stages for the index directory D, in parallel.
 bool IdxSentInfoAndWriteOrg(const std::string& indexDir);
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include "qav/index/base/qav_log.h"
 #include "common/platform/zq_files.h"
 
+namespace qav {
+
 namespace {
 
 // Zeros are written in pieces of at most this size.
@@ -172,3 +174,5 @@ bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files
     }
     return true;
 }
+
+}  // namespace qav

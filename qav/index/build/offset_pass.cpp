@@ -21,6 +21,8 @@
 #include "qav/index/build/unit_records.h"
 #include "common/platform/zq_thread.h"
 
+namespace qav {
+
 namespace {
 
 // Largest byte offset at which a sentence may start: its position must fit in 32 bits.
@@ -178,3 +180,5 @@ bool CQAVIdx::CreateOffset() {
     }
     return true;
 }
+
+}  // namespace qav

@@ -5,7 +5,11 @@
 
 #include "qav/index/build/count_units.h"
 
+namespace qav {
+
 // Thread body: runs the pass for the CThreadInfo given as arg and sets its
 // ok to false when a file cannot be created, opened or written, or a record
 // buffer cannot be allocated.
 void* CreateOffsetThread(void* arg);
+
+}  // namespace qav

@@ -1,5 +1,7 @@
 #include "qav/index/build/pn_info.h"
 
+namespace qav {
+
 namespace {
 void Keep(std::string& slot, std::string_view text) {
     if (text.size() < CPNInfo::kTextBytes)
@@ -20,3 +22,5 @@ void CPNInfo::SetN(std::string_view word, std::string_view tag) {
     Keep(next_word, word);
     Keep(next_tag, tag);
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 class CPNInfo {
 public:
     // Texts this long or longer are not kept.
@@ -24,3 +26,5 @@ public:
     std::string next_word;
     std::string next_tag;
 };
+
+}  // namespace qav

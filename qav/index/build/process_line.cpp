@@ -4,6 +4,8 @@
 #include "common/platform/byte_codec.h"
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 namespace {
 
 void CountUnits(const SentenceUnits& sentence, CHashTable& unitHash, CHashTable& wordHash, uint32_t& wordCount) {
@@ -95,3 +97,5 @@ bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const
     CollectSegUnits(line, info, config, sentence);
     return Offset(sentence, store, wordHash, fileNo, position, dataFile);
 }
+
+}  // namespace qav

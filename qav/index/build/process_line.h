@@ -12,6 +12,8 @@
 #include "qav/index/build/pn_info.h"
 #include "qav/index/build/sentence_units.h"
 
+namespace qav {
+
 class CConfig;
 class CQAVTree;
 
@@ -41,3 +43,5 @@ bool ProcessLine_Offset(const char* line, CQAVTree& tree, const UnitRecordSink& 
                         uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind);
 bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
                             uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config);
+
+}  // namespace qav

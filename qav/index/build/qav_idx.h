@@ -14,6 +14,8 @@
 #include "qav/index/build/word_lists.h"
 #include "common/platform/file_handle.h"
 
+namespace qav {
+
 class CQAVIdx {
 public:
     // Offset files are numbered by one byte, and the engine opens 0 to 254.
@@ -135,3 +137,5 @@ private:
 // Units the merged table lacks are passed over. False on a failed seek or
 // write, or a region in a file that is not open.
 bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits);
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include "qav/index/build/count_units.h"
 #include "qav/index/build/qav_idx.h"
 
+namespace qav {
+
 void CQAVIdx::InitHash() {
     m_Tables.InitHash(m_Config, m_nGroupCount);
     const int32_t unitBuckets = m_Config.m_SizeInfo.HashSize_IdxUnit;
@@ -25,11 +27,13 @@ bool CQAVIdx::CountUnitWord() {
         if (g < m_KindGroups.size()) info.kinds = m_KindGroups[g];
         info.config = &m_Config;
     }
-    return ::CountUnitWord(infos);
+    return qav::CountUnitWord(infos);
 }
 
 void CQAVIdx::MergeHash() { m_Tables.MergeHash(); }
 
 void CQAVIdx::HashTables2WordList() { m_Tables.HashTables2WordList(m_WordList_U, m_WordList_W); }
 
-bool CQAVIdx::PruneWordList() { return ::PruneWordList(m_WordList_U, m_WordList_W, m_nMaxUnitListSize); }
+bool CQAVIdx::PruneWordList() { return qav::PruneWordList(m_WordList_U, m_WordList_W, m_nMaxUnitListSize); }
+
+}  // namespace qav

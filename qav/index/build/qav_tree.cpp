@@ -8,6 +8,8 @@
 #include "common/text/text_utils.h"
 #include "qav/index/base/config.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kSplitTextMax = 102399;  // head or children text of one bracket
@@ -318,3 +320,5 @@ int CQAVTree::GetNodeDist(int start, const CTreeNode* node) const {
         if (m_leaves[i] == node) return static_cast<int>(i - static_cast<uint32_t>(start));
     return -1;
 }
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace qav {
+
 class CConfig;
 class CQAVTree;
 
@@ -155,3 +157,5 @@ private:
 bool IsTreeLine(const char* line, int& kind);
 // The same classification as a kind (0, 1 or 2).
 int TreeLineKind(std::string_view line);
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include "common/text/gbk_char.h"
 #include "common/text/text_utils.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kLeafHeadMax = 2047;   // a leaf's head text is shorter than 2,048
@@ -156,3 +158,5 @@ bool CTreeItem::SetTagBracket_Left(std::string_view text, int kind) {
     m_nodeType = NodeType::Word;
     return true;
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "qav/index/format/sent_info_file.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kSentInfoLineBytes = 102400;
@@ -117,3 +119,5 @@ bool IdxSentInfo(const std::string& idFile, const std::string& sentenceText, con
     CHashTableInfo table;
     return table.CreateIdx(idFile, sentenceText, outFile);
 }
+
+}  // namespace qav

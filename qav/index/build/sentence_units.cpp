@@ -8,6 +8,8 @@
 #include "qav/index/build/qav_tree.h"
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxTokenBytes = 2046;
@@ -294,3 +296,5 @@ bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind,
     SetIdxNodeInfo(tree, info, config, out);
     return true;
 }
+
+}  // namespace qav

@@ -13,6 +13,8 @@
 #include "qav/index/format/sort_idx_unit.h"
 #include "qav/index/format/word.h"
 
+namespace qav {
+
 class CConfig;
 class CQAVTree;
 
@@ -79,3 +81,5 @@ void SetIdxNodeInfo(CQAVTree& tree, CPNInfo& info, const CConfig& config, Senten
 // the tree, anything else as a segmented line. False when a tree line cannot
 // be read (or the tree has no configuration); out then holds nothing.
 bool CollectLineUnits(const char* line, CQAVTree& tree, CPNInfo& info, int kind, SentenceUnits& out);
+
+}  // namespace qav

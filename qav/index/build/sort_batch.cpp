@@ -1,5 +1,7 @@
 #include "qav/index/build/sort_batch.h"
 
+namespace qav {
+
 SortWork& SortBatch::Add() {
     works_.push_back(std::make_unique<SortWork>());
     return *works_.back();
@@ -21,3 +23,5 @@ bool SortBatch::ProcessSorted(CHashTable& splitHash) {
     works_.clear();
     return ok;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "qav/index/build/sort_pool.h"
 #include "qav/index/build/sort_work.h"
 
+namespace qav {
+
 class SortBatch {
 public:
     SortBatch(const RecordOrder& order, int maxThreads) : order_(order), pool_(maxThreads) {}
@@ -35,3 +37,5 @@ private:
     std::vector<std::unique_ptr<SortWork>> works_;
     SortPool pool_;  // last: its workers stop before the works they sort go
 };
+
+}  // namespace qav

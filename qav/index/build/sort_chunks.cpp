@@ -1,5 +1,7 @@
 #include "qav/index/build/sort_chunks.h"
 
+namespace qav {
+
 uint32_t SortChunkLimit(int64_t configured) {
     const uint32_t limit = static_cast<uint32_t>(configured);
     if (configured <= 0 || limit == 0) return kDefaultSortChunkLimit;
@@ -21,3 +23,5 @@ std::vector<uint32_t> CutIntoChunks(uint32_t count, uint32_t limit) {
     }
     return chunks;
 }
+
+}  // namespace qav

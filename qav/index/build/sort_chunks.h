@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace qav {
+
 // Default of "MaxUnitCount_ToSort".
 constexpr int64_t kDefaultMaxUnitCountToSort = 2147483648LL;
 // Chunk limit used when the configured one is not a positive 32-bit count.
@@ -18,3 +20,5 @@ uint32_t SortChunkLimit(int64_t configured);
 // Chunk sizes of count records: chunks of limit while at least 1.5 x limit
 // remain, then one chunk with the rest. No records give no chunk.
 std::vector<uint32_t> CutIntoChunks(uint32_t count, uint32_t limit);
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <memory>
 
+namespace qav {
+
 namespace {
 
 // Parts smaller than this are partitioned by the task that made them.
@@ -36,3 +38,5 @@ void SortInParts(unsigned char* base, size_t count, size_t width, zq_compare_ex_
     auto sort = std::shared_ptr<PartedSort>(new PartedSort{base, count, width, compare, context, &pool});
     pool.Submit([sort] { PartitionPart(sort, sort->base, sort->count); });
 }
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include "qav/index/build/sort_regions.h"
 #include "qav/index/build/sorting_engine.h"
 
+namespace qav {
+
 bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     const CConfig& config = *input.config;
     QavLog("Reading Data...\n");
@@ -56,3 +58,5 @@ bool CQAVIdx::SortOffset() {
     input.order = {Cmp_TagL, Cmp_TagR, Cmp_ML, nullptr};
     return SortOffsetStage(input, m_SplitUnitHash);
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "qav/index/build/sort_work.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 struct SortOffsetStageInput {
     const CConfig* config = nullptr;       // file paths, language, thread and chunk settings
     const CWordList* word_list = nullptr;  // the builder's word list
@@ -22,3 +24,5 @@ struct SortOffsetStageInput {
 // splitHash. False when the data files cannot be loaded, an offset file
 // cannot be opened, or a region cannot be read or written back.
 bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash);
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include <system_error>
 #include <utility>
 
+namespace qav {
+
 SortPool::SortPool(int maxThreads) : max_workers_(static_cast<size_t>(std::max(maxThreads, 1) - 1)) {}
 
 SortPool::~SortPool() {
@@ -60,3 +62,5 @@ void SortPool::Work() {
         if (--unfinished_ == 0) all_done_.notify_all();
     }
 }
+
+}  // namespace qav

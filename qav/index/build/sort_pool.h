@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+namespace qav {
+
 class SortPool {
 public:
     // Up to maxThreads - 1 workers, started when work first waits for them.
@@ -36,3 +38,5 @@ private:
     size_t max_workers_;
     std::vector<std::thread> workers_;
 };
+
+}  // namespace qav

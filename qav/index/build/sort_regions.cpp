@@ -5,6 +5,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/sort_batch.h"
 
+namespace qav {
+
 bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
     const int threads = std::max(input.threads, 1);
     const uint32_t chunkLimit = SortChunkLimit(input.max_unit_count_to_sort);
@@ -57,3 +59,5 @@ bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
     }
     return ok;
 }
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include "qav/index/build/sort_work.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 struct SortRegionsInput {
     const CWordList* units = nullptr;         // unit list: region offset and file of each unit
     const CHashTable* merged = nullptr;       // merged unit hash: records written per unit
@@ -25,3 +27,5 @@ struct SortRegionsInput {
 // False when a region cannot be read or written, or a unit names an offset
 // file that is not open.
 bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash);
+
+}  // namespace qav

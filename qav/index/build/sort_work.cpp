@@ -8,6 +8,8 @@
 #include "qav/index/build/sort_chunks.h"
 #include "qav/index/build/sort_in_parts.h"
 
+namespace qav {
+
 zq_compare_ex_fn RecordOrder::ForType(int32_t type) const {
     switch (type) {
         case UNIT_POS_L: return tag_l;
@@ -122,3 +124,5 @@ void SortWork::AddToSplittedHash(CHashTable& splitHash) const {
         before += chunks[k];
     }
 }
+
+}  // namespace qav

@@ -12,6 +12,8 @@
 #include "qav/index/build/sort_pool.h"
 #include "qav/index/format/record_compare.h"
 
+namespace qav {
+
 // Comparators of the three record kinds and the context they all receive.
 struct RecordOrder {
     zq_compare_ex_fn tag_l = nullptr;  // type 3
@@ -63,3 +65,5 @@ public:
     // Records before chunk k.
     uint64_t ChunkStart(size_t k) const;
 };
+
+}  // namespace qav

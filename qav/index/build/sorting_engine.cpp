@@ -2,6 +2,8 @@
 
 #include "qav/index/format/data_file.h"
 
+namespace qav {
+
 bool SortingEngine::Load(const std::string& dataPrefix, const CWordList& wordList, int language) {
     wordList_ = &wordList;
     language_ = language;
@@ -16,3 +18,5 @@ RecordCompareContext SortingEngine::Corpus(int contextWords) const {
     corpus.sortCompWordLen = contextWords;
     return corpus;
 }
+
+}  // namespace qav

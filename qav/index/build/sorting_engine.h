@@ -11,6 +11,8 @@
 #include "qav/index/format/record_compare.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 class SortingEngine {
 public:
     // Loads the data files dataPrefix + "_%d.dat" and borrows the builder's
@@ -25,3 +27,5 @@ private:
     const CWordList* wordList_ = nullptr;
     int language_ = 0;
 };
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/unit_index_file.h"
 
+namespace qav {
+
 bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix, const CWordList& units,
                          const CHashTable& merged, const CWordList& chunks, int32_t minCountForComplex) {
     UnitIndexWriter out;
@@ -38,3 +40,5 @@ bool CQAVIdx::WriteIdxUnit2File(const std::string& path, const std::string& text
     QavLog("Error open %s!\n", path.c_str());
     return false;
 }
+
+}  // namespace qav

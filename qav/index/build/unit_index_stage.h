@@ -8,6 +8,8 @@
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 // Writes the unit index at path and its text view at textPrefix + "_txt".
 // units: the unit list (region offset and file of each unit, counted
 // occurrences); merged: the merged unit hash (records written per unit);
@@ -16,3 +18,5 @@
 // or written.
 bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix, const CWordList& units,
                          const CHashTable& merged, const CWordList& chunks, int32_t minCountForComplex);
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "qav/index/format/offset_record.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 bool SetNodeInfo(CHashTable& table, std::string_view text, int64_t offset, int32_t type, uint8_t fileNo) {
     CHashNode* node = table.GetHashNode(text, type);
     if (!node) return false;
@@ -79,3 +81,5 @@ bool SetOffsetInfo(CHashTable& table, std::string_view text, int32_t type, uint3
     node->count += add;
     return true;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "qav/index/build/sentence_units.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 // Gives the entry (text, type) a zeroed buffer of count x record width bytes
 // and the region's offset and file. False when the entry is missing or the
 // buffer cannot be allocated ("SetNodeInfo: failed to allocate ...").
@@ -42,3 +44,5 @@ uint32_t GetCountInfo(const CHashTable& table, std::string_view text, int32_t ty
 bool GetOffsetInfoEx(const CHashTable& table, std::string_view text, int32_t type, uint8_t& fileNo, int64_t& end);
 // Adds to its count; false when missing.
 bool SetOffsetInfo(CHashTable& table, std::string_view text, int32_t type, uint32_t add);
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include "qav/index/base/config.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint32_t kMinGroupWordBuckets = 102400;
@@ -58,8 +60,8 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
 }
 
 void CountTables::MergeHash() {
-    ::MergeHash(units, Pointers(group_units));
-    ::MergeHash(words, Pointers(group_words));
+    qav::MergeHash(units, Pointers(group_units));
+    qav::MergeHash(words, Pointers(group_words));
 }
 
 void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) const {
@@ -105,3 +107,5 @@ bool PruneWordList(CWordList& unitList, const CWordList& wordList, int64_t limit
            static_cast<long long>(wordList.length()));
     return true;
 }
+
+}  // namespace qav

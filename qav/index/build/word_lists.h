@@ -9,6 +9,8 @@
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 class CConfig;
 
 // Longest unit list an index keeps.
@@ -52,3 +54,5 @@ bool PruneWordList(CWordList& unitList, const CWordList& wordList, int64_t limit
 bool CmpWord_Word(const CWord& a, const CWord& b);
 bool CmpWord_Count(const CWord& a, const CWord& b);
 bool CmpWord_ID(const CWord& a, const CWord& b);
+
+}  // namespace qav

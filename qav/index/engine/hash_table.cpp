@@ -1,5 +1,7 @@
 #include "qav/index/engine/hash_table.h"
 
+namespace qav {
+
 void CHashTable::Reset(uint32_t bucketCount) {
     unit_list.clear();
     nodes_.clear();
@@ -45,3 +47,5 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, bool* creat
     if (created) *created = true;
     return *link;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qav {
+
 class CHashNode {
 public:
     CHashNode(std::string_view name, int32_t type) : name(name), type(type) {}
@@ -102,3 +104,5 @@ private:
     std::vector<CHashNode*> buckets_;
     std::deque<CHashNode> nodes_;  // owns every node; addresses stay fixed
 };
+
+}  // namespace qav

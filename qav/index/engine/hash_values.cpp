@@ -1,5 +1,7 @@
 #include "qav/index/engine/hash_values.h"
 
+namespace qav {
+
 namespace {
 
 bool HasOddDivisor(int64_t n) {
@@ -30,3 +32,5 @@ int64_t HashVal64(int64_t key, int64_t size) {
     h ^= h >> 22;
     return h % size;
 }
+
+}  // namespace qav

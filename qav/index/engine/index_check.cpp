@@ -13,6 +13,8 @@
 #include "qav/index/base/qav_log.h"
 #include "common/platform/zq_files.h"
 
+namespace qav {
+
 namespace {
 
 constexpr int kMaxNumberedFiles = 255;  // file numbers are one byte
@@ -181,3 +183,5 @@ bool CheckLoadedIndex(const CQAVEngine& engine) {
     LogMissing(files.DocInfo, "document information", "filters on document information find nothing");
     return CheckDataFiles(engine) && CheckOffsetRegions(engine) && CheckSentences(engine) && CheckDocuments(engine);
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 class CConfig;
 class CQAVEngine;
 
@@ -34,3 +36,5 @@ bool VerifyIndexFiles(const CConfig& config, const std::string& dir);
 // document information may be missing from an index without a file list,
 // which is logged.
 bool CheckLoadedIndex(const CQAVEngine& engine);
+
+}  // namespace qav

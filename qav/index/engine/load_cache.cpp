@@ -5,6 +5,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/engine/unit_records.h"
 
+namespace qav {
+
 namespace {
 
 struct CacheKind {
@@ -41,3 +43,5 @@ bool CQAVEngine::LoadCache(const std::string& kind) {
     }
     return true;
 }
+
+}  // namespace qav

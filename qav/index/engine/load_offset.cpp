@@ -13,6 +13,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 namespace {
 
 std::atomic<uint64_t> g_nextOffsetGeneration{1};
@@ -83,3 +85,5 @@ bool CQAVEngine::LoadOffset(int64_t fileOffset, int64_t count, std::unique_ptr<u
     records = std::move(buffer);
     return true;
 }
+
+}  // namespace qav

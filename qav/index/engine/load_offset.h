@@ -11,6 +11,10 @@
 
 #include <cstdint>
 
+namespace qav {
+
 // A generation number never handed out before; the engine takes one each
 // time it opens its offset files.
 uint64_t NextOffsetFileGeneration();
+
+}  // namespace qav

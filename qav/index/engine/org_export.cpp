@@ -6,6 +6,8 @@
 #include "qav/index/engine/org_info.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 bool COrgInfo::RewriteOrg(const std::string& orgText, const std::string& path) {
     return InitOrgEx(orgText) && WriteOrg(path);
 }
@@ -32,3 +34,5 @@ bool COrgInfo::OutOrg(const std::string& orgDat, const std::string& textPath) {
     QavLog("Exported information successfully!\n");
     return true;
 }
+
+}  // namespace qav

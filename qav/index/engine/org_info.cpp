@@ -9,6 +9,8 @@
 #include "qav/index/base/qav_log.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint64_t kLargestKey = std::numeric_limits<uint64_t>::max();
@@ -205,3 +207,5 @@ bool WriteOrgInfo(const std::string& idFile, const std::string& orgText, const s
     org.MapEndLinesToKeys(idTable);
     return org.WriteOrg(orgDat);
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 class COrgInfo {
 public:
     // Documents as "Org.txt" lists them: end line number and name.
@@ -76,3 +78,5 @@ bool ReadID2Offset(const std::string& idFile, std::vector<uint64_t>& table, int6
 // Document table of a build: "Org.txt" and "Info/Corpus.ID" into ORGDAT.
 // False when either input cannot be read or the table cannot be written.
 bool WriteOrgInfo(const std::string& idFile, const std::string& orgText, const std::string& orgDat);
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include "common/platform/zq_files.h"
 #include "qav/index/engine/load_offset.h"
 
+namespace qav {
+
 CQAVEngine* g_pCQAVEngine = nullptr;
 std::mutex g_nodeLoadMutex[256];
 
@@ -92,3 +94,5 @@ void CQAVEngine::QAVEngineExit() {
 void SetEngineLanguageType(int language) {
     if (g_pCQAVEngine) g_pCQAVEngine->m_config.m_Language = language;
 }
+
+}  // namespace qav

@@ -18,6 +18,8 @@
 #include "qav/index/engine/sent_info.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 class CQAVEngine {
 public:
     // Each data file whole, as 4-byte units (header and tail blocks
@@ -92,3 +94,5 @@ void EraseCurrentSearch(const std::string& name);
 // Releases loaded offset records of units not in use, until none are loaded
 // or more than "ToFreeMemCount" were released.
 void FreeMem();
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "qav/index/format/sent_info_file.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint32_t kDefaultBuckets = 1048576;
@@ -191,3 +193,5 @@ void CHashTableInfo::HashTableInfoExit() {
     tagMap_.clear();
     docInfo_.clear();
 }
+
+}  // namespace qav

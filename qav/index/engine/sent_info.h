@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+namespace qav {
+
 class CConfig;
 
 // Bucket hash of a sentence key: Thomas Wang's 64-bit integer mix without its
@@ -100,3 +102,5 @@ int64_t GetLineNum(const std::string& idFile, const SentInfoMap& map);
 // Runs CreateIdx on a temporary table.
 bool IdxSentInfo(const std::string& idFile, const std::string& sentenceText,
                  const std::string& outFile);
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "qav/index/engine/qav_engine.h"
 
+namespace qav {
+
 namespace {
 
 // The caller holds the node's stripe lock.
@@ -62,3 +64,5 @@ void UnitRecordsPin::Drop() {
     node_ = nullptr;
     records_ = nullptr;
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace qav {
+
 class CHashNode;
 class CHashTable;
 class CQAVEngine;
@@ -43,3 +45,5 @@ private:
     CHashNode* node_ = nullptr;
     const unsigned char* records_ = nullptr;
 };
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 #include "qav/index/base/config.h"
 #include "qav/index/format/unit_index_file.h"
 
+namespace qav {
+
 namespace {
 
 uint32_t BucketCount(int32_t configured) {
@@ -50,3 +52,5 @@ bool ReadInIdxUnit(CHashTable& table, const std::string& path) {
     }
     return true;
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 
 #include "qav/index/engine/hash_table.h"
 
+namespace qav {
+
 class CConfig;
 
 // Buckets from "HashSize_IdxUnit" for a unit table, "HashSize_WordList"
@@ -24,3 +26,5 @@ bool ReadInIdxUnit(CHashTable& table, const std::string& path);
 // end of its chain; either way its offset and file number are set.
 CHashNode* Add2Hash(CHashTable& table, std::string_view name, uint32_t count, int32_t type,
                     int64_t offset, uint8_t fileNo);
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 
 #include "qav/index/engine/qav_engine.h"
 
+namespace qav {
+
 namespace {
 
 void ChangeUseCount(const std::string& name, int32_t delta) {
@@ -43,3 +45,5 @@ void FreeMem() {
         if (engine->m_loadedRecords <= 0 || freed > limit) break;
     }
 }
+
+}  // namespace qav

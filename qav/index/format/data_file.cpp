@@ -1,5 +1,7 @@
 #include "qav/index/format/data_file.h"
 
+namespace qav {
+
 namespace {
 
 // The marker as UTF-8 bytes, without its first four characters ("HEAD" or
@@ -31,3 +33,5 @@ std::string DataTailBlock() {
 bool WriteHeader(std::FILE* file) { return WriteBlock(file, DataHeaderBlock()); }
 
 bool WriteTail(std::FILE* file) { return WriteBlock(file, DataTailBlock()); }
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 constexpr size_t kDataBlockBytes = 2048;
 constexpr size_t kDataMarkerBytes = 58;
 constexpr uint32_t kFirstWordPosition = kDataBlockBytes / 4;
@@ -40,3 +42,5 @@ int CountNumberedFiles(const std::string& prefix);
 // or one cannot be read or held.
 bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
                    std::vector<uint32_t>& lengths);
+
+}  // namespace qav

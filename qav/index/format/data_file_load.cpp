@@ -11,6 +11,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/index_files.h"
 
+namespace qav {
+
 namespace {
 
 constexpr int kMaxNumberedFiles = 255;  // file numbers are one byte
@@ -85,3 +87,5 @@ bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32
     }
     return true;
 }
+
+}  // namespace qav

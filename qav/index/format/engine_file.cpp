@@ -9,6 +9,8 @@
 #include "common/platform/file_handle.h"
 #include "common/text/line_reader.h"
 
+namespace qav {
+
 int64_t g_nCorpusSize = 0;
 
 namespace {
@@ -72,3 +74,5 @@ int GetEngineLanguageType(const std::string& indexDir) {
     });
     return language;
 }
+
+}  // namespace qav

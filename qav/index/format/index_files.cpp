@@ -1,5 +1,7 @@
 #include "qav/index/format/index_files.h"
 
+namespace qav {
+
 std::string JoinPath(const std::string& dir, const std::string& name) { return dir + "/" + name; }
 
 std::string DatFilePath(const std::string& prefix, int n) { return prefix + "_" + std::to_string(n) + ".dat"; }
@@ -18,3 +20,5 @@ std::string WarningFilePath(const std::string& infoDir, const std::string& dataT
     if (cut == std::string::npos) return infoDir + "/" + dataTextPath;
     return infoDir + dataTextPath.substr(cut);
 }
+
+}  // namespace qav

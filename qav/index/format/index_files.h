@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace qav {
+
 constexpr const char kConfigCopyName[] = "config.txt";
 constexpr const char kEngineFileName[] = "Engine.txt";
 constexpr const char kListFileName[] = "List.txt";
@@ -28,3 +30,5 @@ std::string DataTextPath(const std::string& dir, int k);
 // Warning file of a data text file: infoDir followed by the text from the
 // path's last "\" (or else its last "/"), or by "/" and the whole path.
 std::string WarningFilePath(const std::string& infoDir, const std::string& dataTextPath);
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "common/text/line_reader.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kDigestBlockBytes = size_t{1} << 20;
@@ -101,3 +103,5 @@ bool ReadManifest(const std::string& path, Manifest& manifest) {
     }
     return true;
 }
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 constexpr const char kManifestName[] = "Checksums.txt";
 
 struct ManifestEntry {
@@ -32,3 +34,5 @@ bool WriteManifest(const std::string& dir, const std::vector<std::string>& files
 // Reads dir/"Checksums.txt". False, with a message naming the line, when a
 // line is not of the list's form or a path is listed twice.
 bool ReadManifest(const std::string& path, Manifest& manifest);
+
+}  // namespace qav

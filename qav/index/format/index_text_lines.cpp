@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace qav {
+
 namespace {
 
 std::string Number(int64_t value) { return std::to_string(value); }
@@ -59,3 +61,5 @@ bool ParseIdLine(std::string_view line, int64_t* key, int64_t* lineNo) {
     *lineNo = LeadingNumber(line.substr(tab + 1));
     return true;
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 // "List.txt": data text file path and its kind (0 sequence, 1 square-bracket
 // tree, 2 round-bracket tree).
 std::string ListLine(const std::string& dataTextPath, int kind);
@@ -32,3 +34,5 @@ bool ParseListLine(std::string_view line, std::string* path, int* kind);
 // An identifier line: the key before the tab and the line number after it;
 // false without a tab.
 bool ParseIdLine(std::string_view line, int64_t* key, int64_t* lineNo);
+
+}  // namespace qav

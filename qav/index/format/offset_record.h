@@ -9,6 +9,8 @@
 #include "common/platform/byte_codec.h"
 #include "qav/index/format/sort_idx_unit.h"
 
+namespace qav {
+
 constexpr int kNarrowRecordBytes = 8;
 constexpr int kWideRecordBytes = 9;
 
@@ -38,3 +40,5 @@ inline CSortIdxUnit DecodeOffsetRecord(const unsigned char* in, int width) {
     unit.span = width == kWideRecordBytes ? in[8] : 0;
     return unit;
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 
 #include "common/platform/byte_codec.h"
 
+namespace qav {
+
 inline uint32_t GetOffset(const unsigned char* record) { return qz::bytes::Load<uint32_t>(record); }
 inline int16_t GetPOS(const unsigned char* record) { return qz::bytes::Load<int16_t>(record + 4); }
 inline uint8_t GetFileNo(const unsigned char* record) { return record[6]; }
@@ -16,3 +18,5 @@ inline uint8_t GetDist(const unsigned char* record) { return record[8]; }
 
 constexpr uint8_t kNoDataFile = 255;
 constexpr uint8_t kUnknownSpan = 255;
+
+}  // namespace qav

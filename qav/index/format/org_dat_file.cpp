@@ -3,6 +3,8 @@
 #include "common/platform/binary_file.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 // A document costs at least its end key and an empty name's length.
@@ -45,3 +47,5 @@ bool ReadOrgDatFile(const std::string& path, OrgTable* table) {
     }
     return true;
 }
+
+}  // namespace qav

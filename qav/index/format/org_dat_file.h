@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 struct OrgTable {
     std::vector<int64_t> ends;
     std::vector<std::string> names;  // one per end key
@@ -19,3 +21,5 @@ bool WriteOrgDatFile(const std::string& path, const OrgTable& table);
 // A file that cannot be opened fails quietly (the engine starts without a
 // document table); a damaged one logs "Error open %s !\n".
 bool ReadOrgDatFile(const std::string& path, OrgTable* table);
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include "qav/index/format/word_list.h"
 #include "qav/index/format/offset_record_fields.h"
 
+namespace qav {
+
 const std::string* RecordCompareContext::WordText(uint32_t id) const {
     if (!wordList || id >= wordList->words_by_id.size()) return nullptr;
     return &wordList->words_by_id[id].text;
@@ -344,3 +346,5 @@ RecordSortCompare SortComparatorOfKind(UnitType kind) {
     default: return nullptr;
     }
 }
+
+}  // namespace qav

@@ -12,6 +12,8 @@
 
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 class CWordList;
 
 constexpr int kLanguageChinese = 0;
@@ -82,3 +84,5 @@ int Cmp_ML(const void* a, const void* b, void* context);
 // The comparator of a unit kind, or null for kinds whose records have no order.
 using RecordSortCompare = int (*)(const void* a, const void* b, void* context);
 RecordSortCompare SortComparatorOfKind(UnitType kind);
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/word.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint64_t kRecordBytes = 20;
@@ -71,3 +73,5 @@ bool ReadSentInfoFile(const std::string& path, std::vector<SentInfoTag>* tags,
     }
     return true;
 }
+
+}  // namespace qav

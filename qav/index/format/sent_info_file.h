@@ -10,6 +10,8 @@
 
 #include "common/platform/binary_file.h"
 
+namespace qav {
+
 struct SentInfoTag {
     std::string text;
     int32_t id = 0;
@@ -41,3 +43,5 @@ private:
 // index a table of tag names. On failure logs "Warning: open %s fail!\n".
 bool ReadSentInfoFile(const std::string& path, std::vector<SentInfoTag>* tags,
                       std::vector<SentInfoRecord>* records);
+
+}  // namespace qav

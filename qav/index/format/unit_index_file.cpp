@@ -4,6 +4,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/format/word.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint32_t kNameLimit = kMaxWordTextBytes + 1;
@@ -117,3 +119,5 @@ bool ReadUnitIndexFile(const std::string& path, UnitIndex* index) {
     }
     return true;
 }
+
+}  // namespace qav

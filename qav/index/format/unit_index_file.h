@@ -15,6 +15,8 @@
 #include "common/platform/binary_file.h"
 #include "common/platform/file_handle.h"
 
+namespace qav {
+
 struct UnitIndexEntry {
     std::string name;
     int64_t offset = 0;
@@ -62,3 +64,5 @@ bool WriteUnitIndexFile(const std::string& path, const std::string& textPrefix, 
 
 // Loads the whole file; on failure logs "Error open %s !\n".
 bool ReadUnitIndexFile(const std::string& path, UnitIndex* index);
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "common/text/gbk_char.h"
 
+namespace qav {
+
 typedef int UnitType;
 
 constexpr UnitType UNIT_NONE = 0;   // no form fits (or a complex unit's own node)
@@ -42,3 +44,5 @@ inline UnitType UnitTypeOfText(std::string_view text) {
 inline int SearchRecordWidth(UnitType kind) {
     return kind == UNIT_POS_L || kind == UNIT_POS_R ? 8 : 9;
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace qav {
+
 // Word and unit texts in index files are shorter than 2,048 bytes.
 constexpr size_t kMaxWordTextBytes = 2047;
 
@@ -17,3 +19,5 @@ struct CWord {
     int32_t id = 0;
     int32_t type = 4;  // unit type; 7 for words
 };
+
+}  // namespace qav

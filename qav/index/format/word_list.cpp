@@ -9,6 +9,8 @@
 #include "qav/index/format/index_text_lines.h"
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 namespace {
 
 // Smallest sizes of one entry in each section of the word list file:
@@ -128,3 +130,5 @@ int32_t CWordList::Word2No(std::string_view text) const {
                                [](const CWord& word, std::string_view key) { return word.text < key; });
     return it != words.end() && it->text == text ? it->id : -1;
 }
+
+}  // namespace qav

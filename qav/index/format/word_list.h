@@ -10,6 +10,8 @@
 
 #include "qav/index/format/word.h"
 
+namespace qav {
+
 class CWordList {
 public:
     std::vector<CWord> words;        // by text, or by descending count for unit lists
@@ -38,3 +40,5 @@ public:
     // Identifier of a word by binary search over the text order; -1 if absent.
     int32_t Word2No(std::string_view text) const;
 };
+
+}  // namespace qav

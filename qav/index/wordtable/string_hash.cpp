@@ -4,6 +4,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 _Hash_Table::~_Hash_Table() { Free_Table(this); }
 
 void New_Table(_Hash_Table* table, int64_t size) {
@@ -86,3 +88,5 @@ int64_t HashValue(const char* text, int64_t size) {
     }
     return h;
 }
+
+}  // namespace qav

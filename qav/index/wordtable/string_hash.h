@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 struct _HashNode {
     std::string key;  // owned copy of the key
     void* data = nullptr;
@@ -42,3 +44,5 @@ void Free_Table(_Hash_Table* table);
 // Bucket of a key: h = ((h * 64 + b) mod 2^32) mod size over the key's bytes
 // taken as signed. -1 for a size below 1 (no bucket exists).
 int64_t HashValue(const char* text, int64_t size);
+
+}  // namespace qav

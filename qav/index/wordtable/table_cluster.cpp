@@ -4,6 +4,8 @@
 
 #include "qav/index/wordtable/word_table.h"
 
+namespace qav {
+
 namespace {
 
 // Whether a key of the table is a prefix of text: candidates of 2k bytes,
@@ -94,3 +96,5 @@ void CTableCluster::TableClusterExit() {
     idx_path_.clear();
     dat_path_.clear();
 }
+
+}  // namespace qav

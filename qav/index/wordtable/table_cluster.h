@@ -23,6 +23,8 @@
 #include "qav/index/wordtable/string_hash.h"
 #include "qav/index/wordtable/word_table.h"
 
+namespace qav {
+
 constexpr int64_t kTableClusterBuckets = 1024;
 
 class CTableCluster {
@@ -65,3 +67,5 @@ private:
     std::string idx_path_;
     std::string dat_path_;
 };
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/wordtable/table_cluster.h"
 
+namespace qav {
+
 namespace {
 
 uint32_t ReadU32(const std::string& bytes, size_t pos) {
@@ -54,3 +56,5 @@ bool CTableCluster::LoadTables() {
     }
     return true;
 }
+
+}  // namespace qav

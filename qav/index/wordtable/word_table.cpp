@@ -5,6 +5,8 @@
 
 #include "common/text/gbk_char.h"
 
+namespace qav {
+
 namespace {
 
 int HanIndex(unsigned char lead, unsigned char trail) {
@@ -130,3 +132,5 @@ void CTable::FreeTable() {
     start_lengths_.clear();
     ResetFilter();
 }
+
+}  // namespace qav

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qav {
+
 // Keys and values of a table are shorter than this many bytes.
 constexpr size_t kTableTextLimit = 2048;
 // GB2312 Han characters: lead 0xB0-0xF7, trail 0xA1-0xFE.
@@ -75,3 +77,5 @@ int GetHZNo(std::string_view text);
 // false (low byte: first character, high byte: second character), else
 // from the end (last and second-to-last characters).
 void SetHZInfo(const CTableItem& item, std::vector<uint16_t>& lengths, bool from_end);
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/index/wordtable/word_table.h"
 
+namespace qav {
+
 namespace {
 
 // Little-endian reads that never pass the end of the block.
@@ -83,3 +85,5 @@ bool CTable::SetTable(const char* name, const char* block, size_t size) {
     }
     return ok;
 }
+
+}  // namespace qav

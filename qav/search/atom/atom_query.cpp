@@ -7,6 +7,8 @@
 #include "qav/index/format/record_compare.h"
 #include "qav/search/atom/segment.h"
 
+namespace qav {
+
 namespace {
 
 // Calls f(offset, length) for each character of a GBK text.
@@ -205,3 +207,5 @@ bool CAtomSearchQuery::SetAtomSearchQueryEx(const AtomQueryEnv& env, std::string
     SetBracketInfoEx(bracket1, bracket2, bracket3, bracket4);
     return true;
 }
+
+}  // namespace qav

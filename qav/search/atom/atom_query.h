@@ -10,6 +10,8 @@
 
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 class CHashTable;
 class CWordList;
 
@@ -83,3 +85,5 @@ void GetBracketInfoEx(std::string_view text, std::vector<uint32_t>& values);
 // The pattern without "." (cut to kMaxTextBytes) and its length counting two
 // bytes for each ".".
 void GetQueryInfo(std::string_view text, std::string& pattern, int& length);
+
+}  // namespace qav

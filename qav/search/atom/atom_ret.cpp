@@ -4,6 +4,8 @@
 
 #include "qav/index/engine/hash_table.h"
 
+namespace qav {
+
 bool CAtomRet::AtomRetInit(int n) {
     AtomRetExit();
     // At least one entry, so that the handle is never 0 and never shared.
@@ -77,3 +79,5 @@ void CAtomRet::LowerRaised() {
     for (CHashNode* node : m_raised) --node->use_count;
     m_raised.clear();
 }
+
+}  // namespace qav

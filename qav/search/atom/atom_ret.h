@@ -8,6 +8,8 @@
 #include "qav/search/atom/atom_query.h"
 #include "qav/search/atom/zeroed_array.h"
 
+namespace qav {
+
 class CHashNode;
 
 class CAtomRet {
@@ -66,3 +68,5 @@ private:
 
     std::vector<CHashNode*> m_raised;
 };
+
+}  // namespace qav

@@ -22,6 +22,8 @@
 #include "qav/search/atom/record_search.h"
 #include "qav/index/engine/unit_records.h"
 
+namespace qav {
+
 void CAtomSearchTreadUnit::SetAtomSearchTreadUnit(CHashNode* unit, const unsigned char* unitRecords,
                                                   uint32_t unitCount, const CAtomSearchQuery* atomQuery,
                                                   UnitType unitKind, uint32_t lowIndex, uint32_t highIndex) {
@@ -167,3 +169,5 @@ bool AtomSearch(CQAVEngine& engine, const CAtomSearchQuery& query, CAtomRet& ato
     if (unit->children.empty()) return SearchLeafUnit(engine, context, query, *unit, atomResult);
     return SearchComplexUnit(engine, context, query, *unit, atomResult);
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 
 #include "qav/index/format/unit_type.h"
 
+namespace qav {
+
 class CAtomRet;
 class CAtomSearchQuery;
 class CHashNode;
@@ -44,3 +46,5 @@ void* ATomSearchThread(void* work);
 // an unknown unit, a failed load, or a unit without children that has no
 // match. The result holds a use of every unit whose records it refers to.
 bool AtomSearch(CQAVEngine& engine, const CAtomSearchQuery& query, CAtomRet& atomResult);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include "qav/index/base/qav_log.h"
 
+namespace qav {
+
 void LogCapacityCut(const char* capacity, int64_t size, const char* step, const char* items, int64_t kept,
                     int64_t leftOut) {
     QavLog("Approximate: %s %lld cut the %s at %lld %s, %lld more left out\n", capacity,
@@ -15,3 +17,5 @@ void LogAtomSearchCut(const char* capacity, int64_t size, const char* unit, int6
            static_cast<long long>(size), unit, static_cast<long long>(hits), static_cast<long long>(searched),
            static_cast<long long>(units));
 }
+
+}  // namespace qav

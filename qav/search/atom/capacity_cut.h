@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace qav {
+
 // A join, merge, filter or row list kept `kept` items and left `leftOut`
 // more out: "Approximate: RetInfoMaxSize 102400 cut the join at 102400 hits,
 // 103458 more left out".
@@ -15,3 +17,5 @@ void LogCapacityCut(const char* capacity, int64_t size, const char* step, const 
 // `hits` hits in them; the units not searched were not counted.
 void LogAtomSearchCut(const char* capacity, int64_t size, const char* unit, int64_t searched, int64_t units,
                       int64_t hits);
+
+}  // namespace qav

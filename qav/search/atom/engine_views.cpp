@@ -2,6 +2,8 @@
 
 #include "qav/index/engine/qav_engine.h"
 
+namespace qav {
+
 RecordCompareContext MakeRecordCompareContext(const CQAVEngine& engine) {
     RecordCompareContext ctx;
     for (size_t i = 0; i < engine.m_corpus.size(); ++i)
@@ -16,3 +18,5 @@ AtomQueryEnv MakeAtomQueryEnv(const CQAVEngine* engine) {
     if (!engine) return {};
     return {&engine->m_unitTable, engine->m_pWordList.get(), engine->m_config.m_Language};
 }
+
+}  // namespace qav

@@ -6,9 +6,13 @@
 #include "qav/search/atom/atom_query.h"
 #include "qav/index/format/record_compare.h"
 
+namespace qav {
+
 class CQAVEngine;
 
 // Corpus arrays, word list, language and the engine's own "SortCompWordLen".
 RecordCompareContext MakeRecordCompareContext(const CQAVEngine& engine);
 // Unit table, word list and language; all empty for a null engine.
 AtomQueryEnv MakeAtomQueryEnv(const CQAVEngine* engine);
+
+}  // namespace qav

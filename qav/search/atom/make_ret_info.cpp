@@ -6,6 +6,8 @@
 
 #include "qav/index/format/offset_record_fields.h"
 
+namespace qav {
+
 namespace {
 
 // The word identifiers of one data file around a sentence, read with bounds.
@@ -162,3 +164,5 @@ void SetBracketInfo(const CAtomSearchQuery& query, uint8_t length, int a, int b,
         hit.bracket[i] = static_cast<uint8_t>(value & 0xFF);
     }
 }
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include "qav/index/format/record_compare.h"
 #include "qav/search/atom/ret_info.h"
 
+namespace qav {
+
 // One offset record, unpacked. span is the 9-byte record's span byte (0 for
 // 8-byte records).
 struct OffsetRecordInfo {
@@ -37,3 +39,5 @@ bool MakeRetInfo(const RecordCompareContext& corpus, const CAtomSearchQuery& que
 // (kept at 255 with no marks or more than six); a and b are the offsets the
 // kind's span rule provides to mark kinds 2 and 3.
 void SetBracketInfo(const CAtomSearchQuery& query, uint8_t length, int a, int b, CRetInfo& hit);
+
+}  // namespace qav

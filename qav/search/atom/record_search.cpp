@@ -2,6 +2,8 @@
 
 #include "qav/search/atom/atom_query.h"
 
+namespace qav {
+
 bool CmpFunc(const RecordCompareContext& ctx, const unsigned char* records, int64_t index,
              std::string_view queryText, const uint32_t* ids, int n, UnitType kind, int& cmp, int64_t lo,
              int64_t hi) {
@@ -178,3 +180,5 @@ bool GetLowHigh(const RecordCompareContext& ctx, const unsigned char* records, i
     }
     return ScanForRange(probe, count, low, high);
 }
+
+}  // namespace qav

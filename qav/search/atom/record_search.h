@@ -8,6 +8,8 @@
 
 #include "qav/index/format/record_compare.h"
 
+namespace qav {
+
 class CAtomSearchQuery;
 
 // True when lo <= index <= hi; then, for kinds 3, 4 and 5, cmp is the
@@ -31,3 +33,5 @@ bool bSearchHigh(const RecordCompareContext& ctx, const unsigned char* records, 
 // records that do not match.
 bool GetLowHigh(const RecordCompareContext& ctx, const unsigned char* records, int64_t count,
                 const CAtomSearchQuery& query, UnitType kind, int64_t& low, int64_t& high);
+
+}  // namespace qav

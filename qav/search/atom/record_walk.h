@@ -8,6 +8,8 @@
 #include "qav/search/atom/atom_ret.h"
 #include "qav/search/atom/make_ret_info.h"
 
+namespace qav {
+
 // Widths of this many bytes or more are no offset records.
 constexpr uint8_t kNoRecordWidth = 10;
 
@@ -45,3 +47,5 @@ bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
     }
     return false;
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "qav/index/format/offset_record_fields.h"  // kNoDataFile
 
+namespace qav {
+
 constexpr uint32_t kNoSentence = 0xFFFFFFFF;
 constexpr uint8_t kNoBracket = 255;
 constexpr int kBracketCount = 6;
@@ -44,3 +46,5 @@ struct CRetInfoEx : CRetInfo {
     // Copies the hit, keeps the link.
     void SetRetInfo(const CRetInfo& info) { CRetInfo::SetRetInfo(info); }
 };
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include "common/text/text_utils.h"
 #include "qav/index/format/word_list.h"
 
+namespace qav {
+
 namespace {
 
 // Byte offsets at which the characters of text start, and its length last.
@@ -91,3 +93,5 @@ void Sent2ID(const CWordList& words, std::string_view text, std::vector<uint32_t
         i = end;
     }
 }
+
+}  // namespace qav

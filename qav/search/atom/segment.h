@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qav {
+
 class CWordList;
 
 // Identifier recorded for a stretch of pattern text that is no word.
@@ -30,3 +32,5 @@ void Segment_R2L(const CWordList& words, std::string_view text, std::vector<uint
 // Identifiers of the blank- or tab-separated pieces of an English text;
 // pieces that are no word are left out.
 void Sent2ID(const CWordList& words, std::string_view text, std::vector<uint32_t>& ids, size_t maxIds);
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include <memory>
 #include <type_traits>
 
+namespace qav {
+
 struct FreeDeleter {
     void operator()(void* block) const { std::free(block); }
 };
@@ -22,3 +24,5 @@ ZeroedArray<T> MakeZeroedArray(size_t count) {
     if (count == 0) return nullptr;
     return ZeroedArray<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
 }
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 #include "qav/index/base/cat_table.h"
 #include "common/text/text_utils.h"
 
+namespace qav {
+
 namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -32,3 +34,5 @@ void SetBITEx(const std::vector<std::string>& words, std::set<std::string>& out)
             out.insert(word);
     }
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 // Adds the words (separated by any of " ", "," and ";") to the category,
 // creating it when it is new.
 void AddTag(const char* name, const char* words);
@@ -17,3 +19,5 @@ void GetTagVal(const char* name, std::vector<std::string>& words);
 // out = the words, where a word beginning with an ASCII letter stands for all
 // words of the category of that name (none when there is no such category).
 void SetBITEx(const std::vector<std::string>& words, std::set<std::string>& out);
+
+}  // namespace qav

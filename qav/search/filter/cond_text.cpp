@@ -2,6 +2,8 @@
 
 #include "common/text/gbk_char.h"
 
+namespace qav {
+
 namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -31,3 +33,5 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (Lower(a[i]) != Lower(b[i])) return false;
     return true;
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+namespace qav {
+
 // Position of the first ASCII byte c in text; npos when there is none.
 size_t FindAscii(std::string_view text, char c);
 // The text of a bracketed list, given what follows the opening bracket: the
@@ -11,3 +13,5 @@ size_t FindAscii(std::string_view text, char c);
 std::string_view ListText(std::string_view text);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+
+}  // namespace qav

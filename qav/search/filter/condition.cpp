@@ -10,6 +10,8 @@
 #include "qav/search/filter/cond_text.h"
 #include "qav/search/filter/splited_ret.h"
 
+namespace qav {
+
 namespace {
 
 // Condition items and their word lists are at most this long.
@@ -214,3 +216,5 @@ bool CConditionEx::IsOK(std::string_view group1, std::string_view group2, std::s
 bool CConditionEx::IsOK(const CSplitedRet& parts) {
     return IsOK(parts.m_Group1, parts.m_Group2, parts.m_Before, parts.m_End, parts.m_Match, parts.m_Words);
 }
+
+}  // namespace qav

@@ -14,6 +14,8 @@
 
 #include "qav/index/wordtable/table_cluster.h"
 
+namespace qav {
+
 class CConditionEx;
 class CHashTableInfo;
 class COrgInfo;
@@ -193,3 +195,5 @@ private:
     bool m_bBaseSet = false;
     bool m_bBaseDocLevel = false;
 };
+
+}  // namespace qav

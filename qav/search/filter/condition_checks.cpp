@@ -2,6 +2,8 @@
 // comparison holds, negated when the key's flag is 0.
 #include "qav/search/filter/condition.h"
 
+namespace qav {
+
 namespace {
 
 bool Flagged(bool holds, int32_t flag) { return flag ? holds : !holds; }
@@ -113,3 +115,5 @@ bool CConditionEx::midWords(const CConditionEx& cond, const std::string& key, in
     if (ratio >= 0 && !words.empty()) return static_cast<double>(outside) / static_cast<double>(words.size()) <= ratio;
     return true;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include "qav/search/filter/range_match.h"
 #include "qav/search/filter/sentence_document.h"
 
+namespace qav {
+
 namespace {
 
 // Filter names and values, and document check lists, are at most this long.
@@ -160,3 +162,5 @@ bool CConditionEx::IsInFilter(int64_t key, const CHashTableInfo& info, const COr
             return true;
     }
 }
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include "qav/search/atom/ret_info.h"
 #include "qav/search/filter/splited_ret.h"
 
+namespace qav {
+
 namespace {
 
 class HitWindow {
@@ -140,3 +142,5 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
     takeBetween(4, 5, parts.m_Group3);
     takeBetween(3, 4, parts.m_Gap23);
 }
+
+}  // namespace qav

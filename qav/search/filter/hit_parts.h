@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qav {
+
 class CConfig;
 class CSplitedRet;
 class CWordList;
@@ -32,3 +34,5 @@ struct HitPartsSource {
 // kSentenceRightUnits units on the right). Nothing outside [0, count) is read.
 void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, const CRetInfo& hit, int width,
               CSplitedRet& parts);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qav {
+
 void CLimitList::Add2Limit(const Range& range) {
     if (range.first > range.second || (!m_ranges.empty() && range.first <= m_ranges.back().second))
         m_bAscending = false;
@@ -36,3 +38,5 @@ int CLimitList::RetLimitNo(int64_t key, int lo, int hi) const {
     }
     return -1;
 }
+
+}  // namespace qav

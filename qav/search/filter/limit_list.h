@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace qav {
+
 // The key of a sentence: data file number in the upper 32 bits, the
 // sentence's position in its data file in the lower 32.
 inline int64_t SentenceKey(uint32_t file, uint32_t position) {
@@ -34,3 +36,5 @@ private:
     std::vector<Range> m_ranges;
     bool m_bAscending = true;
 };
+
+}  // namespace qav

@@ -1,5 +1,7 @@
 #include "qav/search/filter/query_clock.h"
 
+namespace qav {
+
 thread_local int g_nQueryTimeoutMs = 0;
 thread_local std::chrono::steady_clock::time_point g_queryStartTime = std::chrono::steady_clock::now();
 
@@ -13,3 +15,5 @@ bool ContextTimedOut() {
     const int64_t limit = g_nQueryTimeoutMs > 0 ? g_nQueryTimeoutMs : kContextDefaultTimeoutMs;
     return QueryElapsedMs() >= limit;
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdint>
 
+namespace qav {
+
 // Milliseconds a query may run; 0 or less means no limit of its own.
 extern thread_local int g_nQueryTimeoutMs;
 // When the current query started.
@@ -17,3 +19,5 @@ int64_t QueryElapsedMs();
 // thread has none.
 constexpr int64_t kContextDefaultTimeoutMs = 18000000;
 bool ContextTimedOut();
+
+}  // namespace qav

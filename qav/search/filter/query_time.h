@@ -6,6 +6,8 @@
 
 #include "qav/search/filter/query_clock.h"
 
+namespace qav {
+
 constexpr int64_t kTimeCheckInterval = 4096;
 
 // True when this thread's limit is positive and the whole milliseconds
@@ -22,3 +24,5 @@ public:
 private:
     int64_t m_nSteps = 0;
 };
+
+}  // namespace qav

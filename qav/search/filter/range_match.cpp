@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxTimeBound = 99;
@@ -67,3 +69,5 @@ bool IsValIn(std::string_view value, std::string_view range) {
     if (high.empty()) return number >= WholeNumber(low);
     return number >= WholeNumber(low) && number <= WholeNumber(high);
 }
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+namespace qav {
+
 // True when both texts are non-empty and text begins with prefix.
 bool isBeginWith(std::string_view text, std::string_view prefix);
 
@@ -14,3 +16,5 @@ bool IsTimeIn(std::string_view value, std::string_view range);
 
 // As IsTimeIn, but the whole value is compared as a 32-bit number.
 bool IsValIn(std::string_view value, std::string_view range);
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/engine/sent_info.h"
 
+namespace qav {
+
 bool DocumentInTable(const COrgInfo& documents, uint64_t key, int64_t& doc) {
     const std::vector<uint64_t>& keys = documents.Keys();
     const int64_t count = static_cast<int64_t>(keys.size());
@@ -30,3 +32,5 @@ bool DocumentOfSentence(const CHashTableInfo& sentences, const COrgInfo* documen
 bool DocumentOfSentence(const CQAVEngine& engine, uint64_t key, int64_t& doc) {
     return DocumentOfSentence(engine.m_sentInfo, &engine.m_orgInfo, key, doc);
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace qav {
+
 class CHashTableInfo;
 class COrgInfo;
 class CQAVEngine;
@@ -17,3 +19,5 @@ bool DocumentOfSentence(const CHashTableInfo& sentences, const COrgInfo* documen
 bool DocumentOfSentence(const CQAVEngine& engine, uint64_t key, int64_t& doc);
 // The document table alone: the index of the entry range holding key.
 bool DocumentInTable(const COrgInfo& documents, uint64_t key, int64_t& doc);
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 class CSplitedRet {
 public:
     // Parts hold at most their capacity less one byte.
@@ -32,3 +34,5 @@ public:
     std::string m_Gap23;  // between groups 2 and 3
     std::vector<std::string> m_Words;  // words of the hit
 };
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "qav/search/merge/merge_hash.h"
 
+namespace qav {
+
 namespace {
 
 // Sizes come from the configuration and from hit counts; keep them in int.
@@ -158,3 +160,5 @@ CRetInfoEx* CForMerge::NewEntry() {
     entry->next = nullptr;
     return entry;
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include "qav/search/atom/ret_info.h"
 #include "qav/search/atom/zeroed_array.h"
 
+namespace qav {
+
 class CQAVSearch;
 
 // Merge types.
@@ -80,3 +82,5 @@ private:
     // Bit index of h; m_nTagSize must be positive.
     uint64_t TagBit(uint32_t h) const { return h % static_cast<uint32_t>(m_nTagSize); }
 };
+
+}  // namespace qav

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace qav {
+
 namespace {
 
 int End(const CRetInfo& hit) { return hit.start + hit.length; }
@@ -59,3 +61,5 @@ CRetInfo JoinRetInfo(const CRetInfo& left, const CRetInfo& right) {
     }
     return joined;
 }
+
+}  // namespace qav

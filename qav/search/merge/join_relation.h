@@ -5,6 +5,8 @@
 
 #include "qav/search/atom/ret_info.h"
 
+namespace qav {
+
 // Relation codes of a join.
 enum JoinRelation : int {
     kJoinShareTag = 4096,      // R begins on L's last word
@@ -32,3 +34,5 @@ bool IsJoinMatch(const CRetInfo& left, const CRetInfo& right, int code);
 // followed by the other's, shifted to count from the joined start, up to six.
 // The clause byte is 0.
 CRetInfo JoinRetInfo(const CRetInfo& left, const CRetInfo& right);
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include "qav/search/merge/merge_run.h"
 #include "qav/search/filter/query_time.h"
 
+namespace qav {
+
 void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out, int code) {
     out.Clear();
     // The probe side is the smaller one; between an atom and a merged result
@@ -97,3 +99,5 @@ void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool pr
         if (MakeRetInfo(corpus, probe.atom->m_Query, record, hit)) pairUp(hit);
     });
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include "qav/index/format/record_compare.h"
 #include "qav/search/atom/ret_info.h"
 
+namespace qav {
+
 class MergeEnv {
 public:
     virtual const RecordCompareContext& Corpus() const = 0;
@@ -25,3 +27,5 @@ public:
 protected:
     ~MergeEnv() = default;
 };
+
+}  // namespace qav

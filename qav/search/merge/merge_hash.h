@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace qav {
+
 inline uint32_t Hash_Jenkins(uint32_t key) {
     key = (key + 0x7ED55D16u) + (key << 12);
     key = (key ^ 0xC761C23Cu) ^ (key >> 19);
@@ -29,3 +31,5 @@ inline uint32_t Hash_Tomas_Wang(uint32_t key) {
 inline uint32_t CombineForHash(uint32_t sentencePosition, uint8_t fileNo) {
     return fileNo ^ ((sentencePosition << 8) | (sentencePosition >> 24));
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include "qav/index/base/qav_log.h"
 #include "qav/search/merge/merge_hash.h"
 
+namespace qav {
+
 int64_t MergeSide::Count() const {
     if (atom) return atom->TotalHits();
     return merged ? merged->m_nCount : 0;
@@ -65,3 +67,5 @@ void MergeRun::Finish() {
     m_area.m_Passed.clear();
     m_area.m_Candidates.clear();
 }
+
+}  // namespace qav

@@ -13,6 +13,8 @@
 #include "qav/search/merge/qav_ret.h"
 #include "qav/search/filter/query_time.h"
 
+namespace qav {
+
 // One input: an atom result or a merged result.
 struct MergeSide {
     const CAtomRet* atom = nullptr;
@@ -137,3 +139,5 @@ bool ForEachAtomRecord(const CAtomRet& atom, F&& f) {
     }
     return true;
 }
+
+}  // namespace qav

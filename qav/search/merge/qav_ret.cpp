@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qav {
+
 bool CQAVRet::QAVRetInit(int n) {
     QAVRetExit();
     // At least one entry, so that the handle is never 0 and never shared.
@@ -31,3 +33,5 @@ bool CQAVRet::Add2QAVRetEx(const CRetInfo& info) {
 }
 
 uint64_t CQAVRet::Handle() const { return reinterpret_cast<uintptr_t>(m_Hits.get()); }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include "qav/search/atom/ret_info.h"
 #include "qav/search/atom/zeroed_array.h"
 
+namespace qav {
+
 class CQAVRet {
 public:
     // Room for n hits, count 0, free. The hit array does not move until
@@ -36,3 +38,5 @@ public:
     uint8_t m_bApproximate = 0;  // hits are missing: cut by a capacity or the time limit, or made from such a result
     uint8_t m_bFree = 1;
 };
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 
 #include "qav/search/merge/merge_run.h"
 
+namespace qav {
+
 void MergeRun::Merge(const MergeSide& first, const MergeSide& second, CQAVRet& out, int type, bool docLevel) {
     out.Clear();
     m_area.m_nMergeType = type;
@@ -165,3 +167,5 @@ void MergeRun::AppendAtomHits(const CAtomRet& atom, CQAVRet& out) {
         return true;
     });
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include "qav/search/rows/source_id.h"
 #include "qav/search/filter/splited_ret.h"
 
+namespace qav {
+
 namespace {
 
 constexpr std::string_view kOpenMatch = "<Q>";
@@ -130,3 +132,5 @@ void CutByGroup(std::string& line) {
     line.resize(headLength);
     line += section;
 }
+
+}  // namespace qav

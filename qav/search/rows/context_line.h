@@ -10,6 +10,8 @@
 
 #include "qav/search/filter/condition.h"
 
+namespace qav {
+
 class COrgInfo;
 class CHashTableInfo;
 class CSplitedRet;
@@ -39,3 +41,5 @@ std::string ExtractQSection(std::string_view text);
 // Keeps the line's head up to and including its first "#@#" and cuts the
 // rest to ExtractQSection of it.
 void CutByGroup(std::string& line);
+
+}  // namespace qav

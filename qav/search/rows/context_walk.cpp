@@ -9,6 +9,8 @@
 #include "qav/search/filter/query_clock.h"
 #include "qav/search/filter/query_time.h"
 
+namespace qav {
+
 namespace {
 
 // The clock is read only after a new row or after this many rejections.
@@ -210,3 +212,5 @@ ContextWalkResult WalkMergedContext(const CQAVRet& result, bool estimateAllowed,
     out.total = estimate != 0 ? estimate : k;
     return out;
 }
+
+}  // namespace qav

@@ -9,6 +9,8 @@
 #include <functional>
 #include <unordered_set>
 
+namespace qav {
+
 class CAtomRet;
 class CQAVRet;
 struct CRetInfo;
@@ -63,3 +65,5 @@ ContextWalkResult WalkAtomContext(const CAtomRet& result, const ContextWalkSetup
 ContextWalkResult WalkMergedContext(const CQAVRet& result, bool estimateAllowed, const ContextWalkSetup& setup,
                                     std::unordered_set<uint64_t>& seen, const AcceptHitFn& accept,
                                     const AddRowFn& addRow);
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "common/text/gbk_char.h"
 #include "qav/search/filter/splited_ret.h"
 
+namespace qav {
+
 void InitFreq(std::vector<CCountMap>& maps, int rangeCount) {
     maps.assign(static_cast<size_t>(std::max(rangeCount, 1)), CCountMap());
 }
@@ -65,3 +67,5 @@ void AddvmFreq2RetBuff(const std::vector<CCountMap>& maps, int top, CFinalRect& 
         rows.AddRow(text, sum);
     }
 }
+
+}  // namespace qav

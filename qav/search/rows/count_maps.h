@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace qav {
+
 class CFinalRect;
 class CSplitedRet;
 
@@ -38,3 +40,5 @@ int32_t Add2RetBuff(const CCountMap& map, int top, std::string& text);
 
 // One row per map, in range order: Add2RetBuff's text and sum.
 void AddvmFreq2RetBuff(const std::vector<CCountMap>& maps, int top, CFinalRect& rows);
+
+}  // namespace qav

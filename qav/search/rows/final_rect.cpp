@@ -5,6 +5,8 @@
 
 #include "qav/search/rows/freq_map.h"
 
+namespace qav {
+
 void CFinalRect::FinalRectInit(int n) {
     m_nCapacity = std::max(n, 0);
     m_Rows.clear();
@@ -62,3 +64,5 @@ int Cmp_Ret(const CFinalRectRow& a, const CFinalRectRow& b) {
     if (a.count == b.count) return 0;
     return a.count > b.count ? -1 : 1;
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace qav {
+
 struct CFreqEntry;
 
 struct CFinalRectRow {
@@ -47,3 +49,5 @@ public:
 // Row order of frequency lists: -1 when a's count is larger, 0 when equal,
 // 1 otherwise.
 int Cmp_Ret(const CFinalRectRow& a, const CFinalRectRow& b);
+
+}  // namespace qav

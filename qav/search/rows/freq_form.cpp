@@ -3,6 +3,8 @@
 #include "common/text/gbk_char.h"
 #include "qav/search/filter/splited_ret.h"
 
+namespace qav {
+
 namespace {
 
 bool IsPartLetter(char c) { return c == '1' || c == '2' || c == '3' || c == 'Q'; }
@@ -56,3 +58,5 @@ std::string BuildFreqKey(const CFreqForm& form, const CSplitedRet& parts) {
     key.resize(qz::GbkPrefixLength(key, kFreqKeyBytes));
     return key;
 }
+
+}  // namespace qav

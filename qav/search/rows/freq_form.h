@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace qav {
+
 class CSplitedRet;
 
 struct CFreqForm {
@@ -31,3 +33,5 @@ void ParseObj(const std::string& form, CFreqForm& parsed);
 // names no part, the filled form when it names one to three parts, the empty
 // text when it names four or more.
 std::string BuildFreqKey(const CFreqForm& form, const CSplitedRet& parts);
+
+}  // namespace qav

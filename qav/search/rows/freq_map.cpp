@@ -2,6 +2,8 @@
 
 #include "common/text/gbk_char.h"
 
+namespace qav {
+
 namespace {
 
 // An item of the source list is cut at this many bytes; items are appended
@@ -40,3 +42,5 @@ std::string FreqRowText(const std::string& key, const CFreqEntry& entry) {
     if (!list.empty() && list.back() == ' ') list.pop_back();
     return key + "#@#" + list;
 }
+
+}  // namespace qav

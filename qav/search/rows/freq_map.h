@@ -6,6 +6,8 @@
 #include <string>
 #include <unordered_map>
 
+namespace qav {
+
 struct CFreqEntry {
     uint32_t count = 0;
     std::map<std::string, uint32_t> sources;  // document name -> occurrences
@@ -45,3 +47,5 @@ void CountFreqKey(CFreqMap& map, const std::string& key, const std::string& sour
 // sources, else the key, "#@#" and "name:count" items in name order,
 // separated by blanks.
 std::string FreqRowText(const std::string& key, const CFreqEntry& entry);
+
+}  // namespace qav

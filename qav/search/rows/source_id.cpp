@@ -1,5 +1,7 @@
 #include "qav/search/rows/source_id.h"
 
+namespace qav {
+
 namespace {
 
 constexpr uint64_t kFileMask = 0x5D;
@@ -50,3 +52,5 @@ bool DecodeSourceId(std::string_view id, uint64_t& key) {
     key = (uint64_t{fileNo} << 32) | position;
     return true;
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 // Digits of a source id, least significant first.
 extern const char g_b62[];
 
@@ -27,3 +29,5 @@ std::string EncodeSourceId(uint8_t fileNo, uint32_t position);
 // the caller checks the range. key is (file << 32) | position.
 bool DecodeSourceId(std::string_view id, uint8_t& fileNo, uint32_t& position);
 bool DecodeSourceId(std::string_view id, uint64_t& key);
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace qav {
+
 class CHashTableInfo;
 
 // A hit of an atom result, (segment, record), or of a merged result (its
@@ -48,3 +50,5 @@ bool QAVSortTagFuncExDescend2(const MergedTagEntry<std::string>& a, const Merged
 
 // SortType 1 sorts ascending, any other value descending.
 constexpr int kSortAscending = 1;
+
+}  // namespace qav

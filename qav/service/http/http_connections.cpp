@@ -20,6 +20,8 @@
 #include "qav/service/http/http_jobs.h"
 #include "qav/service/http/http_routes.h"
 
+namespace qav {
+
 namespace {
 
 // Passes that shutting down gives resumed requests to be closed.
@@ -290,3 +292,5 @@ void StopHttpDaemon(MHD_Daemon* daemon) {
     MHD_stop_daemon(daemon);
     g_waiting.clear();
 }
+
+}  // namespace qav

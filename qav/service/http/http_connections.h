@@ -6,6 +6,8 @@
 
 struct MHD_Daemon;
 
+namespace qav {
+
 // Starts listening on every interface at the port (a decimal text); null
 // when that fails. The daemon has no threads of its own: it is run by
 // PollHttpDaemon.
@@ -24,3 +26,5 @@ void DropRequestsOfGoneClients(MHD_Daemon* daemon);
 
 // Closes every request still waiting for an answer and stops the daemon.
 void StopHttpDaemon(MHD_Daemon* daemon);
+
+}  // namespace qav

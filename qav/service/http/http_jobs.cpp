@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace qav {
+
 std::deque<std::unique_ptr<QueryJob>> g_work_queue;
 std::mutex g_work_mutex;
 std::condition_variable g_work_cv;
@@ -109,3 +111,5 @@ void CancelJob(uint64_t connectionId) {
     for (RunningJob& job : g_running)
         if (job.connectionId == connectionId) *job.cancelled = true;
 }
+
+}  // namespace qav

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <string>
 
+namespace qav {
+
 // One queued query.
 struct QueryJob {
     uint64_t connectionId = 0;  // the request that asked (see the service)
@@ -59,3 +61,5 @@ void StopJobQueues();
 // The client of job connectionId has gone: the job leaves the queue, or is
 // cancelled when a worker runs it. Nothing happens to a finished job.
 void CancelJob(uint64_t connectionId);
+
+}  // namespace qav

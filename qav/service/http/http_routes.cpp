@@ -12,6 +12,8 @@
 #include "qav/service/http/show_source.h"
 #include "qav/service/query/utf8_check.h"
 
+namespace qav {
+
 namespace {
 
 constexpr const char* kVersion = "4.0.260328.0600";
@@ -152,3 +154,5 @@ HttpReply WrappedReply(const std::string& answer) {
     reply.body += "}\n";
     return reply;
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+namespace qav {
+
 struct HttpReply {
     unsigned status = 200;
     bool json = true;  // carries "Content-Type: application/json"
@@ -51,3 +53,5 @@ HttpReply WrappedReply(const std::string& answer);
 // The query text of a "/qav" JSON body: query{ condition ...}[(from,to);...];
 // false when the body is not JSON.
 bool QavRequestText(const std::string& body, std::string& query);
+
+}  // namespace qav

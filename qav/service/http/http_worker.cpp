@@ -20,6 +20,8 @@
 #include "qav/service/query/query_runner.h"
 #include "qav/service/query/text_convert.h"
 
+namespace qav {
+
 namespace {
 
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGABRT};
@@ -222,3 +224,5 @@ QAV_CATCHES_FORCED_UNWIND void _QueryWorkerThread() {
         std::fflush(stdout);
     }
 }
+
+}  // namespace qav

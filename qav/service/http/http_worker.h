@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+namespace qav {
+
 // Runs a UTF-8 query into answer and returns the answer's length.
 using HttpQueryRunner = long (*)(const char* query, std::string& answer);
 
@@ -26,3 +28,5 @@ void crash_signal_handler(int sig);
 
 // Error answer of a query ended by signal sig.
 std::string CaughtSignalError(int sig);
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 #include "qav/service/http/http_routes.h"
 
+namespace qav {
+
 namespace {
 
 struct JsonDeleter {
@@ -63,3 +65,5 @@ bool QavRequestText(const std::string& body, std::string& query) {
     if (limit) query += LimitPart(limit);
     return true;
 }
+
+}  // namespace qav

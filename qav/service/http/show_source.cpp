@@ -13,6 +13,8 @@
 #include "qav/search/rows/source_id.h"
 #include "qav/service/query/text_convert.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxWidthChars = 15;
@@ -120,3 +122,5 @@ SourceReply ShowSource(const char* id, const char* width) {
     if (!printed) throw std::bad_alloc();
     return {true, printed.get()};
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace qav {
+
 // Words on each side of the position: default, smallest and largest.
 constexpr int kSourceDefaultWidth = 200;
 constexpr int kSourceMinWidth = 10;
@@ -25,3 +27,5 @@ SourceReply ShowSource(const char* id, const char* width);
 // longer than 15 characters, else its leading number held to
 // [kSourceMinWidth, kSourceMaxWidth].
 int SourceWidth(const char* width);
+
+}  // namespace qav

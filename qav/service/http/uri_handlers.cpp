@@ -12,6 +12,8 @@
 #include "qav/service/query/text_convert.h"
 #include "qav/service/query/web_info.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxStructBodyBytes = 65535;
@@ -88,3 +90,5 @@ void shttp_uri_bm_enc(const char* charset, shttpd_arg_t* request) {
     }
     if (utf8) info.m_output = QavGbkToUtf8(info.m_output, info.m_output.size());
 }
+
+}  // namespace qav

@@ -5,6 +5,8 @@
 // service instead (QAV_Http).
 #pragma once
 
+namespace qav {
+
 struct shttpd_arg_t;
 
 // Does nothing.
@@ -18,3 +20,5 @@ void shttp_uri_struct_enc(shttpd_arg_t* request);
 // A full-text JSON request (BMQAVText2Json); charset "utf8" means a UTF-8
 // body, anything else GBK.
 void shttp_uri_bm_enc(const char* charset, shttpd_arg_t* request);
+
+}  // namespace qav

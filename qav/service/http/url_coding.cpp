@@ -2,6 +2,8 @@
 
 #include "qav/service/query/text_convert.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxConvertedBytes = 10239;
@@ -77,3 +79,5 @@ std::string strCoding::UrlGB2312Decode(std::string_view text) {
 }
 
 std::string strCoding::UrlUTF8Decode(std::string_view text) { return UrlGB2312Decode(text); }
+
+}  // namespace qav

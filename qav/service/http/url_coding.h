@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 class strCoding {
 public:
     // Value of a hexadecimal digit; 255 for any other character.
@@ -30,3 +32,5 @@ public:
     // The same decoding; the bytes are not converted to another charset.
     static std::string UrlUTF8Decode(std::string_view text);
 };
+
+}  // namespace qav

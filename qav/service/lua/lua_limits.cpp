@@ -7,6 +7,8 @@
 
 #include <lua.hpp>
 
+namespace qav {
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -206,3 +208,5 @@ void QavGuardProtectedCalls(lua_State* L) {
 }
 
 void QavSetThreadCancelFlag(const std::atomic<bool>* flag) { tl_cancelFlag = flag; }
+
+}  // namespace qav

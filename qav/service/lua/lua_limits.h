@@ -11,6 +11,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // What ended a run early.
 enum class LuaBreach {
     kNone,
@@ -58,3 +60,5 @@ void QavGuardProtectedCalls(lua_State* L);
 // The cancel flag the deadline hook reads on this thread (null: none). The
 // flag must outlive the runs it is set for.
 void QavSetThreadCancelFlag(const std::atomic<bool>* flag);
+
+}  // namespace qav

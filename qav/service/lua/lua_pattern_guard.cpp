@@ -9,6 +9,8 @@
 
 #include "qav/service/lua/lua_limits.h"
 
+namespace qav {
+
 namespace {
 
 // Plain find: find(s, pattern, init, plain).
@@ -125,3 +127,5 @@ void QavGuardPatternFunctions(lua_State* L) {
     }
     lua_pop(L, 1);
 }
+
+}  // namespace qav

@@ -11,6 +11,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // Matcher steps a call may cost at worst (several seconds of matching).
 constexpr double kMaxPatternSteps = 1e10;
 
@@ -21,3 +23,5 @@ double PatternWorstCaseSteps(std::string_view pattern, size_t subjectBytes);
 // Replaces find, match, gmatch and gsub of the string table (which strings
 // reach as methods too) by guarded calls.
 void QavGuardPatternFunctions(lua_State* L);
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // Units and words of the index, search set-up (query_functions_search.cpp).
 int LuaIsTag(lua_State* L);
 int LuaIsPOS(lua_State* L);
@@ -50,3 +52,5 @@ int LuaAddTag(lua_State* L);
 int LuaClearTag(lua_State* L);
 int LuaGetTags(lua_State* L);
 int LuaGetTagVal(lua_State* L);
+
+}  // namespace qav

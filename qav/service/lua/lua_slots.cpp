@@ -8,6 +8,8 @@
 #include "qav/service/lua/lua_limits.h"
 #include "qav/service/lua/query_bounds.h"
 
+namespace qav {
+
 namespace {
 
 struct SlotBlock {
@@ -50,36 +52,39 @@ CBMSearch* QavFullTextSearch(lua_State* L) {
     return static_cast<CBMSearch*>(QavSearchSlot(L, kEngineFullText));
 }
 
+}  // namespace qav
+
 extern "C" {
 
 QZ_EXPORT void* lua_setQAVSearch(lua_State* L, void* search) {
-    QavSetSearchSlot(L, search, g_nEngineType);
+    qav::QavSetSearchSlot(L, search, qav::g_nEngineType);
     return search;
 }
 
 QZ_EXPORT void* lua_getQAVSearch(lua_State* L) {
-    const SlotBlock* block = OwnBlock(L);
+    const qav::SlotBlock* block = qav::OwnBlock(L);
     return block ? block->search : nullptr;
 }
 
 QZ_EXPORT void* lua_setwebbuff(lua_State* L, void* web) {
-    Block(L)->web = web;
+    qav::Block(L)->web = web;
     return web;
 }
 
 QZ_EXPORT void* lua_getwebbuff(lua_State* L) {
-    const SlotBlock* block = OwnBlock(L);
+    const qav::SlotBlock* block = qav::OwnBlock(L);
     return block ? block->web : nullptr;
 }
 
 QZ_EXPORT char* lua_setmsgbuff(lua_State* L, char* buffer) {
-    Block(L)->message = buffer;
+    qav::Block(L)->message = buffer;
     return buffer;
 }
 
 QZ_EXPORT char* lua_getmsgbuff(lua_State* L) {
-    const SlotBlock* block = OwnBlock(L);
+    const qav::SlotBlock* block = qav::OwnBlock(L);
     return block ? block->message : nullptr;
 }
 
 }  // extern "C"
+

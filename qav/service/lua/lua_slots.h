@@ -6,6 +6,8 @@
 
 #include "qavlib.h"
 
+namespace qav {
+
 class CBMSearch;
 class CQAVSearch;
 
@@ -27,3 +29,5 @@ CQAVSearch* QavStructuredSearch(lua_State* L);
 // The full-text search object that owns L, for a query function: null when
 // the engine kind is not full-text now or the slot holds no full-text search.
 CBMSearch* QavFullTextSearch(lua_State* L);
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 
 #include <lua.hpp>
 
+namespace qav {
+
 // A number with an integer value (a float such as 5.0 included).
 inline bool IsIntegerArg(lua_State* L, int index) {
     if (lua_type(L, index) != LUA_TNUMBER) return false;
@@ -47,3 +49,5 @@ inline int PushEmptyText(lua_State* L) {
     lua_pushliteral(L, "");
     return 1;
 }
+
+}  // namespace qav

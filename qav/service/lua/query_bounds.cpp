@@ -4,6 +4,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/search/filter/query_clock.h"
 
+namespace qav {
+
 namespace {
 
 const CSizeInfo& Sizes() {
@@ -30,3 +32,5 @@ int QavQueryTimeLimitMs() {
 std::chrono::steady_clock::time_point QavQueryDeadline() {
     return g_queryStartTime + std::chrono::milliseconds(QavQueryTimeLimitMs());
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstddef>
 
+namespace qav {
+
 // The memory cap of a new Lua state, in bytes.
 size_t QavLuaMemoryLimitBytes();
 
@@ -15,3 +17,5 @@ int QavQueryTimeLimitMs();
 
 // The start of this thread's query plus QavQueryTimeLimitMs.
 std::chrono::steady_clock::time_point QavQueryDeadline();
+
+}  // namespace qav

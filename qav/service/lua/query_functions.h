@@ -7,6 +7,8 @@
 
 #include <lua.hpp>
 
+namespace qav {
+
 // One Lua global of the query functions. An alias is a second entry with the
 // same function.
 struct QueryFunction {
@@ -36,3 +38,5 @@ int LuaEntry(lua_State* L) {
     }
     return luaL_error(L, "internal error: %s", message);
 }
+
+}  // namespace qav

@@ -18,6 +18,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
+namespace qav {
+
 namespace {
 
 // Records a listing takes at most.
@@ -260,3 +262,5 @@ int FullTextCountBy(lua_State* L, CBMSearch& search) {
     if (lua_gettop(L) != 2 || !IsIntegerArg(L, 1) || !IsStringArg(L, 2)) return PushInteger(L, 0);
     return PushInteger(L, search.GetRetCountBy(IntegerArg(L, 1), lua_tostring(L, 2)) ? 1 : 0);
 }
+
+}  // namespace qav

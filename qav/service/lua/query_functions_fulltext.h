@@ -4,6 +4,8 @@
 
 #include <lua.hpp>
 
+namespace qav {
+
 class CBMSearch;
 
 int FullTextShould(lua_State* L);
@@ -27,3 +29,5 @@ int FullTextGetID(lua_State* L, CBMSearch& search);
 int FullTextGetDocInfo(lua_State* L, CBMSearch& search);
 int FullTextSortBy(lua_State* L, CBMSearch& search);
 int FullTextCountBy(lua_State* L, CBMSearch& search);
+
+}  // namespace qav

@@ -19,6 +19,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
+namespace qav {
+
 namespace {
 
 // The save folder of the engine of the current kind; null when there is none
@@ -258,3 +260,5 @@ int LuaGetOrg(lua_State* L) {
     lua_pushlstring(L, name.data(), name.size());
     return 1;
 }
+
+}  // namespace qav

@@ -16,6 +16,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
+namespace qav {
+
 namespace {
 
 // Unit keys are formed in a 1,024-byte buffer: at most 1,023 bytes are kept.
@@ -202,3 +204,5 @@ int LuaMust(lua_State* L) { return FullTextMust(L); }
 int LuaBM25Doc(lua_State* L) { return FullTextBM25Doc(L); }
 int LuaTerm2Doc(lua_State* L) { return FullTextTerm2Doc(L); }
 int LuaBM25Term(lua_State* L) { return FullTextBM25Term(L); }
+
+}  // namespace qav

@@ -15,6 +15,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/lua/query_args.h"
 
+namespace qav {
+
 namespace {
 
 // Room of the listing texts: a whole answer, and one word of it.
@@ -120,3 +122,5 @@ int LuaGetTagVal(lua_State* L) {
     lua_pushlstring(L, json.data(), json.size());
     return 1;
 }
+
+}  // namespace qav

@@ -7,6 +7,8 @@
 #include "qav/service/lua/lua_limits.h"
 #include "qav/service/lua/lua_pattern_guard.h"
 
+namespace qav {
+
 namespace {
 
 // load(chunk [, chunkname [, mode [, env]]]) with the mode forced to text.
@@ -54,3 +56,5 @@ void QavSandboxQueryState(lua_State* L) {
     QavGuardProtectedCalls(L);
     QavGuardPatternFunctions(L);
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // Removes io, debug, package, require, dofile and loadfile from the globals,
 // keeps only time, clock and date of os, and lets load take source text only
 // (a binary chunk can break the interpreter). Protected calls hand a passed
@@ -11,3 +13,5 @@ struct lua_State;
 // refused (lua_limits.h, lua_pattern_guard.h). Call after the standard
 // libraries are opened; the registered query functions are unaffected.
 void QavSandboxQueryState(lua_State* L);
+
+}  // namespace qav

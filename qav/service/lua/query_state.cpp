@@ -7,6 +7,8 @@
 #include "qav/service/lua/query_functions.h"
 #include "qav/service/lua/query_sandbox.h"
 
+namespace qav {
+
 namespace {
 
 lua_State* NewStateFor(void* search, int kind) {
@@ -24,3 +26,5 @@ lua_State* NewStateFor(void* search, int kind) {
 lua_State* NewQueryState(CQAVSearch* search) { return NewStateFor(search, kEngineStructured); }
 
 lua_State* NewFullTextQueryState(CBMSearch* search) { return NewStateFor(search, kEngineFullText); }
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include "qav/service/lua/lua_query_functions.h"
 
+namespace qav {
+
 const std::vector<QueryFunction>& QueryFunctionTable() {
     // An alias repeats the function under its second name.
     static const std::vector<QueryFunction> table = {
@@ -62,3 +64,5 @@ int RegistFunc(lua_State* L) {
     }
     return 0;
 }
+
+}  // namespace qav

@@ -1,5 +1,7 @@
 #include "qav/service/query/json_string.h"
 
+namespace qav {
+
 void AppendJsonString(std::string& out, std::string_view text) {
     static const char kHex[] = "0123456789abcdef";
     out.reserve(out.size() + text.size() + 2);
@@ -32,3 +34,5 @@ std::string QavJsonError(std::string_view text) {
     error += '}';
     return error;
 }
+
+}  // namespace qav

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 // Appends text as a JSON string: quotation marks around it, and the quotation
 // mark, the reverse solidus and control characters escaped. Other bytes
 // (UTF-8 included) are copied unchanged.
@@ -11,3 +13,5 @@ void AppendJsonString(std::string& out, std::string_view text);
 
 // The JSON object {"error":text}.
 std::string QavJsonError(std::string_view text);
+
+}  // namespace qav

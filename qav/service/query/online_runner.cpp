@@ -18,6 +18,8 @@
 #include "qav/service/query/web_info.h"
 #include "qav/service/lua/query_state.h"
 
+namespace qav {
+
 namespace {
 
 void RunOnStructuredEngine(CWebInfo& info) {
@@ -93,3 +95,5 @@ void Online_AS_Thread(CWebInfo* info) {
     RunOnFullTextEngine(*info);
     QavLog("End of the online request: %.3lf\n", static_cast<double>(std::clock() - start) / 1000000.0);
 }
+
+}  // namespace qav

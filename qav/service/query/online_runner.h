@@ -3,6 +3,8 @@
 // state's slots.
 #pragma once
 
+namespace qav {
+
 class CWebInfo;
 
 // Runs info's text as a program on the calling thread in a fresh search
@@ -11,3 +13,5 @@ class CWebInfo;
 // and logged. Nothing runs without a loaded structured engine. Fits a thread
 // entry.
 void Online_AS_Thread(CWebInfo* info);
+
+}  // namespace qav

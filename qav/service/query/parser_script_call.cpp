@@ -13,6 +13,8 @@
 #include "qav/service/lua/lua_slots.h"
 #include "qav/service/query/query2lua.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxExePathBytes = 1023;
@@ -88,3 +90,5 @@ bool CallParserScript(const char* function, const std::function<int(lua_State*)>
     result.assign(text, length);
     return true;
 }
+
+}  // namespace qav

@@ -8,6 +8,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // "utils/Parser.lua" in the folder of the running executable, whose path the
 // symbolic link executableLink holds; under the working directory when that
 // path cannot be read (or is too long).
@@ -24,3 +26,5 @@ std::string TranslatorParserScript();
 // empty, when the call fails or returns no string; each failure is logged.
 bool CallParserScript(const char* function, const std::function<int(lua_State*)>& pushArguments,
                       std::string& result);
+
+}  // namespace qav

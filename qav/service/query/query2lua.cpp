@@ -12,6 +12,8 @@
 #include "qav/service/lua/query_bounds.h"
 #include "qav/service/query/text_convert.h"
 
+namespace qav {
+
 namespace {
 
 // A parser state that holds more than this after a call is closed, so that
@@ -154,3 +156,5 @@ void QavAbandonParserState() {
     tl_parser.lua = nullptr;
     tl_parser.path.clear();
 }
+
+}  // namespace qav

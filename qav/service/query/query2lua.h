@@ -7,6 +7,8 @@
 
 struct lua_State;
 
+namespace qav {
+
 // Longest query and generated program, in GBK bytes.
 constexpr size_t kMaxQueryBytes = 10239;
 constexpr size_t kMaxProgramBytes = 10239;
@@ -34,3 +36,5 @@ int LuaGB2UTF8(lua_State* L);
 // (a crash signal): such a state must not be used or closed again. It is
 // kept, unused, until the process ends.
 void QavAbandonParserState();
+
+}  // namespace qav

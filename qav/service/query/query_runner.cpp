@@ -25,6 +25,8 @@
 #include "qav/service/query/utf8_check.h"
 #include "qav/service/lua/query_state.h"
 
+namespace qav {
+
 thread_local int g_nApproxLimit = 0;
 
 namespace {
@@ -240,3 +242,5 @@ void qav_query_struct(_SEARCH_PARAM& param) {
     RunQAV(param.query.c_str(), answer);
     param.result = std::move(answer);
 }
+
+}  // namespace qav

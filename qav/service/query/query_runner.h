@@ -9,6 +9,8 @@
 
 #include "include/qavlib.h"
 
+namespace qav {
+
 // Longest answer, in bytes; a buffer of QAV_MAX_ANSWER_BYTES holds it and
 // its terminating NUL.
 constexpr size_t kMaxAnswerBytes = QAV_MAX_ANSWER_BYTES - 1;
@@ -63,3 +65,5 @@ struct _SEARCH_PARAM {
     std::string result;  // UTF-8
 };
 void qav_query_struct(_SEARCH_PARAM& param);
+
+}  // namespace qav

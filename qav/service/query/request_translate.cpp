@@ -15,6 +15,8 @@
 #include "qav/service/query/text_convert.h"
 #include "qav/service/query/web_info.h"
 
+namespace qav {
+
 namespace {
 
 constexpr size_t kMaxParserInputBytes = 30719;
@@ -177,3 +179,5 @@ void StructQAVText2Json_LUA(CWebInfo* info, int /*flag*/) {
                      program);
     StoreCut(info->m_text, std::move(program), kWebTextBytes);
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace qav {
+
 class CWebInfo;
 
 // Longest program or condition text the translators store.
@@ -42,3 +44,5 @@ bool StructQAVText2Json_Script(CWebInfo* info);
 // Parser(text); the text becomes the program (empty when the call fails).
 // flag is not used.
 void StructQAVText2Json_LUA(CWebInfo* info, int flag);
+
+}  // namespace qav

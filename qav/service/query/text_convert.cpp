@@ -7,6 +7,8 @@
 
 #include "common/text/encoding.h"
 
+namespace qav {
+
 namespace {
 
 // The converters count in int; longer texts are converted up to that size.
@@ -52,3 +54,5 @@ std::string QavGbkToUtf8(std::string_view gbk, size_t maxChars) {
     utf8.resize(static_cast<size_t>(bytes));
     return utf8;
 }
+
+}  // namespace qav

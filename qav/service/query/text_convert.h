@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 // A limit that keeps the whole text.
 constexpr size_t kWholeText = SIZE_MAX;
 
@@ -27,3 +29,5 @@ size_t QavGbkPrefixLength(std::string_view gbk, size_t maxBytes);
 
 // The same for a UTF-8 text.
 size_t QavUtf8PrefixLength(std::string_view utf8, size_t maxBytes);
+
+}  // namespace qav

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace qav {
+
 namespace {
 
 // Length of the valid sequence at text[at], 0 when none starts there.
@@ -58,3 +60,5 @@ std::string ValidUtf8(std::string_view text) {
     }
     return valid;
 }
+
+}  // namespace qav

@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+namespace qav {
+
 bool IsValidUtf8(std::string_view text);
 
 // The text with every byte that starts no valid sequence replaced by U+FFFD.
 std::string ValidUtf8(std::string_view text);
+
+}  // namespace qav

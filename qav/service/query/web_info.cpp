@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qav {
+
 bool CWebInfo::WebInfoInit(shttpd_arg_t* request, const char* text, int len) {
     m_request = request;
     if (m_bBuffers) return true;
@@ -18,3 +20,5 @@ void CWebInfo::WebInfoExit() {
     std::string().swap(m_output);
     m_bBuffers = false;
 }
+
+}  // namespace qav

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace qav {
+
 // Either text of a request record holds at most this many bytes.
 constexpr size_t kWebTextBytes = 2097151;
 
@@ -39,3 +41,5 @@ public:
 private:
     bool m_bBuffers = false;
 };
+
+}  // namespace qav

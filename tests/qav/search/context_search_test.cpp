@@ -29,26 +29,26 @@ int64_t Key(int64_t file, int64_t position) { return (file << 32) | position; }
 class ContextSearchTest : public testing::Test {
 protected:
     void SetUp() override {
-        words_ = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "爱", "上海", "。", "他", "北京", "去"}));
+        words_ = std::make_shared<qav::CWordList>(searchtest::MakeWordList({"我", "爱", "上海", "。", "他", "北京", "去"}));
         AddFile({"我", "爱", "上海", "。", "他", "爱", "北京", "。", "我", "去", "上海", "。"});
         AddFile({"我", "去", "上海", "。"});
         AddFile(std::vector<std::string>(1600, "我"));
         engine_.m_pWordList = words_;
         engine_.m_config.m_SentenceSeperator.insert(Gbk("。"));
 
-        OrgTable documents;
+        qav::OrgTable documents;
         documents.ends = {Key(0, 520), Key(0, 524), Key(1, 516), Key(3, 0)};
         documents.names = {Gbk("新闻1"), "Doc_x", Gbk("报道"), "Doc_y"};
-        ASSERT_TRUE(WriteOrgDatFile(dir_.file("Org.dat"), documents));
+        ASSERT_TRUE(qav::WriteOrgDatFile(dir_.file("Org.dat"), documents));
         ASSERT_TRUE(engine_.m_orgInfo.OrgInfoInit(dir_.file("Org.dat")));
         qztest::LoadSentInfo(engine_.m_sentInfo, dir_, {"NN"}, {{0, 516, 0, 0}}, {});
 
-        g_pCQAVEngine = &engine_;
+        qav::g_pCQAVEngine = &engine_;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override {
         search_.QAVSearchExit();
-        g_pCQAVEngine = nullptr;
+        qav::g_pCQAVEngine = nullptr;
     }
 
     void AddFile(const std::vector<std::string>& utf8Words) {
@@ -63,18 +63,18 @@ protected:
 
     // An atom result whose records anchor on the verb (word index 1) of each
     // sentence, under a query that takes the one word before the anchor.
-    CAtomRet& AtomResult(const std::vector<std::vector<unsigned char>>& recordList) {
+    qav::CAtomRet& AtomResult(const std::vector<std::vector<unsigned char>>& recordList) {
         records_.clear();
         for (const auto& r : recordList) records_.insert(records_.end(), r.begin(), r.end());
-        CAtomRet& result = search_.m_AtomRet[0];
+        qav::CAtomRet& result = search_.m_AtomRet[0];
         result.Take();
         result.AddSegment(records_.data(), 0, static_cast<int32_t>(recordList.size()), 8);
-        result.m_Query.type = UNIT_POS_L;
+        result.m_Query.type = qav::UNIT_POS_L;
         result.m_Query.queryLength = 2;
         result.m_Query.ids = {searchtest::IdOf(*words_, "我")};
         return result;
     }
-    CAtomRet& SampleResult() {
+    qav::CAtomRet& SampleResult() {
         using searchtest::Record;
         return AtomResult({Record(512, 1, 0), Record(512, 1, 0), Record(516, 1, 0), Record(520, 1, 0),
                            Record(512, 1, 1)});
@@ -82,7 +82,7 @@ protected:
 
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
-        const CFinalRect& rect = search_.m_FinalRect;
+        const qav::CFinalRect& rect = search_.m_FinalRect;
         EXPECT_EQ(rect.m_Rows.size(), static_cast<size_t>(rect.m_nCount));  // no stale rows
         for (int i = 0; i < rect.m_nCount; ++i) {
             EXPECT_EQ(rect.m_Rows[i].count, -1);
@@ -92,9 +92,9 @@ protected:
     }
 
     qztest::TempDir dir_;
-    std::shared_ptr<CWordList> words_;
-    CQAVEngine engine_;
-    CQAVSearch search_;
+    std::shared_ptr<qav::CWordList> words_;
+    qav::CQAVEngine engine_;
+    qav::CQAVSearch search_;
     std::vector<unsigned char> records_;
 };
 
@@ -121,9 +121,9 @@ TEST_F(ContextSearchTest, SourcePrefixesWithOriOn) {
     search_.GetContext(&SampleResult(), nullptr, 0, 0, 10);
     const std::vector<std::string> expected = {
         Gbk("新闻1#@ID#FIJbFz4#@#<Q>我爱</Q>"),
-        Gbk("新闻1_NN#@ID#") + EncodeSourceId(0, 516) + Gbk("#@#<Q>他爱</Q>"),
+        Gbk("新闻1_NN#@ID#") + qav::EncodeSourceId(0, 516) + Gbk("#@#<Q>他爱</Q>"),
         Gbk("<Q>我去</Q>"),  // a "Doc" document: no prefix, no id
-        Gbk("报道#@ID#") + EncodeSourceId(1, 512) + Gbk("#@#<Q>我去</Q>"),
+        Gbk("报道#@ID#") + qav::EncodeSourceId(1, 512) + Gbk("#@#<Q>我去</Q>"),
     };
     EXPECT_EQ(Rows(), expected);
 
@@ -135,7 +135,7 @@ TEST_F(ContextSearchTest, SourcePrefixesWithOriOn) {
         if (at == std::string::npos) continue;
         const size_t end = row.find("#@#", at + 5);
         uint64_t key = 0;
-        ASSERT_TRUE(DecodeSourceId(std::string_view(row).substr(at + 5, end - at - 5), key)) << row;
+        ASSERT_TRUE(qav::DecodeSourceId(std::string_view(row).substr(at + 5, end - at - 5), key)) << row;
         ASSERT_LT(next, keys.size());
         EXPECT_EQ(key, static_cast<uint64_t>(keys[next++]));
     }
@@ -175,10 +175,10 @@ TEST_F(ContextSearchTest, ConditionsAndPrintChoice) {
 }
 
 TEST_F(ContextSearchTest, MergedResultPagesAndRowCapacity) {
-    CQAVRet& merged = search_.m_QAVRet[0];
+    qav::CQAVRet& merged = search_.m_QAVRet[0];
     merged.Clear();
     for (uint32_t i = 0; i < 1500; ++i) {
-        CRetInfo hit = ClearedRetInfo();
+        qav::CRetInfo hit = qav::ClearedRetInfo();
         hit.file_no = 2;
         hit.position = kHeaderUnits + i;
         hit.length = 1;

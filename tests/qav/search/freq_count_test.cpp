@@ -37,15 +37,15 @@ std::vector<std::string> WordTexts() {
 class FreqCountTest : public testing::Test {
 protected:
     void SetUp() override {
-        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList(WordTexts()));
+        engine_.m_pWordList = std::make_shared<qav::CWordList>(searchtest::MakeWordList(WordTexts()));
         for (int f = 0; f < 2; ++f) searchtest::AddDataFile(engine_, kWords);
-        g_pCQAVEngine = &engine_;
+        qav::g_pCQAVEngine = &engine_;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override {
         search_.QAVSearchExit();
-        g_pCQAVEngine = nullptr;
-        g_nQueryTimeoutMs = 0;
+        qav::g_pCQAVEngine = nullptr;
+        qav::g_nQueryTimeoutMs = 0;
     }
 
     void SetWord(uint8_t file, uint32_t position, const std::string& utf8) {
@@ -56,7 +56,7 @@ protected:
     // "Doc_x".
     void LoadDocuments() {
         qztest::WriteFile(dir_.file("Org.txt"), "#a\t0\nT:A\n#b\t1\nT:B\n#c\t2\nT:Doc_x\n");
-        COrgInfo builder;
+        qav::COrgInfo builder;
         ASSERT_TRUE(builder.InitOrgEx(dir_.file("Org.txt")));
         builder.MapEndLinesToKeys({SentenceKeyU(0, 1000), SentenceKeyU(1, 0), ~uint64_t{0}});
         ASSERT_TRUE(builder.WriteOrg(dir_.file("Org.dat")));
@@ -67,8 +67,8 @@ protected:
     // A taken atom slot holding one segment per record list: a query of the
     // given kind with an empty pattern, so that each record makes a one-word
     // hit (kind 4 at the record's word, kind 9 just after it).
-    CAtomRet* Atom(const std::vector<std::vector<Rec>>& segments, UnitType kind = UNIT_POS_R) {
-        CAtomRet* slot = search_.TakeAtomSlot();
+    qav::CAtomRet* Atom(const std::vector<std::vector<Rec>>& segments, qav::UnitType kind = qav::UNIT_POS_R) {
+        qav::CAtomRet* slot = search_.TakeAtomSlot();
         if (!slot) return nullptr;
         slot->m_Query.type = kind;
         slot->m_Query.pattern = "pat";
@@ -86,11 +86,11 @@ protected:
 
     // The merged slot M1 holding hits of two words at (file, position),
     // group 1 the first word and group 2 the second.
-    CQAVRet* Merged(const std::vector<Rec>& hits) {
-        CQAVRet& slot = search_.m_QAVRet[0];
+    qav::CQAVRet* Merged(const std::vector<Rec>& hits) {
+        qav::CQAVRet& slot = search_.m_QAVRet[0];
         slot.Clear();
         for (const Rec& r : hits) {
-            CRetInfo hit = ClearedRetInfo();
+            qav::CRetInfo hit = qav::ClearedRetInfo();
             hit.file_no = r.file;
             hit.position = r.position;
             hit.start = r.index;
@@ -118,8 +118,8 @@ protected:
     }
 
     qztest::TempDir dir_;
-    CQAVEngine engine_;
-    CQAVSearch search_;
+    qav::CQAVEngine engine_;
+    qav::CQAVSearch search_;
     std::vector<std::vector<unsigned char>> buffers_;
 };
 
@@ -129,7 +129,7 @@ TEST_F(FreqCountTest, FrequencyRowsNameTheDocumentsOfKeysMetInSeveral) {
     SetWord(0, 1200, "上海");
     SetWord(0, 1300, "北京");
     SetWord(1, 700, "上海");
-    CAtomRet* atom = Atom({{{600, 0}, {1200, 0}, {1300, 0}}, {{700, 0, 1}, {800, 0, 1}}});
+    qav::CAtomRet* atom = Atom({{{600, 0}, {1200, 0}, {1300, 0}}, {{700, 0, 1}, {800, 0, 1}}});
     search_.GetFreq(atom, "", "");
     // 上海 in A, B and Doc_x (not named); 北京 in B only; 我 in Doc_x only.
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("上海#@#A:1 B:1"), Gbk("北京"), Gbk("我")}));
@@ -154,7 +154,7 @@ TEST_F(FreqCountTest, FormsTakeTheirPartsOfMergedHits) {
         {"$1$2$3$Q", {""}},
     };
     for (const Case& c : cases) {
-        CQAVRet* merged = Merged({{600, 0}, {700, 0}});
+        qav::CQAVRet* merged = Merged({{600, 0}, {700, 0}});
         EXPECT_EQ(search_.GetFreq(merged, c.form, ""), 0);
         EXPECT_EQ(RowTexts(), c.texts) << c.form;
         EXPECT_TRUE(merged->IsFree()) << c.form;
@@ -168,7 +168,7 @@ TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {
         recs.push_back({600 + static_cast<uint32_t>(i), 0});
     }
     for (int i = 0; i < 5; ++i) recs.push_back({2600, 0});  // "w2000" again
-    CAtomRet* atom = Atom({recs});
+    qav::CAtomRet* atom = Atom({recs});
     search_.GetFreq(atom, "$Q", "");
     EXPECT_EQ(search_.m_FinalRect.m_nCount, 2000);
     EXPECT_EQ(RowTexts().count("w2000"), 0u);
@@ -177,27 +177,27 @@ TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {
 
 TEST_F(FreqCountTest, SimpleFrequencyCountsThePatternsHits) {
     search_.m_FinalRect.AddRow("stale", 9);
-    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0, 1}}}, UNIT_HZ_R);
+    qav::CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0, 1}}}, qav::UNIT_HZ_R);
     search_.GetFreq(atom, "", "");
     ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
     EXPECT_EQ(search_.m_FinalRect.m_Rows[0].text, "pat");
     EXPECT_EQ(search_.m_FinalRect.m_Rows[0].count, 3);
 
-    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 650)});
+    search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 650)});
     search_.GetFreq(atom, "", "");
     EXPECT_EQ(RowCounts(), (std::vector<int>{1}));
     EXPECT_EQ(search_.m_FinalRect.m_nTotal, 0);
 }
 
 TEST_F(FreqCountTest, SimpleCountGivesOneRowPerLimitRangeInOrder) {
-    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}, {900, 0, 1}}}, UNIT_HZ_R);
+    qav::CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}, {900, 0, 1}}}, qav::UNIT_HZ_R);
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(RowCounts(), (std::vector<int>{4}));
 
     search_.m_FinalRect.m_Rows[0].text = "stale";
-    search_.Add2Limit({SentenceKey(0, 800), SentenceKey(0, 800)});
-    search_.Add2Limit({SentenceKey(0, 500), SentenceKey(0, 650)});
-    search_.Add2Limit({SentenceKey(1, 0), SentenceKey(1, 1000)});
+    search_.Add2Limit({qav::SentenceKey(0, 800), qav::SentenceKey(0, 800)});
+    search_.Add2Limit({qav::SentenceKey(0, 500), qav::SentenceKey(0, 650)});
+    search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 1000)});
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(RowCounts(), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", "", ""}));
@@ -215,19 +215,19 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
         recs.push_back({kWords + 5, 0, 0});  // past the data file
         segments.push_back(recs);
     }
-    CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+    qav::CAtomRet* atom = Atom(segments, qav::UNIT_HZ_R);
     // Base: sentences below 800 of file 0 only.
-    CQAVRet& base = search_.m_QAVRet[1];
+    qav::CQAVRet& base = search_.m_QAVRet[1];
     base.Clear();
     for (uint32_t p = 600; p < 800; ++p) {
-        CRetInfo hit = ClearedRetInfo();
+        qav::CRetInfo hit = qav::ClearedRetInfo();
         hit.file_no = 0;
         hit.position = p;
         base.Add2QAVRetEx(hit);
     }
     ASSERT_TRUE(search_.m_Condition.SetBase(search_, base.Handle(), true, false));
-    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 700)});
-    search_.Add2Limit({SentenceKey(0, 701), SentenceKey(1, 100000)});
+    search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 700)});
+    search_.Add2Limit({qav::SentenceKey(0, 701), qav::SentenceKey(1, 100000)});
 
     search_.GetCount_Simple(atom, INT64_MAX);
     const std::vector<int> single = RowCounts();
@@ -242,19 +242,19 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
 // Around the worker threshold the base still decides: 9,999 and 10,000
 // records of which the base admits the same 5,000.
 TEST_F(FreqCountTest, CountsAtTheWorkerThresholdFollowTheBase) {
-    CQAVRet& base = search_.m_QAVRet[1];
+    qav::CQAVRet& base = search_.m_QAVRet[1];
     base.Clear();
     for (uint32_t p = 600; p < 5600; ++p) {
-        CRetInfo hit = ClearedRetInfo();
+        qav::CRetInfo hit = qav::ClearedRetInfo();
         hit.file_no = 0;
         hit.position = p;
         base.Add2QAVRetEx(hit);
     }
     ASSERT_TRUE(search_.m_Condition.SetBase(search_, base.Handle(), true, false));
-    for (uint32_t records : {CQAVSearch::kParallelCountFrom - 1, CQAVSearch::kParallelCountFrom}) {
+    for (uint32_t records : {qav::CQAVSearch::kParallelCountFrom - 1, qav::CQAVSearch::kParallelCountFrom}) {
         std::vector<std::vector<Rec>> segments(5);
         for (uint32_t i = 0; i < records; ++i) segments[i % 5].push_back({600 + i, 0});
-        CAtomRet* atom = Atom(segments, UNIT_HZ_R);
+        qav::CAtomRet* atom = Atom(segments, qav::UNIT_HZ_R);
         search_.GetCount(atom, "", "", 100);
         EXPECT_EQ(RowCounts(), (std::vector<int>{5000})) << records;
         search_.FreeSlot(atom->Handle());
@@ -265,16 +265,16 @@ TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheCount) {
     std::vector<std::vector<Rec>> segments(4);
     for (auto& recs : segments)
         for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
-    CAtomRet* atom = Atom(segments, UNIT_HZ_R);
-    g_nQueryTimeoutMs = 1;
-    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    qav::CAtomRet* atom = Atom(segments, qav::UNIT_HZ_R);
+    qav::g_nQueryTimeoutMs = 1;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     search_.GetCount_Simple(atom, 1);
     EXPECT_EQ(search_.m_bApproximate, 1);
     ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
     EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, 20000);
     EXPECT_GE(search_.m_FinalRect.m_Rows[0].count, 4096);
 
-    g_nQueryTimeoutMs = 0;
+    qav::g_nQueryTimeoutMs = 0;
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(search_.m_bApproximate, 0);
     EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
@@ -289,8 +289,8 @@ TEST_F(FreqCountTest, ComplexCountListsTopTextsPerRange) {
     SetWord(0, 801, "北京");
     SetWord(1, 600, "爱");
     SetWord(1, 601, "北京");
-    search_.Add2Limit({SentenceKey(0, 0), SentenceKey(0, 999)});
-    search_.Add2Limit({SentenceKey(1, 0), SentenceKey(1, 999)});
+    search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 999)});
+    search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 999)});
     search_.GetCount(Merged({{600, 0}, {700, 0}, {800, 0}, {600, 0, 1}}), "$1 $2", "", 100);
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("我*上海_2;爱*北京_1"), Gbk("爱*北京_1")}));
     EXPECT_EQ(RowCounts(), (std::vector<int>{3, 1}));
@@ -300,7 +300,7 @@ TEST_F(FreqCountTest, ComplexCountListsTopTextsPerRange) {
     EXPECT_EQ(RowCounts(), (std::vector<int>{0, 0}));
 
     search_.ClearLimit();
-    CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}}});
+    qav::CAtomRet* atom = Atom({{{600, 0}, {700, 0}, {800, 0}}});
     search_.GetCount(atom, "$Q", "", 1);
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{Gbk("我_2")}));
     EXPECT_EQ(RowCounts(), (std::vector<int>{2}));

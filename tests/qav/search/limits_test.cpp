@@ -19,8 +19,8 @@ using qztest::Gbk;
 int64_t Key(int64_t file, int64_t position) { return (file << 32) | position; }
 
 // The one-word hit at a sentence position.
-CRetInfo Hit(uint8_t file, uint32_t position) {
-    CRetInfo hit = ClearedRetInfo();
+qav::CRetInfo Hit(uint8_t file, uint32_t position) {
+    qav::CRetInfo hit = qav::ClearedRetInfo();
     hit.file_no = file;
     hit.position = position;
     hit.length = 1;
@@ -39,7 +39,7 @@ struct Sentence {
 class LimitsTest : public testing::Test {
 protected:
     void SetUp() override {
-        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"我", "上海"}));
+        engine_.m_pWordList = std::make_shared<qav::CWordList>(searchtest::MakeWordList({"我", "上海"}));
         for (int f = 0; f < 2; ++f) {
             uint32_t* data = searchtest::AddDataFile(engine_, kFileLength);
             data[600] = data[700] = 1;
@@ -47,12 +47,12 @@ protected:
         qztest::LoadSentInfo(engine_.m_sentInfo, dir_, {"NN"},
                              {{0, 512, 0, 0}, {0, 600, 0, 0}, {1, 512, 1, 0}, {1, 700, 1, 0}},
                              {{Gbk("Cat=体育_足球"), "num_page=15"}, {Gbk("Cat=新闻"), "num_page=150"}});
-        g_pCQAVEngine = &engine_;
+        qav::g_pCQAVEngine = &engine_;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override {
         search_.QAVSearchExit();
-        g_pCQAVEngine = nullptr;
+        qav::g_pCQAVEngine = nullptr;
     }
 
     std::vector<bool> Admitted(bool skipBase = false) const {
@@ -63,7 +63,7 @@ protected:
 
     // A merged slot holding one hit per sentence given.
     uint64_t Merged(int slot, const std::vector<Sentence>& hits) {
-        CQAVRet& ret = search_.m_QAVRet[slot];
+        qav::CQAVRet& ret = search_.m_QAVRet[slot];
         ret.Clear();
         for (const Sentence& s : hits) ret.Add2QAVRetEx(Hit(static_cast<uint8_t>(s.file), s.position));
         return ret.Handle();
@@ -71,23 +71,23 @@ protected:
 
     // An atom result in A1: one-word hits at the sentence positions given.
     uint64_t Atom(const std::vector<Sentence>& at) {
-        CAtomRet* slot = search_.TakeAtomSlot();
+        qav::CAtomRet* slot = search_.TakeAtomSlot();
         if (!slot) return 0;
         records_.clear();
         for (const Sentence& s : at) {
             const auto record = searchtest::Record(s.position, 0, static_cast<uint8_t>(s.file));
             records_.insert(records_.end(), record.begin(), record.end());
         }
-        slot->m_Query.type = UNIT_POS_R;
+        slot->m_Query.type = qav::UNIT_POS_R;
         slot->m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
         slot->AddSegment(records_.data(), 0, static_cast<int32_t>(at.size()), 8);
         return slot->Handle();
     }
 
     qztest::TempDir dir_;
-    CQAVEngine engine_;
+    qav::CQAVEngine engine_;
     std::vector<unsigned char> records_;
-    CQAVSearch search_;
+    qav::CQAVSearch search_;
     const std::vector<Sentence> sentences_ = {{0, 512}, {0, 600}, {1, 512}, {1, 700}, {2, 512}};
 };
 
@@ -165,7 +165,7 @@ TEST_F(LimitsTest, FilteringAnAtomResult) {
     search_.m_Condition.SetFilter("num_page=10-20", 1);
     search_.Add2Limit({Key(0, 0), Key(0, 599)});
     search_.Add2Limit({Key(1, 0), Key(2, 1000)});
-    CQAVRet* out = search_.GetFilterRet(handle);
+    qav::CQAVRet* out = search_.GetFilterRet(handle);
     ASSERT_EQ(out, &search_.m_QAVRet[0]);
     EXPECT_TRUE(search_.m_AtomRet[0].IsFree());
     EXPECT_EQ(search_.m_AtomRet[0].m_nSegCount, 0);
@@ -180,7 +180,7 @@ TEST_F(LimitsTest, FilteringAnAtomResult) {
 TEST_F(LimitsTest, FilteringAMergedResult) {
     const uint64_t input = Merged(0, {{0, 512}, {1, 512}, {2, 512}, {0, 600}});
     search_.m_Condition.SetFilter("num_page=10-20", 1);
-    CQAVRet* out = search_.GetFilterRet(input);
+    qav::CQAVRet* out = search_.GetFilterRet(input);
     ASSERT_EQ(out, &search_.m_QAVRet[1]);
     EXPECT_FALSE(out->IsFree());
     ASSERT_EQ(out->m_nCount, 2);
@@ -193,7 +193,7 @@ TEST_F(LimitsTest, FilteringAMergedResult) {
     // Mode "any" without entries passes nothing.
     search_.m_Condition.ClearFilter();
     search_.m_Condition.SetFilter("none", 0);
-    CQAVRet* again = search_.GetFilterRet(out->Handle());
+    qav::CQAVRet* again = search_.GetFilterRet(out->Handle());
     ASSERT_EQ(again, &search_.m_QAVRet[0]);
     EXPECT_EQ(again->m_nCount, 0);
 }
@@ -214,11 +214,11 @@ TEST(BuiltInFilterTest, HandleZeroFiltersTheBuiltInSearch) {
     qztest::TempDir dir;
     qztest::AtomIndex::Write(dir.path());
     testing::internal::CaptureStdout();
-    const bool started = GlobalInit("config.txt", dir.path());
+    const bool started = qav::GlobalInit("config.txt", dir.path());
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(started);
     {
-        CQAVSearch search;
+        qav::CQAVSearch search;
         ASSERT_TRUE(search.QAVSearchInit(false));
         struct Case {
             const char* filter;
@@ -227,7 +227,7 @@ TEST(BuiltInFilterTest, HandleZeroFiltersTheBuiltInSearch) {
         for (const Case c : {Case{"", 2}, Case{"a=2", 0}, Case{"a=1;b=2", 2}}) {
             search.m_Condition.ClearFilter();
             search.m_Condition.SetFilter(c.filter, 1);
-            CQAVRet* out = search.GetFilterRet(0);
+            qav::CQAVRet* out = search.GetFilterRet(0);
             ASSERT_NE(out, nullptr);
             EXPECT_EQ(out->m_nCount, c.hits) << c.filter;
             EXPECT_TRUE(search.m_AtomRet[0].IsFree());
@@ -236,7 +236,7 @@ TEST(BuiltInFilterTest, HandleZeroFiltersTheBuiltInSearch) {
         }
         search.QAVSearchExit();
     }
-    GlobalExit();
+    qav::GlobalExit();
 }
 
 }  // namespace

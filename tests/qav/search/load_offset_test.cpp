@@ -35,7 +35,7 @@ void ReplaceFile(const qztest::TempDir& dir, const std::string& name, const std:
 class LoadOffsetTest : public ::testing::Test {
 protected:
     qztest::TempDir dir;
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     std::unique_ptr<unsigned char[]> records;
 
     void SetUp() override {
@@ -47,17 +47,17 @@ protected:
 };
 
 TEST_F(LoadOffsetTest, ReadsRecordsOfTheKindsWidthAndCountsThem) {
-    ASSERT_TRUE(engine.LoadOffset(8, 2, records, UNIT_POS_R, 0));
-    EXPECT_EQ(GetOffset(records.get()), 101u);
-    EXPECT_EQ(GetPOS(records.get()), -1);
-    EXPECT_EQ(GetFileNo(records.get()), 3);
-    EXPECT_EQ(GetClauseNo(records.get()), 1);
-    EXPECT_EQ(GetOffset(records.get() + 8), 102u);
+    ASSERT_TRUE(engine.LoadOffset(8, 2, records, qav::UNIT_POS_R, 0));
+    EXPECT_EQ(qav::GetOffset(records.get()), 101u);
+    EXPECT_EQ(qav::GetPOS(records.get()), -1);
+    EXPECT_EQ(qav::GetFileNo(records.get()), 3);
+    EXPECT_EQ(qav::GetClauseNo(records.get()), 1);
+    EXPECT_EQ(qav::GetOffset(records.get() + 8), 102u);
     EXPECT_EQ(engine.m_loadedRecords.load(), 2);
 
-    ASSERT_TRUE(engine.LoadOffset(5, 2, records, UNIT_HZ_R, 1));  // complex kinds read 9-byte records
-    EXPECT_EQ(GetOffset(records.get() + 9), 201u);
-    EXPECT_EQ(GetDist(records.get() + 9), 11);
+    ASSERT_TRUE(engine.LoadOffset(5, 2, records, qav::UNIT_HZ_R, 1));  // complex kinds read 9-byte records
+    EXPECT_EQ(qav::GetOffset(records.get() + 9), 201u);
+    EXPECT_EQ(qav::GetDist(records.get() + 9), 11);
     EXPECT_EQ(engine.m_loadedRecords.load(), 4);
 }
 
@@ -75,7 +75,7 @@ TEST_F(LoadOffsetTest, FailedLoadsLeaveNoRecordsAndDoNotCount) {
     };
     for (const Case& c : cases) {
         records.reset(new unsigned char[1]);
-        EXPECT_FALSE(engine.LoadOffset(c.offset, c.count, records, UNIT_POS_L, c.fileNo)) << c.what;
+        EXPECT_FALSE(engine.LoadOffset(c.offset, c.count, records, qav::UNIT_POS_L, c.fileNo)) << c.what;
         EXPECT_EQ(records, nullptr) << c.what;
     }
     EXPECT_EQ(engine.m_loadedRecords.load(), 0);
@@ -83,22 +83,22 @@ TEST_F(LoadOffsetTest, FailedLoadsLeaveNoRecordsAndDoNotCount) {
 
 TEST_F(LoadOffsetTest, ThreadHandlesFollowTheEnginesOffsetFiles) {
     // The first load of a thread opens every offset file.
-    ASSERT_TRUE(engine.LoadOffset(0, 1, records, UNIT_POS_L, 0));
+    ASSERT_TRUE(engine.LoadOffset(0, 1, records, qav::UNIT_POS_L, 0));
     ReplaceFile(dir, "Offset_1.dat", "12345" + Records(900, 2, 9));
-    ASSERT_TRUE(engine.LoadOffset(5, 1, records, UNIT_ML, 1));
-    EXPECT_EQ(GetOffset(records.get()), 200u);
+    ASSERT_TRUE(engine.LoadOffset(5, 1, records, qav::UNIT_ML, 1));
+    EXPECT_EQ(qav::GetOffset(records.get()), 200u);
 
     // Restarted on the rebuilt files, the same thread reads the new ones.
     ASSERT_TRUE(engine.OffsetFileHandleInit());
-    ASSERT_TRUE(engine.LoadOffset(5, 1, records, UNIT_ML, 1));
-    EXPECT_EQ(GetOffset(records.get()), 900u);
+    ASSERT_TRUE(engine.LoadOffset(5, 1, records, qav::UNIT_ML, 1));
+    EXPECT_EQ(qav::GetOffset(records.get()), 900u);
 }
 
 TEST(LoadOffset, ConcurrentLoadsReadTheirOwnRegions) {
     qztest::TempDir dir;
     constexpr int kRecords = 4000;
     qztest::WriteFile(dir.file("Offset_0.dat"), Records(0, kRecords, 8));
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     engine.m_config.m_FileInfo.Offset = dir.file("Offset");
     ASSERT_TRUE(engine.OffsetFileHandleInit());
 
@@ -109,9 +109,9 @@ TEST(LoadOffset, ConcurrentLoadsReadTheirOwnRegions) {
             for (int i = 0; i < 200; ++i) {
                 const int first = (t * 997 + i * 131) % (kRecords - 10);
                 std::unique_ptr<unsigned char[]> mine;
-                if (!engine.LoadOffset(static_cast<int64_t>(first) * 8, 10, mine, UNIT_POS_L, 0) ||
-                    GetOffset(mine.get()) != static_cast<uint32_t>(first) ||
-                    GetOffset(mine.get() + 72) != static_cast<uint32_t>(first + 9))
+                if (!engine.LoadOffset(static_cast<int64_t>(first) * 8, 10, mine, qav::UNIT_POS_L, 0) ||
+                    qav::GetOffset(mine.get()) != static_cast<uint32_t>(first) ||
+                    qav::GetOffset(mine.get() + 72) != static_cast<uint32_t>(first + 9))
                     ++wrong[t];
             }
         });

@@ -30,7 +30,7 @@ using Hit = std::tuple<int, uint32_t, int, int>;
 
 struct Unit {
     std::string name;
-    UnitType kind;
+    qav::UnitType kind;
     std::string records;  // the unit's offset records
 };
 
@@ -62,11 +62,11 @@ protected:
         qztest::WriteFile(dir_->file("corpus.lst"), list);
         testing::internal::CaptureStdout();
         built_ = IdxMainAllInOne(config.c_str(), dir_->file("corpus.lst").c_str(), index.c_str()) == 1 &&
-                 GlobalInit("config.txt", index);
+                 qav::GlobalInit("config.txt", index);
         testing::internal::GetCapturedStdout();
     }
     static void TearDownTestSuite() {
-        GlobalExit();
+        qav::GlobalExit();
         delete dir_;
         dir_ = nullptr;
     }
@@ -80,15 +80,15 @@ protected:
 
     // The largest leaf units of kinds 3 and 4 that have a few hundred records.
     void PickUnits() {
-        const CQAVEngine& engine = *g_pCQAVEngine;
-        std::vector<const CHashNode*> nodes;
-        for (const CHashNode* node : engine.m_unitTable.unit_list)
-            if ((node->type == UNIT_POS_L || node->type == UNIT_POS_R) && node->count >= 50 && node->count <= 3000)
+        const qav::CQAVEngine& engine = *qav::g_pCQAVEngine;
+        std::vector<const qav::CHashNode*> nodes;
+        for (const qav::CHashNode* node : engine.m_unitTable.unit_list)
+            if ((node->type == qav::UNIT_POS_L || node->type == qav::UNIT_POS_R) && node->count >= 50 && node->count <= 3000)
                 nodes.push_back(node);
         std::sort(nodes.begin(), nodes.end(), [](auto* a, auto* b) { return a->count > b->count; });
         nodes.resize(std::min<size_t>(nodes.size(), 5));
         std::map<int, std::string> files;
-        for (const CHashNode* node : nodes) {
+        for (const qav::CHashNode* node : nodes) {
             if (!files.count(node->file_no))
                 files[node->file_no] =
                     qztest::ReadFile(dir_->file("index") + "/Offset_" + std::to_string(node->file_no) + ".dat");
@@ -100,26 +100,26 @@ protected:
     // The hits of a unit's records by hand: an empty pattern makes the anchor
     // word the hit, widened by the waves; the sentence must start on a word.
     Side Oracle(const Unit& unit, int w1, int w2) const {
-        const CQAVEngine& engine = *g_pCQAVEngine;
+        const qav::CQAVEngine& engine = *qav::g_pCQAVEngine;
         Side side{&unit, w1, w2, {}, {}};
         for (size_t at = 0; at + 8 <= unit.records.size(); at += 8) {
             const auto* record = reinterpret_cast<const unsigned char*>(unit.records.data() + at);
-            const uint32_t position = GetOffset(record);
-            const uint8_t file = GetFileNo(record);
-            const int64_t anchor = int64_t{position} + GetPOS(record);
+            const uint32_t position = qav::GetOffset(record);
+            const uint8_t file = qav::GetFileNo(record);
+            const int64_t anchor = int64_t{position} + qav::GetPOS(record);
             if (file >= engine.DataFileCount()) continue;
             const uint32_t length = engine.m_corpusLength[file];
             if (position >= length || anchor < 0 || anchor >= length) continue;
             if (engine.m_corpus[file][position] >= engine.m_pWordList->words_by_id.size()) continue;
-            side.hits.emplace_back(file, position, GetPOS(record) - w1, 1 + w1 + w2);
-            side.clauses.push_back(GetClauseNo(record));
+            side.hits.emplace_back(file, position, qav::GetPOS(record) - w1, 1 + w1 + w2);
+            side.clauses.push_back(qav::GetClauseNo(record));
         }
         return side;
     }
 
     // Puts the unit's records into a free atom slot with the same query.
     uint64_t Slot(const Side& side) {
-        CAtomRet* slot = search_.TakeAtomSlot();
+        qav::CAtomRet* slot = search_.TakeAtomSlot();
         if (!slot) return 0;
         slot->m_Query.type = side.unit->kind;
         slot->m_Query.waves = {{static_cast<uint32_t>(side.w1), 0}, {static_cast<uint32_t>(side.w2), 1}, {0, 2}, {0, 3}};
@@ -137,10 +137,10 @@ protected:
         return pairs;
     }
 
-    static std::vector<Hit> Hits(const CQAVRet& ret) {
+    static std::vector<Hit> Hits(const qav::CQAVRet& ret) {
         std::vector<Hit> hits;
         for (int i = 0; i < ret.m_nCount; ++i) {
-            const CRetInfo& h = ret.m_Hits[static_cast<size_t>(i)];
+            const qav::CRetInfo& h = ret.m_Hits[static_cast<size_t>(i)];
             hits.emplace_back(h.file_no, h.position, h.start, h.length);
         }
         return hits;
@@ -153,7 +153,7 @@ protected:
 
     static qztest::TempDir* dir_;
     static bool built_;
-    CQAVSearch search_;
+    qav::CQAVSearch search_;
     std::vector<Unit> units_;
 };
 
@@ -196,7 +196,7 @@ TEST_F(MergeOracle, JoinsFindExactlyThePairsOfEachRelation) {
             }
             ASSERT_LT(expected.size(), 102400u);
             const uint64_t h1 = Slot(left), h2 = Slot(right);
-            CQAVRet* out = search_.MergeSearch(h1, h2, JoinRelationCode(name));
+            qav::CQAVRet* out = search_.MergeSearch(h1, h2, qav::JoinRelationCode(name));
             ASSERT_NE(nullptr, out);
             EXPECT_EQ(Sorted(expected), Sorted(Hits(*out)));
             found += out->m_nCount;
@@ -232,12 +232,12 @@ TEST_F(MergeOracle, AndOrNotAgreeWithTheSentenceSets) {
             if (!inSecond.count(SentenceOf(h))) expectedNot.push_back(h);
 
         const std::pair<int, std::vector<Hit>> cases[] = {
-            {kMergeAnd, Sorted(expectedAnd)}, {kMergeOr, expectedOr}, {kMergeNot, expectedNot}};
+            {qav::kMergeAnd, Sorted(expectedAnd)}, {qav::kMergeOr, expectedOr}, {qav::kMergeNot, expectedNot}};
         for (const auto& [type, expected] : cases) {
             const uint64_t h1 = Slot(first), h2 = Slot(second);
-            CQAVRet* out = search_.MergeRet(h1, h2, type, false);
+            qav::CQAVRet* out = search_.MergeRet(h1, h2, type, false);
             ASSERT_NE(nullptr, out);
-            EXPECT_EQ(expected, type == kMergeAnd ? Sorted(Hits(*out)) : Hits(*out)) << "type " << type;
+            EXPECT_EQ(expected, type == qav::kMergeAnd ? Sorted(Hits(*out)) : Hits(*out)) << "type " << type;
             out->m_bFree = 1;
         }
     }
@@ -252,7 +252,7 @@ TEST_F(MergeOracle, DocumentLevelNotDropsTheDocumentsOfTheSecondSide) {
         std::vector<int64_t> docs;
         for (const Hit& h : side.hits) {
             int64_t doc = -1;
-            EXPECT_TRUE(DocumentOfSentence(*g_pCQAVEngine, (uint64_t(std::get<0>(h)) << 32) | std::get<1>(h), doc));
+            EXPECT_TRUE(qav::DocumentOfSentence(*qav::g_pCQAVEngine, (uint64_t(std::get<0>(h)) << 32) | std::get<1>(h), doc));
             docs.push_back(doc);
         }
         return docs;
@@ -267,7 +267,7 @@ TEST_F(MergeOracle, DocumentLevelNotDropsTheDocumentsOfTheSecondSide) {
             if (!excluded.count(firstDocs[i])) expected.push_back(first.hits[i]);
         dropped += static_cast<int>(first.hits.size() - expected.size());
         const uint64_t h1 = Slot(first), h2 = Slot(second);
-        CQAVRet* out = search_.MergeRet(h1, h2, kMergeNot, true);
+        qav::CQAVRet* out = search_.MergeRet(h1, h2, qav::kMergeNot, true);
         ASSERT_NE(nullptr, out);
         EXPECT_EQ(expected, Hits(*out)) << units_[a].name;
         out->m_bFree = 1;

@@ -25,7 +25,7 @@ protected:
         return out;
     }
 
-    CQAVSearch search_;
+    qav::CQAVSearch search_;
 };
 
 TEST_F(OutRetJSONTest, FrequencyAnswerIsTheFormattedText) {
@@ -105,14 +105,14 @@ class SaveRetBuffTest : public testing::Test {
 protected:
     void SetUp() override {
         engine_.m_config.m_FileInfo.SavePath = dir_.path();
-        g_pCQAVEngine = &engine_;
+        qav::g_pCQAVEngine = &engine_;
         search_.m_FinalRect.FinalRectInit(10);
     }
-    void TearDown() override { g_pCQAVEngine = nullptr; }
+    void TearDown() override { qav::g_pCQAVEngine = nullptr; }
 
     qztest::TempDir dir_;
-    CQAVEngine engine_;
-    CQAVSearch search_;
+    qav::CQAVEngine engine_;
+    qav::CQAVSearch search_;
 };
 
 TEST_F(SaveRetBuffTest, TextsAreAppendedAsLines) {
@@ -138,7 +138,7 @@ TEST_F(SaveRetBuffTest, RowsAreSavedByKind) {
 
 TEST_F(SaveRetBuffTest, NamesLeavingTheSaveFolderAreRefused) {
     for (const std::string name : {"../x", "a/b", "a\\b", "..", "", "x..y"}) {
-        EXPECT_FALSE(IsPlainFileName(name)) << name;
+        EXPECT_FALSE(qav::IsPlainFileName(name)) << name;
         EXPECT_FALSE(search_.SaveRetBuff(std::string("t"), name)) << name;
         EXPECT_FALSE(search_.SaveRetBuff(0, name, -1)) << name;
     }
@@ -152,7 +152,7 @@ TEST_F(SaveRetBuffTest, NamesLeavingTheSaveFolderAreRefused) {
 TEST_F(SaveRetBuffTest, NoEngineOrNoFolderFails) {
     engine_.m_config.m_FileInfo.SavePath = dir_.file("missing");
     EXPECT_FALSE(search_.SaveRetBuff(std::string("t"), "s.txt"));
-    g_pCQAVEngine = nullptr;
+    qav::g_pCQAVEngine = nullptr;
     EXPECT_FALSE(search_.SaveRetBuff(std::string("t"), "s.txt"));
 }
 

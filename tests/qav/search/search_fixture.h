@@ -15,10 +15,10 @@
 namespace searchtest {
 
 // A word list whose identifiers follow the order of the given UTF-8 texts.
-inline CWordList MakeWordList(const std::vector<std::string>& utf8Words) {
-    CWordList list;
+inline qav::CWordList MakeWordList(const std::vector<std::string>& utf8Words) {
+    qav::CWordList list;
     for (size_t i = 0; i < utf8Words.size(); ++i) {
-        CWord word;
+        qav::CWord word;
         word.text = qztest::Gbk(utf8Words[i]);
         word.id = static_cast<int32_t>(i);
         word.type = 7;
@@ -26,13 +26,13 @@ inline CWordList MakeWordList(const std::vector<std::string>& utf8Words) {
     }
     list.words = list.words_by_id;
     std::sort(list.words.begin(), list.words.end(),
-              [](const CWord& a, const CWord& b) { return a.text < b.text; });
+              [](const qav::CWord& a, const qav::CWord& b) { return a.text < b.text; });
     return list;
 }
 
 // Adds to engine a data file of length words: the 512-word header, then fill
 // everywhere else. Returns the words, for the test to place its own.
-inline uint32_t* AddDataFile(CQAVEngine& engine, uint32_t length, uint32_t fill = 0) {
+inline uint32_t* AddDataFile(qav::CQAVEngine& engine, uint32_t length, uint32_t fill = 0) {
     auto words = std::make_unique<uint32_t[]>(length);
     for (uint32_t i = 0; i < length; ++i) words[i] = i < 512 ? 0xFFFFFFFFu : fill;
     engine.m_corpus.push_back(std::move(words));
@@ -40,7 +40,7 @@ inline uint32_t* AddDataFile(CQAVEngine& engine, uint32_t length, uint32_t fill 
     return engine.m_corpus.back().get();
 }
 
-inline uint32_t IdOf(const CWordList& list, const std::string& utf8) {
+inline uint32_t IdOf(const qav::CWordList& list, const std::string& utf8) {
     return static_cast<uint32_t>(list.Word2No(qztest::Gbk(utf8)));
 }
 
@@ -58,9 +58,9 @@ inline std::vector<unsigned char> Record(uint32_t position, int16_t index, uint8
 }
 
 // A comparison context over corpus arrays held by the caller.
-inline RecordCompareContext MakeContext(const std::vector<std::vector<uint32_t>>& corpus, const CWordList& words,
+inline qav::RecordCompareContext MakeContext(const std::vector<std::vector<uint32_t>>& corpus, const qav::CWordList& words,
                                         int language, int width) {
-    RecordCompareContext ctx;
+    qav::RecordCompareContext ctx;
     for (const auto& file : corpus) ctx.files.push_back({file.data(), static_cast<uint32_t>(file.size())});
     ctx.wordList = &words;
     ctx.language = language;
@@ -68,7 +68,7 @@ inline RecordCompareContext MakeContext(const std::vector<std::vector<uint32_t>>
     return ctx;
 }
 // The context points into the corpus, which must outlive it.
-RecordCompareContext MakeContext(std::vector<std::vector<uint32_t>>&& corpus, const CWordList& words, int language,
+qav::RecordCompareContext MakeContext(std::vector<std::vector<uint32_t>>&& corpus, const qav::CWordList& words, int language,
                                  int width) = delete;
 
 }  // namespace searchtest

@@ -11,10 +11,10 @@
 
 namespace {
 
-CQAVSearch* g_madeFor = nullptr;
+qav::CQAVSearch* g_madeFor = nullptr;
 
 // A plain state: the object keeps and closes whatever its maker gives.
-lua_State* BareState(CQAVSearch* search) {
+lua_State* BareState(qav::CQAVSearch* search) {
     g_madeFor = search;
     return luaL_newstate();
 }
@@ -26,7 +26,7 @@ protected:
 
     // Atom search stand-in: takes a free atom slot and stores one segment.
     uint64_t FakeAtomSearch() {
-        CAtomRet* slot = search_.TakeAtomSlot();
+        qav::CAtomRet* slot = search_.TakeAtomSlot();
         if (!slot) return 0;
         static const unsigned char kRecords[8] = {};
         slot->AddSegment(kRecords, 0, 1, 8);
@@ -36,10 +36,10 @@ protected:
     // Join stand-in: writes one hit marked with tag into the slot the rules
     // give and frees both inputs.
     uint64_t FakeJoin(uint64_t left, uint64_t right, uint32_t tag) {
-        CQAVRet* out = search_.MergeTarget(left, right);
+        qav::CQAVRet* out = search_.MergeTarget(left, right);
         if (!out) return 0;
         out->Clear();
-        CRetInfo hit = ClearedRetInfo();
+        qav::CRetInfo hit = qav::ClearedRetInfo();
         hit.position = tag;
         out->Add2QAVRetEx(hit);
         search_.FreeSlot(left);
@@ -52,11 +52,11 @@ protected:
     uint64_t M1() const { return search_.m_QAVRet[0].Handle(); }
     uint64_t M2() const { return search_.m_QAVRet[1].Handle(); }
 
-    CQAVSearch search_{BareState};
+    qav::CQAVSearch search_{BareState};
 };
 
 TEST(SearchObject, HandlesAreZeroBeforeSetUpAndNameNoSlot) {
-    CQAVSearch search;
+    qav::CQAVSearch search;
     EXPECT_EQ(0u, search.m_AtomRet[0].Handle());
     EXPECT_EQ(0u, search.m_QAVRet[1].Handle());
     EXPECT_EQ(nullptr, search.TakeAtomSlot());
@@ -65,16 +65,16 @@ TEST(SearchObject, HandlesAreZeroBeforeSetUpAndNameNoSlot) {
 }
 
 TEST(SearchObject, SetUpMakesTheStateOnceWithItsMaker) {
-    CQAVSearch none;
+    qav::CQAVSearch none;
     ASSERT_TRUE(none.QAVSearchInit(false));
     EXPECT_EQ(nullptr, none.LuaState());
     none.QAVSearchExit();
 
-    CQAVSearch failing([](CQAVSearch*) -> lua_State* { return nullptr; });
+    qav::CQAVSearch failing([](qav::CQAVSearch*) -> lua_State* { return nullptr; });
     EXPECT_FALSE(failing.QAVSearchInit(false));
     failing.QAVSearchExit();
 
-    CQAVSearch search(BareState);
+    qav::CQAVSearch search(BareState);
     ASSERT_TRUE(search.QAVSearchInit(false));
     EXPECT_EQ(&search, g_madeFor);
     lua_State* first = search.LuaState();
@@ -127,7 +127,7 @@ TEST_F(SearchSlots, SlotRulesTable) {
         {"stray", "A2", ""}, {"M2", "stray", ""},
     };
     for (const Case& c : cases) {
-        const CQAVRet* out = search_.MergeTarget(slot.at(c.left), slot.at(c.right));
+        const qav::CQAVRet* out = search_.MergeTarget(slot.at(c.left), slot.at(c.right));
         const uint64_t got = out ? out->Handle() : 0;
         const uint64_t want = *c.out ? slot.at(c.out) : 0;
         EXPECT_EQ(want, got) << c.left << " + " << c.right;
@@ -147,7 +147,7 @@ TEST_F(SearchSlots, JoinChainAlternatesMergedSlotsAndOldHandleSeesNewContent) {
     const uint64_t third = FakeJoin(FakeAtomSearch(), second, 3);
     ASSERT_EQ(M1(), third);
     // The first result's handle now names the third result.
-    const CQAVRet* slot = search_.MergedSlot(first);
+    const qav::CQAVRet* slot = search_.MergedSlot(first);
     ASSERT_NE(nullptr, slot);
     ASSERT_EQ(1, slot->m_nCount);
     EXPECT_EQ(3u, slot->m_Hits[0].position);
@@ -164,16 +164,16 @@ TEST_F(SearchSlots, FilterOutputIsTheFirstFreeMergedSlot) {
 }
 
 TEST_F(SearchSlots, ResultsStopAtTheirCapacity) {
-    CQAVRet& merged = search_.m_QAVRet[0];
+    qav::CQAVRet& merged = search_.m_QAVRet[0];
     merged.QAVRetInit(2);
     merged.Clear();
-    const CRetInfo hit = ClearedRetInfo();
+    const qav::CRetInfo hit = qav::ClearedRetInfo();
     EXPECT_TRUE(merged.Add2QAVRetEx(hit));
     EXPECT_TRUE(merged.Add2QAVRetEx(hit));
     EXPECT_FALSE(merged.Add2QAVRetEx(hit));
     EXPECT_EQ(2, merged.m_nCount);
 
-    CAtomRet& atom = search_.m_AtomRet[0];
+    qav::CAtomRet& atom = search_.m_AtomRet[0];
     atom.AtomRetInit(1);
     atom.Take();
     const unsigned char records[18] = {};
@@ -182,7 +182,7 @@ TEST_F(SearchSlots, ResultsStopAtTheirCapacity) {
     EXPECT_EQ(3, atom.TotalHits());
 
     // A capacity of 0 still gives the slot a handle of its own.
-    CQAVRet empty;
+    qav::CQAVRet empty;
     empty.QAVRetInit(0);
     EXPECT_NE(0u, empty.Handle());
     EXPECT_FALSE(empty.Add2QAVRetEx(hit));
@@ -190,7 +190,7 @@ TEST_F(SearchSlots, ResultsStopAtTheirCapacity) {
 
 TEST_F(SearchSlots, ClearKeepsLimitsAndExitEmptiesEverything) {
     search_.m_ConditionText = "len($1)<3";
-    search_.m_FinalRect.AddRow("row", CFinalRect::kContextRow);
+    search_.m_FinalRect.AddRow("row", qav::CFinalRect::kContextRow);
     search_.Add2Limit({5, 6});
     search_.Clear();
     EXPECT_TRUE(search_.m_ConditionText.empty());

@@ -6,12 +6,12 @@
 
 namespace qztest {
 
-void LoadSentInfo(CHashTableInfo& info, const TempDir& dir, const std::vector<std::string>& tags,
+void LoadSentInfo(qav::CHashTableInfo& info, const TempDir& dir, const std::vector<std::string>& tags,
                   const std::vector<FixtureSentence>& sentences,
                   const std::vector<std::vector<std::string>>& docs) {
-    std::vector<SentInfoTag> tagList;
+    std::vector<qav::SentInfoTag> tagList;
     for (size_t i = 0; i < tags.size(); ++i) tagList.push_back({tags[i], static_cast<int32_t>(i)});
-    SentInfoWriter writer;
+    qav::SentInfoWriter writer;
     ASSERT_TRUE(writer.Create(dir.file("SentInfo.dat"), tagList));
     int32_t line = 0;
     for (const FixtureSentence& s : sentences) {

@@ -24,7 +24,7 @@ inline int64_t SentKey(uint32_t file, uint32_t position) {
 
 // Sentence tags are named by their index in tags; each document is a list of
 // "name=value" lines.
-void LoadSentInfo(CHashTableInfo& info, const TempDir& dir, const std::vector<std::string>& tags,
+void LoadSentInfo(qav::CHashTableInfo& info, const TempDir& dir, const std::vector<std::string>& tags,
                   const std::vector<FixtureSentence>& sentences,
                   const std::vector<std::vector<std::string>>& docs);
 

@@ -27,7 +27,7 @@ constexpr uint32_t kWords = 2000;
 class TagOutputsTest : public testing::Test {
 protected:
     void SetUp() override {
-        engine_.m_pWordList = std::make_shared<CWordList>(searchtest::MakeWordList({"十", "九", "零", "无"}));
+        engine_.m_pWordList = std::make_shared<qav::CWordList>(searchtest::MakeWordList({"十", "九", "零", "无"}));
         uint32_t* words = searchtest::AddDataFile(engine_, kWords, 3);
         words[600] = 0;
         words[700] = 1;
@@ -36,22 +36,22 @@ protected:
                              {{"num=10", "name=b"}, {"num=9", "name=a"}, {"num=x", "name=c"}});
         fullText_.m_Config.m_DocInfoTypeNumber.insert("num");
         fullText_.m_Config.m_DocInfoTypeString.insert("name");
-        g_pCQAVEngine = &engine_;
-        g_pBMEngine = &fullText_;
+        qav::g_pCQAVEngine = &engine_;
+        qav::g_pBMEngine = &fullText_;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override {
         search_.QAVSearchExit();
-        g_pCQAVEngine = nullptr;
-        g_pBMEngine = nullptr;
+        qav::g_pCQAVEngine = nullptr;
+        qav::g_pBMEngine = nullptr;
     }
 
     // M1 with one-word hits at the sentences, in this order.
     uint64_t Merged(const std::vector<uint32_t>& sentences) {
-        CQAVRet& slot = search_.m_QAVRet[0];
+        qav::CQAVRet& slot = search_.m_QAVRet[0];
         slot.Clear();
         for (uint32_t position : sentences) {
-            CRetInfo hit = ClearedRetInfo();
+            qav::CRetInfo hit = qav::ClearedRetInfo();
             hit.file_no = 0;
             hit.position = position;
             hit.start = 0;
@@ -62,8 +62,8 @@ protected:
     }
     // A1 with records of a kind-4 query with an empty pattern.
     uint64_t Atom(const std::vector<uint32_t>& sentences) {
-        CAtomRet* slot = search_.TakeAtomSlot();
-        slot->m_Query.type = UNIT_POS_R;
+        qav::CAtomRet* slot = search_.TakeAtomSlot();
+        slot->m_Query.type = qav::UNIT_POS_R;
         slot->m_Query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
         for (uint32_t position : sentences) {
             auto bytes = searchtest::Record(position, 0, 0, 0, 8);
@@ -81,9 +81,9 @@ protected:
     }
 
     qztest::TempDir dir_;
-    CQAVEngine engine_;
-    CBMEngine fullText_;
-    CQAVSearch search_;
+    qav::CQAVEngine engine_;
+    qav::CBMEngine fullText_;
+    qav::CQAVSearch search_;
     std::vector<unsigned char> buffer_;
 };
 
@@ -93,11 +93,11 @@ TEST_F(TagOutputsTest, SortsByNumberOrTextEitherWay) {
         int dir;
         std::vector<std::string> rows;
     } cases[] = {
-        {"num", kSortAscending, {"<Q>零</Q>", "<Q>九</Q>", "<Q>十</Q>"}},
+        {"num", qav::kSortAscending, {"<Q>零</Q>", "<Q>九</Q>", "<Q>十</Q>"}},
         {"num", 0, {"<Q>十</Q>", "<Q>九</Q>", "<Q>零</Q>"}},
-        {"name", kSortAscending, {"<Q>九</Q>", "<Q>十</Q>", "<Q>零</Q>"}},
+        {"name", qav::kSortAscending, {"<Q>九</Q>", "<Q>十</Q>", "<Q>零</Q>"}},
         {"name", 2, {"<Q>零</Q>", "<Q>十</Q>", "<Q>九</Q>"}},
-        {"other", kSortAscending, {}},
+        {"other", qav::kSortAscending, {}},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(search_.GetSortByBuff(Merged({600, 900, 700, 800}), c.tag, c.dir));
@@ -105,18 +105,18 @@ TEST_F(TagOutputsTest, SortsByNumberOrTextEitherWay) {
         EXPECT_FALSE(search_.m_QAVRet[0].IsFree());
     }
     const uint64_t atom = Atom({800, 600, 900, 700});
-    EXPECT_TRUE(search_.GetSortByBuff(atom, "num", kSortAscending));
+    EXPECT_TRUE(search_.GetSortByBuff(atom, "num", qav::kSortAscending));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"<Q>零</Q>", "<Q>九</Q>", "<Q>十</Q>"}));
     // Limits apply to atom results.
-    search_.Add2Limit({SentenceKey(0, 650), SentenceKey(0, 850)});
+    search_.Add2Limit({qav::SentenceKey(0, 650), qav::SentenceKey(0, 850)});
     EXPECT_TRUE(search_.GetSortByBuff(atom, "num", 0));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"<Q>九</Q>", "<Q>零</Q>"}));
 }
 
 TEST_F(TagOutputsTest, NoFullTextEngineMeansNoSortableTag) {
-    g_pBMEngine = nullptr;
+    qav::g_pBMEngine = nullptr;
     search_.m_FinalRect.AddRow("old", -1);
-    EXPECT_TRUE(search_.GetSortByBuff(Merged({600}), "num", kSortAscending));
+    EXPECT_TRUE(search_.GetSortByBuff(Merged({600}), "num", qav::kSortAscending));
     EXPECT_TRUE(Rows().empty());
 }
 
@@ -139,15 +139,15 @@ TEST_F(TagOutputsTest, GroupingKeepsGroupsTogetherAndFreesTheSlot) {
 }
 
 TEST_F(TagOutputsTest, DocumentsOfHitsAreLogged) {
-    g_log_file = std::fopen(dir_.file("log.txt").c_str(), "w");
-    ASSERT_NE(g_log_file, nullptr);
+    qav::g_log_file = std::fopen(dir_.file("log.txt").c_str(), "w");
+    ASSERT_NE(qav::g_log_file, nullptr);
     const uint64_t merged = Merged({600, 900, 700, 800});
     EXPECT_TRUE(search_.GetOrgBuff(merged, nullptr, 3, "name"));
     EXPECT_TRUE(search_.GetOrgBuff(merged, nullptr, 1, ""));
     int response = 0;
     EXPECT_TRUE(search_.GetOrgBuff(merged, &response, 3, ""));
-    std::fclose(g_log_file);
-    g_log_file = nullptr;
+    std::fclose(qav::g_log_file);
+    qav::g_log_file = nullptr;
     // The unknown sentence 900 is counted without a line.
     EXPECT_EQ(qztest::ReadFile(dir_.file("log.txt")),
               "(ID=0;Pos=NN;b)\n(ID=1;Pos=NN;a)\n(ID=0;Pos=NN;name=b;num=10;)\n");
@@ -155,7 +155,7 @@ TEST_F(TagOutputsTest, DocumentsOfHitsAreLogged) {
 
 TEST_F(TagOutputsTest, UnknownHandlesChangeNothing) {
     search_.m_FinalRect.AddRow("old", -1);
-    EXPECT_FALSE(search_.GetSortByBuff(12345, "num", kSortAscending));
+    EXPECT_FALSE(search_.GetSortByBuff(12345, "num", qav::kSortAscending));
     EXPECT_FALSE(search_.GetGroupByBuff(0, "num"));
     EXPECT_FALSE(search_.GetCountByBuff(12345, "num"));
     EXPECT_EQ(Rows(), (std::vector<std::string>{"old"}));

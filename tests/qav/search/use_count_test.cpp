@@ -13,9 +13,9 @@
 
 namespace {
 
-std::vector<int> Counts(const std::vector<CHashNode*>& nodes) {
+std::vector<int> Counts(const std::vector<qav::CHashNode*>& nodes) {
     std::vector<int> counts;
-    for (const CHashNode* node : nodes) counts.push_back(node->use_count);
+    for (const qav::CHashNode* node : nodes) counts.push_back(node->use_count);
     return counts;
 }
 
@@ -23,22 +23,22 @@ class UseCounts : public testing::Test {
 protected:
     void SetUp() override {
         for (const char* name : {"a|", "b|", "c|"}) {
-            owned_.push_back(std::make_unique<CHashNode>(name, 3));
+            owned_.push_back(std::make_unique<qav::CHashNode>(name, 3));
             nodes_.push_back(owned_.back().get());
         }
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override { search_.QAVSearchExit(); }
 
-    std::vector<std::unique_ptr<CHashNode>> owned_;
-    std::vector<CHashNode*> nodes_;
-    CQAVSearch search_;
+    std::vector<std::unique_ptr<qav::CHashNode>> owned_;
+    std::vector<qav::CHashNode*> nodes_;
+    qav::CQAVSearch search_;
 };
 
 TEST_F(UseCounts, ReleaseLowersExactlyWhatWasRaisedOnce) {
-    CAtomRet* a1 = search_.TakeAtomSlot();
-    CAtomRet* a2 = search_.TakeAtomSlot();
-    for (CHashNode* node : nodes_) a1->RaiseUse(node);
+    qav::CAtomRet* a1 = search_.TakeAtomSlot();
+    qav::CAtomRet* a2 = search_.TakeAtomSlot();
+    for (qav::CHashNode* node : nodes_) a1->RaiseUse(node);
     a2->RaiseUse(nodes_[1]);
     EXPECT_EQ((std::vector<int>{1, 2, 1}), Counts(nodes_));
 
@@ -58,7 +58,7 @@ TEST_F(UseCounts, FailedSearchLowersOnlyWhatItRaised) {
     // Another query holds c.
     nodes_[2]->use_count = 1;
     // A search that raised a, then failed before reaching b and c.
-    CAtomRet* slot = search_.TakeAtomSlot();
+    qav::CAtomRet* slot = search_.TakeAtomSlot();
     slot->RaiseUse(nodes_[0]);
     slot->Release();
     EXPECT_EQ((std::vector<int>{0, 0, 1}), Counts(nodes_));
@@ -66,11 +66,11 @@ TEST_F(UseCounts, FailedSearchLowersOnlyWhatItRaised) {
 }
 
 TEST_F(UseCounts, JoinConsumesBothInputsAndMergedSlotsHoldNothing) {
-    CAtomRet* left = search_.TakeAtomSlot();
-    CAtomRet* right = search_.TakeAtomSlot();
+    qav::CAtomRet* left = search_.TakeAtomSlot();
+    qav::CAtomRet* right = search_.TakeAtomSlot();
     left->RaiseUse(nodes_[0]);
     right->RaiseUse(nodes_[1]);
-    CQAVRet* out = search_.MergeTarget(left->Handle(), right->Handle());
+    qav::CQAVRet* out = search_.MergeTarget(left->Handle(), right->Handle());
     ASSERT_NE(nullptr, out);
     out->Clear();
     search_.FreeSlot(left->Handle());
@@ -93,10 +93,10 @@ TEST_F(UseCounts, QueryThreadsSharingUnitsLeaveNoCountBehind) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([this, t] {
-            CQAVSearch search;
+            qav::CQAVSearch search;
             if (!search.QAVSearchInit(false)) return;
             for (int run = 0; run < 500; ++run) {
-                CAtomRet* slot = search.TakeAtomSlot();
+                qav::CAtomRet* slot = search.TakeAtomSlot();
                 for (size_t i = 0; i <= static_cast<size_t>((run + t) % 3); ++i) slot->RaiseUse(nodes_[i]);
                 // Every other result stays with its slot until a new set-up.
                 if (run % 2 == 0) search.FreeSlot(slot->Handle());
@@ -111,15 +111,15 @@ TEST_F(UseCounts, QueryThreadsSharingUnitsLeaveNoCountBehind) {
 
 TEST(SearchExit, FreesRecordsOfUnusedUnitsAboveMaxMemCount) {
     struct EngineScope {
-        EngineScope() { g_pCQAVEngine = &engine; }
-        ~EngineScope() { g_pCQAVEngine = nullptr; }
-        CQAVEngine engine;
+        EngineScope() { qav::g_pCQAVEngine = &engine; }
+        ~EngineScope() { qav::g_pCQAVEngine = nullptr; }
+        qav::CQAVEngine engine;
     } scope;
-    CQAVEngine& engine = scope.engine;
+    qav::CQAVEngine& engine = scope.engine;
     engine.m_unitTable.Reset(64);
-    std::vector<CHashNode*> units;
+    std::vector<qav::CHashNode*> units;
     for (const char* name : {"mine|", "other|", "idle|"}) {
-        CHashNode* node = engine.m_unitTable.GetOrAdd(name, 3);
+        qav::CHashNode* node = engine.m_unitTable.GetOrAdd(name, 3);
         node->count = 5;
         node->SetRecords(std::make_unique<unsigned char[]>(5 * 8));
         engine.m_unitTable.unit_list.push_back(node);
@@ -134,7 +134,7 @@ TEST(SearchExit, FreesRecordsOfUnusedUnitsAboveMaxMemCount) {
     };
     for (const Case& c : {Case{15, {false, false, false}}, Case{0, {true, false, true}}}) {
         engine.m_config.m_SizeInfo.MaxMemCount = c.maxMemCount;
-        CQAVSearch search;
+        qav::CQAVSearch search;
         ASSERT_TRUE(search.QAVSearchInit(false));
         search.TakeAtomSlot()->RaiseUse(units[0]);
         search.QAVSearchExit();

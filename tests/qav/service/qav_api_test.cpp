@@ -40,7 +40,7 @@ protected:
         return answer;
     }
 
-    static std::string EngineDir() { return g_pCQAVEngine ? g_pCQAVEngine->m_config.m_IndexDir : "(none)"; }
+    static std::string EngineDir() { return qav::g_pCQAVEngine ? qav::g_pCQAVEngine->m_config.m_IndexDir : "(none)"; }
 
     TempDir tmp_;
     std::string index_;
@@ -49,9 +49,9 @@ protected:
 };
 
 TEST_F(QavApi, FirstQueryStartsTheEngineOnItsDirectory) {
-    ASSERT_EQ(0, g_bIsInit);
+    ASSERT_EQ(0, qav::g_bIsInit);
     EXPECT_EQ("2", Run(echo_, index_, "return 1+1\n"));
-    EXPECT_EQ(1, g_bIsInit);
+    EXPECT_EQ(1, qav::g_bIsInit);
     EXPECT_EQ(index_, EngineDir());
 }
 
@@ -87,11 +87,11 @@ TEST_F(QavApi, ProgramsAnswerWithTheirLastResultOrTheirError) {
 
 TEST_F(QavApi, QueriesGoToTheParserUnchangedAndAnEchoIsTheAnswer) {
     ASSERT_EQ(1, QAV_Init(index_.c_str()));
-    g_nQueryTimeoutMs = 0;
+    qav::g_nQueryTimeoutMs = 0;
     EXPECT_EQ("--Lua\n上海", Run(echo_, index_, "上海"));
     // No prefix is read here: the query reaches the parser as it is.
     EXPECT_EQ("--Lua\n~100,5000:cat", Run(echo_, index_, "~100,5000:cat"));
-    EXPECT_EQ(0, g_nQueryTimeoutMs);
+    EXPECT_EQ(0, qav::g_nQueryTimeoutMs);
 }
 
 TEST_F(QavApi, TheProjectParserEchoesItsProgram) {
@@ -123,10 +123,10 @@ TEST_F(QavApi, LongQueriesAreRefusedNotCut) {
 
 TEST_F(QavApi, ProgramsStopAtTheThreadsTimeLimit) {
     // This road reads no prefix: the limit is the one the thread last set.
-    g_nQueryTimeoutMs = 300;
+    qav::g_nQueryTimeoutMs = 300;
     EXPECT_EQ("{\"error\":\"time limit: the query ran longer than 300 ms\"}", Run(echo_, index_, "while true do end\n"));
     EXPECT_EQ("1", Run(echo_, index_, "return 1\n"));
-    g_nQueryTimeoutMs = 0;
+    qav::g_nQueryTimeoutMs = 0;
 }
 
 TEST_F(QavApi, ASecondInitKeepsTheFirstDirectory) {
@@ -141,17 +141,17 @@ TEST_F(QavApi, AFailedStartAnswersWithAnErrorText) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(0, QAV_Init(missing.c_str()));
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(0, g_bIsInit);
+    EXPECT_EQ(0, qav::g_bIsInit);
     const std::string answer = Run(echo_, missing, "return 1\n");
     EXPECT_EQ("error: cannot start the engine on the index directory \"" + missing + "\"", answer);
-    EXPECT_EQ(0, g_bIsInit);
+    EXPECT_EQ(0, qav::g_bIsInit);
 }
 
 TEST_F(QavApi, ExitTwiceReturnsOneAndTheEngineCanStartAgain) {
     ASSERT_EQ(1, QAV_Init(index_.c_str()));
     EXPECT_EQ(1, QAV_Exit());
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
-    EXPECT_EQ(0, g_bIsInit);
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
+    EXPECT_EQ(0, qav::g_bIsInit);
     EXPECT_EQ(1, QAV_Exit());
     EXPECT_EQ(1, QAV_Init(index_.c_str()));
     EXPECT_EQ("3", Run(echo_, index_, "return 1+2\n"));
@@ -167,7 +167,7 @@ TEST_F(QavApi, IndexBuildsRestartTheEngineOnTheNewDirectoryWhateverTheirOutcome)
     testing::internal::CaptureStdout();
     EXPECT_EQ(1, QAV_IndexQAV(config.c_str(), good.c_str(), second.c_str()));
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(1, g_bIsInit);
+    EXPECT_EQ(1, qav::g_bIsInit);
     EXPECT_EQ(second, EngineDir());
 
     // A failed build into the first directory keeps its index, and the engine
@@ -176,7 +176,7 @@ TEST_F(QavApi, IndexBuildsRestartTheEngineOnTheNewDirectoryWhateverTheirOutcome)
     EXPECT_EQ(0, QAV_IndexQAV(config.c_str(), bad.c_str(), index_.c_str()));
     testing::internal::GetCapturedStdout();
     qztest::CloseOpenBuildLog();
-    EXPECT_EQ(1, g_bIsInit);
+    EXPECT_EQ(1, qav::g_bIsInit);
     EXPECT_EQ(index_, EngineDir());
     EXPECT_EQ("2", Run(echo_, index_, "return 2\n"));
 }

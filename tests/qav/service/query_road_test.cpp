@@ -324,16 +324,16 @@ TEST_F(QueryRoad, WavesLimitsFiltersAndBasesMatchTheCorpus) {
 // Every sentence lies in its own document by the document table, in the
 // numbering of the sentence information and the document information.
 TEST_F(QueryRoad, TheDocumentTableAgreesWithSentenceInformation) {
-    ASSERT_NE(nullptr, g_pCQAVEngine);
-    const CQAVEngine& engine = *g_pCQAVEngine;
+    ASSERT_NE(nullptr, qav::g_pCQAVEngine);
+    const qav::CQAVEngine& engine = *qav::g_pCQAVEngine;
     int recorded = 0;
     for (const qztest::OracleSentence& sentence : O().sentences()) {
         const uint64_t key = static_cast<uint64_t>(sentence.position);
         SCOPED_TRACE(key);
         int64_t tableDoc = -1, doc = -1;
-        ASSERT_TRUE(DocumentInTable(engine.m_orgInfo, key, tableDoc));
+        ASSERT_TRUE(qav::DocumentInTable(engine.m_orgInfo, key, tableDoc));
         EXPECT_EQ(sentence.doc, tableDoc);
-        ASSERT_TRUE(DocumentOfSentence(engine, key, doc));
+        ASSERT_TRUE(qav::DocumentOfSentence(engine, key, doc));
         EXPECT_EQ(sentence.doc, doc);
         uint32_t recordDoc = 0, tag = 0;
         if (engine.m_sentInfo.GetSentInfo(key, recordDoc, tag)) {
@@ -345,7 +345,7 @@ TEST_F(QueryRoad, TheDocumentTableAgreesWithSentenceInformation) {
     EXPECT_GT(recorded, 0);
     // Past the last document of the table nothing is known.
     int64_t doc = -1;
-    EXPECT_FALSE(DocumentInTable(engine.m_orgInfo, UINT64_MAX, doc));
+    EXPECT_FALSE(qav::DocumentInTable(engine.m_orgInfo, UINT64_MAX, doc));
 }
 
 // Document-level operators and document filters judge every sentence by the
@@ -413,9 +413,9 @@ TEST_F(QueryRoad, SourceIdOfEverySentenceDecodesToItsKey) {
     ASSERT_FALSE(O().sentences().empty());
     for (const qztest::OracleSentence& sentence : O().sentences()) {
         const uint32_t position = static_cast<uint32_t>(sentence.position);
-        const std::string id = EncodeSourceId(0, position);
+        const std::string id = qav::EncodeSourceId(0, position);
         uint64_t key = ~uint64_t{0};
-        ASSERT_TRUE(::DecodeSourceId(id, key)) << id;
+        ASSERT_TRUE(qav::DecodeSourceId(id, key)) << id;
         EXPECT_EQ(uint64_t{position}, key) << id;
         EXPECT_EQ(std::make_pair(0, sentence.position), DecodeSourceId(id)) << id;
     }

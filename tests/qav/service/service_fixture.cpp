@@ -36,7 +36,7 @@ std::string BuildOneLineIndex(const TempDir& dir, const std::string& name) {
 }
 
 void CloseOpenBuildLog() {
-    if (g_log_file) QavLogClose();
+    if (qav::g_log_file) qav::QavLogClose();
 }
 
 }  // namespace qztest

@@ -13,7 +13,7 @@
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
 
-namespace qav_bm {
+namespace qav::bm {
 namespace {
 
 using qav_bm_test::ReadDocToTermShard;
@@ -220,4 +220,4 @@ TEST(CBMIdx, GroupsTheListedFiles) {
 }
 
 }  // namespace
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -53,7 +53,7 @@ std::map<uint32_t, DocTermRecord> ReadDocToTermShard(const std::string& path) {
         for (uint32_t j = 0; j < k && p + 5 <= bytes.size(); ++j, p += 5) {
             uint32_t number = 0;
             uint32_t tf = 0;
-            qav_bm::DecodeEntry(data + p, &number, &tf);
+            qav::bm::DecodeEntry(data + p, &number, &tf);
             record.entries.emplace_back(number, tf);
         }
     }

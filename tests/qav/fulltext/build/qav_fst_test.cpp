@@ -8,7 +8,7 @@
 #include "fst_reader.h"
 #include "support/test_support.h"
 
-namespace qav_bm {
+namespace qav::bm {
 namespace {
 
 using qav_bm_test::FstLookup;
@@ -88,4 +88,4 @@ TEST(QAVFST, FindsEveryNameOfALargeSortedSet) {
 }
 
 }  // namespace
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -16,7 +16,7 @@
 #include "qav/fulltext/format/bm_files.h"
 #include "qav/fulltext/format/term_table_file.h"
 
-namespace qav_bm {
+namespace qav::bm {
 namespace {
 
 const std::vector<std::string> kFields = {"title", "abstract"};
@@ -148,4 +148,4 @@ TEST(IdxBMOnRealDocuments, CountsEqualARecountAndEveryNameIsFound) {
 }
 
 }  // namespace
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -5,7 +5,7 @@
 #include "qav/fulltext/build/input_reader.h"
 #include "support/test_support.h"
 
-namespace qav_bm {
+namespace qav::bm {
 namespace {
 
 using Words = std::vector<std::string>;
@@ -65,4 +65,4 @@ TEST(FieldText, StopsAtTheLimitWithoutSplittingACharacter) {
 }
 
 }  // namespace
-}  // namespace qav_bm
+}  // namespace qav::bm

@@ -34,37 +34,37 @@ protected:
     void Load(int extraDocuments = 0) {
         ASSERT_EQ(build_.Run(TestConfig({"title", "abstract"}, {"id", "part"}, 2), Inputs(extraDocuments)), 1)
             << build_.log;
-        g_nEngineType = kEngineFullText;
+        qav::g_nEngineType = qav::kEngineFullText;
         testing::internal::CaptureStdout();
         const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
         const std::string log = testing::internal::GetCapturedStdout();
         ASSERT_TRUE(loaded) << log;
         EXPECT_NE(log.find("BM engine ready."), std::string::npos);
     }
-    void TearDown() override { g_nEngineType = kEngineStructured; }
+    void TearDown() override { qav::g_nEngineType = qav::kEngineStructured; }
 
-    const qav_bm::CHashNodeBM& Term(const char* name) {
-        const qav_bm::CHashNodeBM* node = engine_.m_pHashTable->GetHashNode(name);
+    const qav::bm::CHashNodeBM& Term(const char* name) {
+        const qav::bm::CHashNodeBM* node = engine_.m_pHashTable->GetHashNode(name);
         EXPECT_NE(node, nullptr) << name;
         return *node;
     }
-    std::vector<qav_bm::Posting> Postings(const qav_bm::CHashNodeBM& node) {
-        const BMRecordBuffer buffer = engine_.GetTerm2DocBuffer(node);
-        std::vector<qav_bm::Posting> postings;
+    std::vector<qav::bm::Posting> Postings(const qav::bm::CHashNodeBM& node) {
+        const qav::BMRecordBuffer buffer = engine_.GetTerm2DocBuffer(node);
+        std::vector<qav::bm::Posting> postings;
         for (uint32_t j = 0; buffer && j < node.postingCount; ++j)
-            postings.push_back(qav_bm::DecodeDocOffset(buffer->data(), j));
+            postings.push_back(qav::bm::DecodeDocOffset(buffer->data(), j));
         return postings;
     }
 
     TestBuild build_;
-    CBMEngine engine_;
+    qav::CBMEngine engine_;
 };
 
 TEST_F(BMEngineTest, LoadsShardsWordListNamesAndTransducer) {
     Load();
     EXPECT_EQ(engine_.m_nShardCount, 2);
     EXPECT_EQ(engine_.m_pHashTable->m_nDocNum, 3u);
-    const qav_bm::CHashNodeBM& gamma = Term("gamma");
+    const qav::bm::CHashNodeBM& gamma = Term("gamma");
     EXPECT_EQ(engine_.No2Word(static_cast<int32_t>(gamma.termNumber)), "gamma");
     EXPECT_GT(engine_.No2Idf(static_cast<int32_t>(gamma.termNumber)), 0.0f);
     const int32_t count = static_cast<int32_t>(engine_.m_WordList.size());
@@ -76,21 +76,21 @@ TEST_F(BMEngineTest, LoadsShardsWordListNamesAndTransducer) {
     EXPECT_EQ(engine_.m_PidIdx.at("A1"), 0);
     EXPECT_EQ(engine_.m_PidIdx.at("B2") >> 32, 1);
     ASSERT_EQ(engine_.m_FST.size(), 1u);
-    const FSTIndex& fst = engine_.m_FST.begin()->second;
+    const qav::FSTIndex& fst = engine_.m_FST.begin()->second;
     EXPECT_EQ(fst.m_pnBytes.size(), fst.m_nByteLength + 1u);
     EXPECT_EQ(fst.m_pnBytes.back(), 0u);
 }
 
 TEST_F(BMEngineTest, RecordGettersReadTheShardsAndCacheWhatTheyRead) {
     Load();
-    const std::vector<qav_bm::Posting> common = Postings(Term("common"));
+    const std::vector<qav::bm::Posting> common = Postings(Term("common"));
     ASSERT_EQ(common.size(), 3u);
     std::set<int64_t> documents;
-    for (const qav_bm::Posting& posting : common) {
-        documents.insert(qav_bm::DocKey(posting.shard, posting.docOffset));
+    for (const qav::bm::Posting& posting : common) {
+        documents.insert(qav::bm::DocKey(posting.shard, posting.docOffset));
         EXPECT_EQ(posting.field, 0);
         uint32_t dl = 0;
-        const BMRecordBuffer terms = engine_.GetDoc2TermBuffer(posting.termListOffset, posting.shard, &dl);
+        const qav::BMRecordBuffer terms = engine_.GetDoc2TermBuffer(posting.termListOffset, posting.shard, &dl);
         ASSERT_NE(terms, nullptr);
         uint32_t again = 0;
         EXPECT_EQ(engine_.GetDoc2TermBuffer(posting.termListOffset, posting.shard, &again), terms);
@@ -101,18 +101,18 @@ TEST_F(BMEngineTest, RecordGettersReadTheShardsAndCacheWhatTheyRead) {
         for (uint32_t e = 0; e < k; ++e) {
             uint32_t number = 0;
             uint32_t tf = 0;
-            qav_bm::DecodeEntry(terms->data() + 4 + 5 * e, &number, &tf);
+            qav::bm::DecodeEntry(terms->data() + 4 + 5 * e, &number, &tf);
             found |= engine_.No2Word(static_cast<int32_t>(number)) == "common";
         }
         EXPECT_TRUE(found);
 
-        const BMRecordBuffer info = engine_.GetDocInfoBuffer(posting.docOffset, posting.shard);
+        const qav::BMRecordBuffer info = engine_.GetDocInfoBuffer(posting.docOffset, posting.shard);
         ASSERT_NE(info, nullptr);
         EXPECT_EQ(engine_.GetDocInfoBuffer(posting.docOffset, posting.shard), info);
-        qav_bm::CDocInfo decoded;
-        ASSERT_TRUE(qav_bm::DecodeDocInfo({"id", "part"}, 2,
+        qav::bm::CDocInfo decoded;
+        ASSERT_TRUE(qav::bm::DecodeDocInfo({"id", "part"}, 2,
                                           std::string(info->begin(), info->end()), &decoded));
-        EXPECT_EQ(engine_.m_PidIdx.at(decoded.info.at("id")), qav_bm::DocKey(posting.shard, posting.docOffset));
+        EXPECT_EQ(engine_.m_PidIdx.at(decoded.info.at("id")), qav::bm::DocKey(posting.shard, posting.docOffset));
     }
     EXPECT_EQ(documents.size(), 3u);
     EXPECT_EQ(engine_.GetTerm2DocBuffer(Term("common")), engine_.GetTerm2DocBuffer(Term("common")));
@@ -127,27 +127,27 @@ TEST_F(BMEngineTest, RecordGettersReadTheShardsAndCacheWhatTheyRead) {
 // term table's bucket count is still loaded.
 TEST_F(BMEngineTest, PostingPurgeKeepsHeldBuffersAndLoadsLargeTerms) {
     Load(500);
-    const BMRecordBuffer held = engine_.GetTerm2DocBuffer(Term("alpha"));
-    const qav_bm::CHashNodeBM& common = Term("common");
+    const qav::BMRecordBuffer held = engine_.GetTerm2DocBuffer(Term("alpha"));
+    const qav::bm::CHashNodeBM& common = Term("common");
     ASSERT_EQ(common.postingCount, 503u);
     const uint32_t bytes = 10 * common.postingCount;
     ASSERT_GT(bytes, engine_.m_pHashTable->size());
-    engine_.m_nCacheNum = MAX_BM_CACHE_SIZE - bytes + 240;
+    engine_.m_nCacheNum = qav::MAX_BM_CACHE_SIZE - bytes + 240;
     testing::internal::CaptureStdout();
-    const std::vector<qav_bm::Posting> postings = Postings(common);
+    const std::vector<qav::bm::Posting> postings = Postings(common);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("m_nCacheNum > MAX_BM_CACHE_SIZE"), std::string::npos);
     EXPECT_EQ(engine_.m_nCacheNum, bytes);
     EXPECT_EQ(postings.size(), 503u);
     EXPECT_EQ(postings.back().field, 0);
-    EXPECT_EQ(qav_bm::DecodeDocOffset(held->data(), 0).field, 0);  // alpha's title posting, still readable
+    EXPECT_EQ(qav::bm::DecodeDocOffset(held->data(), 0).field, 0);  // alpha's title posting, still readable
     EXPECT_NE(engine_.GetTerm2DocBuffer(Term("alpha")), held);     // loaded afresh
 }
 
 TEST_F(BMEngineTest, RefreshEmptiesOnlyCachesAboveTheThresholdAndNeverFails) {
     Load();
     uint32_t dl = 0;
-    const BMRecordBuffer record = engine_.GetDoc2TermBuffer(0, 0, &dl);
-    const BMRecordBuffer postings = engine_.GetTerm2DocBuffer(Term("alpha"));
+    const qav::BMRecordBuffer record = engine_.GetDoc2TermBuffer(0, 0, &dl);
+    const qav::BMRecordBuffer postings = engine_.GetTerm2DocBuffer(Term("alpha"));
     const uint32_t docBytes = engine_.m_nCacheDocSize;
     EXPECT_TRUE(engine_.RefreshCache());
     EXPECT_EQ(engine_.GetDoc2TermBuffer(0, 0, &dl), record);
@@ -155,8 +155,8 @@ TEST_F(BMEngineTest, RefreshEmptiesOnlyCachesAboveTheThresholdAndNeverFails) {
 
     // Whether or not "info/Log" can be written here, the caches are emptied
     // and the search goes on.
-    engine_.m_nCacheDocSize = kBMRefreshThreshold + 1;
-    engine_.m_nCacheNum = kBMRefreshThreshold + 1;
+    engine_.m_nCacheDocSize = qav::kBMRefreshThreshold + 1;
+    engine_.m_nCacheNum = qav::kBMRefreshThreshold + 1;
     testing::internal::CaptureStdout();
     EXPECT_TRUE(engine_.RefreshCache());
     testing::internal::GetCapturedStdout();
@@ -173,7 +173,7 @@ TEST_F(BMEngineTest, ConcurrentSearchesShareTheEngine) {
         threads.emplace_back([&] {
             for (int round = 0; round < 20; ++round) {
                 engine_.FreeCache();
-                for (const qav_bm::Posting& posting : Postings(Term("common"))) {
+                for (const qav::bm::Posting& posting : Postings(Term("common"))) {
                     uint32_t dl = 0;
                     EXPECT_NE(engine_.GetDoc2TermBuffer(posting.termListOffset, posting.shard, &dl), nullptr);
                     EXPECT_NE(engine_.GetDocInfoBuffer(posting.docOffset, posting.shard), nullptr);
@@ -185,7 +185,7 @@ TEST_F(BMEngineTest, ConcurrentSearchesShareTheEngine) {
 
 TEST(BMEngineFiles, ShardsEndAtTheFirstMissingFileAndPidLinesAreChecked) {
     qztest::TempDir dir;
-    CBMEngine engine;
+    qav::CBMEngine engine;
     engine.m_Config.m_FileInfo.Unit = dir.file("Unit");
     engine.m_Config.m_FileInfo.Data = dir.file("Data");
     EXPECT_EQ(engine.GetDocNum(), 0);
@@ -218,11 +218,11 @@ TEST(BMEngineFiles, WordListReaderRefusesDamagedFiles) {
     } cases[] = {{good, true}, {good.substr(0, good.size() - 1), false}, {huge, false}};
     for (const auto& c : cases) {
         qztest::WriteFile(dir.file("w"), c.bytes);
-        CWordListBM list;
+        qav::CWordListBM list;
         EXPECT_EQ(list.WordListInit(dir.file("w")), c.ok);
         EXPECT_EQ(list.No2Word(0), c.ok ? "ab" : "");
     }
-    CWordListBM list;
+    qav::CWordListBM list;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(list.WordListInit(dir.file("missing")));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error open " + dir.file("missing") + "!\n");

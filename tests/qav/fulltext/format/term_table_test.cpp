@@ -11,7 +11,7 @@
 #include "qav/fulltext/format/term_table_file.h"
 #include "support/test_support.h"
 
-namespace qav_bm {
+namespace qav::bm {
 namespace {
 
 TEST(CHashTableBM, HashesBytesAsSignedValues) {
@@ -180,4 +180,4 @@ TEST(BmFiles, EncodesEntriesAndRecords) {
 }
 
 }  // namespace
-}  // namespace qav_bm
+}  // namespace qav::bm

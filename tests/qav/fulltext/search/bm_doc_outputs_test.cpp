@@ -30,39 +30,39 @@ protected:
                               "#Group name=title\nItem:common beta\nTable\n"}),
                   1)
             << build_.log;
-        g_nEngineType = kEngineFullText;
+        qav::g_nEngineType = qav::kEngineFullText;
         testing::internal::CaptureStdout();
         const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(loaded);
         engine_.m_Config.m_SizeInfo.RetBuffSize = 30;
         engine_.m_Config.m_FileInfo.SavePath = saveDir_.path();
-        g_pBMEngine = &engine_;
+        qav::g_pBMEngine = &engine_;
         ASSERT_TRUE(search_.BMSearchInit());
         for (const auto& [name, key] : engine_.m_PidIdx) nameOf_[key] = name;
     }
     void TearDown() override {
         search_.BMSearchExit();
-        g_pBMEngine = nullptr;
-        g_nEngineType = kEngineStructured;
+        qav::g_pBMEngine = nullptr;
+        qav::g_nEngineType = qav::kEngineStructured;
     }
     // Slot number filled with the named documents; its handle.
     int64_t Fill(int number, const Names& names) {
-        CBMRet& slot = search_.Slot(number);
+        qav::CBMRet& slot = search_.Slot(number);
         slot.Clear();
         for (const std::string& name : names) {
             const int64_t key = engine_.m_PidIdx.at(name);
-            qav_bm::Posting record;
+            qav::bm::Posting record;
             record.shard = static_cast<uint8_t>(key >> 32);
             record.docOffset = static_cast<uint32_t>(key);
             slot.Append(record);
         }
         return slot.handle();
     }
-    Names Of(const CBMRet* slot) {
+    Names Of(const qav::CBMRet* slot) {
         Names names;
         for (int32_t i = 0; slot && i < slot->m_nDocNum; ++i)
-            names.push_back(nameOf_.at(qav_bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
+            names.push_back(nameOf_.at(qav::bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
         return names;
     }
     int64_t KeyOf(const std::string& name) { return engine_.m_PidIdx.at(name); }
@@ -79,8 +79,8 @@ protected:
 
     qav_bm_test::TestBuild build_;
     qztest::TempDir saveDir_;
-    CBMEngine engine_;
-    CBMSearch search_;
+    qav::CBMEngine engine_;
+    qav::CBMSearch search_;
     std::map<int64_t, std::string> nameOf_;
     const Names all_ = {"D1", "D2", "D3", "D4"};
 };
@@ -105,7 +105,7 @@ TEST_F(BMDocumentsTest, ConditionsKeepTheDocumentsTheyDescribe) {
         search_.m_Condition.Clear();
         search_.m_Condition.SetCondition(c.text, c.mode);
         const int64_t source = Fill(1, all_);
-        CBMRet* out = search_.GetBMConditionRet(source);
+        qav::CBMRet* out = search_.GetBMConditionRet(source);
         EXPECT_EQ(Of(out), c.expected) << c.text;
         EXPECT_EQ(out, &search_.Slot(2)) << c.text;
         EXPECT_TRUE(search_.Slot(1).m_bFree);
@@ -118,7 +118,7 @@ TEST_F(BMDocumentsTest, ConditionFilteringChoosesItsSlotsAndHonoursTheBase) {
     search_.m_Condition.SetCondition("lang=en", 1);
     Fill(1, {"D3"});
     const int64_t source = Fill(2, all_);
-    CBMRet* out = search_.GetBMConditionRet(source);
+    qav::CBMRet* out = search_.GetBMConditionRet(source);
     EXPECT_EQ(out, &search_.Slot(3));
     EXPECT_EQ(Of(out), (Names{"D1", "D2"}));
     EXPECT_TRUE(search_.Slot(2).m_bFree);
@@ -217,7 +217,7 @@ TEST_F(BMDocumentsTest, SortingAndCountingByTag) {
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << sorted;
     EXPECT_EQ(search_.Slot(1).m_nDocNum, 4);  // sorting leaves the slot
 
-    CBMSearch::TagPairs descending;
+    qav::CBMSearch::TagPairs descending;
     search_.SortByTag(search_.Slot(1), "year", 0, &descending);
     ASSERT_EQ(descending.size(), 4u);
     EXPECT_EQ(descending.front().second, "2020");

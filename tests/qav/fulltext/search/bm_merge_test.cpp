@@ -14,37 +14,37 @@ class BMMergeTest : public testing::Test {
 protected:
     void SetUp() override {
         engine_.m_Config.m_SizeInfo.RetBuffSize = 8;
-        g_pBMEngine = &engine_;
+        qav::g_pBMEngine = &engine_;
         ASSERT_TRUE(search_.BMSearchInit());
     }
     void TearDown() override {
         search_.BMSearchExit();
-        g_pBMEngine = nullptr;
+        qav::g_pBMEngine = nullptr;
     }
     int64_t Fill(int number, const Docs& docs) {
-        CBMRet& slot = search_.Slot(number);
+        qav::CBMRet& slot = search_.Slot(number);
         slot.Clear();
         for (const Doc& doc : docs) {
-            qav_bm::Posting record;
+            qav::bm::Posting record;
             record.shard = static_cast<uint8_t>(doc.first);
             record.docOffset = doc.second;
             slot.Append(record);
         }
         return slot.handle();
     }
-    static Docs Of(const CBMRet* slot) {
+    static Docs Of(const qav::CBMRet* slot) {
         Docs docs;
         for (int32_t i = 0; slot && i < slot->m_nDocNum; ++i) docs.emplace_back((*slot)[i].shard, (*slot)[i].docOffset);
         return docs;
     }
-    int Number(const CBMRet* slot) {
+    int Number(const qav::CBMRet* slot) {
         for (int number = 1; number <= 3; ++number)
             if (slot == &search_.Slot(number)) return number;
         return 0;
     }
 
-    CBMEngine engine_;
-    CBMSearch search_;
+    qav::CBMEngine engine_;
+    qav::CBMSearch search_;
 };
 
 TEST_F(BMMergeTest, HandleMergesChooseTheOutputAndFreeTheOperands) {
@@ -70,7 +70,7 @@ TEST_F(BMMergeTest, HandleMergesChooseTheOutputAndFreeTheOperands) {
         const int64_t a = Fill(1, c.a);
         const int64_t b = Fill(2, c.b);
         search_.Slot(3).Clear();
-        CBMRet* out = c.op == kAnd ? search_.GetBMDoc_AND(a, b)
+        qav::CBMRet* out = c.op == kAnd ? search_.GetBMDoc_AND(a, b)
                       : c.op == kOr ? search_.GetBMDoc_OR(a, b) : search_.GetBMDoc_NOT(a, b);
         EXPECT_EQ(Number(out), c.outSlot);
         EXPECT_EQ(Of(out), c.expected);
@@ -102,7 +102,7 @@ TEST_F(BMMergeTest, HandlesThatNameNoPairAndOutputsThatAreOperands) {
     Fill(1, {{0, 1}, {0, 2}});
     Fill(2, {{0, 2}});
     Fill(3, {{0, 9}});
-    CBMRet* out = search_.GetBMDoc_AND(search_.Slot(1).handle(), search_.Slot(2).handle());
+    qav::CBMRet* out = search_.GetBMDoc_AND(search_.Slot(1).handle(), search_.Slot(2).handle());
     EXPECT_EQ(out, &search_.Slot(1));
     EXPECT_EQ(Of(out), (Docs{{0, 2}}));
     EXPECT_TRUE(search_.Slot(2).m_bFree);
@@ -115,7 +115,7 @@ TEST_F(BMMergeTest, AppendsStopAtTheOutputsCapacity) {
     const int64_t a = Fill(1, {{0, 100}});
     const int64_t b = Fill(2, eight);
     ASSERT_EQ(search_.Slot(2).m_nDocNum, 8);
-    CBMRet* out = search_.GetBMDoc_OR(a, b);
+    qav::CBMRet* out = search_.GetBMDoc_OR(a, b);
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(out->m_nDocNum, 8);  // the ninth document is dropped
 }
@@ -130,7 +130,7 @@ protected:
                               "#Global id=C3\n#Group name=title\nItem:common alpha\nTable\n"}),
                   1)
             << build_.log;
-        g_nEngineType = kEngineFullText;
+        qav::g_nEngineType = qav::kEngineFullText;
         testing::internal::CaptureStdout();
         const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
         testing::internal::GetCapturedStdout();
@@ -140,7 +140,7 @@ protected:
     }
     void TearDown() override {
         BMMergeTest::TearDown();
-        g_nEngineType = kEngineStructured;
+        qav::g_nEngineType = qav::kEngineStructured;
     }
     Docs Named(const std::vector<std::string>& names) {
         Docs docs;
@@ -154,10 +154,10 @@ protected:
 };
 
 TEST_F(BMFetchTest, FetchesATermIntoTheSlotAfterItsPartner) {
-    CBMRet* common = search_.GetBMDoc("common", 0);
+    qav::CBMRet* common = search_.GetBMDoc("common", 0);
     EXPECT_EQ(Number(common), 1);
     EXPECT_EQ(Of(common), Named({"A1", "B2", "C3"}));
-    CBMRet* both = search_.GetBMDoc("alpha", common->handle());
+    qav::CBMRet* both = search_.GetBMDoc("alpha", common->handle());
     EXPECT_EQ(Number(both), 2);
     EXPECT_EQ(Of(both), Named({"A1", "C3"}));
     EXPECT_TRUE(search_.Slot(1).m_bFree);

@@ -18,8 +18,8 @@ TEST(CountQueryEx, CountsWordsWithTheirFields) {
     const std::vector<std::string> fields = {"title", "abstract"};
     const struct {
         std::string text;
-        TermCounts counts;
-        TermFields allowed;
+        qav::TermCounts counts;
+        qav::TermFields allowed;
     } cases[] = {
         {"apple/title apple\t2024\n", {{"apple", 2}}, {{"apple", {0, 1}}}},
         {"apple/title  pear/abstract", {{"apple", 1}, {"pear", 1}}, {{"apple", {0}}, {"pear", {1}}}},
@@ -27,19 +27,19 @@ TEST(CountQueryEx, CountsWordsWithTheirFields) {
         {"the/title 3.5 /title w/x", {}, {}},  // stop word, number, empty word, stop tag
     };
     for (const auto& c : cases) {
-        TermCounts counts;
-        TermFields allowed;
-        CountQueryEx(c.text, fields, {"the"}, {"x"}, true, &counts, &allowed);
+        qav::TermCounts counts;
+        qav::TermFields allowed;
+        qav::CountQueryEx(c.text, fields, {"the"}, {"x"}, true, &counts, &allowed);
         EXPECT_EQ(counts, c.counts) << c.text;
         EXPECT_EQ(allowed, c.allowed) << c.text;
     }
 }
 
 TEST(ScoreTerm, FollowsTheBM25Formula) {
-    EXPECT_NEAR(ScoreTerm(1000, 10, 3, 100, 100, 1, 2, 0.75f, 1), 8.20328, 1e-4);
+    EXPECT_NEAR(qav::ScoreTerm(1000, 10, 3, 100, 100, 1, 2, 0.75f, 1), 8.20328, 1e-4);
     // A field without an average length scores as if its average were 1.
-    EXPECT_TRUE(std::isfinite(ScoreTerm(1000, 10, 3, 100, 0, 1, 2, 0.75f, 1)));
-    EXPECT_FLOAT_EQ(ScoreTerm(1000, 10, 3, 100, 0, 1, 2, 0.75f, 1), ScoreTerm(1000, 10, 3, 100, 1, 1, 2, 0.75f, 1));
+    EXPECT_TRUE(std::isfinite(qav::ScoreTerm(1000, 10, 3, 100, 0, 1, 2, 0.75f, 1)));
+    EXPECT_FLOAT_EQ(qav::ScoreTerm(1000, 10, 3, 100, 0, 1, 2, 0.75f, 1), qav::ScoreTerm(1000, 10, 3, 100, 1, 1, 2, 0.75f, 1));
 }
 
 // Field records of the input documents: tokens per (document, field).
@@ -48,7 +48,7 @@ struct Corpus {
     std::vector<std::map<int, std::vector<std::string>>> fields;  // per document
 };
 
-Corpus ReadCorpus(const std::vector<std::string>& inputs, const StrSet& stopWords) {
+Corpus ReadCorpus(const std::vector<std::string>& inputs, const qav::StrSet& stopWords) {
     Corpus corpus;
     const std::vector<std::string> fieldNames = {"title", "abstract"};
     for (const std::string& input : inputs) {
@@ -63,7 +63,7 @@ Corpus ReadCorpus(const std::vector<std::string>& inputs, const StrSet& stopWord
                 field = static_cast<int>(std::find(fieldNames.begin(), fieldNames.end(), line.substr(12)) -
                                          fieldNames.begin());
             } else if (line.rfind("Item:", 0) == 0) {
-                for (const std::string& word : qav_bm::SplitLine(line.substr(5), stopWords, {"x"}, true))
+                for (const std::string& word : qav::bm::SplitLine(line.substr(5), stopWords, {"x"}, true))
                     corpus.fields.back()[field].push_back(word);
             }
         }
@@ -113,23 +113,23 @@ protected:
         const std::string stopName = "\"stopwords.txt\"";
         config.replace(config.find(stopName), stopName.size(), "\"" + data + "stopwords.txt\"");
         ASSERT_EQ(build_.Run(config, inputs), 1) << build_.log;
-        StrSet stopWords;
+        qav::StrSet stopWords;
         std::istringstream stopLines(qztest::ReadFile(data + "stopwords.txt"));
         for (std::string word; std::getline(stopLines, word);) stopWords.insert(word);
         corpus_ = ReadCorpus(inputs, stopWords);
-        g_nEngineType = kEngineFullText;
+        qav::g_nEngineType = qav::kEngineFullText;
         testing::internal::CaptureStdout();
         const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(loaded);
         for (const auto& [name, key] : engine_.m_PidIdx) nameOf_[key] = name;
-        g_pBMEngine = &engine_;
+        qav::g_pBMEngine = &engine_;
         ASSERT_TRUE(search_.BMSearchInit());
     }
     void TearDown() override {
         search_.BMSearchExit();
-        g_pBMEngine = nullptr;
-        g_nEngineType = kEngineStructured;
+        qav::g_pBMEngine = nullptr;
+        qav::g_nEngineType = qav::kEngineStructured;
     }
     // Twenty queries: ten single terms and ten pairs, spread over the terms
     // that some but not all documents hold.
@@ -152,8 +152,8 @@ protected:
 
     qav_bm_test::TestBuild build_;
     Corpus corpus_;
-    CBMEngine engine_;
-    CBMSearch search_;
+    qav::CBMEngine engine_;
+    qav::CBMSearch search_;
     std::map<int64_t, std::string> nameOf_;
 };
 
@@ -171,11 +171,11 @@ TEST_F(RealDocumentsRanking, TopTenAndScoresEqualARecomputation) {
         search_.GetCandidateDoc(0);
         search_.CalCandidateDoc(0);
         search_.MergeCandidateDoc();
-        std::vector<CBMOneDoc> merged = search_.m_BMDoc.m_Merged;
-        CBMRet* top = search_.BM25(text, 10, 0);
+        std::vector<qav::CBMOneDoc> merged = search_.m_BMDoc.m_Merged;
+        qav::CBMRet* top = search_.BM25(text, 10, 0);
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(merged.size(), expected.size()) << qztest::Utf8(text);
-        for (const CBMOneDoc& doc : merged)
+        for (const qav::CBMOneDoc& doc : merged)
             EXPECT_NEAR(doc.score, expected.at(nameOf_.at(doc.docKey)), 1e-4) << qztest::Utf8(text);
 
         // The slot holds the ten best documents, best first.
@@ -186,7 +186,7 @@ TEST_F(RealDocumentsRanking, TopTenAndScoresEqualARecomputation) {
         best.resize(std::min<size_t>(best.size(), 10));
         ASSERT_EQ(top->m_nDocNum, static_cast<int32_t>(best.size()));
         for (int32_t i = 0; i < top->m_nDocNum; ++i) {
-            const std::string& name = nameOf_.at(qav_bm::DocKey((*top)[i].shard, (*top)[i].docOffset));
+            const std::string& name = nameOf_.at(qav::bm::DocKey((*top)[i].shard, (*top)[i].docOffset));
             EXPECT_NEAR(expected.at(name), best[static_cast<size_t>(i)], 1e-4) << qztest::Utf8(text) << " #" << i;
         }
         top->Clear();
@@ -206,11 +206,11 @@ TEST_F(RealDocumentsRanking, ModesCollectTheirDocuments) {
     };
     auto ranked = [&](const std::string& text, int32_t mode) {
         testing::internal::CaptureStdout();
-        CBMRet* slot = search_.BM25(text, -1, mode);
+        qav::CBMRet* slot = search_.BM25(text, -1, mode);
         testing::internal::GetCapturedStdout();
         std::set<std::string> names;
         for (int32_t i = 0; slot && i < slot->m_nDocNum; ++i)
-            names.insert(nameOf_.at(qav_bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
+            names.insert(nameOf_.at(qav::bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
         if (slot) slot->Clear();
         return names;
     };
@@ -282,16 +282,16 @@ TEST_F(RealDocumentsRanking, TwoTextsRankTheDocumentsBothCollect) {
     const std::string a = queries[10][0];
     const std::string b = queries[10][1];
     testing::internal::CaptureStdout();
-    CBMRet* joined = search_.BM25(a, 0, b, 0, -1);
+    qav::CBMRet* joined = search_.BM25(a, 0, b, 0, -1);
     ASSERT_NE(joined, nullptr);
-    auto keysOf = [](const CBMRet& slot) {
+    auto keysOf = [](const qav::CBMRet& slot) {
         std::vector<int64_t> keys;
-        for (int32_t i = 0; i < slot.m_nDocNum; ++i) keys.push_back(qav_bm::DocKey(slot[i].shard, slot[i].docOffset));
+        for (int32_t i = 0; i < slot.m_nDocNum; ++i) keys.push_back(qav::bm::DocKey(slot[i].shard, slot[i].docOffset));
         return keys;
     };
     const std::vector<int64_t> got = keysOf(*joined);
     joined->Clear();
-    CBMRet* both = search_.BM25(a + " " + b, -1, -1);
+    qav::CBMRet* both = search_.BM25(a + " " + b, -1, -1);
     testing::internal::GetCapturedStdout();
     ASSERT_NE(both, nullptr);
     // The same documents in the same order: both rank by the two terms.
@@ -307,9 +307,9 @@ TEST_F(RealDocumentsRanking, ThreadedScoringEqualsScoringOnOneThread) {
     search_.GetCandidateDoc(0);
     testing::internal::GetCapturedStdout();
     ASSERT_GT(search_.m_BMDoc.m_vBMCandidateDoc.size(), 4u);  // more candidates than threads
-    const std::vector<CBMOneDoc> unscored = search_.m_BMDoc.m_vBMCandidateDoc;
+    const std::vector<qav::CBMOneDoc> unscored = search_.m_BMDoc.m_vBMCandidateDoc;
     search_.CalCandidateDoc(0);
-    const std::vector<CBMOneDoc> single = search_.m_BMDoc.m_vBMCandidateDoc;
+    const std::vector<qav::CBMOneDoc> single = search_.m_BMDoc.m_vBMCandidateDoc;
     search_.m_BMDoc.m_vBMCandidateDoc = unscored;
     search_.CalCandidateDocEx(0);
     ASSERT_EQ(search_.m_BMDoc.m_vBMCandidateDoc.size(), single.size());
@@ -340,10 +340,10 @@ TEST_F(RealDocumentsRanking, SetMergesOverSeveralShardsLoseNothing) {
     };
     // A slot holds a record per (document, field) posting: the documents
     // are compared as a set.
-    auto namesOf = [&](const CBMRet* slot) {
+    auto namesOf = [&](const qav::CBMRet* slot) {
         std::set<std::string> names;
         for (int32_t i = 0; slot && i < slot->m_nDocNum; ++i)
-            names.insert(nameOf_.at(qav_bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
+            names.insert(nameOf_.at(qav::bm::DocKey((*slot)[i].shard, (*slot)[i].docOffset)));
         return std::vector<std::string>(names.begin(), names.end());
     };
     const std::vector<std::vector<std::string>> queries = Queries();
@@ -356,15 +356,15 @@ TEST_F(RealDocumentsRanking, SetMergesOverSeveralShardsLoseNothing) {
         std::set_union(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(either));
         std::set_difference(inA.begin(), inA.end(), inB.begin(), inB.end(), std::back_inserter(onlyA));
         const struct {
-            CBMRet* (CBMSearch::*merge)(int64_t, int64_t);
+            qav::CBMRet* (qav::CBMSearch::*merge)(int64_t, int64_t);
             const std::vector<std::string>& expected;
-        } cases[] = {{&CBMSearch::GetBMDoc_AND, both}, {&CBMSearch::GetBMDoc_OR, either}, {&CBMSearch::GetBMDoc_NOT, onlyA}};
+        } cases[] = {{&qav::CBMSearch::GetBMDoc_AND, both}, {&qav::CBMSearch::GetBMDoc_OR, either}, {&qav::CBMSearch::GetBMDoc_NOT, onlyA}};
         for (const auto& c : cases) {
-            const CBMRet* first = search_.GetBMDoc(a, 0);
-            const CBMRet* second = search_.GetBMDoc(b, 0);
+            const qav::CBMRet* first = search_.GetBMDoc(a, 0);
+            const qav::CBMRet* second = search_.GetBMDoc(b, 0);
             ASSERT_TRUE(first && second);
             EXPECT_EQ(namesOf(first), std::vector<std::string>(inA.begin(), inA.end()));
-            CBMRet* out = (search_.*c.merge)(first->handle(), second->handle());
+            qav::CBMRet* out = (search_.*c.merge)(first->handle(), second->handle());
             EXPECT_EQ(namesOf(out), c.expected) << qztest::Utf8(a) << " " << qztest::Utf8(b);
             for (int number = 1; number <= 3; ++number) search_.Slot(number).Clear();
         }
@@ -378,7 +378,7 @@ TEST_F(RealDocumentsRanking, AFullCandidateListStopsOnlyItsOwnSearch) {
     const std::string c = queries[14][0];
     auto count = [&](const std::string& text) {
         testing::internal::CaptureStdout();
-        CBMRet* slot = search_.BM25(text, -1, 0);
+        qav::CBMRet* slot = search_.BM25(text, -1, 0);
         testing::internal::GetCapturedStdout();
         const int32_t documents = slot ? slot->m_nDocNum : -1;
         if (slot) slot->Clear();

@@ -11,11 +11,11 @@
 
 namespace {
 
-FSTIndex Build(const std::map<std::string, int64_t>& names) {
-    qav_bm::QAVFST builder;
+qav::FSTIndex Build(const std::map<std::string, int64_t>& names) {
+    qav::bm::QAVFST builder;
     for (const auto& [name, value] : names) EXPECT_TRUE(builder.Add(name, value)) << name;
     EXPECT_TRUE(builder.Finish());
-    FSTIndex fst;
+    qav::FSTIndex fst;
     fst.m_pnBytes = builder.words();
     fst.m_nByteLength = static_cast<uint32_t>(fst.m_pnBytes.size());
     fst.m_pnBytes.push_back(0);
@@ -28,7 +28,7 @@ std::vector<uint64_t> Sorted(std::vector<uint64_t> values) {
 }
 
 TEST(FSTSearch, CollectsEveryNameWithThePrefix) {
-    const FSTIndex fst = Build({{"abc", 7}, {"abd", 9}, {"b", 4294967301LL}, {"bcd", 3}});
+    const qav::FSTIndex fst = Build({{"abc", 7}, {"abd", 9}, {"b", 4294967301LL}, {"bcd", 3}});
     const struct {
         std::string names;
         std::vector<uint64_t> values;
@@ -37,7 +37,7 @@ TEST(FSTSearch, CollectsEveryNameWithThePrefix) {
         {"abc;abd, b", {3, 7, 9, 4294967301ULL}},
     };
     for (const auto& c : cases) {
-        FSTSearch search;
+        qav::FSTSearch search;
         search.FSTSearchInit();
         testing::internal::CaptureStdout();
         EXPECT_TRUE(search.GetFSTCandidateDoc(c.names, fst)) << c.names;
@@ -52,19 +52,19 @@ TEST(FSTSearch, LookUpsAccumulateAndMatchEveryPrefixOfManyNames) {
         const std::string name = "r" + std::to_string(100000 + i * 37 % 1000) + (i % 3 ? "x" : "");
         names[name] = (static_cast<int64_t>(i % 4) << 32) | static_cast<uint32_t>(i * 101);
     }
-    const FSTIndex fst = Build(names);
+    const qav::FSTIndex fst = Build(names);
     for (const std::string prefix : {"r", "r1001", "r10050", "r100999x", "r2"}) {
         std::vector<uint64_t> expected;
         for (const auto& [name, value] : names)
             if (name.rfind(prefix, 0) == 0) expected.push_back(static_cast<uint64_t>(value));
-        FSTSearch search;
+        qav::FSTSearch search;
         search.FSTSearchInit();
         testing::internal::CaptureStdout();
         EXPECT_TRUE(search.GetFSTCandidateDoc(prefix, fst));
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(Sorted(search.m_Values), Sorted(expected)) << prefix;
     }
-    FSTSearch search;
+    qav::FSTSearch search;
     search.FSTSearchInit();
     testing::internal::CaptureStdout();
     EXPECT_TRUE(search.GetFSTCandidateDoc("r100000", fst));
@@ -75,10 +75,10 @@ TEST(FSTSearch, LookUpsAccumulateAndMatchEveryPrefixOfManyNames) {
 }
 
 TEST(FSTSearch, RefusesAnArrayTooSmallToHoldArcs) {
-    FSTIndex fst;
+    qav::FSTIndex fst;
     fst.m_pnBytes = {0, 0};
     fst.m_nByteLength = 1;
-    FSTSearch search;
+    qav::FSTSearch search;
     search.FSTSearchInit();
     EXPECT_FALSE(search.GetExactArc("a", fst));
     fst.m_pnBytes = {0, 'a', 0x10, 0};  // one arc whose output word is missing

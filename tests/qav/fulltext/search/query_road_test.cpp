@@ -31,31 +31,31 @@ protected:
                               "#Global id=E4;year=2013\n#Group name=title\nItem:common\nTable\n"}),
                   1)
             << build_.log;
-        g_nEngineType = kEngineFullText;
+        qav::g_nEngineType = qav::kEngineFullText;
         testing::internal::CaptureStdout();
         const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(loaded);
         engine_.m_Config.m_SizeInfo.RetBuffSize = 30;
         engine_.m_Config.m_FileInfo.SavePath = saveDir_.path();
-        g_pBMEngine = &engine_;
+        qav::g_pBMEngine = &engine_;
     }
     void TearDown() override {
-        g_pBMEngine = nullptr;
-        g_nEngineType = kEngineStructured;
+        qav::g_pBMEngine = nullptr;
+        qav::g_nEngineType = qav::kEngineStructured;
     }
     // The answer of a query program.
     std::string Run(const std::string& program) {
         std::string answer;
         testing::internal::CaptureStdout();
-        RunQAV((program + "\n").c_str(), answer);
+        qav::RunQAV((program + "\n").c_str(), answer);
         testing::internal::GetCapturedStdout();
         return answer;
     }
 
     qav_bm_test::TestBuild build_;
     qztest::TempDir saveDir_;
-    CBMEngine engine_;
+    qav::CBMEngine engine_;
 };
 
 TEST_F(FullTextQueryRoad, SearchesAndMergesAnswerThroughHandles) {
@@ -133,20 +133,20 @@ TEST_F(FullTextQueryRoad, FilesStayInTheSaveFolder) {
 }
 
 TEST_F(FullTextQueryRoad, WithoutAnEngineNothingRuns) {
-    g_pBMEngine = nullptr;
+    qav::g_pBMEngine = nullptr;
     EXPECT_EQ(Run("return 'ran'"), "");
 }
 
 // Full-text requests as the HTTP service gets them: translated by the parser
 // script, then run by the online runner.
 TEST_F(FullTextQueryRoad, RequestsTranslateIntoPagesOfDocuments) {
-    SetTranslatorParserScript(qztest::DataDir() + "/../../utils/Parser.lua");
+    qav::SetTranslatorParserScript(qztest::DataDir() + "/../../utils/Parser.lua");
     auto answer = [](const std::string& request) {
-        CWebInfo info;
+        qav::CWebInfo info;
         info.m_text = request;
         testing::internal::CaptureStdout();
-        const bool translated = BMQAVText2Json(&info);
-        if (translated) Online_AS_Thread(&info);
+        const bool translated = qav::BMQAVText2Json(&info);
+        if (translated) qav::Online_AS_Thread(&info);
         testing::internal::GetCapturedStdout();
         return translated ? info.m_output : "not translated";
     };
@@ -182,21 +182,21 @@ TEST_F(FullTextQueryRoad, RequestsTranslateIntoPagesOfDocuments) {
     }
     EXPECT_NE(answer(R"({"Func":"Query","Query":" :: year=2012","Type":0,"PageNum":10,"PageNo":0})").find("no words"),
               std::string::npos);
-    SetTranslatorParserScript("");
+    qav::SetTranslatorParserScript("");
 }
 
 TEST_F(FullTextQueryRoad, ProgramsOnSeveralThreadsShareTheEngine) {
     const std::string program = "return Output(OR(Should('alpha beta', 10), Term2Doc('common')))\n";
     std::string expected;
     testing::internal::CaptureStdout();
-    RunQAV(program.c_str(), expected);
+    qav::RunQAV(program.c_str(), expected);
     std::vector<std::string> answers(4);
     std::vector<std::thread> threads;
     for (std::string& answer : answers)
         threads.emplace_back([&program, &answer] {
             for (int i = 0; i < 20; ++i) {
                 std::string one;
-                RunQAV(program.c_str(), one);
+                qav::RunQAV(program.c_str(), one);
                 if (one != answer && i > 0) return;  // keeps the first difference
                 answer = one;
             }

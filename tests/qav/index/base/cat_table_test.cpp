@@ -18,8 +18,8 @@ using Table = std::map<std::string, std::set<std::string>>;
 
 Table Snapshot() {
     Table table;
-    for (const std::string& name : g_mCatTable.Names()) {
-        const std::vector<std::string> words = g_mCatTable.Words(name);
+    for (const std::string& name : qav::g_mCatTable.Names()) {
+        const std::vector<std::string> words = qav::g_mCatTable.Words(name);
         table[name].insert(words.begin(), words.end());
     }
     return table;
@@ -27,12 +27,12 @@ Table Snapshot() {
 
 class CatTableTest : public ::testing::Test {
 protected:
-    void SetUp() override { g_mCatTable.Clear(); }
-    void TearDown() override { g_mCatTable.Clear(); }
+    void SetUp() override { qav::g_mCatTable.Clear(); }
+    void TearDown() override { qav::g_mCatTable.Clear(); }
 
     bool LoadText(const std::string& text) {
         qztest::WriteFile(dir_.file("cat.txt"), text);
-        return CatTableInit(dir_.file("cat.txt"));
+        return qav::CatTableInit(dir_.file("cat.txt"));
     }
 
     qztest::TempDir dir_;
@@ -58,7 +58,7 @@ TEST_F(CatTableTest, FileLayouts) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(qztest::Utf8(c.text.substr(0, 40)));
-        g_mCatTable.Clear();
+        qav::g_mCatTable.Clear();
         ASSERT_TRUE(LoadText(c.text));
         EXPECT_EQ(Snapshot(), c.expected);
     }
@@ -70,32 +70,32 @@ TEST_F(CatTableTest, LoadsMergeAndAMissingFileChangesNothing) {
     const Table expected = {{"A", {"x", "y", "z"}}, {"B", {"q"}}};
     EXPECT_EQ(Snapshot(), expected);
 
-    EXPECT_FALSE(CatTableInit(dir_.file("missing.txt")));
-    EXPECT_FALSE(CatTableInit(std::string(1024, 'a')));
+    EXPECT_FALSE(qav::CatTableInit(dir_.file("missing.txt")));
+    EXPECT_FALSE(qav::CatTableInit(std::string(1024, 'a')));
     EXPECT_EQ(Snapshot(), expected);
 }
 
 TEST_F(CatTableTest, Operations) {
-    g_mCatTable.Add("B", {"y", "x"});
-    g_mCatTable.Add("A", {});
-    g_mCatTable.Add("B", {"x", "z"});
-    EXPECT_EQ(g_mCatTable.Size(), 2u);
-    EXPECT_EQ(g_mCatTable.Names(), (std::vector<std::string>{"A", "B"}));
-    EXPECT_EQ(g_mCatTable.Words("B"), (std::vector<std::string>{"x", "y", "z"}));
-    EXPECT_TRUE(g_mCatTable.Words("C").empty());
-    EXPECT_TRUE(g_mCatTable.Contains("A"));
-    EXPECT_FALSE(g_mCatTable.Contains("C"));
+    qav::g_mCatTable.Add("B", {"y", "x"});
+    qav::g_mCatTable.Add("A", {});
+    qav::g_mCatTable.Add("B", {"x", "z"});
+    EXPECT_EQ(qav::g_mCatTable.Size(), 2u);
+    EXPECT_EQ(qav::g_mCatTable.Names(), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(qav::g_mCatTable.Words("B"), (std::vector<std::string>{"x", "y", "z"}));
+    EXPECT_TRUE(qav::g_mCatTable.Words("C").empty());
+    EXPECT_TRUE(qav::g_mCatTable.Contains("A"));
+    EXPECT_FALSE(qav::g_mCatTable.Contains("C"));
 
     std::set<std::string> out = {"w"};
-    EXPECT_TRUE(g_mCatTable.InsertWordsInto("B", out));
-    EXPECT_FALSE(g_mCatTable.InsertWordsInto("C", out));
+    EXPECT_TRUE(qav::g_mCatTable.InsertWordsInto("B", out));
+    EXPECT_FALSE(qav::g_mCatTable.InsertWordsInto("C", out));
     EXPECT_EQ(out, (std::set<std::string>{"w", "x", "y", "z"}));
 
-    EXPECT_TRUE(g_mCatTable.Remove("B"));
-    EXPECT_FALSE(g_mCatTable.Remove("B"));
-    EXPECT_EQ(g_mCatTable.Names(), (std::vector<std::string>{"A"}));
-    g_mCatTable.Clear();
-    EXPECT_EQ(g_mCatTable.Size(), 0u);
+    EXPECT_TRUE(qav::g_mCatTable.Remove("B"));
+    EXPECT_FALSE(qav::g_mCatTable.Remove("B"));
+    EXPECT_EQ(qav::g_mCatTable.Names(), (std::vector<std::string>{"A"}));
+    qav::g_mCatTable.Clear();
+    EXPECT_EQ(qav::g_mCatTable.Size(), 0u);
 }
 
 // Query threads read categories while others add, remove and clear them; the
@@ -109,15 +109,15 @@ TEST_F(CatTableTest, ConcurrentReadersAndWriters) {
     for (int r = 0; r < 4; ++r) {
         threads.emplace_back([&] {
             while (!stop) {
-                for (const std::string& name : g_mCatTable.Names()) {
-                    std::vector<std::string> got = g_mCatTable.Words(name);
+                for (const std::string& name : qav::g_mCatTable.Names()) {
+                    std::vector<std::string> got = qav::g_mCatTable.Words(name);
                     // Writers only ever add the words above, so any other
                     // content is a torn read.
                     for (const std::string& w : got)
                         if (w.size() != 1 || w[0] < 'a' || w[0] > 'd') ++badReads;
                 }
                 std::set<std::string> out;
-                g_mCatTable.InsertWordsInto("K0", out);
+                qav::g_mCatTable.InsertWordsInto("K0", out);
                 if (out.size() > words.size()) ++badReads;
             }
         });
@@ -126,9 +126,9 @@ TEST_F(CatTableTest, ConcurrentReadersAndWriters) {
         threads.emplace_back([&, w] {
             for (int i = 0; i < 2000; ++i) {
                 const std::string name = "K" + std::to_string(i % 8);
-                g_mCatTable.Add(name, {words[(i + w) % 4], words[(i * 3) % 4]});
-                if (i % 7 == w) g_mCatTable.Remove(name);
-                if (i % 500 == 499) g_mCatTable.Clear();
+                qav::g_mCatTable.Add(name, {words[(i + w) % 4], words[(i * 3) % 4]});
+                if (i % 7 == w) qav::g_mCatTable.Remove(name);
+                if (i % 500 == 499) qav::g_mCatTable.Clear();
             }
         });
     }

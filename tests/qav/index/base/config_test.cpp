@@ -32,9 +32,9 @@ protected:
     }
 
     qztest::TempDir dir_;
-    CConfig config_;
-    Restore<int> engineType_{g_nEngineType};
-    Restore<int> sortLen_{g_nSortCompWordLen};
+    qav::CConfig config_;
+    Restore<int> engineType_{qav::g_nEngineType};
+    Restore<int> sortLen_{qav::g_nSortCompWordLen};
 };
 
 TEST_F(ConfigTest, EmptyObjectGivesEveryDefault) {
@@ -42,13 +42,13 @@ TEST_F(ConfigTest, EmptyObjectGivesEveryDefault) {
     EXPECT_EQ(config_.m_IndexDir, "idx");
     EXPECT_EQ(config_.m_InfoDir, "idx/Info");
 
-    const CFileInfo& f = config_.m_FileInfo;
+    const qav::CFileInfo& f = config_.m_FileInfo;
     for (const std::string* path : {&f.Data, &f.Offset, &f.WordList, &f.Unit, &f.OrgDat, &f.SavePath,
                                     &f.CatTable, &f.UnitInInfo, &f.DataInInfo, &f.WordListInInfo,
                                     &f.SentInfo, &f.DocInfo})
         EXPECT_TRUE(path->empty());
 
-    const CSizeInfo& s = config_.m_SizeInfo;
+    const qav::CSizeInfo& s = config_.m_SizeInfo;
     EXPECT_EQ(s.ThreadNum_Count, 1);
     EXPECT_EQ(s.ThreadNum_Offset, 1);
     EXPECT_EQ(s.ThreadNum_Sort, 1);
@@ -86,11 +86,11 @@ TEST_F(ConfigTest, EmptyObjectGivesEveryDefault) {
     EXPECT_TRUE(config_.m_DelNumber);
     EXPECT_EQ(config_.m_LowFreq, 0);
     EXPECT_TRUE(config_.m_TermTable);
-    EXPECT_EQ(g_nSortCompWordLen, 10);
+    EXPECT_EQ(qav::g_nSortCompWordLen, 10);
 }
 
 TEST_F(ConfigTest, UnreadableOrInvalidFileFailsButSetsDirectories) {
-    CConfig config;
+    qav::CConfig config;
     EXPECT_FALSE(config.ConfigInit(dir_.file("missing.txt"), "idx"));
     EXPECT_EQ(config.m_IndexDir, "idx");
     EXPECT_EQ(config.m_InfoDir, "idx/Info");
@@ -133,7 +133,7 @@ TEST_F(ConfigTest, WideValuesAreReadFromStringsExactly) {
         "HashSize_SentInfo": "4294971395",
         "HashSize_IdxUnit": 4099,
         "SortCompWordLen": 6}})"));
-    const CSizeInfo& s = config_.m_SizeInfo;
+    const qav::CSizeInfo& s = config_.m_SizeInfo;
     EXPECT_EQ(s.MaxMemCount, 4294967296LL);
     EXPECT_EQ(s.MaxOffsetFileSize, 9007199254740993LL);  // not representable as a double
     EXPECT_EQ(s.ToFreeMemCount, 0);
@@ -142,12 +142,12 @@ TEST_F(ConfigTest, WideValuesAreReadFromStringsExactly) {
     EXPECT_EQ(s.HashSize_SentInfo, 4099);  // low 32 bits of 2^32 + 4099
     EXPECT_EQ(s.HashSize_IdxUnit, 4099);
     EXPECT_EQ(s.SortCompWordLen, 6);
-    EXPECT_EQ(g_nSortCompWordLen, 6);
+    EXPECT_EQ(qav::g_nSortCompWordLen, 6);
 }
 
 TEST_F(ConfigTest, SizeInfoSectionBringsFullTextConstants) {
     ASSERT_TRUE(Load(R"({"SizeInfo": {}})"));
-    const CSizeInfo& s = config_.m_SizeInfo;
+    const qav::CSizeInfo& s = config_.m_SizeInfo;
     EXPECT_FLOAT_EQ(s.BM_K1, 2);
     EXPECT_FLOAT_EQ(s.BM_K2, 1);
     EXPECT_FLOAT_EQ(s.BM_B, 0.75f);
@@ -155,7 +155,7 @@ TEST_F(ConfigTest, SizeInfoSectionBringsFullTextConstants) {
     const std::unordered_map<std::string, float> weights = {
         {"title", 10}, {"abstract", 7}, {"claim", 3}, {"description", 3}};
     EXPECT_EQ(s.FieldWeights, weights);
-    EXPECT_EQ(g_nSortCompWordLen, 10);
+    EXPECT_EQ(qav::g_nSortCompWordLen, 10);
 
     ASSERT_TRUE(Load(R"({"SizeInfo": {"BM_K1": "1.5", "BM_B": "0.5", "BM25F_WT": "12", "BM25F_WD": "0.25"}})"));
     EXPECT_FLOAT_EQ(config_.m_SizeInfo.BM_K1, 1.5f);
@@ -169,7 +169,7 @@ TEST_F(ConfigTest, FileInfoPathsJoinTheIndexAndInfoFolders) {
     ASSERT_TRUE(Load(R"({"FileInfo": {"Data": "Corpus", "Offset": "Offset", "WordList": "WordList.dat",
         "Unit": "Unit.dat", "OrgDat": "Org.dat", "SavePath": "/tmp/save", "CatTable": "CatTable.txt",
         "SentInfo": "SentInfo.dat", "DocInfo": "DocInfo.txt"}})"));
-    const CFileInfo& f = config_.m_FileInfo;
+    const qav::CFileInfo& f = config_.m_FileInfo;
     EXPECT_EQ(f.Data, "idx/Corpus");
     EXPECT_EQ(f.DataInInfo, "idx/Info/Corpus");
     EXPECT_EQ(f.Offset, "idx/Offset");
@@ -204,14 +204,14 @@ TEST_F(ConfigTest, ListsFillTheirSetsAndLookups) {
     EXPECT_FALSE(config_.IsSeperator_SubTree("IP"));
     EXPECT_TRUE(config_.IsNotToIndex(tag));
     EXPECT_FALSE(config_.IsNotToIndex("NP"));
-    EXPECT_EQ(config_.m_StopPOS, StrSet({"w"}));
+    EXPECT_EQ(config_.m_StopPOS, qav::StrSet({"w"}));
 
-    const CCache& c = config_.m_Cache;
-    EXPECT_EQ(c.POS_L, StrSet({"v"}));
-    EXPECT_EQ(c.POS_R, StrSet({"n"}));
-    EXPECT_EQ(c.HZ_L, StrSet({tag}));
-    EXPECT_EQ(c.HZ_R, StrSet({"a"}));
-    EXPECT_EQ(c.ML, StrSet({"NP", "VP"}));
+    const qav::CCache& c = config_.m_Cache;
+    EXPECT_EQ(c.POS_L, qav::StrSet({"v"}));
+    EXPECT_EQ(c.POS_R, qav::StrSet({"n"}));
+    EXPECT_EQ(c.HZ_L, qav::StrSet({tag}));
+    EXPECT_EQ(c.HZ_R, qav::StrSet({"a"}));
+    EXPECT_EQ(c.ML, qav::StrSet({"NP", "VP"}));
     EXPECT_EQ(c.MR, c.ML);
 }
 
@@ -256,7 +256,7 @@ TEST_F(ConfigTest, ValuesOfTheWrongTypeAreSkippedAndReported) {
     EXPECT_TRUE(config_.m_IsFast);
     EXPECT_EQ(config_.m_LowFreq, 0);
     EXPECT_TRUE(config_.m_Cache.ML.empty());
-    EXPECT_EQ(config_.m_ClauseSeperator, StrSet({"a", "b"}));
+    EXPECT_EQ(config_.m_ClauseSeperator, qav::StrSet({"a", "b"}));
     EXPECT_TRUE(config_.m_StopTag.empty());
 }
 
@@ -267,7 +267,7 @@ TEST_F(ConfigTest, ReadingAgainStartsFromTheDefaults) {
     config_.m_CorpusKind = 2;
     config_.m_ClauseSeperator.insert("z");
     ASSERT_TRUE(Load(json));
-    EXPECT_EQ(config_.m_ClauseSeperator, StrSet({"a"}));
+    EXPECT_EQ(config_.m_ClauseSeperator, qav::StrSet({"a"}));
 
     ASSERT_TRUE(Load("{}"));
     EXPECT_TRUE(config_.m_ClauseSeperator.empty());
@@ -285,32 +285,32 @@ TEST_F(ConfigTest, FullTextKeysAreReadOnlyForTheFullTextKind) {
         " \"DocInfo\": [\"year\", \"author\"], \"DocInfo_Type_Number\": [\"year\"],"
         " \"DocInfo_Type_String\": [\"author\"]}";
 
-    g_nEngineType = kEngineStructured;
+    qav::g_nEngineType = qav::kEngineStructured;
     ASSERT_TRUE(Load(json));
     EXPECT_TRUE(config_.m_StopWord.empty());
     EXPECT_TRUE(config_.m_Field.empty());
     EXPECT_TRUE(config_.m_DocIDName.empty());
-    EXPECT_EQ(config_.m_StopPOS, StrSet({"w"}));
+    EXPECT_EQ(config_.m_StopPOS, qav::StrSet({"w"}));
 
-    g_nEngineType = kEngineFullText;
+    qav::g_nEngineType = qav::kEngineFullText;
     ASSERT_TRUE(Load(json));
-    EXPECT_EQ(config_.m_StopWord, StrSet({Gbk("的"), Gbk("了"), "  "}));
-    EXPECT_EQ(config_.m_StopPOS, StrSet({"w"}));
+    EXPECT_EQ(config_.m_StopWord, qav::StrSet({Gbk("的"), Gbk("了"), "  "}));
+    EXPECT_EQ(config_.m_StopPOS, qav::StrSet({"w"}));
     EXPECT_EQ(config_.m_DocIDName, "id");
     EXPECT_EQ(config_.m_Field, (std::vector<std::string>{"title", "abstract"}));
     EXPECT_EQ(config_.m_DocInfo, (std::vector<std::string>{"year", "author"}));
-    EXPECT_EQ(config_.m_DocInfoTypeNumber, StrSet({"year"}));
-    EXPECT_EQ(config_.m_DocInfoTypeString, StrSet({"author"}));
+    EXPECT_EQ(config_.m_DocInfoTypeNumber, qav::StrSet({"year"}));
+    EXPECT_EQ(config_.m_DocInfoTypeString, qav::StrSet({"author"}));
 }
 
 TEST_F(ConfigTest, MissingStopWordFileFailsAfterTheCommonKeys) {
-    g_nEngineType = kEngineFullText;
+    qav::g_nEngineType = qav::kEngineFullText;
     const std::string missing = dir_.file("none.txt");
     testing::internal::CaptureStdout();
     EXPECT_FALSE(Load("{\"StopTag\": [\"x\"], \"StopWord\": \"" + missing + "\", \"Field\": [\"title\"]}"));
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Error open " + missing + "\nread  " + missing + " error!\n");
-    EXPECT_EQ(config_.m_StopTag, StrSet({"x"}));
+    EXPECT_EQ(config_.m_StopTag, qav::StrSet({"x"}));
     EXPECT_TRUE(config_.m_Field.empty());
 }
 

@@ -6,10 +6,10 @@ namespace qztest {
 
 BuildFixture::BuildFixture() {
     mkdir(dir.file("Info").c_str(), 0775);
-    CConfig& config = idx.m_Config;
+    qav::CConfig& config = idx.m_Config;
     config.m_IndexDir = dir.path();
     config.m_InfoDir = dir.file("Info");
-    CFileInfo& files = config.m_FileInfo;
+    qav::CFileInfo& files = config.m_FileInfo;
     files.Data = dir.file("Data");
     files.DataInInfo = dir.file("Info/Data");
     files.Offset = dir.file("Offset");
@@ -48,7 +48,7 @@ bool BuildFixture::Count() {
 bool BuildFixture::Build() { return Count() && idx.WriteInitOffset() && idx.CreateOffset(); }
 
 uint32_t BuildFixture::UnitCount(const std::string& utf8, int type) const {
-    const CHashNode* node = idx.m_Tables.units.GetHashNode(Gbk(utf8), type);
+    const qav::CHashNode* node = idx.m_Tables.units.GetHashNode(Gbk(utf8), type);
     return node ? node->count : 0;
 }
 

@@ -30,7 +30,7 @@ public:
     uint32_t UnitCount(const std::string& utf8, int type) const;
 
     TempDir dir;
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
 
 private:
     int next_file_ = 0;

@@ -29,25 +29,25 @@ TEST(BuildLog, PathIsNamedByLocalTime) {
     t.tm_hour = 3;
     t.tm_min = 4;
     t.tm_sec = 5;
-    EXPECT_EQ(BuildLogPath("/idx", t), "/idx/qav_idx_20260102_030405.log");
+    EXPECT_EQ(qav::BuildLogPath("/idx", t), "/idx/qav_idx_20260102_030405.log");
 }
 
 TEST(BuildLog, StartsAndEndsWithItsLinesAndHoldsTheStageLines) {
     qztest::TempDir dir;
-    ASSERT_EQ(g_log_file, nullptr);
-    ASSERT_TRUE(OpenBuildLog(dir.path()));
-    ASSERT_NE(g_log_file, nullptr);
-    std::FILE* opened = g_log_file;
+    ASSERT_EQ(qav::g_log_file, nullptr);
+    ASSERT_TRUE(qav::OpenBuildLog(dir.path()));
+    ASSERT_NE(qav::g_log_file, nullptr);
+    std::FILE* opened = qav::g_log_file;
 
     testing::internal::CaptureStdout();
-    QavLog("Count Unit Word %d\n", 1);
-    QavLogOnly("Merge Hash\n");
+    qav::QavLog("Count Unit Word %d\n", 1);
+    qav::QavLogOnly("Merge Hash\n");
     // A log already open is kept, without a second first line.
-    EXPECT_TRUE(OpenBuildLog(dir.path()));
-    EXPECT_EQ(g_log_file, opened);
-    QavLogClose();
+    EXPECT_TRUE(qav::OpenBuildLog(dir.path()));
+    EXPECT_EQ(qav::g_log_file, opened);
+    qav::QavLogClose();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Count Unit Word 1\n");
-    EXPECT_EQ(g_log_file, nullptr);
+    EXPECT_EQ(qav::g_log_file, nullptr);
 
     const std::vector<std::string> logs = LogFiles(dir.path());
     ASSERT_EQ(logs.size(), 1u);
@@ -65,8 +65,8 @@ TEST(BuildLog, StartsAndEndsWithItsLinesAndHoldsTheStageLines) {
 
 TEST(BuildLog, MissingDirectoryOpensNoLog) {
     qztest::TempDir dir;
-    EXPECT_FALSE(OpenBuildLog(dir.file("missing")));
-    EXPECT_EQ(g_log_file, nullptr);
+    EXPECT_FALSE(qav::OpenBuildLog(dir.file("missing")));
+    EXPECT_EQ(qav::g_log_file, nullptr);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ protected:
 
     bool Run() {
         testing::internal::CaptureStdout();
-        bool ok = CreatePreFiles(dir_.path(), dir_.file("list.txt"), dir_.file("List.txt"), dir_.file("Org.txt"),
+        bool ok = qav::CreatePreFiles(dir_.path(), dir_.file("list.txt"), dir_.file("List.txt"), dir_.file("Org.txt"),
                                  dir_.file("DocInfo.txt"), dir_.file("SentInfo.txt"));
         log_ = testing::internal::GetCapturedStdout();
         return ok;
@@ -112,16 +112,16 @@ TEST_F(CorpusPrepTest, CorpusSizeLimit) {
         ASSERT_GE(fd, 0);
         ASSERT_EQ(ftruncate(fd, size), 0);  // sparse: takes no disk space
         close(fd);
-        g_nCorpusSize = 0;
+        qav::g_nCorpusSize = 0;
         testing::internal::CaptureStdout();
-        EXPECT_FALSE(CreatePreFiles(dir_.path(), dir_.file("list.txt"), list_path, dir_.file("Org.txt"),
+        EXPECT_FALSE(qav::CreatePreFiles(dir_.path(), dir_.file("list.txt"), list_path, dir_.file("Org.txt"),
                                     dir_.file("DocInfo.txt"), dir_.file("SentInfo.txt")));
         const std::string log = testing::internal::GetCapturedStdout();
         if (size == 1073741824) {
-            EXPECT_EQ(g_nCorpusSize, 1073741824);
+            EXPECT_EQ(qav::g_nCorpusSize, 1073741824);
             EXPECT_EQ(log, "Create or open " + list_path + " error\n");
         } else {
-            EXPECT_EQ(g_nCorpusSize, 0);
+            EXPECT_EQ(qav::g_nCorpusSize, 0);
             EXPECT_EQ(log, "Error: total corpus size (1073741825 bytes) exceeds limit (1073741824 bytes)\n");
         }
     }
@@ -157,7 +157,7 @@ TEST_F(CorpusPrepTest, FileKindFromItsLines) {
     for (const Case& c : cases) {
         qztest::WriteFile(dir_.file("k.txt"), Gbk(c.corpus));
         int tree_lines = -1, considered = -1;
-        EXPECT_EQ(DetectFileType(dir_.file("k.txt"), tree_lines, considered), c.kind) << c.corpus;
+        EXPECT_EQ(qav::DetectFileType(dir_.file("k.txt"), tree_lines, considered), c.kind) << c.corpus;
         EXPECT_EQ(tree_lines, c.tree_lines) << c.corpus;
         EXPECT_EQ(considered, c.considered) << c.corpus;
     }
@@ -169,7 +169,7 @@ TEST_F(CorpusPrepTest, DetectionLooksAtTheFirst2000ConsideredLines) {
     for (int i = 0; i < 3000; ++i) text += "[IP [NP [x NR]] [VP [y VV]]]\n";
     qztest::WriteFile(dir_.file("k.txt"), text);
     int tree_lines = 0, considered = 0;
-    EXPECT_EQ(DetectFileType(dir_.file("k.txt"), tree_lines, considered), 0);
+    EXPECT_EQ(qav::DetectFileType(dir_.file("k.txt"), tree_lines, considered), 0);
     EXPECT_EQ(considered, 2000);
 }
 

@@ -23,10 +23,10 @@ namespace {
 using qztest::Gbk;
 using Counts = std::map<std::string, uint32_t>;  // "text/type" in UTF-8
 
-Counts CountsOf(const CHashTable& table) {
+Counts CountsOf(const qav::CHashTable& table) {
     Counts counts;
     table.ForEachNode(
-        [&](const CHashNode& node) { counts[qztest::Utf8(node.name) + "/" + std::to_string(node.type)] = node.count; });
+        [&](const qav::CHashNode& node) { counts[qztest::Utf8(node.name) + "/" + std::to_string(node.type)] = node.count; });
     return counts;
 }
 
@@ -44,7 +44,7 @@ protected:
     // group after another on this thread, then merges.
     std::string Count(const std::vector<std::vector<std::string>>& groupFiles, bool oneThread = false) {
         tables_.InitHash(config_, static_cast<int>(groupFiles.size()));
-        std::vector<CThreadInfo> groups(groupFiles.size());
+        std::vector<qav::CThreadInfo> groups(groupFiles.size());
         int file_no = 0;
         for (size_t g = 0; g < groupFiles.size(); ++g) {
             groups[g].number = static_cast<uint32_t>(g);
@@ -61,12 +61,12 @@ protected:
         testing::internal::CaptureStdout();
         if (oneThread) {
             counted_ = true;
-            for (CThreadInfo& group : groups) {
+            for (qav::CThreadInfo& group : groups) {
                 ThreadInfo(group);
                 counted_ = counted_ && group.ok;
             }
         } else {
-            counted_ = CountUnitWord(groups);
+            counted_ = qav::CountUnitWord(groups);
         }
         std::string log = testing::internal::GetCapturedStdout();
         tables_.MergeHash();
@@ -74,18 +74,18 @@ protected:
     }
 
     qztest::TempDir dir_;
-    CConfig config_;
-    CountTables tables_;
+    qav::CConfig config_;
+    qav::CountTables tables_;
     bool counted_ = false;
 };
 
 TEST_F(CountUnitsTest, WorkersTakeGroupsRoundRobin) {
-    EXPECT_EQ(CountWorkerGroups(4), (std::vector<std::vector<int>>{{0}, {1}, {2}, {3}}));
-    std::vector<std::vector<int>> twenty = CountWorkerGroups(20);
+    EXPECT_EQ(qav::CountWorkerGroups(4), (std::vector<std::vector<int>>{{0}, {1}, {2}, {3}}));
+    std::vector<std::vector<int>> twenty = qav::CountWorkerGroups(20);
     ASSERT_EQ(twenty.size(), 8u);
     EXPECT_EQ(twenty[0], (std::vector<int>{0, 8, 16}));
     EXPECT_EQ(twenty[7], (std::vector<int>{7, 15}));
-    EXPECT_TRUE(CountWorkerGroups(0).empty());
+    EXPECT_TRUE(qav::CountWorkerGroups(0).empty());
 }
 
 TEST_F(CountUnitsTest, CountsWordsAndUnitsOfEveryGroup) {
@@ -127,20 +127,20 @@ TEST_F(CountUnitsTest, EightWorkersCountAsOneThreadDoes) {
             EXPECT_NE(log.find("Using 8 worker threads for 20 file groups\n"), std::string::npos);
         }
         Result& r = results[run];
-        auto fill = [](const CHashTable& table, std::map<std::string, std::pair<uint32_t, int>>& out) {
-            table.ForEachNode([&](const CHashNode& node) {
+        auto fill = [](const qav::CHashTable& table, std::map<std::string, std::pair<uint32_t, int>>& out) {
+            table.ForEachNode([&](const qav::CHashNode& node) {
                 out[node.name + "/" + std::to_string(node.type)] = {node.count, node.id};
             });
         };
         fill(tables_.units, r.units);
         fill(tables_.words, r.words);
-        CWordList units, words;
+        qav::CWordList units, words;
         tables_.HashTables2WordList(units, words);
         // Equal counts keep no particular order in the unit list.
-        for (const CWord& w : units.words) r.unit_list.emplace_back(w.text, w.count, w.type);
+        for (const qav::CWord& w : units.words) r.unit_list.emplace_back(w.text, w.count, w.type);
         std::sort(r.unit_list.begin(), r.unit_list.end());
-        for (const CWord& w : words.words) r.word_list.emplace_back(w.text, w.count, w.id);
-        for (const CWord& w : words.words_by_id) r.word_ids.emplace_back(w.text, w.count, w.id);
+        for (const qav::CWord& w : words.words) r.word_list.emplace_back(w.text, w.count, w.id);
+        for (const qav::CWord& w : words.words_by_id) r.word_ids.emplace_back(w.text, w.count, w.id);
     }
     EXPECT_EQ(results[0].words.size(), 4u + 20 * 3 + 7);  // separators, 词k 字k 你k, shared words
     EXPECT_EQ(results[0].units, results[1].units);
@@ -153,7 +153,7 @@ TEST_F(CountUnitsTest, EightWorkersCountAsOneThreadDoes) {
 TEST_F(CountUnitsTest, MergedIdentifiersFollowFirstMeeting) {
     Count({{"0\ta b\n"}, {"1\tc a\n"}});
     std::map<std::string, int> ids;
-    tables_.words.ForEachNode([&](const CHashNode& node) { ids[node.name] = node.id; });
+    tables_.words.ForEachNode([&](const qav::CHashNode& node) { ids[node.name] = node.id; });
     // Group 0's table first, in bucket order (the bucket of a one-byte word
     // is its byte; of the separator F7 FE, 747 of 1,021), then group 1's c.
     EXPECT_EQ(
@@ -192,37 +192,37 @@ TEST(BuildStages, PreparedCorpusCountsIntoWordAndUnitLists) {
     qztest::WriteFile(dir.file("corpus.txt"), Gbk("我/r 爱/v 上海/ns\n"));
     qztest::WriteFile(dir.file("corpus.lst"), dir.file("corpus.txt") + "\n");
     mkdir(dir.file("Info").c_str(), 0755);
-    CConfig config;
+    qav::CConfig config;
     config.m_InfoDir = dir.file("Info");
     config.m_SizeInfo.HashSize_IdxUnit = 1021;
     config.m_SizeInfo.HashSize_WordList = 1021;
 
     testing::internal::CaptureStdout();
-    ASSERT_TRUE(CreatePreFiles(dir.path(), dir.file("corpus.lst"), dir.file("List.txt"), dir.file("Org.txt"),
+    ASSERT_TRUE(qav::CreatePreFiles(dir.path(), dir.file("corpus.lst"), dir.file("List.txt"), dir.file("Org.txt"),
                                dir.file("DocInfo.txt"), dir.file("SentInfo.txt")));
-    CountTables tables;
+    qav::CountTables tables;
     tables.InitHash(config, 1);
-    std::vector<CThreadInfo> groups(1);
+    std::vector<qav::CThreadInfo> groups(1);
     groups[0].unit_hash = tables.group_units[0].get();
     groups[0].word_hash = tables.group_words[0].get();
     groups[0].config = &config;
     std::string path;
     int kind = -1;
     std::string list_line = qztest::ReadFile(dir.file("List.txt"));  // one corpus file, one line
-    StripLineEnd(&list_line);
-    ASSERT_TRUE(ParseListLine(list_line, &path, &kind));
+    qav::StripLineEnd(&list_line);
+    ASSERT_TRUE(qav::ParseListLine(list_line, &path, &kind));
     groups[0].files.push_back(path);
     groups[0].kinds.push_back(kind);
-    CountUnitWord(groups);
+    qav::CountUnitWord(groups);
     tables.MergeHash();
-    CWordList units, words;
+    qav::CWordList units, words;
     tables.HashTables2WordList(units, words);
-    PruneWordList(units, words);
+    qav::PruneWordList(units, words);
     testing::internal::GetCapturedStdout();
 
-    EXPECT_EQ(g_nCorpusSize, 18);
+    EXPECT_EQ(qav::g_nCorpusSize, 18);
     EXPECT_EQ(units.length(), 6);
-    for (const CWord& unit : units.words) EXPECT_EQ(unit.count, 1) << unit.text;
+    for (const qav::CWord& unit : units.words) EXPECT_EQ(unit.count, 1) << unit.text;
     EXPECT_EQ(words.length(), 7);  // three words and the four separators
     ASSERT_TRUE(words.Write2FileEx(dir.file("WordList.dat"), dir.file("Info/WordList.dat")));
     EXPECT_EQ(qztest::ReadFile(dir.file("WordList.dat")).size(), 114u);

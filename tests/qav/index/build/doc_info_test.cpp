@@ -35,7 +35,7 @@ void WriteOrgDat(const TempDir& dir, const std::vector<std::pair<int, std::strin
         org += "#0\t" + std::to_string(end) + "\nT:" + name + "\nEx:\n";
     }
     WriteFile(dir.file("Org.txt"), org);
-    COrgInfo builder;
+    qav::COrgInfo builder;
     ASSERT_TRUE(builder.InitOrgEx(dir.file("Org.txt")));
     builder.MapEndLinesToKeys(idKeys);
     ASSERT_TRUE(builder.WriteOrg(dir.file("Org.dat")));
@@ -49,12 +49,12 @@ TEST(DocumentTable, FinalStageWritesTableAndSentenceInfoThatLoadBack) {
     WriteFile(dir.file("SentInfo.txt"), "0\t0\tNP\n");
 
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(IdxSentInfoAndWriteOrg(dir.path()));
+    EXPECT_TRUE(qav::IdxSentInfoAndWriteOrg(dir.path()));
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Done.\n"));
 
     EXPECT_EQ(Bytes({1, 0, 0, 0}) + std::string(8, '\xFF') + Bytes({5, 0, 0, 0}) + "Doc_0",
               ReadFile(dir.file("Org.dat")));
-    COrgInfo org;
+    qav::COrgInfo org;
     ASSERT_TRUE(org.OrgInfoInit(dir.file("Org.dat")));
     EXPECT_EQ((std::vector<uint64_t>{0, kLargest}), org.Keys());
     std::string name;
@@ -64,7 +64,7 @@ TEST(DocumentTable, FinalStageWritesTableAndSentenceInfoThatLoadBack) {
     EXPECT_EQ(0u, first);
     EXPECT_EQ(kLargest - 1, last);
 
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     info.MakeBuckets(7);
     ASSERT_TRUE(info.ReadInSentInfo(dir.file("SentInfo.dat")));
     uint32_t doc = 9, tag = 9, line = 9;
@@ -81,25 +81,25 @@ TEST(DocumentTable, FinalStageFailsWithoutIdentifiersOrWhenTableCannotBeWritten)
     WriteFile(dir.file("Org.txt"), "#0\t1\nT:Doc_0\nEx:\n");
     WriteFile(dir.file("SentInfo.txt"), "0\t0\tNP\n");
 
-    CIdxInfoBlock block{{dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("Org.dat")}};
+    qav::CIdxInfoBlock block{{dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("Org.dat")}};
     testing::internal::CaptureStdout();
-    WriteOrgThread(&block);
+    qav::WriteOrgThread(&block);
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Error open "));
     EXPECT_EQ(0, block.result);
     EXPECT_TRUE(ReadFile(dir.file("Org.dat")).empty());
 
     ASSERT_TRUE(std::filesystem::create_directories(dir.file("Info")));
     WriteFile(dir.file("Info/Corpus.ID"), "512\t0\n");
-    CIdxInfoBlock unwritable{{dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("no/such/Org.dat")}};
+    qav::CIdxInfoBlock unwritable{{dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("no/such/Org.dat")}};
     testing::internal::CaptureStdout();
-    WriteOrgThread(&unwritable);
+    qav::WriteOrgThread(&unwritable);
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(0, unwritable.result);
 
     // The whole stage reports the failed table even though sentences succeeded.
     ASSERT_TRUE(std::filesystem::create_directories(dir.file("Org.dat")));
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(IdxSentInfoAndWriteOrg(dir.path()));
+    EXPECT_FALSE(qav::IdxSentInfoAndWriteOrg(dir.path()));
     EXPECT_NE(std::string::npos,
               testing::internal::GetCapturedStdout().find("Error: Write Org Info failed\n"));
 }
@@ -111,13 +111,13 @@ TEST(DocumentTable, EndLinesMapToKeysAndLinesPastTheTableGetTheLargestKey) {
     WriteFile(dir.file("Info/Corpus.ID"), "512\t0\n520\t1\n");
     std::vector<uint64_t> table;
     int64_t n = -1;
-    ASSERT_TRUE(ReadID2Offset(dir.file("Info/Corpus.ID"), table, n));
+    ASSERT_TRUE(qav::ReadID2Offset(dir.file("Info/Corpus.ID"), table, n));
     EXPECT_EQ(2, n);
     EXPECT_EQ((std::vector<uint64_t>{512, 520, kLargest}), table);
 
     WriteFile(dir.file("Org.txt"), "#0\t1\nT:A\nEx:\n#1\t2\nT:B\nEx:\n#2\t7\nT:C\nEx:\n");
-    ASSERT_TRUE(WriteOrgInfo(dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("Org.dat")));
-    COrgInfo org;
+    ASSERT_TRUE(qav::WriteOrgInfo(dir.file("Info/Corpus.ID"), dir.file("Org.txt"), dir.file("Org.dat")));
+    qav::COrgInfo org;
     ASSERT_TRUE(org.OrgInfoInit(dir.file("Org.dat")));
     EXPECT_EQ((std::vector<uint64_t>{0, 520, kLargest, kLargest}), org.Keys());
 }
@@ -125,7 +125,7 @@ TEST(DocumentTable, EndLinesMapToKeysAndLinesPastTheTableGetTheLargestKey) {
 TEST(DocumentTable, GetLimitFindsTheDocumentOfAKey) {
     TempDir dir;
     WriteOrgDat(dir, {{1, "Doc_1"}, {2, "Doc_2"}, {3, "Doc_3"}}, {0, 100, 200});
-    COrgInfo org;
+    qav::COrgInfo org;
     ASSERT_TRUE(org.OrgInfoInit(dir.file("Org.dat")));
     ASSERT_EQ((std::vector<uint64_t>{0, 100, 200, kLargest}), org.Keys());
 
@@ -147,11 +147,11 @@ TEST(DocumentTable, GetLimitFindsTheDocumentOfAKey) {
         EXPECT_EQ(c.last, last) << c.key;
     }
     const uint64_t keys[] = {0, 100, 200, kLargest};
-    EXPECT_EQ(2, COrgInfo::RetNo(150, keys, 0, 3, true));
-    EXPECT_EQ(2, COrgInfo::RetNo(150, keys, 0, 3, false));
-    EXPECT_EQ(1, COrgInfo::RetNo(100, keys, 0, 3, false));
-    EXPECT_EQ(1, COrgInfo::RetNo(0, keys, 0, 3, true));
-    EXPECT_EQ(-1, COrgInfo::RetNo(150, keys, -1, 3, true));
+    EXPECT_EQ(2, qav::COrgInfo::RetNo(150, keys, 0, 3, true));
+    EXPECT_EQ(2, qav::COrgInfo::RetNo(150, keys, 0, 3, false));
+    EXPECT_EQ(1, qav::COrgInfo::RetNo(100, keys, 0, 3, false));
+    EXPECT_EQ(1, qav::COrgInfo::RetNo(0, keys, 0, 3, true));
+    EXPECT_EQ(-1, qav::COrgInfo::RetNo(150, keys, -1, 3, true));
 }
 
 TEST(DocumentTable, UnnamedDocumentsAndEmptyOrDamagedTablesGiveNoDocument) {
@@ -159,7 +159,7 @@ TEST(DocumentTable, UnnamedDocumentsAndEmptyOrDamagedTablesGiveNoDocument) {
     WriteOrgDat(dir, {{1, "Doc_1"}, {2, ""}}, {0, 100});
     // A document without a name stores length 0 and no bytes.
     EXPECT_EQ(4u + 16u + 4u + 5u + 4u, ReadFile(dir.file("Org.dat")).size());
-    COrgInfo org;
+    qav::COrgInfo org;
     ASSERT_TRUE(org.OrgInfoInit(dir.file("Org.dat")));
     std::string name;
     uint64_t first, last;
@@ -174,21 +174,21 @@ TEST(DocumentTable, UnnamedDocumentsAndEmptyOrDamagedTablesGiveNoDocument) {
     };
     for (const std::string& bytes : damaged) {
         WriteFile(dir.file("Bad.dat"), bytes);
-        COrgInfo bad;
+        qav::COrgInfo bad;
         EXPECT_FALSE(bad.OrgInfoInit(dir.file("Bad.dat")));
         EXPECT_EQ(0, bad.EntryCount());
         EXPECT_FALSE(bad.GetLimit(50, name, first, last));
     }
-    COrgInfo missing;
+    qav::COrgInfo missing;
     EXPECT_FALSE(missing.OrgInfoInit(dir.file("None.dat")));
 }
 
 TEST(DocumentTable, OlderPipelineRecordsStartKeysOfEachNewDocument) {
     TempDir dir;
     WriteFile(dir.file("Org.txt"), "#0\t2\nT:A\nEx:\n#2\t3\nT:B\nEx:\n");
-    COrgInfo shared;
+    qav::COrgInfo shared;
     ASSERT_TRUE(shared.ReadOrg(dir.file("Org.txt")));
-    COrgInfo group;
+    qav::COrgInfo group;
     group.SetInfo(shared);
     int64_t state = 0;
     std::string name;
@@ -218,24 +218,24 @@ TEST(SentenceInfo, BuildMapsLinesToDocumentsAndTags) {
               "13\t4\tNP\n"    // same line again: the later one holds
               "14\t4\n"        // no tag: skipped
               "x\t1\tNP\n");   // no number: skipped
-    CHashTableInfo builder;
-    SentInfoMap map;
-    TagMap tags;
+    qav::CHashTableInfo builder;
+    qav::SentInfoMap map;
+    qav::TagMap tags;
     ASSERT_TRUE(builder.ReadInIDInfo(dir.file("SentInfo.txt"), map, tags));
-    EXPECT_EQ((TagMap{{"NP", 0}, {"VP", 1}}), tags);
-    EXPECT_EQ((SentInfoMap{{12, (uint64_t{3} << 32) | 0}, {13, (uint64_t{4} << 32) | 0}}), map);
+    EXPECT_EQ((qav::TagMap{{"NP", 0}, {"VP", 1}}), tags);
+    EXPECT_EQ((qav::SentInfoMap{{12, (uint64_t{3} << 32) | 0}, {13, (uint64_t{4} << 32) | 0}}), map);
 
     WriteFile(dir.file("Corpus.ID"), "512\t12\n530\t13\n540\t14\n4294967808\t12\n");
     ASSERT_TRUE(builder.WriteIdx(dir.file("Corpus.ID"), map, tags, dir.file("SentInfo.dat")));
     // Tags in byte order, then three records (line 14 has none).
     EXPECT_EQ(4u + (4 + 2 + 4) * 2 + 4u + 3 * 20u, ReadFile(dir.file("SentInfo.dat")).size());
     // The same three identifier lines are counted by the diagnostic.
-    EXPECT_EQ(3, GetLineNum(dir.file("Corpus.ID"), map));
+    EXPECT_EQ(3, qav::GetLineNum(dir.file("Corpus.ID"), map));
     testing::internal::CaptureStdout();
-    EXPECT_EQ(-1, GetLineNum(dir.file("None.ID"), map));
+    EXPECT_EQ(-1, qav::GetLineNum(dir.file("None.ID"), map));
     testing::internal::GetCapturedStdout();
 
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     info.MakeBuckets(3);  // few buckets: chains hold several keys
     ASSERT_TRUE(info.ReadInSentInfo(dir.file("SentInfo.dat")));
     ASSERT_EQ(3u, info.RecordCount());
@@ -257,7 +257,7 @@ TEST(SentenceInfo, BuildMapsLinesToDocumentsAndTags) {
     EXPECT_FALSE(info.GetSentPosInfo(2, text));
     EXPECT_FALSE(info.GetSentPosInfo(-1, text));
 
-    CHashTableInfo none;
+    qav::CHashTableInfo none;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(none.CreateIdx(dir.file("Corpus.ID"), dir.file("None.txt"), dir.file("Other.dat")));
     EXPECT_EQ("Error open " + dir.file("None.txt") + "\n", testing::internal::GetCapturedStdout());
@@ -276,7 +276,7 @@ TEST(SentenceInfo, DamagedFileLoadsNothing) {
     };
     for (const std::string& bytes : cases) {
         WriteFile(dir.file("SentInfo.dat"), bytes);
-        CHashTableInfo info;
+        qav::CHashTableInfo info;
         info.MakeBuckets(5);
         testing::internal::CaptureStdout();
         EXPECT_FALSE(info.ReadInSentInfo(dir.file("SentInfo.dat")));
@@ -288,7 +288,7 @@ TEST(SentenceInfo, DamagedFileLoadsNothing) {
     }
     // The same bytes with a valid tag id load.
     WriteFile(dir.file("SentInfo.dat"), tag + Bytes({0, 0, 0, 0}) + Bytes({1, 0, 0, 0}) + record);
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     info.MakeBuckets(5);
     EXPECT_TRUE(info.ReadInSentInfo(dir.file("SentInfo.dat")));
 }
@@ -296,7 +296,7 @@ TEST(SentenceInfo, DamagedFileLoadsNothing) {
 TEST(DocumentInfo, ItemsComeBackInKeyOrder) {
     TempDir dir;
     WriteFile(dir.file("DocInfo.txt"), "#0\nb=2\na=1\nnoequals\n#1\n#2\nc=x=y\nc=3\n");
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     ASSERT_TRUE(info.ReadInDocInfo(dir.file("DocInfo.txt")));
     ASSERT_EQ(3u, info.DocCount());
     std::string text;
@@ -327,13 +327,13 @@ TEST(DocumentInfo, MalformedHeaderStopsReadingAndKeepsEarlierDocuments) {
     };
     for (const Case& c : cases) {
         WriteFile(dir.file("DocInfo.txt"), c.text);
-        CHashTableInfo info;
+        qav::CHashTableInfo info;
         testing::internal::CaptureStdout();
         info.ReadInDocInfo(dir.file("DocInfo.txt"));
         EXPECT_EQ("Error DocInfo Format\n", testing::internal::GetCapturedStdout()) << c.text;
         EXPECT_EQ(c.documents, info.DocCount()) << c.text;
     }
-    CHashTableInfo missing;
+    qav::CHashTableInfo missing;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(missing.ReadInDocInfo(dir.file("None.txt")));
     EXPECT_EQ("Error open " + dir.file("None.txt") + " !\n", testing::internal::GetCapturedStdout());
@@ -349,7 +349,7 @@ TEST(SentenceInfo, KeyHashIsWangsSixtyFourBitMix) {
         {(uint64_t{1} << 32) | 512, 0x15515affa037ae85ULL},
         {kLargest, 0xf7e009771fbbf8eaULL},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.hash, SentKeyHash(c.key)) << c.key;
+    for (const Case& c : cases) EXPECT_EQ(c.hash, qav::SentKeyHash(c.key)) << c.key;
 }
 
 }  // namespace
@@ -359,10 +359,10 @@ namespace {
 TEST(DocumentTable, RewriteKeepsEndLinesAndTheExportListsEveryEntry) {
     TempDir dir;
     WriteFile(dir.file("Org.txt"), "#0\t3\nT:A\nEx:\n#3\t7\nT:\nEx:\n");
-    COrgInfo builder;
+    qav::COrgInfo builder;
     ASSERT_TRUE(builder.RewriteOrg(dir.file("Org.txt"), dir.file("Org.dat")));
 
-    COrgInfo exporter;
+    qav::COrgInfo exporter;
     testing::internal::CaptureStdout();
     ASSERT_TRUE(exporter.OutOrg(dir.file("Org.dat"), dir.file("Org_out.txt")));
     EXPECT_NE(std::string::npos, testing::internal::GetCapturedStdout().find("Exported information successfully!\n"));
@@ -394,7 +394,7 @@ TEST(SentenceInfo, IdentifierLinesSplitAtTheirTab) {
     };
     for (const Case& c : cases) {
         int64_t key = -1, line = -1;
-        EXPECT_EQ(c.ok, GetLineInfoEx(c.text, key, line)) << c.text;
+        EXPECT_EQ(c.ok, qav::GetLineInfoEx(c.text, key, line)) << c.text;
         EXPECT_EQ(c.key, key) << c.text;
         EXPECT_EQ(c.line, line) << c.text;
     }

@@ -13,12 +13,12 @@ TEST(CopyFile, CopiesBytesAndKeepsASelfCopyIntact) {
     qztest::TempDir dir;
     const std::string bytes = std::string("{\"a\":1}\0\xFF\n", 11);
     qztest::WriteFile(dir.file("cfg.json"), bytes);
-    CopyFile(dir.file("cfg.json"), dir.file("config.txt"));
+    qav::CopyFile(dir.file("cfg.json"), dir.file("config.txt"));
     EXPECT_EQ(qztest::ReadFile(dir.file("config.txt")), bytes);
 
     // The same file named two ways is neither emptied nor reported.
     testing::internal::CaptureStdout();
-    CopyFile(dir.file("config.txt"), dir.path() + "/./config.txt");
+    qav::CopyFile(dir.file("config.txt"), dir.path() + "/./config.txt");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(qztest::ReadFile(dir.file("config.txt")), bytes);
 }
@@ -32,7 +32,7 @@ TEST(CopyFile, ReportsFilesThatCannotBeOpened) {
     };
     for (const auto& c : cases) {
         testing::internal::CaptureStdout();
-        CopyFile(c.from, c.to);
+        qav::CopyFile(c.from, c.to);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error copyfile from " + c.from + " to " + c.to + "!\n");
     }
 }
@@ -43,7 +43,7 @@ TEST(MergeCorpusIDFiles, ConcatenatesGroupsInOrder) {
     qztest::WriteFile(dir.file("Info/Corpus_0.ID"), "512\t0\n520\t1\n");
     qztest::WriteFile(dir.file("Info/Corpus_1.ID"), "");
     qztest::WriteFile(dir.file("Info/Corpus_2.ID"), "8589935104\t17\n");
-    ASSERT_TRUE(MergeCorpusIDFiles(3, dir.path(), dir.file("Info/Corpus")));
+    ASSERT_TRUE(qav::MergeCorpusIDFiles(3, dir.path(), dir.file("Info/Corpus")));
     EXPECT_EQ(qztest::ReadFile(dir.file("Info/Corpus.ID")), "512\t0\n520\t1\n8589935104\t17\n");
 }
 
@@ -52,12 +52,12 @@ TEST(MergeCorpusIDFiles, MissingGroupFileFails) {
     ASSERT_EQ(mkdir(dir.file("Info").c_str(), 0755), 0);
     qztest::WriteFile(dir.file("Info/Corpus_0.ID"), "512\t0\n");
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(MergeCorpusIDFiles(2, dir.path(), dir.file("Info/Corpus")));
+    EXPECT_FALSE(qav::MergeCorpusIDFiles(2, dir.path(), dir.file("Info/Corpus")));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error open " + dir.file("Info/Corpus_1.ID") + "\n");
 
     qztest::TempDir noInfo;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(MergeCorpusIDFiles(0, noInfo.path(), noInfo.file("Info/Corpus")));
+    EXPECT_FALSE(qav::MergeCorpusIDFiles(0, noInfo.path(), noInfo.file("Info/Corpus")));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error open " + noInfo.file("Info/Corpus.ID") + "\n");
 }
 

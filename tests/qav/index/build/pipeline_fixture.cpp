@@ -74,7 +74,7 @@ int BuildIndex(const std::string& config, const std::string& list, const std::st
 }
 
 void CloseOpenBuildLog() {
-    if (g_log_file) QavLogClose();
+    if (qav::g_log_file) qav::QavLogClose();
 }
 
 }  // namespace qztest

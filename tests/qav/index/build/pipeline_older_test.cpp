@@ -46,7 +46,7 @@ TEST(OlderPipeline, DocumentTableHoldsEndKeysLikeTheFullBuild) {
     const std::string prepared = tmp.file("prepared");
     fs::create_directories(prepared);
     testing::internal::CaptureStdout();
-    const bool preparedOk = CreatePreFiles(prepared, list, prepared + "/List.txt", prepared + "/Org.txt",
+    const bool preparedOk = qav::CreatePreFiles(prepared, list, prepared + "/List.txt", prepared + "/Org.txt",
                                            prepared + "/DocInfo.txt", prepared + "/SentInfo.txt");
     const std::string older = tmp.file("older");
     const int result = IdxMain(config.c_str(), (prepared + "/Org.txt").c_str(), (prepared + "/List.txt").c_str(),
@@ -58,7 +58,7 @@ TEST(OlderPipeline, DocumentTableHoldsEndKeysLikeTheFullBuild) {
     for (const char* name : {"Org.dat", "Data_0.dat", "Data_2.dat", "WordList.dat", "Unit.dat", "Offset_0.dat"})
         EXPECT_TRUE(ReadFile(full + "/" + name) == ReadFile(older + "/" + name)) << name;
 
-    COrgInfo table;
+    qav::COrgInfo table;
     ASSERT_TRUE(table.OrgInfoInit(older + "/Org.dat"));
     const auto keys = KeysOfLines(full + "/Info/Corpus.ID");
     std::istringstream org(ReadFile(prepared + "/Org.txt"));
@@ -100,7 +100,7 @@ TEST(OlderPipeline, MissingInputsFailTheBuild) {
     EXPECT_EQ(1, IdxMainAllInOne(config.c_str(), corpus.c_str(), tmp.file("full").c_str()));
     EXPECT_EQ(1, IdxMain(config.c_str(), org.c_str(), list.c_str(), dir.c_str()));
     testing::internal::GetCapturedStdout();
-    COrgInfo table;
+    qav::COrgInfo table;
     ASSERT_TRUE(table.OrgInfoInit(dir + "/Org.dat"));
     std::string name;
     uint64_t first = 0;

@@ -23,12 +23,12 @@ using qztest::ReadFile;
 using qztest::TempDir;
 using qztest::WriteAt;
 
-int RecordWidth(UnitType kind) { return kind == UNIT_ML ? 9 : 8; }
+int RecordWidth(qav::UnitType kind) { return kind == qav::UNIT_ML ? 9 : 8; }
 
 // The query of the first `words` words of a record's context, in reading
 // order; false when the context has fewer real words.
-bool ContextQuery(const RecordCompareContext& ctx, const RecordContextStart& start, int words,
-                  CAtomSearchQuery& query) {
+bool ContextQuery(const qav::RecordCompareContext& ctx, const qav::RecordContextStart& start, int words,
+                  qav::CAtomSearchQuery& query) {
     std::vector<uint32_t> ids;
     for (int k = 0; k < words; ++k) {
         const int64_t at = start.start + (start.leftward ? -k : k);
@@ -51,17 +51,17 @@ TEST(BuiltIndexSearch, BisectionFindsExactlyTheRecordsAScanFinds) {
     ASSERT_EQ(1, BuildIndex(WriteAt(tmp, "config.json", PipelineConfig(",\"ThreadNum_Sort\":8")),
                             qztest::SampleCorpusList(tmp, "sample"), dir));
     testing::internal::CaptureStdout();
-    const bool started = GlobalInit("config.txt", dir);
+    const bool started = qav::GlobalInit("config.txt", dir);
     testing::internal::GetCapturedStdout();
     ASSERT_TRUE(started);
-    const CQAVEngine& engine = *g_pCQAVEngine;
-    const RecordCompareContext ctx = MakeRecordCompareContext(engine);
+    const qav::CQAVEngine& engine = *qav::g_pCQAVEngine;
+    const qav::RecordCompareContext ctx = MakeRecordCompareContext(engine);
     std::map<int, std::string> offsetFiles;
 
     int64_t queries = 0;
-    for (const CHashNode* unit : engine.m_unitTable.unit_list) {
-        const UnitType kind = unit->type;
-        if (unit->count == 0 || (kind != UNIT_POS_L && kind != UNIT_POS_R && kind != UNIT_ML)) continue;
+    for (const qav::CHashNode* unit : engine.m_unitTable.unit_list) {
+        const qav::UnitType kind = unit->type;
+        if (unit->count == 0 || (kind != qav::UNIT_POS_L && kind != qav::UNIT_POS_R && kind != qav::UNIT_ML)) continue;
         if (!offsetFiles.count(unit->file_no))
             offsetFiles[unit->file_no] = ReadFile(dir + "/Offset_" + std::to_string(unit->file_no) + ".dat");
         const std::string& file = offsetFiles[unit->file_no];
@@ -73,10 +73,10 @@ TEST(BuiltIndexSearch, BisectionFindsExactlyTheRecordsAScanFinds) {
         std::vector<int64_t> samples{count / 2};
         if (count <= 1000) samples = {0, count / 2, count - 1};
         for (int64_t sample : samples) {
-            RecordContextStart start;
-            if (!GetRecordContextStart(ctx, records + sample * RecordWidth(kind), kind, start)) continue;
+            qav::RecordContextStart start;
+            if (!qav::GetRecordContextStart(ctx, records + sample * RecordWidth(kind), kind, start)) continue;
             for (int words = 1; words <= ctx.sortCompWordLen; ++words) {
-                CAtomSearchQuery query;
+                qav::CAtomSearchQuery query;
                 query.type = kind;
                 if (!ContextQuery(ctx, start, words, query)) break;
                 int64_t first = -1;
@@ -84,7 +84,7 @@ TEST(BuiltIndexSearch, BisectionFindsExactlyTheRecordsAScanFinds) {
                 int64_t matches = 0;
                 for (int64_t i = 0; i < count; ++i) {
                     int cmp = 1;
-                    CmpFunc(ctx, records, i, query.pattern, query.ids.data(), query.idCount(), kind, cmp, 0,
+                    qav::CmpFunc(ctx, records, i, query.pattern, query.ids.data(), query.idCount(), kind, cmp, 0,
                             count - 1);
                     if (cmp != 0) continue;
                     if (first < 0) first = i;
@@ -94,7 +94,7 @@ TEST(BuiltIndexSearch, BisectionFindsExactlyTheRecordsAScanFinds) {
                 ASSERT_EQ(last - first + 1, matches) << unit->name << ": matches not contiguous";
                 int64_t low = -1;
                 int64_t high = -1;
-                ASSERT_TRUE(GetLowHigh(ctx, records, count, query, kind, low, high)) << unit->name;
+                ASSERT_TRUE(qav::GetLowHigh(ctx, records, count, query, kind, low, high)) << unit->name;
                 ASSERT_EQ(first, low) << unit->name << " with " << words << " words";
                 ASSERT_EQ(last, high) << unit->name << " with " << words << " words";
                 ++queries;
@@ -102,7 +102,7 @@ TEST(BuiltIndexSearch, BisectionFindsExactlyTheRecordsAScanFinds) {
         }
     }
     EXPECT_GT(queries, 10000);
-    GlobalExit();
+    qav::GlobalExit();
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ using qztest::Gbk;
 using qztest::TempDir;
 using qztest::WriteFile;
 
-std::vector<size_t> GroupSizes(const CQAVIdx& idx) {
+std::vector<size_t> GroupSizes(const qav::CQAVIdx& idx) {
     std::vector<size_t> sizes;
     for (const auto& group : idx.m_FileGroups) sizes.push_back(group.size());
     return sizes;
@@ -46,7 +46,7 @@ TEST(FileGroups, FilesAreCutIntoContiguousGroups) {
         std::string list;
         for (int f = 0; f < c.files; ++f) list += "f" + std::to_string(f) + "\t0\n";
         WriteFile(dir.file("List.txt"), list);
-        CQAVIdx idx;
+        qav::CQAVIdx idx;
         idx.m_Config.m_SizeInfo.ThreadNum_Count = c.threads;
         EXPECT_EQ(!c.sizes.empty(), idx.ReadInFiles(dir.file("List.txt"))) << c.files << "/" << c.threads;
         EXPECT_EQ(c.sizes, GroupSizes(idx)) << c.files << "/" << c.threads;
@@ -62,7 +62,7 @@ TEST(FileGroups, AtMost255Groups) {
     std::string list;
     for (int f = 0; f < 300; ++f) list += "f" + std::to_string(f) + "\n";
     WriteFile(dir.file("List.txt"), list);
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
     idx.m_Config.m_SizeInfo.ThreadNum_Count = 1000;
     ASSERT_TRUE(idx.ReadInFiles(dir.file("List.txt")));
     ASSERT_EQ(255, idx.m_nGroupCount);
@@ -73,7 +73,7 @@ TEST(FileGroups, AtMost255Groups) {
 TEST(FileGroups, CommentLinesAreSkippedAndKindsFollowTheTab) {
     TempDir dir;
     WriteFile(dir.file("List.txt"), "a.txt\t1\r\n# note\n b.txt\t0\n-c.txt\n\\d.txt\n\ne.txt\nf.txt\t2\n");
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
     idx.m_Config.m_SizeInfo.ThreadNum_Count = 1;
     ASSERT_TRUE(idx.ReadInFiles(dir.file("List.txt")));
     EXPECT_EQ((std::vector<std::vector<std::string>>{{"a.txt", "e.txt", "f.txt"}}), idx.m_FileGroups);
@@ -81,7 +81,7 @@ TEST(FileGroups, CommentLinesAreSkippedAndKindsFollowTheTab) {
 }
 
 TEST(FileGroups, MissingListFails) {
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(idx.ReadInFiles("/nonexistent/List.txt"));
     EXPECT_EQ("Error open /nonexistent/List.txt\n", testing::internal::GetCapturedStdout());
@@ -120,7 +120,7 @@ TEST(CorpusKind, KindAndLanguageFollowTheText) {
     };
     TempDir dir;
     for (const Case& c : cases) {
-        CQAVIdx idx;
+        qav::CQAVIdx idx;
         idx.m_Config.m_Language = 1;
         idx.m_FileGroups.emplace_back();
         for (size_t f = 0; f < c.files.size(); ++f) {
@@ -137,7 +137,7 @@ TEST(CorpusKind, KindAndLanguageFollowTheText) {
 TEST(CorpusKind, UnreadableFileDecidesNothing) {
     TempDir dir;
     WriteFile(dir.file("Data_1.txt"), DataLines({"the/DT dog/NN"}));
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
     idx.m_Config.m_CorpusKind = 2;
     idx.m_FileGroups = {{dir.file("missing.txt")}, {dir.file("Data_1.txt")}};
     idx.CheckIsTreeType();
@@ -150,7 +150,7 @@ TEST(TempFiles, ListedFilesAndTheListAreRemoved) {
     for (const char* name : {"Data_0.txt", "Data_1.txt", "kept.txt"}) WriteFile(dir.file(name), "x");
     WriteFile(dir.file("List.txt"),
               dir.file("Data_0.txt") + "\t0\n#" + dir.file("kept.txt") + "\n" + dir.file("Data_1.txt") + "\n");
-    CQAVIdx idx;
+    qav::CQAVIdx idx;
     ASSERT_TRUE(idx.DelTmpFiles(dir.file("List.txt")));
     EXPECT_FALSE(fs::exists(dir.file("Data_0.txt")));
     EXPECT_FALSE(fs::exists(dir.file("Data_1.txt")));
@@ -163,11 +163,11 @@ TEST(TempFiles, ListedFilesAndTheListAreRemoved) {
 }
 
 TEST(TempFiles, BaseNameAfterTheLastSeparator) {
-    EXPECT_EQ("Data_0.txt", _basename("D:\\idx\\Data_0.txt"));
-    EXPECT_EQ("Data_0.txt", _basename("/idx/Data_0.txt"));
-    EXPECT_EQ("b/c.txt", _basename("a\\b/c.txt"));  // a backslash wins over a later slash
-    EXPECT_EQ("c.txt", _basename("c.txt"));
-    EXPECT_EQ("", _basename("dir/"));
+    EXPECT_EQ("Data_0.txt", qav::_basename("D:\\idx\\Data_0.txt"));
+    EXPECT_EQ("Data_0.txt", qav::_basename("/idx/Data_0.txt"));
+    EXPECT_EQ("b/c.txt", qav::_basename("a\\b/c.txt"));  // a backslash wins over a later slash
+    EXPECT_EQ("c.txt", qav::_basename("c.txt"));
+    EXPECT_EQ("", qav::_basename("dir/"));
 }
 
 // Number of times part occurs in text.
@@ -179,9 +179,9 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 
 TEST(BuildStageLog, StagesLogStartRunningLinesAndTheirEnd) {
     TempDir dir;
-    ASSERT_TRUE(OpenBuildLog(dir.path()));
+    ASSERT_TRUE(qav::OpenBuildLog(dir.path()));
     {
-        BuildStages stages(BuildStages::kLogOnly, std::chrono::milliseconds(20));
+        qav::BuildStages stages(qav::BuildStages::kLogOnly, std::chrono::milliseconds(20));
         stages.Begin("Slow Stage \n");
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         stages.End(true);
@@ -189,7 +189,7 @@ TEST(BuildStageLog, StagesLogStartRunningLinesAndTheirEnd) {
         EXPECT_FALSE(stages.End(false));
         stages.Total();
     }
-    QavLogClose();
+    qav::QavLogClose();
     const std::string log = qztest::ReadFile(fs::directory_iterator(dir.path())->path().string());
     EXPECT_NE(std::string::npos, log.find("\nSlow Stage \n  [Slow Stage] running, 0 s\n")) << log;
     EXPECT_GE(Occurrences(log, "  [Slow Stage] running, "), 2u) << log;

@@ -36,7 +36,7 @@ class Pipeline : public testing::Test {
 protected:
     void TearDown() override {
         qztest::CloseOpenBuildLog();
-        GlobalExit();
+        qav::GlobalExit();
     }
 
     // A one-line corpus "我/r 爱/v 上海/ns" with its list and configuration.
@@ -61,7 +61,7 @@ protected:
 TEST_F(Pipeline, OneLineCorpusGivesACompleteIndexTheEngineLoads) {
     WriteOneLineCorpus();
     ASSERT_EQ(1, BuildIndex(config_, list_, index_));
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
 
     EXPECT_EQ("Engine=QAV\nLanguage=Chinese\nCorpusSize=18\n", ReadFile(index_ + "/Engine.txt"));
     EXPECT_EQ(4112u, fs::file_size(index_ + "/Data_0.dat"));  // header, 4 words ("|" closes the line), tail
@@ -72,8 +72,8 @@ TEST_F(Pipeline, OneLineCorpusGivesACompleteIndexTheEngineLoads) {
     EXPECT_FALSE(fs::exists(index_ + "/List.txt"));
     EXPECT_FALSE(fs::exists(index_ + "/Data_0.txt"));
 
-    UnitIndex units;
-    ASSERT_TRUE(ReadUnitIndexFile(index_ + "/Unit.dat", &units));
+    qav::UnitIndex units;
+    ASSERT_TRUE(qav::ReadUnitIndexFile(index_ + "/Unit.dat", &units));
     EXPECT_EQ(6u, units.units.size());
     EXPECT_EQ(12u, units.complex_units.size());
 
@@ -85,14 +85,14 @@ TEST_F(Pipeline, OneLineCorpusGivesACompleteIndexTheEngineLoads) {
     ASSERT_GE(log.size(), end.size());
     EXPECT_EQ(end, log.substr(log.size() - end.size()));
 
-    ASSERT_TRUE(GlobalInit("config.txt", index_));
-    const CHashNode* unit = g_pCQAVEngine->m_unitTable.GetHashNode(Gbk("|v_上"), UNIT_POS_R);
+    ASSERT_TRUE(qav::GlobalInit("config.txt", index_));
+    const qav::CHashNode* unit = qav::g_pCQAVEngine->m_unitTable.GetHashNode(Gbk("|v_上"), qav::UNIT_POS_R);
     ASSERT_NE(nullptr, unit);
     EXPECT_EQ(1u, unit->count);
     std::string name;
     uint64_t first = 0;
     uint64_t last = 0;
-    ASSERT_TRUE(g_pCQAVEngine->m_orgInfo.GetLimit(512, name, first, last));
+    ASSERT_TRUE(qav::g_pCQAVEngine->m_orgInfo.GetLimit(512, name, first, last));
     EXPECT_EQ("Doc_0", name);
 }
 
@@ -105,12 +105,12 @@ TEST_F(Pipeline, EnglishCorpusIsIndexedAsEnglish) {
 TEST_F(Pipeline, BuildWhileAnEngineIsLoadedHandsTheEngineBack) {
     WriteOneLineCorpus();
     ASSERT_EQ(1, BuildIndex(config_, list_, index_));
-    ASSERT_TRUE(GlobalInit("config.txt", index_));
-    CQAVEngine* loaded = g_pCQAVEngine;
+    ASSERT_TRUE(qav::GlobalInit("config.txt", index_));
+    qav::CQAVEngine* loaded = qav::g_pCQAVEngine;
 
     ASSERT_EQ(1, BuildIndex(config_, SampleCorpusList(tmp_, "sample_en"), tmp_.file("second")));
-    EXPECT_EQ(loaded, g_pCQAVEngine);
-    const CHashNode* unit = g_pCQAVEngine->m_unitTable.GetHashNode(Gbk("|v_上"), UNIT_POS_R);
+    EXPECT_EQ(loaded, qav::g_pCQAVEngine);
+    const qav::CHashNode* unit = qav::g_pCQAVEngine->m_unitTable.GetHashNode(Gbk("|v_上"), qav::UNIT_POS_R);
     ASSERT_NE(nullptr, unit);
     EXPECT_EQ(1u, unit->count);
 }

@@ -43,8 +43,8 @@ TEST(CountUnitWord, OneThreadAndEightThreadsCountTheSame) {
     twenty.SetGroups(groups);
     EXPECT_NE(CountWithLog(twenty).find("Using 8 worker threads for 20 file groups\n"), std::string::npos);
 
-    const CWordList& a = one.idx.m_WordList_W;
-    const CWordList& b = twenty.idx.m_WordList_W;
+    const qav::CWordList& a = one.idx.m_WordList_W;
+    const qav::CWordList& b = twenty.idx.m_WordList_W;
     ASSERT_EQ(a.length(), 4 + 3 + 20 * 2 + 1 + 2);  // separators, 我 爱 上海, 词k and 字k, 和, 好 。
     ASSERT_EQ(a.length(), b.length());
     for (size_t i = 0; i < a.words.size(); ++i)
@@ -54,21 +54,21 @@ TEST(CountUnitWord, OneThreadAndEightThreadsCountTheSame) {
     // Units: equal except where a group starts with a blank previous word
     // instead of the last word of the file before.
     const std::map<std::pair<std::string, int>, std::pair<uint32_t, uint32_t>> boundary = {
-        {{"|_我", UNIT_POS_R}, {1, 20}},
-        {{" _r|", UNIT_POS_L}, {1, 20}},
-        {{"|w_我", UNIT_POS_R}, {19, 0}},
-        {{"。_r|", UNIT_POS_L}, {19, 0}},
+        {{"|_我", qav::UNIT_POS_R}, {1, 20}},
+        {{" _r|", qav::UNIT_POS_L}, {1, 20}},
+        {{"|w_我", qav::UNIT_POS_R}, {19, 0}},
+        {{"。_r|", qav::UNIT_POS_L}, {19, 0}},
     };
     for (const auto& [unit, counts] : boundary) {
         EXPECT_EQ(one.UnitCount(unit.first, unit.second), counts.first) << unit.first;
         EXPECT_EQ(twenty.UnitCount(unit.first, unit.second), counts.second) << unit.first;
     }
-    for (const CWord& unit : one.idx.m_WordList_U.words) {
+    for (const qav::CWord& unit : one.idx.m_WordList_U.words) {
         const std::string utf8 = qztest::Utf8(unit.text);
         if (boundary.count({utf8, unit.type})) continue;
         EXPECT_EQ(twenty.UnitCount(utf8, unit.type), static_cast<uint32_t>(unit.count)) << utf8;
     }
-    EXPECT_EQ(one.UnitCount("爱_ns|", UNIT_POS_L), 20u);
+    EXPECT_EQ(one.UnitCount("爱_ns|", qav::UNIT_POS_L), 20u);
 }
 
 TEST(CountUnitWord, AGroupThatCannotBeReadFailsTheStage) {
@@ -77,7 +77,7 @@ TEST(CountUnitWord, AGroupThatCannotBeReadFailsTheStage) {
     testing::internal::CaptureStdout();
     EXPECT_FALSE(build.Count());
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(build.UnitCount("|m_二", UNIT_POS_R), 1u);  // the other group is counted
+    EXPECT_EQ(build.UnitCount("|m_二", qav::UNIT_POS_R), 1u);  // the other group is counted
 }
 
 }  // namespace

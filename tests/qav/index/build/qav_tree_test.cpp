@@ -14,8 +14,8 @@ using qztest::Utf8;
 namespace {
 
 // A leaf as "word/tag", an inner node as its head tokens joined by ",".
-std::string Describe(const CTreeNode* node) {
-    if (node->m_nodeType == NodeType::Word) return Utf8(node->m_word) + "/" + Utf8(node->m_label);
+std::string Describe(const qav::CTreeNode* node) {
+    if (node->m_nodeType == qav::NodeType::Word) return Utf8(node->m_word) + "/" + Utf8(node->m_label);
     std::string text;
     for (int32_t i = 0; i < node->m_nTokenCount; ++i)
         text += (i ? "," : "") + Utf8(std::string(node->Token(i)));
@@ -23,44 +23,44 @@ std::string Describe(const CTreeNode* node) {
 }
 
 // Every node of the line, by number.
-std::vector<std::string> Nodes(const CQAVTree& tree) {
+std::vector<std::string> Nodes(const qav::CQAVTree& tree) {
     std::vector<std::string> out;
     for (uint32_t i = 0; i < tree.m_nNodeCount; ++i) out.push_back(Describe(tree.Node(i)));
     return out;
 }
 
-std::vector<std::string> Tokens(const CTreeItem& item) {
+std::vector<std::string> Tokens(const qav::CTreeItem& item) {
     std::vector<std::string> out;
     for (int32_t i = 0; i < item.m_nTokenCount; ++i) out.push_back(Utf8(std::string(item.Token(i))));
     return out;
 }
 
 // Lays out the leaves of every top-level node as the indexer does.
-void VisitAll(CQAVTree& tree) {
+void VisitAll(qav::CQAVTree& tree) {
     tree.m_nClauseCount = 0;
     tree.m_nLeafCount = 0;
-    for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
+    for (qav::CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling) tree.VisitNode(node);
 }
 
-std::vector<std::string> Leaves(const CQAVTree& tree) {
+std::vector<std::string> Leaves(const qav::CQAVTree& tree) {
     std::vector<std::string> out;
     for (uint32_t i = 0; i < tree.m_nLeafCount; ++i) out.push_back(Describe(tree.Leaf(i)));
     return out;
 }
 
-std::vector<int> Clauses(const CQAVTree& tree) {
+std::vector<int> Clauses(const qav::CQAVTree& tree) {
     std::vector<int> out;
     for (uint32_t i = 0; i < tree.m_nLeafCount; ++i) out.push_back(tree.Leaf(i)->m_nClause);
     return out;
 }
 
-CTreeNode* LeafWithWord(const CQAVTree& tree, const std::string& utf8) {
+qav::CTreeNode* LeafWithWord(const qav::CQAVTree& tree, const std::string& utf8) {
     for (uint32_t i = 0; i < tree.m_nLeafCount; ++i)
         if (tree.Leaf(i)->m_word == Gbk(utf8)) return tree.Leaf(i);
     return nullptr;
 }
 
-std::vector<std::string> Pairs(const CQAVTree& tree) {
+std::vector<std::string> Pairs(const qav::CQAVTree& tree) {
     std::vector<std::string> out;
     for (uint32_t i = 0; i < tree.m_nPairCount; ++i)
         out.push_back(Utf8(tree.m_pairs[i].first->m_word) + ":" + tree.m_pairs[i].second);
@@ -72,11 +72,11 @@ const std::vector<std::string> kIpTree = {"IP", "NP", "VP", "发展/VV", "中国
 }  // namespace
 
 TEST(QavTree, SquareTreeNumbersChildrenThenRightmostSubtreeFirst) {
-    CQAVTree tree;
+    qav::CQAVTree tree;
     ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR]] [VP [发展 VV]]]").c_str(), 1));
     EXPECT_EQ(Nodes(tree), kIpTree);
 
-    CTreeNode* ip = tree.Node(0);
+    qav::CTreeNode* ip = tree.Node(0);
     EXPECT_EQ(tree.m_pFirstNode, ip);
     EXPECT_EQ(ip->m_pFirstChild, tree.Node(1));
     EXPECT_EQ(tree.Node(1)->m_pNextSibling, tree.Node(2));
@@ -84,10 +84,10 @@ TEST(QavTree, SquareTreeNumbersChildrenThenRightmostSubtreeFirst) {
     EXPECT_EQ(tree.Node(3)->m_pParent, tree.Node(2));
     EXPECT_EQ(tree.Node(4)->m_pParent, tree.Node(1));
     EXPECT_EQ(tree.Node(4)->m_pTree, &tree);
-    EXPECT_EQ(ip->m_nPlace, kPlaceMiddle);
-    EXPECT_EQ(tree.Node(1)->m_nPlace, kPlaceFirst);
-    EXPECT_EQ(tree.Node(2)->m_nPlace, kPlaceLast);
-    EXPECT_EQ(tree.Node(3)->m_nPlace, kPlaceOnly);
+    EXPECT_EQ(ip->m_nPlace, qav::kPlaceMiddle);
+    EXPECT_EQ(tree.Node(1)->m_nPlace, qav::kPlaceFirst);
+    EXPECT_EQ(tree.Node(2)->m_nPlace, qav::kPlaceLast);
+    EXPECT_EQ(tree.Node(3)->m_nPlace, qav::kPlaceOnly);
 
     VisitAll(tree);
     EXPECT_EQ(Leaves(tree), (std::vector<std::string>{"中国/NR", "发展/VV"}));
@@ -97,7 +97,7 @@ TEST(QavTree, EitherTreeKindReadsTheFormTheLineHas) {
     for (const char* line : {"(IP (NP (NR 中国)) (VP (VV 发展)))", "[IP [NP [中国 NR]] [VP [发展 VV]]]"}) {
         for (int kind : {1, 2}) {
             SCOPED_TRACE(std::string(line) + " kind " + std::to_string(kind));
-            CQAVTree tree;
+            qav::CQAVTree tree;
             ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), kind));
             EXPECT_EQ(Nodes(tree), kIpTree);
         }
@@ -105,12 +105,12 @@ TEST(QavTree, EitherTreeKindReadsTheFormTheLineHas) {
 }
 
 TEST(QavTree, ThreeChildrenGetFirstMiddleLastPlaces) {
-    CQAVTree tree;
+    qav::CQAVTree tree;
     ASSERT_TRUE(tree.ReadTree("[S [a A] [b B] [c C]]", 1));
     EXPECT_EQ(Nodes(tree), (std::vector<std::string>{"S", "a/A", "b/B", "c/C"}));
-    EXPECT_EQ(tree.Node(1)->m_nPlace, kPlaceFirst);
-    EXPECT_EQ(tree.Node(2)->m_nPlace, kPlaceMiddle);
-    EXPECT_EQ(tree.Node(3)->m_nPlace, kPlaceLast);
+    EXPECT_EQ(tree.Node(1)->m_nPlace, qav::kPlaceFirst);
+    EXPECT_EQ(tree.Node(2)->m_nPlace, qav::kPlaceMiddle);
+    EXPECT_EQ(tree.Node(3)->m_nPlace, qav::kPlaceLast);
 }
 
 TEST(QavTree, ClassifiesLines) {
@@ -132,7 +132,7 @@ TEST(QavTree, ClassifiesLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         int kind = 7;
-        EXPECT_EQ(IsTreeLine(Gbk(c.line).c_str(), kind), c.kind != 0);
+        EXPECT_EQ(qav::IsTreeLine(Gbk(c.line).c_str(), kind), c.kind != 0);
         EXPECT_EQ(kind, c.kind);
     }
 }
@@ -153,11 +153,11 @@ TEST(QavTree, SegmentedLinesGiveOneTopLevelWordPerToken) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        CQAVTree tree;
+        qav::CQAVTree tree;
         ASSERT_TRUE(tree.ReadTree(Gbk(c.line).c_str(), c.kind));
         EXPECT_EQ(Nodes(tree), c.nodes);
         uint32_t number = 0;
-        for (CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling, ++number) {
+        for (qav::CTreeNode* node = tree.m_pFirstNode; node; node = node->m_pNextSibling, ++number) {
             EXPECT_EQ(node, tree.Node(number));
             EXPECT_EQ(node->m_pParent, nullptr);
             EXPECT_EQ(node->m_pFirstChild, nullptr);
@@ -178,7 +178,7 @@ TEST(QavTree, HeadTokensCutAtSeparatorsWithDigitsAsPR) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        CQAVTree tree;
+        qav::CQAVTree tree;
         ASSERT_TRUE(tree.ReadTree(Gbk(c.line).c_str(), 1));
         EXPECT_EQ(Tokens(*tree.Node(0)), c.tokens);
     }
@@ -198,11 +198,11 @@ TEST(QavTree, LeafTakesWordAndTagFromItsLastTokens) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        CQAVTree tree;
+        qav::CQAVTree tree;
         ASSERT_TRUE(tree.ReadTree(Gbk(c.line).c_str(), c.kind));
         EXPECT_EQ(Utf8(tree.Node(1)->m_word), c.word);
         EXPECT_EQ(Utf8(tree.Node(1)->m_label), c.tag);
-        EXPECT_EQ(tree.Node(1)->m_nodeType, NodeType::Word);
+        EXPECT_EQ(tree.Node(1)->m_nodeType, qav::NodeType::Word);
     }
 }
 
@@ -222,26 +222,26 @@ TEST(QavTree, RefusesLinesWithoutNodesOrWithBadLeaves) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line.substr(0, 20));
-        CQAVTree tree;
+        qav::CQAVTree tree;
         EXPECT_EQ(tree.ReadTree(c.line.c_str(), 1), c.ok);
     }
-    CQAVTree tree;
+    qav::CQAVTree tree;
     EXPECT_FALSE(tree.ReadTree(nullptr, 1));
 }
 
 TEST(QavTree, WordItemsNeedOneTo2047Bytes) {
-    CTreeItem item;
-    EXPECT_FALSE(item.SetTreeItem("NN", "", NodeType::Word));
-    EXPECT_TRUE(item.SetTreeItem("NN", std::string(2047, 'w'), NodeType::Word));
-    EXPECT_FALSE(item.SetTreeItem("NN", std::string(2048, 'w'), NodeType::Word));
-    EXPECT_TRUE(item.SetTreeItem("NP", "", NodeType::Phrase));
+    qav::CTreeItem item;
+    EXPECT_FALSE(item.SetTreeItem("NN", "", qav::NodeType::Word));
+    EXPECT_TRUE(item.SetTreeItem("NN", std::string(2047, 'w'), qav::NodeType::Word));
+    EXPECT_FALSE(item.SetTreeItem("NN", std::string(2048, 'w'), qav::NodeType::Word));
+    EXPECT_TRUE(item.SetTreeItem("NP", "", qav::NodeType::Phrase));
 }
 
 TEST(QavTree, LineLimitIs102400Bytes) {
     std::string line;
     for (int i = 0; i < 25600; ++i) line += "a/n ";
     ASSERT_EQ(line.size(), 102400u);
-    CQAVTree tree;
+    qav::CQAVTree tree;
     ASSERT_TRUE(tree.ReadTree(line.c_str(), 1));
     EXPECT_EQ(tree.m_nNodeCount, 25600u);
     line += "a";
@@ -249,7 +249,7 @@ TEST(QavTree, LineLimitIs102400Bytes) {
 }
 
 TEST(QavTree, TokenReaching2046BytesEndsTheLine) {
-    CQAVTree tree;
+    qav::CQAVTree tree;
     const std::string line = std::string(3000, 'x') + " b/n";
     ASSERT_TRUE(tree.ReadTree(line.c_str(), 1));
     ASSERT_EQ(tree.m_nNodeCount, 1u);
@@ -257,9 +257,9 @@ TEST(QavTree, TokenReaching2046BytesEndsTheLine) {
 }
 
 TEST(QavTree, ClauseNumbersCountSeparatorsModulo256) {
-    CConfig config;
+    qav::CConfig config;
     config.m_ClauseSeperator.insert(Gbk("，"));
-    CQAVTree tree;
+    qav::CQAVTree tree;
     tree.SetConfig(&config);
 
     ASSERT_TRUE(tree.ReadTree(Gbk("我/r ，/w 你/r").c_str(), 1));
@@ -286,7 +286,7 @@ TEST(QavTree, ClauseNumbersCountSeparatorsModulo256) {
 }
 
 TEST(QavTree, RightPairsOfConstituentsStartingAtALeaf) {
-    CConfig config;
+    qav::CConfig config;
     config.m_ClauseSeperator.insert(Gbk("，"));
     struct Case {
         const char* line;
@@ -305,11 +305,11 @@ TEST(QavTree, RightPairsOfConstituentsStartingAtALeaf) {
         SCOPED_TRACE(std::string(c.line) + " " + c.leaf + " " + c.stopTag);
         config.m_StopTag.clear();
         if (*c.stopTag) config.m_StopTag.insert(c.stopTag);
-        CQAVTree tree;
+        qav::CQAVTree tree;
         tree.SetConfig(&config);
         ASSERT_TRUE(tree.ReadTree(Gbk(c.line).c_str(), 1));
         VisitAll(tree);
-        CTreeNode* leaf = LeafWithWord(tree, c.leaf);
+        qav::CTreeNode* leaf = LeafWithWord(tree, c.leaf);
         ASSERT_NE(leaf, nullptr);
         tree.m_nPairCount = 0;
         EXPECT_TRUE(tree.GetRPair(leaf));
@@ -318,12 +318,12 @@ TEST(QavTree, RightPairsOfConstituentsStartingAtALeaf) {
 }
 
 TEST(QavTree, MostLeftMostRightAndLeafDistance) {
-    CQAVTree tree;
+    qav::CQAVTree tree;
     ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR] [人民 NN]] [VP [发展 VV]]]").c_str(), 1));
     VisitAll(tree);
-    CTreeNode* china = tree.Leaf(0);
-    CTreeNode* develop = tree.Leaf(2);
-    CTreeNode* out = nullptr;
+    qav::CTreeNode* china = tree.Leaf(0);
+    qav::CTreeNode* develop = tree.Leaf(2);
+    qav::CTreeNode* out = nullptr;
     EXPECT_TRUE(tree.GetMostLeft(tree.Node(0), out));
     EXPECT_EQ(out, china);
     EXPECT_TRUE(tree.GetMostLeft(china, out));
@@ -341,7 +341,7 @@ TEST(QavTree, MostLeftMostRightAndLeafDistance) {
 }
 
 TEST(QavTree, PooledNodesAreReusedCleanAcrossLines) {
-    CQAVTree tree;
+    qav::CQAVTree tree;
     const std::string treeLine = Gbk("[IP [NP [中国 NR]] [VP [发展 VV]]]");
     ASSERT_TRUE(tree.ReadTree(treeLine.c_str(), 1));
     ASSERT_TRUE(tree.ReadTree(Gbk("我/r 爱/v").c_str(), 1));
@@ -349,12 +349,12 @@ TEST(QavTree, PooledNodesAreReusedCleanAcrossLines) {
     EXPECT_EQ(tree.m_nodePool.size(), 5u);
     EXPECT_EQ(tree.Node(0)->m_pFirstChild, nullptr);
     EXPECT_EQ(tree.Node(0)->m_nChildCount, 0);
-    EXPECT_EQ(tree.Node(1)->m_nPlace, kPlaceMiddle);
+    EXPECT_EQ(tree.Node(1)->m_nPlace, qav::kPlaceMiddle);
     EXPECT_EQ(tree.Node(1)->m_pNextSibling, nullptr);
 
     ASSERT_TRUE(tree.ReadTree(treeLine.c_str(), 1));
     EXPECT_EQ(Nodes(tree), kIpTree);
-    EXPECT_EQ(tree.Node(3)->m_nPlace, kPlaceOnly);
+    EXPECT_EQ(tree.Node(3)->m_nPlace, qav::kPlaceOnly);
 
     tree.FreeQAVTree();
     EXPECT_TRUE(tree.m_nodePool.empty());

@@ -22,9 +22,9 @@ using Units = std::multiset<std::string>;
 
 // "text@anchor", with " span N" for constituent units and " clause N" when
 // the clause is not 0; texts in UTF-8.
-std::string Describe(const IdxUnitEntry& unit) {
+std::string Describe(const qav::IdxUnitEntry& unit) {
     std::string text = Utf8(unit.first.text) + "@" + std::to_string(unit.second.index);
-    if (unit.first.type == UNIT_ML) text += " span " + std::to_string(unit.second.span);
+    if (unit.first.type == qav::UNIT_ML) text += " span " + std::to_string(unit.second.span);
     if (unit.second.clause != 0) text += " clause " + std::to_string(unit.second.clause);
     return text;
 }
@@ -42,39 +42,39 @@ class SentenceUnitsTest : public ::testing::Test {
 protected:
     SentenceUnitsTest() { config_.m_ClauseSeperator.insert(Gbk("，")); }
 
-    std::vector<LineResult> RunGroup(const std::vector<std::string>& utf8Lines, int kind = kTreeKindSquare) {
+    std::vector<LineResult> RunGroup(const std::vector<std::string>& utf8Lines, int kind = qav::kTreeKindSquare) {
         std::vector<std::string> lines;
         for (const std::string& line : utf8Lines) lines.push_back(Gbk(line));
 
-        CHashTable unit_hash(4099), word_hash(4099);
-        CQAVTree count_tree;
+        qav::CHashTable unit_hash(4099), word_hash(4099);
+        qav::CQAVTree count_tree;
         count_tree.SetConfig(&config_);
-        CPNInfo count_info;
+        qav::CPNInfo count_info;
         std::vector<uint32_t> word_counts;
         for (const std::string& line : lines) {
             uint32_t count = 0;
-            bool ok = ProcessLine_Count(line.c_str(), count_tree, unit_hash, word_hash, count_info, kind, count);
+            bool ok = qav::ProcessLine_Count(line.c_str(), count_tree, unit_hash, word_hash, count_info, kind, count);
             word_counts.push_back(ok ? count : 0);
         }
         AddSeparatorWords(word_hash);
 
         std::map<std::pair<std::string, int>, uint32_t> stored;
-        CQAVTree tree;
+        qav::CQAVTree tree;
         tree.SetConfig(&config_);
-        CPNInfo info;
+        qav::CPNInfo info;
         FILE* data = tmpfile();
         std::vector<LineResult> results;
         const uint32_t kPosition = 512;
         for (size_t i = 0; i < lines.size(); ++i) {
             LineResult result;
             long before = ftell(data);
-            UnitRecordSink store = [&](const IdxUnitEntry& unit) {
+            qav::UnitRecordSink store = [&](const qav::IdxUnitEntry& unit) {
                 EXPECT_EQ(unit.second.file_no, 3);
                 EXPECT_EQ(unit.second.position, kPosition);
                 ++stored[{unit.first.text, unit.first.type}];
                 result.units.insert(Describe(unit));
             };
-            result.ok = ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind);
+            result.ok = qav::ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind);
             result.data = ReadWords(data, before, word_hash);
             if (result.ok) {
                 EXPECT_EQ(static_cast<long>(word_counts[i]) * 4, ftell(data) - before) << utf8Lines[i];
@@ -84,26 +84,26 @@ protected:
         fclose(data);
 
         std::map<std::pair<std::string, int>, uint32_t> counted;
-        unit_hash.ForEachNode([&](const CHashNode& node) { counted[{node.name, node.type}] = node.count; });
+        unit_hash.ForEachNode([&](const qav::CHashNode& node) { counted[{node.name, node.type}] = node.count; });
         EXPECT_EQ(counted, stored);
         return results;
     }
 
-    LineResult RunLine(const std::string& utf8Line, int kind = kTreeKindSquare) {
+    LineResult RunLine(const std::string& utf8Line, int kind = qav::kTreeKindSquare) {
         return RunGroup({utf8Line}, kind)[0];
     }
 
-    static void AddSeparatorWords(CHashTable& words) {
-        for (std::string_view w : kSeparatorWords) {
+    static void AddSeparatorWords(qav::CHashTable& words) {
+        for (std::string_view w : qav::kSeparatorWords) {
             bool created = false;
-            CHashNode* node = words.GetOrAdd(w, UNIT_WORD, &created);
+            qav::CHashNode* node = words.GetOrAdd(w, qav::UNIT_WORD, &created);
             if (created) node->id = words.next_id++;
         }
     }
 
-    static std::string ReadWords(FILE* data, long from, const CHashTable& words) {
+    static std::string ReadWords(FILE* data, long from, const qav::CHashTable& words) {
         std::map<uint32_t, std::string> by_id;
-        words.ForEachNode([&](const CHashNode& node) { by_id[static_cast<uint32_t>(node.id)] = node.name; });
+        words.ForEachNode([&](const qav::CHashNode& node) { by_id[static_cast<uint32_t>(node.id)] = node.name; });
         long end = ftell(data);
         std::vector<unsigned char> bytes(static_cast<size_t>(end - from));
         fseek(data, from, SEEK_SET);
@@ -116,7 +116,7 @@ protected:
         return text;
     }
 
-    CConfig config_;
+    qav::CConfig config_;
 };
 
 TEST_F(SentenceUnitsTest, SequenceLineFirstInItsGroup) {
@@ -241,7 +241,7 @@ TEST_F(SentenceUnitsTest, EnglishTakesWholeNeighbouringWords) {
 }
 
 TEST_F(SentenceUnitsTest, KindZeroReadsEveryLineAsASequence) {
-    LineResult r = RunLine("[IP [NP [中国 NR]] [VP [发展 VV]]]", kTreeKindSeg);
+    LineResult r = RunLine("[IP [NP [中国 NR]] [VP [发展 VV]]]", qav::kTreeKindSeg);
     EXPECT_EQ(r.data, "[IP [NP [中国 NR]] [VP [发展 VV]]] |");
 }
 
@@ -255,13 +255,13 @@ TEST_F(SentenceUnitsTest, UnreadableTreeFailsBothPasses) {
 }
 
 TEST_F(SentenceUnitsTest, WordWithoutIdentifierStopsTheOffsetPass) {
-    CHashTable words(101);
-    for (const std::string& word : {Gbk("我"), std::string("|")}) words.GetOrAdd(word, UNIT_WORD)->id = words.next_id++;
-    CPNInfo info;
+    qav::CHashTable words(101);
+    for (const std::string& word : {Gbk("我"), std::string("|")}) words.GetOrAdd(word, qav::UNIT_WORD)->id = words.next_id++;
+    qav::CPNInfo info;
     int records = 0;
     FILE* data = tmpfile();
-    EXPECT_FALSE(ProcessLine_Offset_Seg(
-        Gbk("我/r 爱/v").c_str(), [&](const IdxUnitEntry&) { ++records; }, words, 0, 512, data, info, config_));
+    EXPECT_FALSE(qav::ProcessLine_Offset_Seg(
+        Gbk("我/r 爱/v").c_str(), [&](const qav::IdxUnitEntry&) { ++records; }, words, 0, 512, data, info, config_));
     EXPECT_EQ(ftell(data), 4);  // the identifier of the word before stays
     EXPECT_EQ(records, 0);
     fclose(data);
@@ -297,11 +297,11 @@ TEST_F(SentenceUnitsTest, SpansBeyondTheSpanFieldFormNoUnit) {
 
 TEST_F(SentenceUnitsTest, LastCharacterIsAWholeCharacter) {
     const std::string gbk_with_low_trail = "\x81\x40";  // trail byte "@"
-    EXPECT_EQ(LastCharOf("a" + gbk_with_low_trail, false), gbk_with_low_trail);
-    EXPECT_EQ(LastCharOf(Gbk("上海"), false), Gbk("海"));
-    EXPECT_EQ(LastCharOf("ab\xB0", false), "");
-    EXPECT_EQ(FirstCharOf("\xB0", false), "");
-    EXPECT_EQ(FirstCharOf("dog", true), "dog");
+    EXPECT_EQ(qav::LastCharOf("a" + gbk_with_low_trail, false), gbk_with_low_trail);
+    EXPECT_EQ(qav::LastCharOf(Gbk("上海"), false), Gbk("海"));
+    EXPECT_EQ(qav::LastCharOf("ab\xB0", false), "");
+    EXPECT_EQ(qav::FirstCharOf("\xB0", false), "");
+    EXPECT_EQ(qav::FirstCharOf("dog", true), "dog");
 }
 
 }  // namespace
@@ -309,38 +309,38 @@ TEST_F(SentenceUnitsTest, LastCharacterIsAWholeCharacter) {
 namespace {
 
 // Leaves of the tree just read as "word/clause", in leaf order.
-std::string LeafList(const CQAVTree& tree) {
+std::string LeafList(const qav::CQAVTree& tree) {
     std::string text;
     for (uint32_t i = 0; i < tree.m_nLeafCount; ++i)
         text += Utf8(tree.Leaf(i)->m_word) + "/" + std::to_string(tree.Leaf(i)->m_nClause) + " ";
     return text;
 }
 
-std::multiset<std::string> LeafWords(const CQAVTree& tree) {
+std::multiset<std::string> LeafWords(const qav::CQAVTree& tree) {
     std::multiset<std::string> words;
     for (uint32_t i = 0; i < tree.m_nLeafCount; ++i) words.insert(tree.Leaf(i)->m_word);
     return words;
 }
 
 TEST(WordNodeInfo, TheNodeArrayWalkFindsTheLeavesOfTheTreeWalkInNodeOrder) {
-    CConfig config;
+    qav::CConfig config;
     config.m_ClauseSeperator.insert(Gbk("，"));
-    CQAVTree tree;
+    qav::CQAVTree tree;
     for (const char* line : {"[IP [NP [中国 NR]] [PU [， PU]] [VP [VV [发展 VV]] [NP [经济 NN]]]]",
                              "(IP (NP (NR 中国)) (PU ，) (VP (VV 发展) (NP (NN 经济))))", "[X [一 CD]]"}) {
         SCOPED_TRACE(line);
         tree.SetConfig(nullptr);
-        ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), kTreeKindSquare));
-        EXPECT_FALSE(SetWordNodeInfo_Old(tree));
+        ASSERT_TRUE(tree.ReadTree(Gbk(line).c_str(), qav::kTreeKindSquare));
+        EXPECT_FALSE(qav::SetWordNodeInfo_Old(tree));
         tree.SetConfig(&config);
-        ASSERT_TRUE(SetWordNodeInfo(tree));
+        ASSERT_TRUE(qav::SetWordNodeInfo(tree));
         const std::multiset<std::string> walked = LeafWords(tree);
-        ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+        ASSERT_TRUE(qav::SetWordNodeInfo_Old(tree));
         EXPECT_EQ(walked, LeafWords(tree));
     }
     // Leaves and clauses follow the node numbers, not the line.
-    ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR]] [PU [， PU]] [VP [发展 VV]]]").c_str(), kTreeKindSquare));
-    ASSERT_TRUE(SetWordNodeInfo_Old(tree));
+    ASSERT_TRUE(tree.ReadTree(Gbk("[IP [NP [中国 NR]] [PU [， PU]] [VP [发展 VV]]]").c_str(), qav::kTreeKindSquare));
+    ASSERT_TRUE(qav::SetWordNodeInfo_Old(tree));
     EXPECT_EQ("发展/0 ，/0 中国/1 ", LeafList(tree));
 }
 

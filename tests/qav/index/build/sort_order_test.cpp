@@ -36,7 +36,7 @@ std::vector<std::string> SampleSentences(const std::string& name, size_t first, 
 // The built index's data files and word list, as the comparators read them.
 class Corpus {
 public:
-    explicit Corpus(const CQAVIdx& idx) {
+    explicit Corpus(const qav::CQAVIdx& idx) {
         EXPECT_TRUE(engine_.ShareDataInit(idx.m_Config.m_FileInfo.Data));
         for (size_t f = 0; f < engine_.DataFileCount(); ++f)
             context.files.push_back({engine_.m_corpus[f].get(), engine_.m_corpusLength[f]});
@@ -44,10 +44,10 @@ public:
         context.language = idx.m_Config.m_Language;
         context.sortCompWordLen = idx.m_Config.m_SizeInfo.SortCompWordLen;
     }
-    RecordCompareContext context;
+    qav::RecordCompareContext context;
 
 private:
-    CQAVEngine engine_;
+    qav::CQAVEngine engine_;
 };
 
 struct SortedRun {
@@ -57,24 +57,24 @@ struct SortedRun {
 
 // The sorted runs of every unit: its chunks when it has chunk units, else its
 // whole region.
-std::vector<SortedRun> SortedRuns(const CQAVIdx& idx) {
+std::vector<SortedRun> SortedRuns(const qav::CQAVIdx& idx) {
     std::vector<SortedRun> runs;
     auto records = [&](int64_t offset, uint32_t count, int type, int fileNo) {
         const std::string bytes = ReadFile(idx.m_Config.m_FileInfo.Offset + "_" + std::to_string(fileNo) + ".dat");
-        const int width = OffsetRecordWidth(type);
+        const int width = qav::OffsetRecordWidth(type);
         std::vector<std::string> out;
         for (uint32_t i = 0; i < count; ++i) out.push_back(bytes.substr(offset + int64_t{i} * width, width));
         return out;
     };
-    for (const CWord& unit : idx.m_WordList_U.words) {
+    for (const qav::CWord& unit : idx.m_WordList_U.words) {
         std::vector<SortedRun> chunks;
         for (int k = 0;; ++k) {
-            const CHashNode* chunk = idx.m_SplitUnitHash.GetHashNode(unit.text + "_" + std::to_string(k), unit.type);
+            const qav::CHashNode* chunk = idx.m_SplitUnitHash.GetHashNode(unit.text + "_" + std::to_string(k), unit.type);
             if (!chunk) break;
             chunks.push_back({chunk->name, records(chunk->offset, chunk->count, unit.type, chunk->file_no)});
         }
         if (chunks.empty()) {
-            const CHashNode* node = idx.m_Tables.units.GetHashNode(unit.text, unit.type);
+            const qav::CHashNode* node = idx.m_Tables.units.GetHashNode(unit.text, unit.type);
             chunks.push_back({unit.text, records(unit.offset, node ? node->count : 0, unit.type, unit.file_no)});
         }
         runs.insert(runs.end(), chunks.begin(), chunks.end());
@@ -82,13 +82,13 @@ std::vector<SortedRun> SortedRuns(const CQAVIdx& idx) {
     return runs;
 }
 
-int TypeOf(const CQAVIdx& idx, const std::string& runName) {
-    for (const CWord& unit : idx.m_WordList_U.words)
+int TypeOf(const qav::CQAVIdx& idx, const std::string& runName) {
+    for (const qav::CWord& unit : idx.m_WordList_U.words)
         if (runName.compare(0, unit.text.size(), unit.text) == 0) return unit.type;
     return 0;
 }
 
-bool SortOffset(CQAVIdx& idx) {
+bool SortOffset(qav::CQAVIdx& idx) {
     testing::internal::CaptureStdout();
     const bool ok = idx.SortOffset();
     const std::string log = testing::internal::GetCapturedStdout();
@@ -102,7 +102,7 @@ TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
                      {build.AddFile(SampleSentences("tang.txt", 120, 120))},
                      {build.AddFile(SampleSentences("tree_square.txt", 0, 60))}});
     build.idx.m_KindGroups[2] = {1};
-    CSizeInfo& sizes = build.idx.m_Config.m_SizeInfo;
+    qav::CSizeInfo& sizes = build.idx.m_Config.m_SizeInfo;
     // A window longer than the header block: records anchored among the
     // first words of a data file (and near its end) have no full context.
     sizes.SortCompWordLen = 530;
@@ -115,20 +115,20 @@ TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
     int chunked = 0, withoutContext = 0, withContext = 0;
     for (const SortedRun& run : SortedRuns(build.idx)) {
         const int type = TypeOf(build.idx, run.name);
-        const RecordSortCompare compare = SortComparatorOfKind(type);
+        const qav::RecordSortCompare compare = qav::SortComparatorOfKind(type);
         ASSERT_NE(nullptr, compare) << run.name;
         if (run.name.size() > 2 && run.name[run.name.size() - 2] == '_') ++chunked;
         bool outSeen = false;
         for (size_t i = 0; i < run.records.size(); ++i) {
             const auto* record = reinterpret_cast<const unsigned char*>(run.records[i].data());
-            RecordContextStart start;
-            const bool out = !GetRecordContextStart(corpus.context, record, type, start);
+            qav::RecordContextStart start;
+            const bool out = !qav::GetRecordContextStart(corpus.context, record, type, start);
             (out ? withoutContext : withContext)++;
             EXPECT_TRUE(out || !outSeen) << qztest::Utf8(run.name) << " record " << i;
             outSeen = outSeen || out;
             if (i > 0) {
                 EXPECT_LE(compare(run.records[i - 1].data(), run.records[i].data(),
-                                  const_cast<RecordCompareContext*>(&corpus.context)),
+                                  const_cast<qav::RecordCompareContext*>(&corpus.context)),
                           0)
                     << qztest::Utf8(run.name) << " record " << i;
             }
@@ -140,8 +140,8 @@ TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
 
     // The unit index lists the chunk units after the units.
     ASSERT_TRUE(build.idx.WriteIdxInfo());
-    UnitIndex index;
-    ASSERT_TRUE(ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
+    qav::UnitIndex index;
+    ASSERT_TRUE(qav::ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
     EXPECT_EQ(build.idx.m_WordList_U.words.size() + build.idx.m_SplitUnitHash.node_count(), index.units.size());
 }
 
@@ -160,7 +160,7 @@ TEST(SortOffset, EnglishContextsSeparateWordsWithBlanks) {
         if (TypeOf(build.idx, run.name) != 4) continue;
         std::vector<uint32_t> anchors;
         for (const std::string& bytes : run.records) {
-            const CSortIdxUnit record = DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(bytes.data()), 8);
+            const qav::CSortIdxUnit record = qav::DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(bytes.data()), 8);
             if (record.index == 0) anchors.push_back(record.position);
         }
         if (anchors.size() != 2) continue;

@@ -22,7 +22,7 @@ TEST(SortPool, RunsEveryTaskWithAtMostMaxThreadsAtOnce) {
         std::atomic<int> most{0};
         std::atomic<int> done{0};
         {
-            SortPool pool(c.max_threads);
+            qav::SortPool pool(c.max_threads);
             for (int task = 0; task < 24; ++task)
                 pool.Submit([&] {
                     const int now = ++running;

@@ -30,14 +30,14 @@ int ByPosition(const void* a, const void* b, void*) {
 }
 
 std::string Record(uint32_t position, int type, uint8_t fileNo = 0, int16_t index = 0) {
-    const int width = OffsetRecordWidth(type);
+    const int width = qav::OffsetRecordWidth(type);
     std::string bytes(width, '\0');
-    CSortIdxUnit unit;
+    qav::CSortIdxUnit unit;
     unit.position = position;
     unit.index = index;
     unit.file_no = fileNo;
     unit.span = 7;
-    EncodeOffsetRecord(unit, width, reinterpret_cast<unsigned char*>(bytes.data()));
+    qav::EncodeOffsetRecord(unit, width, reinterpret_cast<unsigned char*>(bytes.data()));
     return bytes;
 }
 
@@ -60,23 +60,23 @@ public:
     // A unit whose region holds counted records, of which the given ones
     // were written; regions follow each other in the file.
     void AddUnit(const std::string& text, int type, uint32_t counted, const std::vector<std::string>& written) {
-        CWord unit;
+        qav::CWord unit;
         unit.text = text;
         unit.type = type;
         unit.count = static_cast<int32_t>(counted);
         unit.offset = static_cast<int64_t>(bytes_.size());
         units_.words.push_back(unit);
-        AddWord(merged_, text, static_cast<uint32_t>(written.size()), type);
+        qav::AddWord(merged_, text, static_cast<uint32_t>(written.size()), type);
         std::string region;
         for (const std::string& record : written) region += record;
-        region.resize(size_t{counted} * OffsetRecordWidth(type), '\0');
+        region.resize(size_t{counted} * qav::OffsetRecordWidth(type), '\0');
         bytes_ += region;
     }
 
     bool Sort(int threads, int64_t chunkLimit, const char* mode = "rb+") {
         WriteFile(path_, bytes_);
         std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path_.c_str(), mode));
-        SortRegionsInput input;
+        qav::SortRegionsInput input;
         input.units = &units_;
         input.merged = &merged_;
         input.offset_files = {file.get()};
@@ -85,7 +85,7 @@ public:
         input.threads = threads;
         input.max_unit_count_to_sort = chunkLimit;
         testing::internal::CaptureStdout();
-        const bool ok = SortUnitRegions(input, split);
+        const bool ok = qav::SortUnitRegions(input, split);
         log = testing::internal::GetCapturedStdout();
         return ok;
     }
@@ -93,16 +93,16 @@ public:
     std::string Sorted() const { return ReadFile(path_); }
     int64_t OffsetOf(size_t unit) const { return units_.words[unit].offset; }
 
-    CHashTable split{1024};
+    qav::CHashTable split{1024};
     std::string log;
 
 private:
     std::string path_;
     std::string bytes_;
-    CWordList units_;
-    CHashTable merged_{1024};
+    qav::CWordList units_;
+    qav::CHashTable merged_{1024};
     // One data file of 100,000 words: every position below that is valid.
-    RecordCompareContext corpus_{{{nullptr, 100000}}, nullptr, kLanguageChinese, 10};
+    qav::RecordCompareContext corpus_{{{nullptr, 100000}}, nullptr, qav::kLanguageChinese, 10};
 };
 
 TEST(SortChunks, CutsAtTheLimitAndKeepsUpToOneAndAHalfLimitsTogether) {
@@ -124,10 +124,10 @@ TEST(SortChunks, CutsAtTheLimitAndKeepsUpToOneAndAHalfLimitsTogether) {
         {5, int64_t{1} << 32, {5}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.chunks, CutIntoChunks(c.count, SortChunkLimit(c.configured)))
+        EXPECT_EQ(c.chunks, qav::CutIntoChunks(c.count, qav::SortChunkLimit(c.configured)))
             << c.count << " records, limit " << c.configured;
-    EXPECT_EQ(kDefaultSortChunkLimit, SortChunkLimit(0));
-    EXPECT_EQ(100u, SortChunkLimit((int64_t{1} << 32) + 100));
+    EXPECT_EQ(qav::kDefaultSortChunkLimit, qav::SortChunkLimit(0));
+    EXPECT_EQ(100u, qav::SortChunkLimit((int64_t{1} << 32) + 100));
 }
 
 TEST(SortRegions, EachUnitIsWrittenBackAtItsOwnRegion) {
@@ -173,8 +173,8 @@ TEST(SortRegions, LargeUnitsAreSortedInChunksThatBecomeChunkUnits) {
     const Chunk chunks[] = {{"x_v|_0", 0, 0, 100}, {"x_v|_1", 0, 100, 100}, {"x_v|_2", 0, 200, 50},
                             {"|v_y_0", 1, 0, 100}, {"|v_y_1", 1, 100, 140}};
     for (const Chunk& c : chunks) {
-        const int width = OffsetRecordWidth(types[c.unit]);
-        const CHashNode* node = regions.split.GetHashNode(c.name, types[c.unit]);
+        const int width = qav::OffsetRecordWidth(types[c.unit]);
+        const qav::CHashNode* node = regions.split.GetHashNode(c.name, types[c.unit]);
         ASSERT_NE(nullptr, node) << c.name;
         EXPECT_EQ(c.count, node->count) << c.name;
         const int64_t start = regions.OffsetOf(c.unit) + int64_t{c.before} * width;
@@ -226,7 +226,7 @@ TEST(SortRegions, LargeRegionsSortTheSameWithAnyThreadCount) {
         ASSERT_TRUE(regions.Sort(threads, 50000)) << regions.log;
         const std::string sorted = regions.Sorted();
         for (size_t u = 0; u < positions.size(); ++u) {
-            const int width = OffsetRecordWidth(units[u].type);
+            const int width = qav::OffsetRecordWidth(units[u].type);
             size_t before = 0;
             for (uint32_t run : units[u].runs) {
                 std::vector<uint32_t> expected(positions[u].begin() + before, positions[u].begin() + before + run);

@@ -51,12 +51,12 @@ TEST(ComplexUnits, EachUnitFormGivesItsTwoKeys) {
     for (const Case& c : cases) {
         std::vector<std::string> keys;
         for (const std::string& key : c.keys) keys.push_back(Gbk(key));
-        EXPECT_EQ(keys, ComplexKeys(Gbk(c.unit), c.type)) << c.unit;
+        EXPECT_EQ(keys, qav::ComplexKeys(Gbk(c.unit), c.type)) << c.unit;
     }
     // A character whose second byte is 0x5F is not split.
     const std::string odd = "\x81\x5F";
-    EXPECT_EQ((std::vector<std::string>{"v|", odd + ">"}), ComplexKeys(odd + "_v|", 3));
-    EXPECT_EQ((std::vector<std::string>{"|v", "<" + odd}), ComplexKeys("|v_" + odd, 4));
+    EXPECT_EQ((std::vector<std::string>{"v|", odd + ">"}), qav::ComplexKeys(odd + "_v|", 3));
+    EXPECT_EQ((std::vector<std::string>{"|v", "<" + odd}), qav::ComplexKeys("|v_" + odd, 4));
 }
 
 struct Unit {
@@ -70,16 +70,16 @@ struct Unit {
 class UnitIndexStage : public testing::Test {
 protected:
     void AddUnit(const Unit& u) {
-        CWord word;
+        qav::CWord word;
         word.text = Gbk(u.text);
         word.type = u.type;
         word.count = u.counted;
         word.offset = u.offset;
         units_.words.push_back(word);
-        AddWord(merged_, word.text, u.written, u.type);
+        qav::AddWord(merged_, word.text, u.written, u.type);
     }
     void AddChunk(const char* text, int type, int count, int64_t offset) {
-        CWord chunk;
+        qav::CWord chunk;
         chunk.text = Gbk(text);
         chunk.type = type;
         chunk.count = count;
@@ -88,17 +88,17 @@ protected:
         chunks_.words.push_back(chunk);
     }
     bool Write(int32_t minCount) {
-        return WriteUnitIndexStage(dir_.file("Unit.dat"), dir_.file("Unit.dat"), units_, merged_, chunks_, minCount);
+        return qav::WriteUnitIndexStage(dir_.file("Unit.dat"), dir_.file("Unit.dat"), units_, merged_, chunks_, minCount);
     }
-    UnitIndex Read() {
-        UnitIndex index;
-        EXPECT_TRUE(ReadUnitIndexFile(dir_.file("Unit.dat"), &index));
+    qav::UnitIndex Read() {
+        qav::UnitIndex index;
+        EXPECT_TRUE(qav::ReadUnitIndexFile(dir_.file("Unit.dat"), &index));
         return index;
     }
     // Complex keys and their lists, as readable text.
-    std::vector<std::string> Complex(const UnitIndex& index) {
+    std::vector<std::string> Complex(const qav::UnitIndex& index) {
         std::vector<std::string> lines;
-        for (const ComplexUnitEntry& entry : index.complex_units) {
+        for (const qav::ComplexUnitEntry& entry : index.complex_units) {
             std::string line = qztest::Utf8(entry.key) + ":";
             for (const std::string& child : entry.children) line += " " + qztest::Utf8(child);
             lines.push_back(line);
@@ -107,9 +107,9 @@ protected:
     }
 
     TempDir dir_;
-    CWordList units_;
-    CWordList chunks_;
-    CHashTable merged_{1024};
+    qav::CWordList units_;
+    qav::CWordList chunks_;
+    qav::CHashTable merged_{1024};
 };
 
 TEST_F(UnitIndexStage, ListsUnitsThenChunksAndReplacesChunkedUnitsInComplexKeys) {
@@ -123,7 +123,7 @@ TEST_F(UnitIndexStage, ListsUnitsThenChunksAndReplacesChunkedUnitsInComplexKeys)
     AddChunk("|v_上_2", 4, 3, 48);
     ASSERT_TRUE(Write(5));
 
-    const UnitIndex index = Read();
+    const qav::UnitIndex index = Read();
     struct Entry {
         const char* name;
         int64_t offset;
@@ -136,7 +136,7 @@ TEST_F(UnitIndexStage, ListsUnitsThenChunksAndReplacesChunkedUnitsInComplexKeys)
                              {"|v_上_1", 24, 3, 4, 1},    {"|v_上_2", 48, 3, 4, 1}};
     ASSERT_EQ(std::size(entries), index.units.size());
     for (size_t i = 0; i < index.units.size(); ++i) {
-        const UnitIndexEntry& got = index.units[i];
+        const qav::UnitIndexEntry& got = index.units[i];
         EXPECT_EQ(Gbk(entries[i].name), got.name) << i;
         EXPECT_EQ(entries[i].offset, got.offset) << i;
         EXPECT_EQ(entries[i].count, got.count) << i;
@@ -161,7 +161,7 @@ TEST_F(UnitIndexStage, ThresholdZeroTakesEveryCountedUnit) {
     AddUnit({"$NP_海", 5, 2, 2, 0});
     AddUnit({"|v_上", 4, 1, 0, 18});  // counted, never written
     ASSERT_TRUE(Write(0));
-    const UnitIndex index = Read();
+    const qav::UnitIndex index = Read();
     ASSERT_EQ(2u, index.units.size());
     EXPECT_EQ(0, index.units[1].count);
     EXPECT_EQ((std::vector<std::string>{"$NP: $NP_海", "<上: |v_上", "|v: |v_上", "海@: $NP_海"}), Complex(index));
@@ -174,8 +174,8 @@ TEST_F(UnitIndexStage, WritesAnEmptyComplexSectionAndFailsWithoutItsFiles) {
     const std::string bytes = ReadFile(dir_.file("Unit.dat"));
     EXPECT_EQ(std::string(4, '\0'), bytes.substr(bytes.size() - 4));
 
-    EXPECT_FALSE(WriteUnitIndexStage(dir_.file("missing/Unit.dat"), dir_.file("Unit2"), units_, merged_, chunks_, 0));
-    EXPECT_FALSE(WriteUnitIndexStage(dir_.file("Unit3.dat"), dir_.file("missing/Unit3"), units_, merged_, chunks_, 0));
+    EXPECT_FALSE(qav::WriteUnitIndexStage(dir_.file("missing/Unit.dat"), dir_.file("Unit2"), units_, merged_, chunks_, 0));
+    EXPECT_FALSE(qav::WriteUnitIndexStage(dir_.file("Unit3.dat"), dir_.file("missing/Unit3"), units_, merged_, chunks_, 0));
 }
 
 }  // namespace
@@ -193,11 +193,11 @@ std::map<std::string, std::vector<std::string>> BuiltComplexUnits(int32_t minCou
     const bool built = build.Build() && build.idx.SortOffset() && build.idx.WriteIdxInfo();
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_TRUE(built) << log;
-    UnitIndex index;
-    EXPECT_TRUE(ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
+    qav::UnitIndex index;
+    EXPECT_TRUE(qav::ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
     EXPECT_EQ(build.idx.m_WordList_U.words.size(), index.units.size());
     std::map<std::string, std::vector<std::string>> complex;
-    for (const ComplexUnitEntry& entry : index.complex_units)
+    for (const qav::ComplexUnitEntry& entry : index.complex_units)
         for (const std::string& child : entry.children) complex[qztest::Utf8(entry.key)].push_back(qztest::Utf8(child));
     return complex;
 }

@@ -11,55 +11,55 @@
 
 namespace {
 
-std::vector<std::string> Texts(const std::vector<CWord>& words) {
+std::vector<std::string> Texts(const std::vector<qav::CWord>& words) {
     std::vector<std::string> texts;
-    for (const CWord& w : words) texts.push_back(w.text);
+    for (const qav::CWord& w : words) texts.push_back(w.text);
     return texts;
 }
 
 TEST(WordLists, AddWordKeepsTypesApart) {
-    CHashTable table(101);
-    AddWord(table, "x", 1, UNIT_POS_L);
-    AddWord(table, "x", 2, UNIT_POS_R);
-    CHashNode* again = AddWord(table, "x", 3, UNIT_POS_L);
+    qav::CHashTable table(101);
+    qav::AddWord(table, "x", 1, qav::UNIT_POS_L);
+    qav::AddWord(table, "x", 2, qav::UNIT_POS_R);
+    qav::CHashNode* again = qav::AddWord(table, "x", 3, qav::UNIT_POS_L);
     EXPECT_EQ(table.node_count(), 2u);
     EXPECT_EQ(again->count, 4u);
     EXPECT_EQ(again->id, 0);
-    EXPECT_EQ(table.GetHashNode("x", UNIT_POS_R)->id, 1);
+    EXPECT_EQ(table.GetHashNode("x", qav::UNIT_POS_R)->id, 1);
 }
 
 TEST(WordLists, UnitListByCountWordListByTextAndIdentifier) {
-    CHashTable units(7), words(7);
+    qav::CHashTable units(7), words(7);
     for (auto [text, count] : {std::pair{"a_n|", 2}, {"|n_b", 5}, {"$NP_c", 1}})
-        AddWord(units, text, count, UNIT_POS_R);
-    for (const char* w : {"|", "zebra", "apple", "mango"}) AddWord(words, w, 1, UNIT_WORD);
+        qav::AddWord(units, text, count, qav::UNIT_POS_R);
+    for (const char* w : {"|", "zebra", "apple", "mango"}) qav::AddWord(words, w, 1, qav::UNIT_WORD);
 
-    CWordList unit_list, word_list;
-    ToWordList(units, unit_list, 0);
-    ToWordList(words, word_list, 1);
+    qav::CWordList unit_list, word_list;
+    qav::ToWordList(units, unit_list, 0);
+    qav::ToWordList(words, word_list, 1);
     EXPECT_EQ(Texts(unit_list.words), (std::vector<std::string>{"|n_b", "a_n|", "$NP_c"}));
     EXPECT_TRUE(unit_list.words_by_id.empty());
     EXPECT_EQ(Texts(word_list.words), (std::vector<std::string>{"apple", "mango", "zebra", "|"}));
     EXPECT_EQ(Texts(word_list.words_by_id), (std::vector<std::string>{"|", "zebra", "apple", "mango"}));
     for (size_t i = 0; i < word_list.words_by_id.size(); ++i) EXPECT_EQ(word_list.words_by_id[i].id, int(i));
-    EXPECT_EQ(word_list.words[0].type, UNIT_WORD);
+    EXPECT_EQ(word_list.words[0].type, qav::UNIT_WORD);
 }
 
 TEST(WordLists, MergeAddsCountsInGroupOrder) {
-    CHashTable a(5), b(5), merged(5);
-    AddWord(a, "x", 2, UNIT_WORD);
-    AddWord(b, "y", 1, UNIT_WORD);
-    AddWord(b, "x", 3, UNIT_WORD);
-    MergeHash(merged, {&a, &b});
-    EXPECT_EQ(merged.GetHashNode("x", UNIT_WORD)->count, 5u);
-    EXPECT_EQ(merged.GetHashNode("x", UNIT_WORD)->id, 0);
-    EXPECT_EQ(merged.GetHashNode("y", UNIT_WORD)->id, 1);
+    qav::CHashTable a(5), b(5), merged(5);
+    qav::AddWord(a, "x", 2, qav::UNIT_WORD);
+    qav::AddWord(b, "y", 1, qav::UNIT_WORD);
+    qav::AddWord(b, "x", 3, qav::UNIT_WORD);
+    qav::MergeHash(merged, {&a, &b});
+    EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->count, 5u);
+    EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->id, 0);
+    EXPECT_EQ(merged.GetHashNode("y", qav::UNIT_WORD)->id, 1);
 }
 
 TEST(WordLists, PruningCutsUnitsOnly) {
-    CWordList units, words;
+    qav::CWordList units, words;
     for (int count : {9, 7, 3, 3, 1}) {
-        CWord w;
+        qav::CWord w;
         w.text = "u" + std::to_string(count);
         w.count = count;
         units.words.push_back(w);
@@ -67,7 +67,7 @@ TEST(WordLists, PruningCutsUnitsOnly) {
     words.words = words.words_by_id = units.words;
 
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(PruneWordList(units, words, 3));
+    EXPECT_TRUE(qav::PruneWordList(units, words, 3));
     std::string log = testing::internal::GetCapturedStdout();
     EXPECT_EQ(log,
               "WordList size: U=5, W=5\n"
@@ -77,15 +77,15 @@ TEST(WordLists, PruningCutsUnitsOnly) {
     EXPECT_EQ(words.length(), 5);
 
     testing::internal::CaptureStdout();
-    EXPECT_TRUE(PruneWordList(units, words, 3));
+    EXPECT_TRUE(qav::PruneWordList(units, words, 3));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "WordList size: U=3, W=5\n");
 }
 
 TEST(WordLists, HashSizesFromTheConfiguration) {
-    CConfig config;
+    qav::CConfig config;
     config.m_SizeInfo.HashSize_IdxUnit = 0;
     config.m_SizeInfo.HashSize_WordList = 300000;
-    CountTables tables;
+    qav::CountTables tables;
     tables.InitHash(config, 4);
     EXPECT_EQ(tables.units.bucket_count(), 1048576u);
     EXPECT_EQ(tables.words.bucket_count(), 300000u);

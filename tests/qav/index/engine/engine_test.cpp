@@ -21,15 +21,15 @@ using qztest::WriteFile;
 class Engine : public testing::Test {
 protected:
     void TearDown() override {
-        g_nEngineType = kEngineStructured;
-        GlobalExit();
-        g_nSortCompWordLen = 10;
+        qav::g_nEngineType = qav::kEngineStructured;
+        qav::GlobalExit();
+        qav::g_nSortCompWordLen = 10;
     }
 
     // GlobalInit with its log captured into log_.
     bool Start(const std::string& dir) {
         testing::internal::CaptureStdout();
-        const bool ok = GlobalInit("config.txt", dir);
+        const bool ok = qav::GlobalInit("config.txt", dir);
         log_ = testing::internal::GetCapturedStdout();
         return ok;
     }
@@ -48,9 +48,9 @@ TEST_F(Engine, LoadsEveryPartOfTheIndexDirectory) {
     EXPECT_EQ(0u, log_.find("QAV engine loading [" + dir.path() + "] ...\n")) << log_;
     EXPECT_NE(std::string::npos, log_.find("QAV engine ready. (")) << log_;
 
-    CQAVEngine* engine = g_pCQAVEngine;
+    qav::CQAVEngine* engine = qav::g_pCQAVEngine;
     ASSERT_NE(nullptr, engine);
-    EXPECT_EQ(kEngineStructured, g_nEngineType);
+    EXPECT_EQ(qav::kEngineStructured, qav::g_nEngineType);
     ASSERT_EQ(1u, engine->DataFileCount());
     ASSERT_EQ(1024u + 3u, engine->m_corpusLength[0]);
     EXPECT_EQ(1u, engine->m_corpus[0][512]);
@@ -60,10 +60,10 @@ TEST_F(Engine, LoadsEveryPartOfTheIndexDirectory) {
     EXPECT_EQ("a", engine->m_pWordList->words_by_id[1].text);
     EXPECT_EQ(1u, engine->OffsetFileCount());
     EXPECT_EQ(1, engine->m_config.m_Language);
-    EXPECT_EQ(4, g_nSortCompWordLen);
+    EXPECT_EQ(4, qav::g_nSortCompWordLen);
 
     ASSERT_EQ(2u, engine->m_unitTable.unit_list.size());
-    const CHashNode* unit = engine->m_unitTable.GetHashNode("|b");
+    const qav::CHashNode* unit = engine->m_unitTable.GetHashNode("|b");
     ASSERT_NE(nullptr, unit);
     EXPECT_EQ(engine->m_unitTable.unit_list[1], unit);
     EXPECT_EQ(16, unit->offset);
@@ -73,7 +73,7 @@ TEST_F(Engine, LoadsEveryPartOfTheIndexDirectory) {
     EXPECT_EQ(nullptr, unit->records());
     // A complex unit sums the counts of the children it finds; a missing
     // child stays null.
-    const CHashNode* complex = engine->m_unitTable.GetHashNode("a>");
+    const qav::CHashNode* complex = engine->m_unitTable.GetHashNode("a>");
     ASSERT_NE(nullptr, complex);
     ASSERT_EQ(2u, complex->children.size());
     EXPECT_EQ(engine->m_unitTable.GetHashNode("a|"), complex->children[0]);
@@ -88,7 +88,7 @@ TEST_F(Engine, LoadsEveryPartOfTheIndexDirectory) {
     EXPECT_TRUE(engine->m_sentInfo.GetSentInfo(512, doc, tag));
     ASSERT_TRUE(engine->m_sentInfo.GetDocTagInfo(0, tags));
     EXPECT_EQ("a=1;b=2;", tags);
-    EXPECT_TRUE(g_mCatTable.Contains("NUM"));
+    EXPECT_TRUE(qav::g_mCatTable.Contains("NUM"));
 }
 
 TEST_F(Engine, UnitIndexEntriesWithOneNameMakeOneNodePerType) {
@@ -99,9 +99,9 @@ TEST_F(Engine, UnitIndexEntriesWithOneNameMakeOneNodePerType) {
     index.Write(dir.path());
     ASSERT_TRUE(Start(dir.path())) << log_;
 
-    const CHashTable& table = g_pCQAVEngine->m_unitTable;
+    const qav::CHashTable& table = qav::g_pCQAVEngine->m_unitTable;
     size_t xNodes = 0, yNodes = 0;
-    table.ForEachNode([&](const CHashNode& node) {
+    table.ForEachNode([&](const qav::CHashNode& node) {
         xNodes += node.name == "x";
         yNodes += node.name == "y";
     });
@@ -127,9 +127,9 @@ TEST_F(Engine, CorpusSizeLimitIsInclusive) {
         EXPECT_EQ(c.starts, Start(dir.path())) << c.size << log_;
         if (!c.starts) {
             EXPECT_EQ("Error: corpus size (1073741825 bytes) exceeds limit (1073741824 bytes)\n", log_);
-            EXPECT_EQ(nullptr, g_pCQAVEngine);
+            EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
         }
-        GlobalExit();
+        qav::GlobalExit();
     }
 }
 
@@ -140,9 +140,9 @@ TEST_F(Engine, DataFilesCountUpToTheFirstGap) {
     index.Write(dir.path());
     std::remove((dir.path() + "/Data_1.dat").c_str());
     ASSERT_TRUE(Start(dir.path())) << log_;
-    ASSERT_EQ(1u, g_pCQAVEngine->DataFileCount());
+    ASSERT_EQ(1u, qav::g_pCQAVEngine->DataFileCount());
     // Header and tail blocks only: 4,096 bytes.
-    EXPECT_EQ(1024u, g_pCQAVEngine->m_corpusLength[0]);
+    EXPECT_EQ(1024u, qav::g_pCQAVEngine->m_corpusLength[0]);
 }
 
 TEST_F(Engine, DamagedOrMissingRequiredFilesFailTheStart) {
@@ -193,7 +193,7 @@ TEST_F(Engine, DamagedOrMissingRequiredFilesFailTheStart) {
         std::remove(dir.file(file).c_str());
     }
     EXPECT_TRUE(Start(dir.path())) << log_;
-    EXPECT_EQ(0, g_pCQAVEngine->m_orgInfo.EntryCount());
+    EXPECT_EQ(0, qav::g_pCQAVEngine->m_orgInfo.EntryCount());
     EXPECT_NE(std::string::npos, log_.find("Warning: no document table " + dir.file("Org.dat"))) << log_;
 }
 
@@ -208,27 +208,27 @@ TEST_F(Engine, ExitThenInitLoadsTheOtherDirectoryAfresh) {
     two.Write(second.path());
 
     ASSERT_TRUE(Start(first.path())) << log_;
-    EXPECT_EQ(3, g_nSortCompWordLen);
-    GlobalExit();
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    EXPECT_EQ(3, qav::g_nSortCompWordLen);
+    qav::GlobalExit();
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
     ASSERT_TRUE(Start(second.path())) << log_;
-    EXPECT_EQ(4, g_pCQAVEngine->m_pWordList->length());
-    EXPECT_EQ(2u, g_pCQAVEngine->DataFileCount());
+    EXPECT_EQ(4, qav::g_pCQAVEngine->m_pWordList->length());
+    EXPECT_EQ(2u, qav::g_pCQAVEngine->DataFileCount());
     // The second index does not set the width: it is its own default.
-    EXPECT_EQ(10, g_nSortCompWordLen);
+    EXPECT_EQ(10, qav::g_nSortCompWordLen);
 }
 
 TEST_F(Engine, LanguageOfTheRunningEngineCanBeSet) {
-    SetEngineLanguageType(1);  // no engine: nothing to set
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    qav::SetEngineLanguageType(1);  // no engine: nothing to set
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
     TempDir dir;
     MiniIndex().Write(dir.path());
     ASSERT_TRUE(Start(dir.path())) << log_;
-    EXPECT_EQ(0, g_pCQAVEngine->m_config.m_Language);
-    SetEngineLanguageType(1);
-    EXPECT_EQ(1, g_pCQAVEngine->m_config.m_Language);
-    SetEngineLanguageType(0);
-    EXPECT_EQ(0, g_pCQAVEngine->m_config.m_Language);
+    EXPECT_EQ(0, qav::g_pCQAVEngine->m_config.m_Language);
+    qav::SetEngineLanguageType(1);
+    EXPECT_EQ(1, qav::g_pCQAVEngine->m_config.m_Language);
+    qav::SetEngineLanguageType(0);
+    EXPECT_EQ(0, qav::g_pCQAVEngine->m_config.m_Language);
 }
 
 TEST_F(Engine, StartAfterAFailedStartBuildsAFreshEngine) {
@@ -240,30 +240,30 @@ TEST_F(Engine, StartAfterAFailedStartBuildsAFreshEngine) {
 
     ASSERT_FALSE(Start(bad.path()));
     // The failed engine stays in place, partly loaded.
-    ASSERT_NE(nullptr, g_pCQAVEngine);
-    g_pCQAVEngine->m_limits.emplace_back(1, 2);
-    g_pCQAVEngine->m_loadedRecords = 5;
+    ASSERT_NE(nullptr, qav::g_pCQAVEngine);
+    qav::g_pCQAVEngine->m_limits.emplace_back(1, 2);
+    qav::g_pCQAVEngine->m_loadedRecords = 5;
 
     ASSERT_TRUE(Start(good.path())) << log_;
-    EXPECT_TRUE(g_pCQAVEngine->m_limits.empty());
-    EXPECT_EQ(0, g_pCQAVEngine->m_loadedRecords);
-    EXPECT_EQ(2u, g_pCQAVEngine->m_unitTable.unit_list.size());
+    EXPECT_TRUE(qav::g_pCQAVEngine->m_limits.empty());
+    EXPECT_EQ(0, qav::g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(2u, qav::g_pCQAVEngine->m_unitTable.unit_list.size());
 }
 
 TEST_F(Engine, ExitActsOnTheEngineOfTheCurrentKind) {
     TempDir dir;
     MiniIndex().Write(dir.path());
     ASSERT_TRUE(Start(dir.path())) << log_;
-    g_pBMEngine = new CBMEngine();
+    qav::g_pBMEngine = new qav::CBMEngine();
 
-    g_nEngineType = kEngineFullText;
-    GlobalExit();
-    EXPECT_EQ(nullptr, g_pBMEngine);
-    EXPECT_NE(nullptr, g_pCQAVEngine);
+    qav::g_nEngineType = qav::kEngineFullText;
+    qav::GlobalExit();
+    EXPECT_EQ(nullptr, qav::g_pBMEngine);
+    EXPECT_NE(nullptr, qav::g_pCQAVEngine);
 
-    g_nEngineType = kEngineStructured;
-    GlobalExit();
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    qav::g_nEngineType = qav::kEngineStructured;
+    qav::GlobalExit();
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
 }
 
 class FreeMemTest : public Engine {
@@ -277,62 +277,62 @@ protected:
         index.sizeInfoExtra = sizeInfoExtra;
         index.Write(dir_.path());
         ASSERT_TRUE(Start(dir_.path())) << log_;
-        for (CHashNode* node : g_pCQAVEngine->m_unitTable.unit_list) {
+        for (qav::CHashNode* node : qav::g_pCQAVEngine->m_unitTable.unit_list) {
             node->SetRecords(std::make_unique<unsigned char[]>(node->count * 8));
-            g_pCQAVEngine->m_loadedRecords += node->count;
+            qav::g_pCQAVEngine->m_loadedRecords += node->count;
         }
     }
 
-    CHashNode* Unit(const char* name) { return g_pCQAVEngine->m_unitTable.GetHashNode(name); }
+    qav::CHashNode* Unit(const char* name) { return qav::g_pCQAVEngine->m_unitTable.GetHashNode(name); }
 
     TempDir dir_;
 };
 
 TEST_F(FreeMemTest, FreesOnlyUnitsNotInUse) {
     LoadAll(",\"MaxMemCount\":\"50\"");
-    ASSERT_GT(g_pCQAVEngine->m_loadedRecords, g_pCQAVEngine->m_config.m_SizeInfo.MaxMemCount);
-    InsertCurrentSearch("u1");
-    FreeMem();
+    ASSERT_GT(qav::g_pCQAVEngine->m_loadedRecords, qav::g_pCQAVEngine->m_config.m_SizeInfo.MaxMemCount);
+    qav::InsertCurrentSearch("u1");
+    qav::FreeMem();
     EXPECT_EQ(nullptr, Unit("u0")->records());
     EXPECT_NE(nullptr, Unit("u1")->records());
     EXPECT_EQ(nullptr, Unit("u2")->records());
     EXPECT_EQ(nullptr, Unit("u3")->records());
-    EXPECT_EQ(20, g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(20, qav::g_pCQAVEngine->m_loadedRecords);
 
     // Out of use, but its 20 records are not fewer than the 20 loaded.
-    EraseCurrentSearch("u1");
-    FreeMem();
+    qav::EraseCurrentSearch("u1");
+    qav::FreeMem();
     EXPECT_NE(nullptr, Unit("u1")->records());
-    EXPECT_EQ(20, g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(20, qav::g_pCQAVEngine->m_loadedRecords);
 }
 
 TEST_F(FreeMemTest, StopsOnceMoreThanTheLimitWasFreed) {
     LoadAll(",\"ToFreeMemCount\":\"0\"");
-    FreeMem();
+    qav::FreeMem();
     EXPECT_EQ(nullptr, Unit("u0")->records());
     EXPECT_NE(nullptr, Unit("u1")->records());
-    EXPECT_EQ(90, g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(90, qav::g_pCQAVEngine->m_loadedRecords);
 }
 
 TEST_F(FreeMemTest, UseCountsCoverAComplexUnitsChildren) {
     LoadAll(",\"MaxAtomSearchRetSize\":3");
-    InsertCurrentSearch("all>");
+    qav::InsertCurrentSearch("all>");
     EXPECT_EQ(1, Unit("all>")->use_count);
     EXPECT_EQ(1, Unit("u2")->use_count);
     EXPECT_EQ(0, Unit("u3")->use_count);  // beyond MaxAtomSearchRetSize
-    InsertCurrentSearch("no such unit");
-    FreeMem();
+    qav::InsertCurrentSearch("no such unit");
+    qav::FreeMem();
     EXPECT_NE(nullptr, Unit("u0")->records());
     EXPECT_NE(nullptr, Unit("u2")->records());
     EXPECT_EQ(nullptr, Unit("u3")->records());
-    EXPECT_EQ(60, g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(60, qav::g_pCQAVEngine->m_loadedRecords);
 
-    EraseCurrentSearch("all>");
+    qav::EraseCurrentSearch("all>");
     EXPECT_EQ(0, Unit("u0")->use_count);
-    FreeMem();
+    qav::FreeMem();
     EXPECT_EQ(nullptr, Unit("u1")->records());
     EXPECT_NE(nullptr, Unit("u2")->records());
-    EXPECT_EQ(30, g_pCQAVEngine->m_loadedRecords);
+    EXPECT_EQ(30, qav::g_pCQAVEngine->m_loadedRecords);
 }
 
 }  // namespace

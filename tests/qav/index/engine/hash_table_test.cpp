@@ -8,25 +8,25 @@
 namespace {
 
 TEST(HashTable, HashIsTimes64PlusByteWrapping) {
-    EXPECT_EQ(CHashTable::HashText(""), 0u);
-    EXPECT_EQ(CHashTable::HashText("a"), 97u);
-    EXPECT_EQ(CHashTable::HashText("ab"), 97u * 64 + 98);
+    EXPECT_EQ(qav::CHashTable::HashText(""), 0u);
+    EXPECT_EQ(qav::CHashTable::HashText("a"), 97u);
+    EXPECT_EQ(qav::CHashTable::HashText("ab"), 97u * 64 + 98);
     // Bytes count unsigned; six bytes already wrap past 2^32.
-    EXPECT_EQ(CHashTable::HashText("\xFF"), 255u);
+    EXPECT_EQ(qav::CHashTable::HashText("\xFF"), 255u);
     uint32_t h = 0;
     for (unsigned char b : std::string("\xD6\xD0\xB9\xFA\xC8\xCB")) h = h * 64 + b;
-    EXPECT_EQ(CHashTable::HashText("\xD6\xD0\xB9\xFA\xC8\xCB"), h);
+    EXPECT_EQ(qav::CHashTable::HashText("\xD6\xD0\xB9\xFA\xC8\xCB"), h);
 
-    CHashTable table(7);
+    qav::CHashTable table(7);
     EXPECT_EQ(table.HashVal("ab"), (97u * 64 + 98) % 7);
 }
 
 TEST(HashTable, SameNameWithTwoTypesMakesTwoNodes) {
-    CHashTable table(101);
+    qav::CHashTable table(101);
     bool created = false;
-    CHashNode* tagRight = table.GetOrAdd("v|", 3, &created);
+    qav::CHashNode* tagRight = table.GetOrAdd("v|", 3, &created);
     EXPECT_TRUE(created);
-    CHashNode* tagLeft = table.GetOrAdd("v|", 4, &created);
+    qav::CHashNode* tagLeft = table.GetOrAdd("v|", 4, &created);
     EXPECT_TRUE(created);
     EXPECT_NE(tagRight, tagLeft);
     EXPECT_EQ(table.GetOrAdd("v|", 3, &created), tagRight);
@@ -55,30 +55,30 @@ TEST(HashTable, SameNameWithTwoTypesMakesTwoNodes) {
 }
 
 TEST(HashTable, ChainsGrowAtTheirEndAndWalkInBucketOrder) {
-    CHashTable table(2);  // "a" (97) and "c" (99) share bucket 1, "b" is in bucket 0
+    qav::CHashTable table(2);  // "a" (97) and "c" (99) share bucket 1, "b" is in bucket 0
     for (const char* name : {"c", "b", "a"}) table.GetOrAdd(name, 7)->count = 1;
     std::vector<std::string> walked;
-    table.ForEachNode([&](const CHashNode& node) { walked.push_back(node.name); });
+    table.ForEachNode([&](const qav::CHashNode& node) { walked.push_back(node.name); });
     EXPECT_EQ(walked, (std::vector<std::string>{"b", "c", "a"}));
     EXPECT_EQ(table.bucket(1)->name, "c");
     EXPECT_EQ(table.bucket(1)->next->name, "a");
 }
 
 TEST(HashTable, TableWithoutBucketsFindsNothingAndGrowsOnInsert) {
-    CHashTable table;
+    qav::CHashTable table;
     EXPECT_EQ(table.bucket_count(), 0u);
     EXPECT_EQ(table.GetHashNode("x"), nullptr);
     EXPECT_EQ(table.HashVal("x"), 0u);
     table.GetOrAdd("x", 7);
-    EXPECT_EQ(table.bucket_count(), CHashTable::kDefaultBucketCount);
+    EXPECT_EQ(table.bucket_count(), qav::CHashTable::kDefaultBucketCount);
     EXPECT_NE(table.GetHashNode("x", 7), nullptr);
 }
 
 TEST(HashTable, ResetDropsNodesRecordsAndUnitList) {
-    CHashTable table(0);
-    EXPECT_EQ(table.bucket_count(), CHashTable::kDefaultBucketCount);
-    CHashNode* unit = table.GetOrAdd("|v_x", 4);
-    CHashNode* complex = table.GetOrAdd("|v", 0);
+    qav::CHashTable table(0);
+    EXPECT_EQ(table.bucket_count(), qav::CHashTable::kDefaultBucketCount);
+    qav::CHashNode* unit = table.GetOrAdd("|v_x", 4);
+    qav::CHashNode* complex = table.GetOrAdd("|v", 0);
     complex->children = {unit, nullptr};
     unit->SetRecords(std::make_unique<unsigned char[]>(16));
     unit->SetRecords(std::make_unique<unsigned char[]>(8));  // frees the first buffer

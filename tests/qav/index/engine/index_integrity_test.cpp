@@ -75,8 +75,8 @@ class IndexIntegrity : public testing::Test {
 protected:
     void TearDown() override {
         QAV_Exit();
-        GlobalExit();  // an engine whose start failed
-        SetBuildStageHook(nullptr);
+        qav::GlobalExit();  // an engine whose start failed
+        qav::SetBuildStageHook(nullptr);
     }
 
     std::string Config() { return WriteAt(tmp_, "config.json", qztest::PipelineConfig()); }
@@ -165,7 +165,7 @@ TEST_F(IndexIntegrity, AKilledBuildLeavesTheOldIndexServing) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             std::freopen("/dev/null", "w", stdout);
-            SetBuildStageHook([](const std::string& name) {
+            qav::SetBuildStageHook([](const std::string& name) {
                 if (name == s_stopAt) raise(SIGKILL);
             });
             IdxMainAllInOne(config.c_str(), newList.c_str(), index.c_str());

@@ -10,12 +10,12 @@ namespace {
 class EngineFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedType_ = g_nEngineType;
-        savedSize_ = g_nCorpusSize;
+        savedType_ = qav::g_nEngineType;
+        savedSize_ = qav::g_nCorpusSize;
     }
     void TearDown() override {
-        g_nEngineType = savedType_;
-        g_nCorpusSize = savedSize_;
+        qav::g_nEngineType = savedType_;
+        qav::g_nCorpusSize = savedSize_;
     }
 
     qztest::TempDir dir_;
@@ -31,23 +31,23 @@ TEST_F(EngineFileTest, WrittenFileReadsBack) {
         const char* text;
         int type, languageType;
     } cases[] = {
-        {kEngineStructured, 0, 18, "Engine=QAV\nLanguage=Chinese\nCorpusSize=18\n", 1, 0},
-        {kEngineFullText, 1, 0, "Engine=BM\nLanguage=English\n", 2, 1},
-        {kEngineStructured, 1, 5000000000LL, "Engine=QAV\nLanguage=English\nCorpusSize=5000000000\n", 1, 1},
-        {kEngineStructured, -1, 0, "Engine=QAV\n", 1, 0},
+        {qav::kEngineStructured, 0, 18, "Engine=QAV\nLanguage=Chinese\nCorpusSize=18\n", 1, 0},
+        {qav::kEngineFullText, 1, 0, "Engine=BM\nLanguage=English\n", 2, 1},
+        {qav::kEngineStructured, 1, 5000000000LL, "Engine=QAV\nLanguage=English\nCorpusSize=5000000000\n", 1, 1},
+        {qav::kEngineStructured, -1, 0, "Engine=QAV\n", 1, 0},
         {7, 2, 0, "", 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        CConfig config;
+        qav::CConfig config;
         config.m_Language = c.language;
-        g_nCorpusSize = c.corpusSize;
-        ASSERT_TRUE(SetEngineType(c.language < 0 ? nullptr : &config, dir_.path(), c.kind));
-        EXPECT_EQ(g_nEngineType, c.kind);
+        qav::g_nCorpusSize = c.corpusSize;
+        ASSERT_TRUE(qav::SetEngineType(c.language < 0 ? nullptr : &config, dir_.path(), c.kind));
+        EXPECT_EQ(qav::g_nEngineType, c.kind);
         EXPECT_EQ(qztest::ReadFile(dir_.file("Engine.txt")), c.text);
-        EXPECT_EQ(GetEngineType(dir_.path()), c.type);
-        EXPECT_EQ(GetEngineLanguageType(dir_.path()), c.languageType);
-        EXPECT_EQ(GetCorpusSize(dir_.path()), c.corpusSize);
+        EXPECT_EQ(qav::GetEngineType(dir_.path()), c.type);
+        EXPECT_EQ(qav::GetEngineLanguageType(dir_.path()), c.languageType);
+        EXPECT_EQ(qav::GetCorpusSize(dir_.path()), c.corpusSize);
     }
 }
 
@@ -69,20 +69,20 @@ TEST_F(EngineFileTest, ReadersOfHandWrittenFiles) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         qztest::WriteFile(dir_.file("Engine.txt"), c.text);
-        EXPECT_EQ(GetEngineType(dir_.path()), c.type);
-        EXPECT_EQ(GetEngineLanguageType(dir_.path()), c.languageType);
-        EXPECT_EQ(GetCorpusSize(dir_.path()), c.corpusSize);
+        EXPECT_EQ(qav::GetEngineType(dir_.path()), c.type);
+        EXPECT_EQ(qav::GetEngineLanguageType(dir_.path()), c.languageType);
+        EXPECT_EQ(qav::GetCorpusSize(dir_.path()), c.corpusSize);
     }
 }
 
 TEST_F(EngineFileTest, MissingFileOrFolder) {
-    EXPECT_EQ(GetEngineType(dir_.path()), 0);
-    EXPECT_EQ(GetEngineLanguageType(dir_.path()), 0);
-    EXPECT_EQ(GetCorpusSize(dir_.path()), 0);
+    EXPECT_EQ(qav::GetEngineType(dir_.path()), 0);
+    EXPECT_EQ(qav::GetEngineLanguageType(dir_.path()), 0);
+    EXPECT_EQ(qav::GetCorpusSize(dir_.path()), 0);
 
-    g_nEngineType = kEngineStructured;
-    EXPECT_FALSE(SetEngineType(nullptr, dir_.file("no/such/folder"), kEngineFullText));
-    EXPECT_EQ(g_nEngineType, kEngineFullText);  // the kind is set even when the file fails
+    qav::g_nEngineType = qav::kEngineStructured;
+    EXPECT_FALSE(qav::SetEngineType(nullptr, dir_.file("no/such/folder"), qav::kEngineFullText));
+    EXPECT_EQ(qav::g_nEngineType, qav::kEngineFullText);  // the kind is set even when the file fails
 }
 
 }  // namespace

@@ -14,31 +14,31 @@ using index_checks::U32;
 
 TEST(OrgDatFile, DocumentWithoutNameStoresLengthZero) {
     qztest::TempDir dir;
-    const OrgTable table{{512, std::numeric_limits<int64_t>::max()}, {"", "Doc_1"}};
-    ASSERT_TRUE(WriteOrgDatFile(dir.file("Org.dat"), table));
+    const qav::OrgTable table{{512, std::numeric_limits<int64_t>::max()}, {"", "Doc_1"}};
+    ASSERT_TRUE(qav::WriteOrgDatFile(dir.file("Org.dat"), table));
     EXPECT_EQ(qztest::ReadFile(dir.file("Org.dat")),
               U32(2) + I64(512) + std::string(7, '\xFF') + "\x7F" + U32(0) + U32(5) + "Doc_1");
 
-    OrgTable loaded;
-    ASSERT_TRUE(ReadOrgDatFile(dir.file("Org.dat"), &loaded));
+    qav::OrgTable loaded;
+    ASSERT_TRUE(qav::ReadOrgDatFile(dir.file("Org.dat"), &loaded));
     EXPECT_EQ(loaded.ends, table.ends);
     EXPECT_EQ(loaded.names, table.names);
 }
 
 TEST(OrgDatFile, SingleDocumentBytes) {
     qztest::TempDir dir;
-    ASSERT_TRUE(WriteOrgDatFile(dir.file("Org.dat"), OrgTable{{-1}, {"Doc_0"}}));
+    ASSERT_TRUE(qav::WriteOrgDatFile(dir.file("Org.dat"), qav::OrgTable{{-1}, {"Doc_0"}}));
     EXPECT_EQ(qztest::ReadFile(dir.file("Org.dat")), U32(1) + std::string(8, '\xFF') + U32(5) + "Doc_0");
-    EXPECT_FALSE(WriteOrgDatFile(dir.file("bad.dat"), OrgTable{{1, 2}, {"a"}}));
+    EXPECT_FALSE(qav::WriteOrgDatFile(dir.file("bad.dat"), qav::OrgTable{{1, 2}, {"a"}}));
 }
 
 TEST(OrgDatFile, DamagedFilesAreRefused) {
     qztest::TempDir dir;
-    ASSERT_TRUE(WriteOrgDatFile(dir.file("Org.dat"), OrgTable{{100, 200, -1}, {"A", "", qztest::Gbk("文档")}}));
+    ASSERT_TRUE(qav::WriteOrgDatFile(dir.file("Org.dat"), qav::OrgTable{{100, 200, -1}, {"A", "", qztest::Gbk("文档")}}));
     const std::string good = qztest::ReadFile(dir.file("Org.dat"));
     auto load = [](const std::string& path) {
-        OrgTable table;
-        return ReadOrgDatFile(path, &table);
+        qav::OrgTable table;
+        return qav::ReadOrgDatFile(path, &table);
     };
     index_checks::ExpectEveryTruncationRefused(good, "Error open %s !\n", load);
 
@@ -50,9 +50,9 @@ TEST(OrgDatFile, DamagedFilesAreRefused) {
     EXPECT_FALSE(loaded);
 
     // A missing table is not an error of the index: nothing is printed.
-    OrgTable table;
+    qav::OrgTable table;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(ReadOrgDatFile(dir.file("missing"), &table));
+    EXPECT_FALSE(qav::ReadOrgDatFile(dir.file("missing"), &table));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 

@@ -10,13 +10,13 @@ namespace {
 using index_checks::I32;
 using index_checks::I64;
 
-const std::vector<SentInfoTag> kTags = {{"NP", 1}, {"text", 0}};
-const std::vector<SentInfoRecord> kRecords = {{512, (0LL << 32) | 0, 0}, {4294967808LL, (3LL << 32) | 1, 12}};
+const std::vector<qav::SentInfoTag> kTags = {{"NP", 1}, {"text", 0}};
+const std::vector<qav::SentInfoRecord> kRecords = {{512, (0LL << 32) | 0, 0}, {4294967808LL, (3LL << 32) | 1, 12}};
 
 std::string WriteSample(const std::string& path) {
-    SentInfoWriter writer;
+    qav::SentInfoWriter writer;
     EXPECT_TRUE(writer.Create(path, kTags));
-    for (const SentInfoRecord& record : kRecords) writer.AddRecord(record);
+    for (const qav::SentInfoRecord& record : kRecords) writer.AddRecord(record);
     EXPECT_TRUE(writer.Close());
     return qztest::ReadFile(path);
 }
@@ -27,9 +27,9 @@ TEST(SentInfoFile, BytesAndRoundTrip) {
     EXPECT_EQ(bytes, I32(2) + I32(2) + "NP" + I32(1) + I32(4) + "text" + I32(0) + I32(2) +  //
                          I64(512) + I64(0) + I32(0) + I64(4294967808LL) + I64((3LL << 32) | 1) + I32(12));
 
-    std::vector<SentInfoTag> tags;
-    std::vector<SentInfoRecord> records;
-    ASSERT_TRUE(ReadSentInfoFile(dir.file("SentInfo.dat"), &tags, &records));
+    std::vector<qav::SentInfoTag> tags;
+    std::vector<qav::SentInfoRecord> records;
+    ASSERT_TRUE(qav::ReadSentInfoFile(dir.file("SentInfo.dat"), &tags, &records));
     ASSERT_EQ(tags.size(), 2u);
     EXPECT_EQ(tags[0].text, "NP");
     EXPECT_EQ(tags[0].id, 1);
@@ -42,22 +42,22 @@ TEST(SentInfoFile, BytesAndRoundTrip) {
 
 TEST(SentInfoFile, NoRecords) {
     qztest::TempDir dir;
-    SentInfoWriter writer;
+    qav::SentInfoWriter writer;
     ASSERT_TRUE(writer.Create(dir.file("s.dat"), {}));
     ASSERT_TRUE(writer.Close());
     EXPECT_EQ(qztest::ReadFile(dir.file("s.dat")), I32(0) + I32(0));
-    std::vector<SentInfoTag> tags;
-    std::vector<SentInfoRecord> records;
-    EXPECT_TRUE(ReadSentInfoFile(dir.file("s.dat"), &tags, &records));
+    std::vector<qav::SentInfoTag> tags;
+    std::vector<qav::SentInfoRecord> records;
+    EXPECT_TRUE(qav::ReadSentInfoFile(dir.file("s.dat"), &tags, &records));
 }
 
 TEST(SentInfoFile, DamagedFilesAreRefused) {
     qztest::TempDir dir;
     const std::string good = WriteSample(dir.file("SentInfo.dat"));
     auto load = [](const std::string& path) {
-        std::vector<SentInfoTag> tags;
-        std::vector<SentInfoRecord> records;
-        return ReadSentInfoFile(path, &tags, &records);
+        std::vector<qav::SentInfoTag> tags;
+        std::vector<qav::SentInfoRecord> records;
+        return qav::ReadSentInfoFile(path, &tags, &records);
     };
     index_checks::ExpectEveryTruncationRefused(good, "Warning: open %s fail!\n", load);
 

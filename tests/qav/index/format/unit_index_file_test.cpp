@@ -11,8 +11,8 @@ using index_checks::I32;
 using index_checks::I64;
 using index_checks::U32;
 
-UnitIndex SampleIndex() {
-    UnitIndex index;
+qav::UnitIndex SampleIndex() {
+    qav::UnitIndex index;
     index.units = {
         {qztest::Gbk("|v_上"), 0, 3, 4, 0},
         {qztest::Gbk("我_v|"), 24, 1, 3, 0},
@@ -29,9 +29,9 @@ UnitIndex SampleIndex() {
 
 TEST(UnitIndexFile, BytesOfOneEntry) {
     qztest::TempDir dir;
-    UnitIndex index;
+    qav::UnitIndex index;
     index.units = {{"ab", -2, 7, 5, 3}};
-    ASSERT_TRUE(WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Unit.dat"), index));
+    ASSERT_TRUE(qav::WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Unit.dat"), index));
     EXPECT_EQ(qztest::ReadFile(dir.file("Unit.dat")),
               U32(1) + U32(2) + "ab" + I64(-2) + I32(7) + I32(5) + "\x03" + U32(0));
     EXPECT_EQ(qztest::ReadFile(dir.file("Unit.dat_txt")), "ab\t7\n");
@@ -39,13 +39,13 @@ TEST(UnitIndexFile, BytesOfOneEntry) {
 
 TEST(UnitIndexFile, RoundTrip) {
     qztest::TempDir dir;
-    const UnitIndex index = SampleIndex();
-    ASSERT_TRUE(WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Info_Unit"), index));
+    const qav::UnitIndex index = SampleIndex();
+    ASSERT_TRUE(qav::WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Info_Unit"), index));
     EXPECT_EQ(qztest::Utf8(qztest::ReadFile(dir.file("Info_Unit_txt"))),
               "|v_上\t3\n我_v|\t1\n$NP_海\t2\n|v_上_0\t2\n");
 
-    UnitIndex loaded;
-    ASSERT_TRUE(ReadUnitIndexFile(dir.file("Unit.dat"), &loaded));
+    qav::UnitIndex loaded;
+    ASSERT_TRUE(qav::ReadUnitIndexFile(dir.file("Unit.dat"), &loaded));
     ASSERT_EQ(loaded.units.size(), index.units.size());
     for (size_t i = 0; i < index.units.size(); ++i) {
         EXPECT_EQ(loaded.units[i].name, index.units[i].name);
@@ -63,37 +63,37 @@ TEST(UnitIndexFile, RoundTrip) {
 
 TEST(UnitIndexFile, WriterKeepsItsCounts) {
     qztest::TempDir dir;
-    UnitIndexWriter fewer;
+    qav::UnitIndexWriter fewer;
     ASSERT_TRUE(fewer.Create(dir.file("a.dat"), dir.file("a"), 2));
     fewer.AddUnit({"x", 0, 1, 3, 0});
     fewer.BeginComplex(0);
     EXPECT_FALSE(fewer.Close());
 
-    UnitIndexWriter longName;
+    qav::UnitIndexWriter longName;
     ASSERT_TRUE(longName.Create(dir.file("b.dat"), dir.file("b"), 1));
     longName.AddUnit({std::string(2048, 'n'), 0, 1, 3, 0});
     longName.BeginComplex(0);
     EXPECT_FALSE(longName.Close());
 
-    UnitIndexWriter noDir;
+    qav::UnitIndexWriter noDir;
     EXPECT_FALSE(noDir.Create(dir.file("no/such/c.dat"), dir.file("c"), 0));
     EXPECT_FALSE(noDir.Close());
 }
 
 TEST(UnitIndexFile, DamagedFilesAreRefused) {
     qztest::TempDir dir;
-    ASSERT_TRUE(WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Unit"), SampleIndex()));
+    ASSERT_TRUE(qav::WriteUnitIndexFile(dir.file("Unit.dat"), dir.file("Unit"), SampleIndex()));
     const std::string good = qztest::ReadFile(dir.file("Unit.dat"));
     auto load = [](const std::string& path) {
-        UnitIndex index;
-        return ReadUnitIndexFile(path, &index);
+        qav::UnitIndex index;
+        return qav::ReadUnitIndexFile(path, &index);
     };
     index_checks::ExpectEveryTruncationRefused(good, "Error open %s !\n", load);
 
     // The first entry's name "|v_上" has 5 bytes; the complex section starts
     // after the four units.
     size_t complexAt = 4;
-    for (const UnitIndexEntry& unit : SampleIndex().units) complexAt += unit.name.size() + 21;
+    for (const qav::UnitIndexEntry& unit : SampleIndex().units) complexAt += unit.name.size() + 21;
     ASSERT_EQ(good.substr(complexAt, 4 + 4 + 2 + 4), U32(3) + U32(2) + "|v" + U32(1));
     const std::vector<index_checks::FilePatch> cases = {
         {"huge unit count", 0, U32(0xFFFFFFFF)},

@@ -9,66 +9,66 @@
 
 namespace {
 
-std::vector<std::string> ChainKeys(const _HashNode& sentinel) {
+std::vector<std::string> ChainKeys(const qav::_HashNode& sentinel) {
     std::vector<std::string> keys;
-    for (const _HashNode* node = sentinel.next; node; node = node->next) keys.push_back(node->key);
+    for (const qav::_HashNode* node = sentinel.next; node; node = node->next) keys.push_back(node->key);
     return keys;
 }
 
 TEST(StringHashChain, KeepsKeysSortedAndReplacesDataOfAnExistingKey) {
-    _HashNode sentinel;
-    sentinel.key = kHashHeadKey;
+    qav::_HashNode sentinel;
+    sentinel.key = qav::kHashHeadKey;
     int one = 1, two = 2, three = 3;
-    EXPECT_EQ(Update_Chain(&sentinel, "m", &one), 0);
-    EXPECT_EQ(Update_Chain(&sentinel, "z", &two), 0);
-    EXPECT_EQ(Update_Chain(&sentinel, "a", &three), 0);
+    EXPECT_EQ(qav::Update_Chain(&sentinel, "m", &one), 0);
+    EXPECT_EQ(qav::Update_Chain(&sentinel, "z", &two), 0);
+    EXPECT_EQ(qav::Update_Chain(&sentinel, "a", &three), 0);
     // Bytes 0x80 and above sort after ASCII, as with strcmp.
-    EXPECT_EQ(Update_Chain(&sentinel, "\xB0\xA1", &three), 0);
+    EXPECT_EQ(qav::Update_Chain(&sentinel, "\xB0\xA1", &three), 0);
     EXPECT_EQ(ChainKeys(sentinel), (std::vector<std::string>{"a", "m", "z", "\xB0\xA1"}));
 
-    EXPECT_EQ(Update_Chain(&sentinel, "m", &two), 1);
+    EXPECT_EQ(qav::Update_Chain(&sentinel, "m", &two), 1);
     void* data = nullptr;
-    ASSERT_TRUE(Lookup_Chain(&sentinel, "m", &data));
+    ASSERT_TRUE(qav::Lookup_Chain(&sentinel, "m", &data));
     EXPECT_EQ(data, &two);
-    EXPECT_FALSE(Lookup_Chain(&sentinel, "b", &data));
-    EXPECT_FALSE(Lookup_Chain(&sentinel, "zz", &data));
+    EXPECT_FALSE(qav::Lookup_Chain(&sentinel, "b", &data));
+    EXPECT_FALSE(qav::Lookup_Chain(&sentinel, "zz", &data));
     EXPECT_EQ(ChainKeys(sentinel).size(), 4u);
 
-    for (_HashNode* node = sentinel.next; node;) {
-        _HashNode* next = node->next;
+    for (qav::_HashNode* node = sentinel.next; node;) {
+        qav::_HashNode* next = node->next;
         delete node;
         node = next;
     }
 }
 
 TEST(StringHashTable, FilesManyKeysAndFindsEachOne) {
-    _Hash_Table table;
-    New_Table(&table, 7);
+    qav::_Hash_Table table;
+    qav::New_Table(&table, 7);
     ASSERT_EQ(table.buckets.size(), 7u);
-    for (const _HashNode& sentinel : table.buckets) EXPECT_EQ(sentinel.key, "HEAD_NODE");
+    for (const qav::_HashNode& sentinel : table.buckets) EXPECT_EQ(sentinel.key, "HEAD_NODE");
 
     std::vector<std::string> keys;
     for (int i = 0; i < 100; ++i) keys.push_back("key" + std::to_string(i));
-    for (std::string& key : keys) EXPECT_TRUE(Update_Table(&table, key.c_str(), &key));
+    for (std::string& key : keys) EXPECT_TRUE(qav::Update_Table(&table, key.c_str(), &key));
     for (std::string& key : keys) {
         void* data = nullptr;
-        ASSERT_TRUE(Lookup_Table(&table, key.c_str(), &data)) << key;
+        ASSERT_TRUE(qav::Lookup_Table(&table, key.c_str(), &data)) << key;
         EXPECT_EQ(data, &key);
     }
-    EXPECT_FALSE(Lookup_Table(&table, "key100", nullptr));
+    EXPECT_FALSE(qav::Lookup_Table(&table, "key100", nullptr));
 
-    Free_Table(&table);
+    qav::Free_Table(&table);
     EXPECT_TRUE(table.buckets.empty());
-    EXPECT_FALSE(Lookup_Table(&table, "key1", nullptr));
+    EXPECT_FALSE(qav::Lookup_Table(&table, "key1", nullptr));
 }
 
 TEST(StringHashTable, TableWithoutBucketsRefusesKeysWithAWarning) {
-    _Hash_Table table;
+    qav::_Hash_Table table;
     int value = 0;
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(Update_Table(&table, "lost", &value));
+    EXPECT_FALSE(qav::Update_Table(&table, "lost", &value));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Warning: invalid hash address.\nlost ignored\n");
-    EXPECT_FALSE(Lookup_Table(&table, "lost", nullptr));
+    EXPECT_FALSE(qav::Lookup_Table(&table, "lost", nullptr));
 }
 
 TEST(HashValue, FoldsSignedBytesModuloTheSize) {
@@ -85,14 +85,14 @@ TEST(HashValue, FoldsSignedBytesModuloTheSize) {
         {"\xFF\xFF", 1000003, 82248},
         {"x", 0, -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(HashValue(c.key, c.size), c.bucket) << c.key << " " << c.size;
+    for (const Case& c : cases) EXPECT_EQ(qav::HashValue(c.key, c.size), c.bucket) << c.key << " " << c.size;
 }
 
 TEST(HashNearestPrimeRule, MakesOddAndSkipsComposites) {
     const std::pair<int64_t, int64_t> cases[] = {
         {9, 11}, {10, 11}, {25, 29}, {6, 7}, {4, 5}, {7, 7}, {8, 11}, {1021, 1021}, {1024, 1031},
     };
-    for (auto [n, expected] : cases) EXPECT_EQ(Hash_Nearest_Prime_Rule(n), expected) << n;
+    for (auto [n, expected] : cases) EXPECT_EQ(qav::Hash_Nearest_Prime_Rule(n), expected) << n;
 }
 
 TEST(HashVal64, MixesTheKeyAndStaysInsideTheTable) {
@@ -101,9 +101,9 @@ TEST(HashVal64, MixesTheKeyAndStaysInsideTheTable) {
         {0, 0}, {1, 653389}, {-1, 652114}, {123456789, 569412}, {(int64_t{1} << 40) + 7, 940239},
         {-(int64_t{1} << 50), 606082},
     };
-    for (auto [key, expected] : cases) EXPECT_EQ(HashVal64(key, 1000003), expected) << key;
+    for (auto [key, expected] : cases) EXPECT_EQ(qav::HashVal64(key, 1000003), expected) << key;
     for (int64_t key = -1000; key < 1000; ++key) {
-        int64_t bucket = HashVal64(key * 7919, 97);
+        int64_t bucket = qav::HashVal64(key * 7919, 97);
         EXPECT_GE(bucket, 0);
         EXPECT_LT(bucket, 97);
     }

@@ -16,7 +16,7 @@ struct TableFixture {
     std::string name;
     uint32_t entries = 0;                    // length array size
     std::map<int, uint16_t> end, start;      // non-zero entries by Han index
-    std::vector<CTableItem> items;           // in ascending key order
+    std::vector<qav::CTableItem> items;           // in ascending key order
 };
 
 void PutU32(std::string& out, uint32_t v) {
@@ -41,7 +41,7 @@ std::string Block(const TableFixture& table) {
     PutLengths(out, table.entries, table.end);
     PutLengths(out, table.entries, table.start);
     PutU32(out, static_cast<uint32_t>(table.items.size()));
-    for (const CTableItem& item : table.items) {
+    for (const qav::CTableItem& item : table.items) {
         PutU32(out, static_cast<uint32_t>(item.key.size()));
         out += item.key;
         PutU32(out, static_cast<uint32_t>(item.value.size()));
@@ -63,7 +63,7 @@ struct TableFiles {
     }
 };
 
-int Han(const char* utf8) { return GetHZNo(Gbk(utf8)); }
+int Han(const char* utf8) { return qav::GetHZNo(Gbk(utf8)); }
 
 // 中国 and 中国人 with values and numbers; the arrays stop after 中, so later
 // Han characters read as 0.
@@ -92,7 +92,7 @@ TableFiles GoodFiles() {
     return files;
 }
 
-bool Load(CTableCluster& cluster, const TableFiles& files, std::string* printed = nullptr) {
+bool Load(qav::CTableCluster& cluster, const TableFiles& files, std::string* printed = nullptr) {
     qztest::TempDir dir;
     qztest::WriteFile(dir.file("t.idx"), files.idx);
     qztest::WriteFile(dir.file("t.dat"), files.dat);
@@ -104,7 +104,7 @@ bool Load(CTableCluster& cluster, const TableFiles& files, std::string* printed 
 }
 
 TEST(TableClusterFiles, LoadedTablesAnswerEveryTest) {
-    CTableCluster cluster;
+    qav::CTableCluster cluster;
     ASSERT_TRUE(Load(cluster, GoodFiles()));
     const std::string china = Gbk("国家");
     EXPECT_TRUE(cluster.IsStrBegin(Gbk("中国人民"), china.c_str()));
@@ -132,7 +132,7 @@ TEST(TableClusterFiles, MissingFileIsRefused) {
     qztest::TempDir dir;
     TableFiles files = GoodFiles();
     qztest::WriteFile(dir.file("t.idx"), files.idx);
-    CTableCluster cluster;
+    qav::CTableCluster cluster;
     EXPECT_FALSE(cluster.TableClusterInit(dir.file("t.idx").c_str(), dir.file("none.dat").c_str()));
     EXPECT_FALSE(cluster.TableClusterInit(dir.file("none.idx").c_str(), dir.file("t.idx").c_str()));
 }
@@ -188,7 +188,7 @@ TEST(TableClusterFiles, DamagedFilesAreRefusedCleanly) {
     cases.push_back({"offset past the data file", far_offset, false});
 
     for (const Case& c : cases) {
-        CTableCluster cluster;
+        qav::CTableCluster cluster;
         std::string printed;
         EXPECT_EQ(Load(cluster, c.files, &printed), c.loads) << c.what;
         EXPECT_EQ(printed.rfind("Error: word table ", 0) == 0, !c.loads) << c.what << ": " << printed;

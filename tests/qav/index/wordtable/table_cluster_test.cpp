@@ -22,7 +22,7 @@ protected:
         ASSERT_TRUE(cluster.Insert({}, "empty"));
     }
 
-    CTableCluster cluster;
+    qav::CTableCluster cluster;
 };
 
 TEST_F(TableClusterTest, BeginEndAndMiddleTests) {
@@ -123,7 +123,7 @@ TEST_F(TableClusterTest, ExitDropsEveryTableAndInitStartsAfresh) {
 // The length arrays keep, per Han character, the longest word that starts
 // (low byte) or has it second (high byte); from the end likewise.
 TEST(WordTableLengths, BoundsFollowTheLongestWords) {
-    CTable table;
+    qav::CTable table;
     table.SetTable_Set({Gbk("中国"), Gbk("中国人"), Gbk("国"), "ab"}, "t");
     struct Case {
         std::string text;
@@ -143,10 +143,10 @@ TEST(WordTableLengths, BoundsFollowTheLongestWords) {
         EXPECT_EQ(table.GetMaxLen_R(text), c.from_start) << c.text;
         EXPECT_EQ(table.GetMaxLen_L(text), c.from_end) << c.text;
     }
-    EXPECT_EQ(GetHZNo(Gbk("啊")), 0);
-    EXPECT_EQ(GetHZNo(Gbk("齄")), 6767);
-    EXPECT_EQ(GetHZNo(Gbk("、")), -1);
-    EXPECT_EQ(GetHZNo("\xB0"), -1);
+    EXPECT_EQ(qav::GetHZNo(Gbk("啊")), 0);
+    EXPECT_EQ(qav::GetHZNo(Gbk("齄")), 6767);
+    EXPECT_EQ(qav::GetHZNo(Gbk("、")), -1);
+    EXPECT_EQ(qav::GetHZNo("\xB0"), -1);
 }
 
 }  // namespace

@@ -17,11 +17,11 @@ namespace {
 
 class AtomQueryTest : public ::testing::Test {
 protected:
-    CWordList chinese = MakeWordList({"的", "我", "爱", "上海", "上", "海", "中国", "国人", "中", "人", "a"});
-    CWordList english = MakeWordList({"the", "big", "dog"});
-    CHashTable units{101};
-    AtomQueryEnv env{&units, &chinese, kLanguageChinese};
-    CAtomSearchQuery query;
+    qav::CWordList chinese = MakeWordList({"的", "我", "爱", "上海", "上", "海", "中国", "国人", "中", "人", "a"});
+    qav::CWordList english = MakeWordList({"the", "big", "dog"});
+    qav::CHashTable units{101};
+    qav::AtomQueryEnv env{&units, &chinese, qav::kLanguageChinese};
+    qav::CAtomSearchQuery query;
 
     bool Set(const std::string& unit, const std::string& pattern, const std::string& w1 = "",
              const std::string& w2 = "", const std::string& w3 = "", const std::string& w4 = "") {
@@ -31,11 +31,11 @@ protected:
 
 TEST_F(AtomQueryTest, KindAndPatternOfAUnitForm) {
     ASSERT_TRUE(Set("的_n|", "的"));
-    EXPECT_EQ(query.type, UNIT_POS_L);
+    EXPECT_EQ(query.type, qav::UNIT_POS_L);
     EXPECT_EQ(query.ids, std::vector<uint32_t>{IdOf(chinese, "的")});
 
     ASSERT_TRUE(Set("<中", "中.国"));
-    EXPECT_EQ(query.type, UNIT_HZ_R);
+    EXPECT_EQ(query.type, qav::UNIT_HZ_R);
     EXPECT_EQ(query.pattern, Gbk("中国"));
     EXPECT_EQ(query.pattern.size(), 4u);
     EXPECT_EQ(query.queryLength, 6);
@@ -44,7 +44,7 @@ TEST_F(AtomQueryTest, KindAndPatternOfAUnitForm) {
 TEST_F(AtomQueryTest, EmptyUnitTextFailsAndLeavesAnEmptyQuery) {
     ASSERT_TRUE(Set("的_n|", "的"));
     EXPECT_FALSE(Set("", "的"));
-    EXPECT_EQ(query.type, UNIT_NONE);
+    EXPECT_EQ(query.type, qav::UNIT_NONE);
     EXPECT_TRUE(query.pattern.empty());
     EXPECT_TRUE(query.ids.empty());
 }
@@ -61,22 +61,22 @@ TEST_F(AtomQueryTest, PlainTextPicksTheCandidateThatIsAnIndexUnit) {
     };
     for (const Case& c : cases) {
         units.Clear();
-        for (const std::string& name : c.existing) units.GetOrAdd(Gbk(name), UnitTypeOfText(Gbk(name)));
+        for (const std::string& name : c.existing) units.GetOrAdd(Gbk(name), qav::UnitTypeOfText(Gbk(name)));
         ASSERT_TRUE(Set("我爱", "ignored"));
         EXPECT_EQ(query.unit, Gbk(c.expected));
-        EXPECT_EQ(query.type, UnitTypeOfText(Gbk(c.expected)));
+        EXPECT_EQ(query.type, qav::UnitTypeOfText(Gbk(c.expected)));
         EXPECT_EQ(query.pattern, Gbk("我爱"));  // the pattern argument is not used
     }
 }
 
 TEST_F(AtomQueryTest, PlainTextWithoutEngineFails) {
-    AtomQueryEnv none;
+    qav::AtomQueryEnv none;
     EXPECT_FALSE(query.SetAtomSearchQuery(none, Gbk("我爱"), "", "", "", "", ""));
-    EXPECT_EQ(query.type, UNIT_NONE);
+    EXPECT_EQ(query.type, qav::UNIT_NONE);
 }
 
 TEST_F(AtomQueryTest, MaximumMatchDirectionFollowsTheKind) {
-    const uint32_t none = kNotAWord;
+    const uint32_t none = qav::kNotAWord;
     struct Case {
         std::string unit;
         std::string pattern;
@@ -101,7 +101,7 @@ TEST_F(AtomQueryTest, MaximumMatchDirectionFollowsTheKind) {
 }
 
 TEST_F(AtomQueryTest, EnglishDropsPiecesThatAreNoWords) {
-    env = {&units, &english, kLanguageEnglish};
+    env = {&units, &english, qav::kLanguageEnglish};
     ASSERT_TRUE(Set("|DT", "the  cat\tdog"));
     EXPECT_EQ(query.ids, (std::vector<uint32_t>{IdOf(english, "the"), IdOf(english, "dog")}));
     env.language = 2;
@@ -114,23 +114,23 @@ TEST_F(AtomQueryTest, TextsAndIdentifiersAreBounded) {
     for (int i = 0; i < 600; ++i) longPattern += "中";  // 1,200 bytes
     ASSERT_TRUE(Set("人>", longPattern));
     EXPECT_EQ(query.pattern.size(), 1022u);  // whole characters within 1,023 bytes
-    EXPECT_EQ(query.ids.size(), CAtomSearchQuery::kMaxIds);
+    EXPECT_EQ(query.ids.size(), qav::CAtomSearchQuery::kMaxIds);
 
     const std::string longUnit = "|" + std::string(2000, 'x');
     ASSERT_TRUE(Set(longUnit, ""));
-    EXPECT_EQ(query.unit.size(), CAtomSearchQuery::kMaxTextBytes);
+    EXPECT_EQ(query.unit.size(), qav::CAtomSearchQuery::kMaxTextBytes);
 }
 
 TEST(WaveAndBrackets, CountsAndMarksOfAWaveString) {
-    EXPECT_EQ(GetWaveNum("~(~~"), 3u);
+    EXPECT_EQ(qav::GetWaveNum("~(~~"), 3u);
     std::vector<uint32_t> values;
-    GetBracketInfo("~(~~", true, values);
+    qav::GetBracketInfo("~(~~", true, values);
     EXPECT_EQ(values, std::vector<uint32_t>{1});
-    GetBracketInfo("~(~~)~", false, values);
+    qav::GetBracketInfo("~(~~)~", false, values);
     EXPECT_EQ(values, (std::vector<uint32_t>{3, 1}));  // tildes to the right, in left-to-right order
     // A trail byte 0x7E is part of its character, not a "~".
-    EXPECT_EQ(GetWaveNum("\x81\x7E~"), 1u);
-    GetBracketInfoEx("1 2;3,,x", values);
+    EXPECT_EQ(qav::GetWaveNum("\x81\x7E~"), 1u);
+    qav::GetBracketInfoEx("1 2;3,,x", values);
     EXPECT_EQ(values, (std::vector<uint32_t>{1, 2, 3, 0}));
 }
 
@@ -138,12 +138,12 @@ TEST_F(AtomQueryTest, BracketMarksInKindOrder) {
     using Marks = std::vector<std::pair<uint32_t, uint32_t>>;
     auto marks = [&] {
         Marks out;
-        for (const CBracketInfo& b : query.brackets) out.emplace_back(b.value, b.kind);
+        for (const qav::CBracketInfo& b : query.brackets) out.emplace_back(b.value, b.kind);
         return out;
     };
     auto waves = [&] {
         Marks out;
-        for (const CBracketInfo& w : query.waves) out.emplace_back(w.value, w.kind);
+        for (const qav::CBracketInfo& w : query.waves) out.emplace_back(w.value, w.kind);
         return out;
     };
 
@@ -167,7 +167,7 @@ TEST_F(AtomQueryTest, ClearEmptiesEverything) {
     query.Clear();
     EXPECT_TRUE(query.unit.empty() && query.pattern.empty() && query.ids.empty());
     EXPECT_TRUE(query.brackets.empty() && query.waves.empty());
-    EXPECT_EQ(query.type, UNIT_NONE);
+    EXPECT_EQ(query.type, qav::UNIT_NONE);
     EXPECT_EQ(query.queryLength, 0);
 }
 

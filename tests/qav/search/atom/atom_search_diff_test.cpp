@@ -48,7 +48,7 @@ std::ostream& operator<<(std::ostream& out, const Occurrence& o) {
 }
 
 Occurrence ToOccurrence(const unsigned char* record, int width) {
-    const CSortIdxUnit fields = DecodeOffsetRecord(record, width);
+    const qav::CSortIdxUnit fields = qav::DecodeOffsetRecord(record, width);
     return {fields.file_no, fields.position, fields.index, fields.span};
 }
 
@@ -69,7 +69,7 @@ size_t Underscore(const std::string& name, bool last) {
 // Keys of the query units a full unit of the index answers to, with their
 // kinds: itself; "c_TAG|" under "TAG|" and "c>", "|TAG_c" under "|TAG" and
 // "<c", "$LABEL_c" under "$LABEL" and "c@".
-std::vector<std::pair<int, std::string>> QueryKeys(const UnitIndexEntry& unit) {
+std::vector<std::pair<int, std::string>> QueryKeys(const qav::UnitIndexEntry& unit) {
     std::vector<std::pair<int, std::string>> keys{{unit.type, unit.name}};
     const size_t cut = Underscore(unit.name, unit.type == 3);
     if (cut == std::string::npos) return keys;
@@ -103,18 +103,18 @@ public:
         const std::string index = dir_.file("index");
         testing::internal::CaptureStdout();
         const int built = IdxMainAllInOne(config.c_str(), dir_.file("corpus.lst").c_str(), index.c_str());
-        const bool started = built && GlobalInit("config.txt", index);
+        const bool started = built && qav::GlobalInit("config.txt", index);
         testing::internal::GetCapturedStdout();
         ASSERT_EQ(1, built);
         ASSERT_TRUE(started);
-        engine_ = g_pCQAVEngine;
-        ASSERT_TRUE(ReadUnitIndexFile(engine_->m_config.m_FileInfo.Unit, &units_));
+        engine_ = qav::g_pCQAVEngine;
+        ASSERT_TRUE(qav::ReadUnitIndexFile(engine_->m_config.m_FileInfo.Unit, &units_));
         for (int f = 0; f < static_cast<int>(engine_->OffsetFileCount()); ++f)
             offsetFiles_.push_back(qztest::ReadFile(engine_->m_config.m_FileInfo.Offset + "_" + std::to_string(f) + ".dat"));
         // Chunk units ("%s_%d" of a unit) repeat records of their unit.
         std::set<std::string> names;
-        for (const UnitIndexEntry& unit : units_.units) names.insert(unit.name);
-        for (const UnitIndexEntry& unit : units_.units) {
+        for (const qav::UnitIndexEntry& unit : units_.units) names.insert(unit.name);
+        for (const qav::UnitIndexEntry& unit : units_.units) {
             const size_t cut = unit.name.rfind('_');
             const bool chunk = cut != std::string::npos && cut + 1 < unit.name.size() &&
                                unit.name.find_first_not_of("0123456789", cut + 1) == std::string::npos &&
@@ -127,12 +127,12 @@ public:
     }
 
     ~BuiltIndex() {
-        if (engine_) GlobalExit();
-        if (g_log_file) QavLogClose();
+        if (engine_) qav::GlobalExit();
+        if (qav::g_log_file) qav::QavLogClose();
     }
 
-    const std::vector<UnitIndexEntry>& fullUnits() const { return fullUnits_; }
-    CQAVEngine& engine() const { return *engine_; }
+    const std::vector<qav::UnitIndexEntry>& fullUnits() const { return fullUnits_; }
+    qav::CQAVEngine& engine() const { return *engine_; }
 
     // Full units (by their place in fullUnits) that a query unit stands for.
     const std::vector<size_t>& Covered(int kind, const std::string& query) const {
@@ -142,7 +142,7 @@ public:
     }
     const std::vector<Occurrence>& Records(size_t unit) const { return records_[unit]; }
 
-    std::vector<Occurrence> ReadRecords(const UnitIndexEntry& unit) const {
+    std::vector<Occurrence> ReadRecords(const qav::UnitIndexEntry& unit) const {
         const int width = unit.type == 5 ? 9 : 8;
         const std::string& file = offsetFiles_.at(unit.file_no);
         std::vector<Occurrence> records;
@@ -182,7 +182,7 @@ public:
         text.clear();
         while (text.size() < bytes) {
             if (at < 0 || at >= words) return Scan::kUnreadable;
-            const CWord* word = engine_->m_pWordList->No2Word(engine_->m_corpus[o.file][static_cast<size_t>(at)]);
+            const qav::CWord* word = engine_->m_pWordList->No2Word(engine_->m_corpus[o.file][static_cast<size_t>(at)]);
             if (!word || word->text.empty() || word->text.size() % 2) return Scan::kUnreadable;
             for (char byte : word->text)
                 if (static_cast<unsigned char>(byte) < 0x80) return Scan::kUnreadable;
@@ -209,9 +209,9 @@ public:
 
 private:
     TempDir dir_;
-    CQAVEngine* engine_ = nullptr;
-    UnitIndex units_;
-    std::vector<UnitIndexEntry> fullUnits_;
+    qav::CQAVEngine* engine_ = nullptr;
+    qav::UnitIndex units_;
+    std::vector<qav::UnitIndexEntry> fullUnits_;
     std::vector<std::string> offsetFiles_;
     std::vector<std::vector<Occurrence>> records_;  // of each full unit
     std::map<std::pair<int, std::string>, std::vector<size_t>> covered_;
@@ -225,16 +225,16 @@ public:
     // Runs `queries` random queries; returns how many found at least one hit.
     int Run(int queries) {
         int withHits = 0;
-        CAtomRet result;
+        qav::CAtomRet result;
         result.AtomRetInit(index_.engine().m_config.m_SizeInfo.MaxAtomSearchRetSize);
         for (int q = 0; q < queries && !testing::Test::HasFailure(); ++q) {
             std::string unitText;
             std::string patternArg;
             std::string pattern;  // the text the records must continue
             if (!Draw(unitText, patternArg, pattern)) continue;
-            CAtomSearchQuery query;
-            query.SetAtomSearchQuery(MakeAtomQueryEnv(&index_.engine()), unitText, patternArg, "", "", "", "");
-            const bool found = ::AtomSearch(index_.engine(), query, result);
+            qav::CAtomSearchQuery query;
+            query.SetAtomSearchQuery(qav::MakeAtomQueryEnv(&index_.engine()), unitText, patternArg, "", "", "", "");
+            const bool found = qav::AtomSearch(index_.engine(), query, result);
             std::vector<Occurrence> actual = Collect(result);
             result.Release();
 
@@ -265,7 +265,7 @@ public:
     }
 
 private:
-    static std::vector<Occurrence> Collect(const CAtomRet& result) {
+    static std::vector<Occurrence> Collect(const qav::CAtomRet& result) {
         std::vector<Occurrence> occurrences;
         for (int s = 0; s < result.m_nSegCount; ++s) {
             const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
@@ -283,9 +283,9 @@ private:
     // then empty, replaced by a character from elsewhere, or widened by "."
     // (which the search drops from the text it compares).
     bool Draw(std::string& unitText, std::string& patternArg, std::string& pattern) {
-        const std::vector<UnitIndexEntry>& units = index_.fullUnits();
+        const std::vector<qav::UnitIndexEntry>& units = index_.fullUnits();
         const size_t drawn = Pick(units.size());
-        const UnitIndexEntry& unit = units[drawn];
+        const qav::UnitIndexEntry& unit = units[drawn];
         const std::vector<Occurrence>& records = index_.Records(drawn);
         if (records.empty() || unit.type < 3 || unit.type > 5) return false;
         std::string context;

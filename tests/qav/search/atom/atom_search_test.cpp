@@ -44,33 +44,33 @@ protected:
     void Start(const std::string& extraConfig = "") {
         AtomIndex::Write(dir_.path(), extraConfig);
         testing::internal::CaptureStdout();
-        const bool started = GlobalInit("config.txt", dir_.path());
+        const bool started = qav::GlobalInit("config.txt", dir_.path());
         testing::internal::GetCapturedStdout();
         ASSERT_TRUE(started);
         AtomIndex::DropPastEndRecords(dir_.path());
-        engine_ = g_pCQAVEngine;
+        engine_ = qav::g_pCQAVEngine;
         result_.AtomRetInit(engine_->m_config.m_SizeInfo.MaxAtomSearchRetSize);
     }
     void TearDown() override {
         result_.AtomRetExit();
-        GlobalExit();
+        qav::GlobalExit();
     }
 
-    CSizeInfo& Sizes() { return engine_->m_config.m_SizeInfo; }
+    qav::CSizeInfo& Sizes() { return engine_->m_config.m_SizeInfo; }
 
-    CAtomSearchQuery Query(const std::string& unit, const std::string& pattern) const {
-        CAtomSearchQuery query;
-        query.SetAtomSearchQuery(MakeAtomQueryEnv(engine_), unit, Gbk(pattern), "", "", "", "");
+    qav::CAtomSearchQuery Query(const std::string& unit, const std::string& pattern) const {
+        qav::CAtomSearchQuery query;
+        query.SetAtomSearchQuery(qav::MakeAtomQueryEnv(engine_), unit, Gbk(pattern), "", "", "", "");
         return query;
     }
 
     bool Search(const std::string& unit, const std::string& pattern) {
-        return ::AtomSearch(*engine_, Query(unit, pattern), result_);
+        return qav::AtomSearch(*engine_, Query(unit, pattern), result_);
     }
 
     // The leaf node (not a complex one) of a unit text.
-    CHashNode* Leaf(const std::string& name) const {
-        for (CHashNode* node : engine_->m_unitTable.unit_list)
+    qav::CHashNode* Leaf(const std::string& name) const {
+        for (qav::CHashNode* node : engine_->m_unitTable.unit_list)
             if (node->name == name) return node;
         return nullptr;
     }
@@ -80,7 +80,7 @@ protected:
         std::vector<Segment> segments;
         for (int i = 0; i < result_.m_nSegCount; ++i) {
             std::string unit = "?";
-            for (CHashNode* node : engine_->m_unitTable.unit_list)
+            for (qav::CHashNode* node : engine_->m_unitTable.unit_list)
                 if (node->records() == result_.m_SegRecords[i]) unit = node->name;
             segments.push_back({unit, result_.m_SegOffset[i] / result_.m_SegWidth[i], result_.m_SegCount[i]});
         }
@@ -89,12 +89,12 @@ protected:
 
     // Records of the result whose anchor does not follow left: none when the
     // records read are the ones the search found.
-    int WrongRecords(const CAtomRet& result, uint32_t left) const {
+    int WrongRecords(const qav::CAtomRet& result, uint32_t left) const {
         int wrong = 0;
         for (int s = 0; s < result.m_nSegCount; ++s) {
             const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
             for (int r = 0; r < result.m_SegCount[s]; ++r, record += result.m_SegWidth[s]) {
-                const CSortIdxUnit fields = DecodeOffsetRecord(record, result.m_SegWidth[s]);
+                const qav::CSortIdxUnit fields = qav::DecodeOffsetRecord(record, result.m_SegWidth[s]);
                 const int64_t anchor = int64_t{fields.position} + fields.index;
                 if (engine_->m_corpus[fields.file_no][anchor - 1] != left) ++wrong;
             }
@@ -105,7 +105,7 @@ protected:
     // No unit is in use and the loaded count is at its floor: only units at
     // least as large as what stays loaded are kept.
     void ExpectLoadedCountAtItsFloor() {
-        for (CHashNode* node : engine_->m_unitTable.unit_list) {
+        for (qav::CHashNode* node : engine_->m_unitTable.unit_list) {
             EXPECT_EQ(0, node->use_count) << node->name;
             if (node->records()) {
                 EXPECT_LE(engine_->m_loadedRecords, int64_t{node->count}) << node->name;
@@ -120,8 +120,8 @@ protected:
     }
 
     TempDir dir_;
-    CQAVEngine* engine_ = nullptr;
-    CAtomRet result_;
+    qav::CQAVEngine* engine_ = nullptr;
+    qav::CAtomRet result_;
 };
 
 std::vector<std::string> Children(const std::string& key, int n) {
@@ -198,15 +198,15 @@ TEST_F(AtomSearch, BoundsStopTheSearchOfFurtherChildren) {
 TEST_F(AtomSearch, UseCountsReturnToZeroAfterRelease) {
     Start();
     Sizes().ThreadNum_AS = 2;
-    CHashNode* complex = engine_->m_unitTable.GetHashNode("k5|");
+    qav::CHashNode* complex = engine_->m_unitTable.GetHashNode("k5|");
     ASSERT_TRUE(Search("k5|", "甲"));
     EXPECT_EQ(1, complex->use_count);
     EXPECT_EQ(std::vector<int>(5, 1), UseCounts(Children("k5|", 5)));
 
     // A second result over the same unit holds its own uses.
-    CAtomRet other;
+    qav::CAtomRet other;
     other.AtomRetInit(16);
-    ASSERT_TRUE(::AtomSearch(*engine_, Query("k5|", "乙"), other));
+    ASSERT_TRUE(qav::AtomSearch(*engine_, Query("k5|", "乙"), other));
     EXPECT_EQ(std::vector<int>(5, 2), UseCounts(Children("k5|", 5)));
     result_.Release();
     other.Release();
@@ -215,7 +215,7 @@ TEST_F(AtomSearch, UseCountsReturnToZeroAfterRelease) {
 
     // Records of units no longer in use can be released again.
     Sizes().ToFreeMemCount = 214748364800LL;
-    FreeMem();
+    qav::FreeMem();
     EXPECT_EQ(nullptr, Leaf("k5_0|")->records());
 }
 
@@ -255,14 +255,14 @@ TEST_F(AtomSearch, ChunkedUnitIsSearchedChunkByChunk) {
 
 TEST_F(AtomSearch, SearchObjectFillsFreeSlotsAndBuiltInQuery) {
     Start();
-    CQAVSearch search;
+    qav::CQAVSearch search;
     ASSERT_TRUE(search.QAVSearchInit(false));
-    CAtomRet* first = search.GetAS();
+    qav::CAtomRet* first = search.GetAS();
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(1, first->m_nSegCount);
     EXPECT_EQ(2, first->TotalHits());
     // Slot in use even when nothing is found.
-    CAtomRet* second = search.AtomSearch(Query("nowhere|", "甲"));
+    qav::CAtomRet* second = search.AtomSearch(Query("nowhere|", "甲"));
     ASSERT_NE(nullptr, second);
     EXPECT_NE(first, second);
     EXPECT_FALSE(second->IsFree());
@@ -275,11 +275,11 @@ TEST_F(AtomSearch, LoadCacheLoadsTheChildrenOfConfiguredUnits) {
     Start();
     struct Case {
         const char* kind;
-        StrSet CCache::*list;
+        qav::StrSet qav::CCache::*list;
         int child;  // of k10|, the only child of the unit the kind forms
     };
-    const Case cases[] = {{"|POS", &CCache::POS_R, 1}, {"<HZ", &CCache::HZ_R, 2}, {"HZ>", &CCache::HZ_L, 3},
-                          {"$ML", &CCache::ML, 4},     {"MR@", &CCache::MR, 5}};
+    const Case cases[] = {{"|POS", &qav::CCache::POS_R, 1}, {"<HZ", &qav::CCache::HZ_R, 2}, {"HZ>", &qav::CCache::HZ_L, 3},
+                          {"$ML", &qav::CCache::ML, 4},     {"MR@", &qav::CCache::MR, 5}};
     for (const Case& c : cases) {
         const std::string child = AtomIndex::ChildName("k10|", c.child);
         ASSERT_EQ(nullptr, Leaf(child)->records());
@@ -319,17 +319,17 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
     std::atomic<bool> stop{false};
     std::thread releaser([&] {
         while (!stop)
-            if (engine_->m_loadedRecords > Sizes().MaxMemCount) FreeMem();
+            if (engine_->m_loadedRecords > Sizes().MaxMemCount) qav::FreeMem();
     });
     std::atomic<int> wrong{0};
     std::vector<std::thread> searchers;
     for (int t = 0; t < 8; ++t) {
         searchers.emplace_back([&, t] {
-            CAtomRet result;
+            qav::CAtomRet result;
             result.AtomRetInit(64);
             for (int round = 0; round < 200; ++round) {
                 const Probe& probe = probes[static_cast<size_t>(round + t) % probes.size()];
-                if (!::AtomSearch(*engine_, Query(probe.unit, "甲"), result) || result.TotalHits() != probe.hits) ++wrong;
+                if (!qav::AtomSearch(*engine_, Query(probe.unit, "甲"), result) || result.TotalHits() != probe.hits) ++wrong;
                 wrong += WrongRecords(result, jia);
                 result.Release();
             }
@@ -340,7 +340,7 @@ TEST_F(AtomSearch, SearchesRaceWithReleaseOfLoadedRecords) {
     releaser.join();
     EXPECT_EQ(0, wrong);
     // With every search done, one more release brings the count to its floor.
-    if (engine_->m_loadedRecords > Sizes().MaxMemCount) FreeMem();
+    if (engine_->m_loadedRecords > Sizes().MaxMemCount) qav::FreeMem();
     ExpectLoadedCountAtItsFloor();
 }
 
@@ -361,10 +361,10 @@ TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
     const std::vector<Probe> probes{{"k5|", "甲", AtomIndex::kJia, 9},   {"k10|", "乙", AtomIndex::kYi, 30},
                                     {"chunk|", "乙", AtomIndex::kYi, 2}, {"gap|", "甲", AtomIndex::kJia, 4},
                                     {"k10_4|", "甲", AtomIndex::kJia, 5}};
-    const std::vector<int> merges{kMergeAnd, kMergeOr, kMergeNot, -1};  // -1: no merge
+    const std::vector<int> merges{qav::kMergeAnd, qav::kMergeOr, qav::kMergeNot, -1};  // -1: no merge
     const size_t kinds = probes.size() * probes.size() * merges.size();
     // One query of each kind: which probes, which merge.
-    auto runQuery = [&](CQAVSearch& search, size_t kind, int& wrong) {
+    auto runQuery = [&](qav::CQAVSearch& search, size_t kind, int& wrong) {
         const Probe& first = probes[kind % probes.size()];
         const Probe& second = probes[kind / probes.size() % probes.size()];
         const int merge = merges[kind / probes.size() / probes.size()];
@@ -373,13 +373,13 @@ TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
             ++wrong;
             return hits;
         }
-        CAtomRet* a1 = search.AtomSearch(Query(first.unit, first.pattern));
-        CAtomRet* a2 = search.AtomSearch(Query(second.unit, second.pattern));
+        qav::CAtomRet* a1 = search.AtomSearch(Query(first.unit, first.pattern));
+        qav::CAtomRet* a2 = search.AtomSearch(Query(second.unit, second.pattern));
         if (!a1 || !a2 || a1->TotalHits() != first.hits || a2->TotalHits() != second.hits) ++wrong;
         if (a1) wrong += WrongRecords(*a1, first.left);
         if (a2) wrong += WrongRecords(*a2, second.left);
         if (a1 && a2 && merge >= 0) {
-            const CQAVRet* merged = search.MergeRet(a1->Handle(), a2->Handle(), merge, false);
+            const qav::CQAVRet* merged = search.MergeRet(a1->Handle(), a2->Handle(), merge, false);
             if (merged) {
                 hits = merged->m_nCount;
             } else {
@@ -393,7 +393,7 @@ TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
     // Merged hits of each kind, found by one thread alone.
     std::vector<int> expected(kinds);
     {
-        CQAVSearch search;
+        qav::CQAVSearch search;
         int wrong = 0;
         for (size_t kind = 0; kind < kinds; ++kind) expected[kind] = runQuery(search, kind, wrong);
         ASSERT_EQ(0, wrong);
@@ -401,7 +401,7 @@ TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
         // Every hit lies in one sentence: AND and OR keep hits, NOT none.
         for (size_t kind = 0; kind < kinds; ++kind) {
             const int merge = merges[kind / probes.size() / probes.size()];
-            if (merge == kMergeNot) {
+            if (merge == qav::kMergeNot) {
                 EXPECT_EQ(0, expected[kind]) << kind;
             } else if (merge >= 0) {
                 EXPECT_GT(expected[kind], 0) << kind;
@@ -412,7 +412,7 @@ TEST_F(AtomSearch, QueriesOnManyThreadsFreeRecordsBetweenQueries) {
     std::vector<std::thread> threads;
     for (size_t t = 0; t < 8; ++t) {
         threads.emplace_back([&, t] {
-            CQAVSearch search;
+            qav::CQAVSearch search;
             int mine = 0;
             for (size_t round = 0; round < 200; ++round) {
                 const size_t kind = (round * 7 + t * 13) % kinds;

@@ -14,35 +14,35 @@ namespace {
 class MakeRetInfoTest : public ::testing::Test {
 protected:
     // Words of 2 ("我", "的") and 4 ("上海") bytes; "x" of 1.
-    CWordList words = searchtest::MakeWordList({"我", "上海", "的", "x"});
+    qav::CWordList words = searchtest::MakeWordList({"我", "上海", "的", "x"});
     std::vector<std::vector<uint32_t>> corpus{std::vector<uint32_t>(700, 0u)};
-    RecordCompareContext ctx;
-    CAtomSearchQuery query;
+    qav::RecordCompareContext ctx;
+    qav::CAtomSearchQuery query;
 
     void SetUp() override {
         for (uint32_t i = 0; i < 512; ++i) corpus[0][i] = 0xFFFFFFFFu;
-        ctx = searchtest::MakeContext(corpus, words, kLanguageChinese, 10);
+        ctx = searchtest::MakeContext(corpus, words, qav::kLanguageChinese, 10);
         query.waves = {{0, 0}, {0, 1}, {0, 2}, {0, 3}};
     }
     // The words of sentence 600 at index 0.. from the given texts.
     void Place(const std::vector<const char*>& texts, int from = 0) {
         for (size_t i = 0; i < texts.size(); ++i) corpus[0][600 + from + i] = IdOf(words, texts[i]);
     }
-    bool Make(int16_t index, CRetInfo& hit, uint8_t span = 0, uint32_t position = 600) {
-        OffsetRecordInfo record;
+    bool Make(int16_t index, qav::CRetInfo& hit, uint8_t span = 0, uint32_t position = 600) {
+        qav::OffsetRecordInfo record;
         record.position = position;
         record.wordIndex = index;
         record.span = span;
         record.clause = 7;
-        return MakeRetInfo(ctx, query, record, hit);
+        return qav::MakeRetInfo(ctx, query, record, hit);
     }
 };
 
 TEST_F(MakeRetInfoTest, LeftCoveringTakesWordsUntilThePatternLength) {
-    query.type = UNIT_POS_L;
+    query.type = qav::UNIT_POS_L;
     query.queryLength = 4;
     query.ids = {1};
-    CRetInfo hit;
+    qav::CRetInfo hit;
     Place({"我", "我", "的"});  // two 2-byte words before the anchor at 2
     ASSERT_TRUE(Make(2, hit));
     EXPECT_EQ(0, hit.start);
@@ -56,31 +56,31 @@ TEST_F(MakeRetInfoTest, LeftCoveringTakesWordsUntilThePatternLength) {
 
 TEST_F(MakeRetInfoTest, SpansOfEachKind) {
     struct Case {
-        UnitType kind;
+        qav::UnitType kind;
         int queryLength, ids;
         int16_t index;
         uint8_t span;
         bool made;
         int start, length;
     } cases[] = {
-        {UNIT_POS_R, 4, 1, 2, 0, true, 2, 3},   // two words after the anchor
-        {UNIT_POS_R, 0, 0, 2, 0, true, 2, 1},   // empty pattern: the anchor alone
-        {UNIT_ML, 4, 1, 1, 3, true, 1, 4},      // the constituent 1..4
-        {UNIT_ML, 4, 1, 1, 255, false, 0, 0},   // its end was not found
-        {UNIT_ML, 4, 2, 1, 0, false, 0, 0},     // span shorter than the identifiers
-        {UNIT_MR, 4, 1, 1, 3, true, 3, 2},      // pattern words ending at 4
-        {UNIT_HZ_L, 4, 1, 3, 0, true, 1, 2},
-        {UNIT_HZ_L, 0, 0, 3, 0, true, 2, 1},
-        {UNIT_HZ_R, 4, 1, 3, 0, true, 4, 2},
-        {UNIT_HZ_R, 0, 0, 3, 0, true, 4, 1},
-        {UNIT_NONE, 4, 1, 3, 0, true, 0, 0},
+        {qav::UNIT_POS_R, 4, 1, 2, 0, true, 2, 3},   // two words after the anchor
+        {qav::UNIT_POS_R, 0, 0, 2, 0, true, 2, 1},   // empty pattern: the anchor alone
+        {qav::UNIT_ML, 4, 1, 1, 3, true, 1, 4},      // the constituent 1..4
+        {qav::UNIT_ML, 4, 1, 1, 255, false, 0, 0},   // its end was not found
+        {qav::UNIT_ML, 4, 2, 1, 0, false, 0, 0},     // span shorter than the identifiers
+        {qav::UNIT_MR, 4, 1, 1, 3, true, 3, 2},      // pattern words ending at 4
+        {qav::UNIT_HZ_L, 4, 1, 3, 0, true, 1, 2},
+        {qav::UNIT_HZ_L, 0, 0, 3, 0, true, 2, 1},
+        {qav::UNIT_HZ_R, 4, 1, 3, 0, true, 4, 2},
+        {qav::UNIT_HZ_R, 0, 0, 3, 0, true, 4, 1},
+        {qav::UNIT_NONE, 4, 1, 3, 0, true, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " span " << int(c.span));
         query.type = c.kind;
         query.queryLength = c.queryLength;
         query.ids.assign(static_cast<size_t>(c.ids), 0u);
-        CRetInfo hit;
+        qav::CRetInfo hit;
         ASSERT_EQ(c.made, Make(c.index, hit, c.span));
         if (!c.made) continue;
         EXPECT_EQ(c.start, hit.start);
@@ -89,59 +89,59 @@ TEST_F(MakeRetInfoTest, SpansOfEachKind) {
 }
 
 TEST_F(MakeRetInfoTest, NoHitWhereTheSentenceOrACoveredWordIsNoWord) {
-    query.type = UNIT_POS_L;
+    query.type = qav::UNIT_POS_L;
     query.queryLength = 4;
-    CRetInfo hit;
+    qav::CRetInfo hit;
     EXPECT_FALSE(Make(0, hit, 0, 510));  // sentence position in the header
     EXPECT_FALSE(Make(0, hit, 0, 700));  // past the file
     EXPECT_FALSE(Make(0, hit, 0, 512));  // covering runs into the header
 }
 
 TEST_F(MakeRetInfoTest, WavesWidenOneLeftTwoRight) {
-    query.type = UNIT_POS_R;
+    query.type = qav::UNIT_POS_R;
     query.queryLength = 2;
     query.waves = {{1, 0}, {2, 1}, {0, 2}, {0, 3}};
-    CRetInfo hit;
+    qav::CRetInfo hit;
     ASSERT_TRUE(Make(5, hit));
     EXPECT_EQ(4, hit.start);
     EXPECT_EQ(2 + 1 + 2, hit.length);
 }
 
 TEST_F(MakeRetInfoTest, WavedLengthIsClampedNotWrapped) {
-    query.type = UNIT_ML;
+    query.type = qav::UNIT_ML;
     query.queryLength = 0;
     query.waves = {{3, 0}, {3, 1}, {0, 2}, {0, 3}};
-    CRetInfo hit;
+    qav::CRetInfo hit;
     ASSERT_TRUE(Make(1, hit, 254));
     EXPECT_EQ(255, hit.length);
 }
 
 TEST_F(MakeRetInfoTest, BracketBytesFromTheMarks) {
-    query.type = UNIT_ML;
+    query.type = qav::UNIT_ML;
     query.queryLength = 2;
     query.ids = {0};
     query.waves = {{1, 0}, {1, 1}, {1, 2}, {1, 3}};
     query.brackets = {{1, 0}, {1, 1}, {2, 2}, {0, 3}};
-    CRetInfo hit;
+    qav::CRetInfo hit;
     ASSERT_TRUE(Make(2, hit, 4));
     ASSERT_EQ(7, hit.length);  // span 5 plus one wave word each side
     EXPECT_EQ(1, hit.bracket[0]);
     EXPECT_EQ(7 - 1, hit.bracket[1]);
     EXPECT_EQ(1 + 2, hit.bracket[2]);       // a = w1
     EXPECT_EQ(7 - (1 + 1 + 1), hit.bracket[3]);  // b = length - (n + w4 + w2)
-    EXPECT_EQ(kNoBracket, hit.bracket[4]);
+    EXPECT_EQ(qav::kNoBracket, hit.bracket[4]);
 
     query.brackets.assign(7, {0, 0});  // more than six marks: none at all
     ASSERT_TRUE(Make(2, hit, 4));
-    for (uint8_t mark : hit.bracket) EXPECT_EQ(kNoBracket, mark);
+    for (uint8_t mark : hit.bracket) EXPECT_EQ(qav::kNoBracket, mark);
 }
 
 TEST_F(MakeRetInfoTest, EnglishAllowsOneByteForTheLastBlank) {
-    ctx.language = kLanguageEnglish;
-    query.type = UNIT_POS_R;
+    ctx.language = qav::kLanguageEnglish;
+    query.type = qav::UNIT_POS_R;
     query.queryLength = 3;  // "x x"
     Place({"x", "x", "x", "x"});
-    CRetInfo hit;
+    qav::CRetInfo hit;
     ASSERT_TRUE(Make(0, hit));  // 2 + 2 bytes: within pattern + 1
     EXPECT_EQ(3, hit.length);
     query.queryLength = 2;

@@ -16,38 +16,38 @@ using Words = std::vector<std::string>;
 
 class CatTagsTest : public testing::Test {
 protected:
-    void SetUp() override { g_mCatTable.Clear(); }
-    void TearDown() override { g_mCatTable.Clear(); }
+    void SetUp() override { qav::g_mCatTable.Clear(); }
+    void TearDown() override { qav::g_mCatTable.Clear(); }
 };
 
 TEST_F(CatTagsTest, AddTagSplitsAndMergesWordLists) {
-    AddTag("CITY", Gbk("北京 上海,广州").c_str());
-    AddTag("CITY", Gbk(";;上海;深圳  ").c_str());
-    AddTag("NUM", "");
+    qav::AddTag("CITY", Gbk("北京 上海,广州").c_str());
+    qav::AddTag("CITY", Gbk(";;上海;深圳  ").c_str());
+    qav::AddTag("NUM", "");
     Words words = {"stale"};
-    GetTagVal("CITY", words);
+    qav::GetTagVal("CITY", words);
     std::set<std::string> expected = {Gbk("北京"), Gbk("上海"), Gbk("广州"), Gbk("深圳")};
     EXPECT_EQ(words, Words(expected.begin(), expected.end()));
 
     Words names = {"stale"};
-    GetTags(names);
+    qav::GetTags(names);
     EXPECT_EQ(names, (Words{"CITY", "NUM"}));
-    GetTagVal("NUM", words);
+    qav::GetTagVal("NUM", words);
     EXPECT_TRUE(words.empty());
 }
 
 TEST_F(CatTagsTest, MissingCategoryGivesNoWords) {
-    AddTag("CITY", Gbk("北京").c_str());
+    qav::AddTag("CITY", Gbk("北京").c_str());
     Words words = {"stale"};
-    GetTagVal("city", words);
+    qav::GetTagVal("city", words);
     EXPECT_TRUE(words.empty());
-    GetTags(words);
+    qav::GetTags(words);
     EXPECT_EQ(words, Words{"CITY"});
 }
 
 TEST_F(CatTagsTest, SetBITExExpandsCategoryNames) {
-    AddTag("CITY", Gbk("北京 上海").c_str());
-    AddTag("num", Gbk("一 二").c_str());
+    qav::AddTag("CITY", Gbk("北京 上海").c_str());
+    qav::AddTag("num", Gbk("一 二").c_str());
     struct Case {
         Words words;
         std::set<std::string> expanded;
@@ -62,7 +62,7 @@ TEST_F(CatTagsTest, SetBITExExpandsCategoryNames) {
     };
     for (const Case& c : cases) {
         std::set<std::string> out = {"stale"};
-        SetBITEx(c.words, out);
+        qav::SetBITEx(c.words, out);
         EXPECT_EQ(out, c.expanded);
     }
 }

@@ -21,14 +21,14 @@ struct Hit {
     std::string g1, g2, before, end, match;
 };
 
-bool Passes(CConditionEx& cond, const Hit& hit, const Words& words = {}) {
+bool Passes(qav::CConditionEx& cond, const Hit& hit, const Words& words = {}) {
     return cond.IsOK(Gbk(hit.g1), Gbk(hit.g2), Gbk(hit.before), Gbk(hit.end), Gbk(hit.match), words);
 }
 
 class ConditionTest : public testing::Test {
 protected:
-    void SetUp() override { g_mCatTable.Clear(); }
-    void TearDown() override { g_mCatTable.Clear(); }
+    void SetUp() override { qav::g_mCatTable.Clear(); }
+    void TearDown() override { qav::g_mCatTable.Clear(); }
 };
 
 TEST_F(ConditionTest, KeysTestTheirPartOfTheHit) {
@@ -72,7 +72,7 @@ TEST_F(ConditionTest, KeysTestTheirPartOfTheHit) {
         {"mid($1)=[上海]`$2=[北京]", {"上海", "天津", "", "", ""}, false},
     };
     for (const Case& c : cases) {
-        CConditionEx cond;
+        qav::CConditionEx cond;
         cond.SetCondition(Gbk(c.condition).c_str());
         EXPECT_EQ(Passes(cond, c.hit), c.passes) << c.condition;
     }
@@ -81,8 +81,8 @@ TEST_F(ConditionTest, KeysTestTheirPartOfTheHit) {
 TEST_F(ConditionTest, CategoryNamesExpandToTheirWords) {
     qztest::TempDir dir;
     qztest::WriteFile(dir.file("cat.txt"), Gbk("#CATA\n上海\n北京\n#CATB\n广州\n"));
-    ASSERT_TRUE(CatTableInit(dir.file("cat.txt")));
-    CConditionEx cond;
+    ASSERT_TRUE(qav::CatTableInit(dir.file("cat.txt")));
+    qav::CConditionEx cond;
     cond.SetCondition(Gbk("mid($1)=[CATA CATB 深圳 NOPE]").c_str());
     for (const char* text : {"在北京", "在上海", "在广州", "在深圳"})
         EXPECT_TRUE(Passes(cond, {text, "", "", "", ""})) << text;
@@ -95,14 +95,14 @@ TEST_F(ConditionTest, ListEndingInACharacterWithABracketByteKeepsIt) {
     // 0xB0 0x5D is one GBK character; its second byte is not a closing bracket.
     const std::string character = "\xB0\x5D";
     for (const std::string& item : {"mid($1)=[" + character, "mid($1)=[" + character + "]"}) {
-        CConditionEx cond;
+        qav::CConditionEx cond;
         cond.SetCondition(item.c_str());
         EXPECT_TRUE(cond.IsOK(Gbk("在") + character, "", "", "", "", {})) << item.size();
     }
 }
 
 TEST_F(ConditionTest, ItemsThatAreNoKeyBecomeDocumentChecks) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     // After "; " the key begins with a blank, so it is no key of the language.
     cond.SetCondition(Gbk("len($1)<9; mid($1)=[上海];POS=[NN];Cat=体育").c_str());
     EXPECT_EQ(cond.Checks(), (std::set<std::string>{" mid($1)=", "Cat=" + Gbk("体育"), "POS=[NN]",
@@ -110,7 +110,7 @@ TEST_F(ConditionTest, ItemsThatAreNoKeyBecomeDocumentChecks) {
     EXPECT_TRUE(Passes(cond, {"北京", "", "", "", ""}));
 
     qztest::TempDir dir;
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     qztest::LoadSentInfo(info, dir, {"NN"}, {{0, 512, 0, 0}}, {{Gbk("Cat=体育")}});
     EXPECT_FALSE(cond.IsOK(qztest::SentKey(0, 512), info));
     cond.SetCondition(Gbk("POS=[NN];Cat=体育").c_str());
@@ -118,7 +118,7 @@ TEST_F(ConditionTest, ItemsThatAreNoKeyBecomeDocumentChecks) {
 }
 
 TEST_F(ConditionTest, NoChecksOrOnlyDocumentChecksPassEveryHit) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     EXPECT_TRUE(Passes(cond, {"a", "b", "", "", ""}));
     cond.SetCondition("Cat=x;print($1)");
     EXPECT_TRUE(Passes(cond, {"a", "b", "", "", ""}));
@@ -127,13 +127,13 @@ TEST_F(ConditionTest, NoChecksOrOnlyDocumentChecksPassEveryHit) {
 }
 
 TEST_F(ConditionTest, PrintItemsSetTheirFlags) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetCondition(" print($1)\t; print($2$3),print($E)");
-    std::array<bool, kPrintFlagCount> expected{};
-    expected[kPrint1] = expected[kPrint23] = expected[kPrintE] = true;
+    std::array<bool, qav::kPrintFlagCount> expected{};
+    expected[qav::kPrint1] = expected[qav::kPrint23] = expected[qav::kPrintE] = true;
     EXPECT_EQ(cond.m_bPrint, expected);
     cond.SetCondition("len($1)<3");
-    EXPECT_EQ(cond.m_bPrint, (std::array<bool, kPrintFlagCount>{}));
+    EXPECT_EQ(cond.m_bPrint, (std::array<bool, qav::kPrintFlagCount>{}));
 }
 
 TEST_F(ConditionTest, WordRatioBoundsTheWordsOutsideTheList) {
@@ -153,7 +153,7 @@ TEST_F(ConditionTest, WordRatioBoundsTheWordsOutsideTheList) {
         {"9", "北京", false},             // no word of the list in the line
     };
     for (const Case& c : cases) {
-        CConditionEx cond;
+        qav::CConditionEx cond;
         cond.SetCondition(Gbk(std::string("$Words=[") + c.list + "];$WordsNum=" + c.ratio).c_str());
         EXPECT_EQ(Passes(cond, {"", "", "我爱", "的夜", "上海"}, hitWords), c.passes)
             << c.ratio << " " << c.list;
@@ -162,9 +162,9 @@ TEST_F(ConditionTest, WordRatioBoundsTheWordsOutsideTheList) {
 
 TEST_F(ConditionTest, WordRatioIsNoDocumentCheckAndOutlivesTheCondition) {
     qztest::TempDir dir;
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     qztest::LoadSentInfo(info, dir, {"NN"}, {{0, 512, 0, 0}}, {{"a=b"}});
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetCondition(Gbk("$Words=[上海];$WordsNum=2").c_str());
     EXPECT_TRUE(cond.IsOK(qztest::SentKey(0, 512), info));
     EXPECT_FLOAT_EQ(cond.WordRatio(), 0.99f);
@@ -176,24 +176,24 @@ TEST_F(ConditionTest, WordRatioIsNoDocumentCheckAndOutlivesTheCondition) {
 }
 
 TEST_F(ConditionTest, LengthNumberKeepsTheLastValueOfAKey) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetCondition("len($1)<2;len($1)<4");
     EXPECT_TRUE(Passes(cond, {"上海人", "", "", "", ""}));
 }
 
 TEST_F(ConditionTest, OverlongItemIsIgnored) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     const std::string list(1100, 'a');
     cond.SetCondition(("mid($1)=[" + list + "];len($1)<3").c_str());
     EXPECT_EQ(cond.Checks(), (std::set<std::string>{"len($1)<"}));
 }
 
 TEST_F(ConditionTest, ClearKeepsFilterModeAndDropsFilters) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetFilter("a=1", -1);
     cond.SetCondition("len($1)<3");
     EXPECT_TRUE(cond.m_filters.empty());
-    EXPECT_EQ(cond.m_nFilterMode, CConditionEx::kFilterNone);
+    EXPECT_EQ(cond.m_nFilterMode, qav::CConditionEx::kFilterNone);
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ TEST(RangeMatchTest, DatesCompareAtThePrecisionOfTheBound) {
         {"20200315", "-2019", false},    {"20190315", "-2019", true},
         {"2019", "", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsTimeIn(c.value, c.range), c.in) << c.value << " " << c.range;
-    EXPECT_FALSE(IsTimeIn("1", "-" + longBound));
+    for (const Case& c : cases) EXPECT_EQ(qav::IsTimeIn(c.value, c.range), c.in) << c.value << " " << c.range;
+    EXPECT_FALSE(qav::IsTimeIn("1", "-" + longBound));
 }
 
 TEST(RangeMatchTest, NumbersCompareWhole) {
@@ -43,7 +43,7 @@ TEST(RangeMatchTest, NumbersCompareWhole) {
         {"150", "15", true},   {"9", "-10", true},      {"11", "-10", false}, {"20", "20-", true},
         {"19", "20-", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsValIn(c.value, c.range), c.in) << c.value << " " << c.range;
+    for (const Case& c : cases) EXPECT_EQ(qav::IsValIn(c.value, c.range), c.in) << c.value << " " << c.range;
 }
 
 // Sentences: 0:512 in document 0 tagged NN, 0:600 in document 1 tagged VP,
@@ -60,7 +60,7 @@ protected:
 
     // Filter result for each sentence, in the order above.
     std::vector<bool> Filter(const std::string& text, int mode) {
-        CConditionEx cond;
+        qav::CConditionEx cond;
         cond.SetFilter(Gbk(text).c_str(), mode);
         std::vector<bool> out;
         for (int64_t key : keys_) out.push_back(cond.IsInFilter(key, info_));
@@ -68,7 +68,7 @@ protected:
     }
 
     std::vector<bool> Check(const std::string& condition) {
-        CConditionEx cond;
+        qav::CConditionEx cond;
         cond.SetCondition(Gbk(condition).c_str());
         std::vector<bool> out;
         for (int64_t key : keys_) out.push_back(cond.IsOK(key, info_));
@@ -76,7 +76,7 @@ protected:
     }
 
     qztest::TempDir dir_;
-    CHashTableInfo info_;
+    qav::CHashTableInfo info_;
     const std::vector<int64_t> keys_ = {SentKey(0, 512), SentKey(0, 600), SentKey(1, 512),
                                         SentKey(2, 512)};
 };
@@ -125,7 +125,7 @@ TEST_F(DocFilterTest, ModesCombineTheEntries) {
 }
 
 TEST_F(DocFilterTest, FilterTextGivesOneEntryPerName) {
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetFilter("A=x;B=[y z];A=w", 1);
     EXPECT_EQ(cond.m_filters, (std::unordered_map<std::string, std::set<std::string>>{
                                   {"A", {"w"}}, {"B", {"y", "z"}}}));
@@ -134,7 +134,7 @@ TEST_F(DocFilterTest, FilterTextGivesOneEntryPerName) {
     EXPECT_EQ(cond.m_filters.count("D"), 0u);
     cond.ClearFilter();
     EXPECT_TRUE(cond.m_filters.empty());
-    EXPECT_EQ(cond.m_nFilterMode, CConditionEx::kFilterAll);
+    EXPECT_EQ(cond.m_nFilterMode, qav::CConditionEx::kFilterAll);
 }
 
 TEST_F(DocFilterTest, DocumentChecks) {
@@ -162,9 +162,9 @@ TEST(DocFilterTagTest, TagIdentifiersCompareWhole) {
     std::vector<std::string> tags;
     for (int i = 0; i <= 300; ++i) tags.push_back("T" + std::to_string(i));
     qztest::TempDir dir;
-    CHashTableInfo info;
+    qav::CHashTableInfo info;
     qztest::LoadSentInfo(info, dir, tags, {{0, 512, 0, 300}}, {{}});
-    CConditionEx cond;
+    qav::CConditionEx cond;
     cond.SetFilter("POS=[T44]", 1);
     EXPECT_FALSE(cond.IsInFilter(SentKey(0, 512), info));
     cond.SetFilter("POS=[T300]", 1);

@@ -35,8 +35,8 @@ protected:
         return out;
     }
 
-    static CRetInfo Hit(uint32_t position, int16_t start, uint8_t length, std::vector<uint8_t> bounds = {}) {
-        CRetInfo hit = ClearedRetInfo();
+    static qav::CRetInfo Hit(uint32_t position, int16_t start, uint8_t length, std::vector<uint8_t> bounds = {}) {
+        qav::CRetInfo hit = qav::ClearedRetInfo();
         hit.file_no = 0;
         hit.position = position;
         hit.start = start;
@@ -45,17 +45,17 @@ protected:
         return hit;
     }
 
-    CSplitedRet Split(const std::vector<uint32_t>& data, const CRetInfo& hit, int width) const {
-        CSplitedRet parts;
+    qav::CSplitedRet Split(const std::vector<uint32_t>& data, const qav::CRetInfo& hit, int width) const {
+        qav::CSplitedRet parts;
         parts.m_Before = "stale";
         parts.m_Words = {"stale"};
-        SplitHit(source_, data.data(), data.size(), hit, width, parts);
+        qav::SplitHit(source_, data.data(), data.size(), hit, width, parts);
         return parts;
     }
 
-    CWordList words_;
-    CConfig config_;
-    HitPartsSource source_;
+    qav::CWordList words_;
+    qav::CConfig config_;
+    qav::HitPartsSource source_;
 };
 
 // Two sentences: 他 爱 北京 。 | 我 爱 上海 。, then 他 去.
@@ -74,7 +74,7 @@ TEST_F(HitPartsTest, WidthsAroundAPlainHit) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
-        const CSplitedRet parts = Split(data, Hit(4, 1, 2), c.width);
+        const qav::CSplitedRet parts = Split(data, Hit(4, 1, 2), c.width);
         EXPECT_EQ(parts.m_Left, Gbk(c.left));
         EXPECT_EQ(parts.m_Before, Gbk(c.left));  // no groups: Before is Left
         EXPECT_EQ(parts.m_Match, Gbk(c.match));
@@ -87,7 +87,7 @@ TEST_F(HitPartsTest, WidthsAroundAPlainHit) {
 TEST_F(HitPartsTest, WholeSentenceStopsAtSeparatorsAndAfterFortyUnits) {
     // The hit's sentence starts at 0; a separator before the hit ends the left part.
     std::vector<uint32_t> data = Units({"他", "爱", "。", "北京", "我", "爱"});
-    CSplitedRet parts = Split(data, Hit(0, 4, 1), -1);
+    qav::CSplitedRet parts = Split(data, Hit(0, 4, 1), -1);
     EXPECT_EQ(parts.m_Left, Gbk("他爱"));
 
     // Without a separator the right part takes 40 units.
@@ -95,13 +95,13 @@ TEST_F(HitPartsTest, WholeSentenceStopsAtSeparatorsAndAfterFortyUnits) {
     data.insert(data.end(), 50, Id("爱"));
     parts = Split(data, Hit(0, 0, 1), -1);
     std::string forty;
-    for (int i = 0; i < kSentenceRightUnits; ++i) forty += Gbk("爱");
+    for (int i = 0; i < qav::kSentenceRightUnits; ++i) forty += Gbk("爱");
     EXPECT_EQ(parts.m_Right, forty);
 }
 
 TEST_F(HitPartsTest, UnitsWithoutTextAreSkippedOnTheLeftAndEndTheRight) {
     const std::vector<uint32_t> data = Units({"他", "-", "爱", "我", "上海", "-", "北京"});
-    const CSplitedRet parts = Split(data, Hit(3, 0, 2), 5);
+    const qav::CSplitedRet parts = Split(data, Hit(3, 0, 2), 5);
     EXPECT_EQ(parts.m_Left, Gbk("他爱"));
     EXPECT_EQ(parts.m_Match, Gbk("我上海"));
     EXPECT_EQ(parts.m_Right, "");
@@ -110,7 +110,7 @@ TEST_F(HitPartsTest, UnitsWithoutTextAreSkippedOnTheLeftAndEndTheRight) {
 TEST_F(HitPartsTest, GroupsGapsAndWords) {
     // Hit 我 爱 上海 去 at 1..4; group 1 = [0,1), group 2 = [2,3), group 3 = [3,4).
     const std::vector<uint32_t> data = Units({"他", "我", "爱", "上海", "去", "北京", "。"});
-    const CSplitedRet parts = Split(data, Hit(0, 1, 4, {0, 1, 2, 3, 3, 4}), 2);
+    const qav::CSplitedRet parts = Split(data, Hit(0, 1, 4, {0, 1, 2, 3, 3, 4}), 2);
     EXPECT_EQ(parts.m_Before, Gbk("他"));
     EXPECT_EQ(parts.m_Group1, Gbk("我"));
     EXPECT_EQ(parts.m_Gap12, Gbk("爱"));
@@ -125,7 +125,7 @@ TEST_F(HitPartsTest, GroupsGapsAndWords) {
 
     // A group whose second bound is not past its first does not exist; End
     // still starts at the last set closing bound.
-    const CSplitedRet inverted = Split(data, Hit(0, 1, 4, {0, 1, 3, 2}), 1);
+    const qav::CSplitedRet inverted = Split(data, Hit(0, 1, 4, {0, 1, 3, 2}), 1);
     EXPECT_EQ(inverted.m_Group2, "");
     EXPECT_EQ(inverted.m_End, Gbk("上海"));
 }
@@ -133,7 +133,7 @@ TEST_F(HitPartsTest, GroupsGapsAndWords) {
 TEST_F(HitPartsTest, WindowsAtTheEndsOfTheArrayStayInside) {
     const std::vector<uint32_t> data = Units({"我", "爱", "上海"});
     struct Case {
-        CRetInfo hit;
+        qav::CRetInfo hit;
         int width;
         const char *left, *match, *right;
     } cases[] = {
@@ -145,7 +145,7 @@ TEST_F(HitPartsTest, WindowsAtTheEndsOfTheArrayStayInside) {
         {Hit(2, 0, 1, {1, 0x7F, 2, 0x7E}), 600, "我爱", "上海", ""},  // and far after it
     };
     for (const Case& c : cases) {
-        const CSplitedRet parts = Split(data, c.hit, c.width);
+        const qav::CSplitedRet parts = Split(data, c.hit, c.width);
         EXPECT_EQ(parts.m_Left, Gbk(c.left));
         EXPECT_EQ(parts.m_Match, Gbk(c.match));
         EXPECT_EQ(parts.m_Right, Gbk(c.right));
@@ -153,29 +153,29 @@ TEST_F(HitPartsTest, WindowsAtTheEndsOfTheArrayStayInside) {
 }
 
 TEST_F(HitPartsTest, PartsStopAtTheByteCap) {
-    CWordList longWords = searchtest::MakeWordList({"我"});
-    CWord big;
+    qav::CWordList longWords = searchtest::MakeWordList({"我"});
+    qav::CWord big;
     big.text = std::string(2000, 'x');
     big.id = 1;
     longWords.words_by_id.push_back(big);
-    HitPartsSource source = source_;
+    qav::HitPartsSource source = source_;
     source.words = &longWords;
     const std::vector<uint32_t> data = {1, 1, 1, 0, 1, 1, 1, 1};
-    CSplitedRet parts;
-    SplitHit(source, data.data(), data.size(), Hit(3, 0, 5), 3, parts);
+    qav::CSplitedRet parts;
+    qav::SplitHit(source, data.data(), data.size(), Hit(3, 0, 5), 3, parts);
     EXPECT_EQ(parts.m_Left, std::string(4000, 'x'));   // the third would pass 4,095 bytes: the part ends
     EXPECT_EQ(parts.m_Match.size(), 2 + 2000u * 2);   // 我 and two of the four
     EXPECT_EQ(parts.m_Right, "");
 }
 
 TEST_F(HitPartsTest, EnglishWordsCarryBlanks) {
-    const CWordList english = searchtest::MakeWordList({"the", "dog", "barks", "."});
-    HitPartsSource source = source_;
+    const qav::CWordList english = searchtest::MakeWordList({"the", "dog", "barks", "."});
+    qav::HitPartsSource source = source_;
     source.words = &english;
     source.english = true;
     const std::vector<uint32_t> data = {0, 1, 2, 3};
-    CSplitedRet parts;
-    SplitHit(source, data.data(), data.size(), Hit(0, 1, 2, {0, 1}), 1, parts);
+    qav::CSplitedRet parts;
+    qav::SplitHit(source, data.data(), data.size(), Hit(0, 1, 2, {0, 1}), 1, parts);
     EXPECT_EQ(parts.m_Left, "the ");
     EXPECT_EQ(parts.m_Match, "dog barks");
     EXPECT_EQ(parts.m_Right, ". ");

@@ -14,13 +14,13 @@ struct Probe {
     int range;
 };
 
-void ExpectRanges(const CLimitList& limits, const std::vector<Probe>& probes) {
+void ExpectRanges(const qav::CLimitList& limits, const std::vector<Probe>& probes) {
     for (const Probe& p : probes)
         EXPECT_EQ(limits.RetLimitNo(p.key), p.range) << (p.key >> 32) << ":" << (p.key & 0xFFFFFFFF);
 }
 
 TEST(LimitListTest, RangesAreInclusiveAtBothEnds) {
-    CLimitList limits;
+    qav::CLimitList limits;
     limits.Add2Limit({Key(5, 0), Key(5, 1000)});
     limits.Add2Limit({Key(7, 0), Key(7, 50)});
     ExpectRanges(limits, {{Key(5, 0), 0}, {Key(5, 1000), 0}, {Key(5, 1001), -1}, {Key(6, 10), -1},
@@ -28,7 +28,7 @@ TEST(LimitListTest, RangesAreInclusiveAtBothEnds) {
 }
 
 TEST(LimitListTest, AnyOrderOfRangesFindsTheirKeys) {
-    CLimitList limits;
+    qav::CLimitList limits;
     limits.Add2Limit({Key(7, 0), Key(7, 50)});
     limits.Add2Limit({Key(5, 0), Key(5, 1000)});
     limits.Add2Limit({Key(9, 0), Key(9, 10)});
@@ -45,13 +45,13 @@ TEST(LimitListTest, AnyOrderOfRangesFindsTheirKeys) {
 }
 
 TEST(LimitListTest, EmptyListAnswersZero) {
-    CLimitList limits;
+    qav::CLimitList limits;
     EXPECT_TRUE(limits.empty());
     EXPECT_EQ(limits.RetLimitNo(Key(3, 3)), 0);
 }
 
 TEST(LimitListTest, BisectionStaysWithinTheGivenBounds) {
-    CLimitList limits;
+    qav::CLimitList limits;
     for (int64_t i = 0; i < 8; ++i) limits.Add2Limit({Key(i, 0), Key(i, 99)});
     EXPECT_EQ(limits.RetLimitNo(Key(6, 5), 0, 7), 6);
     EXPECT_EQ(limits.RetLimitNo(Key(6, 5), 0, 5), -1);

@@ -13,22 +13,22 @@
 namespace {
 
 // Two documents of three lines each: keys [0, 600) and [600, largest key).
-COrgInfo TwoDocuments(const qztest::TempDir& dir) {
-    COrgInfo build;
+qav::COrgInfo TwoDocuments(const qztest::TempDir& dir) {
+    qav::COrgInfo build;
     const std::string org = dir.file("Org.txt");
     qztest::WriteFile(org, "#0\t3\nT:a\nEx:\n#3\t6\nT:b\nEx:\n");
     EXPECT_TRUE(build.InitOrgEx(org));
     build.MapEndLinesToKeys({512, 520, 530, 600, 610, 620, UINT64_MAX});
     EXPECT_TRUE(build.WriteOrg(dir.file("Org.dat")));
-    COrgInfo table;
+    qav::COrgInfo table;
     EXPECT_TRUE(table.OrgInfoInit(dir.file("Org.dat")));
     return table;
 }
 
 TEST(SentenceDocument, RecordFirstThenTheDocumentTable) {
     qztest::TempDir dir;
-    const COrgInfo table = TwoDocuments(dir);
-    CHashTableInfo sentences;
+    const qav::COrgInfo table = TwoDocuments(dir);
+    qav::CHashTableInfo sentences;
     sentences.MakeBuckets(16);
     sentences.Add2Hash(610, (uint64_t{5} << 32) | 1, 4);  // a record that disagrees with the table wins
 
@@ -45,13 +45,13 @@ TEST(SentenceDocument, RecordFirstThenTheDocumentTable) {
     };
     for (const Case& c : cases) {
         int64_t doc = -1;
-        EXPECT_EQ(c.found, DocumentOfSentence(sentences, c.withTable ? &table : nullptr, c.key, doc)) << c.key;
+        EXPECT_EQ(c.found, qav::DocumentOfSentence(sentences, c.withTable ? &table : nullptr, c.key, doc)) << c.key;
         if (c.found) {
             EXPECT_EQ(c.doc, doc) << c.key;
         }
     }
     int64_t doc = -1;
-    EXPECT_FALSE(DocumentInTable(COrgInfo(), 512, doc));
+    EXPECT_FALSE(qav::DocumentInTable(qav::COrgInfo(), 512, doc));
 }
 
 }  // namespace

@@ -8,17 +8,17 @@
 namespace {
 
 TEST(ForMerge, InitSizesPoolAndClearsReusedArrays) {
-    CForMerge area;
+    qav::CForMerge area;
     ASSERT_TRUE(area.ForMergeInit(16, 64, nullptr));
     EXPECT_EQ(16, area.m_nBucketCount);
     EXPECT_EQ(64, area.m_nPoolCapacity);
     EXPECT_EQ(64, area.m_nTagSize);
 
-    CRetInfoEx* entry = area.NewEntry();
+    qav::CRetInfoEx* entry = area.NewEntry();
     ASSERT_NE(nullptr, entry);
     // Copying a hit into a chained entry keeps the chain.
     entry->next = area.NewEntry();
-    CRetInfo hit = ClearedRetInfo();
+    qav::CRetInfo hit = qav::ClearedRetInfo();
     hit.position = 42;
     entry->SetRetInfo(hit);
     EXPECT_EQ(42u, entry->position);
@@ -36,7 +36,7 @@ TEST(ForMerge, InitSizesPoolAndClearsReusedArrays) {
 }
 
 TEST(ForMerge, TagsAddressBitHModSizeOfEachBitmap) {
-    CForMerge area;
+    qav::CForMerge area;
     ASSERT_TRUE(area.ForMergeInit(0, 80, nullptr));
     area.SetTag(0, 80 + 9);  // bit 9: byte 1, bit 1
     EXPECT_EQ(0x02, area.m_Tag[0][1]);
@@ -47,13 +47,13 @@ TEST(ForMerge, TagsAddressBitHModSizeOfEachBitmap) {
     EXPECT_FALSE(area.HasTag(0, 9));
 
     // No bitmap: nothing is tagged and nothing divides by zero.
-    CForMerge bare;
+    qav::CForMerge bare;
     bare.SetTag(0, 7);
     EXPECT_FALSE(bare.HasTag(0, 7));
 }
 
 TEST(ForMerge, PrepareGrowsToTheInputsAndNeverShrinks) {
-    CForMerge area;
+    qav::CForMerge area;
     ASSERT_TRUE(area.ForMergeInit(4, 10, nullptr));
     ASSERT_TRUE(area.PrepareForMerge(100, 7));
     EXPECT_EQ(25, area.m_nBucketCount);  // larger / 4

@@ -7,8 +7,8 @@
 
 namespace {
 
-CRetInfo Hit(int start, int length, int clause = 0) {
-    CRetInfo hit = ClearedRetInfo();
+qav::CRetInfo Hit(int start, int length, int clause = 0) {
+    qav::CRetInfo hit = qav::ClearedRetInfo();
     hit.file_no = 0;
     hit.position = 520;
     hit.start = static_cast<int16_t>(start);
@@ -20,7 +20,7 @@ CRetInfo Hit(int start, int length, int clause = 0) {
 TEST(JoinRelation, PairsMatchTheirRelation) {
     struct Case {
         const char* relation;
-        CRetInfo left, right;
+        qav::CRetInfo left, right;
         bool match;
     } cases[] = {
         // Left covers words 3 and 4.
@@ -50,49 +50,49 @@ TEST(JoinRelation, PairsMatchTheirRelation) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.relation) + " R.start=" + std::to_string(c.right.start));
-        EXPECT_EQ(c.match, IsJoinMatch(c.left, c.right, JoinRelationCode(c.relation)));
+        EXPECT_EQ(c.match, qav::IsJoinMatch(c.left, c.right, qav::JoinRelationCode(c.relation)));
     }
 }
 
 TEST(JoinRelation, CodesOutsideTheTableMatchNothing) {
-    EXPECT_EQ(4112, JoinRelationCode("SameBoundary"));
-    EXPECT_EQ(0, JoinRelationCode("sameboundary"));
+    EXPECT_EQ(4112, qav::JoinRelationCode("SameBoundary"));
+    EXPECT_EQ(0, qav::JoinRelationCode("sameboundary"));
     for (int code : {0, 4095, 4106, 4111, 4113})
-        EXPECT_FALSE(IsJoinMatch(Hit(3, 3), Hit(3, 3), code)) << code;
+        EXPECT_FALSE(qav::IsJoinMatch(Hit(3, 3), Hit(3, 3), code)) << code;
 }
 
 TEST(JoinRelation, JoinedHitSpansBothWithShiftedBrackets) {
-    CRetInfo left = Hit(3, 2);
+    qav::CRetInfo left = Hit(3, 2);
     left.bracket[0] = 0;
     left.bracket[1] = 2;
-    CRetInfo right = Hit(5, 1);
+    qav::CRetInfo right = Hit(5, 1);
     right.position = 999;  // the joined hit keeps the left sentence
     right.bracket[0] = 1;
     for (bool leftFirst : {true, false}) {
-        const CRetInfo joined = leftFirst ? JoinRetInfo(left, right) : JoinRetInfo(right, left);
+        const qav::CRetInfo joined = leftFirst ? JoinRetInfo(left, right) : JoinRetInfo(right, left);
         EXPECT_EQ(3, joined.start);
         EXPECT_EQ(3, joined.length);
         EXPECT_EQ(0, joined.bracket[0]);
         EXPECT_EQ(2, joined.bracket[1]);
         EXPECT_EQ(3, joined.bracket[2]);
-        EXPECT_EQ(kNoBracket, joined.bracket[3]);
+        EXPECT_EQ(qav::kNoBracket, joined.bracket[3]);
         EXPECT_EQ(leftFirst ? 520u : 999u, joined.position);
     }
 }
 
 TEST(JoinRelation, JoinedLengthIsClampedNotWrapped) {
-    const CRetInfo joined = JoinRetInfo(Hit(0, 200), Hit(150, 200));
+    const qav::CRetInfo joined = JoinRetInfo(Hit(0, 200), Hit(150, 200));
     EXPECT_EQ(0, joined.start);
     EXPECT_EQ(255, joined.length);
 }
 
 TEST(JoinRelation, BracketsStopAtSix) {
-    CRetInfo left = Hit(0, 5), right = Hit(1, 5);
+    qav::CRetInfo left = Hit(0, 5), right = Hit(1, 5);
     for (int i = 0; i < 4; ++i) left.bracket[i] = static_cast<uint8_t>(i);
     for (int i = 0; i < 4; ++i) right.bracket[i] = static_cast<uint8_t>(10 + i);
-    const CRetInfo joined = JoinRetInfo(left, right);
-    const uint8_t expected[kBracketCount] = {0, 1, 2, 3, 11, 12};
-    for (int i = 0; i < kBracketCount; ++i) EXPECT_EQ(expected[i], joined.bracket[i]) << i;
+    const qav::CRetInfo joined = JoinRetInfo(left, right);
+    const uint8_t expected[qav::kBracketCount] = {0, 1, 2, 3, 11, 12};
+    for (int i = 0; i < qav::kBracketCount; ++i) EXPECT_EQ(expected[i], joined.bracket[i]) << i;
 }
 
 }  // namespace

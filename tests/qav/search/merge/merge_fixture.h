@@ -24,7 +24,7 @@ inline uint32_t Sentence(int i) { return kSentence + 10 * static_cast<uint32_t>(
 
 class MergeCorpus {
 public:
-    explicit MergeCorpus(int files = 2, int language = kLanguageChinese)
+    explicit MergeCorpus(int files = 2, int language = qav::kLanguageChinese)
         : words(searchtest::MakeWordList({"我", "上海", "的"})) {
         for (int f = 0; f < files; ++f) corpus.emplace_back(kWords, 0u);
         // Header positions hold no word.
@@ -33,9 +33,9 @@ public:
         ctx = searchtest::MakeContext(corpus, words, language, 10);
     }
 
-    CWordList words;
+    qav::CWordList words;
     std::vector<std::vector<uint32_t>> corpus;
-    RecordCompareContext ctx;
+    qav::RecordCompareContext ctx;
 };
 
 // An atom result of 8-byte records: a kind-4 query with an empty pattern, so
@@ -49,7 +49,7 @@ struct Rec {
 
 class AtomResult {
 public:
-    explicit AtomResult(const std::vector<Rec>& recs, UnitType kind = UNIT_POS_R) {
+    explicit AtomResult(const std::vector<Rec>& recs, qav::UnitType kind = qav::UNIT_POS_R) {
         for (const Rec& r : recs) {
             auto bytes = searchtest::Record(r.position, r.index, r.file, r.clause, 8);
             buffer.insert(buffer.end(), bytes.begin(), bytes.end());
@@ -62,19 +62,19 @@ public:
     }
 
     std::vector<unsigned char> buffer;
-    CAtomRet result;
+    qav::CAtomRet result;
 };
 
 // The search a join or merge runs in, with every test made visible.
-class FakeEnv : public MergeEnv {
+class FakeEnv : public qav::MergeEnv {
 public:
-    explicit FakeEnv(const RecordCompareContext& corpus) : m_corpus(corpus) {}
+    explicit FakeEnv(const qav::RecordCompareContext& corpus) : m_corpus(corpus) {}
 
-    const RecordCompareContext& Corpus() const override { return m_corpus; }
+    const qav::RecordCompareContext& Corpus() const override { return m_corpus; }
     bool IsInLimit(uint8_t fileNo, uint32_t position, bool) override {
         return excluded.count({fileNo, position}) == 0;
     }
-    bool IsOk(const CRetInfo& hit) override { return !rejectAll && rejectedStarts.count(hit.start) == 0; }
+    bool IsOk(const qav::CRetInfo& hit) override { return !rejectAll && rejectedStarts.count(hit.start) == 0; }
     bool GetDocument(uint8_t fileNo, uint32_t position, uint32_t& doc) override {
         auto found = documents.find({fileNo, position});
         if (found == documents.end()) return false;
@@ -90,15 +90,15 @@ public:
     bool approximate = false;
 
 private:
-    const RecordCompareContext& m_corpus;
+    const qav::RecordCompareContext& m_corpus;
 };
 
 // (file, sentence, start, length) of each hit, in order.
 using HitTuple = std::tuple<int, uint32_t, int, int>;
-inline std::vector<HitTuple> Hits(const CQAVRet& ret) {
+inline std::vector<HitTuple> Hits(const qav::CQAVRet& ret) {
     std::vector<HitTuple> hits;
     for (int i = 0; i < ret.m_nCount; ++i) {
-        const CRetInfo& h = ret.m_Hits[static_cast<size_t>(i)];
+        const qav::CRetInfo& h = ret.m_Hits[static_cast<size_t>(i)];
         hits.emplace_back(h.file_no, h.position, h.start, h.length);
     }
     return hits;

@@ -28,7 +28,7 @@ TEST(ContextLine, ExtractQSection) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(ExtractQSection(c.text), c.section);
+        EXPECT_EQ(qav::ExtractQSection(c.text), c.section);
     }
 }
 
@@ -43,13 +43,13 @@ TEST(ContextLine, CutByGroupKeepsTheHead) {
     };
     for (const Case& c : cases) {
         std::string line = c.line;
-        CutByGroup(line);
+        qav::CutByGroup(line);
         EXPECT_EQ(line, c.cut);
     }
 }
 
 TEST(ContextLine, BodiesByPrintFlag) {
-    CSplitedRet p;
+    qav::CSplitedRet p;
     p.m_Before = "B";
     p.m_Group1 = "1";
     p.m_Gap12 = "g";
@@ -64,46 +64,46 @@ TEST(ContextLine, BodiesByPrintFlag) {
         int flag;  // kPrintFlagCount: none set
         const char* body;
     } cases[] = {
-        {kPrint1, "B<Q>1</Q>g2h3E"},
-        {kPrint2, "B1g<Q>2</Q>h3E"},
-        {kPrint3, "B1g2h<Q>3</Q>E"},
-        {kPrintB, "<B>L</B><Q>M</Q>R"},
-        {kPrintE, "L<Q>M</Q><E>R</E>"},
-        {kPrint12, "B<Q>1</Q>g<Q>2</Q>h3E"},
-        {kPrint23, "B1g<Q>2</Q>h<Q>3</Q>E"},
-        {kPrint13, "B<Q>1</Q>g2h<Q>3</Q>E"},
-        {kPrint123, "B<Q>1</Q>g<Q>2</Q>h<Q>3</Q>E"},
-        {kPrintFlagCount, "L<Q>M</Q>R"},
+        {qav::kPrint1, "B<Q>1</Q>g2h3E"},
+        {qav::kPrint2, "B1g<Q>2</Q>h3E"},
+        {qav::kPrint3, "B1g2h<Q>3</Q>E"},
+        {qav::kPrintB, "<B>L</B><Q>M</Q>R"},
+        {qav::kPrintE, "L<Q>M</Q><E>R</E>"},
+        {qav::kPrint12, "B<Q>1</Q>g<Q>2</Q>h3E"},
+        {qav::kPrint23, "B1g<Q>2</Q>h<Q>3</Q>E"},
+        {qav::kPrint13, "B<Q>1</Q>g2h<Q>3</Q>E"},
+        {qav::kPrint123, "B<Q>1</Q>g<Q>2</Q>h<Q>3</Q>E"},
+        {qav::kPrintFlagCount, "L<Q>M</Q>R"},
     };
     for (const Case& c : cases) {
-        std::array<bool, kPrintFlagCount> print{};
-        if (c.flag < kPrintFlagCount) print[c.flag] = true;
+        std::array<bool, qav::kPrintFlagCount> print{};
+        if (c.flag < qav::kPrintFlagCount) print[c.flag] = true;
         std::string line = "P#@#";
-        AppendContextBody(p, print, line);
+        qav::AppendContextBody(p, print, line);
         EXPECT_EQ(line, std::string("P#@#") + c.body) << c.flag;
     }
     // The first flag set in table order wins.
-    std::array<bool, kPrintFlagCount> both{};
-    both[kPrintE] = both[kPrint2] = true;
+    std::array<bool, qav::kPrintFlagCount> both{};
+    both[qav::kPrintE] = both[qav::kPrint2] = true;
     std::string line;
-    AppendContextBody(p, both, line);
+    qav::AppendContextBody(p, both, line);
     EXPECT_EQ(line, "B1g<Q>2</Q>h3E");
 }
 
 TEST(ContextLine, LineStopsAtItsLimitWithoutSplittingACharacter) {
-    CSplitedRet p;
+    qav::CSplitedRet p;
     p.m_Left = "\xB0\xAE";
     struct Case {
         size_t filled;
         std::string tail;  // what the body adds
     } cases[] = {
-        {kContextLineMaxBytes - 1, ""},  // one byte left: no half character
-        {kContextLineMaxBytes - 3, "\xB0\xAE<"},
-        {kContextLineMaxBytes + 5, ""},  // a line already past the limit gets nothing
+        {qav::kContextLineMaxBytes - 1, ""},  // one byte left: no half character
+        {qav::kContextLineMaxBytes - 3, "\xB0\xAE<"},
+        {qav::kContextLineMaxBytes + 5, ""},  // a line already past the limit gets nothing
     };
     for (const Case& c : cases) {
         std::string line(c.filled, 'x');
-        AppendContextBody(p, {}, line);
+        qav::AppendContextBody(p, {}, line);
         ASSERT_EQ(line.size(), c.filled + c.tail.size());
         EXPECT_EQ(line.substr(c.filled), c.tail);
     }

@@ -37,7 +37,7 @@ public:
         AddRun(positions);
     }
     // The runs as an atom result; the runs must outlive it.
-    void Fill(CAtomRet& result) const {
+    void Fill(qav::CAtomRet& result) const {
         ASSERT_TRUE(result.AtomRetInit(static_cast<int>(runs_.size()) + 1));
         result.Take();
         for (size_t i = 0; i < runs_.size(); ++i)
@@ -51,33 +51,33 @@ private:
 };
 
 struct Walked {
-    ContextWalkResult result;
+    qav::ContextWalkResult result;
     std::vector<uint64_t> rows;  // keys in row order
     int64_t tested = 0;          // acceptance tests run
 };
 
 // Accepts every record whose position is not in rejected.
-Walked WalkAtom(const RecordRuns& runs, const ContextWalkSetup& setup,
+Walked WalkAtom(const RecordRuns& runs, const qav::ContextWalkSetup& setup,
                 std::function<bool(uint32_t)> acceptPosition = [](uint32_t) { return true; }) {
-    CAtomRet result;
+    qav::CAtomRet result;
     runs.Fill(result);
     Walked out;
     std::unordered_set<uint64_t> seen;
-    out.result = WalkAtomContext(
+    out.result = qav::WalkAtomContext(
         result, setup, seen,
         [&](const unsigned char* record, uint8_t, uint64_t& key) {
             ++out.tested;
-            key = GetOffset(record);
-            return acceptPosition(GetOffset(record));
+            key = qav::GetOffset(record);
+            return acceptPosition(qav::GetOffset(record));
         },
         [&](uint64_t key) { out.rows.push_back(key); });
     return out;
 }
 
-ContextWalkSetup PageSetup(int page, int pageSize, bool hasLimits = false, bool conditions = false) {
-    ContextWalkSetup setup;
+qav::ContextWalkSetup PageSetup(int page, int pageSize, bool hasLimits = false, bool conditions = false) {
+    qav::ContextWalkSetup setup;
     setup.page = page;
-    setup.pageSize = NormalContextPageSize(pageSize);
+    setup.pageSize = qav::NormalContextPageSize(pageSize);
     setup.hasLimits = hasLimits;
     setup.conditions = conditions || hasLimits;
     return setup;
@@ -86,18 +86,18 @@ ContextWalkSetup PageSetup(int page, int pageSize, bool hasLimits = false, bool 
 class ContextWalkTest : public testing::Test {
 protected:
     void TearDown() override {
-        g_nQueryTimeoutMs = 0;
-        g_queryStartTime = std::chrono::steady_clock::now();
+        qav::g_nQueryTimeoutMs = 0;
+        qav::g_queryStartTime = std::chrono::steady_clock::now();
     }
     static void StartTimedOut() {
-        g_nQueryTimeoutMs = 1;
-        g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+        qav::g_nQueryTimeoutMs = 1;
+        qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(1);
     }
 };
 
 TEST_F(ContextWalkTest, WhichWalkAndStride) {
-    EXPECT_EQ(NormalContextPageSize(-1), 1024);
-    EXPECT_EQ(NormalContextPageSize(7), 7);
+    EXPECT_EQ(qav::NormalContextPageSize(-1), 1024);
+    EXPECT_EQ(qav::NormalContextPageSize(7), 7);
     struct Case {
         bool hasLimits;
         int64_t hits;
@@ -109,11 +109,11 @@ TEST_F(ContextWalkTest, WhichWalkAndStride) {
         {true, 300000, 100, false},  // limit ranges: always paged
         {false, 300000, 0, false},   // no page to fill
     };
-    for (const Case& c : cases) EXPECT_EQ(UseSampledWalk(c.hasLimits, c.hits, c.pageSize), c.sampled) << c.hits;
-    EXPECT_EQ(SampleStride(false, 300000, 100000), 3);
-    EXPECT_EQ(SampleStride(false, 250000, 100000), 2);  // below 3: 2
-    EXPECT_EQ(SampleStride(false, 1000000, 1000), 1000);
-    EXPECT_EQ(SampleStride(true, 1000000, 1000), 10000);
+    for (const Case& c : cases) EXPECT_EQ(qav::UseSampledWalk(c.hasLimits, c.hits, c.pageSize), c.sampled) << c.hits;
+    EXPECT_EQ(qav::SampleStride(false, 300000, 100000), 3);
+    EXPECT_EQ(qav::SampleStride(false, 250000, 100000), 2);  // below 3: 2
+    EXPECT_EQ(qav::SampleStride(false, 1000000, 1000), 1000);
+    EXPECT_EQ(qav::SampleStride(true, 1000000, 1000), 10000);
 }
 
 TEST_F(ContextWalkTest, TwoHundredThousandHitsArePagedOneMoreSampled) {
@@ -146,7 +146,7 @@ TEST_F(ContextWalkTest, SampledWalkWithoutConditionsFillsThePageAtTheStride) {
 TEST_F(ContextWalkTest, SampledWalkWithConditions) {
     RecordRuns runs;
     runs.AddRange(0, 250000);
-    ContextWalkSetup setup = PageSetup(0, 10, false, true);
+    qav::ContextWalkSetup setup = PageSetup(0, 10, false, true);
     // Every sample point accepted: 10,000 apart, the page filled, total h, approximate.
     Walked w = WalkAtom(runs, setup);
     ASSERT_EQ(w.rows.size(), 10u);
@@ -231,32 +231,32 @@ TEST_F(ContextWalkTest, TimeLimitEndsTheWalks) {
     EXPECT_TRUE(w.result.approximate);
 
     // Without a limit of its own the thread gets five hours.
-    g_nQueryTimeoutMs = 0;
-    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(4);
+    qav::g_nQueryTimeoutMs = 0;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(4);
     w = WalkAtom(runs, PageSetup(0, 100, true));
     EXPECT_EQ(w.rows.size(), 100u);
     EXPECT_EQ(w.result.total, 300000);
-    g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(5);
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::hours(5);
     w = WalkAtom(runs, PageSetup(0, 100, true));
     EXPECT_EQ(w.rows.size(), 1u);
     EXPECT_TRUE(w.result.approximate);
 }
 
-CRetInfo Hit(uint8_t file, uint32_t position) {
-    CRetInfo hit = ClearedRetInfo();
+qav::CRetInfo Hit(uint8_t file, uint32_t position) {
+    qav::CRetInfo hit = qav::ClearedRetInfo();
     hit.file_no = file;
     hit.position = position;
     return hit;
 }
 
 TEST_F(ContextWalkTest, MergedWalkEstimatesFromItsItems) {
-    CQAVRet merged;
+    qav::CQAVRet merged;
     ASSERT_TRUE(merged.QAVRetInit(8));
     merged.Clear();
     // One sentence twice; the same position in another data file is another sentence.
-    for (const CRetInfo& hit : {Hit(0, 512), Hit(0, 512), Hit(1, 512), Hit(0, 600), Hit(0, 700)})
+    for (const qav::CRetInfo& hit : {Hit(0, 512), Hit(0, 512), Hit(1, 512), Hit(0, 600), Hit(0, 700)})
         merged.Add2QAVRetEx(hit);
-    auto keyOf = [](const CRetInfo& hit, uint64_t& key) {
+    auto keyOf = [](const qav::CRetInfo& hit, uint64_t& key) {
         key = (uint64_t{hit.file_no} << 32) | hit.position;
         return hit.position != 700;
     };
@@ -276,7 +276,7 @@ TEST_F(ContextWalkTest, MergedWalkEstimatesFromItsItems) {
     for (const Case& c : cases) {
         std::unordered_set<uint64_t> seen;
         std::vector<uint64_t> rows;
-        const ContextWalkResult r = WalkMergedContext(merged, c.estimate, PageSetup(c.page, c.pageSize), seen, keyOf,
+        const qav::ContextWalkResult r = WalkMergedContext(merged, c.estimate, PageSetup(c.page, c.pageSize), seen, keyOf,
                                                       [&](uint64_t key) { rows.push_back(key); });
         EXPECT_EQ(rows.size(), c.rows);
         EXPECT_EQ(r.total, c.total);

@@ -17,8 +17,8 @@ namespace {
 
 using qztest::Gbk;
 
-CSplitedRet Parts() {
-    CSplitedRet parts;
+qav::CSplitedRet Parts() {
+    qav::CSplitedRet parts;
     parts.m_Match = Gbk("我爱上海");
     parts.m_Group1 = Gbk("我");
     parts.m_Group2 = Gbk("上海");
@@ -29,9 +29,9 @@ CSplitedRet Parts() {
 }
 
 std::string Key(const std::string& form) {
-    CFreqForm parsed;
-    ParseObj(form, parsed);
-    return BuildFreqKey(parsed, Parts());
+    qav::CFreqForm parsed;
+    qav::ParseObj(form, parsed);
+    return qav::BuildFreqKey(parsed, Parts());
 }
 
 TEST(FreqForm, KeysFollowTheForm) {
@@ -55,41 +55,41 @@ TEST(FreqForm, KeysFollowTheForm) {
 }
 
 TEST(FreqForm, LongFormsAndKeysAreCutAtCharacterEdges) {
-    CFreqForm parsed;
-    ParseObj(std::string(1022, 'a') + Gbk("中") + "$1", parsed);
+    qav::CFreqForm parsed;
+    qav::ParseObj(std::string(1022, 'a') + Gbk("中") + "$1", parsed);
     EXPECT_EQ(parsed.literals[0], std::string(1022, 'a'));
     EXPECT_TRUE(parsed.letters.empty());
 
-    CSplitedRet parts;
+    qav::CSplitedRet parts;
     parts.m_Group1 = "a" + std::string(20000, '\xD6');  // "a" then pairs of 0xD6 0xD6
-    ParseObj("$1$1", parsed);
-    const std::string key = BuildFreqKey(parsed, parts);
-    EXPECT_EQ(key.size(), kFreqKeyBytes - 1);
+    qav::ParseObj("$1$1", parsed);
+    const std::string key = qav::BuildFreqKey(parsed, parts);
+    EXPECT_EQ(key.size(), qav::kFreqKeyBytes - 1);
     EXPECT_EQ(key[0], 'a');
 }
 
 TEST(FreqMap, KeysBeyondTheBoundAreNeverCounted) {
-    CFreqMap map;
-    for (size_t i = 0; i < kMaxFreqKeys; ++i) CountFreqKey(map, "k" + std::to_string(i), "");
-    for (int i = 0; i < 5; ++i) CountFreqKey(map, "late", "");
-    CountFreqKey(map, "k0", "");
-    EXPECT_EQ(map.size(), kMaxFreqKeys);
+    qav::CFreqMap map;
+    for (size_t i = 0; i < qav::kMaxFreqKeys; ++i) qav::CountFreqKey(map, "k" + std::to_string(i), "");
+    for (int i = 0; i < 5; ++i) qav::CountFreqKey(map, "late", "");
+    qav::CountFreqKey(map, "k0", "");
+    EXPECT_EQ(map.size(), qav::kMaxFreqKeys);
     EXPECT_EQ(map.count("late"), 0u);
     EXPECT_EQ(map["k0"].count, 2u);
 }
 
 TEST(FreqMap, SourcesAreBoundedPerKey) {
-    CFreqMap map;
-    for (size_t i = 0; i <= kMaxFreqSources; ++i) CountFreqKey(map, "k", "doc" + std::to_string(i));
-    CountFreqKey(map, "k", "doc0");
-    const CFreqEntry& entry = map["k"];
-    EXPECT_EQ(entry.count, kMaxFreqSources + 2);
-    EXPECT_EQ(entry.sources.size(), kMaxFreqSources);
+    qav::CFreqMap map;
+    for (size_t i = 0; i <= qav::kMaxFreqSources; ++i) qav::CountFreqKey(map, "k", "doc" + std::to_string(i));
+    qav::CountFreqKey(map, "k", "doc0");
+    const qav::CFreqEntry& entry = map["k"];
+    EXPECT_EQ(entry.count, qav::kMaxFreqSources + 2);
+    EXPECT_EQ(entry.sources.size(), qav::kMaxFreqSources);
     EXPECT_EQ(entry.sources.at("doc0"), 2u);
 }
 
 TEST(Freq, OnePairReplacedWhole) {
-    CFreq freq;
+    qav::CFreq freq;
     freq.AddRect("stale", 9);
     freq.FreqInit();
     EXPECT_EQ(std::make_pair(std::string(), 0), std::make_pair(freq.m_text, freq.m_nCount));
@@ -104,13 +104,13 @@ TEST(Freq, OnePairReplacedWhole) {
 }
 
 TEST(FreqRows, RowTextListsSourcesOnlyFromTwoOn) {
-    CFreqMap map;
-    CountFreqKey(map, "k", "B");
-    CountFreqKey(map, "k", "A");
-    CountFreqKey(map, "k", "B");
-    CountFreqKey(map, "one", "A");
-    CountFreqKey(map, "none", "");
-    CFinalRect rows;
+    qav::CFreqMap map;
+    qav::CountFreqKey(map, "k", "B");
+    qav::CountFreqKey(map, "k", "A");
+    qav::CountFreqKey(map, "k", "B");
+    qav::CountFreqKey(map, "one", "A");
+    qav::CountFreqKey(map, "none", "");
+    qav::CFinalRect rows;
     rows.FinalRectInit(2);
     EXPECT_TRUE(rows.AddRectEx("k", map["k"]));
     EXPECT_TRUE(rows.AddRectEx("one", map["one"]));
@@ -122,10 +122,10 @@ TEST(FreqRows, RowTextListsSourcesOnlyFromTwoOn) {
 }
 
 TEST(FreqRows, SourceListStopsOnceLongerThanItsBound) {
-    CFreqEntry entry;
+    qav::CFreqEntry entry;
     for (int i = 0; i < 50; ++i) entry.sources[std::string(100, static_cast<char>('A' + i % 26)) + std::to_string(i)] = 1;
     entry.count = 50;
-    const std::string text = FreqRowText("k", entry);
+    const std::string text = qav::FreqRowText("k", entry);
     const std::string list = text.substr(4);
     EXPECT_GT(list.size(), 1024u);
     EXPECT_LT(list.size(), 1024u + 110u);
@@ -133,7 +133,7 @@ TEST(FreqRows, SourceListStopsOnceLongerThanItsBound) {
 }
 
 TEST(FreqRows, SortPutsLargestCountsFirst) {
-    CFinalRect rows;
+    qav::CFinalRect rows;
     rows.FinalRectInit(10);
     for (int count : {2, 7, 1, 7, 3}) rows.AddRow("r" + std::to_string(count), count);
     rows.SortRet();
@@ -143,7 +143,7 @@ TEST(FreqRows, SortPutsLargestCountsFirst) {
 }
 
 TEST(CountForms, TextsOfTheForms) {
-    const CSplitedRet parts = Parts();
+    const qav::CSplitedRet parts = Parts();
     struct Case {
         std::string form, text;
     } cases[] = {
@@ -152,41 +152,41 @@ TEST(CountForms, TextsOfTheForms) {
         {"$1*$2", Gbk("我*上海")}, {"$12", Gbk("我*上海")},    {"$1$2", Gbk("我*上海")},
         {"$1 $2", Gbk("我*上海")}, {"$3", ""},                  {"%s", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(CountFormText(c.form, parts), c.text) << c.form;
+    for (const Case& c : cases) EXPECT_EQ(qav::CountFormText(c.form, parts), c.text) << c.form;
 }
 
 TEST(CountRows, TopEntriesJoinedWithTheirCounts) {
-    CCountMap map{{"a", 5}, {"b", 9}, {"c", 1}};
+    qav::CCountMap map{{"a", 5}, {"b", 9}, {"c", 1}};
     std::string text;
-    EXPECT_EQ(Add2RetBuff(map, 2, text), 14);
+    EXPECT_EQ(qav::Add2RetBuff(map, 2, text), 14);
     EXPECT_EQ(text, "b_9;a_5");
-    EXPECT_EQ(Add2RetBuff(map, 100, text), 15);
+    EXPECT_EQ(qav::Add2RetBuff(map, 100, text), 15);
     EXPECT_EQ(text, "b_9;a_5;c_1");
-    EXPECT_EQ(Add2RetBuff(map, 0, text), 0);
+    EXPECT_EQ(qav::Add2RetBuff(map, 0, text), 0);
     EXPECT_EQ(text, "");
 }
 
 TEST(CountRows, RowTextStaysWithinItsBound) {
-    CCountMap map;
+    qav::CCountMap map;
     for (int i = 0; i < 30; ++i) map[std::string(20000, static_cast<char>('a' + i % 26)) + std::to_string(i)] = 30 - i;
     std::string text;
-    EXPECT_EQ(Add2RetBuff(map, 30, text), 465);
-    EXPECT_LE(text.size(), kCountRowBytes);
+    EXPECT_EQ(qav::Add2RetBuff(map, 30, text), 465);
+    EXPECT_LE(text.size(), qav::kCountRowBytes);
     // Whole items, each cut at its own bound.
-    EXPECT_EQ(text.size(), 9 * (kCountItemBytes + 1) - 1);
+    EXPECT_EQ(text.size(), 9 * (qav::kCountItemBytes + 1) - 1);
 }
 
 TEST(CountRows, OneRowPerMapInOrderWhileThereIsRoom) {
-    std::vector<CCountMap> maps;
-    InitFreq(maps, 0);
+    std::vector<qav::CCountMap> maps;
+    qav::InitFreq(maps, 0);
     EXPECT_EQ(maps.size(), 1u);
-    InitFreq(maps, 3);
+    qav::InitFreq(maps, 3);
     ASSERT_EQ(maps.size(), 3u);
     maps[0]["x"] = 2;
     maps[2]["y"] = 4;
-    CFinalRect rows;
+    qav::CFinalRect rows;
     rows.FinalRectInit(2);
-    AddvmFreq2RetBuff(maps, 100, rows);
+    qav::AddvmFreq2RetBuff(maps, 100, rows);
     ASSERT_EQ(rows.m_nCount, 2);
     EXPECT_EQ(rows.m_Rows[0].text, "x_2");
     EXPECT_EQ(rows.m_Rows[0].count, 2);

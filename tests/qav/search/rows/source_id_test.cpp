@@ -32,9 +32,9 @@ const KnownId kKnownIds[] = {
 bool FromFormula(const std::string& id, uint8_t& file, uint32_t& position) {
     uint64_t v = 0;
     for (size_t i = id.size(); i-- > 0;) {
-        const char* at = std::strchr(g_b62, id[i]);
+        const char* at = std::strchr(qav::g_b62, id[i]);
         if (!at || id[i] == '\0') return false;
-        v = v * 62 + static_cast<uint64_t>(at - g_b62);
+        v = v * 62 + static_cast<uint64_t>(at - qav::g_b62);
     }
     v &= (uint64_t{1} << 40) - 1;
     file = static_cast<uint8_t>((v & 0xFF) ^ 0x5D);
@@ -45,18 +45,18 @@ bool FromFormula(const std::string& id, uint8_t& file, uint32_t& position) {
 TEST(SourceId, KnownIdsEncodeAndDecode) {
     for (const KnownId& known : kKnownIds) {
         SCOPED_TRACE(known.id);
-        EXPECT_EQ(EncodeSourceId(known.file, known.position), known.id);
+        EXPECT_EQ(qav::EncodeSourceId(known.file, known.position), known.id);
         uint8_t file = 0;
         uint32_t position = 0;
         // The table itself is held against the formula, not trusted.
         ASSERT_TRUE(FromFormula(known.id, file, position));
         EXPECT_EQ(file, known.file);
         EXPECT_EQ(position, known.position);
-        ASSERT_TRUE(DecodeSourceId(known.id, file, position));
+        ASSERT_TRUE(qav::DecodeSourceId(known.id, file, position));
         EXPECT_EQ(file, known.file);
         EXPECT_EQ(position, known.position);
         uint64_t key = 0;
-        ASSERT_TRUE(DecodeSourceId(known.id, key));
+        ASSERT_TRUE(qav::DecodeSourceId(known.id, key));
         EXPECT_EQ(key, (uint64_t{known.file} << 32) | known.position);
     }
 }
@@ -66,15 +66,15 @@ TEST(SourceId, EveryFileAndManyPositionsRoundTrip) {
     for (int file = 0; file < 255; ++file) {
         for (uint32_t position : {0u, 1u, 511u, 512u, 0x3C81B7E2u, 0xFFFFFFFEu, 0xFFFFFFFFu,
                                   static_cast<uint32_t>(random()), static_cast<uint32_t>(random())}) {
-            const std::string id = EncodeSourceId(static_cast<uint8_t>(file), position);
+            const std::string id = qav::EncodeSourceId(static_cast<uint8_t>(file), position);
             ASSERT_GE(id.size(), 1u);
-            ASSERT_LE(id.size(), kMaxSourceIdChars);
+            ASSERT_LE(id.size(), qav::kMaxSourceIdChars);
             uint8_t f = 0, formulaFile = 0;
             uint32_t p = 0, formulaPosition = 0;
             ASSERT_TRUE(FromFormula(id, formulaFile, formulaPosition)) << id;
             EXPECT_EQ(formulaFile, file);
             EXPECT_EQ(formulaPosition, position);
-            ASSERT_TRUE(DecodeSourceId(id, f, p)) << id;
+            ASSERT_TRUE(qav::DecodeSourceId(id, f, p)) << id;
             EXPECT_EQ(f, file);
             EXPECT_EQ(p, position);
         }
@@ -94,7 +94,7 @@ TEST(SourceId, IdsTheEncoderNeverWritesStillDecode) {
         uint8_t formulaFile = 0, file = 0;
         uint32_t formulaPosition = 0, position = 0;
         ASSERT_TRUE(FromFormula(id, formulaFile, formulaPosition));
-        ASSERT_TRUE(DecodeSourceId(id, file, position));
+        ASSERT_TRUE(qav::DecodeSourceId(id, file, position));
         EXPECT_EQ(file, formulaFile);
         EXPECT_EQ(position, formulaPosition);
     }
@@ -102,12 +102,12 @@ TEST(SourceId, IdsTheEncoderNeverWritesStillDecode) {
     uint32_t position = 0;
     uint8_t shortFile = 0;
     uint32_t shortPosition = 0;
-    ASSERT_TRUE(DecodeSourceId("FIJbFz", shortFile, shortPosition));
-    ASSERT_TRUE(DecodeSourceId("FIJbFz0", file, position));
+    ASSERT_TRUE(qav::DecodeSourceId("FIJbFz", shortFile, shortPosition));
+    ASSERT_TRUE(qav::DecodeSourceId("FIJbFz0", file, position));
     EXPECT_EQ(std::make_pair(file, position), std::make_pair(shortFile, shortPosition));
-    ASSERT_TRUE(DecodeSourceId("wOJiamj", file, position));
+    ASSERT_TRUE(qav::DecodeSourceId("wOJiamj", file, position));
     EXPECT_EQ(std::make_pair(file, position), std::make_pair(uint8_t{0x5D}, 0x3C81B7E2u));
-    ASSERT_TRUE(DecodeSourceId("C2", file, position));
+    ASSERT_TRUE(qav::DecodeSourceId("C2", file, position));
     EXPECT_EQ(std::make_pair(file, position), std::make_pair(uint8_t{255}, 0x3C81B7E2u));
 }
 
@@ -122,16 +122,16 @@ TEST(SourceId, MalformedIdsAreRefused) {
         SCOPED_TRACE(id);
         uint8_t file = 9;
         uint32_t position = 99;
-        EXPECT_FALSE(DecodeSourceId(id, file, position));
+        EXPECT_FALSE(qav::DecodeSourceId(id, file, position));
         EXPECT_EQ(file, 9);
         EXPECT_EQ(position, 99u);
         uint64_t key = 5;
-        EXPECT_FALSE(DecodeSourceId(id, key));
+        EXPECT_FALSE(qav::DecodeSourceId(id, key));
         EXPECT_EQ(key, 5u);
     }
     // An embedded NUL is no digit either.
     uint64_t key = 0;
-    EXPECT_FALSE(DecodeSourceId(std::string_view("FI\0bFz4", 7), key));
+    EXPECT_FALSE(qav::DecodeSourceId(std::string_view("FI\0bFz4", 7), key));
 }
 
 }  // namespace

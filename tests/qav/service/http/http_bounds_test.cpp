@@ -151,7 +151,7 @@ TEST_F(HttpBoundsTest, AProgramPastTheMemoryCapAnswersTheMemoryError) {
 
 TEST_F(HttpBoundsTest, AQueryWhoseClientLeftIsDroppedOrStopped) {
     std::vector<std::unique_ptr<HttpCall>> endless;
-    for (int i = 0; i < 2 * kHttpWorkers; ++i)
+    for (int i = 0; i < 2 * qav::kHttpWorkers; ++i)
         endless.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "while true do end\n"));
     std::this_thread::sleep_for(200ms);
     for (auto& call : endless) call->Abandon();
@@ -160,16 +160,16 @@ TEST_F(HttpBoundsTest, AQueryWhoseClientLeftIsDroppedOrStopped) {
     const auto start = Clock::now();
     EXPECT_EQ("ok", ResultOf(HttpPost(port(), "/struct", "return 'ok'\n")));
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kTimeLimitMs));
-    EXPECT_EQ(0, g_work_queue_size);
+    EXPECT_EQ(0, qav::g_work_queue_size);
 }
 
 TEST_F(HttpBoundsTest, SigtermStopsEndlessProgramsAtOnce) {
     std::vector<std::unique_ptr<HttpCall>> endless;
-    for (int i = 0; i < 2 * kHttpWorkers; ++i)
+    for (int i = 0; i < 2 * qav::kHttpWorkers; ++i)
         endless.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "while true do end\n"));
     EXPECT_TRUE([] {
         for (auto deadline = Clock::now() + 10s; Clock::now() < deadline; std::this_thread::sleep_for(5ms))
-            if (g_work_queue_size == kHttpWorkers) return true;
+            if (qav::g_work_queue_size == qav::kHttpWorkers) return true;
         return false;
     }());
     testing::internal::CaptureStdout();
@@ -181,7 +181,7 @@ TEST_F(HttpBoundsTest, SigtermStopsEndlessProgramsAtOnce) {
     // Well before the time limit, and no worker was left behind.
     EXPECT_LT(took, std::chrono::milliseconds(kTimeLimitMs));
     EXPECT_EQ(std::string::npos, log.find("left behind")) << log;
-    EXPECT_EQ(0, g_live_workers);
+    EXPECT_EQ(0, qav::g_live_workers);
 }
 
 // A socket from 127.0.0.2 to the service, connected without waiting.
@@ -267,7 +267,7 @@ TEST(PatternWorstCase, GrowsWithTheRepeatedItemsOfThePattern) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pattern);
-        EXPECT_EQ(c.refused, PatternWorstCaseSteps(c.pattern, c.subject) > kMaxPatternSteps);
+        EXPECT_EQ(c.refused, qav::PatternWorstCaseSteps(c.pattern, c.subject) > qav::kMaxPatternSteps);
     }
 }
 

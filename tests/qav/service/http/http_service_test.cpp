@@ -115,7 +115,7 @@ long TestRunner(const char* query, std::string& answer) {
     } else if (text == "exit") {
         pthread_exit(nullptr);
     } else {
-        return RunQAV(query, answer);
+        return qav::RunQAV(query, answer);
     }
     return static_cast<long>(answer.size());
 }
@@ -151,7 +151,7 @@ protected:
 
     void SetUp() override {
         SetGate(true);
-        SetHttpQueryRunner(TestRunner);
+        qav::SetHttpQueryRunner(TestRunner);
         server_ = std::make_unique<TestHttpServer>(s_index);
     }
     void TearDown() override {
@@ -160,7 +160,7 @@ protected:
             EXPECT_EQ(1, server_->Stop());
         }
         server_.reset();
-        SetHttpQueryRunner(nullptr);
+        qav::SetHttpQueryRunner(nullptr);
     }
 
     int port() const { return server_->port(); }
@@ -322,7 +322,7 @@ TEST_F(HttpServiceTest, QavBodiesBecomeQueryConditionAndLimits) {
 // Position of the first occurrence of a word in data file 0 of the running
 // service's engine.
 uint32_t PositionOf(const std::string& word) {
-    const CQAVEngine& engine = *g_pCQAVEngine;
+    const qav::CQAVEngine& engine = *qav::g_pCQAVEngine;
     const int32_t id = engine.m_pWordList->Word2No(Gbk(word));
     for (uint32_t p = 0; p < engine.m_corpusLength[0]; ++p)
         if (engine.m_corpus[0][p] == static_cast<uint32_t>(id)) return p;
@@ -342,7 +342,7 @@ std::string Words(int from, int to) {
 }
 
 TEST_F(HttpServiceTest, ShowSourceGivesTheTextAroundASourceId) {
-    const std::string id = EncodeSourceId(0, PositionOf("n0550"));
+    const std::string id = qav::EncodeSourceId(0, PositionOf("n0550"));
     struct Case {
         const char* w;  // the query-string part
         int width;
@@ -362,12 +362,12 @@ TEST_F(HttpServiceTest, ShowSourceGivesTheTextAroundASourceId) {
     }
     // Words before the document's start are left out together, and the text
     // ends where the data ends.
-    const HttpAnswer second = HttpGet(port(), "/showsource?w=10&id=" + EncodeSourceId(0, PositionOf("来")));
+    const HttpAnswer second = HttpGet(port(), "/showsource?w=10&id=" + qav::EncodeSourceId(0, PositionOf("来")));
     EXPECT_EQ("{\"Source\":\"新闻B\",\"Text\":\"来|\",\"Offset\":0}", second.body);
 }
 
 TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
-    const uint32_t length = g_pCQAVEngine->m_corpusLength[0];
+    const uint32_t length = qav::g_pCQAVEngine->m_corpusLength[0];
     struct Case {
         std::string query;
         const char* error;
@@ -378,10 +378,10 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         {"id=abcdefghi", "invalid id"},
         {"id=ab-c", "invalid id"},
         {"id=" + std::string(40, 'a'), "invalid id"},
-        {"id=" + EncodeSourceId(1, 600), "out of range"},
-        {"id=" + EncodeSourceId(0, length), "out of range"},
+        {"id=" + qav::EncodeSourceId(1, 600), "out of range"},
+        {"id=" + qav::EncodeSourceId(0, length), "out of range"},
         {"id=C2", "out of range"},  // file 255
-        {"id=" + EncodeSourceId(0, length) + "0", "out of range"},
+        {"id=" + qav::EncodeSourceId(0, length) + "0", "out of range"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.query);
@@ -390,13 +390,13 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
         EXPECT_EQ(std::string("{\"error\":\"") + c.error + "\"}\n", answer.body);
         EXPECT_TRUE(IsJson(answer));
     }
-    EXPECT_EQ(200, HttpGet(port(), "/showsource?id=" + EncodeSourceId(0, length - 1)).status);
+    EXPECT_EQ(200, HttpGet(port(), "/showsource?id=" + qav::EncodeSourceId(0, length - 1)).status);
     // An id with most significant zero digits, which the encoder never
     // writes, names the same sentence.
-    const std::string id = EncodeSourceId(0, length - 1);
+    const std::string id = qav::EncodeSourceId(0, length - 1);
     const std::string answer = HttpGet(port(), "/showsource?id=" + id).body;
     for (const std::string& padded : {id + "0", id + "00"}) {
-        if (padded.size() > kMaxSourceIdDigits) continue;
+        if (padded.size() > qav::kMaxSourceIdDigits) continue;
         const HttpAnswer again = HttpGet(port(), "/showsource?id=" + padded);
         EXPECT_EQ(200, again.status) << padded;
         EXPECT_EQ(answer, again.body) << padded;
@@ -404,11 +404,11 @@ TEST_F(HttpServiceTest, ShowSourceRefusesBadIds) {
 }
 
 TEST_F(HttpServiceTest, BusyWhile64JobsWaitAndEveryQueuedJobIsAnsweredAfterwards) {
-    auto blocked = BlockWorkers(kHttpWorkers);
+    auto blocked = BlockWorkers(qav::kHttpWorkers);
     std::vector<std::unique_ptr<HttpCall>> queued;
-    for (int i = 0; i < kMaxWaitingJobs; ++i)
+    for (int i = 0; i < qav::kMaxWaitingJobs; ++i)
         queued.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "q" + std::to_string(i)));
-    ASSERT_TRUE(WaitFor([] { return g_work_queue_size == kMaxWaitingJobs; }));
+    ASSERT_TRUE(WaitFor([] { return qav::g_work_queue_size == qav::kMaxWaitingJobs; }));
 
     for (const char* route : {"/struct", "/qav"}) {
         const HttpAnswer busy = HttpPost(port(), route, "{\"query\":\"late\"}");
@@ -420,7 +420,7 @@ TEST_F(HttpServiceTest, BusyWhile64JobsWaitAndEveryQueuedJobIsAnsweredAfterwards
 
     SetGate(true);
     for (auto& call : blocked) EXPECT_EQ("released", Result(call->Wait()));
-    for (int i = 1; i < kMaxWaitingJobs; ++i) EXPECT_EQ("--Luaq" + std::to_string(i), Result(queued[i]->Wait()));
+    for (int i = 1; i < qav::kMaxWaitingJobs; ++i) EXPECT_EQ("--Luaq" + std::to_string(i), Result(queued[i]->Wait()));
     EXPECT_EQ("--Luanext", Result(HttpPost(port(), "/struct", "next")));
 }
 
@@ -430,7 +430,7 @@ size_t ParserLoads() { return ReadFile("loads.txt").size(); }
 TEST_F(HttpServiceTest, CrashOrExceptionInAQueryIsAnsweredAndTheWorkerGoesOn) {
     // One worker free, so that the query after each crash runs on the
     // worker that crashed.
-    auto blocked = BlockWorkers(kHttpWorkers - 1);
+    auto blocked = BlockWorkers(qav::kHttpWorkers - 1);
     EXPECT_EQ("--Luafirst", Result(HttpPost(port(), "/struct", "first")));
     struct Case {
         const char* query;
@@ -453,7 +453,7 @@ TEST_F(HttpServiceTest, CrashOrExceptionInAQueryIsAnsweredAndTheWorkerGoesOn) {
         EXPECT_EQ("--Luaafter", Result(HttpPost(port(), "/struct", "after")));
         EXPECT_EQ(loads + c.newParserStates, ParserLoads());
     }
-    EXPECT_EQ(kHttpWorkers, g_live_workers);
+    EXPECT_EQ(qav::kHttpWorkers, qav::g_live_workers);
 }
 
 TEST_F(HttpServiceTest, QueriesRunSideBySideOnTheWorkers) {
@@ -475,13 +475,13 @@ TEST_F(HttpServiceTest, QueriesRunSideBySideOnTheWorkers) {
 TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
     std::vector<std::unique_ptr<HttpCall>> lost;
     testing::internal::CaptureStdout();
-    for (int i = 0; i < kHttpWorkers; ++i) lost.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "exit"));
-    const bool allDied = WaitFor([] { return g_live_workers == 0; });
+    for (int i = 0; i < qav::kHttpWorkers; ++i) lost.push_back(std::make_unique<HttpCall>(port(), "POST", "/struct", "exit"));
+    const bool allDied = WaitFor([] { return qav::g_live_workers == 0; });
     const std::string again = Result(HttpPost(port(), "/struct", "again"));
     const std::string log = testing::internal::GetCapturedStdout();
     ASSERT_TRUE(allDied);
     EXPECT_EQ("--Luaagain", again);
-    EXPECT_EQ(kHttpWorkers, g_live_workers);
+    EXPECT_EQ(qav::kHttpWorkers, qav::g_live_workers);
     // One line per restart pass; the workers may die across two passes.
     int restarted = 0;
     const std::string warning = "[MainLoop] WARNING: ";
@@ -492,7 +492,7 @@ TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
         EXPECT_EQ(died, started);
         restarted += started;
     }
-    EXPECT_EQ(kHttpWorkers, restarted) << log;
+    EXPECT_EQ(qav::kHttpWorkers, restarted) << log;
 
     // The requests whose workers died wait until the service stops; then
     // their connections are closed without a reply.
@@ -502,7 +502,7 @@ TEST_F(HttpServiceTest, DeadWorkersAreReplacedAndWaitingRequestsClosedAtStop) {
 }
 
 TEST_F(HttpServiceTest, SigtermReturnsSoonWhileWorkersAreStuck) {
-    auto blocked = BlockWorkers(kHttpWorkers);
+    auto blocked = BlockWorkers(qav::kHttpWorkers);
     testing::internal::CaptureStdout();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(1, server_->Stop());
@@ -514,8 +514,8 @@ TEST_F(HttpServiceTest, SigtermReturnsSoonWhileWorkersAreStuck) {
     // The workers left behind end once their queries return; the engine
     // they might still have read is freed after them.
     SetGate(true);
-    EXPECT_TRUE(WaitFor([] { return g_live_workers == 0; }));
-    GlobalExit();
+    EXPECT_TRUE(WaitFor([] { return qav::g_live_workers == 0; }));
+    qav::GlobalExit();
 }
 
 TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
@@ -532,11 +532,11 @@ TEST(HttpServiceLife, SigtermOrSigintEndsTheServiceWhichCanRunAgain) {
     for (const int stop : stopSignals) {
         SCOPED_TRACE(stop);
         TestHttpServer server(index);
-        EXPECT_EQ(0, g_bIsInit);
+        EXPECT_EQ(0, qav::g_bIsInit);
         EXPECT_EQ("--Luaq", Result(HttpPost(server.port(), "/struct", "q")));
         EXPECT_EQ(1, server.Stop(stop));
-        EXPECT_EQ(0, g_bIsInit);
-        EXPECT_EQ(nullptr, g_pCQAVEngine);
+        EXPECT_EQ(0, qav::g_bIsInit);
+        EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
         for (size_t i = 0; i < std::size(stopSignals); ++i) {
             struct sigaction after {};
             sigaction(stopSignals[i], nullptr, &after);
@@ -555,9 +555,9 @@ TEST(HttpServiceLife, TheSecondEntryAnswersTrueAndServesNothing) {
     TempDir dir;
     const std::string index = BuildOneLineIndex(dir, "index");
     const int port = FreePort();
-    EXPECT_TRUE(QAV_Http2(std::to_string(port).c_str(), index.c_str()));
-    EXPECT_TRUE(QAV_Http2(nullptr, nullptr));
-    EXPECT_EQ(nullptr, g_pCQAVEngine);
+    EXPECT_TRUE(qav::QAV_Http2(std::to_string(port).c_str(), index.c_str()));
+    EXPECT_TRUE(qav::QAV_Http2(nullptr, nullptr));
+    EXPECT_EQ(nullptr, qav::g_pCQAVEngine);
     EXPECT_THROW(HttpGet(port, "/isactive"), std::runtime_error);  // nothing listens
 }
 

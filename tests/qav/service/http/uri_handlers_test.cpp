@@ -19,12 +19,12 @@ protected:
     void SetUp() override {
         index_ = BuildOneLineIndex(dir_, "index");
         testing::internal::CaptureStdout();
-        ASSERT_TRUE(GlobalInit("config.txt", index_));
+        ASSERT_TRUE(qav::GlobalInit("config.txt", index_));
         testing::internal::GetCapturedStdout();
     }
     void TearDown() override {
-        GlobalExit();
-        SetTranslatorParserScript("");
+        qav::GlobalExit();
+        qav::SetTranslatorParserScript("");
     }
 
     TempDir dir_;
@@ -32,27 +32,27 @@ protected:
 };
 
 TEST_F(UriHandlersTest, StructuredRequestRunsTheParsersProgramAndLogsItsOutput) {
-    SetTranslatorParserScript(
+    qav::SetTranslatorParserScript(
         WriteAt(dir_, "p.lua", "function Parser(q) return \"error('boom:' .. #'\" .. q .. \"')\" end\n"));
-    shttpd_arg_t request;
+    qav::shttpd_arg_t request;
     request.in = "ignored";
     testing::internal::CaptureStdout();
-    shttp_uri_struct_enc(&request);
+    qav::shttp_uri_struct_enc(&request);
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, log.find("boom:0\n")) << log;
     EXPECT_NE(std::string::npos, log.find("ret  [string \"error('boom:' .. #'')\"]:1: boom:0")) << log;
     EXPECT_NE(std::string::npos, log.find("End of the online request: ")) << log;
-    EXPECT_EQ(kShttpdEndOfOutput, request.flags);
+    EXPECT_EQ(qav::kShttpdEndOfOutput, request.flags);
 }
 
 TEST_F(UriHandlersTest, FullTextRequestWithoutJsonRunsNothing) {
-    shttpd_arg_t request;
+    qav::shttpd_arg_t request;
     testing::internal::CaptureStdout();
-    shttp_uri_bm_enc("utf8", &request);
+    qav::shttp_uri_bm_enc("utf8", &request);
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(std::string::npos, log.find("Error before: []")) << log;
     EXPECT_EQ(std::string::npos, log.find("End of the online request")) << log;
-    EXPECT_EQ(kShttpdEndOfOutput, request.flags);
+    EXPECT_EQ(qav::kShttpdEndOfOutput, request.flags);
 }
 
 TEST_F(UriHandlersTest, OnlineRunnerAppendsErrorsWithinTheOutputLimit) {
@@ -66,20 +66,20 @@ TEST_F(UriHandlersTest, OnlineRunnerAppendsErrorsWithinTheOutputLimit) {
         {"return (", "[string \"return (\"]:1: unexpected symbol near <eof>"},
     };
     for (const Case& c : cases) {
-        CWebInfo info;
+        qav::CWebInfo info;
         info.m_text = c.program;
         testing::internal::CaptureStdout();
-        Online_AS_Thread(&info);
+        qav::Online_AS_Thread(&info);
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(c.output, info.m_output) << c.program;
     }
-    CWebInfo full;
-    full.m_output.assign(kWebTextBytes - 1, 'o');
+    qav::CWebInfo full;
+    full.m_output.assign(qav::kWebTextBytes - 1, 'o');
     full.m_text = "error('xyz', 0)";
     testing::internal::CaptureStdout();
-    Online_AS_Thread(&full);
+    qav::Online_AS_Thread(&full);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(kWebTextBytes, full.m_output.size());
+    EXPECT_EQ(qav::kWebTextBytes, full.m_output.size());
     EXPECT_EQ('x', full.m_output.back());
 }
 

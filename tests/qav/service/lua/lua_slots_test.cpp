@@ -37,7 +37,7 @@ int SlotsSeen(lua_State* L) {
 }
 
 TEST(LuaSlots, FreshStateIsEmptyAndSettersReturnWhatTheyStore) {
-    StatePtr state(QavNewLuaState());
+    StatePtr state(qav::QavNewLuaState());
     lua_State* L = state.get();
     ASSERT_NE(nullptr, L);
     EXPECT_EQ(nullptr, lua_getQAVSearch(L));
@@ -63,27 +63,27 @@ TEST(LuaSlots, FreshStateIsEmptyAndSettersReturnWhatTheyStore) {
 }
 
 TEST(LuaSlots, SearchSlotRemembersItsEngineKind) {
-    CQAVSearch search(NewQueryState);
+    qav::CQAVSearch search(qav::NewQueryState);
     ASSERT_TRUE(search.QAVSearchInit(false));
     lua_State* L = search.LuaState();
-    EXPECT_EQ(&search, QavStructuredSearch(L));
-    EXPECT_EQ(nullptr, QavSearchSlot(L, kEngineFullText));
+    EXPECT_EQ(&search, qav::QavStructuredSearch(L));
+    EXPECT_EQ(nullptr, qav::QavSearchSlot(L, qav::kEngineFullText));
     EXPECT_EQ(&search, lua_getQAVSearch(L));
 
     // The kind changed under a running query: the structured search is not
     // handed out as something else, nor while the kind is full-text.
-    g_nEngineType = kEngineFullText;
-    EXPECT_EQ(nullptr, QavStructuredSearch(L));
+    qav::g_nEngineType = qav::kEngineFullText;
+    EXPECT_EQ(nullptr, qav::QavStructuredSearch(L));
     int fullText = 0;
     lua_setQAVSearch(L, &fullText);
-    EXPECT_EQ(&fullText, QavSearchSlot(L, kEngineFullText));
-    g_nEngineType = kEngineStructured;
-    EXPECT_EQ(nullptr, QavStructuredSearch(L));
+    EXPECT_EQ(&fullText, qav::QavSearchSlot(L, qav::kEngineFullText));
+    qav::g_nEngineType = qav::kEngineStructured;
+    EXPECT_EQ(nullptr, qav::QavStructuredSearch(L));
     search.QAVSearchExit();
 }
 
 TEST(LuaSlots, CoroutinesOfAQueryProgramSeeNoSearchObject) {
-    CQAVSearch search(NewQueryState);
+    qav::CQAVSearch search(qav::NewQueryState);
     ASSERT_TRUE(search.QAVSearchInit(false));
     lua_State* L = search.LuaState();
     int web = 0;
@@ -101,7 +101,7 @@ TEST(LuaSlots, CoroutinesOfAQueryProgramSeeNoSearchObject) {
 }
 
 TEST(LuaSlots, ACoroutineGivenSlotsKeepsThemApartFromItsState) {
-    StatePtr state(QavNewLuaState());
+    StatePtr state(qav::QavNewLuaState());
     lua_State* L = state.get();
     int mainSearch = 0, threadSearch = 0;
     lua_setQAVSearch(L, &mainSearch);

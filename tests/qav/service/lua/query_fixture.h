@@ -20,19 +20,19 @@ namespace qztest {
 // Makes engine the process's structured engine for the scope.
 class EngineScope {
 public:
-    explicit EngineScope(CQAVEngine* engine) : previous_(g_pCQAVEngine), kind_(g_nEngineType) {
-        g_pCQAVEngine = engine;
-        g_nEngineType = kEngineStructured;
+    explicit EngineScope(qav::CQAVEngine* engine) : previous_(qav::g_pCQAVEngine), kind_(qav::g_nEngineType) {
+        qav::g_pCQAVEngine = engine;
+        qav::g_nEngineType = qav::kEngineStructured;
     }
     ~EngineScope() {
-        g_pCQAVEngine = previous_;
-        g_nEngineType = kind_;
+        qav::g_pCQAVEngine = previous_;
+        qav::g_nEngineType = kind_;
     }
     EngineScope(const EngineScope&) = delete;
     EngineScope& operator=(const EngineScope&) = delete;
 
 private:
-    CQAVEngine* previous_;
+    qav::CQAVEngine* previous_;
     int kind_;
 };
 
@@ -60,7 +60,7 @@ inline std::string RunLua(lua_State* L, const std::string& code) {
 class QueryTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_nEngineType = kEngineStructured;
+        qav::g_nEngineType = qav::kEngineStructured;
         ASSERT_TRUE(search_.QAVSearchInit(false));
     }
     void TearDown() override { search_.QAVSearchExit(); }
@@ -72,7 +72,7 @@ protected:
     uint64_t M1() const { return search_.m_QAVRet[0].Handle(); }
     uint64_t M2() const { return search_.m_QAVRet[1].Handle(); }
 
-    CQAVSearch search_{NewQueryState};
+    qav::CQAVSearch search_{qav::NewQueryState};
 };
 
 }  // namespace qztest

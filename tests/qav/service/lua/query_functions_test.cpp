@@ -54,10 +54,10 @@ const std::vector<Case> kNeutralWithoutSearch = {
 };
 
 TEST(QueryFunctions, StateWithoutSearchObjectGetsNeutralResults) {
-    std::unique_ptr<lua_State, void (*)(lua_State*)> state(QavNewLuaState(), lua_close);
+    std::unique_ptr<lua_State, void (*)(lua_State*)> state(qav::QavNewLuaState(), lua_close);
     lua_State* L = state.get();
     luaL_openlibs(L);
-    ASSERT_EQ(0, RegistFunc(L));
+    ASSERT_EQ(0, qav::RegistFunc(L));
     ExpectCases(L, kNeutralWithoutSearch);
 }
 
@@ -70,11 +70,11 @@ TEST(QueryFunctions, RegistFuncBindsTheFortyFiveGlobals) {
         "GetTags",   "GetTagVal", "AddKV",   "ClearKV",   "GetKV",     "Speedup",   "Condition",   "Filter",
         "GetRetNum", "GetRet",   "GetOrg",  "GetID",     "GetDocInfo"};
     std::vector<std::string> bound;
-    for (const QueryFunction& entry : QueryFunctionTable()) bound.push_back(entry.name);
+    for (const qav::QueryFunction& entry : qav::QueryFunctionTable()) bound.push_back(entry.name);
     EXPECT_EQ(names, bound);
 
-    std::unique_ptr<lua_State, void (*)(lua_State*)> state(QavNewLuaState(), lua_close);
-    ASSERT_EQ(0, RegistFunc(state.get()));
+    std::unique_ptr<lua_State, void (*)(lua_State*)> state(qav::QavNewLuaState(), lua_close);
+    ASSERT_EQ(0, qav::RegistFunc(state.get()));
     for (const std::string& name : names) {
         EXPECT_EQ(LUA_TFUNCTION, lua_getglobal(state.get(), name.c_str())) << name;
         lua_pop(state.get(), 1);
@@ -84,7 +84,7 @@ TEST(QueryFunctions, RegistFuncBindsTheFortyFiveGlobals) {
 class QueryFunctionsTest : public qztest::QueryTest {};
 
 TEST_F(QueryFunctionsTest, CoroutineOfAQueryFindsNoSearchObject) {
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     EngineScope scope(&engine);
     search_.m_FinalRect.AddRow("x", 1);
     for (const Case& c : kNeutralWithoutSearch) {
@@ -96,24 +96,24 @@ TEST_F(QueryFunctionsTest, CoroutineOfAQueryFindsNoSearchObject) {
 
 TEST_F(QueryFunctionsTest, FunctionsOfTheOtherEngineKindAnswerNeutrally) {
     search_.m_FinalRect.AddRow("x", 1);
-    g_nEngineType = kEngineFullText;
+    qav::g_nEngineType = qav::kEngineFullText;
     const std::string answers = Run("Speedup(4) AddLimit(1, 2) return GetRetNum(), GetRet(0), IsTag('a')");
-    g_nEngineType = kEngineStructured;
+    qav::g_nEngineType = qav::kEngineStructured;
     EXPECT_EQ("0,,0", answers);
     EXPECT_TRUE(search_.m_Limits.empty());
     EXPECT_EQ(102400, search_.m_AtomRet[0].m_nCapacity);
 }
 
 TEST_F(QueryFunctionsTest, UnitAndWordTests) {
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     engine.m_unitTable.Reset(64);
     const std::string longTag(1022, 'a');
     for (const std::string& unit : {std::string("$NP"), std::string("v|"), std::string("|n"), std::string("n|"),
                                     "$" + longTag})
         engine.m_unitTable.GetOrAdd(unit, 1);
-    auto words = std::make_shared<CWordList>();
-    for (const char* text : {"a", "b"}) words->words.push_back(CWord{text, 0, 0, 1, words->length() == 0 ? 0 : 1, 7});
-    words->words.push_back(CWord{Gbk("上海"), 0, 0, 1, -1, 7});
+    auto words = std::make_shared<qav::CWordList>();
+    for (const char* text : {"a", "b"}) words->words.push_back(qav::CWord{text, 0, 0, 1, words->length() == 0 ? 0 : 1, 7});
+    words->words.push_back(qav::CWord{Gbk("上海"), 0, 0, 1, -1, 7});
     engine.m_pWordList = words;
     EngineScope scope(&engine);
 
@@ -132,7 +132,7 @@ TEST_F(QueryFunctionsTest, UnitAndWordTests) {
 }
 
 TEST_F(QueryFunctionsTest, SpeedupDividesTheCapacitiesAndIgnoresOtherValues) {
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     EngineScope scope(&engine);
     const auto capacities = [this] {
         return std::vector<int>{search_.m_AtomRet[0].m_nCapacity, search_.m_AtomRet[1].m_nCapacity,
@@ -239,7 +239,7 @@ TEST_F(QueryFunctionsTest, AddLimitKeepsSixtyFourBitKeysAndRefusesOtherForms) {
 }
 
 TEST_F(QueryFunctionsTest, FilterStoresItsTextAndFiltersIntoAMergedSlot) {
-    CRetInfo hit = ClearedRetInfo();
+    qav::CRetInfo hit = qav::ClearedRetInfo();
     hit.file_no = 0;
     search_.m_QAVRet[0].Clear();
     for (uint32_t position : {512u, 520u}) {
@@ -259,7 +259,7 @@ TEST_F(QueryFunctionsTest, FilterStoresItsTextAndFiltersIntoAMergedSlot) {
     // Any other form filters handle 0 with the empty text and mode 1.
     for (const char* code : {"return Filter()", "return Filter('a=1')", "return Filter(0, 'a=1', 'x')",
                              "return Filter(1, 2, 3)"}) {
-        for (CQAVRet& slot : search_.m_QAVRet) slot.m_bFree = 1;
+        for (qav::CQAVRet& slot : search_.m_QAVRet) slot.m_bFree = 1;
         EXPECT_EQ(std::to_string(static_cast<int64_t>(M1())), Run(code)) << code;
         EXPECT_EQ(0, search_.m_QAVRet[0].m_nCount) << code;  // no engine: the built-in search finds nothing
         EXPECT_EQ("", search_.m_ConditionText) << code;
@@ -298,8 +298,8 @@ TEST_F(QueryFunctionsTest, GetRetAndGetRetNumReadTheOutputRows) {
 
 TEST_F(QueryFunctionsTest, GetOrgNamesTheDocumentOfASentenceKey) {
     qztest::TempDir dir;
-    ASSERT_TRUE(WriteOrgDatFile(dir.file("Org.dat"), OrgTable{{100, 200, 300}, {"A", "B", "C"}}));
-    CQAVEngine engine;
+    ASSERT_TRUE(qav::WriteOrgDatFile(dir.file("Org.dat"), qav::OrgTable{{100, 200, 300}, {"A", "B", "C"}}));
+    qav::CQAVEngine engine;
     ASSERT_TRUE(engine.m_orgInfo.OrgInfoInit(dir.file("Org.dat")));
     {
         EngineScope scope(&engine);
@@ -312,7 +312,7 @@ TEST_F(QueryFunctionsTest, GetOrgNamesTheDocumentOfASentenceKey) {
                                             {"return GetOrg(1, 2), GetOrg(1, 2, 'x')", ","},
                                         });
     }
-    CQAVEngine empty;
+    qav::CQAVEngine empty;
     EngineScope scope(&empty);
     EXPECT_EQ("", Run("return GetOrg('0')"));
 }
@@ -321,7 +321,7 @@ TEST_F(QueryFunctionsTest, DelRemovesOnlyPlainNamesInTheSaveFolder) {
     qztest::TempDir dir;
     const std::string folder = dir.file("save");
     std::filesystem::create_directories(folder + "/sub");
-    CQAVEngine engine;
+    qav::CQAVEngine engine;
     engine.m_config.m_FileInfo.SavePath = folder;
     EngineScope scope(&engine);
     for (const char* name : {"kept", "sub/inner", "a..b", "gone", "also"}) qztest::WriteFile(folder + "/" + name, "x");
@@ -370,10 +370,10 @@ class CategoryFunctions : public qztest::QueryTest {
 protected:
     void SetUp() override {
         QueryTest::SetUp();
-        g_mCatTable.Clear();
+        qav::g_mCatTable.Clear();
     }
     void TearDown() override {
-        g_mCatTable.Clear();
+        qav::g_mCatTable.Clear();
         QueryTest::TearDown();
     }
 };
@@ -421,14 +421,14 @@ TEST_F(CategoryFunctions, TablesWithoutWebOutputAndJsonOtherwise) {
     EXPECT_EQ("1 Place", RunLua(L, "return table.concat(GetTags(), ' ')"));
     EXPECT_EQ("nil", RunLua(L, "return ClearTag()"));
     EXPECT_EQ("0", RunLua(L, "return #GetTags()"));
-    EXPECT_EQ(0u, g_mCatTable.Size());
+    EXPECT_EQ(0u, qav::g_mCatTable.Size());
 }
 
 TEST_F(CategoryFunctions, WorkWithoutASearchObject) {
-    std::unique_ptr<lua_State, void (*)(lua_State*)> state(QavNewLuaState(), lua_close);
+    std::unique_ptr<lua_State, void (*)(lua_State*)> state(qav::QavNewLuaState(), lua_close);
     lua_State* L = state.get();
     luaL_openlibs(L);
-    RegistFunc(L);
+    qav::RegistFunc(L);
     EXPECT_EQ("a b", RunLua(L, "AddTag('T', 'b a') return table.concat(GetTagVal('T'), ' ')"));
 }
 

@@ -26,7 +26,7 @@ protected:
         return error;
     }
 
-    CQAVSearch search_{NewQueryState};
+    qav::CQAVSearch search_{qav::NewQueryState};
     lua_State* L = nullptr;
 };
 

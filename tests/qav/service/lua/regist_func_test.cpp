@@ -18,18 +18,18 @@ struct StateCloser {
 };
 using StatePtr = std::unique_ptr<lua_State, StateCloser>;
 
-TEST(RegistFunc, NullStateIsRefused) { EXPECT_EQ(-1, RegistFunc(nullptr)); }
+TEST(RegistFunc, NullStateIsRefused) { EXPECT_EQ(-1, qav::RegistFunc(nullptr)); }
 
 TEST(RegistFunc, BindsEveryTableEntryWithAliasesSharingTheirFunction) {
-    StatePtr state(QavNewLuaState());
+    StatePtr state(qav::QavNewLuaState());
     lua_State* L = state.get();
     int search = 0;
     lua_setQAVSearch(L, &search);
-    ASSERT_EQ(0, RegistFunc(L));
+    ASSERT_EQ(0, qav::RegistFunc(L));
     EXPECT_EQ(&search, lua_getQAVSearch(L));  // the slots are left alone
 
     std::set<std::string> names;
-    for (const QueryFunction& entry : QueryFunctionTable()) {
+    for (const qav::QueryFunction& entry : qav::QueryFunctionTable()) {
         EXPECT_TRUE(names.insert(entry.name).second) << "bound twice: " << entry.name;
         lua_getglobal(L, entry.name);
         EXPECT_EQ(entry.function, lua_tocfunction(L, -1)) << entry.name;
@@ -55,12 +55,12 @@ int Echo(lua_State* L) {
 }
 
 TEST(LuaEntry, ExceptionsBecomeLuaErrors) {
-    StatePtr state(QavNewLuaState());
+    StatePtr state(qav::QavNewLuaState());
     lua_State* L = state.get();
     luaL_openlibs(L);
-    lua_register(L, "Throws", LuaEntry<Throws>);
-    lua_register(L, "ThrowsSomethingElse", LuaEntry<ThrowsSomethingElse>);
-    lua_register(L, "Echo", LuaEntry<Echo>);
+    lua_register(L, "Throws", qav::LuaEntry<Throws>);
+    lua_register(L, "ThrowsSomethingElse", qav::LuaEntry<ThrowsSomethingElse>);
+    lua_register(L, "Echo", qav::LuaEntry<Echo>);
 
     const std::pair<const char*, const char*> cases[] = {
         {"return select(2, pcall(Throws))", "internal error: boom"},

@@ -52,12 +52,12 @@ protected:
         testing::internal::CaptureStdout();
         built_ = IdxMainAllInOne(dir_->file("config.json").c_str(), dir_->file("corpus.lst").c_str(),
                                  dir_->file("index").c_str()) == 1 &&
-                 GlobalInit("config.txt", dir_->file("index"));
+                 qav::GlobalInit("config.txt", dir_->file("index"));
         testing::internal::GetCapturedStdout();
-        if (g_log_file) QavLogClose();
+        if (qav::g_log_file) qav::QavLogClose();
     }
     static void TearDownTestSuite() {
-        GlobalExit();
+        qav::GlobalExit();
         delete dir_;
         dir_ = nullptr;
     }
@@ -266,7 +266,7 @@ TEST_F(QueryPrograms, SaveAppendsRowsAndLinesUnderPlainNamesOnly) {
 
 TEST_F(QueryPrograms, OfflineRunnerAnswersWithTheJsonOfAProgram) {
     std::string answer;
-    Offline_AS_Thread(Gbk("local h = GetAS('上海') Context(h, 5) return Output(h)"), answer);
+    qav::Offline_AS_Thread(Gbk("local h = GetAS('上海') Context(h, 5) return Output(h)"), answer);
     std::unique_ptr<cJSON, void (*)(cJSON*)> json(cJSON_Parse(answer.c_str()), cJSON_Delete);
     ASSERT_TRUE(json) << answer;
     EXPECT_EQ("Context", Type(json.get()));

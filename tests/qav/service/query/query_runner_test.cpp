@@ -46,7 +46,7 @@ TEST(QueryPrefix, LimitsAreReadOnlyFromAWholePrefix) {
         {"", 0, 0, ""},
     };
     for (const Case& c : cases) {
-        const QueryPrefix prefix = ParseQueryPrefix(c.text);
+        const qav::QueryPrefix prefix = qav::ParseQueryPrefix(c.text);
         EXPECT_EQ(c.approx, prefix.approxLimit) << c.text;
         EXPECT_EQ(c.timeout, prefix.timeoutMs) << c.text;
         EXPECT_EQ(c.query, prefix.query) << c.text;
@@ -58,12 +58,12 @@ protected:
     void SetUp() override {
         const std::string index = BuildOneLineIndex(tmp_, "index");
         testing::internal::CaptureStdout();
-        ASSERT_TRUE(GlobalInit("config.txt", index));
+        ASSERT_TRUE(qav::GlobalInit("config.txt", index));
         testing::internal::GetCapturedStdout();
     }
     void TearDown() override {
-        QavAbandonParserState();
-        GlobalExit();
+        qav::QavAbandonParserState();
+        qav::GlobalExit();
         qztest::CloseOpenBuildLog();
     }
 
@@ -75,7 +75,7 @@ protected:
     std::string Run(const std::string& parser, const std::string& query) {
         std::string answer;
         testing::internal::CaptureStdout();
-        RunQueryText(qztest::Gbk(query), parser, answer);
+        qav::RunQueryText(qztest::Gbk(query), parser, answer);
         log_ = testing::internal::GetCapturedStdout();
         return answer;
     }
@@ -91,23 +91,23 @@ TEST_F(QueryRunner, RunQAVSetsTheThreadsLimitsAndUsesTheWorkingDirectorysParser)
     std::string answer;
     const auto start = std::chrono::steady_clock::now();
 
-    EXPECT_EQ(8, RunQAV("~100,5000:cat", answer));
+    EXPECT_EQ(8, qav::RunQAV("~100,5000:cat", answer));
     EXPECT_EQ("--Luacat", answer);
-    EXPECT_EQ(100, g_nApproxLimit);
-    EXPECT_EQ(5000, g_nQueryTimeoutMs);
-    EXPECT_GE(g_queryStartTime, start);
+    EXPECT_EQ(100, qav::g_nApproxLimit);
+    EXPECT_EQ(5000, qav::g_nQueryTimeoutMs);
+    EXPECT_GE(qav::g_queryStartTime, start);
 
-    RunQAV("~,3000:return 7\n", answer);
+    qav::RunQAV("~,3000:return 7\n", answer);
     EXPECT_EQ("7", answer);
-    EXPECT_EQ(0, g_nApproxLimit);
-    EXPECT_EQ(3000, g_nQueryTimeoutMs);
+    EXPECT_EQ(0, qav::g_nApproxLimit);
+    EXPECT_EQ(3000, qav::g_nQueryTimeoutMs);
 
-    RunQAV("~:cat", answer);
+    qav::RunQAV("~:cat", answer);
     EXPECT_EQ("--Lua~:cat", answer);
-    EXPECT_EQ(0, g_nQueryTimeoutMs);
+    EXPECT_EQ(0, qav::g_nQueryTimeoutMs);
 
-    _SEARCH_PARAM param{"~0,0:dog", ""};
-    qav_query_struct(param);
+    qav::_SEARCH_PARAM param{"~0,0:dog", ""};
+    qav::qav_query_struct(param);
     EXPECT_EQ("--Luadog", param.result);
 
     std::filesystem::current_path(before);
@@ -135,7 +135,7 @@ TEST_F(QueryRunner, AScriptIsLoadedOncePerThreadAndPath) {
 
     // An abandoned state is replaced by a fresh one.
     EXPECT_EQ("--Lua2", Run(first, "a"));
-    QavAbandonParserState();
+    qav::QavAbandonParserState();
     EXPECT_EQ("--Lua1", Run(first, "a"));
 }
 
@@ -148,8 +148,8 @@ TEST_F(QueryRunner, ThreadsRunQueriesAtOnce) {
             for (int i = 0; i < 3; ++i) {
                 std::string translated;
                 std::string program;
-                RunQueryText(qztest::Gbk("猫"), parser, translated);
-                RunQueryText("return " + std::to_string(t) + " * 10 + " + std::to_string(i) + "\n", "", program);
+                qav::RunQueryText(qztest::Gbk("猫"), parser, translated);
+                qav::RunQueryText("return " + std::to_string(t) + " * 10 + " + std::to_string(i) + "\n", "", program);
                 answers[t] += translated + "," + program + ";";
             }
         });
@@ -197,14 +197,14 @@ TEST_F(QueryRunner, ParserFailuresAreLoggedAndAnswerNothing) {
 }
 
 TEST_F(QueryRunner, AnAnswerOverTheLimitIsReplacedByAMessage) {
-    const std::string fits = "return string.rep('a', " + std::to_string(kMaxAnswerBytes) + ")\n";
-    const std::string over = "return string.rep('a', " + std::to_string(kMaxAnswerBytes + 1) + ")\n";
-    EXPECT_EQ(kMaxAnswerBytes, Run("", fits).size());
+    const std::string fits = "return string.rep('a', " + std::to_string(qav::kMaxAnswerBytes) + ")\n";
+    const std::string over = "return string.rep('a', " + std::to_string(qav::kMaxAnswerBytes + 1) + ")\n";
+    EXPECT_EQ(qav::kMaxAnswerBytes, Run("", fits).size());
     EXPECT_EQ(0u, Run("", over).find("error: the answer of the query is longer than 10485759 bytes"));
 }
 
 TEST_F(QueryRunner, NoEngineMeansAnEmptyAnswer) {
-    GlobalExit();
+    qav::GlobalExit();
     EXPECT_EQ("", Run("", "return 1\n"));
 }
 

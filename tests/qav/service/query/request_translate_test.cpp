@@ -21,8 +21,8 @@ function ParserBMID(q, ids, size, no) return string.format("I[%s|%s|%s|%s]", q, 
 
 class RequestTranslateTest : public testing::Test {
 protected:
-    void SetUp() override { SetTranslatorParserScript(WriteAt(dir_, "utils/Parser.lua", kShowingParser)); }
-    void TearDown() override { SetTranslatorParserScript(""); }
+    void SetUp() override { qav::SetTranslatorParserScript(WriteAt(dir_, "utils/Parser.lua", kShowingParser)); }
+    void TearDown() override { qav::SetTranslatorParserScript(""); }
 
     // Runs translate on a record holding text; the record's text afterwards,
     // or "<false>" when the translator returned false.
@@ -33,7 +33,7 @@ protected:
     }
 
     TempDir dir_;
-    CWebInfo info_;
+    qav::CWebInfo info_;
 };
 
 TEST_F(RequestTranslateTest, FullTextBodiesBecomeParserPrograms) {
@@ -55,49 +55,49 @@ TEST_F(RequestTranslateTest, FullTextBodiesBecomeParserPrograms) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
         const std::string expected = c.text == std::string("<false>") ? "<false>" : Gbk(c.text);
-        EXPECT_EQ(expected, Run(BMQAVText2Json, Gbk(c.body)));
+        EXPECT_EQ(expected, Run(qav::BMQAVText2Json, Gbk(c.body)));
     }
 }
 
 TEST_F(RequestTranslateTest, StructuredBodiesGiveConditionTextOrTheQuery) {
     const std::string body = R"({"PageNum":50,"PageNo":2,"Func":"f","Query":"上海","Value":[{"Cat":"n","x":"y"},"x",3,{"k":1}]})";
-    EXPECT_EQ("Cat=n|x|", Run(StructQAVText2Json, body));
+    EXPECT_EQ("Cat=n|x|", Run(qav::StructQAVText2Json, body));
     EXPECT_EQ(50, info_.m_nPageSize);
     EXPECT_EQ(2, info_.m_nPageNo);
-    EXPECT_EQ("上海", Run(StructQAVText2Json_Script, body));
+    EXPECT_EQ("上海", Run(qav::StructQAVText2Json_Script, body));
 
     for (const char* bad : {R"({"PageNo":2,"Func":"f","Query":"q","Value":[]})",
                             R"({"PageNum":1,"PageNo":2,"Query":"q","Value":[]})",
                             R"({"PageNum":1,"PageNo":2,"Func":"f","Query":"q"})", "[1"}) {
         SCOPED_TRACE(bad);
-        EXPECT_EQ("<false>", Run(StructQAVText2Json, bad));
-        EXPECT_EQ("<false>", Run(StructQAVText2Json_Script, bad));
+        EXPECT_EQ("<false>", Run(qav::StructQAVText2Json, bad));
+        EXPECT_EQ("<false>", Run(qav::StructQAVText2Json_Script, bad));
         EXPECT_EQ(bad, info_.m_text);
     }
 }
 
 TEST_F(RequestTranslateTest, SingleLineQueriesGoThroughParserWithOneArgument) {
     info_.m_text = Gbk("上海 好");
-    StructQAVText2Json_LUA(&info_, 0);
+    qav::StructQAVText2Json_LUA(&info_, 0);
     EXPECT_EQ(Gbk("P[上海 好]0"), info_.m_text);
 
     // The text handed over is cut after the last whole character.
     std::string many;
     for (int i = 0; i < 20000; ++i) many += "海";
     info_.m_text = "a" + Gbk(many);
-    StructQAVText2Json_LUA(&info_, 0);
+    qav::StructQAVText2Json_LUA(&info_, 0);
     EXPECT_EQ("P[a" + Gbk(many).substr(0, 30718) + "]0", info_.m_text);
 
     // A script without the function gives the empty program.
-    SetTranslatorParserScript(WriteAt(dir_, "other.lua", "x = 1\n"));
+    qav::SetTranslatorParserScript(WriteAt(dir_, "other.lua", "x = 1\n"));
     info_.m_text = "q";
-    StructQAVText2Json_LUA(&info_, 0);
+    qav::StructQAVText2Json_LUA(&info_, 0);
     EXPECT_EQ("", info_.m_text);
 }
 
 TEST(RequestRecord, BuffersAreMadeOnceAndTextCopied) {
-    shttpd_arg_t request;
-    CWebInfo info;
+    qav::shttpd_arg_t request;
+    qav::CWebInfo info;
     EXPECT_FALSE(info.WebInfoInit(&request, "abc", 0));
     EXPECT_EQ(&request, info.m_request);
     // The buffers exist now: a second set-up keeps them as they are.
@@ -111,13 +111,13 @@ TEST(RequestRecord, BuffersAreMadeOnceAndTextCopied) {
 TEST(RequestRecord, Ucs2ToGbk) {
     const std::vector<uint16_t> text = {0x4E0A, 0x6D77, 'x', 0};
     std::string gbk;
-    EXPECT_TRUE(unicode2gbk(text.data(), gbk));
+    EXPECT_TRUE(qav::unicode2gbk(text.data(), gbk));
     EXPECT_EQ(Gbk("上海x"), gbk);
 }
 
 TEST(ParserScriptPath, BesideTheExecutableOrUnderTheWorkingDirectory) {
     EXPECT_EQ(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "utils/Parser.lua",
-              std::filesystem::path(ExecutableParserPath()));
+              std::filesystem::path(qav::ExecutableParserPath()));
 
     // A link that cannot be read, or names a path too long to hold.
     TempDir dir;
@@ -125,7 +125,7 @@ TEST(ParserScriptPath, BesideTheExecutableOrUnderTheWorkingDirectory) {
     std::filesystem::create_symlink(longTarget, dir.file("long"));
     const std::filesystem::path fallback = std::filesystem::current_path() / "utils/Parser.lua";
     for (const std::string& link : {dir.file("missing"), dir.file("long")}) {
-        EXPECT_EQ(fallback, std::filesystem::path(ExecutableParserPath(link.c_str()))) << link;
+        EXPECT_EQ(fallback, std::filesystem::path(qav::ExecutableParserPath(link.c_str()))) << link;
     }
 }
 
