@@ -34,12 +34,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-void TrimRightBlanks(std::string& text) {
-    size_t end = text.size();
-    while (end > 0 && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    text.resize(end);
-}
-
 void TrimLeftBlanks(std::string& text) {
     size_t start = 0;
     while (start < text.size() && (text[start] == ' ' || text[start] == '\t')) ++start;

@@ -19,7 +19,7 @@ size_t GbkFindChar(std::string_view text, char what, size_t from = 0);
 // The lines of a file's text without their line feeds; a last line without a
 // line feed counts, an empty text has no lines.
 std::vector<std::string> SplitLines(const std::string& text);
-void TrimRightBlanks(std::string& text);   // blanks and tabs
+// Removes leading blanks and tabs.
 void TrimLeftBlanks(std::string& text);
 bool StartsWith(std::string_view text, std::string_view head);
 

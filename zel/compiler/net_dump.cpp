@@ -1,4 +1,4 @@
-// The readable dump of an encoded network.
+// The readable dump of a compiled network.
 #include "zel/compiler/compiler_messages.h"
 #include "zel/compiler/compiler_text.h"
 #include "zel/compiler/net_encoder.h"
@@ -10,9 +10,9 @@ namespace {
 
 const char kRule[] = "====================================\n";
 
-const char* BlockTypeName(uint32_t type) {
+const char* BlockTypeName(int32_t type) {
     static const char* const kNames[] = {"ENTER", "EXIT", "SYLLABLE", "WORD", "WORDLH", "OPERATE", "ATTR", "SR", "CW"};
-    return type < 9 ? kNames[type] : "";
+    return type >= 0 && type < 9 ? kNames[type] : "";
 }
 
 void AppendNumbers(std::string& out, const char* label, const std::vector<int32_t>& numbers) {
@@ -22,41 +22,43 @@ void AppendNumbers(std::string& out, const char* label, const std::vector<int32_
 
 }  // namespace
 
-bool WriteToLog(const WordNetData& net, const EncodedNet& encoded, const std::string& path) {
+bool WriteToLog(const FsaBlock& block, const std::string& path) {
     std::string out = kRule;
     out += "           Wordlist\n";
     out += kRule;
-    for (size_t i = 0; i < net.atoms.size(); ++i) {
-        out += "<" + std::to_string(i) + ">" + net.atoms[i] + "\t";
+    for (size_t i = 0; i < block.atoms.size(); ++i) {
+        out += "<" + std::to_string(i) + ">" + block.atoms[i] + "\t";
         if ((i + 1) % 15 == 0) out += "\n";
     }
     out += "\n";
     out += kRule;
     out += "           CFG NET        \n";
     out += kRule;
-    for (size_t number = 0; number < net.nodes.size(); ++number) {
-        const WordNetData::Node& node = net.nodes[number];
-        const EncodedNet::Lists& lists = encoded.nodes[number];
+    for (size_t number = 0; number < block.forward.size(); ++number) {
+        const FsaForwardRecord& node = block.forward[number];
         out += "<" + std::to_string(number) + ">\t" + BlockTypeName(node.type);
-        if (node.atom >= 0) out += "\t" + net.atoms[node.atom] + "\t" + std::to_string(node.instance);
+        if (node.atom >= 0) out += "\t" + block.atoms[node.atom] + "\t" + std::to_string(node.tag);
         out += "\n";
-        AppendNumbers(out, "NEXT:Word:", lists.word);
-        AppendNumbers(out, "ATT:", lists.attr);
-        AppendNumbers(out, "RET:", lists.other);
-        AppendNumbers(out, "CW:", lists.table);
+        AppendNumbers(out, "NEXT:Word:", node.words);
+        AppendNumbers(out, "ATT:", node.attrs);
+        AppendNumbers(out, "RET:", node.others);
+        AppendNumbers(out, "CW:", node.tables);
         out += "\n";
-        AppendNumbers(out, "Prev Word:", lists.wordPrev);
-        AppendNumbers(out, "ATT:", lists.attrPrev);
-        AppendNumbers(out, "Enter:", lists.startPrev);
-        AppendNumbers(out, "CW:", lists.tablePrev);
+        if (number < block.backward.size()) {
+            const FsaBackwardRecord& back = block.backward[number];
+            AppendNumbers(out, "Prev Word:", back.words);
+            AppendNumbers(out, "ATT:", back.attrs);
+            AppendNumbers(out, "Enter:", back.starts);
+            AppendNumbers(out, "CW:", back.tables);
+        }
         out += "\n------------------------------\n";
     }
     out += "\n";
     out += kRule;
     out += "           Atom2ID        \n";
     out += kRule;
-    for (const auto& [text, numbers] : encoded.nodeSets) {
-        AppendNumbers(out, (text + " -->").c_str(), numbers);
+    for (const FsaNodeSet& set : block.sets) {
+        AppendNumbers(out, (set.name + " -->").c_str(), set.nodes);
         out += "\n";
     }
     if (!WriteTextFile(path, out)) {

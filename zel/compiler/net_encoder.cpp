@@ -3,43 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "zel/compiler/block_text.h"
-#include "zel/compiler/byte_writer.h"
 #include "zel/compiler/compiler_messages.h"
 #include "zel/compiler/compiler_text.h"
+#include "zel/rules/format/byte_reader.h"
+#include "zel/rules/format/rule_hash.h"
 
 namespace zel {
 namespace compiled_net {
 
 namespace {
 
-enum : uint32_t { kEnter = 0, kExit = 1, kWord = 3, kWordLH = 4, kReturn = 5, kAttr = 6, kCw = 8 };
 constexpr uint32_t kNone = 0xFFFFFFFFu;
-
-// Reads little-endian fields and refuses to run past the end.
-class Cursor {
-public:
-    explicit Cursor(const std::string& bytes) : bytes_(bytes) {}
-    bool U32(uint32_t& value) { return Take(&value, 4); }
-    bool U16(uint16_t& value) { return Take(&value, 2); }
-    bool Text(size_t size, std::string& text) {
-        if (bytes_.size() - at_ < size) return false;
-        text.assign(bytes_, at_, size);
-        at_ += size;
-        return true;
-    }
-    size_t left() const { return bytes_.size() - at_; }
-
-private:
-    bool Take(void* value, size_t size) {
-        if (bytes_.size() - at_ < size) return false;
-        std::memcpy(value, bytes_.data() + at_, size);
-        at_ += size;
-        return true;
-    }
-    const std::string& bytes_;
-    size_t at_ = 0;
-};
 
 std::string TrimAtom(std::string text) {
     while (text.size() > 1 && text.back() == ' ') text.pop_back();
@@ -47,28 +21,26 @@ std::string TrimAtom(std::string text) {
     return text;
 }
 
-bool ReadNodes(Cursor& in, WordNetData& net) {
+bool ReadNodes(ByteReader& in, WordNetData& net) {
     uint32_t count = 0;
-    if (!in.U32(count) || count > in.left() / 16) return false;
+    if (!in.Fixed(count) || count > in.remaining() / 16) return false;
     net.nodes.resize(count);
     for (WordNetData::Node& node : net.nodes) {
         uint32_t word = 0, instance = 0, successors = 0;
-        if (!in.U32(node.type) || !in.U32(word) || !in.U32(instance) || !in.U32(successors)) return false;
+        if (!in.Fixed(node.type) || !in.Fixed(word) || !in.Fixed(instance) || !in.Fixed(successors)) return false;
         if (word != kNone && word >= net.atoms.size()) return false;
-        if (successors > in.left() / 8) return false;
+        if (successors > in.remaining() / 8) return false;
         node.atom = word == kNone ? -1 : static_cast<int32_t>(word);
         node.instance = static_cast<int32_t>(instance);
         node.next.resize(successors);
         node.weights.resize(successors);
         for (int32_t& next : node.next) {
             uint32_t number = 0;
-            if (!in.U32(number) || number >= count) return false;
+            if (!in.Fixed(number) || number >= count) return false;
             next = static_cast<int32_t>(number);
         }
         for (float& weight : node.weights) {
-            uint32_t bits = 0;
-            if (!in.U32(bits)) return false;
-            std::memcpy(&weight, &bits, 4);
+            if (!in.Fixed(weight)) return false;
         }
     }
     return count > 0;
@@ -80,49 +52,50 @@ const std::string& AtomText(const WordNetData& net, int32_t node) {
     return atom < 0 ? kEmpty : net.atoms[atom];
 }
 
-void AppendList(std::string& out, const std::vector<int32_t>& list) {
-    AppendI32(out, static_cast<int32_t>(list.size()));
-    for (int32_t number : list) AppendI32(out, number);
-}
-
-void AppendWeighted(std::string& out, const std::vector<int32_t>& list) {
-    AppendList(out, list);
-    for (size_t i = 0; i < list.size(); ++i) AppendLE<float>(out, 0.0f);
-}
-
 // The successors of one node split by their kind, as the block lists them.
-void SplitSuccessors(const WordNetData& net, int32_t number, EncodedNet::Lists& lists) {
+void SplitSuccessors(const WordNetData& net, int32_t number, FsaForwardRecord& record) {
     const WordNetData::Node& node = net.nodes[number];
-    for (int32_t next : node.next) {
+    std::vector<std::pair<int32_t, float>> words, carets;
+    for (size_t i = 0; i < node.next.size(); ++i) {
+        const int32_t next = node.next[i];
         switch (net.nodes[next].type) {
-            case kWord: lists.word.push_back(next); break;
-            case kWordLH: lists.caret.push_back(next); break;
-            case kAttr: lists.attr.push_back(next); break;
-            case kCw: lists.table.push_back(next); break;
-            case kExit:
+            case WORD: words.emplace_back(next, node.weights[i]); break;
+            case WORDLH: carets.emplace_back(next, node.weights[i]); break;
+            case ATTR: record.attrs.push_back(next); break;
+            case CW: record.tables.push_back(next); break;
+            case EXIT:
                 // Only a return node ends the network.
-                if (node.type == kReturn) lists.other.push_back(next);
+                if (node.type == Return) record.others.push_back(next);
                 break;
-            default: lists.other.push_back(next); break;
+            default: record.others.push_back(next); break;
         }
     }
-    std::stable_sort(lists.word.begin(), lists.word.end(),
-                     [&](int32_t a, int32_t b) { return AtomText(net, a) < AtomText(net, b); });
-    std::stable_sort(lists.caret.begin(), lists.caret.end(),
-                     [&](int32_t a, int32_t b) { return strcmp_l(AtomText(net, a), AtomText(net, b)) < 0; });
+    std::stable_sort(words.begin(), words.end(),
+                     [&](const auto& a, const auto& b) { return AtomText(net, a.first) < AtomText(net, b.first); });
+    std::stable_sort(carets.begin(), carets.end(), [&](const auto& a, const auto& b) {
+        return strcmp_l(AtomText(net, a.first), AtomText(net, b.first)) < 0;
+    });
+    for (const auto& [next, weight] : words) {
+        record.words.push_back(next);
+        record.wordWeights.push_back(weight);
+    }
+    for (const auto& [next, weight] : carets) {
+        record.carets.push_back(next);
+        record.caretWeights.push_back(weight);
+    }
 }
 
 void AddPredecessor(const WordNetData& net, int32_t from, const std::vector<int32_t>& successors,
-                    std::vector<EncodedNet::Lists>& lists) {
-    std::vector<int32_t> EncodedNet::Lists::*set = nullptr;
+                    std::vector<FsaBackwardRecord>& backward) {
+    std::vector<int32_t> FsaBackwardRecord::*list = nullptr;
     switch (net.nodes[from].type) {
-        case kWord: set = &EncodedNet::Lists::wordPrev; break;
-        case kEnter: set = &EncodedNet::Lists::startPrev; break;
-        case kAttr: set = &EncodedNet::Lists::attrPrev; break;
-        case kCw: set = &EncodedNet::Lists::tablePrev; break;
+        case WORD: list = &FsaBackwardRecord::words; break;
+        case ENTER: list = &FsaBackwardRecord::starts; break;
+        case ATTR: list = &FsaBackwardRecord::attrs; break;
+        case CW: list = &FsaBackwardRecord::tables; break;
         default: return;
     }
-    for (int32_t next : successors) (lists[next].*set).push_back(from);
+    for (int32_t next : successors) (backward[next].*list).push_back(from);
 }
 
 void SortUnique(std::vector<int32_t>& list) {
@@ -130,60 +103,37 @@ void SortUnique(std::vector<int32_t>& list) {
     list.erase(std::unique(list.begin(), list.end()), list.end());
 }
 
-void AppendFilter(std::string& out, const WordNetData& net) {
+int32_t Longest(const WordNetData& net) {
     int32_t longest = 0;
     for (const std::string& atom : net.atoms) {
         if (!atom.empty() && static_cast<unsigned char>(atom[0]) >= 0x80)
             longest = std::max<int32_t>(longest, static_cast<int32_t>(atom.size() / 2));
     }
-    const int32_t size = FilterSize(net.atoms.size());
-    std::string filter(size, '\0');
-    for (const std::string& atom : net.atoms) {
-        const uint32_t i = GetHash(atom) % static_cast<uint32_t>(size);
-        filter[i] = static_cast<char>(filter[i] | (1 << (i % 8)));
-    }
-    AppendI32(out, longest);
-    AppendI32(out, size);
-    out += filter;
+    return longest;
 }
 
-void AppendLengthTables(std::string& out, const WordNetData& net) {
+void LengthTables(const WordNetData& net, FsaBlock& block) {
     if (net.atoms.size() < 101) {
-        int32_t longest = 0;
-        for (const std::string& atom : net.atoms) {
-            if (!atom.empty() && static_cast<unsigned char>(atom[0]) >= 0x80)
-                longest = std::max<int32_t>(longest, static_cast<int32_t>(atom.size() / 2));
-        }
-        AppendI32(out, 1);
-        AppendLE<uint16_t>(out, static_cast<uint16_t>(longest));
-        AppendLE<uint16_t>(out, static_cast<uint16_t>(longest));
+        block.lastCharTable.assign(1, static_cast<uint16_t>(block.longest));
+        block.firstCharTable.assign(1, static_cast<uint16_t>(block.longest));
         return;
     }
-    std::vector<uint16_t> lastChars(kLastHz, 0);
-    std::vector<uint16_t> firstChars(kLastHz, 0);
+    block.lastCharTable.assign(kLastHZ, 0);
+    block.firstCharTable.assign(kLastHZ, 0);
     for (const std::string& atom : net.atoms) {
-        SetHZInfoEx(atom, lastChars, true);
-        SetHZInfoEx(atom, firstChars, false);
+        SetHZInfoEx(atom, block.lastCharTable, true);
+        SetHZInfoEx(atom, block.firstCharTable, false);
     }
-    AppendI32(out, kLastHz);
-    for (uint16_t entry : lastChars) AppendLE(out, entry);
-    for (uint16_t entry : firstChars) AppendLE(out, entry);
 }
 
 }  // namespace
 
 int32_t FilterSize(size_t atoms) {
-    int32_t base = 2560000;
-    if (atoms <= 64) base = 640;
-    else if (atoms <= 256) base = 2560;
-    else if (atoms <= 2560) base = 25600;
-    else if (atoms <= 25600) base = 256000;
-    int32_t size = base % 2 == 0 ? base + 1 : base;
-    for (;; size += 2) {
-        bool prime = true;
-        for (int32_t d = 3; d <= size / 3 && prime; ++d) prime = size % d != 0;
-        if (prime) return size;
-    }
+    if (atoms <= 64) return Hash_Nearest_Prime_Rule(640);
+    if (atoms <= 256) return Hash_Nearest_Prime_Rule(2560);
+    if (atoms <= 2560) return Hash_Nearest_Prime_Rule(25600);
+    if (atoms <= 25600) return Hash_Nearest_Prime_Rule(256000);
+    return Hash_Nearest_Prime_Rule(2560000);
 }
 
 bool Read_Old_Net(const std::string& path, WordNetData& net) {
@@ -191,13 +141,13 @@ bool Read_Old_Net(const std::string& path, WordNetData& net) {
     std::string bytes;
     bool ok = ReadTextFile(path, bytes);
     if (ok) {
-        Cursor in(bytes);
+        ByteReader in(bytes);
         uint32_t words = 0;
-        ok = in.U32(words) && words <= in.left() / 2;
+        ok = in.Fixed(words) && words <= in.remaining() / 2;
         for (uint32_t i = 0; ok && i < words; ++i) {
             uint16_t size = 0;
             std::string word;
-            ok = in.U16(size) && in.Text(size, word);
+            ok = in.Fixed(size) && in.Bytes(size, word);
             net.atoms.push_back(TrimAtom(std::move(word)));
         }
         ok = ok && ReadNodes(in, net);
@@ -206,56 +156,41 @@ bool Read_Old_Net(const std::string& path, WordNetData& net) {
     return ok;
 }
 
-EncodedNet Encode_Old_Net(const WordNetData& net, const std::string& name) {
-    EncodedNet encoded;
-    std::string& out = encoded.body;
+FsaBlock Encode_Old_Net(const WordNetData& net, const std::string& name) {
+    FsaBlock block;
     const int32_t count = static_cast<int32_t>(net.nodes.size());
-    AppendText(out, name);
-    AppendFilter(out, net);
-    AppendI32(out, count);
-    AppendI32(out, 0);
-    AppendI32(out, count - 1);
-    AppendI32(out, static_cast<int32_t>(net.atoms.size()));
-    for (const std::string& atom : net.atoms) AppendText(out, atom);
-
-    encoded.nodes.resize(net.nodes.size());
+    block.name = name;
+    block.longest = Longest(net);
+    block.filter.assign(static_cast<size_t>(FilterSize(net.atoms.size())), 0);
+    for (const std::string& atom : net.atoms) FilterSet(block.filter, atom);
+    block.startNode = 0;
+    block.endNode = count - 1;
+    block.atoms = net.atoms;
+    block.forward.resize(net.nodes.size());
+    block.backward.resize(net.nodes.size());
+    std::map<std::string, std::vector<int32_t>> sets;
     for (int32_t number = 0; number < count; ++number) {
         const WordNetData::Node& node = net.nodes[number];
-        EncodedNet::Lists& lists = encoded.nodes[number];
-        SplitSuccessors(net, number, lists);
-        AppendU32(out, node.type);
-        AppendI32(out, node.atom);
-        AppendI32(out, node.instance);
-        AppendWeighted(out, lists.word);
-        AppendWeighted(out, lists.caret);
-        AppendList(out, lists.attr);
-        AppendList(out, lists.other);
-        AppendList(out, lists.table);
-        if (node.type == kWord || node.type == kAttr || node.type == kCw)
-            encoded.nodeSets[AtomText(net, number)].push_back(number);
-        for (const auto* list : {&lists.word, &lists.caret, &lists.attr, &lists.table})
-            AddPredecessor(net, number, *list, encoded.nodes);
+        FsaForwardRecord& record = block.forward[number];
+        record.type = static_cast<int32_t>(node.type);
+        record.atom = node.atom;
+        record.tag = node.instance;
+        SplitSuccessors(net, number, record);
+        if (node.type == WORD || node.type == ATTR || node.type == CW) sets[AtomText(net, number)].push_back(number);
+        for (const auto* list : {&record.words, &record.carets, &record.attrs, &record.tables})
+            AddPredecessor(net, number, *list, block.backward);
     }
-
-    for (EncodedNet::Lists& lists : encoded.nodes) {
-        SortUnique(lists.wordPrev);
-        std::stable_sort(lists.wordPrev.begin(), lists.wordPrev.end(),
+    for (FsaBackwardRecord& record : block.backward) {
+        SortUnique(record.words);
+        std::stable_sort(record.words.begin(), record.words.end(),
                          [&](int32_t a, int32_t b) { return strcmp_l(AtomText(net, a), AtomText(net, b)) < 0; });
-        AppendList(out, lists.wordPrev);
-        for (size_t i = 0; i < lists.wordPrev.size(); ++i) AppendI32(out, 0);
-        for (auto* list : {&lists.attrPrev, &lists.tablePrev, &lists.startPrev}) {
-            SortUnique(*list);
-            AppendList(out, *list);
-        }
+        SortUnique(record.attrs);
+        SortUnique(record.tables);
+        SortUnique(record.starts);
     }
-
-    AppendLengthTables(out, net);
-    AppendI32(out, static_cast<int32_t>(encoded.nodeSets.size()));
-    for (const auto& [text, numbers] : encoded.nodeSets) {
-        AppendText(out, text);
-        AppendList(out, numbers);
-    }
-    return encoded;
+    LengthTables(net, block);
+    for (auto& [text, numbers] : sets) block.sets.push_back(FsaNodeSet{text, std::move(numbers)});
+    return block;
 }
 
 bool DictIdx(const std::string& name, const std::string& netPath, FILE* data, std::map<std::string, int32_t>& offsets) {
@@ -264,26 +199,28 @@ bool DictIdx(const std::string& name, const std::string& netPath, FILE* data, st
         CompilerError("Error read %s\n", netPath);
         return false;
     }
-    const EncodedNet encoded = Encode_Old_Net(net, name);
+    const std::string block = EncodeFsaBlock(Encode_Old_Net(net, name));
     offsets[name] = static_cast<int32_t>(ftell(data));
-    std::string block;
-    AppendI32(block, static_cast<int32_t>(encoded.body.size()));
-    block += encoded.body;
     return fwrite(block.data(), 1, block.size(), data) == block.size();
 }
 
 bool RuleIdx(const std::string& netPath, const std::string& outPath, const std::string& dumpPath) {
     WordNetData net;
     if (!Read_Old_Net(netPath, net)) return false;
-    const EncodedNet encoded = Encode_Old_Net(net, netPath);
-    std::string block;
-    AppendI32(block, static_cast<int32_t>(encoded.body.size()));
-    block += encoded.body;
-    if (!WriteTextFile(outPath, block)) {
+    const FsaBlock block = Encode_Old_Net(net, netPath);
+    if (!WriteFsaSingleBlock(outPath, block)) {
         CompilerError("Error open %s\n", outPath);
         return false;
     }
-    if (!dumpPath.empty()) WriteToLog(net, encoded, dumpPath);
+    if (!dumpPath.empty()) {
+        // The dump shows the network as a loader reads it back from the file.
+        FsaBlock written;
+        std::string body;
+        FILE* file = fopen(outPath.c_str(), "rb");
+        const bool read = file && ReadFsaBlockAt(file, 0, body) && DecodeFsaBody(body, written);
+        if (file) fclose(file);
+        if (read) WriteToLog(written, dumpPath);
+    }
     return true;
 }
 

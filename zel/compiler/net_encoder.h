@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "zel/rules/format/fsa_format.h"
+
 namespace zel {
 
 // A word-network file as read: atoms (trimmed texts) and nodes.
@@ -25,17 +27,6 @@ struct WordNetData {
     std::vector<Node> nodes;
 };
 
-// What the encoder derived besides the body, for the dump.
-struct EncodedNet {
-    struct Lists {
-        std::vector<int32_t> word, caret, attr, other, table;
-        std::vector<int32_t> wordPrev, attrPrev, tablePrev, startPrev;
-    };
-    std::string body;
-    std::vector<Lists> nodes;
-    std::map<std::string, std::vector<int32_t>> nodeSets;
-};
-
 namespace compiled_net {
 
 // Filter size for a number of atoms.
@@ -44,14 +35,14 @@ int32_t FilterSize(size_t atoms);
 // Reads and checks a word-network file; "Error read %s.\n" when it cannot be
 // opened or does not hold a whole, consistent network.
 bool Read_Old_Net(const std::string& path, WordNetData& net);
-EncodedNet Encode_Old_Net(const WordNetData& net, const std::string& name);
+FsaBlock Encode_Old_Net(const WordNetData& net, const std::string& name);
 // Appends the block (i32 body size, body) of the word-network file to data
 // and records its offset under name.
 bool DictIdx(const std::string& name, const std::string& netPath, FILE* data, std::map<std::string, int32_t>& offsets);
 // A file holding the one block of the word-network file, named by its path;
 // with a dump path also its readable dump.
 bool RuleIdx(const std::string& netPath, const std::string& outPath, const std::string& dumpPath);
-bool WriteToLog(const WordNetData& net, const EncodedNet& encoded, const std::string& path);
+bool WriteToLog(const FsaBlock& block, const std::string& path);
 
 }  // namespace compiled_net
 }  // namespace zel

@@ -1,7 +1,5 @@
 // The operator-library sections of a rule-base list: their snippets are
-// collected over the whole list and written once as the library file
-// ("sub" form: i32 count, then name and body as i32 length and bytes each,
-// in byte order of the names).
+// collected over the whole list and written once as the binary library.
 #pragma once
 
 #include <map>

@@ -2,12 +2,13 @@
 
 #include <sys/stat.h>
 
-#include "zel/compiler/byte_writer.h"
 #include "zel/compiler/compiler_messages.h"
 #include "zel/compiler/compiler_text.h"
+#include "zel/rules/format/trim_line.h"
 #include "zel/compiler/net_encoder.h"
 #include "zel/compiler/operator_source.h"
 #include "zel/compiler/word_net.h"
+#include "zel/rules/format/fsa_format.h"
 
 namespace zel {
 
@@ -15,7 +16,7 @@ namespace {
 
 std::string CleanListLine(std::string line) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    TrimRightBlanks(line);
+    TrimLine(line);
     for (const char* mark : {"--", "\\\\"}) {
         const size_t at = GbkFind(line, mark);
         if (at != std::string::npos) line.resize(at);
@@ -33,11 +34,6 @@ std::string UpperCase(std::string text) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
     return text;
-}
-
-void AppendTexts(std::string& out, const std::vector<std::string>& texts) {
-    AppendI32(out, static_cast<int32_t>(texts.size()));
-    for (const std::string& text : texts) AppendText(out, text);
 }
 
 // The text after the first blank of a directive line; the network's name for
@@ -126,11 +122,8 @@ private:
         const auto offset = offsets_.find(name);
         if (offset == offsets_.end()) return;
         if (!defaultLibrary_.empty() && lists.libraries.empty()) lists.libraries.push_back(defaultLibrary_);
-        AppendText(index_, UpperCase(name));
-        AppendI32(index_, offset->second);
-        AppendTexts(index_, lists.libraries);
-        AppendTexts(index_, lists.defaults);
-        AppendTexts(index_, lists.conditions);
+        AppendFsaIndexEntry(index_, FsaIndexEntry{UpperCase(name), offset->second, lists.libraries, lists.defaults,
+                                                  lists.conditions});
         ++count_;
     }
 
@@ -261,7 +254,7 @@ std::string GetFuncLibInfo(const std::string& list) {
     bool found = false;
     for (std::string line : SplitLines(text)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        TrimRightBlanks(line);
+        TrimLine(line);
         if (StartsWith(line, "FuncLib") && line.find(' ') != std::string::npos) {
             library = line.substr(line.rfind(' ') + 1);
             found = true;
@@ -297,7 +290,7 @@ bool RuleBaseIdxEx(const std::string& list, const std::string& idxPath, const st
     compiler.Flush();
     const bool dataWritten = fclose(data) == 0;
     std::string out;
-    AppendI32(out, compiler.count());
+    AppendFsaIndexCount(out, compiler.count());
     out += compiler.index();
     const bool indexWritten = fwrite(out.data(), 1, out.size(), index) == out.size();
     if (fclose(index) != 0 || !indexWritten || !dataWritten) {

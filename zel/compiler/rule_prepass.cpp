@@ -1,6 +1,7 @@
 #include "zel/compiler/rule_prepass.h"
 
 #include "zel/compiler/compiler_text.h"
+#include "zel/rules/format/trim_line.h"
 
 namespace zel {
 
@@ -167,7 +168,7 @@ std::string PrepassRuleText(const std::string& text) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         CutAt(line, "--");
         CutAt(line, "\\\\");
-        TrimRightBlanks(line);
+        TrimLine(line);
         if (StartsWith(line, "sub ")) {
             line.erase(0, 4);
             inSubRule = true;

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <tinyxml2.h>
 
-#include "zel/compiler/byte_writer.h"
 #include "zel/compiler/compiler_messages.h"
 #include "zel/compiler/compiler_text.h"
 #include "zel/compiler/word_net.h"
 #include "zel/compiler/zel2xml.h"
+#include "zel/rules/format/byte_reader.h"
 
 namespace zel {
 
@@ -20,7 +20,7 @@ const char kRule[] = "====================================\n";
 
 bool CXML2WordNet::SaveNet() {
     std::string out;
-    AppendU32(out, static_cast<uint32_t>(words_.size()));
+    AppendLE<uint32_t>(out, static_cast<uint32_t>(words_.size()));
     for (const std::string& word : words_) {
         if (word.size() > 0xFFFF) {
             CompilerError("GoToError: word too long: " + word.substr(0, 64) + "\n");
@@ -29,24 +29,24 @@ bool CXML2WordNet::SaveNet() {
         AppendLE<uint16_t>(out, static_cast<uint16_t>(word.size()));
         out += word;
     }
-    AppendU32(out, static_cast<uint32_t>(nodes_.size()));
+    AppendLE<uint32_t>(out, static_cast<uint32_t>(nodes_.size()));
     for (const auto& node : nodes_) {
         // A sub-rule template that was copied for its uses is only a
         // placeholder in the file.
         if (instantiated_.count(node.get())) {
             node->type = CNode::SR;
-            AppendU32(out, CNode::SR);
-            AppendU32(out, kNone);
-            AppendU32(out, node->instance < 0 ? kNone : static_cast<uint32_t>(node->instance));
-            AppendU32(out, 0);
+            AppendLE<uint32_t>(out, CNode::SR);
+            AppendLE<uint32_t>(out, kNone);
+            AppendLE<uint32_t>(out, node->instance < 0 ? kNone : static_cast<uint32_t>(node->instance));
+            AppendLE<uint32_t>(out, 0);
             continue;
         }
-        AppendU32(out, node->type);
-        AppendU32(out, node->hasText ? wordIndex_.at(node->text) : kNone);
-        AppendU32(out, node->instance < 0 ? kNone : static_cast<uint32_t>(node->instance));
-        AppendU32(out, static_cast<uint32_t>(node->next.size()));
-        for (const CNode* next : node->next) AppendU32(out, static_cast<uint32_t>(next->number));
-        for (size_t i = 0; i < node->next.size(); ++i) AppendU32(out, 0);
+        AppendLE<uint32_t>(out, node->type);
+        AppendLE<uint32_t>(out, node->hasText ? wordIndex_.at(node->text) : kNone);
+        AppendLE<uint32_t>(out, node->instance < 0 ? kNone : static_cast<uint32_t>(node->instance));
+        AppendLE<uint32_t>(out, static_cast<uint32_t>(node->next.size()));
+        for (const CNode* next : node->next) AppendLE<uint32_t>(out, static_cast<uint32_t>(next->number));
+        for (size_t i = 0; i < node->next.size(); ++i) AppendLE<uint32_t>(out, 0);
     }
     if (!WriteTextFile(netPath_, out)) {
         CompilerError("GoToError open the file " + netPath_ + ".\n");

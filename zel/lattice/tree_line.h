@@ -106,6 +106,8 @@ public:
     CTreeNode* Node(int number) const;
     CTreeNode* FirstTop() const { return firstTop_; }
     const std::string& RawText() const { return rawText_; }
+    // The line as it was read.
+    const std::string& Line() const { return line_; }
     const std::string& NormText() const { return normText_; }
     const std::vector<CTreeNode*>& Leaves() const { return leaves_; }
 

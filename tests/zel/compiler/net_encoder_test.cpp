@@ -11,17 +11,17 @@ namespace cn = zel::compiled_net;
 class NetEncoder : public InWorkFolder {
 protected:
     // The decoded block of a rule text (GBK bytes as given).
-    DecodedBlock Compile(const std::string& gbk) {
+    zel::FsaBlock Compile(const std::string& gbk) {
         qztest::WriteFile("r.reg", gbk);
         EXPECT_TRUE(zel::Reg2Net("r.reg", "r.net_", ""));
         zel::WordNetData net;
         EXPECT_TRUE(cn::Read_Old_Net("r.net_", net));
-        DecodedBlock block;
-        EXPECT_TRUE(DecodeBody(cn::Encode_Old_Net(net, "NAME").body, block));
+        zel::FsaBlock block;
+        EXPECT_TRUE(DecodeBody(zel::EncodeFsaBody(cn::Encode_Old_Net(net, "NAME")), block));
         return block;
     }
     // A rule of one alternative between words distinct two-character words.
-    DecodedBlock Alternatives(int words) {
+    zel::FsaBlock Alternatives(int words) {
         std::string text = "( [";
         for (int i = 0; i < words; ++i) text += " " + Word(i);
         return Compile(text + " ] )\n{\nx\n}\n");
@@ -30,12 +30,12 @@ protected:
     static std::string Word(int i) {
         return std::string{static_cast<char>(0xB0 + i / 94), static_cast<char>(0xA1 + i % 94), '\xB0', '\xA1'};
     }
-    int32_t Atom(const DecodedBlock& block, int32_t node) {
-        return block.nodes[node].atom;
+    int32_t Atom(const zel::FsaBlock& block, int32_t node) {
+        return block.forward[node].atom;
     }
-    std::vector<std::string> Texts(const DecodedBlock& block, const std::vector<int32_t>& nodes) {
+    std::vector<std::string> Texts(const zel::FsaBlock& block, const std::vector<int32_t>& nodes) {
         std::vector<std::string> texts;
-        for (int32_t n : nodes) texts.push_back(block.atoms[block.nodes[n].atom]);
+        for (int32_t n : nodes) texts.push_back(block.atoms[block.forward[n].atom]);
         return texts;
     }
 };
@@ -48,12 +48,12 @@ TEST(FilterSize, StepsWithTheAtomCount) {
 }
 
 TEST_F(NetEncoder, FilterAndLengthTablesFollowTheAtomCount) {
-    DecodedBlock block = Alternatives(63);  // and the action: 64 atoms
+    zel::FsaBlock block = Alternatives(63);  // and the action: 64 atoms
     ASSERT_EQ(64u, block.atoms.size());
-    EXPECT_EQ(641, block.filterSize);
+    EXPECT_EQ(641, static_cast<int32_t>(block.filter.size()));
     EXPECT_EQ(2, block.longest);
     block = Alternatives(64);
-    EXPECT_EQ(2579, block.filterSize);
+    EXPECT_EQ(2579, static_cast<int32_t>(block.filter.size()));
     // Every atom sets its bit.
     for (const std::string& atom : block.atoms) {
         uint32_t h = 0;
@@ -63,48 +63,48 @@ TEST_F(NetEncoder, FilterAndLengthTablesFollowTheAtomCount) {
     }
 
     block = Alternatives(99);
-    EXPECT_EQ((std::vector<uint16_t>{2}), block.lastChars);
-    EXPECT_EQ((std::vector<uint16_t>{2}), block.firstChars);
+    EXPECT_EQ((std::vector<uint16_t>{2}), block.lastCharTable);
+    EXPECT_EQ((std::vector<uint16_t>{2}), block.firstCharTable);
     block = Alternatives(100);
-    ASSERT_EQ(8338u, block.firstChars.size());
-    ASSERT_EQ(8338u, block.lastChars.size());
+    ASSERT_EQ(8338u, block.firstCharTable.size());
+    ASSERT_EQ(8338u, block.lastCharTable.size());
     // Word 0 is 0xB0A1 0xB0A1 (number 1571): low byte as first and last
     // character, high byte as second and second-to-last.
-    EXPECT_EQ(0x0202, block.firstChars[1571]);
-    EXPECT_EQ(0x0202, block.lastChars[1571]);
+    EXPECT_EQ(0x0202, block.firstCharTable[1571]);
+    EXPECT_EQ(0x0202, block.lastCharTable[1571]);
     // Word 1 is 0xB0A2 0xB0A1.
-    EXPECT_EQ(0x0002, block.firstChars[1572]);
-    EXPECT_EQ(0x0200, block.lastChars[1572]);
+    EXPECT_EQ(0x0002, block.firstCharTable[1572]);
+    EXPECT_EQ(0x0200, block.lastCharTable[1572]);
 }
 
 TEST_F(NetEncoder, SuccessorsPredecessorsAndNodeSets) {
-    DecodedBlock block = Compile("( [ c a b ] Pos=n a )\n{\nx\n}\n");
-    ASSERT_EQ(8u, block.nodes.size());
-    EXPECT_EQ(7, block.end);
+    zel::FsaBlock block = Compile("( [ c a b ] Pos=n a )\n{\nx\n}\n");
+    ASSERT_EQ(8u, block.forward.size());
+    EXPECT_EQ(7, block.endNode);
     EXPECT_EQ("NAME", block.name);
     // The start's word successors in byte order of their texts.
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Texts(block, block.nodes[0].word));
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Texts(block, block.forward[0].words));
     // Each alternative leads to the condition; it leads to the word a.
-    for (int32_t n : block.nodes[0].word) {
-        EXPECT_EQ((std::vector<int32_t>{5}), block.nodes[n].attr);
-        EXPECT_EQ((std::vector<int32_t>{0}), block.nodes[n].startPrev);
+    for (int32_t n : block.forward[0].words) {
+        EXPECT_EQ((std::vector<int32_t>{5}), block.forward[n].attrs);
+        EXPECT_EQ((std::vector<int32_t>{0}), block.backward[n].starts);
     }
     // Predecessors of the condition in reversed-character order of their texts.
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Texts(block, block.nodes[5].wordPrev));
-    EXPECT_EQ((std::vector<int32_t>{5}), block.nodes[6].attrPrev);
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c"}), Texts(block, block.backward[5].words));
+    EXPECT_EQ((std::vector<int32_t>{5}), block.backward[6].attrs);
     // The return node alone lists the end node.
-    EXPECT_EQ((std::vector<int32_t>{7}), block.nodes[6].other);
-    EXPECT_EQ((std::vector<int32_t>{1}), block.nodes[7].other);
+    EXPECT_EQ((std::vector<int32_t>{7}), block.forward[6].others);
+    EXPECT_EQ((std::vector<int32_t>{1}), block.forward[7].others);
     EXPECT_EQ("x\\@", block.atoms[Atom(block, 7)]);  // trimmed
     // Both a nodes form one set.
-    EXPECT_EQ((std::vector<int32_t>{3, 6}), block.sets["a"]);
-    EXPECT_EQ((std::vector<int32_t>{5}), block.sets["Pos=n"]);
-    EXPECT_FALSE(block.sets.count("x\\@"));
+    EXPECT_EQ((std::vector<int32_t>{3, 6}), Sets(block)["a"]);
+    EXPECT_EQ((std::vector<int32_t>{5}), Sets(block)["Pos=n"]);
+    EXPECT_FALSE(Sets(block).count("x\\@"));
 
     // A rule that may be skipped whole: the start's edge to the end node is
     // not listed.
     block = Compile("( ?a )\n{\nx\n}\n");
-    EXPECT_TRUE(block.nodes[0].other.empty() || block.nodes[0].other[0] != 1);
+    EXPECT_TRUE(block.forward[0].others.empty() || block.forward[0].others[0] != 1);
 }
 
 TEST_F(NetEncoder, SingleBlockFileAndDump) {
@@ -112,7 +112,7 @@ TEST_F(NetEncoder, SingleBlockFileAndDump) {
     ASSERT_TRUE(zel::Reg2Net("r.reg", "r.net_", ""));
     ASSERT_TRUE(cn::RuleIdx("r.net_", "r.blk", "r.dump"));
     const std::string file = qztest::ReadFile("r.blk");
-    DecodedBlock block;
+    zel::FsaBlock block;
     ASSERT_TRUE(DecodeBody(BlockAt(file, 0), block));
     EXPECT_EQ(file.size(), 4 + BlockAt(file, 0).size());
     EXPECT_EQ("r.net_", block.name);
@@ -150,8 +150,8 @@ TEST_F(NetEncoder, CaretSuccessorsInReversedCharacterOrder) {
     ASSERT_TRUE(builder.XML2WordNet());
     zel::WordNetData net;
     ASSERT_TRUE(cn::Read_Old_Net("r.net_", net));
-    DecodedBlock block;
-    ASSERT_TRUE(DecodeBody(cn::Encode_Old_Net(net, "N").body, block));
-    EXPECT_EQ((std::vector<std::string>{"xa", "ab"}), Texts(block, block.nodes[0].caret));
-    EXPECT_EQ((std::vector<std::string>{"ab", "xa"}), Texts(block, block.nodes[0].word));
+    zel::FsaBlock block;
+    ASSERT_TRUE(DecodeBody(zel::EncodeFsaBody(cn::Encode_Old_Net(net, "N")), block));
+    EXPECT_EQ((std::vector<std::string>{"xa", "ab"}), Texts(block, block.forward[0].carets));
+    EXPECT_EQ((std::vector<std::string>{"ab", "xa"}), Texts(block, block.forward[0].words));
 }

@@ -4,34 +4,31 @@
 #include "block_reader.h"
 #include "compiler_fixture.h"
 #include "zel/compiler/rule_base_compiler.h"
+#include "zel/rules/format/operator_library.h"
 
 using Texts = std::vector<std::string>;
 
 class RuleBase : public InWorkFolder {
 protected:
-    std::vector<IndexEntry> Compile(const std::string& utf8List) {
+    std::vector<zel::FsaIndexEntry> Compile(const std::string& utf8List) {
         WriteGbk("demo.txt", utf8List);
         EXPECT_TRUE(zel::RuleIdx("demo.txt", "demofsa.idx", "demofsa.dat"));
-        std::vector<IndexEntry> entries;
+        std::vector<zel::FsaIndexEntry> entries;
         EXPECT_TRUE(DecodeIndex(qztest::ReadFile("demofsa.idx"), entries));
         return entries;
     }
-    DecodedBlock Block(const IndexEntry& entry) {
-        DecodedBlock block;
+    zel::FsaBlock Block(const zel::FsaIndexEntry& entry) {
+        zel::FsaBlock block;
         EXPECT_TRUE(DecodeBody(BlockAt(qztest::ReadFile("demofsa.dat"), entry.offset), block));
         return block;
     }
     // Snippets of the library file, by name.
     static std::map<std::string, std::string> Library(const std::string& path) {
-        ReadBack in(qztest::ReadFile(path));
-        std::map<std::string, std::string> snippets;
-        const int32_t count = in.I32();
-        for (int32_t i = 0; i < count && in.ok; ++i) {
-            const std::string name = in.Text();
-            snippets[name] = in.Text();
-        }
-        EXPECT_TRUE(in.ok && in.at == in.bytes.size());
-        return snippets;
+        std::vector<zel::OperatorSnippet> snippets;
+        EXPECT_TRUE(zel::DecodeOperatorLibrary(qztest::ReadFile(path), snippets));
+        std::map<std::string, std::string> byName;
+        for (const zel::OperatorSnippet& snippet : snippets) byName[snippet.name] = snippet.body;
+        return byName;
     }
 };
 
@@ -54,7 +51,7 @@ const char kDemoList[] =
     "==np\n";
 
 TEST_F(RuleBase, ListWithLibraryPatternNetworkCodeNetworkAndAlias) {
-    const std::vector<IndexEntry> entries = Compile(kDemoList);
+    const std::vector<zel::FsaIndexEntry> entries = Compile(kDemoList);
     ASSERT_EQ(3u, entries.size());
     EXPECT_EQ("NP", entries[0].name);
     EXPECT_EQ("HELLO  ", entries[1].name);  // blanks before a comment stay
@@ -62,18 +59,18 @@ TEST_F(RuleBase, ListWithLibraryPatternNetworkCodeNetworkAndAlias) {
     EXPECT_EQ(0, entries[0].offset);
     EXPECT_LT(entries[0].offset, entries[1].offset);
     EXPECT_EQ(entries[0].offset, entries[2].offset);
-    for (const IndexEntry& entry : entries) EXPECT_EQ((Texts{"demolib"}), entry.libraries);
+    for (const zel::FsaIndexEntry& entry : entries) EXPECT_EQ((Texts{"demolib"}), entry.libraries);
     EXPECT_EQ((Texts{"Dist=10", "Order=No"}), entries[0].defaults);
     EXPECT_EQ((Texts{"Entry0=[POS=n]"}), entries[0].conditions);
     EXPECT_TRUE(entries[2].defaults.empty() && entries[2].conditions.empty());
 
-    const DecodedBlock np = Block(entries[0]);
+    const zel::FsaBlock np = Block(entries[0]);
     EXPECT_EQ("np", np.name);
     EXPECT_EQ((Texts{"POS=a", "Entry0"}), Texts(np.atoms.begin(), np.atoms.begin() + 2));
-    EXPECT_EQ((std::vector<int32_t>{2}), np.sets.at("POS=a"));
+    EXPECT_EQ((std::vector<int32_t>{2}), Sets(np).at("POS=a"));
     // A network whose only rule is its action: start, end and the action.
-    const DecodedBlock hello = Block(entries[1]);
-    EXPECT_EQ(3u, hello.nodes.size());
+    const zel::FsaBlock hello = Block(entries[1]);
+    EXPECT_EQ(3u, hello.forward.size());
     EXPECT_EQ(1u, hello.atoms.size());
 
     EXPECT_EQ((std::map<std::string, std::string>{
@@ -90,14 +87,14 @@ TEST_F(RuleBase, EveryLibrarySectionIsKept) {
 }
 
 TEST_F(RuleBase, BareFuncLibOpensTheDefaultLibrary) {
-    const std::vector<IndexEntry> entries = Compile("FSA N\n( a )\n{\nf()\n}\nFuncLib\n  y = 2\n");
+    const std::vector<zel::FsaIndexEntry> entries = Compile("FSA N\n( a )\n{\nf()\n}\nFuncLib\n  y = 2\n");
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ((Texts{"demo"}), entries[0].libraries);
     EXPECT_EQ((std::map<std::string, std::string>{{"demo", "  y = 2\n"}}), Library("demofsa.sub"));
 }
 
 TEST_F(RuleBase, FailingNetworkGetsNoEntryAndTheListGoesOn) {
-    const std::vector<IndexEntry> entries =
+    const std::vector<zel::FsaIndexEntry> entries =
         Compile("FSA A\n( a )\n{\nf()\n}\nFSA BAD\n( a )\n{\nf($nobody)\n}\n@C\n#include Lib2\n( c )\n{\ng()\n}\n");
     ASSERT_EQ(2u, entries.size());
     EXPECT_EQ("A", entries[0].name);
@@ -139,7 +136,7 @@ TEST_F(RuleBase, EntryMarkers) {
         EXPECT_EQ(c.rest, rest);
         EXPECT_EQ("", condition);
     }
-    const std::vector<IndexEntry> entries = Compile("FSA N\nEntry: [Tag=NP] a\nb Entry: [Tag=NP]\n{\nf()\n}\n");
+    const std::vector<zel::FsaIndexEntry> entries = Compile("FSA N\nEntry: [Tag=NP] a\nb Entry: [Tag=NP]\n{\nf()\n}\n");
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ((Texts{"Entry0=[Tag=NP]"}), entries[0].conditions);
 }
@@ -180,7 +177,7 @@ TEST_F(RuleBase, GuideExamplesCompile) {
         at += 9;
         const size_t end = guide.find("```", at);
         zel::ClearCompilerMessageLog();
-        const std::vector<IndexEntry> entries = Compile(guide.substr(at, end - at));
+        const std::vector<zel::FsaIndexEntry> entries = Compile(guide.substr(at, end - at));
         EXPECT_FALSE(entries.empty()) << guide.substr(at, end - at);
         EXPECT_EQ("", zel::CompilerMessageLog());
         at = end;

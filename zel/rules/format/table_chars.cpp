@@ -5,15 +5,9 @@
 namespace zel {
 
 int GetHZNoEx(const char* text) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text);
-    if (!p || p[0] < 0xA1 || p[0] > 0xF7 || p[1] < 0xA1 || p[1] > 0xFE) return -1;
-    return p[0] * 94 + p[1] - 15134;
-}
-
-uint32_t TableKeyHash(const char* key, size_t length) {
-    uint32_t h = 0;
-    for (size_t i = 0; i < length; ++i) h = h * 31 + static_cast<unsigned char>(key[i]);
-    return h;
+    if (!text) return -1;
+    uint32_t ordinal = GetHZNo(std::string_view(text, strnlen(text, 2)));
+    return ordinal == kNoHZ ? -1 : static_cast<int>(ordinal);
 }
 
 uint32_t NextPrimeAtLeast(uint32_t n) {

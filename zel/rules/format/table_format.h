@@ -11,11 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "zel/rules/format/rule_hash.h"
+
 namespace zel {
 
 // Ordinal of the character F7FE: the entry count of the per-character length
 // tables of a large table, and the range of the character sets.
-constexpr int32_t kHZNumTotal = 8338;
+constexpr int32_t kHZNumTotal = kLastHZ;
 // Tables of at most this many items keep one-byte length tables.
 constexpr uint32_t kMinCollNum = 1024;
 // Bytes of each character set: one bit per ordinal below kHZNumTotal.
@@ -25,11 +27,8 @@ constexpr uint32_t kTableNameLimit = 1023;
 // Prefix of the record name of a key-value index.
 constexpr const char* kTableKVPrefix = "KV-";
 
-// Ordinal of the GBK character in the first two bytes of text: a * 94 + t -
-// 15,134 for a lead byte a in A1..F7 and a trail byte t in A1..FE, else -1.
+// GetHZNo of the first two bytes of a NUL-terminated text, or -1.
 int GetHZNoEx(const char* text);
-// The key filter's string hash: h = h * 31 + byte, unsigned, from 0.
-uint32_t TableKeyHash(const char* key, size_t length);
 // Smallest prime not below n (n >= 2).
 uint32_t NextPrimeAtLeast(uint32_t n);
 

@@ -83,7 +83,7 @@ CKVTable* CTableItem::Attributes() {
 
 bool CTable::CheckBIT(const char* key, size_t length) const {
     if (filter_.empty()) return true;
-    uint32_t i = TableKeyHash(key, length) % static_cast<uint32_t>(filter_.size());
+    uint32_t i = GetHash(std::string_view(key, length)) % static_cast<uint32_t>(filter_.size());
     return (static_cast<unsigned char>(filter_[i]) >> (i % 8)) & 1;
 }
 

@@ -159,7 +159,7 @@ void CTable::SetBIT() {
     uint32_t size = items_.empty() ? 1 : NextPrimeAtLeast(10 * static_cast<uint32_t>(items_.size()) + 1);
     filter_.assign(size, '\0');
     for (const CTableItem& item : items_) {
-        uint32_t i = TableKeyHash(item.key.data(), item.key.size()) % size;
+        uint32_t i = GetHash(item.key) % size;
         filter_[i] = static_cast<char>(filter_[i] | (1 << (i % 8)));
         SetBitHZ(item.key);
     }

@@ -3,6 +3,8 @@
 // (see action_args.h for the conventions they share).
 #pragma once
 
+#include <string>
+
 struct lua_State;
 
 namespace zel::actions {
@@ -13,6 +15,8 @@ int GetSentence(lua_State* L);
 int Structure(lua_State* L);
 int Lexicon(lua_State* L);
 int GetWord(lua_State* L);
+int Relate(lua_State* L);
+int GetTreeEx(lua_State* L);
 
 // Units (unit_functions.cpp).
 int GetUnits(lua_State* L);
@@ -59,6 +63,26 @@ int GB2UTF8(lua_State* L);
 int UTF82GB(lua_State* L);
 int Ban2Quan(lua_State* L);
 int Quan2Ban(lua_State* L);
+
+// Word tables and items (table_functions.cpp); table words in texts,
+// units and columns (table_text_functions.cpp).
+int IsTable(lua_State* L);
+int GetTableKVs(lua_State* L);
+int GetTableItems(lua_State* L);
+int GetTableKVItems(lua_State* L);
+int GetTableWordItems(lua_State* L);
+int Prefix(lua_State* L);
+int Suffix(lua_State* L);
+int IsStrBegin(lua_State* L);
+int IsStrEnd(lua_State* L);
+int IsStrEqu(lua_State* L);
+int IsStrIn(lua_State* L);
+
+// The running rule network's parameter, "" outside a rule action; the
+// networks a unit may enter (net_functions.cpp).
+std::string RunningNetParam(lua_State* L, const char* name);
+int GetParam(lua_State* L);
+int GetRuleSet(lua_State* L);
 
 // Returns, match-path nodes, the image folder, services and web output
 // (run_functions.cpp, service_functions.cpp).

@@ -6,8 +6,9 @@
 #include <lua.hpp>
 
 #include "zel/lattice/scripting_hooks.h"
-#include "zel/service/lua/action_functions.h"
+#include "zel/rules/net/rule_net.h"
 #include "zel/service/lua/bt_functions.h"
+#include "zel/service/lua/action_functions.h"
 
 namespace zel {
 
@@ -38,6 +39,8 @@ struct ActionName {
 
 // In registration order; aliases follow the first name of their function.
 const ActionName kActions[] = {
+    {"GetPrefix", Guarded<Prefix>},
+    {"GetSuffix", Guarded<Suffix>},
     {"SetLexicon", Guarded<Lexicon>},
     {"Lexicon", Guarded<Lexicon>},
     {"AddStructure", Guarded<Structure>},
@@ -48,7 +51,9 @@ const ActionName kActions[] = {
     {"InputText", Guarded<SetSentence>},
     {"AddText", Guarded<SetSentence>},
     {"GetText", Guarded<GetSentence>},
+    {"GetParam", Guarded<GetParam>},
     {"GetGraphPath", Guarded<GetGraphPath>},
+    {"Relate", Guarded<Relate>},
     {"GetUnits", Guarded<GetUnits>},
     {"Reduce", Guarded<Reduce>},
     {"AddUnit", Guarded<AddUnit>},
@@ -73,6 +78,11 @@ const ActionName kActions[] = {
     {"UTF82GB", Guarded<UTF82GB>},
     {"Ban2Quan", Guarded<Ban2Quan>},
     {"Quan2Ban", Guarded<Quan2Ban>},
+    {"GetTableKVs", Guarded<GetTableKVs>},
+    {"GetTableItemKVs", Guarded<GetTableKVs>},
+    {"IsTable", Guarded<IsTable>},
+    {"LookupTable", Guarded<IsTable>},
+    {"GetTableItems", Guarded<GetTableItems>},
     {"RTree", Guarded<CreateBTEx>},
     {"CreateRT", Guarded<CreateBTEx>},
     {"GetLog", Guarded<GetLogs>},
@@ -83,12 +93,21 @@ const ActionName kActions[] = {
     {"AddUnitAttFeature", Guarded<AddUnitAttFeature>},
     {"GetUnitAttFeatures", Guarded<GetUnitAttFeatures>},
     {"GetUnitAttScore", Guarded<GetUnitAttScore>},
+    {"GetTableKVItems", Guarded<GetTableKVItems>},
+    {"GetTableWordItems", Guarded<GetTableWordItems>},
+    {"IsBeg", Guarded<IsStrBegin>},
+    {"IsEnd", Guarded<IsStrEnd>},
+    {"IsIn", Guarded<IsStrIn>},
+    {"IsEqu", Guarded<IsStrEqu>},
     {"WebPrint", Guarded<WebPrint>},
+    {"GetFSAs", Guarded<GetRuleSet>},
+    {"GetRuleSets", Guarded<GetRuleSet>},
     {"SetHeadWord", Guarded<SetHeadWord>},
     {"SetHead", Guarded<SetHead>},
     {"GetHead", Guarded<GetHead>},
     {"GetHeadWord", Guarded<GetHeadWord>},
-    {"Return", Guarded<Return>},
+    {"GetSTree", Guarded<GetTreeEx>},
+    {"Return", Guarded<actions::Return>},
     {"GetReturn", Guarded<GetReturn>},
     {"GetChildren", Guarded<GetChildren>},
     {"GetParents", Guarded<GetParents>},
@@ -107,8 +126,12 @@ const ActionName kActions[] = {
 
 void RegisterInLatticeState(lua_State* L) { RegistFunc(L); }
 
-// New lattice states get the functions as soon as this file is linked in.
-[[maybe_unused]] const bool kInstalled = (SetActionRegistrar(RegisterInLatticeState), true);
+const char* NameOfRuleNet(const void* net) { return static_cast<const CRuleNet*>(net)->name.c_str(); }
+
+// New lattice states get the functions, and failing actions are reported
+// under their network's name, as soon as this file is linked in.
+[[maybe_unused]] const bool kInstalled =
+    (SetActionRegistrar(RegisterInLatticeState), SetRuleNetNamer(NameOfRuleNet), true);
 
 }  // namespace
 

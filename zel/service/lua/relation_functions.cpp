@@ -52,7 +52,8 @@ int AddRelation(lua_State* L) {
         return 0;
     }
     const std::string head = TextArg(L, 1), dependent = TextArg(L, 2), name = TextArg(L, 3);
-    const std::string source = n == 4 ? TextArg(L, 4) : "Dyn";
+    std::string source = n == 4 ? TextArg(L, 4) : RunningNetParam(L, "ST");
+    if (n == 3 && source.empty()) source = "Dyn";
     CUnit* headUnit = lattice->GetLatticeUnit(head.c_str());
     CUnit* dependentUnit = lattice->GetLatticeUnit(dependent.c_str());
     if (!headUnit || !dependentUnit) return 0;

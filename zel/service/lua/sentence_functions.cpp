@@ -4,6 +4,7 @@
 
 #include "zel/lattice/json_input.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/tree_line.h"
 #include "zel/service/lua/action_args.h"
 #include "zel/service/lua/action_functions.h"
 #include "zel/service/service_registry.h"
@@ -112,6 +113,28 @@ int GetWord(lua_State* L) {
     std::string word;
     if (GetUnitInfo(L, unit, index)) word = WordOf(*LatticeOf(L), *unit, index);
     lua_pushlstring(L, word.data(), word.size());
+    return 1;
+}
+
+int Relate(lua_State* L) {
+    const int n = lua_gettop(L);
+    CLattice* lattice = LatticeOf(L);
+    if (!lattice) return 0;
+    if (n < 1 || n > 3 || !IsText(L, 1) || (n >= 2 && !IsText(L, 2)) || (n == 3 && !IsText(L, 3))) {
+        ParamError("Relate Param Error!");
+        return 0;
+    }
+    const std::string table = TextArg(L, 1);
+    const std::string source = n >= 2 ? TextArg(L, 2) : table;
+    lattice->Collocation(table.c_str(), source.c_str(), source.c_str());
+    return 0;
+}
+
+int GetTreeEx(lua_State* L) {
+    CLattice* lattice = LatticeOf(L);
+    if (!lattice) return 0;
+    const std::string line = lattice->qavTree ? lattice->qavTree->Line() : "";
+    lua_pushlstring(L, line.data(), line.size());
     return 1;
 }
 

@@ -91,6 +91,15 @@ TEST(OperatorTable, LaterLibraryWinsInTheMap) {
     EXPECT_EQ(*table.LibraryBody("B"), "only");
     EXPECT_EQ(table.LibraryBody("C"), nullptr);
     EXPECT_EQ(table.count(), 0);  // the map only; the array is untouched
+
+    // Two snippets of one name in one source: both are kept, in source
+    // order, so the later body is the one the map ends with.
+    WriteFile(dir.file("twice.txt"), ".A\nfirst\n.A\nlater\n");
+    COperatorTable source;
+    ASSERT_TRUE(source.ReadInFile(dir.file("twice.txt").c_str(), "sub"));
+    ASSERT_TRUE(source.WriteToFile(dir.file("twice.sub").c_str(), "sub"));
+    ASSERT_TRUE(table.ReadOneLib(dir.file("twice.sub").c_str()));
+    EXPECT_EQ(*table.LibraryBody("A"), "later\n");
 }
 
 TEST(OperatorTable, DamagedLibrariesAreRefusedWhole) {

@@ -66,6 +66,18 @@ TEST_F(KeyValues, RelationsOnUnitsAndInTheTable) {
     EXPECT_EQ(Eval("IsRelation(b, a, 'ATT', 'Tag=Far')"), "true");
 }
 
+TEST_F(KeyValues, UnitsReachedByUnitExpressions) {
+    Run("AddRelation(a, b, 'SBV') AddGridKV('URoot', b)");
+    EXPECT_EQ(Eval("GetUnits(b, 'UHeadDyn')"), "(1,2)");
+    EXPECT_EQ(Eval("GetUnits(b, 'UHeadDyn', '[Word=我们]')"), "(1,2)");
+    EXPECT_EQ(Eval("#GetUnits(b, 'UHeadDyn', 'Word=他们')"), "0");
+    EXPECT_EQ(Eval("GetUnits(b, 'UHeadDyn:USubDyn')"), "(3,2)");
+    EXPECT_EQ(Eval("#GetUnits('(9,9)', 'UHeadDyn')"), "0");
+    EXPECT_EQ(Eval("GetUnits('URoot')"), "(3,2)");
+    EXPECT_EQ(Eval("GetUnits('URoot:UHeadDyn')"), "(1,2)");
+    EXPECT_EQ(Eval("#GetUnits(1, 2, 3, 4)"), "0");
+}
+
 TEST_F(KeyValues, FeaturesAddUpIntoScores) {
     Run("AddRelationFeature(a, b, 'SBV', 'F1', 3) AddRelationFeature(a, b, 'SBV', 'F1', 3)");
     EXPECT_EQ(Eval("GetRelationScore(a, b, 'SBV')"), "6.0");

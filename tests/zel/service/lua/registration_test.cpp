@@ -21,9 +21,11 @@ const std::vector<std::vector<std::string>> kNameRows = {
     {"Ban2Quan"}, {"Quan2Ban"}, {"GetLog", "GetLogs"}, {"AddRelationFeature"}, {"GetRelationFeatures"},
     {"GetRelationScore"}, {"AddUnitAttFeature"}, {"GetUnitAttFeatures"}, {"GetUnitAttScore"}, {"WebPrint"},
     {"SetHeadWord"}, {"SetHead"}, {"GetHead"}, {"GetHeadWord"}, {"Return"}, {"GetReturn"}, {"GetChildren"},
-    {"GetParents"}, {"GetTreeInfo"}, {"RTree", "CreateRT"}, {"GetRTree"}, {"IsRTNode", "GetRTNode"},
-    {"GetRTNodeFromTo", "GetRTFromTo"}, {"GetRT"}, {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"},
-    {"GetRTNodeNum"},
+    {"GetParents"}, {"GetTreeInfo"}, {"GetParam"}, {"Relate"}, {"GetFSAs", "GetRuleSets"}, {"GetSTree"},
+    {"RTree", "CreateRT"}, {"GetRTree"}, {"GetRT"}, {"IsRTNode", "GetRTNode"}, {"GetRTNodeFromTo", "GetRTFromTo"},
+    {"GetRTParent"}, {"GetRTChild"}, {"GetRTTreeNum"}, {"GetRTNodeNum"}, {"GetPrefix"}, {"GetSuffix"},
+    {"GetTableKVs", "GetTableItemKVs"}, {"IsTable", "LookupTable"}, {"GetTableItems"}, {"GetTableKVItems"},
+    {"GetTableWordItems"}, {"IsBeg"}, {"IsEnd"}, {"IsIn"}, {"IsEqu"},
 };
 
 using Registration = ActionTest;
