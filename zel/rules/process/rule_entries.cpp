@@ -40,14 +40,14 @@ bool AddToRuleInfo(CLattice& lattice, const char* name, const char* key, CRuleNe
 }
 
 bool SetRuleSet(CLattice& lattice, const char* unitRef, const char* key, const char* name, const char* params) {
-    if (!g_pRuleBase || !unitRef || !name) return false;
+    if (!g_pRuleBase || !unitRef || !name || !key || !*key) return false;
     CUnit* unit = lattice.GetLatticeUnit(unitRef);
     if (!unit) return false;
     std::string upper = name;
     ToUpper(upper);
     CRuleNet* net = g_pRuleBase->LookupRuleNet(upper.c_str());
     if (!net) return false;
-    const std::string note = std::string("FSA:") + name + " Unit:" + unit->GetWord() + " EntryNode:" + (key ? key : "");
+    const std::string note = "FSA:" + upper + " Unit:" + unit->GetWord() + " EntryNode:" + (key ? key : "");
     if (lattice.keyValues) lattice.keyValues->Insert2KV("FSA", note.c_str());
     AddRuleEntry2Unit(upper.c_str(), key, net, *unit, params);
     AddToRuleInfo(lattice, upper.c_str(), key, net, *unit, params);

@@ -21,7 +21,7 @@ bool AddToRuleInfo(CLattice& lattice, const char* name, const char* key, CRuleNe
 // Attaches the rule base's network name (any case) to the unit that the
 // identifier text names under key: noted under "FSA" in the lattice's
 // key-value table, then on the unit and in the lattice under the upper-case
-// name. false without a rule base, unit or network.
+// name. false without a rule base, key, unit or network.
 bool SetRuleSet(CLattice& lattice, const char* unitRef, const char* key, const char* name, const char* params);
 
 }  // namespace zel
