@@ -109,6 +109,14 @@ QZ_EXPORT int ZEL_SetText(void* handle, const char* text);
 // Adds the words, chunks, trees and groups of a JSON description; 0 when it
 // does not parse.
 QZ_EXPORT int ZEL_AddStructure(void* handle, const char* json);
+// One run of the rule network named (any case) over the lattice: its entry
+// conditions attach it to the units they hold for, then it matches from
+// them. With "Lang=Lua" among the parameters the actions run as Lua in the
+// lattice's state and the answer is 1; otherwise each match's action is
+// appended to out as an encoded action record (int32 record count first)
+// while it fits in size, and the answer is the number of bytes written (0
+// for none). 0 for a null handle or before a start; -1 for an unknown name.
+QZ_EXPORT int ZEL_RunFSA(void* handle, const char* name, const char* params, char* out, int size);
 // A parameter of the lattice's current rule network (the last one run).
 QZ_EXPORT int ZEL_GetParam(void* handle, const char* name, char* out, int size);
 // Replaces the match path by the node part of an encoded action record

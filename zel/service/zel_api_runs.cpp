@@ -9,13 +9,18 @@
 #include "zel/lattice/json_input.h"
 #include "zel/lattice/lattice.h"
 #include "zel/lattice/text_wrappers.h"
+#include "zel/rules/net/rule_base.h"
 #include "zel/rules/net/rule_net.h"
+#include "zel/rules/process/process_rule.h"
+#include "zel/rules/process/rule_entries.h"
 #include "zel/service/answer_rules.h"
 
 namespace zel {
 namespace {
 
 constexpr size_t kSentenceBytes = 51200;
+constexpr size_t kRunParamBytes = 1024;
+constexpr size_t kNetNameBytes = 64;
 
 CLattice* Of(void* handle) { return static_cast<CLattice*>(handle); }
 
@@ -66,6 +71,33 @@ int ZEL_AddStructure(void* handle, const char* json) {
     if (!lattice) return 0;
     int from = 0, to = 0;
     return InputJson(lattice, ToGbk(json).c_str(), "JSON", from, to) ? 1 : 0;
+}
+
+int ZEL_RunFSA(void* handle, const char* name, const char* params, char* out, int size) {
+    CLattice* lattice = Of(handle);
+    if (!lattice || !g_pRuleBase) return 0;
+    const std::string gbkName = ToGbk(name);
+    const std::string gbkParams = params && *params ? ToGbk(params) : std::string();
+    // Every run carries "ST" with the name as the caller wrote it.
+    std::string runParams = "ST=" + gbkName;
+    if (!gbkParams.empty()) runParams += " " + gbkParams;
+    runParams = runParams.substr(0, kRunParamBytes - 1);
+    std::string upper = gbkName.substr(0, kNetNameBytes - 1);
+    ToUpper(upper);
+    CRuleNet* net = g_pRuleBase->LookupRuleNet(upper.c_str());
+    if (!net) return -1;
+    lattice->currentRuleNet = net;
+    net->ClearParam(lattice);
+    net->SetRuleParam(lattice, runParams.c_str());
+    AttachEntries(*lattice, *net, upper);
+    if (gbkParams.find("Lang=Lua") != std::string::npos) {
+        int asLua = -1;
+        ProcessRule(lattice, upper.c_str(), runParams.c_str(), nullptr, 0, asLua);
+        return 1;
+    }
+    int written = 0;
+    ProcessRule(lattice, upper.c_str(), runParams.c_str(), out, out ? std::max(size, 0) : 0, written);
+    return written;
 }
 
 int ZEL_GetParam(void* handle, const char* name, char* out, int size) {

@@ -22,10 +22,6 @@ bool EncodeOPeration(CLattice& lattice, const std::string& action, char* buffer,
     constexpr int kCountSize = 4;
     if (!buffer || size < kCountSize) return true;
     auto* bytes = reinterpret_cast<unsigned char*>(buffer);
-    if (used < 1) {
-        qz::bytes::Store<int32_t>(bytes, 0);
-        used = kCountSize;
-    }
     std::string nodes;
     const int count = std::max(0, std::min(lattice.pathLength, static_cast<int>(lattice.matchPath.size())));
     for (int k = 0; k < count; ++k) {
@@ -39,8 +35,15 @@ bool EncodeOPeration(CLattice& lattice, const std::string& action, char* buffer,
     qz::bytes::Append<int32_t>(record, static_cast<int32_t>(4 + nodes.size()));
     qz::bytes::Append<int32_t>(record, count);
     record += nodes;
-    // Compared in 64 bits: a record may be larger than the buffer's int.
-    if (static_cast<int64_t>(used) + static_cast<int64_t>(record.size()) >= size) return true;
+    // The count goes in with the first record that fits, so a buffer too
+    // small for any record is left as it was. Compared in 64 bits: a record
+    // may be larger than the buffer's int.
+    const int64_t start = used < 1 ? kCountSize : used;
+    if (start + static_cast<int64_t>(record.size()) >= size) return true;
+    if (used < 1) {
+        qz::bytes::Store<int32_t>(bytes, 0);
+        used = kCountSize;
+    }
     std::memcpy(buffer + used, record.data(), record.size());
     qz::bytes::Store<int32_t>(bytes, qz::bytes::Load<int32_t>(bytes) + 1);
     used += static_cast<int>(record.size());

@@ -1,9 +1,13 @@
 #include "zel/rules/process/rule_entries.h"
 
 #include <string>
+#include <vector>
 
 #include "zel/lattice/lattice.h"
 #include "zel/rules/net/rule_base.h"
+#include "zel/rules/net/rule_net.h"
+#include "zel/rules/net/rule_sets.h"
+#include "zel/rules/process/action_text.h"
 
 namespace zel {
 namespace {
@@ -52,6 +56,29 @@ bool SetRuleSet(CLattice& lattice, const char* unitRef, const char* key, const c
     AddRuleEntry2Unit(upper.c_str(), key, net, *unit, params);
     AddToRuleInfo(lattice, upper.c_str(), key, net, *unit, params);
     return true;
+}
+
+void AttachEntries(CLattice& lattice, CRuleNet& net, const std::string& upperName) {
+    int from = 0, to = 0;
+    net.GetMatch_From(&lattice, from);
+    net.GetMatch_To(&lattice, lattice.columnCount - 1, to);
+    for (const std::string& condition : net.conditions) {
+        std::string entry, text, substituted;
+        if (!SplitEntryInfo(&net, condition.c_str(), entry, text)) continue;
+        TransferVar(lattice, net, text, substituted);
+        std::vector<std::string> ids;
+        int n = 0;
+        lattice.GetUnitByKV(from, to, substituted.c_str(), ids, n);
+        for (int k = 0; k < n; ++k) {
+            CUnit* unit = lattice.GetLatticeUnit(ids[static_cast<size_t>(k)].c_str());
+            if (!unit) continue;
+            const std::string note =
+                "FSA:(" + upperName + ")Unit:(" + unit->GetWord() + ")EntryNode:(" + entry + ")";
+            if (lattice.keyValues) lattice.keyValues->Insert2KV("FSA", note.c_str());
+            AddRuleEntry2Unit(upperName.c_str(), entry.c_str(), &net, *unit, "");
+            AddToRuleInfo(lattice, upperName.c_str(), entry.c_str(), &net, *unit, "");
+        }
+    }
 }
 
 }  // namespace zel

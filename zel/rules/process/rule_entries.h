@@ -2,6 +2,8 @@
 // rule-set name, in the lattice, where rule processing finds them.
 #pragma once
 
+#include <string>
+
 namespace zel {
 
 class CLattice;
@@ -23,5 +25,11 @@ bool AddToRuleInfo(CLattice& lattice, const char* name, const char* key, CRuleNe
 // key-value table, then on the unit and in the lattice under the upper-case
 // name. false without a rule base, key, unit or network.
 bool SetRuleSet(CLattice& lattice, const char* unitRef, const char* key, const char* name, const char* params);
+
+// Attaches the network under its upper-case name to every unit within its
+// column range for this lattice that meets one of its entry conditions
+// ($name replaced by the run's parameters), noting each under "FSA" in the
+// lattice's key-value table.
+void AttachEntries(CLattice& lattice, CRuleNet& net, const std::string& upperName);
 
 }  // namespace zel

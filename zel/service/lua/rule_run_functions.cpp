@@ -10,41 +10,12 @@
 #include "zel/lattice/lua_slots.h"
 #include "zel/rules/net/rule_base.h"
 #include "zel/rules/net/rule_net.h"
-#include "zel/rules/net/rule_sets.h"
-#include "zel/rules/process/action_text.h"
 #include "zel/rules/process/process_rule.h"
 #include "zel/rules/process/rule_entries.h"
 #include "zel/service/lua/action_args.h"
 #include "zel/service/lua/action_functions.h"
 
 namespace zel::actions {
-namespace {
-
-// Attaches the network to every unit within its column range that meets
-// one of its entry conditions.
-void AttachByConditions(CLattice& lattice, CRuleNet& net, const std::string& upper) {
-    int from = 0, to = 0;
-    net.GetMatch_From(&lattice, from);
-    net.GetMatch_To(&lattice, lattice.columnCount - 1, to);
-    for (const std::string& condition : net.conditions) {
-        std::string entry, text, substituted;
-        if (!SplitEntryInfo(&net, condition.c_str(), entry, text)) continue;
-        TransferVar(lattice, net, text, substituted);
-        std::vector<std::string> ids;
-        int n = 0;
-        lattice.GetUnitByKV(from, to, substituted.c_str(), ids, n);
-        for (int k = 0; k < n; ++k) {
-            CUnit* unit = lattice.GetLatticeUnit(ids[static_cast<size_t>(k)].c_str());
-            if (!unit) continue;
-            const std::string note = "FSA:(" + upper + ")Unit:(" + unit->GetWord() + ")EntryNode:(" + entry + ")";
-            if (lattice.keyValues) lattice.keyValues->Insert2KV("FSA", note.c_str());
-            AddRuleEntry2Unit(upper.c_str(), entry.c_str(), &net, *unit, "");
-            AddToRuleInfo(lattice, upper.c_str(), entry.c_str(), &net, *unit, "");
-        }
-    }
-}
-
-}  // namespace
 
 int FSA(lua_State* L) {
     const int n = lua_gettop(L);
@@ -62,7 +33,7 @@ int FSA(lua_State* L) {
     CRuleNet* net = g_pRuleBase->LookupRuleNet(upper.c_str());
     if (!net) return 0;
     net->SetRuleParam(lattice, params.c_str());
-    AttachByConditions(*lattice, *net, upper);
+    AttachEntries(*lattice, *net, upper);
     int counter = -1;
     ProcessRule(lattice, upper.c_str(), params.c_str(), nullptr, 0, counter);
     return 0;
