@@ -52,6 +52,146 @@ QZ_EXPORT int ZEL_Seg(void* handle, const char* text, char* out);
 // returns the answer's length in bytes.
 QZ_EXPORT int ZEL_POS(void* handle, const char* words, char* out);
 
+// ---- Start-up and life cycle ----
+// Every text argument of a ZEL_ function is UTF-8 and every text answer is
+// UTF-8 (at most 65,535 bytes of each are converted). A function that takes
+// an output buffer and its size copies its answer (with its NUL) only when
+// the answer is shorter than the size, and otherwise leaves the buffer as it
+// was; a text answer returns its length either way, a JSON answer (compact)
+// the length of the text the buffer holds afterwards. A null lattice handle
+// makes a function that takes one return 0 without writing anything.
+// Nothing here locks: starts, ends and rule runs must not overlap.
+
+// Creates dataFolder (when given) and makes it the rule and table folder,
+// then starts from the configuration file (when given). Returns 1.
+QZ_EXPORT int ZEL_DataInit(const char* configPath, const char* dataFolder);
+// Ends the start and starts again from the configuration file. Returns 1.
+QZ_EXPORT int ZEL_ReLoad(const char* configPath);
+// A new lattice; it belongs to the caller until ZEL_Term.
+QZ_EXPORT void* ZEL_LatticeInit(void);
+// Frees the lattice (when given), then ends the start.
+QZ_EXPORT void ZEL_Term(void* handle);
+
+// The n-gram model paths named by an older configuration format ("LMPath:",
+// "LM_L:", "LM_M:", "LM_R:" lines). Each output must hold
+// ZEL_PATH_BYTES bytes. 1 after reading the file, 0 when it cannot be opened.
+#define ZEL_PATH_BYTES 1024
+QZ_EXPORT int ReadConfig(const char* file, char* leftIndex, char* leftData, char* middleIndex, char* middleData,
+                         char* rightIndex, char* rightData);
+// Remembers the "Path" of a JSON object as the segmentation folder; 0 when
+// the text does not parse or has no "Path".
+QZ_EXPORT int SegInit(const char* json);
+// Forgets the result buffers of the corpus-query client threads.
+QZ_EXPORT void InitBuff(void);
+
+// ---- Named services ----
+// Posts the text to the named service; the reply, with a JSON object reply
+// gaining the member "ST" naming the service. "" and 0 for an unknown
+// service or no reply. The handle is not used.
+QZ_EXPORT int ZEL_CallService(void* handle, const char* service, const char* text, char* out, int size);
+// Posts a JSON body unconverted; 1 when a reply was received (out holds the
+// body of a status-200 answer, or ""), 0 otherwise. The handle is not used.
+QZ_EXPORT int ZEL_CallDot(void* handle, const char* service, const char* body, char* out, int size);
+// The URL of the named service; out must hold ZEL_URL_BYTES bytes. Returns
+// its length, 0 (and "") for an unknown service.
+#define ZEL_URL_BYTES 1044
+QZ_EXPORT int ZEL_GetServiceURL(const char* service, char* out);
+
+// Answers of the functions that take no size are at most these many bytes
+// with their NUL; a longer answer is not copied (its length is returned).
+#define ZEL_LIST_ANSWER_BYTES 1048576
+#define ZEL_ID_BYTES 64
+
+// ---- Input, rule parameters and match paths ----
+// Builds the lattice from a JSON sentence description or a plain sentence
+// (at most 51,199 bytes in GBK). 1.
+QZ_EXPORT int ZEL_SetText(void* handle, const char* text);
+// Adds the words, chunks, trees and groups of a JSON description; 0 when it
+// does not parse.
+QZ_EXPORT int ZEL_AddStructure(void* handle, const char* json);
+// A parameter of the lattice's current rule network (the last one run).
+QZ_EXPORT int ZEL_GetParam(void* handle, const char* name, char* out, int size);
+// Replaces the match path by the node part of an encoded action record
+// (int32 count, then per node an int32 length and that many bytes). 1.
+QZ_EXPORT int ZEL_SetFSAPath(void* handle, const void* nodePart);
+// n itself; -1 gives the number of nodes of the match path.
+QZ_EXPORT int ZEL_GetFSANodeByInt(void* handle, int n);
+// The first match-path position of a reference (a number, or "$" and tag
+// numbers joined by "@"); 0 outside the path.
+QZ_EXPORT int ZEL_GetFSANodeByTag(void* handle, const char* reference);
+// The unit id of match-path node n (0 the last node, -1 the first).
+QZ_EXPORT int ZEL_GetUnitByInt(void* handle, int n, char* out, int size);
+// The unit id of the node nearest the end carrying one of the tag numbers
+// of "$n@m..."; "" and 0 otherwise.
+QZ_EXPORT int ZEL_GetUnitByStr(void* handle, const char* reference, char* out, int size);
+// Conversions into buffers of the library (65,536 bytes each) that the next
+// call of the same function overwrites.
+QZ_EXPORT char* ZEL_GbkToUtf8(const char* gbk);
+QZ_EXPORT char* ZEL_Utf8ToGbk(const char* utf8);
+
+// ---- Text and unit queries ----
+QZ_EXPORT int ZEL_GetText(void* handle, char* out, int size);
+// Columns from..to (to = -1: the last column) of the normalised sentence.
+QZ_EXPORT int ZEL_GetTextByRange(void* handle, int from, int to, char* out, int size);
+QZ_EXPORT int ZEL_GetWord(void* handle, const char* reference, char* out, int size);
+// "key=value..." : the best path of units meeting it; "(c,i)": as ZEL_GetWord.
+QZ_EXPORT int ZEL_GetTextByUnit(void* handle, const char* specification, char* out, int size);
+QZ_EXPORT int ZEL_GetUnitByRange(void* handle, int column, int row, char* out, int size);
+// JSON: one array of unit ids per column.
+QZ_EXPORT int ZEL_GetGrid(void* handle, char* out, int size);
+// JSON: every unit id.
+QZ_EXPORT int ZEL_GetUnits(void* handle, char* out, int size);
+// JSON: the ids of the units meeting a condition, or stored under a
+// "URoot..." grid key.
+QZ_EXPORT int ZEL_GetUnitsByKV(void* handle, const char* expression, char* out, int size);
+
+// ---- Key-value and relation queries ----
+// JSON: the values of a grid key, or (empty key) the whole grid.
+QZ_EXPORT int ZEL_GetGridKVs(void* handle, const char* key, char* out, int size);
+QZ_EXPORT int ZEL_GetLog(void* handle, char* out, int size);
+// JSON: the unit's values of a key, or (empty key) all its key-values.
+QZ_EXPORT int ZEL_GetUnitKVs(void* handle, const char* reference, const char* key, char* out, int size);
+// JSON: [head id, dependent id, name] of every relation carrying the
+// attribute (every relation for an empty one). out must hold
+// ZEL_LIST_ANSWER_BYTES bytes.
+QZ_EXPORT int ZEL_GetRelations(void* handle, const char* attribute, char* out);
+QZ_EXPORT int ZEL_GetRelationKVs(void* handle, const char* head, const char* dependent, const char* relation,
+                                 const char* key, char* out, int size);
+
+// ---- Lattice edits and predicates ----
+// Adds (or finds) a word unit ending at the column; its id.
+QZ_EXPORT int ZEL_AddUnit(void* handle, int column, const char* word, char* out, int size);
+QZ_EXPORT int ZEL_AddUnitKV(void* handle, const char* unitId, const char* key, const char* value);
+QZ_EXPORT int ZEL_AddGridKV(void* handle, const char* key, const char* value);
+QZ_EXPORT int ZEL_AddRelation(void* handle, const char* head, const char* dependent, const char* relation);
+QZ_EXPORT int ZEL_AddRelationKV(void* handle, const char* head, const char* dependent, const char* relation,
+                                const char* key, const char* value);
+QZ_EXPORT int ZEL_IsUnit(void* handle, const char* reference, const char* condition);
+QZ_EXPORT int ZEL_IsRelation(void* handle, const char* head, const char* dependent, const char* relation,
+                             const char* expression);
+// Merges match positions from..to into one word unit; its id into out,
+// which must hold ZEL_ID_BYTES bytes.
+QZ_EXPORT int ZEL_Reduce(void* handle, int from, int to, char* out);
+QZ_EXPORT int ZEL_SetLexicon(void* handle, const char* table);
+QZ_EXPORT int ZEL_AppLexicon(void* handle, const char* text);
+
+// ---- Word tables ----
+// The lookups return 0 for a null handle and use it for nothing else.
+QZ_EXPORT int ZEL_GetTable(void* handle, char* out, int size);
+QZ_EXPORT int ZEL_GetTableItems(void* handle, const char* table, const char* expression, char* out, int size);
+QZ_EXPORT int ZEL_GetTableItemKVs(void* handle, const char* table, const char* item, const char* key, char* out,
+                                  int size);
+QZ_EXPORT int ZEL_IsTable(void* handle, const char* table, const char* item, const char* expression);
+QZ_EXPORT int ZEL_GetPrefix(void* handle, const char* table, const char* text, char* out, int size);
+QZ_EXPORT int ZEL_GetSuffix(void* handle, const char* table, const char* text, char* out, int size);
+// Builds the table pair of a source file into the table folder, beside the
+// loaded tables (which stay loaded); the JSON array of the names of the
+// tables built with an attribute index. out must hold
+// ZEL_LIST_ANSWER_BYTES bytes.
+QZ_EXPORT int ZEL_MakeTable(const char* source, char* out);
+// Compiles a rule-base list into the rule folder. 1.
+QZ_EXPORT int ZEL_MakeRule(const char* source);
+
 #ifdef __cplusplus
 }
 
@@ -87,6 +227,12 @@ QZ_EXPORT bool GetNgramProb(const char* text, int type, float* score);
 // Frees the models loaded by HZNGramInit.
 QZ_EXPORT void HZNGramExit();
 
+// ---- Lattice edit with C++ linkage ----
+// Makes the unit named by the id a dependent of the unit named by the
+// reference (texts used as given); an id that names no unit changes
+// nothing. 1; 0 for a null handle.
+QZ_EXPORT int ZEL_SetHead(void* handle, const char* unitId, const char* headReference);
+
 // ---- Lua states of the grammar library ----
 
 namespace zel {
@@ -95,6 +241,9 @@ class CLattice;
 
 // The lattice bound to a Lua state; null for a null state or an unbound one.
 QZ_EXPORT zel::CLattice* GetLattice(lua_State* L);
+// The library's own start-up state (no lattice; nothing runs in it); null
+// while the library is not started.
+QZ_EXPORT lua_State* Get_lua_State();
 
 // Loads the Lua file into L (into a new state with the standard libraries
 // when L is null, closed again afterwards), runs its chunk (its errors are

@@ -20,6 +20,7 @@
 #include "zel/lattice/bt_lattice_sentence.h"
 #include "zel/lattice/candidate.h"
 #include "zel/lattice/kv_table.h"
+#include "zel/lattice/rule_info.h"
 #include "zel/lattice/unit.h"
 #include "zel/models/bt_parser.h"
 #include "zel/models/crf_column.h"
@@ -266,6 +267,8 @@ public:
     int crfColumnCount = 0;
     int crfLeftPads = 0;
     CRuleNet* currentRuleNet = nullptr;
+    // Rule-set name (upper case) -> the entries attached under it.
+    std::map<std::string, CRuleInfo_Lattice> ruleSets;
 
 private:
     void AddClauseRange(int first, int last);

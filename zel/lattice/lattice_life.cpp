@@ -34,6 +34,7 @@ void CLattice::EmptyForSentence() {
     chunkCounter = groupCounter = 0;
     pathLength = chosenCount = 0;
     returnText.clear();
+    ruleSets.clear();
     bracketParser.Reset();
     clauseRangeCount = 0;
     if (relations) relations->Clear();

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "zel/lattice/rule_info.h"
+
 namespace zel {
 
 class CCandidate;
@@ -61,6 +63,7 @@ public:
     int To = -1;
     int nodeNo = -1;  // tree node the unit was made from
     int ruleCount = 0;  // rule networks attached by the rule engine
+    std::vector<CRuleInfo> ruleInfos;  // entries at and above ruleCount are stale
     int ChunkID = -1;
     int ClauseID = -1;
     std::string Unit;

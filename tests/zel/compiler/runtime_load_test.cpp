@@ -1,10 +1,13 @@
-// What the compiler writes loads through the rule base's own loader.
+// What the compiler writes loads through the rule base's own loader and
+// matches through the matching engine.
 #include <gtest/gtest.h>
 
 #include "compiler_fixture.h"
 #include "zel/compiler/net_encoder.h"
 #include "zel/compiler/rule_base_compiler.h"
 #include "zel/compiler/word_net.h"
+#include "zel/lattice/lattice.h"
+#include "zel/rules/match/engine.h"
 #include "zel/rules/net/rule_base.h"
 #include "zel/rules/net/rule_net.h"
 #include "zel/rules/ops/operator_table.h"
@@ -63,4 +66,36 @@ TEST_F(RuntimeLoad, SingleBlockFileLoads) {
     EXPECT_EQ(4, net.endNode);
     EXPECT_TRUE(net.CheckBIT("a"));
     EXPECT_NE(std::string::npos, qztest::ReadFile("r.dump").find("<2>\tWORD\ta\t2\nNEXT:Word:3\tATT:RET:4\tCW:\n"));
+}
+
+// A compiled pattern network matches a real sentence through the matching
+// engine, which hands over the rule's action.
+TEST_F(RuntimeLoad, CompiledNetworkMatchesASentence) {
+    WriteGbk("np.txt", "FSA NP\n北京 大学\n{\nAddGridKV(\"NP\", \"x\")\n}\n");
+    ASSERT_TRUE(zel::RuleIdx2("np.txt", "out"));
+    zel::CRuleBase base(10240);
+    std::vector<zel::CRuleNet*> loaded;
+    ASSERT_TRUE(base.RuleBaseInit("out/npfsa.idx", "out/npfsa.dat", 10240, loaded));
+    zel::CRuleNet* net = base.LookupRuleNet("NP");
+    ASSERT_NE(nullptr, net);
+
+    zel::CLattice lattice;
+    ASSERT_TRUE(lattice.LatticeBuild(qztest::Gbk("北京大学。").c_str()));
+    std::string anchor;
+    ASSERT_TRUE(lattice.AddNewUnit(1, lattice.GetStr(0, 1).c_str(), zel::kUnitWord, anchor, -1, false, ""));
+    const int entryNode = net->namedSets.at(qztest::Gbk("北京")).front();
+
+    std::vector<std::string> actions;
+    std::vector<int> pathLengths;
+    net->SetRuleParam(&lattice, "");
+    const bool matched = zel::FSA_Match_Enter(lattice, anchor.c_str(), *net, entryNode, 0, lattice.columnCount - 1,
+                                              lattice.columnCount, [&](zel::CLattice& l, const std::string& action) {
+                                                  actions.push_back(action);
+                                                  pathLengths.push_back(l.pathLength);
+                                              });
+    net->ClearParam(&lattice);
+    EXPECT_TRUE(matched);
+    ASSERT_EQ(1u, actions.size());
+    EXPECT_NE(std::string::npos, actions[0].find("AddGridKV")) << actions[0];
+    EXPECT_EQ(2, pathLengths[0]);
 }

@@ -111,6 +111,7 @@ void MatchSearch::NextCandidates(const CMatchNode& s, int start, int to, std::ve
     const int n = end + 1;
     if (n >= lattice_.columnCount) return;
     const RULE_NODE& node = net_.nodes[static_cast<size_t>(s.node)];
+    NextTables(s, n, to, out);
     NextWords(s, n, to, out);
     Conditions(s, node.next.attrs, true, start, to, out);
 }
@@ -123,6 +124,7 @@ void MatchSearch::PrevCandidates(const CMatchNode& s, int from, int end, std::ve
     const RULE_NODE& node = net_.nodes[static_cast<size_t>(s.node)];
     PrevWords(s, p, from, out);
     Conditions(s, node.prev.attrs, false, from, end, out);
+    PrevTables(s, p, from, out);
 }
 
 }  // namespace zel

@@ -52,11 +52,14 @@ private:
     bool InsideBound(UnitId id);
     bool NextLimitsHold(const CMatchNode& s, int to);
     bool PrevLimitsHold(const CMatchNode& s, int from);
-    // Candidates of one step (engine_steps.cpp, engine_gap.cpp).
+    // Candidates of one step (engine_steps.cpp, engine_tables.cpp,
+    // engine_gap.cpp).
     void NextCandidates(const CMatchNode& s, int start, int to, std::vector<CMatchNode>& out);
     void PrevCandidates(const CMatchNode& s, int from, int end, std::vector<CMatchNode>& out);
     void NextWords(const CMatchNode& s, int n, int to, std::vector<CMatchNode>& out);
     void PrevWords(const CMatchNode& s, int p, int from, std::vector<CMatchNode>& out);
+    void NextTables(const CMatchNode& s, int n, int to, std::vector<CMatchNode>& out);
+    void PrevTables(const CMatchNode& s, int p, int from, std::vector<CMatchNode>& out);
     void Conditions(const CMatchNode& s, const std::vector<int32_t>& successors, bool forwards, int from, int to,
                     std::vector<CMatchNode>& out);
     // Gap search for units satisfying a condition.

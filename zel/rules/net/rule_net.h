@@ -59,6 +59,8 @@ public:
     // Controls back to their reset values (Dist kept), parameters emptied.
     void ClearParam(CLattice* lattice);
     bool GetParam(CLattice* lattice, const char* name, std::string& out) const;
+    // The lattice's parameters in key order.
+    std::map<std::string, std::string> GetParams(const CLattice* lattice) const;
     // The lattice's controls, or null when it has none.
     const CRSConfig* Controls(const CLattice* lattice) const;
     void GetMatch_From(CLattice* lattice, int& out) const;

@@ -115,6 +115,12 @@ bool CRuleNet::GetParam(CLattice* lattice, const char* name, std::string& out) c
     return true;
 }
 
+std::map<std::string, std::string> CRuleNet::GetParams(const CLattice* lattice) const {
+    std::lock_guard<std::mutex> lock(latticeMutex_);
+    auto params = params_.find(KeyOf(lattice));
+    return params == params_.end() ? std::map<std::string, std::string>{} : params->second;
+}
+
 const CRSConfig* CRuleNet::Controls(const CLattice* lattice) const {
     std::lock_guard<std::mutex> lock(latticeMutex_);
     auto controls = controls_.find(KeyOf(lattice));

@@ -93,4 +93,9 @@ int GetGraphPath(lua_State* L);
 int WebPrint(lua_State* L);
 int Server(lua_State* L);
 
+// Rule networks run from actions (rule_run_functions.cpp).
+int FSA(lua_State* L);
+int AddRuleSet(lua_State* L);
+int Parse(lua_State* L);
+
 }  // namespace zel::actions
