@@ -324,12 +324,20 @@ bool CQAVSearch::IsOk(const CRetInfo& hit, int width) {
     return IsWordAt(m_Corpus, hit.file_no, hit.position) && GetSplitedRet(hit, width) && m_Condition.IsOK(m_SplitedRet);
 }
 
-bool CQAVSearch::IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
-                             bool skipBase) {
+bool CQAVSearch::IsOkForRow(const CRetInfo& hit, int width) {
+    if (!m_Condition.Checks().empty()) return IsOk(hit, width);
+    return IsWordAt(m_Corpus, hit.file_no, hit.position) && IsInDataFiles(hit);
+}
+
+bool CQAVSearch::IsRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, bool skipBase) {
     hit.Clear();
     return IsOverFlow(m_Corpus, record.position, record.fileNo, record.wordIndex) &&
-           IsInLimit(record.fileNo, record.position, skipBase) && MakeRetInfo(m_Corpus, atom.m_Query, record, hit) &&
-           IsOk(hit, width);
+           IsInLimit(record.fileNo, record.position, skipBase) && MakeRetInfo(m_Corpus, atom.m_Query, record, hit);
+}
+
+bool CQAVSearch::IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
+                             bool skipBase) {
+    return IsRecordHit(atom, record, hit, skipBase) && IsOk(hit, width);
 }
 
 // The base set of a search: the sentences (or documents) of an earlier

@@ -192,10 +192,16 @@ public:
     // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
     // parts empty, when the hit names no data file of the engine.
     bool GetSplitedRet(const CRetInfo& hit, int width);
+    // Whether the hit names a data file of the engine (what GetSplitedRet
+    // needs to split it).
+    static bool IsInDataFiles(const CRetInfo& hit);
     // Appends the row of the hit whose parts were filled last: its source
     // prefix (with m_bOriOn), the body the print flags choose, cut to the
     // group of the match. A row beyond the capacity is dropped.
     void Add2Context(uint8_t fileNo, uint32_t position);
+    // Splits a hit that IsOkForRow accepted (when it did not split it) and
+    // appends its row under the sentence key.
+    void AddAcceptedRow(const CRetInfo& hit, int width, uint64_t key);
 
     lua_State* LuaState() const { return m_lua.get(); }
 
@@ -232,9 +238,16 @@ public:
     // IsInLimit(skipBase), the hit span rule, then IsOk with this width.
     bool IsOKContext(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, int width,
                      bool skipBase);
+    // The first half of IsOKContext: the hit of the record, within bounds
+    // and limits and by the span rule.
+    bool IsRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit, bool skipBase);
     // The word at the hit's sentence position is a word, and the hit's parts
     // (split with this width) pass the conditions.
     bool IsOk(const CRetInfo& hit, int width);
+    // IsOk for a context line. Splitting a hit costs more than the rest of
+    // its test, so without checks that read the parts the hit is not split
+    // here: the caller splits the hits that become rows (GetSplitedRet).
+    bool IsOkForRow(const CRetInfo& hit, int width);
 
     CForMerge m_ForMerge;
     RecordCompareContext m_Corpus;  // the engine's corpus and word list, taken at set-up

@@ -63,10 +63,14 @@ void CQAVSearch::SetContextTotal(const ContextWalkResult& walk) {
     m_bApproximate = walk.approximate ? 1 : 0;
 }
 
+bool CQAVSearch::IsInDataFiles(const CRetInfo& hit) {
+    return g_pCQAVEngine && hit.file_no < g_pCQAVEngine->DataFileCount();
+}
+
 bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
     m_SplitedRet.Clear();
+    if (!IsInDataFiles(hit)) return false;
     const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || hit.file_no >= engine->DataFileCount()) return false;
     HitPartsSource source;
     source.words = engine->m_pWordList.get();
     source.config = &engine->m_config;
@@ -74,6 +78,12 @@ bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
     SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width,
              m_SplitedRet);
     return true;
+}
+
+void CQAVSearch::AddAcceptedRow(const CRetInfo& hit, int width, uint64_t key) {
+    // IsOk split the hit already when checks read its parts.
+    if (m_Condition.Checks().empty()) GetSplitedRet(hit, width);
+    Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key));
 }
 
 void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
@@ -90,15 +100,19 @@ int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pag
     ResetContextOutput();
     if (!result) return 0;
     const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    // A row is made right after its hit is accepted: the walks accept many
+    // hits for the total and the page, and only the rows' hits are split.
+    CRetInfo accepted{};
     const ContextWalkResult walk = WalkAtomContext(
         *result, setup, m_SentKeys,
         [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
-            CRetInfo hit;
-            if (!IsOKContext(*result, ReadOffsetRecord(record, recordWidth), hit, width, false)) return false;
-            key = SentenceKey(hit);
+            if (!IsRecordHit(*result, ReadOffsetRecord(record, recordWidth), accepted, false) ||
+                !IsOkForRow(accepted, width))
+                return false;
+            key = SentenceKey(accepted);
             return true;
         },
-        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+        [&](uint64_t key) { AddAcceptedRow(accepted, width, key); });
     SetContextTotal(walk);
     MarkOutputCut(result->m_bApproximate, "context lines");
     return 0;
@@ -110,14 +124,16 @@ int CQAVSearch::GetContext(CQAVRet* result, char*, int width, int page, int page
     const ContextWalkSetup setup = ContextSetup(page, pageSize);
     const bool estimateAllowed =
         m_Limits.empty() && m_Condition.m_filters.empty() && m_Condition.Checks().empty();
+    CRetInfo accepted{};
     const ContextWalkResult walk = WalkMergedContext(
         *result, estimateAllowed, setup, m_SentKeys,
         [&](const CRetInfo& hit, uint64_t& key) {
-            if (!IsOk(hit, width)) return false;
+            if (!IsOkForRow(hit, width)) return false;
+            accepted = hit;
             key = SentenceKey(hit);
             return true;
         },
-        [&](uint64_t key) { Add2Context(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key)); });
+        [&](uint64_t key) { AddAcceptedRow(accepted, width, key); });
     SetContextTotal(walk);
     MarkOutputCut(result->m_bApproximate, "context lines");
     return 0;

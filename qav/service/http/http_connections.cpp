@@ -1,6 +1,7 @@
 #include "qav/service/http/http_connections.h"
 
 #include <microhttpd.h>
+#include <poll.h>
 #include <strings.h>
 #include <sys/socket.h>
 
@@ -244,7 +245,21 @@ MHD_Daemon* StartHttpDaemon(const char* port) {
 }
 
 void PollHttpDaemon(MHD_Daemon* daemon, unsigned timeoutMs) {
-    MHD_run_wait(daemon, static_cast<int32_t>(timeoutMs));
+    // The daemon's own descriptors sit behind its epoll descriptor; waiting
+    // on it beside the finished-jobs signal ends the wait when a worker has
+    // an answer rather than after the whole timeout.
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_EPOLL_FD);
+    if (!info) {
+        MHD_run_wait(daemon, static_cast<int32_t>(timeoutMs));
+        return;
+    }
+    MHD_UNSIGNED_LONG_LONG daemonTimeout = 0;
+    int waitMs = static_cast<int>(timeoutMs);
+    if (MHD_get_timeout(daemon, &daemonTimeout) == MHD_YES && daemonTimeout < timeoutMs)
+        waitMs = static_cast<int>(daemonTimeout);
+    pollfd fds[] = {{info->epoll_fd, POLLIN, 0}, {FinishedJobsSignal(), POLLIN, 0}};
+    poll(fds, FinishedJobsSignal() >= 0 ? 2 : 1, waitMs);
+    MHD_run(daemon);
 }
 
 void SendFinishedAnswers(MHD_Daemon* daemon) {

@@ -13,7 +13,8 @@ namespace qav {
 // PollHttpDaemon.
 MHD_Daemon* StartHttpDaemon(const char* port);
 
-// Waits up to timeoutMs for network activity and handles it.
+// Waits up to timeoutMs for network activity or a finished job, and
+// handles the network activity.
 void PollHttpDaemon(MHD_Daemon* daemon, unsigned timeoutMs);
 
 // Sends the answers the workers have finished on the requests that asked

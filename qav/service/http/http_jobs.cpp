@@ -1,6 +1,10 @@
 #include "qav/service/http/http_jobs.h"
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace qav {
@@ -30,6 +34,36 @@ void ForgetRunning(const QueryJob& job) {
     if (found != g_running.end()) g_running.erase(found);
 }
 
+// The event counter behind FinishedJobsSignal: raised by FinishJob, reset
+// by TakeFinishedJobs (both under g_resp_mutex).
+class FinishedSignal {
+public:
+    FinishedSignal() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~FinishedSignal() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FinishedSignal(const FinishedSignal&) = delete;
+    FinishedSignal& operator=(const FinishedSignal&) = delete;
+
+    int fd() const { return fd_; }
+    void Raise() const {
+        const uint64_t one = 1;
+        if (fd_ >= 0 && write(fd_, &one, sizeof one) < 0) return;  // a full counter is still readable
+    }
+    void Reset() const {
+        uint64_t count = 0;
+        if (fd_ >= 0 && read(fd_, &count, sizeof count) < 0) return;  // nothing raised
+    }
+
+private:
+    int fd_;
+};
+
+const FinishedSignal& Finished() {
+    static const FinishedSignal signal;
+    return signal;
+}
+
 }  // namespace
 
 void ResetJobQueues() {
@@ -42,6 +76,7 @@ void ResetJobQueues() {
     }
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     g_resp_queue.clear();
+    Finished().Reset();
 }
 
 void DropJobs() {
@@ -52,6 +87,7 @@ void DropJobs() {
     }
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     g_resp_queue.clear();
+    Finished().Reset();
 }
 
 void QueueJob(std::unique_ptr<QueryJob> job) {
@@ -81,14 +117,18 @@ void FinishJob(std::unique_ptr<QueryJob> job) {
     }
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     g_resp_queue.push_back(std::move(job));
+    Finished().Raise();
 }
 
 std::deque<std::unique_ptr<QueryJob>> TakeFinishedJobs() {
     std::deque<std::unique_ptr<QueryJob>> finished;
     std::lock_guard<std::mutex> lock(g_resp_mutex);
     finished.swap(g_resp_queue);
+    Finished().Reset();
     return finished;
 }
+
+int FinishedJobsSignal() { return Finished().fd(); }
 
 void StopJobQueues() {
     {

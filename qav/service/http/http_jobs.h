@@ -56,6 +56,9 @@ std::unique_ptr<QueryJob> TakeJob();
 void FinishJob(std::unique_ptr<QueryJob> job);
 // Everything finished so far, in order; the queue is left empty.
 std::deque<std::unique_ptr<QueryJob>> TakeFinishedJobs();
+// A descriptor that polls readable while finished jobs wait to be taken, so
+// that the polling thread wakes as soon as an answer is ready.
+int FinishedJobsSignal();
 // Sets the stop flag, cancels the jobs being run and wakes every worker.
 void StopJobQueues();
 // The client of job connectionId has gone: the job leaves the queue, or is
