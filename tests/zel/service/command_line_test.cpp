@@ -1,0 +1,75 @@
+// The "zel" program's modes, run as a child process for their exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/test_support.h"
+#include "zel/service/output_names.h"
+
+namespace {
+
+struct ZelRun {
+    int status;
+    std::string out;
+};
+
+// Runs "zel ARGS" in dir and returns its exit status and standard output.
+ZelRun RunZel(const qztest::TempDir& dir, const std::string& args) {
+    const std::string command =
+        "cd '" + dir.path() + "' && '" QZ_ZEL_PROGRAM "' " + args + " > zel_stdout.txt 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1000, qztest::ReadFile(dir.file("zel_stdout.txt"))};
+}
+
+TEST(CommandLine, VersionUsageAndUnknownModes) {
+    qztest::TempDir dir;
+    ZelRun version = RunZel(dir, "-v");
+    EXPECT_EQ(version.status, 1);
+    EXPECT_EQ(version.out, "v4.0.260328.0611_linux\n");
+
+    ZelRun usage = RunZel(dir, "");
+    EXPECT_EQ(usage.status, 255);
+    EXPECT_EQ(usage.out.rfind("zel v4.0.260328.0611_linux\n\nUsage:\n", 0), 0u);
+    EXPECT_NE(usage.out.find(" -table file[In]  path\n"), std::string::npos);
+    EXPECT_NE(usage.out.find(" -files config fsa filelist MaxThreadNum\n\n"), std::string::npos);
+
+    // Wrong counts: the rule modes print the usage and fail, the table modes do nothing.
+    EXPECT_EQ(RunZel(dir, "-fsa a").status, 255);
+    EXPECT_EQ(RunZel(dir, "-idxrulelog a b").status, 255);
+    const ZelRun table = RunZel(dir, "-table a b c");
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(table.out, "");
+    EXPECT_EQ(RunZel(dir, "-nothing").status, 0);
+}
+
+TEST(CommandLine, CompilesRulesAndTablesIntoFolder) {
+    qztest::TempDir dir;
+    qztest::WriteFile(dir.file("np.txt"), "FSA NP\n( a )\n{\nf()\n}\n");
+    EXPECT_EQ(RunZel(dir, "-fsa np.txt out").status, 0);
+    EXPECT_FALSE(qztest::ReadFile(dir.file("out/npfsa.idx")).empty());
+    EXPECT_FALSE(qztest::ReadFile(dir.file("out/npfsa.dat")).empty());
+
+    qztest::WriteFile(dir.file("words.tab"), qztest::Gbk(".T\n甲\n"));
+    qztest::WriteFile(dir.file("out/wordstable.dat"), "stale");
+    // The table modes answer -1 even after a build.
+    EXPECT_EQ(RunZel(dir, "-table words.tab out/").status, 255);
+    EXPECT_FALSE(qztest::ReadFile(dir.file("out/wordstable.idx")).empty());
+    EXPECT_NE(qztest::ReadFile(dir.file("out/wordstable.dat")), "stale");
+}
+
+TEST(CommandLine, OutputBaseNames) {
+    const struct {
+        const char* source;
+        const char* base;
+    } cases[] = {
+        {"rules/np.txt", "np"},
+        {"a\\b\\np.txt", "np"},
+        {"a\\b/np.x.txt", "np.x"},
+        {"np", "np"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(zel::SourceBaseName(c.source), c.base) << c.source;
+}
+
+}  // namespace
