@@ -286,9 +286,19 @@ void DropRequestsOfGoneClients(MHD_Daemon* daemon) {
 }
 
 void StopHttpDaemon(MHD_Daemon* daemon) {
-    while (!g_waiting.empty()) Resume(*g_waiting.begin()->second, Request::kClosing);
-    // The daemon must take every suspended connection back before it stops.
-    for (int pass = 0; pass < kClosePasses && g_resumePending > 0; ++pass) MHD_run_wait(daemon, 1);
+    // The daemon must not stop with a suspended connection. A body that
+    // completes during the closing passes suspends its connection again, so
+    // every pass resumes what is waiting, and so does the last step before
+    // the stop (which takes back connections resumed but not yet run).
+    const auto resumeWaiting = [] {
+        while (!g_waiting.empty()) Resume(*g_waiting.begin()->second, Request::kClosing);
+    };
+    for (int pass = 0; pass < kClosePasses; ++pass) {
+        resumeWaiting();
+        if (g_resumePending == 0) break;
+        MHD_run_wait(daemon, 1);
+    }
+    resumeWaiting();
     MHD_stop_daemon(daemon);
     g_waiting.clear();
 }
