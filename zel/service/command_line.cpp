@@ -12,6 +12,7 @@
 #include "zel/compiler/rule_base_compiler.h"
 #include "zel/rules/format/run_switches.h"
 #include "zel/rules/tables/table_functions.h"
+#include "zel/service/http_server.h"
 #include "zel/service/output_names.h"
 
 namespace zel {
@@ -92,6 +93,17 @@ bool TableIdx2(const char* source, const char* folder) {
     return ok;
 }
 
+// Serves HTTP on argv[2] for the life of the process.
+int HttpMode(int argc, char** argv) {
+    if (argc < 3) {
+        PrintUsage(argv[0]);
+        return -1;
+    }
+    g_showMsg = std::strcmp(argv[1], "-httpd") == 0;
+    JParser_Http(argv[2], ".", argc > 3 ? argv[3] : nullptr);
+    return -1;  // only when the port could not be bound
+}
+
 int ZelMain(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGCHLD, signal_handler);
@@ -106,6 +118,7 @@ int ZelMain(int argc, char** argv) {
     }
     if (std::strcmp(option, "-idxrulelog") == 0) return RuleLogMode(argc, argv);
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
+    if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
     if (Is(option, {"-idxcol", "-idxtable", "-table", "-table_s", "-table_l"})) return TableMode(argc, argv);
     return 0;
 }

@@ -1,0 +1,15 @@
+// The answers of the grammar server's routes, apart from the transport.
+#pragma once
+
+#include <string>
+
+namespace zel {
+
+// The body answered for url with the posted body; false for an unknown route
+// (answered with an empty body).
+bool AnswerRoute(const std::string& url, const std::string& body, std::string& answer);
+// Runs posted Lua code in a lattice of its own, bounded in time; the answer is
+// what the code wrote with WebPrint. Errors are dropped.
+std::string RunPostedLua(const std::string& code);
+
+}  // namespace zel
