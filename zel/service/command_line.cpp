@@ -1,5 +1,6 @@
 #include "zel/service/command_line.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <csignal>
@@ -12,8 +13,11 @@
 #include "zel/compiler/rule_base_compiler.h"
 #include "zel/rules/format/run_switches.h"
 #include "zel/rules/tables/table_functions.h"
+#include "zel/lattice/attribute_names.h"
 #include "zel/service/http_server.h"
+#include "zel/service/image_folder.h"
 #include "zel/service/output_names.h"
+#include "zel/service/run_lua.h"
 
 namespace zel {
 
@@ -104,6 +108,18 @@ int HttpMode(int argc, char** argv) {
     return -1;  // only when the port could not be bound
 }
 
+// Runs a Lua file; its images go to "./output".
+int LuaMode(int argc, char** argv) {
+    if (argc < 3) return 0;
+    // Starting the engine from a configuration (argc 4) joins with the
+    // library's start-up; until then the file runs on the attribute names only.
+    if (argc <= 4) InitName2Type();
+    g_szImgPathName = "./output";
+    mkdir(g_szImgPathName.c_str(), 0775);
+    RunLua(argv[2]);
+    return 0;
+}
+
 int ZelMain(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGCHLD, signal_handler);
@@ -119,6 +135,7 @@ int ZelMain(int argc, char** argv) {
     if (std::strcmp(option, "-idxrulelog") == 0) return RuleLogMode(argc, argv);
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
+    if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);
     if (Is(option, {"-idxcol", "-idxtable", "-table", "-table_s", "-table_l"})) return TableMode(argc, argv);
     return 0;
 }

@@ -72,4 +72,19 @@ TEST(CommandLine, OutputBaseNames) {
     for (const auto& c : cases) EXPECT_EQ(zel::SourceBaseName(c.source), c.base) << c.source;
 }
 
+TEST(CommandLine, LuaFileRunsAndReportsErrors) {
+    qztest::TempDir dir;
+    qztest::WriteFile(dir.file("ok.lua"), "print('hello', 2)\n");
+    qztest::WriteFile(dir.file("bad.lua"), "print('first')\nerror('broken')\n");
+    const ZelRun ok = RunZel(dir, "-lua ok.lua");
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_NE(ok.out.find("hello\t2\n"), std::string::npos);
+    const ZelRun bad = RunZel(dir, "-lua bad.lua");
+    EXPECT_EQ(bad.status, 0);
+    EXPECT_NE(bad.out.find("first\n"), std::string::npos);
+    EXPECT_NE(bad.out.find("broken"), std::string::npos);
+    EXPECT_NE(RunZel(dir, "-lua missing.lua").out.find("missing.lua"), std::string::npos);
+    EXPECT_EQ(RunZel(dir, "-lua").status, 0);
+}
+
 }  // namespace
