@@ -14,6 +14,7 @@
 #include "zel/rules/format/run_switches.h"
 #include "zel/rules/tables/table_functions.h"
 #include "zel/lattice/attribute_names.h"
+#include "zel/service/example_run.h"
 #include "zel/service/http_server.h"
 #include "zel/service/image_folder.h"
 #include "zel/service/output_names.h"
@@ -120,6 +121,15 @@ int LuaMode(int argc, char** argv) {
     return 0;
 }
 
+int ExampleMode(int argc, char** argv) {
+    if (argc < 3) {
+        PrintUsage(argv[0]);
+        return -1;
+    }
+    run_example(argv[2], argc > 3 ? argv[3] : nullptr, argc > 4 ? argv[4] : "./work");
+    return 0;
+}
+
 int ZelMain(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGCHLD, signal_handler);
@@ -133,6 +143,7 @@ int ZelMain(int argc, char** argv) {
         return 1;
     }
     if (std::strcmp(option, "-idxrulelog") == 0) return RuleLogMode(argc, argv);
+    if (std::strcmp(option, "-run") == 0) return ExampleMode(argc, argv);
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
     if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);

@@ -1,6 +1,7 @@
 // The "zel" program's modes, run as a child process for their exit status.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -85,6 +86,34 @@ TEST(CommandLine, LuaFileRunsAndReportsErrors) {
     EXPECT_NE(bad.out.find("broken"), std::string::npos);
     EXPECT_NE(RunZel(dir, "-lua missing.lua").out.find("missing.lua"), std::string::npos);
     EXPECT_EQ(RunZel(dir, "-lua").status, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The example's program must be "./zel" in the working folder, as the
+// example run starts it for its builds.
+TEST(CommandLine, ExampleRunUnpacksBuildsAndCopiesPrints) {
+    qztest::TempDir dir;
+    ASSERT_EQ(symlink(QZ_ZEL_PROGRAM, dir.file("zel").c_str()), 0);
+    qztest::WriteFile(dir.file("ex.json"),
+                      R"J({"LUA":"print('词语', 1)\nprint('@_@none.png')","tab":".T\n甲\n","fsa":"FSA NP\n( a )\n{\nf()\n}\n"})J");
+    EXPECT_EQ(RunZel(dir, "-run ex.json out.txt").status, 0);
+    EXPECT_EQ(qztest::ReadFile(dir.file("out.txt")), qztest::Gbk("词语\t1\n"));
+    EXPECT_FALSE(qztest::ReadFile(dir.file("work/data/examtable.idx")).empty());
+    EXPECT_FALSE(qztest::ReadFile(dir.file("work/data/examfsa.idx")).empty());
+    EXPECT_EQ(qztest::ReadFile(dir.file("work/config.txt")),
+              "{\"Type\":\"Table\",\"Path\":\"./work/data/\"}\r\n{\"Type\":\"FSA\",\"Path\":\"./work/data/\"}\r\n");
+    // The rule source overwrites the table source.
+    EXPECT_EQ(qztest::ReadFile(dir.file("work/exam.tab")), "FSA NP\n( a )\n{\nf()\n}\n");
+
+    // Without "fsa" only the folders are made and the old files removed.
+    qztest::WriteFile(dir.file("part.json"), R"J({"lua":"print(1)","tab":""})J");
+    EXPECT_EQ(RunZel(dir, "-run part.json out.txt other/").status, 0);
+    EXPECT_EQ(qztest::ReadFile(dir.file("out.txt")), "");
+    EXPECT_EQ(qztest::ReadFile(dir.file("other/config.txt")), "");
+    EXPECT_EQ(access(dir.file("other/image").c_str(), F_OK), 0);
 }
 
 }  // namespace
