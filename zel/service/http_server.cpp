@@ -24,11 +24,12 @@ struct PostedBody {
     bool tooLarge = false;
 };
 
-MHD_Result Reply(MHD_Connection* connection, unsigned status, const std::string& body) {
+MHD_Result Reply(MHD_Connection* connection, unsigned status, const std::string& body,
+                 const char* type = kJsonType) {
     MHD_Response* response =
         MHD_create_response_from_buffer(body.size(), const_cast<char*>(body.data()), MHD_RESPMEM_MUST_COPY);
     if (!response) return MHD_NO;
-    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, kJsonType);
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
     const MHD_Result queued = MHD_queue_response(connection, status, response);
     MHD_destroy_response(response);
     return queued;
@@ -52,7 +53,9 @@ MHD_Result HandleRequest(void*, MHD_Connection* connection, const char* url, con
     if (body->tooLarge) return Reply(connection, MHD_HTTP_CONTENT_TOO_LARGE, "");
     std::string answer;
     AnswerRoute(url, body->bytes, answer);
-    return Reply(connection, MHD_HTTP_OK, answer);
+    // Example output is converted to UTF-8 and says so.
+    const bool example = std::strcmp(url, "/runexample") == 0;
+    return Reply(connection, MHD_HTTP_OK, answer, example ? "application/json; charset=UTF-8" : kJsonType);
 }
 
 void RequestDone(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
@@ -92,6 +95,7 @@ uint16_t ZelHttpServer::Port() const {
 void JParser_Http(const char* port, const char* folder, const char* config) {
     (void)config;
     if (folder && chdir(folder) != 0) std::printf("can not enter %s\n", folder);
+    g_szPort = port ? port : "";
     std::printf("ZEL Engine");
     ZelHttpServer server;
     const int number = port ? std::atoi(port) : 0;

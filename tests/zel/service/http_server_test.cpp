@@ -3,7 +3,12 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <string>
+
+#include "support/test_support.h"
+#include "zel/service/http_routes.h"
 
 namespace zel {
 namespace {
@@ -79,6 +84,35 @@ TEST_F(HttpServer, OversizedBodyIsRefused) {
     EXPECT_EQ(Fetch(server.Port(), "/runlua", &big).status, 413);
     const std::string fits = "WebPrint('x')" + std::string(kMaxRequestBody - 13, ' ');
     EXPECT_EQ(Fetch(server.Port(), "/runlua", &fits).body, "x\r\n");
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// The example route runs "./zel" from the working folder; the work folder is
+// named by the port and reused.
+TEST(HttpExample, AnswersPrintsInUtf8AndReusesWorkFolder) {
+    qztest::TempDir dir;
+    ASSERT_EQ(symlink(QZ_ZEL_PROGRAM, dir.file("zel").c_str()), 0);
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    g_szPort = "7";
+    ZelHttpServer server;
+    ASSERT_TRUE(server.Start(0, "127.0.0.1"));
+    const std::string example = R"J({"lua":"print('词语')","tab":"","fsa":""})J";
+    for (int run = 0; run < 2; ++run) {
+        const Answer answer = Fetch(server.Port(), "/runexample", &example);
+        EXPECT_EQ(answer.type, "application/json; charset=UTF-8");
+        EXPECT_EQ(answer.body, "词语\n");
+        EXPECT_EQ(access("work_7/code.lua", F_OK), 0);
+        EXPECT_NE(access("work_7/zel.json", F_OK), 0);
+    }
+    server.Stop();
+    ASSERT_EQ(chdir(previous), 0);
 }
 
 }  // namespace
