@@ -3,6 +3,8 @@
 function(qz_object_library name dir)
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c)
+  # A library's exported main joins only the library and its program.
+  list(FILTER srcs EXCLUDE REGEX "/exported_main\\.cpp$")
   if(NOT srcs)
     # An empty folder still yields a (trivially empty) library.
     set(srcs ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)

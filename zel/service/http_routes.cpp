@@ -1,0 +1,106 @@
+#include "zel/service/http_routes.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include "common/platform/file_handle.h"
+#include "common/text/encoding.h"
+
+#include "zel/lattice/lattice.h"
+#include "zel/lattice/lua_slots.h"
+#include "zel/service/command_line.h"
+#include "zel/service/web_request.h"
+
+extern "C" {
+#include <lauxlib.h>
+#include <lua.h>
+}
+
+namespace zel {
+
+std::string g_szPort = "0000";
+
+namespace {
+
+// Posted code that runs longer than this is stopped with an error, so that
+// no client can hold the one-request-at-a-time server.
+constexpr auto kPostedCodeTime = std::chrono::seconds(10);
+constexpr int kHookInstructions = 10000;
+
+// The server runs one request at a time; the deadline belongs to it.
+std::chrono::steady_clock::time_point g_deadline;
+
+// Example runs share their work folder; one runs at a time.
+std::mutex g_mutexRunExample;
+constexpr int kExampleLine = 65536;
+
+void StopAtDeadline(lua_State* L, lua_Debug*) {
+    if (std::chrono::steady_clock::now() > g_deadline) luaL_error(L, "time limit of the request passed");
+}
+
+}  // namespace
+
+std::string RunPostedLua(const std::string& code) {
+    ZelWebRequest request;
+    CLattice lattice;
+    if (!lattice.LatticeInit(true) || !lattice.L) return request.out;
+    lua_State* L = lattice.L;
+    lua_setweb(L, &request);
+    g_deadline = std::chrono::steady_clock::now() + kPostedCodeTime;
+    lua_sethook(L, StopAtDeadline, LUA_MASKCOUNT, kHookInstructions);
+    if (luaL_loadbuffer(L, code.data(), code.size(), "=runlua") == LUA_OK) lua_pcall(L, 0, LUA_MULTRET, 0);
+    lua_settop(L, 0);
+    lua_sethook(L, nullptr, 0, 0);
+    lua_setweb(L, nullptr);
+    lattice.LatticeExit(true);
+    return request.out;
+}
+
+std::string RunPostedExample(const std::string& example, const std::string& port) {
+    std::lock_guard<std::mutex> hold(g_mutexRunExample);
+    const std::string work = "./work_" + port;
+    const std::string exampleFile = work + "/zel.json", outputFile = work + "/out.txt";
+    mkdir(work.c_str(), 0775);
+    if (!example.empty()) {
+        qz::FileHandle file = qz::OpenFile(exampleFile, "wb");
+        if (file) std::fwrite(example.data(), 1, example.size(), file.get());
+    }
+    const std::string command = "./zel -run " + exampleFile + " " + outputFile + " " + work;
+    if (std::system(command.c_str()) == -1) std::printf("can not run %s\n", command.c_str());
+    std::string answer;
+    if (qz::FileHandle out = qz::OpenFile(outputFile, "rb")) {
+        char line[kExampleLine];
+        std::vector<char> utf8(kExampleLine);
+        while (std::fgets(line, sizeof line, out.get())) {
+            gbk_to_utf8(line, utf8.data(), kExampleLine);
+            utf8.back() = '\0';
+            answer += utf8.data();
+        }
+    }
+    std::remove(exampleFile.c_str());
+    std::remove(outputFile.c_str());
+    return answer;
+}
+
+bool AnswerRoute(const std::string& url, const std::string& body, std::string& answer) {
+    answer.clear();
+    if (url == "/isactive") {
+        answer = "ok";
+    } else if (url == "/version") {
+        answer = std::string("v") + kZelVersion;
+    } else if (url == "/runexample") {
+        answer = RunPostedExample(body, g_szPort);
+    } else if (url == "/runlua") {
+        answer = RunPostedLua(body);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zel
