@@ -152,6 +152,10 @@ QZ_EXPORT int ZEL_GetUnits(void* handle, char* out, int size);
 // JSON: the ids of the units meeting a condition, or stored under a
 // "URoot..." grid key.
 QZ_EXPORT int ZEL_GetUnitsByKV(void* handle, const char* expression, char* out, int size);
+// JSON: the ids of the units a unit expression ("UHead", "UHead:ULeftChar")
+// reaches from the unit and that meet the condition (empty: every one).
+QZ_EXPORT int ZEL_GetUnitsByNo(void* handle, const char* unitId, const char* expression, const char* condition,
+                               char* out, int size);
 
 // ---- Key-value and relation queries ----
 // JSON: the values of a grid key, or (empty key) the whole grid.

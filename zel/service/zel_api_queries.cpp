@@ -9,6 +9,7 @@
 #include "zel/lattice/attribute_text.h"
 #include "zel/lattice/kv_table.h"
 #include "zel/lattice/lattice.h"
+#include "zel/rules/match/unit_expressions.h"
 #include "zel/service/answer_rules.h"
 
 namespace zel {
@@ -132,12 +133,24 @@ int ZEL_GetUnitsByKV(void* handle, const char* expression, char* out, int size) 
         }
         count = static_cast<int>(ids.size());
     } else if (gbk.rfind("URoot", 0) == 0 && gbk.find('=') == std::string::npos) {
-        if (gbk.find(':') == std::string::npos && lattice->keyValues)
-            lattice->keyValues->GetKVs(gbk.c_str(), ids, count);
+        RootExpress2Units(*lattice, gbk, ids);
+        count = static_cast<int>(ids.size());
     } else {
         lattice->GetUnitByKV(0, lattice->columnCount - 1, Condition(expression).c_str(), ids, count);
     }
     return AnswerList(ids, count, out, size);
+}
+
+int ZEL_GetUnitsByNo(void* handle, const char* unitId, const char* expression, const char* condition, char* out,
+                     int size) {
+    CLattice* lattice = Of(handle);
+    if (!lattice) return 0;
+    CUnit* unit = lattice->GetLatticeUnit(ToGbk(unitId).c_str());
+    if (!unit) return AnswerEmpty(out, size);
+    std::vector<std::string> ids;
+    const std::string gbkCondition = condition && *condition ? Condition(condition) : std::string();
+    UExpress2UnitsCondition(*lattice, *unit, ToGbk(expression), gbkCondition, ids);
+    return AnswerList(ids, static_cast<int>(ids.size()), out, size);
 }
 
 int ZEL_GetUnits(void* handle, char* out, int size) { return ZEL_GetUnitsByKV(handle, "", out, size); }

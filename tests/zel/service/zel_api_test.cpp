@@ -106,6 +106,26 @@ TEST_F(ZelApi, TextAndGridQueries) {
     EXPECT_STREQ(grid, "[]");
 }
 
+TEST_F(ZelApi, UnitExpressionsFromAUnitAndFromTheRoots) {
+    ASSERT_EQ(ZEL_SetText(handle, "红苹果"), 1);
+    const std::string fruit = Answer([&](char* o, int s) { return ZEL_AddUnit(handle, 2, "苹果", o, s); });
+    ASSERT_EQ(ZEL_AddRelation(handle, "(0,1)", fruit.c_str(), "MOD"), 1);
+    const auto byNo = [&](const char* id, const char* expression, const char* condition) {
+        return Answer([&](char* o, int s) { return ZEL_GetUnitsByNo(handle, id, expression, condition, o, s); });
+    };
+    EXPECT_EQ(byNo(fruit.c_str(), "UHeadDyn", ""), "[\"(0,1)\"]");
+    EXPECT_EQ(byNo(fruit.c_str(), "UHeadDyn", "Word=红"), "[\"(0,1)\"]");
+    EXPECT_EQ(byNo(fruit.c_str(), "UHeadDyn", "Word=绿"), "[]");
+    EXPECT_EQ(byNo(fruit.c_str(), "UHeadDyn:USubDyn", nullptr), "[\"" + fruit + "\"]");
+    char untouched[8] = "x";
+    EXPECT_EQ(ZEL_GetUnitsByNo(handle, "(9,9)", "UHeadDyn", "", untouched, static_cast<int>(sizeof untouched)), 0);
+    EXPECT_STREQ(untouched, "");
+
+    ASSERT_EQ(ZEL_AddGridKV(handle, "URoot", fruit.c_str()), 1);
+    EXPECT_EQ(Answer([&](char* o, int s) { return ZEL_GetUnitsByKV(handle, "URoot:UHeadDyn", o, s); }),
+              "[\"(0,1)\"]");
+}
+
 TEST_F(ZelApi, EditsAndPredicates) {
     ASSERT_EQ(ZEL_SetText(handle, "红苹果"), 1);
     const std::string id = Answer([&](char* o, int s) { return ZEL_AddUnit(handle, 2, "苹果", o, s); });

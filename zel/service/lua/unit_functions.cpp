@@ -6,7 +6,7 @@
 #include "zel/lattice/attribute_text.h"
 #include "zel/lattice/lattice.h"
 #include "zel/lattice/lua_slots.h"
-#include "zel/rules/match/relation_units.h"
+#include "zel/rules/match/unit_expressions.h"
 #include "zel/service/lua/action_args.h"
 #include "zel/service/lua/action_functions.h"
 
@@ -39,21 +39,6 @@ std::string NodeUnitText(CLattice& lattice, lua_Integer n) {
     return UnitIdText(id);
 }
 
-// Identifiers reached from the unit by a unit expression: link keys joined
-// by ':', each applied to the units the keys before it reached.
-void UnitsReached(CLattice& lattice, CUnit& unit, const std::string& expression, std::vector<std::string>& ids) {
-    const size_t colon = expression.find(':');
-    std::vector<std::string> reached;
-    GetSatisfyUnits(unit, ConditionContext{}, expression.substr(0, colon).c_str(), reached);
-    if (colon == std::string::npos) {
-        ids.insert(ids.end(), reached.begin(), reached.end());
-        return;
-    }
-    const std::string rest = expression.substr(colon + 1);
-    for (const std::string& id : reached)
-        if (CUnit* next = lattice.GetLatticeUnit(id.c_str())) UnitsReached(lattice, *next, rest, ids);
-}
-
 // A lattice log line for a new unit, while the lattice logs.
 void LogNewUnit(CLattice& lattice, const char* label, const std::string& id) {
     CUnit* unit = lattice.GetLatticeUnit(id.c_str());
@@ -84,32 +69,15 @@ int GetUnits(lua_State* L) {
             int count = 0;
             lattice->GetUnitByKV(0, lattice->columnCount - 1, expression.c_str(), ids, count);
             ids.resize(static_cast<size_t>(count));
-        } else if (lattice->keyValues) {
-            // A root key alone lists its stored units; "key:expression"
-            // applies the expression to each of them.
-            const size_t colon = expression.find(':');
-            std::vector<std::string> roots;
-            int count = 0;
-            lattice->keyValues->GetKVs(expression.substr(0, colon).c_str(), roots, count);
-            roots.resize(static_cast<size_t>(count));
-            if (colon == std::string::npos) {
-                ids = roots;
-            } else {
-                for (const std::string& root : roots)
-                    if (CUnit* unit = lattice->GetLatticeUnit(root.c_str()))
-                        UnitsReached(*lattice, *unit, expression.substr(colon + 1), ids);
-            }
+        } else {
+            RootExpress2Units(*lattice, expression, ids);
         }
     } else if (n == 2 || n == 3) {
         const std::string start = TextArg(L, 1);
         std::string condition = n == 3 ? TextArg(L, 3) : "";
         TransferKV(condition);
-        std::vector<std::string> reached;
-        if (CUnit* unit = lattice->GetLatticeUnit(start.c_str())) UnitsReached(*lattice, *unit, TextArg(L, 2), reached);
-        for (const std::string& id : reached) {
-            CUnit* found = lattice->GetLatticeUnit(id.c_str());
-            if (found && (condition.empty() || found->CheckAtt(condition.c_str()))) ids.push_back(id);
-        }
+        if (CUnit* unit = lattice->GetLatticeUnit(start.c_str()))
+            UExpress2UnitsCondition(*lattice, *unit, TextArg(L, 2), condition, ids);
     }
     PushList(L, ids);
     return 1;
