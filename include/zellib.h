@@ -51,6 +51,15 @@ QZ_EXPORT int ZEL_Seg(void* handle, const char* text, char* out);
 // Tags UTF-8 words separated by blanks: each word as word/tag and a blank;
 // returns the answer's length in bytes.
 QZ_EXPORT int ZEL_POS(void* handle, const char* words, char* out);
+// Segments a lattice (a handle of ZEL_LatticeInit) into word units: first by
+// the part-of-speech dictionary's longest words (ZEL_GridSeg) or by the
+// longest words of the loaded word table named table (ZEL_GridSegUser), then
+// by the segmentation model over the rest. Writes the lattice's words as
+// "word/POS " into out (at most ZEL_SEG_ANSWER_BYTES bytes with the NUL; the
+// word list is cut at 51,199 bytes of GBK) and returns the answer's length;
+// 0 with out untouched for a null lattice.
+QZ_EXPORT int ZEL_GridSeg(void* lattice, char* out);
+QZ_EXPORT int ZEL_GridSegUser(void* lattice, const char* table, char* out);
 
 // ---- Start-up and life cycle ----
 // Every text argument of a ZEL_ function is UTF-8 and every text answer is

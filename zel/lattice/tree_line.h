@@ -91,6 +91,9 @@ public:
     bool GetUnit(int number, std::string& out) const;
     // Adds attribute text to the node's unit; false without one.
     bool AddBit2Unit(int number, const char* attributes);
+    // Whether the node's unit satisfies the condition "key=value"; a
+    // condition without '=' is a value of "Bits". False without a unit.
+    bool IsOK(int number, const char* condition);
 
     static uint32_t GenerateFromTo(int from, int to) {
         return (static_cast<uint32_t>(from) << 16) | (static_cast<uint32_t>(to) & 0xFFFFu);

@@ -1,12 +1,14 @@
 // A read tree line laid out over the sentence and turned into lattice
 // units, tree links and relations.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "common/text/gbk_char.h"
 #include "zel/lattice/char_class.h"
 #include "zel/lattice/lattice.h"
+#include "zel/lattice/scripting_hooks.h"
 #include "zel/lattice/tree_line.h"
 
 namespace zel {
@@ -173,6 +175,17 @@ bool CQAVTree::AddBit2Unit(int number, const char* attributes) {
     if (!unit) return false;
     unit->Insert2UnitKV(attributes);
     return true;
+}
+
+bool CQAVTree::IsOK(int number, const char* condition) {
+    const CTreeNode* node = Node(number);
+    if (!node || !node->HasUnit() || !lattice_ || !condition) return false;
+    CUnit* unit = lattice_->GetLatticeUnit(node->UnitText().c_str());
+    if (!unit) return false;
+    const char* equals = std::strchr(condition, '=');
+    if (!equals) return SatisfiesUnitTest(*unit, "Bits", condition);
+    const std::string key(condition, equals);
+    return SatisfiesUnitTest(*unit, key.c_str(), equals + 1);
 }
 
 }  // namespace zel

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "common/text/encoding.h"
+#include "common/text/gbk_char.h"
 #include "include/zellib.h"
+#include "zel/lattice/lattice.h"
 #include "zel/models/crf_seg.h"
 #include "zel/models/pos_tagger.h"
 #include "zel/models/seg_globals.h"
+#include "zel/service/table_seg.h"
 
 namespace {
 
@@ -37,6 +40,19 @@ int WriteAnswer(const std::string& gbk, char* out) {
         return 0;
     }
     return n;
+}
+
+// Room of a lattice's word list in GBK, terminator included.
+constexpr size_t kGridAnswerBytes = 51200;
+
+// Segments the lattice by CRF over the units the first step added and writes
+// its words over all columns; a longer list is cut after its last whole
+// character that fits.
+int WriteGridWords(zel::CLattice& lattice, bool userTable, char* out) {
+    lattice.CRFSeg(zel::g_pCRFModel.get(), userTable);
+    std::string answer = lattice.GetLatticeInfo("Type=Word", 0, lattice.columnCount - 1);
+    answer.resize(qz::GbkPrefixLength(answer, kGridAnswerBytes - 1));
+    return WriteAnswer(answer, out);
 }
 
 }  // namespace
@@ -89,4 +105,18 @@ int ZEL_POS(void* handle, const char* words, char* out) {
     zel::POSTagger(*static_cast<zel::CRFPOS*>(handle), zel::g_pPOSModel.get(), ToGbk(words, kMaxSegTextBytes),
                    answer);
     return WriteAnswer(answer, out);
+}
+
+int ZEL_GridSeg(void* lattice, char* out) {
+    if (lattice == nullptr || out == nullptr) return 0;
+    auto& grid = *static_cast<zel::CLattice*>(lattice);
+    grid.LookupDictForSeg();
+    return WriteGridWords(grid, false, out);
+}
+
+int ZEL_GridSegUser(void* lattice, const char* table, char* out) {
+    if (lattice == nullptr || out == nullptr) return 0;
+    auto& grid = *static_cast<zel::CLattice*>(lattice);
+    zel::LookupDict_Table(grid, table, 0, grid.columnCount - 1);
+    return WriteGridWords(grid, true, out);
 }

@@ -197,6 +197,23 @@ TEST_F(TreeInLattice, NodesOutsideTheLatticeGetNoUnit) {
     EXPECT_FALSE(tree.AddBit2Unit(2, "A=1"));
 }
 
+// The rule library's unit test is installed in this program.
+TEST_F(TreeInLattice, NodeConditionsGoToTheUnitTest) {
+    Build("ab");
+    Read("(IP (NP (NN a)) (VP (VV b)))", 0, "");
+    ASSERT_TRUE(tree.AddBit2Unit(2, "Role=Pred"));
+    const struct {
+        int node;
+        const char* condition;
+        bool holds;
+    } cases[] = {{1, "POS=NP", true}, {1, "POS=VV", false}, {2, "Role=Pred", true}, {2, "Role=Arg", false},
+                 {0, "POS=IP", false},  // the root has no unit
+                 {5, "POS=NP", false},  // no such node
+                 {-1, "POS=NP", false}};
+    for (const auto& c : cases) EXPECT_EQ(tree.IsOK(c.node, c.condition), c.holds) << c.node << " " << c.condition;
+    EXPECT_FALSE(tree.IsOK(1, nullptr));
+}
+
 TEST(TreeLineJson, TreeUnitsOfAJsonSentence) {
     CLattice lattice;
     int from = -1, to = -1;
