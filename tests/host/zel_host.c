@@ -1,8 +1,13 @@
 /* A host program in C that drives the grammar library through
  * include/zellib.h only: start, one lattice, a JSON sentence, queries,
- * relations, a buffer too small, the end. Exits 0 when every answer holds. */
+ * relations, a buffer too small, a rule network compiled, loaded and run
+ * in both modes, the end. Exits 0 when every answer holds. */
+#define _DEFAULT_SOURCE
+#include <stdint.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #include "zellib.h"
 
@@ -20,6 +25,61 @@ static void expect_int(const char* what, int got, int expected) {
         fprintf(stderr, "%s: got %d, expected %d\n", what, got, expected);
         ++failures;
     }
+}
+
+static void write_file(const char* path, const char* text) {
+    FILE* f = fopen(path, "wb");
+    if (!f || fputs(text, f) < 0) ++failures;
+    if (f) fclose(f);
+}
+
+/* Compiles a one-network list into a folder of its own, starts from a
+ * configuration naming that folder, and runs the network over the sentence
+ * with its action run as Lua, then handed back encoded. */
+static void run_rules(void* h) {
+    char folder[] = "/tmp/zel_host_XXXXXX";
+    char source[64], config[64], entry[128], out[4096] = "";
+    int32_t records = 0;
+    int written;
+    if (!mkdtemp(folder)) {
+        ++failures;
+        return;
+    }
+    snprintf(source, sizeof source, "%s/np.txt", folder);
+    snprintf(config, sizeof config, "%s/zel.cfg", folder);
+    snprintf(entry, sizeof entry, "FSA:{\"Path\":\"%s\"}\n", folder);
+    write_file(source,
+               "FSA NP\nPOS=a Entry: [POS=n]\n{\n"
+               "  AddGridKV(\"NP\", GetWord(GetUnit(0)) .. \"+\" .. GetWord(GetUnit(1)))\n}\n");
+    write_file(config, entry);
+    expect_int("DataInit folder", ZEL_DataInit(NULL, folder), 1);
+    expect_int("MakeRule", ZEL_MakeRule(source), 1);
+    expect_int("ReLoad", ZEL_ReLoad(config), 1);
+    expect_int("SetText again", ZEL_SetText(h, "{\"Units\":[\"红\",\"苹果\"],\"POS\":[\"a\",\"n\"]}"), 1);
+
+    expect_int("RunFSA Lua", ZEL_RunFSA(h, "np", "Lang=Lua", NULL, 0), 1);
+    ZEL_GetGridKVs(h, "NP", out, sizeof out);
+    expect_text("RunFSA Lua action", out, "[\"苹果+红\"]");
+    written = ZEL_RunFSA(h, "np", NULL, out, sizeof out);
+    if (written <= 4) {
+        fprintf(stderr, "RunFSA encode: %d bytes\n", written);
+        ++failures;
+    }
+    memcpy(&records, out, sizeof records);
+    expect_int("RunFSA encode records", records, 1);
+    expect_int("RunFSA unknown", ZEL_RunFSA(h, "vp", NULL, out, sizeof out), -1);
+
+    remove(source);
+    remove(config);
+    {
+        char path[96];
+        const char* made[] = {"npfsa.idx", "npfsa.dat", "npfsa.sub"};
+        for (size_t i = 0; i < sizeof made / sizeof made[0]; ++i) {
+            snprintf(path, sizeof path, "%s/%s", folder, made[i]);
+            remove(path);
+        }
+    }
+    rmdir(folder);
 }
 
 int main(int argc, char** argv) {
@@ -67,6 +127,8 @@ int main(int argc, char** argv) {
         expect_text("small GetGrid", small, "old");
     }
     expect_int("null handle", ZEL_GetGrid(NULL, out, sizeof out), 0);
+
+    run_rules(h);
 
     ZEL_Term(h);
     if (failures == 0) printf("host program: all answers hold\n");
