@@ -41,6 +41,10 @@ public:
     // The attribute text of the table's item word; false when the table or
     // the item is missing.
     virtual bool IsStrEqual(const char* table, const char* word, std::string& value) = 0;
+    // The attribute text the table holds for the unit: its word's item, its
+    // head word's item, the item-KV entries it meets, then "#Global"; false
+    // when the table is missing or none applies.
+    virtual bool IsUnitEqual(CUnit& unit, const char* table, std::string& value) = 0;
     // The loaded table prefix + "_" + the unit's word, else + "_" + one of
     // its "Syn" values; out = the name.
     virtual bool GetTable(CLattice& lattice, const char* prefix, CUnit& unit, std::string& out) = 0;

@@ -109,6 +109,8 @@ public:
     // new. false only for a column outside the lattice.
     bool AddNewUnit(int c, const char* word, int kind, std::string& outId, int node, bool reuse,
                     const char* attributes);
+    // A new unit takes the attributes the lexicon table holds for it.
+    void AddLexiconAttributes(CUnit& unit);
     // Whether from..to may become a unit without cutting through the latest
     // units at its ends; covering = a single unit reaching beyond it.
     bool IsSegment(int from, int to, CUnit*& covering);

@@ -2,7 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "zel/lattice/attribute_text.h"
+#include "zel/lattice/collocation_tables.h"
 #include "zel/lattice/lattice.h"
 #include "zel/models/seg_globals.h"
 
@@ -96,6 +99,7 @@ bool CLattice::AddNewUnit(int c, const char* word, int kind, std::string& outId,
     unit.From = std::max(0, c - static_cast<int>(std::strlen(word)) / 2 + 1);
     unit.To = c;
     unit.nodeNo = node;
+    AddLexiconAttributes(unit);
 
     CCandidate& colF = columns[static_cast<size_t>(unit.From)];
     if (stored == kUnitChunk) {
@@ -126,6 +130,16 @@ bool CLattice::AddNewUnit(int c, const char* word, int kind, std::string& outId,
     }
     ++col.unitCount;
     return true;
+}
+
+void CLattice::AddLexiconAttributes(CUnit& unit) {
+    CollocationTables* tables = GetCollocationTables();
+    std::string text;
+    if (lexiconTable.empty() || !tables || !tables->IsUnitEqual(unit, lexiconTable.c_str(), text)) return;
+    std::vector<std::string> items;
+    int n = 0;
+    SplitAVEx(text.c_str(), items, n);
+    for (int k = 0; k < n && k < static_cast<int>(items.size()); ++k) unit.Insert2UnitKV(items[static_cast<size_t>(k)].c_str());
 }
 
 bool CLattice::IsSegment(int from, int to, CUnit*& covering) {

@@ -45,6 +45,9 @@ public:
         value = words->at(word);
         return true;
     }
+    bool IsUnitEqual(CUnit& unit, const char* table, std::string& value) override {
+        return IsStrEqual(table, unit.GetWord().c_str(), value);
+    }
     bool GetTable(CLattice&, const char* prefix, CUnit& unit, std::string& out) override {
         out = std::string(prefix) + "_" + unit.Word;
         if (Find(out.c_str())) return true;

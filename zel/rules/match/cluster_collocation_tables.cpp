@@ -52,6 +52,11 @@ public:
         return exists;
     }
 
+    bool IsUnitEqual(CUnit& unit, const char* table, std::string& value) override {
+        int n = 0;
+        return TableClusterIsStrEqualEx(&unit, table, value, n);
+    }
+
     bool IsStrEqual(const char* table, const char* word, std::string& value) override {
         CTable* found = nullptr;
         CTableItem* item = nullptr;

@@ -94,6 +94,13 @@ TEST_F(Tables, WordsAtTheEdgesOfTextsUnitsAndColumns) {
     EXPECT_EQ(Printed("IsEqu('x', {})"), "Param Error!\n");
 }
 
+TEST_F(Tables, NewUnitsTakeTheLexiconsAttributes) {
+    Run("Lexicon('colors') u = AddUnit(6, '苹果')");
+    EXPECT_EQ(Eval("GetUnitKV(u, 'Coll')"), "Eat");
+    Run("Lexicon('nosuch') v = AddUnit(3, '喜欢')");
+    EXPECT_EQ(Eval("GetUnitKV(v, 'Coll')"), "");
+}
+
 TEST_F(Tables, WordsInsideAText) {
     EXPECT_EQ(Eval("(function() local t = IsIn('吃红苹果', 'colors') return t['红'] .. ',' .. t['苹果'] end)()"),
               "1,3");
