@@ -152,7 +152,7 @@ QZ_EXPORT int ZEL_GetText(void* handle, char* out, int size);
 QZ_EXPORT int ZEL_GetTextByRange(void* handle, int from, int to, char* out, int size);
 QZ_EXPORT int ZEL_GetWord(void* handle, const char* reference, char* out, int size);
 // "key=value..." : the best path of units meeting it; "(c,i)": as ZEL_GetWord.
-QZ_EXPORT int ZEL_GetTextByUnit(void* handle, const char* specification, char* out, int size);
+QZ_EXPORT int ZEL_GetTextByUnit(void* handle, const char* unitText, char* out, int size);
 QZ_EXPORT int ZEL_GetUnitByRange(void* handle, int column, int row, char* out, int size);
 // JSON: one array of unit ids per column.
 QZ_EXPORT int ZEL_GetGrid(void* handle, char* out, int size);

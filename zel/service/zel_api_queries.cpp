@@ -84,10 +84,10 @@ int ZEL_GetWord(void* handle, const char* reference, char* out, int size) {
     return AnswerText(ToUtf8(word), out, size);
 }
 
-int ZEL_GetTextByUnit(void* handle, const char* specification, char* out, int size) {
+int ZEL_GetTextByUnit(void* handle, const char* unitText, char* out, int size) {
     CLattice* lattice = Of(handle);
     if (!lattice) return 0;
-    const std::string spec = ToGbk(specification);
+    const std::string spec = ToGbk(unitText);
     std::string text;
     if (spec.find('=') != std::string::npos)
         text = lattice->GetLatticeString(spec.c_str());

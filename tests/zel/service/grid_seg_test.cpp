@@ -6,8 +6,8 @@
 
 #include "include/zellib.h"
 #include "support/test_support.h"
+#include "tests/zel/service/seg_fixture.h"
 #include "zel/lattice/lattice.h"
-#include "zel/models/crf/crf_fixture.h"
 #include "zel/rules/tables/table_support.h"
 #include "zel/service/table_seg.h"
 
@@ -21,13 +21,7 @@ using qztest::Gbk;
 class GridSeg : public testing::Test {
 protected:
     void SetUp() override {
-        qztest::WriteFile(dir_.file("m.txt"), qztest::SmallCrfModelText());
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(IdxCRF(dir_.file("m.txt").c_str(), dir_.file("m.bin").c_str()), 1);
-        testing::internal::GetCapturedStdout();
-        std::string dict = std::string("\x01\0\0\0\x01v\x01\0\0\0", 10) + "\x04" + Gbk("我们") + "\x01" +
-                           std::string("\0\0\0\xC0\x3F", 5);  // (v, 1.5)
-        qztest::WriteFile(dir_.file("dict.bin"), dict);
+        ASSERT_NO_FATAL_FAILURE(qztest::WriteSegModels(dir_));
         ASSERT_TRUE(BuildTables(dir_, ".T1\n好中 POS=t\n中华 POS=nz\n#Global Dom=x\n"));
         ASSERT_TRUE(LoadTables(dir_));
     }

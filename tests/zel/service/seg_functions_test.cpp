@@ -5,7 +5,7 @@
 
 #include "include/zellib.h"
 #include "support/test_support.h"
-#include "zel/models/crf/crf_fixture.h"
+#include "tests/zel/service/seg_fixture.h"
 
 namespace {
 
@@ -16,13 +16,7 @@ using qztest::TempDir;
 class SegFunctions : public testing::Test {
 protected:
     void SetUp() override {
-        qztest::WriteFile(dir_.file("m.txt"), qztest::SmallCrfModelText());
-        testing::internal::CaptureStdout();
-        ASSERT_EQ(IdxCRF(dir_.file("m.txt").c_str(), dir_.file("m.bin").c_str()), 1);
-        testing::internal::GetCapturedStdout();
-        std::string dict = std::string("\x01\0\0\0\x01v\x01\0\0\0", 10) + "\x04" + Gbk("我们") + "\x01" +
-                           std::string("\0\0\0\xC0\x3F", 5);  // (v, 1.5)
-        qztest::WriteFile(dir_.file("dict.bin"), dict);
+        ASSERT_NO_FATAL_FAILURE(qztest::WriteSegModels(dir_));
         handle_ = ZEL_CRFPOSInit();
     }
     void TearDown() override {
