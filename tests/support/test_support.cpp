@@ -1,6 +1,10 @@
 #include "support/test_support.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +65,22 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string DataDir() {
     const char* env = std::getenv("QZ_TEST_DATA");
     return env ? env : "data";
+}
+
+int ListenOnLoopback(int backlog, int& port) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    if (listener < 0) return -1;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    if (bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length) != 0 || listen(listener, backlog) != 0) {
+        close(listener);
+        return -1;
+    }
+    port = ntohs(addr.sin_port);
+    return listener;
 }
 
 }  // namespace qztest

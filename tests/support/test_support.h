@@ -30,6 +30,10 @@ std::string Utf8(const std::string& gbk);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 
+// A TCP socket listening on 127.0.0.1 at a port the system picks: the
+// socket (-1 when none could be made), its port in port.
+int ListenOnLoopback(int backlog, int& port);
+
 // Folder of the committed fixtures (tests/data).
 std::string DataDir();
 

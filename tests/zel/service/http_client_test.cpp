@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_support.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -21,15 +23,7 @@ namespace {
 class CannedServer {
 public:
     explicit CannedServer(std::string reply, bool silent = false) : reply_(std::move(reply)), silent_(silent) {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t length = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
-        listen(listener_, 1);
+        listener_ = qztest::ListenOnLoopback(1, port_);
         thread_ = std::thread([this] { Serve(); });
     }
     ~CannedServer() {

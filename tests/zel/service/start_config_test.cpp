@@ -148,15 +148,7 @@ TEST_F(StartTest, ReadConfigJoinsModelPathsWithSlashes) {
 class EchoServer {
 public:
     explicit EchoServer(std::string reply = "") : reply_(std::move(reply)) {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t length = sizeof addr;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
-        listen(listener_, 1);
+        listener_ = qztest::ListenOnLoopback(1, port_);
         thread_ = std::thread([this] { Serve(); });
     }
     ~EchoServer() {
