@@ -4,6 +4,7 @@
 
 #include "common/platform/byte_codec.h"
 #include "include/qavlib.h"
+#include "qav/fulltext/engine/bm_engine.h"
 #include "qav/fulltext/format/bm_files.h"
 
 namespace qav_bm_test {
@@ -59,6 +60,14 @@ std::map<uint32_t, DocTermRecord> ReadDocToTermShard(const std::string& path) {
     }
     EXPECT_EQ(p, bytes.size()) << path;
     return records;
+}
+
+bool LoadFullTextEngine(qav::CBMEngine& engine, const std::string& index) {
+    qav::g_nEngineType = qav::kEngineFullText;
+    testing::internal::CaptureStdout();
+    const bool loaded = engine.BMEngineInit("config.txt", index);
+    testing::internal::GetCapturedStdout();
+    return loaded;
 }
 
 }  // namespace qav_bm_test

@@ -9,6 +9,10 @@
 
 #include "support/test_support.h"
 
+namespace qav {
+class CBMEngine;
+}
+
 namespace qav_bm_test {
 
 // config.txt of a test build: the given fields and document information keys,
@@ -33,5 +37,9 @@ struct DocTermRecord {
     std::vector<std::pair<uint32_t, uint32_t>> entries;
 };
 std::map<uint32_t, DocTermRecord> ReadDocToTermShard(const std::string& path);
+
+// Loads the built index into engine as the process's full-text engine kind,
+// its start-up lines kept off the test output; whether it loaded.
+bool LoadFullTextEngine(qav::CBMEngine& engine, const std::string& index);
 
 }  // namespace qav_bm_test

@@ -117,11 +117,7 @@ protected:
         std::istringstream stopLines(qztest::ReadFile(data + "stopwords.txt"));
         for (std::string word; std::getline(stopLines, word);) stopWords.insert(word);
         corpus_ = ReadCorpus(inputs, stopWords);
-        qav::g_nEngineType = qav::kEngineFullText;
-        testing::internal::CaptureStdout();
-        const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
-        testing::internal::GetCapturedStdout();
-        ASSERT_TRUE(loaded);
+        ASSERT_TRUE(qav_bm_test::LoadFullTextEngine(engine_, build_.index()));
         for (const auto& [name, key] : engine_.m_PidIdx) nameOf_[key] = name;
         qav::g_pBMEngine = &engine_;
         ASSERT_TRUE(search_.BMSearchInit());

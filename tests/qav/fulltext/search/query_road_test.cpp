@@ -31,11 +31,7 @@ protected:
                               "#Global id=E4;year=2013\n#Group name=title\nItem:common\nTable\n"}),
                   1)
             << build_.log;
-        qav::g_nEngineType = qav::kEngineFullText;
-        testing::internal::CaptureStdout();
-        const bool loaded = engine_.BMEngineInit("config.txt", build_.index());
-        testing::internal::GetCapturedStdout();
-        ASSERT_TRUE(loaded);
+        ASSERT_TRUE(qav_bm_test::LoadFullTextEngine(engine_, build_.index()));
         engine_.m_Config.m_SizeInfo.RetBuffSize = 30;
         engine_.m_Config.m_FileInfo.SavePath = saveDir_.path();
         qav::g_pBMEngine = &engine_;
