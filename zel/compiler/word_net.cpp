@@ -147,10 +147,7 @@ CWordNet* CXML2WordNet::Single(CNode* node) {
 }
 
 bool CXML2WordNet::CreateWordNet() {
-    if (!loaded_) {
-        if (document_->LoadFile(xmlPath_.c_str()) != tinyxml2::XML_SUCCESS) return false;
-        loaded_ = true;
-    }
+    if (!LoadDocument()) return false;
     start_ = NewNode(CNode::ENTER, nullptr);
     end_ = NewNode(CNode::EXIT, nullptr);
     XMLElement* root = document_->FirstChildElement();

@@ -5,12 +5,15 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "zel/compiler/network_file.h"
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -35,6 +38,9 @@ struct CNode {
         next.push_back(node);
         weights.push_back(weight);
     }
+    // Appends every node of the list as a successor of weight 0, the weight
+    // the word-network file gives every edge.
+    void SetNextNodes(const std::vector<CNode*>& list);
 };
 
 // The entry and exit nodes of the part of the network one element stands
@@ -46,9 +52,14 @@ struct CWordNet {
 
 const char* WordNodeTypeName(uint32_t type);
 
+// Prints the text as a line.
+void DebugInfo(const std::string& text);
+
 class CXML2WordNet {
 public:
     CXML2WordNet();
+    // The language ("English", "Chinese", ...) changes nothing in the build.
+    explicit CXML2WordNet(const std::string& language);
     ~CXML2WordNet();
     CXML2WordNet(const CXML2WordNet&) = delete;
     CXML2WordNet& operator=(const CXML2WordNet&) = delete;
@@ -57,6 +68,41 @@ public:
     // Builds the network, its word list, and saves it.
     bool XML2WordNet();
     bool DebugWordNet(const std::string& path);
+
+    // ---- further tools (word_net_tools.cpp) ----
+    // Word list and word-network file of the network built.
+    bool SaveWordNet();
+    // The "Name" of every Phrase element of the XML grammar, depth first.
+    bool GenWordListFromGrammar(std::set<std::string>& names);
+    bool GenSyllableFromWordlist();
+    // Frees the networks made for the element and everything below it.
+    void FreeXMLNode(tinyxml2::XMLElement* element);
+    // Bisection search: the word list must be sorted; index is -1 when absent.
+    bool GetEncodeID(const std::string& text, int& index) const;
+    // u32 count, then per word a u8 length and its bytes, to the word-list
+    // path (which nothing sets, so this reports that it cannot open it).
+    bool SaveWordList();
+    // 512 blank-filled bytes of text naming the grammar and the build time,
+    // then an i32: the node count when selector is not 0, else the word count.
+    bool WriteHeader(FILE* stream, int selector);
+    // The "Name" of the document's root, which must be WCL.
+    bool GetCFGName(std::string& name);
+    // A use of a sub-rule that copies only its heads and tails and shares its
+    // inner nodes.
+    CWordNet* GenRuleRefWordNetEx(CWordNet* source);
+    // The element's "Name" attribute when it has one; name is kept otherwise.
+    static bool GetRuleElementName(const tinyxml2::XMLElement* element, std::string& name);
+
+    // ---- NETWORK files (network_file.cpp) ----
+    static bool ReadNetWordlist(const std::string& netPath, const std::string& wordListPath, NetWordlist& net);
+    static void FreeNetWordlist(NetWordlist& net);
+    // The readable listing of the network, appended to the file when append is
+    // set (the file must then exist).
+    static bool WriteNetWordlist(const NetWordlist& net, const std::string& path, bool append);
+
+    tinyxml2::XMLDocument* document() const { return document_.get(); }
+    // The sub-rule network recorded under name, or null.
+    CWordNet* SubRuleNet(const std::string& name) const;
 
     const std::vector<std::unique_ptr<CNode>>& nodes() const { return nodes_; }
     const std::vector<std::string>& words() const { return words_; }
@@ -82,8 +128,10 @@ private:
     bool TransformVal_Att(const std::string& attribute, const std::string& value, std::string& out) const;
     void GetWordlist();
     bool SaveNet();
+    bool LoadDocument();
 
     std::string xmlPath_;
+    std::string wordListPath_;
     std::string netPath_;
     std::unique_ptr<tinyxml2::XMLDocument> document_;
     bool loaded_ = false;

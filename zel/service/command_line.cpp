@@ -19,6 +19,7 @@
 #include "zel/service/image_folder.h"
 #include "zel/service/output_names.h"
 #include "zel/service/run_lua.h"
+#include "zel/service/word_net_modes.h"
 
 namespace zel {
 
@@ -144,6 +145,7 @@ int ZelMain(int argc, char** argv) {
     }
     if (std::strcmp(option, "-idxrulelog") == 0) return RuleLogMode(argc, argv);
     if (std::strcmp(option, "-run") == 0) return ExampleMode(argc, argv);
+    if (Is(option, {"-idxnet", "-idxnetlog"})) return WordNetIdxMode(argc, argv);
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
     if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);
