@@ -161,8 +161,14 @@ TEST_F(NetworkFiles, DamagedPairIsRefusedWhole) {
     const std::string nodes = NodeBytes(netHeader_, nodes_);
     const std::string words = WordBytes(wordHeader_, builder_.words());
     std::vector<std::pair<std::string, std::string>> pairs;
-    for (size_t size = 0; size < nodes.size(); ++size) pairs.emplace_back(nodes.substr(0, size), words);
-    for (size_t size = 0; size < words.size(); ++size) pairs.emplace_back(nodes, words.substr(0, size));
+    // Every cut inside the records, and a few inside the header.
+    const auto cut = [](size_t size) { return size >= zel::kNetHeaderSize - 4 || size % 37 == 0; };
+    for (size_t size = 0; size < nodes.size(); ++size) {
+        if (cut(size)) pairs.emplace_back(nodes.substr(0, size), words);
+    }
+    for (size_t size = 0; size < words.size(); ++size) {
+        if (cut(size)) pairs.emplace_back(nodes, words.substr(0, size));
+    }
     pairs.emplace_back(nodes + "x", words);
     pairs.emplace_back(nodes, words + "x");
     auto badNext = nodes_;
