@@ -5,6 +5,7 @@
 
 #include "corpus_stub_service.h"
 #include "support/test_support.h"
+#include "writable_text.h"
 #include "zel/service/corpus_client.h"
 #include "zel/service/remote_reply.h"
 #include "zel/service/service_registry.h"
@@ -15,12 +16,10 @@ namespace {
 
 using qztest::Gbk;
 using zeltest::StubService;
-
-// Calls an entry that takes char* from texts the test owns.
-std::vector<char> Text(const std::string& text) { return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1); }
+using zeltest::Writable;
 
 std::string Extract(const std::string& line) {
-    std::vector<char> in = Text(line);
+    std::vector<char> in = Writable(line);
     std::vector<char> out(in.size() + 1, 'x');
     EXPECT_TRUE(ExtractSent(in.data(), out.data()));
     return out.data();
@@ -63,16 +62,16 @@ TEST(CorpusClient, HandleAndPageCount) {
         {"{\"Handle\"=1234567890123456789012345678901234567890123456789012345678901234567890}", false, ""},
     };
     for (const auto& c : handles) {
-        std::vector<char> reply = Text(c.reply);
+        std::vector<char> reply = Writable(c.reply);
         char handle[ZEL_QUERY_HANDLE_BYTES] = "stale";
         EXPECT_EQ(GetHandle(reply.data(), handle), c.found) << c.reply;
         EXPECT_STREQ(handle, c.handle) << c.reply;
     }
     int n = -1;
-    std::vector<char> reply = Text("{\"Handle\"=1,\"Num\"=17}");
+    std::vector<char> reply = Writable("{\"Handle\"=1,\"Num\"=17}");
     EXPECT_TRUE(GetNum(reply.data(), n));
     EXPECT_EQ(n, 17);
-    reply = Text("{\"Handle\"=1}");
+    reply = Writable("{\"Handle\"=1}");
     EXPECT_FALSE(GetNum(reply.data(), n));
     EXPECT_EQ(n, 0);
 }
@@ -107,12 +106,12 @@ protected:
     }
 
     StubService stub;
-    std::vector<char> base = Text(stub.base());
+    std::vector<char> base = Writable(stub.base());
 };
 
 TEST_F(CorpusService, QavCollectsTheWantedSentencesAcrossPagesAndClosesTheQuery) {
     // The query travels escaped: "&" and "=" do not make parameters of their own.
-    std::vector<char> query = Text(Gbk("乙&num=1 x"));
+    std::vector<char> query = Writable(Gbk("乙&num=1 x"));
     std::vector<std::string> parts;
     std::vector<char> out(ZEL_QUERY_RESULT_BYTES, 'x');
     int got = -1;
@@ -132,7 +131,7 @@ TEST_F(CorpusService, QavCollectsTheWantedSentencesAcrossPagesAndClosesTheQuery)
 }
 
 TEST_F(CorpusService, QavStopsWhenThePagesRunOut) {
-    std::vector<char> query = Text("q");
+    std::vector<char> query = Writable("q");
     std::vector<std::string> parts;
     std::vector<char> out(ZEL_QUERY_RESULT_BYTES);
     int got = 0;
@@ -144,7 +143,7 @@ TEST_F(CorpusService, QavStopsWhenThePagesRunOut) {
 }
 
 TEST_F(CorpusService, QavFailsWithoutHandleOrPageCount) {
-    std::vector<char> query = Text("q");
+    std::vector<char> query = Writable("q");
     std::vector<std::string> parts;
     std::vector<char> out(ZEL_QUERY_RESULT_BYTES, 'x');
     for (const char* reply : {"{\"Num\"=3}", "{\"Handle\"=42}", "{\"Handle\"=,\"Num\"=3}"}) {
@@ -157,17 +156,17 @@ TEST_F(CorpusService, QavFailsWithoutHandleOrPageCount) {
     // Nothing but the open requests was sent.
     EXPECT_EQ(Paths(), (std::vector<std::string>{"/OpenQuery", "/OpenQuery", "/OpenQuery"}));
     // No service at all.
-    std::vector<char> nowhere = Text("http://127.0.0.1:1");
+    std::vector<char> nowhere = Writable("http://127.0.0.1:1");
     int got = -1;
     EXPECT_FALSE(QAV(nowhere.data(), query.data(), parts, 3, out.data(), got, 1));
 }
 
 TEST_F(CorpusService, OpenAndCloseAlone) {
-    std::vector<char> query = Text("q");
+    std::vector<char> query = Writable("q");
     std::vector<char> out(ZEL_REMOTE_REPLY_BYTES);
     ASSERT_TRUE(OpenQuery(base.data(), query.data(), out.data(), 5, 2));
     EXPECT_STREQ(out.data(), "{\"Handle\"=42,\"Num\"=3}");
-    std::vector<char> handle = Text("42");
+    std::vector<char> handle = Writable("42");
     EXPECT_TRUE(CloseQuery(base.data(), handle.data()));
     std::vector<std::string> lines;
     EXPECT_TRUE(GetInstance(base.data(), handle.data(), 2, lines));
@@ -193,7 +192,7 @@ TEST_F(CorpusService, RepliesOverTheLimitAreRefused) {
 }
 
 TEST_F(CorpusService, ThreadJobs) {
-    std::vector<char> query = Text("q"), text = Text("a^b"), none = Text("^^");
+    std::vector<char> query = Writable("q"), text = Writable("a^b"), none = Writable("^^");
     std::vector<char> out(ZEL_QUERY_RESULT_BYTES);
     ZelQueryJob job;
     job.base = base.data();
@@ -239,7 +238,7 @@ TEST_F(CorpusService, IndexServiceClients) {
     server.ip = "127.0.0.1";
     server.port = stub.port();
     zel::g_Server["indexer"] = server;
-    std::vector<char> name = Text("indexer"), input = Text(Gbk("规则 a&b")), unknown = Text("nobody");
+    std::vector<char> name = Writable("indexer"), input = Writable(Gbk("规则 a&b")), unknown = Writable("nobody");
     std::vector<char> out(ZEL_REMOTE_REPLY_BYTES, 'x');
 
     testing::internal::CaptureStdout();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/test_support.h"
+#include "writable_text.h"
 #include "zel/lattice/error_msg.h"
 #include "zel/models/ngram_builder.h"
 #include "zel/service/start_state.h"
@@ -18,7 +19,7 @@ namespace {
 using Files = std::vector<std::pair<std::string, std::string>>;
 using Targets = std::map<std::string, std::string>;
 
-std::vector<char> Text(const std::string& text) { return std::vector<char>(text.c_str(), text.c_str() + text.size() + 1); }
+using zeltest::Writable;
 
 TEST(SectionedFiles, SectionsGoToTheirOwnFilesWithTheLastTreeLine) {
     qztest::TempDir dir;
@@ -26,7 +27,7 @@ TEST(SectionedFiles, SectionsGoToTheirOwnFilesWithTheLastTreeLine) {
     qztest::WriteFile(dir.file("rules.txt"),
                       "// comment\r\nbefore any section\r\n#NP\r\nline1\r\n^(tree one)\r\n-- comment\r\nline2\r\n"
                       "^(tree two)\r\n#VP\r\nv1\r\n" + longLine + "\n");
-    std::vector<char> folder = Text(dir.path()), file = Text("rules.txt"), name = Text("Gram");
+    std::vector<char> folder = Writable(dir.path()), file = Writable("rules.txt"), name = Writable("Gram");
     Files files;
     Targets targets;
     ASSERT_TRUE(GetLocalInfo(folder.data(), files, file.data(), name.data(), targets));
@@ -42,14 +43,14 @@ TEST(SectionedFiles, SectionsGoToTheirOwnFilesWithTheLastTreeLine) {
 
 TEST(SectionedFiles, UnreadableAndUnwritableFilesFail) {
     qztest::TempDir dir;
-    std::vector<char> folder = Text(dir.path()), file = Text("none.txt"), name = Text("G");
+    std::vector<char> folder = Writable(dir.path()), file = Writable("none.txt"), name = Writable("G");
     Files files;
     Targets targets;
     EXPECT_FALSE(GetLocalInfo(folder.data(), files, file.data(), name.data(), targets));
     EXPECT_NE(std::string(zel::MessageLog()).find("Error Open " + dir.file("none.txt")), std::string::npos);
 
-    std::vector<char> missing = Text(dir.file("no/such"));
-    std::vector<char> kind = Text("NP");
+    std::vector<char> missing = Writable(dir.file("no/such"));
+    std::vector<char> kind = Writable("NP");
     std::vector<std::string> lines = {"a"};
     EXPECT_FALSE(WriteToFile(missing.data(), name.data(), kind.data(), lines, files, targets));
     EXPECT_EQ(files.size(), 1u);  // recorded before the write
@@ -67,7 +68,7 @@ TEST(SectionedFiles, StructInfoIsTheFirstLine) {
 
 TEST(HostUtilities, PrintLogEntryFormat) {
     qztest::TempDir dir;
-    std::vector<char> text = Text("hello"), tag = Text("TAG");
+    std::vector<char> text = Writable("hello"), tag = Writable("TAG");
     zel::g_szLogFile.clear();
     PrintLog(text.data(), tag.data());  // no log file named: nothing
     zel::g_szLogFile = dir.file("log.txt");
@@ -76,13 +77,15 @@ TEST(HostUtilities, PrintLogEntryFormat) {
     PrintLog(text.data(), tag.data());
     PrintLog(text.data(), tag.data());
     zel::g_szLogFile.clear();
-    const std::string entry = "#<TAG>\t[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\nhello\n";
+    // asctime's form: "Fri Dec 11 00:00:27 2026\n" (the day padded with a blank).
+    const std::string entry =
+        "#<TAG>\t[A-Z][a-z]{2} [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}\nhello\n";
     EXPECT_TRUE(std::regex_match(qztest::ReadFile(dir.file("log.txt")), std::regex(entry + entry)))
         << qztest::ReadFile(dir.file("log.txt"));
 }
 
 TEST(HostUtilities, Prints) {
-    std::vector<char> text = Text("count");
+    std::vector<char> text = Writable("count");
     testing::internal::CaptureStdout();
     DBPrint(text.data(), 12);
     PrintMsg("a", "b");
