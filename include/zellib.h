@@ -274,6 +274,7 @@ QZ_EXPORT lua_State* Get_lua_State();
 // result is true. An error of the call is added to the message log and the
 // result is false; otherwise true. L's stack is left as it was found.
 QZ_EXPORT bool RunLua_Func(lua_State* L, char* file, const char* function, char* a, char* b, char* c);
+
 // ---- Remote corpus-query clients, index-service clients and utilities ----
 // Nothing in the library calls these; they are kept for hosts.
 
@@ -312,8 +313,9 @@ struct ZelQueryJob {
     int pages = 0;          // JParserThread_QAV: sentences / 5,000 + 1
 };
 
-// Runs QAV for the job (a ZelQueryJob) into job->out, one job at a time
-// across the process. 0.
+// Runs QAV for the job (a ZelQueryJob) into job->out while holding the
+// process-wide lock (_Lock), when "^" splits job->text into one part or
+// more. 0.
 QZ_EXPORT int JParserThread(void* job);
 // Runs QAV for the job into the result slot of its client number and stores
 // the slot's buffer and page count in the job; a client number without a
@@ -337,7 +339,7 @@ QZ_EXPORT bool GetHandle(char* reply, char* handle);
 // The number after "\"Num\"=", 0 and false when the key is missing.
 QZ_EXPORT bool GetNum(char* reply, int& n);
 
-// Ask the named service's index builder on this machine (path "idxrule" or
+// Asks the named service's index builder on this machine (path "idxrule" or
 // "idxdict", query key "input"); the reply goes to out
 // (ZEL_REMOTE_REPLY_BYTES). False for an unknown service or a failed request.
 QZ_EXPORT bool IdxRule_Server(char* service, char* input, char* out);
