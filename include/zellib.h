@@ -274,4 +274,115 @@ QZ_EXPORT lua_State* Get_lua_State();
 // result is true. An error of the call is added to the message log and the
 // result is false; otherwise true. L's stack is left as it was found.
 QZ_EXPORT bool RunLua_Func(lua_State* L, char* file, const char* function, char* a, char* b, char* c);
+
+// ---- Remote corpus-query clients, index-service clients and utilities ----
+// Nothing in the library calls these; they are kept for hosts.
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Sentence buffers of the corpus client: QAV appends "^#" + sentence + "\n"
+// while it fits in this many bytes with the NUL.
+#define ZEL_QUERY_RESULT_BYTES 1048576
+// Reply buffers of OpenQuery, IdxRule_Server and IdxDict_Server; a longer
+// reply is refused.
+#define ZEL_REMOTE_REPLY_BYTES 52428800
+// Handle buffers of GetHandle (digits and the NUL).
+#define ZEL_QUERY_HANDLE_BYTES 64
+
+// Asks the corpus-query service at base (e.g. "http://host:port") for
+// wanted example sentences of query: opens the query, cuts the sentence
+// out of each result line of the pages it fetches until wanted are
+// collected or the pages run out, and closes the query. out (emptied first,
+// ZEL_QUERY_RESULT_BYTES) gets "^#" + sentence + "\n" per result line of at
+// most 1,024 bytes; got counts them. parts is not read. False when the open
+// fails or its reply lacks the handle or the page count.
+QZ_EXPORT bool QAV(char* base, char* query, std::vector<std::string>& parts, int wanted, char* out, int& got, int id);
+
+// A corpus query run on a thread of its own (JParserThread, JParserThread_QAV).
+struct ZelQueryJob {
+    char* text = nullptr;   // "^"-separated parts
+    char* base = nullptr;   // address of the corpus-query service
+    char* query = nullptr;
+    int wanted = 0;
+    int id = 0;             // client number
+    char* out = nullptr;    // JParserThread: ZEL_QUERY_RESULT_BYTES bytes
+    char* result = nullptr; // JParserThread_QAV: the client's result buffer
+    int pages = 0;          // JParserThread_QAV: sentences / 5,000 + 1
+};
+
+// Runs QAV for the job (a ZelQueryJob) into job->out while holding the
+// process-wide lock (_Lock), when "^" splits job->text into one part or
+// more. 0.
+QZ_EXPORT int JParserThread(void* job);
+// Runs QAV for the job into the result slot of its client number and stores
+// the slot's buffer and page count in the job; a client number without a
+// slot leaves both null and 0. 0.
+QZ_EXPORT int JParserThread_QAV(void* job);
+// The lines of result page `page` of the query with that handle (each cut
+// to 511 bytes, text after the last line feed dropped); false when the
+// request fails.
+QZ_EXPORT bool GetInstance(char* base, char* handle, int page, std::vector<std::string>& lines);
+// The sentence around the keyword marked "<U>...</U>" in a result line,
+// without the marks; out must hold strlen(line) + 1 bytes. True.
+QZ_EXPORT bool ExtractSent(char* line, char* out);
+// Sends the open request alone; the reply goes to out
+// (ZEL_REMOTE_REPLY_BYTES). False when the request fails.
+QZ_EXPORT bool OpenQuery(char* base, char* query, char* out, int wanted, int id);
+// Sends the close request; its reply is discarded.
+QZ_EXPORT bool CloseQuery(char* base, char* handle);
+// The digits after "\"Handle\"=" (ZEL_QUERY_HANDLE_BYTES); false when the
+// key is missing or the digits do not fit.
+QZ_EXPORT bool GetHandle(char* reply, char* handle);
+// The number after "\"Num\"=", 0 and false when the key is missing.
+QZ_EXPORT bool GetNum(char* reply, int& n);
+
+// Asks the named service's index builder on this machine (path "idxrule" or
+// "idxdict", query key "input"); the reply goes to out
+// (ZEL_REMOTE_REPLY_BYTES). False for an unknown service or a failed request.
+QZ_EXPORT bool IdxRule_Server(char* service, char* input, char* out);
+QZ_EXPORT bool IdxDict_Server(char* service, char* input, char* out);
+
+// Splits folder/fileName at its "#kind" lines into one temporary file per
+// section (WriteToFile); lines starting with "//" or "--" are skipped. False
+// when the file cannot be read or a section cannot be written.
+QZ_EXPORT bool GetLocalInfo(char* folder, std::vector<std::pair<std::string, std::string>>& files, char* fileName,
+                            char* name, std::map<std::string, std::string>& targets);
+// Writes the lines to folder/Tmp_kind, recording (temporary name, kind) in
+// files and the final name folder/name_kind under the temporary name in
+// targets; the last line starting with "^" also goes, without it, to
+// folder/name_kind_Tree. False when a file cannot be written.
+QZ_EXPORT bool WriteToFile(char* folder, char* name, char* kind, std::vector<std::string>& lines,
+                           std::vector<std::pair<std::string, std::string>>& files,
+                           std::map<std::string, std::string>& targets);
+// The file's first line without its line end; empty when unreadable.
+QZ_EXPORT void GetStructInfo(std::string file, std::string& text);
+
+// Loads the test model "d:\\tmp\\testlm\\test.idx"/".dat" from the working
+// folder, scores a fixed text with it and unloads it.
+QZ_EXPORT void TestNGram();
+// Appends "#<tag>\t<local time>\n<text>\n" to the configured log file.
+QZ_EXPORT void PrintLog(char* text, char* tag);
+// The process-wide lock that PrintLog and JParserThread hold.
+QZ_EXPORT void _Lock();
+QZ_EXPORT void _Unlock();
+// Prints "a\tb\t<local time>\n".
+QZ_EXPORT void PrintMsg(const char* a, const char* b);
+// Prints "text<n>\n".
+QZ_EXPORT void DBPrint(char* text, int n);
+QZ_EXPORT void SetWorkingPath(const char* path);
+
+// The big-endian 32-bit number at bytes.
+QZ_EXPORT unsigned get_unsigned_int(unsigned char* bytes);
+
+// The Base64 decoder of the library's image output, for hosts.
+class CBase64 {
+public:
+    // Decodes four characters at a time, stepping over line breaks between
+    // groups; a "=" in the third or fourth place ends its group. count grows
+    // by one per byte produced.
+    QZ_EXPORT std::string Decode(const char* text, int length, int& count);
+};
 #endif

@@ -13,6 +13,9 @@ namespace {
 // Longest line the builder accepts, line end included.
 constexpr size_t kMaxLineBytes = 51200;
 
+// Groups longer than this are reported while progress is shown.
+constexpr size_t kProgressGroupLines = 1000;
+
 // Reads one line without its LF or CRLF; over-long lines are skipped.
 bool NextLine(std::ifstream& in, std::string& line) {
     while (std::getline(in, line)) {
@@ -83,7 +86,7 @@ bool WriteIndexFile(CountingFile& out, const BuildTables& tables) {
 }  // namespace
 
 bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, const std::string& indexPath,
-               const std::string& dataPath, NgramBuildMode mode, int minCount) {
+               const std::string& dataPath, NgramBuildMode mode, int minCount, bool showProgress) {
     BuildTables tables;
     if (!ReadCharacterList(charListPath, tables)) return false;
     std::ifstream in(ngramPath, std::ios::binary);
@@ -97,6 +100,7 @@ bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, co
 
     std::vector<std::string> group;
     std::string prefix;
+    int firstCharChanges = 0;
     bool ok = true;
     auto finishGroup = [&]() {
         if (group.empty()) return;
@@ -124,11 +128,15 @@ bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, co
             tables.pairBackoff[tables.PairIndex(a, b)] = parsed.backoff;
             continue;
         }
+        const std::string rewritten = RewriteLine(parsed);
         if (parsed.ngram.compare(0, 4, prefix) != 0) {
+            if (parsed.ngram.compare(0, 2, prefix, 0, 2) != 0) ++firstCharChanges;
+            if (showProgress && group.size() > kProgressGroupLines)
+                std::printf("Processing ... %d %s\r", firstCharChanges, rewritten.c_str());
             finishGroup();
             prefix = parsed.ngram.substr(0, 4);
         }
-        group.push_back(RewriteLine(parsed).substr(4));
+        group.push_back(rewritten.substr(4));
     }
     finishGroup();
     const bool dataWritten = data.Close();

@@ -16,9 +16,12 @@ enum class NgramBuildMode { Plain = 0, Backoff = 1 };
 // every line starts with three bytes that are skipped. Lines may end in LF or
 // CRLF. Lines below minCount, with one-byte or unknown characters, are
 // dropped. False when a file cannot be opened or written, or when a list
-// outgrows its count field.
+// outgrows its count field. With showProgress, every finished group of more
+// than 1,000 lines (but the last) prints "Processing ... <n> <line>\r": n
+// counts the changes of the first character so far, line is the line that
+// starts the next group as the group writer reads it.
 bool CreateIdx(const std::string& charListPath, const std::string& ngramPath, const std::string& indexPath,
-               const std::string& dataPath, NgramBuildMode mode, int minCount);
+               const std::string& dataPath, NgramBuildMode mode, int minCount, bool showProgress = false);
 
 // One line of the n-gram text, parsed.
 struct NgramLine {

@@ -1,5 +1,7 @@
 #include "zel/service/base64.h"
 
+#include "zellib.h"
+
 namespace zel {
 
 namespace {
@@ -82,3 +84,8 @@ std::string CBase64::Decode(const char* text, int length, int& count) const {
 }
 
 }  // namespace zel
+
+// The exported decoder, for hosts that read the library's image output.
+std::string CBase64::Decode(const char* text, int length, int& count) {
+    return zel::CBase64().Decode(text, length, count);
+}

@@ -17,6 +17,7 @@
 #include "zel/service/example_run.h"
 #include "zel/service/http_server.h"
 #include "zel/service/image_folder.h"
+#include "zel/service/ngram_modes.h"
 #include "zel/service/output_names.h"
 #include "zel/service/run_lua.h"
 #include "zel/service/word_net_modes.h"
@@ -147,6 +148,7 @@ int ZelMain(int argc, char** argv) {
     if (std::strcmp(option, "-run") == 0) return ExampleMode(argc, argv);
     if (Is(option, {"-idxnet", "-idxnetlog"})) return WordNetIdxMode(argc, argv);
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
+    if (Is(option, {"-idxngram", "-idxngram_lm"})) return NgramMode(argc, argv);
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
     if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);
     if (Is(option, {"-idxcol", "-idxtable", "-table", "-table_s", "-table_l"})) return TableMode(argc, argv);

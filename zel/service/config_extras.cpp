@@ -62,6 +62,7 @@ void InitBuff(void) {
         zel::g_nRetNumJP[i] = 0;
     }
     zel::g_nCurrentRetNoJP = 0;
+    zel::g_mapIP2No.clear();
 }
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 #include "common/platform/file_handle.h"
 #include "zel/lattice/scripting_hooks.h"
 #include "zel/service/base64.h"
+#include "zellib.h"
 
 namespace zel {
 
@@ -63,3 +64,6 @@ void CopyPrintedLine(const char* line) {
 }
 
 }  // namespace zel
+
+// Exported for hosts; the library itself reads PNG headers through zel::.
+unsigned get_unsigned_int(unsigned char* bytes) { return zel::get_unsigned_int(bytes); }

@@ -15,5 +15,6 @@ bool g_bIsLMInit = false;
 char* g_psRetJP[kQueryClients] = {};
 int g_nRetNumJP[kQueryClients] = {};
 int g_nCurrentRetNoJP = 0;
+std::map<int, int> g_mapIP2No;
 
 }  // namespace zel

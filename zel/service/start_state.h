@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 
 #include "zel/rules/format/run_switches.h"  // g_szNetPath: rule folder of the last FSA entry
@@ -32,5 +33,7 @@ constexpr int kQueryClients = 20;
 extern char* g_psRetJP[kQueryClients];
 extern int g_nRetNumJP[kQueryClients];
 extern int g_nCurrentRetNoJP;
+// Result slot of each client number; nothing fills it.
+extern std::map<int, int> g_mapIP2No;
 
 }  // namespace zel

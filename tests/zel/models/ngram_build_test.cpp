@@ -131,3 +131,29 @@ TEST(NgramBuilder, MissingInputFailsBeforeWriting) {
                                 NgramBuildMode::Plain, 0));
     EXPECT_EQ(qztest::ReadFile(files.data), "");
 }
+
+TEST(NgramBuilder, ProgressNamesEachLargeGroupAsTheNextBegins) {
+    // 40 characters in GBK order; the prefix 啊阿 gets 1,600 four-grams.
+    std::vector<std::string> chars;
+    for (int i = 0; i < 40; ++i) chars.push_back(qztest::Utf8(std::string{'\xB0', static_cast<char>(0xA1 + i)}));
+    std::vector<std::string> lines;
+    for (const std::string& c : chars)
+        for (const std::string& d : chars) lines.push_back(chars[0] + chars[1] + c + d + "\t-1.5\t9\t-0.25");
+    lines.push_back(chars[1] + chars[0] + chars[2] + "\t-0.5\t9\t-0.125");
+    lines.push_back(chars[1] + chars[0] + chars[3] + "\t-0.5\t9\t0");  // same group
+    ModelFiles files;
+    ASSERT_TRUE(files.Build(chars, lines, NgramBuildMode::Backoff));
+    const std::string built = qztest::ReadFile(files.data);
+
+    for (bool show : {false, true}) {
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(zel::CreateIdx(files.chars, files.text, files.index, files.data, NgramBuildMode::Backoff, 0, show));
+        const std::string out = testing::internal::GetCapturedStdout();
+        // The first character changed twice (the first group counts); the
+        // last group is finished without a line.
+        EXPECT_EQ(out, show ? "Processing ... 2 " + qztest::Gbk(chars[1] + chars[0] + chars[2]) +
+                                  "\t-0.500000\t9\t-0.125000\r"
+                            : "");
+        EXPECT_EQ(qztest::ReadFile(files.data), built);
+    }
+}
