@@ -165,15 +165,16 @@ bool CConvPub::rewriteRule(std::string_view line, std::string& out, const Phrase
         out.append(line);
         return true;
     }
-    // A phrase is replaced only by a name it was given: a count of minCount or
-    // less than one must not write "NULL_NAME" into the grammar.
-    auto replace = [&](const std::string& phrase, bool longEnough) {
+    // Only a phrase that was given a name is replaced: with a minimum count
+    // below one, an uncounted phrase must not turn into "NULL_NAME".
+    auto writeName = [&](const std::string& phrase) {
         std::string name;
-        if (!longEnough || findFreq(counts, phrase) < minCount || !findSubRuleName(phrase, name)) return false;
+        if (findFreq(counts, phrase) < minCount || !findSubRuleName(phrase, name)) return false;
         out += name + " ";
         used.insert(name);
         return true;
     };
+    const size_t minBytes = static_cast<size_t>(std::max(minLength, 0));
     bool inReturnBlock = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
@@ -186,11 +187,11 @@ bool CConvPub::rewriteRule(std::string_view line, std::string& out, const Phrase
         }
         const bool pairs = i + 1 < words.size() && levels[i] == kParenLevel && levels[i + 1] == kParenLevel &&
                            !definedNames_.count(words[i + 1]);
-        if (pairs && replace(word + " " + words[i + 1], true)) {
+        if (pairs && writeName(word + " " + words[i + 1])) {
             ++i;
             continue;
         }
-        if (!replace(word, word.size() >= static_cast<size_t>(std::max(minLength, 0)))) out += word + " ";
+        if (word.size() < minBytes || !writeName(word)) out += word + " ";
     }
     out += "\n";
     return true;

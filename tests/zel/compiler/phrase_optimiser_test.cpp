@@ -191,6 +191,38 @@ TEST_F(PhraseOptimiser, RewritesTheGrammarWithSubRulesFirst) {
     }
 }
 
+TEST_F(PhraseOptimiser, RewritesLineByLine) {
+    struct Case {
+        const char* line;
+        int minCount;
+        int minLength;
+        const char* written;
+        std::set<std::string> used;
+    } cases[] = {
+        {".r4 ( x )\n", 2, 1, ".r4 ( x )\n", {}},
+        {".q ( optsub_1 a b c )\n", 2, 1, ".q ( optsub_1 a b c )\n", {}},
+        {".q ( zz a b c", 2, 4, ".q ( zz optsub_2 c \n", {"optsub_2"}},
+        // Uncounted phrases have no name to stand for them, whatever the
+        // minimum count.
+        {".q ( zz c d )\n", 0, 1, ".q ( zz optsub_6 optsub_7 ) \n", {"optsub_6", "optsub_7"}},
+    };
+    qztest::WriteFile("g.reg", kGrammar);
+    CConvPub conv;
+    PhraseCounts counts;
+    ASSERT_TRUE(conv.genFreqHash("g.reg", counts));
+    for (const Case& c : cases) {
+        std::string out;
+        std::set<std::string> used;
+        ASSERT_TRUE(conv.rewriteRule(c.line, out, counts, used, c.minCount, c.minLength)) << c.line;
+        EXPECT_EQ(c.written, out) << c.line;
+        EXPECT_EQ(c.used, used) << c.line;
+    }
+    std::string out;
+    std::set<std::string> used;
+    EXPECT_FALSE(conv.rewriteRule("  \n", out, counts, used, 2, 1));
+    EXPECT_EQ("", out);
+}
+
 TEST_F(PhraseOptimiser, TwoRulesSharingAPairUseOneName) {
     qztest::WriteFile("g.reg", ".one ( a b c )\n.two ( x a b )\n");
     CConvPub conv;
