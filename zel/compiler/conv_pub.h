@@ -1,6 +1,7 @@
 // The rule-text converter's base: validation and normalisation of a rule text
 // (format check, pre-pass, aligner, reorderer with include files), file to
-// file, before the XML grammar is written.
+// file, before the XML grammar is written. Beside that road it carries the
+// phrase optimiser and the state-machine converter of rule text.
 #pragma once
 
 #include <map>
