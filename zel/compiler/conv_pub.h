@@ -58,7 +58,8 @@ public:
     // next character into its word; the line end is no part of any word.
     // False when no word was kept.
     static bool parsePhraseBuf(std::string_view line, std::vector<std::string>& words, std::vector<int>& levels);
-    // Keeps a finished word, unless it is empty, and clears it.
+    // Keeps a finished word, unless it is empty or a lone line feed, and
+    // clears it.
     static void pushPhrase(std::string& word, int level, std::vector<std::string>& words, std::vector<int>& levels);
     // Text other than "NULL" made of name characters and characters that
     // follow a backslash; the empty text is valid.

@@ -35,7 +35,7 @@ bool IsRuleLine(const std::string& line) { return CConvPub::isRule(line) || CCon
 }  // namespace
 
 void CConvPub::pushPhrase(std::string& word, int level, std::vector<std::string>& words, std::vector<int>& levels) {
-    if (!word.empty()) {
+    if (!word.empty() && word != "\n") {
         words.push_back(word);
         levels.push_back(level);
     }

@@ -31,6 +31,7 @@ TEST(PhraseSplit, WordsAndTheirLevels) {
         // Runs of blanks give no empty words; the line end is no word.
         {"  a   b  \n", {"a", "b"}, {1, 1}},
         {"a b\r\n", {"a", "b"}, {1, 1}},
+        {"a \n b", {"a", "b"}, {1, 1}},
         // Trail bytes 0x5B ('[') and 0x5C ('\\') of two-byte characters are
         // neither brackets nor escapes.
         {"\x81\x5B x", {"\x81\x5B", "x"}, {1, 1}},
