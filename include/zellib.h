@@ -230,6 +230,25 @@ QZ_EXPORT int IdxCRF(const char* textModelPath, const char* binaryModelPath);
 // compile is left out and reported in the library's message log.
 QZ_EXPORT bool RuleIdx2(const char* source, const char* folder);
 
+// Text functions of the rule compiler.
+// Copies a UTF-8 text file to output as GBK, line by line; does nothing when
+// either file cannot be opened.
+QZ_EXPORT void Convert2GB(const char* input, const char* output);
+// Escapes '"', '&', '\'', '<' and '>' of a GBK text as XML entities, in
+// place; text holds size bytes. False, with text unchanged, for a null text
+// or when the escaped text and its NUL do not fit in size bytes.
+QZ_EXPORT bool processJSONSpecialTag(char* text, int size);
+// Splits a dictionary entry such as "a(b;c d)", up to its end or a ')', at
+// blanks, '(' and ';': the first field into first, the second into second,
+// all later ones joined into rest. Each output must hold strlen(text) + 1
+// bytes.
+QZ_EXPORT void SplitDictInfo(const char* text, char* first, char* second, char* rest);
+// "NAME(arguments)": name gets the text before the first '(' in upper case
+// (a-z only), arguments the text after it without a trailing ')', kind
+// "Word". name and arguments must hold strlen(text) + 1 bytes, kind 5. False,
+// with the outputs untouched, for a null text or one without '('.
+QZ_EXPORT bool ParseDictRuleInfo(const char* text, char* kind, char* name, char* arguments);
+
 // Character n-gram models. Scores are log probabilities of the model files:
 // 0 is certain, -12 the floor. Loading and unloading must not overlap scoring.
 

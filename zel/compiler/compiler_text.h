@@ -19,6 +19,10 @@ size_t GbkFindChar(std::string_view text, char what, size_t from = 0);
 // The lines of a file's text without their line feeds; a last line without a
 // line feed counts, an empty text has no lines.
 std::vector<std::string> SplitLines(const std::string& text);
+// The same lines each with its line feed, where it has one.
+std::vector<std::string> SplitLinesWithEnds(const std::string& text);
+// The line without one final line feed and then one carriage return.
+std::string_view LineContent(std::string_view line);
 // Removes leading blanks and tabs.
 void TrimLeftBlanks(std::string& text);
 bool StartsWith(std::string_view text, std::string_view head);
