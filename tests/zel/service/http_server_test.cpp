@@ -3,9 +3,14 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "include/zellib.h"
 #include "support/test_support.h"
@@ -285,6 +290,72 @@ TEST(HttpExample, CodeUsesTheExamplesTableAndRules) {
     EXPECT_FALSE(qztest::ReadFile(dir.file("work_8/data/examfsa.idx")).empty());
     server.Stop();
     ASSERT_EQ(chdir(previous), 0);
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// The "zel" program's server, started as a child process on a free port
+// and stopped by the test.
+class ServerProcess {
+public:
+    ServerProcess(const qztest::TempDir& dir, const std::string& config) {
+        const int probe = qztest::ListenOnLoopback(1, port_);
+        close(probe);
+        const std::string out = dir.file("server_stdout.txt"), portText = std::to_string(port_);
+        pid_ = fork();
+        if (pid_ == 0) {
+            // Only calls that are safe after a fork of a threaded process.
+            const int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (file < 0 || dup2(file, STDOUT_FILENO) < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
+            execl(QZ_ZEL_PROGRAM, "zel", "-http", portText.c_str(), config.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+    ~ServerProcess() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    // Waits until the server answers; false when it never does.
+    bool Ready() const {
+        for (int attempt = 0; attempt < 600; ++attempt) {
+            if (Fetch(static_cast<uint16_t>(port_), "/isactive").body == "ok") return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+    }
+    uint16_t port() const { return static_cast<uint16_t>(port_); }
+
+private:
+    int port_ = 0;
+    pid_t pid_ = -1;
+};
+
+TEST(HttpProgram, ServesWithTheEngineOfItsConfiguration) {
+    qztest::TempDir dir;
+    const std::string source = dir.file("web.txt");
+    qztest::WriteFile(source, qztest::Gbk(kAnalysisRules));
+    ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+    qztest::WriteFile(dir.file("zel.cfg"), "FSA:{\"Path\":\"" + dir.path() + "\"}\n");
+    const std::string request = "{\"Text\":\"abc\",\"FSA\":\"ECHO\"}";
+    {
+        ServerProcess server(dir, "zel.cfg");
+        ASSERT_TRUE(server.Ready());
+        EXPECT_EQ(Fetch(server.port(), "/zel", &request).body, "abc\r\ndone\r\n");
+        EXPECT_EQ(qztest::ReadFile(dir.file("server_stdout.txt")).rfind(
+                      "ZEL Enginelistening port:" + std::to_string(server.port()) + " ...\n", 0),
+                  0u);
+    }
+    // A configuration that cannot be read is reported; the server still
+    // answers, with no rule set to run.
+    ServerProcess server(dir, "missing.cfg");
+    ASSERT_TRUE(server.Ready());
+    EXPECT_EQ(Fetch(server.port(), "/zel", &request).body, "");
+    EXPECT_EQ(qztest::ReadFile(dir.file("server_stdout.txt")).rfind("ZEL Enginestart Failed!listening port:", 0), 0u);
 }
 
 }  // namespace
