@@ -38,31 +38,36 @@ constexpr int kHookInstructions = 10000;
 // that no client can exhaust the process.
 constexpr size_t kPostedCodeMemory = size_t{64} << 20;
 // The answer of posted code fits the server's one-megabyte output buffer,
-// with room left for the message of the memory bound.
+// with room left for the messages of the bounds.
 constexpr size_t kPostedCodeAnswerBytes = 1048576;
+constexpr char kTimePassed[] = "time limit of the request passed";
 constexpr char kMemoryPassed[] = "memory limit of the request passed";
 
 // The server runs one request at a time; the deadline belongs to it.
 std::chrono::steady_clock::time_point g_deadline;
+bool g_deadlinePassed = false;
 
 // Example runs share their work folder; one runs at a time.
 std::mutex g_mutexRunExample;
 constexpr int kExampleLine = 65536;
 
 void StopAtDeadline(lua_State* L, lua_Debug*) {
-    if (std::chrono::steady_clock::now() > g_deadline) luaL_error(L, "time limit of the request passed");
+    if (std::chrono::steady_clock::now() <= g_deadline) return;
+    g_deadlinePassed = true;
+    luaL_error(L, kTimePassed);
 }
 
 }  // namespace
 
 std::string RunPostedLua(const std::string& code) {
     ZelWebRequest request;
-    request.limit = kPostedCodeAnswerBytes - 1 - (sizeof kMemoryPassed + 1);
+    request.limit = kPostedCodeAnswerBytes - 1 - (sizeof kTimePassed + 1) - (sizeof kMemoryPassed + 1);
     CLattice lattice;
     if (!lattice.LatticeInit(true) || !lattice.L) return request.out;
     lua_State* L = lattice.L;
     lua_setweb(L, &request);
     g_deadline = std::chrono::steady_clock::now() + kPostedCodeTime;
+    g_deadlinePassed = false;
     lua_sethook(L, StopAtDeadline, LUA_MASKCOUNT, kHookInstructions);
     bool memoryPassed = false;
     {
@@ -74,8 +79,9 @@ std::string RunPostedLua(const std::string& code) {
     lua_sethook(L, nullptr, 0, 0);
     lua_setweb(L, nullptr);
     lattice.LatticeExit(true);
-    // Other errors of posted code are dropped; this one says why the code
+    // Other errors of posted code are dropped; these say why the code
     // stopped short.
+    if (g_deadlinePassed) request.out += std::string(kTimePassed) + "\r\n";
     if (memoryPassed) request.out += std::string(kMemoryPassed) + "\r\n";
     return request.out;
 }

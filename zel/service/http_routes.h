@@ -18,8 +18,8 @@ bool AnswerRoute(const std::string& url, const std::string& body, std::string& a
 size_t MaxRequestBody(const std::string& url);
 // Runs posted Lua code in a lattice of its own, bounded in time and memory;
 // the answer is what the code wrote with WebPrint, cut at a whole line below
-// one megabyte. Errors are dropped, except that passing the memory bound
-// adds a line that says so.
+// one megabyte. Errors are dropped, except that passing a bound adds a line
+// that says which.
 std::string RunPostedLua(const std::string& code);
 // Runs the posted example with "./zel -run" in the work folder (one run at a
 // time); the answer is its print output in UTF-8.
