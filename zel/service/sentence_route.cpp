@@ -27,7 +27,8 @@ const char* MemberText(const cJSON* root, const char* name) {
     return cJSON_IsString(item) ? item->valuestring : nullptr;
 }
 
-std::string ErrorAnswer(const std::string& message) { return "{\"Error\":\"" + message + "\"}"; }
+// The same form as the retrieval service's error answers.
+std::string ErrorAnswer(const std::string& message) { return "{\"error\":\"" + message + "\"}\n"; }
 
 }  // namespace
 
