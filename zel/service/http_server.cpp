@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 
 #include "zel/service/http_routes.h"
@@ -55,7 +56,14 @@ MHD_Result HandleRequest(void*, MHD_Connection* connection, const char* url, con
     if (body->tooLarge) return Reply(connection, MHD_HTTP_CONTENT_TOO_LARGE, "");
     std::string answer;
     int status = MHD_HTTP_OK;
-    AnswerRoute(url, body->bytes, answer, status);
+    // No exception may cross into the server library's C code.
+    try {
+        AnswerRoute(url, body->bytes, answer, status);
+    } catch (const std::exception& error) {
+        std::printf("request %s failed: %s\n", url, error.what());
+        status = MHD_HTTP_INTERNAL_SERVER_ERROR;
+        answer = "{\"error\":\"internal error\"}\n";
+    }
     // Example output is converted to UTF-8 and says so.
     const bool example = std::strcmp(url, "/runexample") == 0;
     return Reply(connection, static_cast<unsigned>(status), answer,
