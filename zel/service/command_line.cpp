@@ -14,12 +14,14 @@
 #include "zel/rules/format/run_switches.h"
 #include "zel/rules/tables/table_functions.h"
 #include "zel/lattice/attribute_names.h"
+#include "zel/service/engine_modes.h"
 #include "zel/service/example_run.h"
 #include "zel/service/http_server.h"
 #include "zel/service/image_folder.h"
 #include "zel/service/ngram_modes.h"
 #include "zel/service/output_names.h"
 #include "zel/service/run_lua.h"
+#include "zel/service/server_start.h"
 #include "zel/service/word_net_modes.h"
 
 namespace zel {
@@ -114,9 +116,13 @@ int HttpMode(int argc, char** argv) {
 // Runs a Lua file; its images go to "./output".
 int LuaMode(int argc, char** argv) {
     if (argc < 3) return 0;
-    // Starting the engine from a configuration (argc 4) joins with the
-    // library's start-up; until then the file runs on the attribute names only.
-    if (argc <= 4) InitName2Type();
+    // With a configuration the file runs against the started engine; without
+    // one it has the attribute names only.
+    if (argc == 4 && !InitServer(argv[3])) {
+        if (g_showMsg) std::printf("start Failed!");
+        InitName2Type();
+    }
+    if (argc == 3) InitName2Type();
     g_szImgPathName = "./output";
     mkdir(g_szImgPathName.c_str(), 0775);
     RunLua(argv[2]);
@@ -152,6 +158,7 @@ int ZelMain(int argc, char** argv) {
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
     if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);
     if (Is(option, {"-idxcol", "-idxtable", "-table", "-table_s", "-table_l"})) return TableMode(argc, argv);
+    if (std::strcmp(option, "-dump") == 0) return DumpMode(argc, argv);
     return 0;
 }
 

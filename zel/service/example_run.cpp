@@ -14,6 +14,7 @@
 #include "zel/service/image_folder.h"
 #include "zel/service/print_output.h"
 #include "zel/service/run_lua.h"
+#include "zel/service/server_start.h"
 
 namespace zel {
 
@@ -119,6 +120,8 @@ void run_example(const char* exampleFile, const char* outputFile, const char* fo
     if (!tab.empty() && WriteGbk(source, tab)) RunShell("./zel -table_s " + source + " " + data);
     if (!fsa.empty() && WriteGbk(source, fsa)) RunShell("./zel -fsa_s " + source + " " + data);
 
+    // The code runs against the tables and rule networks just built.
+    InitServer(config.c_str());
     if (outputFile) g_fpLuaOutfile = std::fopen(outputFile, "w");
     RunLua(code.c_str());
     if (g_fpLuaOutfile) std::fclose(g_fpLuaOutfile);

@@ -8,9 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 
 #include "zel/service/http_routes.h"
+#include "zel/service/server_start.h"
+#include "zel/service/start_state.h"
 
 namespace zel {
 
@@ -43,7 +46,7 @@ MHD_Result HandleRequest(void*, MHD_Connection* connection, const char* url, con
         return MHD_YES;
     }
     if (*size > 0) {
-        if (body->bytes.size() + *size > kMaxRequestBody)
+        if (body->bytes.size() + *size > MaxRequestBody(url))
             body->tooLarge = true;
         else if (!body->tooLarge)
             body->bytes.append(data, *size);
@@ -52,10 +55,19 @@ MHD_Result HandleRequest(void*, MHD_Connection* connection, const char* url, con
     }
     if (body->tooLarge) return Reply(connection, MHD_HTTP_CONTENT_TOO_LARGE, "");
     std::string answer;
-    AnswerRoute(url, body->bytes, answer);
+    int status = MHD_HTTP_OK;
+    // No exception may cross into the server library's C code.
+    try {
+        AnswerRoute(url, body->bytes, answer, status);
+    } catch (const std::exception& error) {
+        std::printf("request %s failed: %s\n", url, error.what());
+        status = MHD_HTTP_INTERNAL_SERVER_ERROR;
+        answer = "{\"error\":\"internal error\"}\n";
+    }
     // Example output is converted to UTF-8 and says so.
     const bool example = std::strcmp(url, "/runexample") == 0;
-    return Reply(connection, MHD_HTTP_OK, answer, example ? "application/json; charset=UTF-8" : kJsonType);
+    return Reply(connection, static_cast<unsigned>(status), answer,
+                 example ? "application/json; charset=UTF-8" : kJsonType);
 }
 
 void RequestDone(void*, MHD_Connection*, void** state, MHD_RequestTerminationCode) {
@@ -93,10 +105,13 @@ uint16_t ZelHttpServer::Port() const {
 }
 
 void JParser_Http(const char* port, const char* folder, const char* config) {
-    (void)config;
     if (folder && chdir(folder) != 0) std::printf("can not enter %s\n", folder);
     g_szPort = port ? port : "";
     std::printf("ZEL Engine");
+    ResetQueryClientSlots();
+    // A server whose engine does not start still answers the routes that
+    // need none.
+    if (config && !InitServer(config)) std::printf("start Failed!");
     ZelHttpServer server;
     const int number = port ? std::atoi(port) : 0;
     if (!server.Start(static_cast<uint16_t>(number), "")) return;

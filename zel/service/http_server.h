@@ -1,6 +1,6 @@
 // The grammar library's HTTP server: one request at a time, every answer
-// "200" with a JSON content type, unless a body is larger than the server
-// takes.
+// "200" with a JSON content type, unless a body is larger than its route
+// takes (413) or the analysis route refuses it.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@ struct MHD_Daemon;
 
 namespace zel {
 
-// Posted bodies larger than this are refused with 413.
+// Posted Lua code and examples larger than this are refused with 413.
 constexpr size_t kMaxRequestBody = 524288;
 
 class ZelHttpServer {
@@ -31,9 +31,10 @@ private:
     MHD_Daemon* daemon_ = nullptr;
 };
 
-// Enters folder, prints "ZEL Engine" and serves on port for the life of the
-// process; returns only when the port cannot be bound. The configuration is
-// not read yet: the engine's start-up joins the library separately.
+// Enters folder, prints "ZEL Engine", empties the result slots of the
+// corpus-query clients, starts the engine from config when one is given
+// (printing "start Failed!" when it cannot) and serves on port for the life
+// of the process; returns only when the port cannot be bound.
 void JParser_Http(const char* port, const char* folder, const char* config);
 
 }  // namespace zel

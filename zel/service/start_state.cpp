@@ -17,4 +17,14 @@ int g_nRetNumJP[kQueryClients] = {};
 int g_nCurrentRetNoJP = 0;
 std::map<int, int> g_mapIP2No;
 
+void ResetQueryClientSlots() {
+    for (int i = 0; i < kQueryClients; ++i) {
+        delete[] g_psRetJP[i];
+        g_psRetJP[i] = nullptr;
+        g_nRetNumJP[i] = 0;
+    }
+    g_nCurrentRetNoJP = 0;
+    g_mapIP2No.clear();
+}
+
 }  // namespace zel

@@ -28,12 +28,16 @@ extern std::string g_szLogFile;
 extern std::string g_szSegPath;
 extern bool g_bIsLMInit;
 
-// Per-client result buffers of the corpus-query client threads.
+// Per-client result buffers of the corpus-query client threads, made with
+// new[] on first use.
 constexpr int kQueryClients = 20;
 extern char* g_psRetJP[kQueryClients];
 extern int g_nRetNumJP[kQueryClients];
 extern int g_nCurrentRetNoJP;
-// Result slot of each client number; nothing fills it.
+// Client number -> result slot.
 extern std::map<int, int> g_mapIP2No;
+
+// Frees the result buffers and empties every slot, count and mapping.
+void ResetQueryClientSlots();
 
 }  // namespace zel

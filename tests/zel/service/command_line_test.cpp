@@ -88,6 +88,50 @@ TEST(CommandLine, LuaFileRunsAndReportsErrors) {
     EXPECT_EQ(RunZel(dir, "-lua").status, 0);
 }
 
+// A table built into dir/data and a configuration that names it, with a
+// rule folder (where dumps are written, in its "table" folder).
+void WriteEngine(const qztest::TempDir& dir) {
+    qztest::WriteFile(dir.file("colors.tab"), qztest::Gbk(".颜色\n红\n绿\n"));
+    ASSERT_EQ(RunZel(dir, "-table colors.tab data").status, 255);
+    ASSERT_EQ(std::system(("mkdir -p '" + dir.file("data/table") + "'").c_str()), 0);
+    qztest::WriteFile(dir.file("zel.cfg"), "Table:{\"Path\":\"data\"}\nFSA:{\"Path\":\"data\"}\n");
+}
+
+TEST(CommandLine, LuaFileRunsAgainstTheEngineOfItsConfiguration) {
+    qztest::TempDir dir;
+    WriteEngine(dir);
+    qztest::WriteFile(dir.file("ask.lua"), qztest::Gbk("print(IsTable('颜色', '红'), IsTable('颜色', '蓝'))\n"));
+    const struct {
+        const char* args;
+        const char* out;
+    } cases[] = {
+        {"-lua ask.lua zel.cfg", "true\tfalse\n"},
+        {"-lua ask.lua", "false\tfalse\n"},          // no configuration: no tables
+        {"-lua ask.lua missing.cfg", "false\tfalse\n"},  // the file runs without an engine
+        {"-lua ask.lua zel.cfg extra", "false\tfalse\n"},
+    };
+    for (const auto& c : cases) {
+        const ZelRun run = RunZel(dir, c.args);
+        EXPECT_EQ(run.status, 0) << c.args;
+        EXPECT_EQ(run.out, c.out) << c.args;
+    }
+}
+
+TEST(CommandLine, DumpWritesTheTableCluster) {
+    qztest::TempDir dir;
+    WriteEngine(dir);
+    EXPECT_EQ(RunZel(dir, "-dump zel.cfg tables.txt").status, 0);
+    const std::string dump = qztest::ReadFile(dir.file("data/table/tables.txt"));
+    EXPECT_NE(dump.find(qztest::Gbk(".颜色\n")), std::string::npos) << dump;
+    EXPECT_NE(dump.find(qztest::Gbk("绿")), std::string::npos) << dump;
+    // A configuration that cannot be read starts nothing and fails; a wrong
+    // count does nothing.
+    EXPECT_EQ(RunZel(dir, "-dump missing.cfg other.txt").status, 255);
+    EXPECT_EQ(RunZel(dir, "-dump zel.cfg").status, 0);
+    EXPECT_EQ(RunZel(dir, "-dump zel.cfg a b").status, 0);
+    EXPECT_NE(access(dir.file("data/table/other.txt").c_str(), F_OK), 0);
+}
+
 }  // namespace
 
 namespace {

@@ -59,10 +59,7 @@ int GetGraphPath(lua_State* L) {
 int WebPrint(lua_State* L) {
     CLattice* lattice = LatticeOf(L);
     auto* request = static_cast<ZelWebRequest*>(lua_getweb(L));
-    if (request && lattice) {
-        std::string line = lua_gettop(L) == 0 ? lattice->returnText : TextArg(L, 1);
-        request->out += line + "\r\n";
-    }
+    if (request && lattice) request->AddLine(lua_gettop(L) == 0 ? lattice->returnText : TextArg(L, 1));
     lua_pushinteger(L, 0);
     return 1;
 }

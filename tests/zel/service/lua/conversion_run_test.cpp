@@ -60,6 +60,23 @@ TEST_F(Returns, WebPrintWritesOnlyInsideARequest) {
     lua_setweb(L, nullptr);
 }
 
+// A bounded answer ends with the last whole line that fits; nothing after
+// the first line left out joins it, even a shorter one.
+TEST_F(Returns, WebPrintCutsABoundedAnswerAtAWholeLine) {
+    ZelWebRequest request;
+    request.limit = 10;
+    lua_setweb(L, &request);
+    Run("WebPrint('abcd') WebPrint('efgh') WebPrint('i')");
+    EXPECT_EQ(request.out, "abcd\r\n");
+    EXPECT_TRUE(request.full);
+    request = ZelWebRequest();
+    request.limit = 12;
+    Run("WebPrint('abcd') WebPrint('efgh')");
+    EXPECT_EQ(request.out, "abcd\r\nefgh\r\n");
+    EXPECT_FALSE(request.full);
+    lua_setweb(L, nullptr);
+}
+
 TEST_F(Returns, ImageFolderDefaultsToTheWorkingFolder) {
     EXPECT_EQ(Eval("GetGraphPath()"), ".");
     g_szImgPathName = "./output";
