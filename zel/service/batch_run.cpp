@@ -1,0 +1,97 @@
+#include "zel/service/batch_run.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <memory>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/platform/file_handle.h"
+#include "common/text/line_reader.h"
+#include "zel/lattice/json_input.h"
+#include "zel/lattice/lattice.h"
+#include "zel/rules/format/run_switches.h"
+#include "zel/rules/process/process_rule.h"
+#include "zel/service/zq_thread.h"
+
+namespace zel {
+
+namespace {
+
+// Input lines arrive in pieces of at most this many bytes less one, as a
+// line longer than that always has.
+constexpr size_t kInputLineBytes = 102400;
+constexpr size_t kListLineBytes = 1024;
+
+}  // namespace
+
+bool Parser_File(const char* ruleSet, const char* input, const char* output, int interval) {
+    if (!ruleSet || !input || !output) return false;
+    // An interval below 1 would divide by zero; such a run reports every line.
+    if (interval < 1) interval = 1;
+    auto lattice = std::make_unique<CLattice>();
+    qz::LineReader reader(input, kInputLineBytes, qz::LongLines::kSplit);
+    if (!reader.ok()) return false;
+    qz::FileHandle out(std::fopen(output, "wb"));
+    if (!out) return false;
+
+    std::string line;
+    int count = 0;
+    for (qz::LineReader::Result r; (r = reader.Next(line)) != qz::LineReader::kEnd;) {
+        if (r != qz::LineReader::kLine || (!line.empty() && line[0] == '#')) continue;
+        std::fputc('\n', out.get());
+        ++count;
+        if (count % interval == 0 && g_showMsg) std::printf("Processing %d\t[%s]\n", count, input);
+        int from = 0, to = 0;
+        InputData(lattice.get(), line.c_str(), from, to);
+        int asLua = -1;  // actions run as Lua; nothing is encoded
+        ProcessRule(lattice.get(), ruleSet, "", nullptr, 0, asLua);
+        std::fprintf(out.get(), "#%s\n", line.c_str());
+        std::fprintf(out.get(), "%s ", lattice->returnText.c_str());
+    }
+    out.reset();
+    std::puts("\nDone!");
+    return true;
+}
+
+int BatchFileThread(void* record) {
+    const auto* batch = static_cast<const BatchRecord*>(record);
+    Parser_File(batch->ruleSet.c_str(), batch->input.c_str(), batch->output.c_str(), batch->interval);
+    return 0;
+}
+
+bool BatchFile_Thread(const char* listFile, const char* ruleSet, int threads, int interval, int extra) {
+    if (!listFile || !ruleSet) return false;
+    qz::LineReader reader(listFile, kListLineBytes, qz::LongLines::kSplit);
+    if (!reader.ok()) {
+        std::printf("Error open %s\n", listFile);
+        return false;
+    }
+    // Every listed name is kept, however long the list.
+    std::vector<std::string> names;
+    std::string line;
+    while (reader.Next(line) != qz::LineReader::kEnd)
+        if (!line.empty() && line[0] != ' ') names.push_back(line);
+
+    // No thread would never finish the list; no interval would divide by zero.
+    threads = std::max(threads, 1);
+    if (interval < 1) interval = 1;
+    std::vector<BatchRecord> records(static_cast<size_t>(threads));
+    std::vector<pthread_t> handles(static_cast<size_t>(threads));
+    for (size_t next = 0; next < names.size();) {
+        const size_t batch = std::min(names.size() - next, records.size());
+        int started = 0;
+        for (size_t i = 0; i < batch; ++i, ++next) {
+            BatchRecord& record = records[i];
+            record = BatchRecord{ruleSet, names[next], names[next] + "_out", interval, extra};
+            if (zq_thread_start(&handles[static_cast<size_t>(started)], BatchFileThread, &record)) ++started;
+            else BatchFileThread(&record);  // no thread to be had: the file still runs
+        }
+        zq_thread_wait(handles.data(), started);
+    }
+    return true;
+}
+
+}  // namespace zel
