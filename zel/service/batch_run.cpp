@@ -62,6 +62,14 @@ int BatchFileThread(void* record) {
     return 0;
 }
 
+std::vector<size_t> BatchSizes(size_t names, int threads) {
+    // No thread at all would never finish the list.
+    const size_t width = static_cast<size_t>(std::max(threads, 1));
+    std::vector<size_t> sizes;
+    for (size_t left = names; left > 0; left -= sizes.back()) sizes.push_back(std::min(left, width));
+    return sizes;
+}
+
 bool BatchFile_Thread(const char* listFile, const char* ruleSet, int threads, int interval, int extra) {
     if (!listFile || !ruleSet) return false;
     qz::LineReader reader(listFile, kListLineBytes, qz::LongLines::kSplit);
@@ -75,19 +83,22 @@ bool BatchFile_Thread(const char* listFile, const char* ruleSet, int threads, in
     while (reader.Next(line) != qz::LineReader::kEnd)
         if (!line.empty() && line[0] != ' ') names.push_back(line);
 
-    // No thread would never finish the list; no interval would divide by zero.
-    threads = std::max(threads, 1);
+    // No interval would divide by zero.
     if (interval < 1) interval = 1;
-    std::vector<BatchRecord> records(static_cast<size_t>(threads));
-    std::vector<pthread_t> handles(static_cast<size_t>(threads));
-    for (size_t next = 0; next < names.size();) {
-        const size_t batch = std::min(names.size() - next, records.size());
+    std::vector<BatchRecord> records;
+    std::vector<pthread_t> handles;
+    size_t next = 0;
+    for (size_t batch : BatchSizes(names.size(), threads)) {
+        records.assign(batch, BatchRecord{});
+        handles.assign(batch, pthread_t{});
         int started = 0;
         for (size_t i = 0; i < batch; ++i, ++next) {
             BatchRecord& record = records[i];
             record = BatchRecord{ruleSet, names[next], names[next] + "_out", interval, extra};
-            if (zq_thread_start(&handles[static_cast<size_t>(started)], BatchFileThread, &record)) ++started;
-            else BatchFileThread(&record);  // no thread to be had: the file still runs
+            if (zq_thread_start(&handles[static_cast<size_t>(started)], BatchFileThread, &record))
+                ++started;
+            else
+                BatchFileThread(&record);  // no thread to be had: the file still runs
         }
         zq_thread_wait(handles.data(), started);
     }

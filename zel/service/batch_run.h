@@ -4,7 +4,9 @@
 // lattice per worker. The engine must have been started (InitServer).
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace zel {
 
@@ -25,6 +27,9 @@ struct BatchRecord {
 bool Parser_File(const char* ruleSet, const char* input, const char* output, int interval);
 // The worker entry: runs Parser_File on the BatchRecord it is given; 0.
 int BatchFileThread(void* record);
+// How many workers each batch of a list run starts: threads at a time (at
+// least one), the last batch taking what remains.
+std::vector<size_t> BatchSizes(size_t names, int threads);
 // Runs every file named in listFile (one name a line; empty lines and lines
 // beginning with a blank are skipped) into name + "_out", at most threads
 // files at once, each batch finished before the next starts. false when the
