@@ -19,16 +19,11 @@
 namespace zel {
 namespace {
 
-// What MAIN returns for each analysed line of tests/data/batch/text.txt, in
-// the file's format: a line feed, "#" + line, the return text and a blank.
-const char* const kTextOutput =
-    "\n#{\"Units\":[\"红\",\"苹果\"],\"POS\":[\"a\",\"n\"]}\ncolor 苹果+红 苹果 eat inner:红苹果 "
-    "\n#红色的花\ncolor   eat inner:红色的花 "
-    "\n#{\"Units\":[\"大\",\"书\"],\"POS\":[\"a\",\"n\"]}\ncolor 书+大 书 eat inner:大书 "
-    "\n#我们喜欢红苹果\nplain   eat inner:我们喜欢红苹果 "
-    "\n#{\"Units\":[\"红\",\"书\"],\"POS\":[\"a\",\"n\"]}\ncolor 书+红 书 eat inner:红书 ";
-
 std::string BatchData(const char* name) { return qztest::ReadFile(qztest::DataDir() + "/batch/" + name); }
+
+// What MAIN gives for tests/data/batch/text.txt: per analysed line a line
+// feed, "#" + line, the return text and a blank.
+std::string TextOutput() { return BatchData("text_out.txt"); }
 
 // The engine started on the compiled rules and table of tests/data/batch.
 class BatchRun : public ::testing::Test {
@@ -68,7 +63,7 @@ TEST_F(BatchRun, FileGivesEachLinesReturnText) {
     bool ok = false;
     const std::string printed = Run(dir.file("text.txt"), dir.file("out.txt"), 100, ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(qztest::Utf8(qztest::ReadFile(dir.file("out.txt"))), kTextOutput);
+    EXPECT_EQ(qztest::Utf8(qztest::ReadFile(dir.file("out.txt"))), TextOutput());
     EXPECT_EQ(printed.substr(printed.size() - 7), "\nDone!\n");
 }
 
@@ -159,7 +154,7 @@ TEST_F(BatchRun, ListRunsEveryNamedFile) {
         EXPECT_EQ(done, 5u) << threads;
         for (int i = 1; i <= 5; ++i) {
             const std::string out = dir.file("in" + std::to_string(i) + ".txt_out");
-            EXPECT_EQ(qztest::Utf8(qztest::ReadFile(out)), kTextOutput) << out;
+            EXPECT_EQ(qztest::Utf8(qztest::ReadFile(out)), TextOutput()) << out;
             std::remove(out.c_str());
         }
         EXPECT_EQ(qztest::ReadFile(dir.file("skipped.txt_out")), "");
