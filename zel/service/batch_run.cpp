@@ -3,8 +3,8 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,8 @@ namespace zel {
 
 namespace {
 
-// Input lines arrive in pieces of at most this many bytes less one, as a
-// line longer than that always has.
+// Line buffers, closing zero included: a longer line arrives in pieces, each
+// taken as a line of its own.
 constexpr size_t kInputLineBytes = 102400;
 constexpr size_t kListLineBytes = 1024;
 

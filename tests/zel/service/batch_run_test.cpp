@@ -67,13 +67,24 @@ TEST_F(BatchRun, FileGivesEachLinesReturnText) {
     EXPECT_EQ(printed.substr(printed.size() - 7), "\nDone!\n");
 }
 
-TEST_F(BatchRun, CommentLinesOnlyGiveAnEmptyOutput) {
-    qztest::WriteFile(dir.file("notes.txt"), "# one\r\n#two\n#\n");
-    qztest::WriteFile(dir.file("out.txt"), "old");
-    bool ok = false;
-    EXPECT_EQ(Run(dir.file("notes.txt"), dir.file("out.txt"), 100, ok), "\nDone!\n");
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(qztest::ReadFile(dir.file("out.txt")), "");
+TEST_F(BatchRun, CommentLinesAreSkippedAndEmptyLinesAnalysed) {
+    const struct {
+        const char* input;
+        const char* output;
+    } cases[] = {
+        // Nothing but comments: an output without content.
+        {"# one\r\n#two\n#\n", ""},
+        // An empty line is a sentence without text; the rules still run.
+        {"\n# c\n\r\n", "\n#\n \n#\n "},
+    };
+    for (const auto& c : cases) {
+        qztest::WriteFile(dir.file("in.txt"), c.input);
+        qztest::WriteFile(dir.file("out.txt"), "old");
+        bool ok = false;
+        EXPECT_EQ(Run(dir.file("in.txt"), dir.file("out.txt"), 100, ok), "\nDone!\n") << c.input;
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(qztest::ReadFile(dir.file("out.txt")), c.output) << c.input;
+    }
 }
 
 TEST_F(BatchRun, UnopenableFilesWriteNothing) {
