@@ -22,10 +22,12 @@ int FileMode(int argc, char** argv) {
     const int interval = argc == 7 ? std::atoi(argv[6]) : kDefaultInterval;
     Parser_File(argv[3], argv[4], argv[5], interval);
     ExitServer();
+    zq_terminate_process();
     return 0;
 }
 
-// zel -files config ruleSet list threads [interval | interval extra]
+// zel -files config ruleSet list threads [interval]; with one argument
+// more, the last is the extra value and the interval stays at its default.
 int FilesMode(int argc, char** argv) {
     if (argc < 6) return 0;
     // Set before any worker starts and left alone while they run.
@@ -41,19 +43,17 @@ int FilesMode(int argc, char** argv) {
         interval = std::atoi(argv[6]);
         if (interval == 1) g_bIsOutMsg = true;
     }
-    // With an extra value the interval stays at its default.
     if (argc == 8) extra = std::atoi(argv[7]);
     BatchFile_Thread(argv[4], argv[3], threads, interval, extra);
     ExitServer();
+    zq_terminate_process();
     return 0;
 }
 
 }  // namespace
 
 int BatchMode(int argc, char** argv) {
-    const int status = std::strcmp(argv[1], "-file") == 0 ? FileMode(argc, argv) : FilesMode(argc, argv);
-    if (status == 0 && argc >= 6) zq_terminate_process();
-    return status;
+    return std::strcmp(argv[1], "-file") == 0 ? FileMode(argc, argv) : FilesMode(argc, argv);
 }
 
 }  // namespace zel
