@@ -11,7 +11,6 @@
 
 #include "include/zellib.h"
 #include "support/test_support.h"
-#include "zel/lattice/scripting_hooks.h"
 #include "zel/rules/format/run_switches.h"
 #include "zel/service/batch_run.h"
 #include "zel/service/command_line.h"
