@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "zel/lattice/bounded_text.h"
@@ -17,12 +18,20 @@ BoundedText g_messageLog(g_szMessageLog, kMessageLogSize);
 
 constexpr size_t kFormatArea = 102400;
 
+// Lattices of several threads (a batch run's workers) report and clear
+// through the same two buffers.
+std::mutex g_messagesMutex;
+
 }  // namespace
 
-void ClearErrorMsg() { g_szMsg[0] = '\0'; }
+void ClearErrorMsg() {
+    std::lock_guard<std::mutex> lock(g_messagesMutex);
+    g_szMsg[0] = '\0';
+}
 
 void ErrorMsg(const char* text) {
     if (!text) return;
+    std::lock_guard<std::mutex> lock(g_messagesMutex);
     size_t held = strnlen(g_szMsg, kErrorMsgSize - 1);
     if (held > kErrorMsgLimit) return;
     BoundedText(g_szMsg, kErrorMsgSize).Append(text);
@@ -32,8 +41,11 @@ void ErrorMsg(const char* text) {
 int _ErrorMsg(const char* format, const char* argument) {
     std::vector<char> area(kFormatArea);
     std::snprintf(area.data(), area.size(), format, argument);
-    g_messageLog.Append(area.data());
-    g_messageLog.Append("<br/>");
+    {
+        std::lock_guard<std::mutex> lock(g_messagesMutex);
+        g_messageLog.Append(area.data());
+        g_messageLog.Append("<br/>");
+    }
     return std::printf(format, argument);
 }
 

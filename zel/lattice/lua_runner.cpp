@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include <lua.hpp>
@@ -95,6 +96,10 @@ bool RunLua_Code(lua_State* L, const char* code) {
 
 void WriteLog(const char* name, const char* text) {
     if (!name || !text) return;
+    // Workers of a batch run that fail in the same network write the same
+    // file: one writes it whole before the next begins.
+    static std::mutex writing;
+    std::lock_guard<std::mutex> lock(writing);
     const std::string fileName = std::string(name) + ".lua";
     FILE* file = std::fopen(fileName.c_str(), "wb");
     if (!file) return;

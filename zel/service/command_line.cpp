@@ -14,6 +14,7 @@
 #include "zel/rules/format/run_switches.h"
 #include "zel/rules/tables/table_functions.h"
 #include "zel/lattice/attribute_names.h"
+#include "zel/service/batch_modes.h"
 #include "zel/service/engine_modes.h"
 #include "zel/service/example_run.h"
 #include "zel/service/http_server.h"
@@ -156,6 +157,7 @@ int ZelMain(int argc, char** argv) {
     if (Is(option, {"-idxrule", "-idx", "-fsa", "-fsa_s", "-fsa_l"})) return RuleMode(argc, argv);
     if (Is(option, {"-idxngram", "-idxngram_lm"})) return NgramMode(argc, argv);
     if (Is(option, {"-httpjp", "-http", "-httpd"})) return HttpMode(argc, argv);
+    if (Is(option, {"-file", "-files"})) return BatchMode(argc, argv);
     if (std::strcmp(option, "-lua") == 0) return LuaMode(argc, argv);
     if (Is(option, {"-idxcol", "-idxtable", "-table", "-table_s", "-table_l"})) return TableMode(argc, argv);
     if (std::strcmp(option, "-dump") == 0) return DumpMode(argc, argv);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "zel/lattice/char_class.h"
 
@@ -54,7 +56,9 @@ void CTable::FreeTable() {
 
 bool CTable::Lookup(const char* key, CTableItem*& item) {
     if (!key) return false;
-    std::string& wide = lookupKey_;
+    // The full-width form of the key, kept per thread to spare an allocation
+    // per lookup: threads share the table.
+    thread_local std::string wide;
     if (key[0] == '#') {
         wide = key;
     } else {
@@ -72,13 +76,27 @@ bool CTable::Lookup(const char* key, CTableItem*& item) {
     return true;
 }
 
+CTableItem::CTableItem(CTableItem&& other) noexcept
+    : key(std::move(other.key)), value(std::move(other.value)), attributes_(other.attributes_.exchange(nullptr)) {}
+
+CTableItem& CTableItem::operator=(CTableItem&& other) noexcept {
+    if (this != &other) {
+        key = std::move(other.key);
+        value = std::move(other.value);
+        delete attributes_.exchange(other.attributes_.exchange(nullptr));
+    }
+    return *this;
+}
+
 CKVTable* CTableItem::Attributes() {
     if (value.empty()) return nullptr;
-    if (!attributes_) {
-        attributes_ = std::make_unique<CKVTable>();
-        attributes_->Insert2KV(value.c_str());
-    }
-    return attributes_.get();
+    if (CKVTable* made = attributes_.load(std::memory_order_acquire)) return made;
+    auto table = std::make_unique<CKVTable>();
+    table->Insert2KV(value.c_str());
+    CKVTable* first = nullptr;
+    if (attributes_.compare_exchange_strong(first, table.get(), std::memory_order_acq_rel))
+        return table.release();
+    return first;  // another thread made it meanwhile; ours is dropped
 }
 
 bool CTable::CheckBIT(const char* key, size_t length) const {

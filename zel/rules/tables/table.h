@@ -7,6 +7,7 @@
 // with an index, the key-value postings that CTableKV serves once loaded.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -21,6 +22,11 @@ namespace zel {
 
 class CTableItem {
 public:
+    CTableItem() = default;
+    CTableItem(CTableItem&& other) noexcept;
+    CTableItem& operator=(CTableItem&& other) noexcept;
+    ~CTableItem() { DelKV(); }
+
     std::string key;
     std::string value;  // empty: the item has none
 
@@ -28,12 +34,15 @@ public:
     // until the table goes; null for an item without a value. It is made
     // when first read rather than on the first lookup: an attribute table
     // costs kilobytes, and a large table whose items are all looked up (as
-    // segmentation does) would otherwise hold gigabytes of them.
+    // segmentation does) would otherwise hold gigabytes of them. Threads
+    // that share the table (a batch run's workers) may call it at once.
     CKVTable* Attributes();
-    void DelKV() { attributes_.reset(); }
+    // Not while another thread may read the attributes.
+    void DelKV() { delete attributes_.exchange(nullptr); }
 
 private:
-    std::unique_ptr<CKVTable> attributes_;
+    // Owned; set once, by whichever first caller wins.
+    std::atomic<CKVTable*> attributes_{nullptr};
 };
 
 // A unit condition of the table and the attributes it gives a unit that
@@ -127,9 +136,6 @@ private:
     std::map<std::string, std::pair<uint32_t, uint32_t>> pairCounts_;
     std::vector<uint32_t> postings_;
     bool hasKVIndex_ = false;
-    // The full-width form of the key being looked up, kept to spare an
-    // allocation per lookup.
-    std::string lookupKey_;
 };
 
 // Byte order of item keys (strcmp).
