@@ -34,6 +34,15 @@ TempDir::~TempDir() {
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
 
+WorkingFolder::WorkingFolder(const std::string& folder) : previous_(fs::current_path().string()) {
+    entered_ = chdir(folder.c_str()) == 0;
+    EXPECT_TRUE(entered_) << folder;
+}
+
+WorkingFolder::~WorkingFolder() {
+    if (entered_) EXPECT_EQ(0, chdir(previous_.c_str())) << previous_;
+}
+
 std::string Gbk(const std::string& utf8) {
     int n = utf8_to_gbk(utf8.c_str(), nullptr, 0);
     std::string out(static_cast<size_t>(n) + 1, '\0');

@@ -22,6 +22,21 @@ private:
     std::string path_;
 };
 
+// Makes folder the working folder for the object's lifetime, then goes back.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+    bool entered() const { return entered_; }
+
+private:
+    std::string previous_;
+    bool entered_ = false;
+};
+
 // Tests write readable UTF-8 literals; the engines work in GBK.
 std::string Gbk(const std::string& utf8);
 std::string Utf8(const std::string& gbk);

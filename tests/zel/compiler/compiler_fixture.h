@@ -3,10 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <dirent.h>
 #include <set>
+#include <memory>
 #include <string>
 
 #include "support/test_support.h"
@@ -15,13 +15,11 @@
 class InWorkFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        char* previous = getcwd(nullptr, 0);
-        previous_ = previous;
-        free(previous);
-        ASSERT_EQ(0, chdir(dir_.path().c_str()));
+        working_ = std::make_unique<qztest::WorkingFolder>(dir_.path());
+        ASSERT_TRUE(working_->entered());
         zel::ClearCompilerMessageLog();
     }
-    void TearDown() override { EXPECT_EQ(0, chdir(previous_.c_str())); }
+    void TearDown() override { working_.reset(); }
 
     // Writes the UTF-8 text as GBK into the working folder.
     static void WriteGbk(const std::string& name, const std::string& utf8) {
@@ -40,5 +38,5 @@ protected:
     }
 
     qztest::TempDir dir_;
-    std::string previous_;
+    std::unique_ptr<qztest::WorkingFolder> working_;
 };

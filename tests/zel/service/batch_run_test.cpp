@@ -2,7 +2,6 @@
 // files in batches of worker threads, with the rules and word table of
 // tests/data/batch.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,23 +25,6 @@ std::string BatchData(const char* name) { return qztest::ReadFile(qztest::DataDi
 // feed, "#" + line, the return text and a blank.
 std::string TextOutput() { return BatchData("text_out.txt"); }
 
-// Works in another folder for its lifetime.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const std::string& folder) : previous_(getcwd(nullptr, 0)) {
-        EXPECT_EQ(chdir(folder.c_str()), 0);
-    }
-    ~WorkingFolder() {
-        if (previous_) EXPECT_EQ(chdir(previous_), 0);
-        std::free(previous_);
-    }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    char* previous_;
-};
-
 // The engine started on the compiled rules and table of tests/data/batch.
 class BatchRun : public ::testing::Test {
 protected:
@@ -55,7 +37,7 @@ protected:
             // The compiler leaves its intermediate files ("NP.reg", ...) in
             // the working folder, which test programs running at the same
             // time share.
-            WorkingFolder compiling(dir.path());
+            qztest::WorkingFolder compiling(dir.path());
             ASSERT_TRUE(RuleIdx2(dir.file("batch.txt").c_str(), data.c_str()));
             TableIdx2(dir.file("colors.tab").c_str(), data.c_str());
         }

@@ -2,11 +2,11 @@
 // include/zellib_compiler.h.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "include/zellib_compiler.h"
@@ -21,17 +21,15 @@ namespace {
 class CompilerToolExports : public ::testing::Test {
 protected:
     void SetUp() override {
-        char* previous = getcwd(nullptr, 0);
-        previous_ = previous;
-        free(previous);
-        ASSERT_EQ(0, chdir(dir_.path().c_str()));
+        working_ = std::make_unique<qztest::WorkingFolder>(dir_.path());
+        ASSERT_TRUE(working_->entered());
     }
-    void TearDown() override { EXPECT_EQ(0, chdir(previous_.c_str())); }
+    void TearDown() override { working_.reset(); }
 
     static bool Logged(const std::string& text) { return strstr(zel::MessageLog(), text.c_str()) != nullptr; }
 
     qztest::TempDir dir_;
-    std::string previous_;
+    std::unique_ptr<qztest::WorkingFolder> working_;
 };
 
 std::string Le32(int32_t value) {

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "include/zellib.h"
 #include "support/test_support.h"
@@ -57,9 +58,26 @@ Answer Fetch(uint16_t port, const std::string& route, const std::string* body = 
     return answer;
 }
 
+struct RunLuaCase {
+    std::string code;
+    std::string body;
+};
+
 class HttpServer : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.Start(0, "127.0.0.1")); }
+
+    // Posts each code to "/runlua", compares the answers, then checks that the
+    // server still serves.
+    void ExpectRunLuaAnswers(const std::vector<RunLuaCase>& cases) {
+        for (const RunLuaCase& c : cases) {
+            const Answer answer = Fetch(server.Port(), "/runlua", &c.code);
+            EXPECT_EQ(answer.status, 200) << c.code;
+            EXPECT_EQ(answer.body, c.body) << c.code;
+        }
+        EXPECT_EQ(Fetch(server.Port(), "/isactive").body, "ok");
+    }
+
     ZelHttpServer server;
 };
 
@@ -72,22 +90,14 @@ TEST_F(HttpServer, ActiveAndVersion) {
 }
 
 TEST_F(HttpServer, RunLuaAnswersWhatTheCodeWebPrints) {
-    const struct {
-        std::string code;
-        std::string body;
-    } cases[] = {
+    const std::vector<RunLuaCase> cases = {
         {"WebPrint('one') WebPrint('two')", "one\r\ntwo\r\n"},
         {"WebPrint('before') error('stop')", "before\r\n"},  // errors are dropped
         {"this is not Lua", ""},
         // Stopped by the time bound, which says so; the server goes on.
         {"while true do end", "time limit of the request passed\r\n"},
     };
-    for (const auto& c : cases) {
-        const Answer answer = Fetch(server.Port(), "/runlua", &c.code);
-        EXPECT_EQ(answer.status, 200) << c.code;
-        EXPECT_EQ(answer.body, c.body) << c.code;
-    }
-    EXPECT_EQ(Fetch(server.Port(), "/isactive").body, "ok");
+    ExpectRunLuaAnswers(cases);
 }
 
 TEST_F(HttpServer, OversizedBodyIsRefused) {
@@ -102,22 +112,14 @@ TEST_F(HttpServer, OversizedBodyIsRefused) {
 // server goes on.
 TEST_F(HttpServer, RunLuaIsBoundInMemory) {
     const std::string passed = "memory limit of the request passed\r\n";
-    const struct {
-        std::string code;
-        std::string body;
-    } cases[] = {
+    const std::vector<RunLuaCase> cases = {
         {"local s = string.rep('x', 100 * 1024 * 1024) WebPrint('after')", passed},
         {"WebPrint('start') local t = {} for i = 1, 1e8 do t[i] = i end WebPrint('end')", "start\r\n" + passed},
         {"pcall(function() local t = {} for i = 1, 1e8 do t[i] = i end end) WebPrint('caught')",
          "caught\r\n" + passed},
         {"local s = string.rep('x', 16 * 1024 * 1024) WebPrint(#s)", "16777216\r\n"},  // within the bound
     };
-    for (const auto& c : cases) {
-        const Answer answer = Fetch(server.Port(), "/runlua", &c.code);
-        EXPECT_EQ(answer.status, 200) << c.code;
-        EXPECT_EQ(answer.body, c.body) << c.code;
-    }
-    EXPECT_EQ(Fetch(server.Port(), "/isactive").body, "ok");
+    ExpectRunLuaAnswers(cases);
 }
 
 // The answer of posted code stays below one megabyte and ends with a whole

@@ -82,8 +82,8 @@ TEST(WordNetModes, FailuresAndWrongArgumentCounts) {
 // sets it sees the outcome.
 TEST(WordNetModes, OutcomeIsPrintedWithTheProgressSwitch) {
     qztest::TempDir dir;
-    char* previous = getcwd(nullptr, 0);
-    ASSERT_EQ(0, chdir(dir.path().c_str()));
+    const qztest::WorkingFolder working(dir.path());
+    ASSERT_TRUE(working.entered());
     qztest::WriteFile("np.reg", kSource);
     zel::g_showMsg = true;
     const struct {
@@ -106,6 +106,4 @@ TEST(WordNetModes, OutcomeIsPrintedWithTheProgressSwitch) {
     zel::g_showMsg = false;
     zel::g_bIsLogOn = false;
     std::signal(SIGCHLD, SIG_DFL);
-    EXPECT_EQ(0, chdir(previous));
-    free(previous);
 }
