@@ -1,6 +1,7 @@
 // The hash join of two results under a positional relation.
+#include <new>
+
 #include "qav/search/merge/join_relation.h"
-#include "qav/search/merge/merge_hash.h"
 #include "qav/search/merge/merge_run.h"
 #include "qav/search/filter/query_time.h"
 
@@ -19,19 +20,26 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
         probe = atomSide.atom->m_nSegCount == 0 || mergedSide.Count() >= atomSide.Count() ? &atomSide : &mergedSide;
     }
     const MergeSide& list = probe == &left ? right : left;
-    m_area.PrepareForMerge(list.Count(), probe->Count());
-    SetHashTag(*probe);
-    SetRetInfoHash(list);
-    GetQAVRet(*probe, out, code, probe == &left);
-    Finish();
+    try {
+        MarkProbeSentences(*probe);
+        GatherListHits(list);
+        ProbeListHits(*probe, out, code, probe == &left);
+    } catch (const std::bad_alloc&) {
+        // The pairs not yet found are lost.
+        QavLog("Approximate: no memory for a join of %lld and %lld hits\n", static_cast<long long>(list.Count()),
+               static_cast<long long>(probe->Count()));
+        m_env.SetApproximate();
+    }
+    m_area.m_JoinHits.Clear();
 }
 
-void MergeRun::SetHashTag(const MergeSide& side) {
-    m_area.ClearTag();
+void MergeRun::MarkProbeSentences(const MergeSide& side) {
+    SentenceSet& sentences = m_area.m_JoinSentences;
+    sentences.Reset(m_env.Corpus());
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
-            m_area.SetTagKey(CombineForHash(hit.position, hit.file_no));
+            sentences.Add(hit.file_no, hit.position);
         }
         return;
     }
@@ -40,41 +48,45 @@ void MergeRun::SetHashTag(const MergeSide& side) {
     ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
         if (IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
             m_env.IsInLimit(record.fileNo, record.position, false))
-            m_area.SetTagKey(CombineForHash(record.position, record.fileNo));
+            sentences.Add(record.fileNo, record.position);
     });
 }
 
-void MergeRun::SetRetInfoHash(const MergeSide& side) {
-    m_area.ClearHashList();
-    m_area.m_Passed.clear();
+void MergeRun::GatherListHits(const MergeSide& side) {
+    const SentenceSet& sentences = m_area.m_JoinSentences;
+    SentenceHits& hits = m_area.m_JoinHits;
+    hits.Clear();
+    // Hits of sentences the probe side does not hold could never pair up.
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
-            const uint32_t key = CombineForHash(hit.position, hit.file_no);
-            if (m_area.HasTagKeyBits(key)) Add2RetInfoHash(hit);
-            m_area.m_Passed.push_back(key);
+            if (sentences.Has(hit.file_no, hit.position)) hits.Add(hit);
         }
     } else if (side.atom) {
+        const RecordCompareContext& corpus = m_env.Corpus();
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
-            HashListRecord(*side.atom, record,
-                           [](const OffsetRecordInfo& r) { return CombineForHash(r.position, r.fileNo); });
+            if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) ||
+                !sentences.Has(record.fileNo, record.position) ||
+                !m_env.IsInLimit(record.fileNo, record.position, false))
+                return;
+            CRetInfo hit;
+            if (MakeRetInfo(corpus, side.atom->m_Query, record, hit)) hits.Add(hit);
         });
     }
-    for (uint32_t key : m_area.m_Passed) m_area.ResetTagKey(key);
+    hits.Index();
 }
 
-void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
+void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
+    const SentenceHits& hits = m_area.m_JoinHits;
     auto pairUp = [&](const CRetInfo& probeHit) {
-        for (const CRetInfoEx* candidate : m_area.m_Candidates) {
-            const CRetInfo& left = probeIsLeft ? probeHit : *candidate;
-            const CRetInfo& right = probeIsLeft ? static_cast<const CRetInfo&>(*candidate) : probeHit;
+        hits.ForEachOfSentence(probeHit.file_no, probeHit.position, [&](const CRetInfo& listHit) {
+            const CRetInfo& left = probeIsLeft ? probeHit : listHit;
+            const CRetInfo& right = probeIsLeft ? listHit : probeHit;
             if (IsJoinMatch(left, right, code)) out.Add2QAVRetEx(JoinRetInfo(left, right));
-        }
+        });
     };
-    // A sentence whose bits are still set has no partner on the list side.
     auto hasPartner = [&](uint8_t fileNo, uint32_t position) {
-        const uint32_t key = CombineForHash(position, fileNo);
-        return m_area.HasNoTagKeyBits(key) && LookupHash(fileNo, position);
+        return hits.ForEachOfSentence(fileNo, position, [](const CRetInfo&) {});
     };
     if (probe.merged) {
         QueryTimeCheck clock;
@@ -83,8 +95,7 @@ void MergeRun::GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool pr
                 m_env.SetApproximate();
                 return;
             }
-            const CRetInfo& hit = probe.merged->m_Hits[static_cast<size_t>(i)];
-            if (hasPartner(hit.file_no, hit.position)) pairUp(hit);
+            pairUp(probe.merged->m_Hits[static_cast<size_t>(i)]);
         }
         return;
     }
