@@ -292,6 +292,9 @@ private:
 
     // Whether frequencies and counts of result need the hit parts.
     static bool NeedsComplexBuilder(const CAtomRet& result, const std::string& form, const std::string& condition);
+    // Width of the hit parts a frequency key is built from: 0 (the match and
+    // groups alone) without checks, the whole sentence with them.
+    int FreqSplitWidth() const;
     // Replaces the rows by one row per map entry, in the map's order.
     void AddFreqRows(const CFreqMap& map);
     // Row of the limit range holding the sentence; -1 when no range holds

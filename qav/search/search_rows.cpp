@@ -353,14 +353,21 @@ void CQAVSearch::GetFreq_Simple(CAtomRet* result) {
     m_FinalRect.AddRow(result->m_Query.pattern, static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
 }
 
+int CQAVSearch::FreqSplitWidth() const {
+    // A key is made of the match and the groups, which do not depend on the
+    // width; only checks read the context around the hit.
+    return m_Condition.Checks().empty() ? 0 : -1;
+}
+
 void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/) {
     CFreqForm parsed;
     ParseObj(form, parsed);
     CFreqMap map;
     QueryTimeCheck clock;
     CRetInfo hit;
+    const int width = FreqSplitWidth();
     const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        if (!IsOKContext(*result, info, hit, width, false)) return false;
         Add2FreqEx(map, parsed, hit.position, hit.file_no);
         return clock.Step();
     });
@@ -375,9 +382,10 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     CFreqForm parsed;
     ParseObj(form, parsed);
     CFreqMap map;
+    const int width = FreqSplitWidth();
     for (int i = 0; i < result->m_nCount; ++i) {
         const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
-        if (IsOk(hit, -1)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+        if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
     }
     result->m_bFree = 1;
     AddFreqRows(map);
