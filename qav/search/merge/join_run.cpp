@@ -1,11 +1,80 @@
-// The hash join of two results under a positional relation.
+// The hash join of two results under a positional relation. The passes over
+// the list side and the probe side are cut into shares run side by side when
+// a side is large; each share gathers its own hits or pairs, and they are
+// taken in share order, so the joined result is the one a single walk gives.
+#include <algorithm>
+#include <atomic>
 #include <new>
+#include <vector>
 
 #include "qav/search/merge/join_relation.h"
 #include "qav/search/merge/merge_run.h"
+#include "qav/search/merge/parallel_shares.h"
 #include "qav/search/filter/query_time.h"
 
 namespace qav {
+
+namespace {
+
+bool IsRecordWidth(int width) { return width == 8 || width == 9; }
+
+// Records of an atom result counted over its segments in order; false when a
+// segment holds no offset records (a single walk then logs and skips it).
+bool CountRecords(const CAtomRet& atom, int64_t& total) {
+    total = 0;
+    for (int s = 0; s < atom.m_nSegCount; ++s) {
+        const size_t i = static_cast<size_t>(s);
+        if (!IsRecordWidth(atom.m_SegWidth[i])) return false;
+        if (atom.m_SegRecords[i]) total += std::max(atom.m_SegCount[i], 0);
+    }
+    return true;
+}
+
+// Calls visit(record) for the records [from, to) of CountRecords' order until
+// visit returns false.
+template <typename Visit>
+void ForEachRecordOfRange(const CAtomRet& atom, int64_t from, int64_t to, Visit&& visit) {
+    int64_t first = 0;
+    for (int s = 0; s < atom.m_nSegCount && first < to; ++s) {
+        const size_t i = static_cast<size_t>(s);
+        if (!atom.m_SegRecords[i]) continue;
+        const int width = atom.m_SegWidth[i];
+        const int64_t end = first + std::max(atom.m_SegCount[i], 0);
+        const int64_t lo = std::max(from, first);
+        const int64_t hi = std::min(to, end);
+        const unsigned char* record = atom.m_SegRecords[i] + atom.m_SegOffset[i] + (lo - first) * width;
+        for (int64_t r = lo; r < hi; ++r, record += width)
+            if (!visit(ReadOffsetRecord(record, width))) return;
+        first = end;
+    }
+}
+
+// Items [from, to) of share `share` of count items.
+int64_t ShareStart(int64_t count, int share) { return count * share / kJoinShares; }
+
+// What the shares of one pass found, in share order.
+struct SharedPass {
+    std::vector<std::vector<CRetInfo>> found = std::vector<std::vector<CRetInfo>>(kJoinShares);
+    std::vector<int64_t> leftOut = std::vector<int64_t>(kJoinShares, 0);
+    std::atomic<bool> cut{false};
+    std::atomic<bool> noMemory{false};
+
+    // Runs keep(share, from, to, found) for every share, catching a lack of
+    // memory in a share; rethrows it on the calling thread.
+    template <typename Keep>
+    void Run(int64_t count, Keep&& keep) {
+        RunShares(kJoinShares, [&](int share) {
+            try {
+                keep(share, ShareStart(count, share), ShareStart(count, share + 1), found[static_cast<size_t>(share)]);
+            } catch (const std::bad_alloc&) {
+                noMemory = true;
+            }
+        });
+        if (noMemory) throw std::bad_alloc();
+    }
+};
+
+}  // namespace
 
 void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out, int code) {
     out.Clear();
@@ -52,25 +121,46 @@ void MergeRun::MarkProbeSentences(const MergeSide& side) {
     });
 }
 
+bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit) {
+    const RecordCompareContext& corpus = m_env.Corpus();
+    // Hits of sentences the probe side does not hold could never pair up.
+    return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
+           m_area.m_JoinSentences.Has(record.fileNo, record.position) &&
+           m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
+}
+
 void MergeRun::GatherListHits(const MergeSide& side) {
     const SentenceSet& sentences = m_area.m_JoinSentences;
     SentenceHits& hits = m_area.m_JoinHits;
     hits.Clear();
-    // Hits of sentences the probe side does not hold could never pair up.
+    int64_t records = 0;
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
             if (sentences.Has(hit.file_no, hit.position)) hits.Add(hit);
         }
-    } else if (side.atom) {
-        const RecordCompareContext& corpus = m_env.Corpus();
-        ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
-            if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) ||
-                !sentences.Has(record.fileNo, record.position) ||
-                !m_env.IsInLimit(record.fileNo, record.position, false))
-                return;
+    } else if (side.atom && CountRecords(*side.atom, records) && records >= kParallelJoinFrom) {
+        const CAtomRet& atom = *side.atom;
+        SharedPass pass;
+        pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+            QueryTimeCheck clock;
             CRetInfo hit;
-            if (MakeRetInfo(corpus, side.atom->m_Query, record, hit)) hits.Add(hit);
+            ForEachRecordOfRange(atom, from, to, [&](const OffsetRecordInfo& record) {
+                if (clock.Step()) {
+                    pass.cut = true;
+                    return false;
+                }
+                if (ListRecordHit(atom, record, hit)) found.push_back(hit);
+                return true;
+            });
+        });
+        if (pass.cut) m_env.SetApproximate();
+        for (const std::vector<CRetInfo>& share : pass.found)
+            for (const CRetInfo& hit : share) hits.Add(hit);
+    } else if (side.atom) {
+        ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
+            CRetInfo hit;
+            if (ListRecordHit(*side.atom, record, hit)) hits.Add(hit);
         });
     }
     hits.Index();
@@ -78,36 +168,85 @@ void MergeRun::GatherListHits(const MergeSide& side) {
 
 void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
     const SentenceHits& hits = m_area.m_JoinHits;
-    auto pairUp = [&](const CRetInfo& probeHit) {
+    const RecordCompareContext& corpus = m_env.Corpus();
+    // Calls pair(joined) for each pair of a probe hit, in the list side's order.
+    auto pairUp = [&](const CRetInfo& probeHit, auto&& pair) {
         hits.ForEachOfSentence(probeHit.file_no, probeHit.position, [&](const CRetInfo& listHit) {
             const CRetInfo& left = probeIsLeft ? probeHit : listHit;
             const CRetInfo& right = probeIsLeft ? listHit : probeHit;
-            if (IsJoinMatch(left, right, code)) out.Add2QAVRetEx(JoinRetInfo(left, right));
+            if (IsJoinMatch(left, right, code)) pair(JoinRetInfo(left, right));
         });
     };
-    auto hasPartner = [&](uint8_t fileNo, uint32_t position) {
-        return hits.ForEachOfSentence(fileNo, position, [](const CRetInfo&) {});
+    // The probe hit of an admitted record with a partner.
+    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) {
+        return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
+               m_env.IsInLimit(record.fileNo, record.position, false) &&
+               hits.ForEachOfSentence(record.fileNo, record.position, [](const CRetInfo&) {}) &&
+               MakeRetInfo(corpus, probe.atom->m_Query, record, hit);
     };
-    if (probe.merged) {
+    auto addToOut = [&](const CRetInfo& joined) { out.Add2QAVRetEx(joined); };
+
+    int64_t records = 0;
+    const bool atomProbe = probe.atom != nullptr;
+    const int64_t items = atomProbe ? (CountRecords(*probe.atom, records) ? records : -1)
+                                    : (probe.merged ? probe.merged->m_nCount : 0);
+    if (items >= kParallelJoinFrom) {
+        // A share keeps at most as many pairs as the output can take and
+        // counts the rest, which the output would leave out anyway.
+        const int64_t room = std::max(out.m_nCapacity, 0);
+        SharedPass pass;
+        pass.Run(items, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+            auto keep = [&](const CRetInfo& joined) {
+                if (static_cast<int64_t>(found.size()) < room) {
+                    found.push_back(joined);
+                } else {
+                    ++pass.leftOut[static_cast<size_t>(share)];
+                }
+            };
+            QueryTimeCheck clock;
+            if (!atomProbe) {
+                for (int64_t i = from; i < to; ++i) {
+                    if (clock.Step()) {
+                        pass.cut = true;
+                        return;
+                    }
+                    pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], keep);
+                }
+                return;
+            }
+            CRetInfo hit;
+            ForEachRecordOfRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
+                if (clock.Step()) {
+                    pass.cut = true;
+                    return false;
+                }
+                if (probeHit(record, hit)) pairUp(hit, keep);
+                return true;
+            });
+        });
+        // A probe cut short leaves pairs unfound: the result is approximate.
+        if (pass.cut) m_env.SetApproximate();
+        for (size_t share = 0; share < pass.found.size(); ++share) {
+            for (const CRetInfo& joined : pass.found[share]) out.Add2QAVRetEx(joined);
+            out.m_nLeftOut += pass.leftOut[share];
+        }
+        return;
+    }
+    if (!atomProbe) {
+        if (!probe.merged) return;
         QueryTimeCheck clock;
         for (int i = 0; i < probe.merged->m_nCount; ++i) {
             if (clock.Step()) {
                 m_env.SetApproximate();
                 return;
             }
-            pairUp(probe.merged->m_Hits[static_cast<size_t>(i)]);
+            pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], addToOut);
         }
         return;
     }
-    if (!probe.atom) return;
-    const RecordCompareContext& corpus = m_env.Corpus();
-    // A probe cut short leaves pairs unfound: the result is approximate.
     ForEachRecordInTime(*probe.atom, [&](const OffsetRecordInfo& record) {
-        if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) ||
-            !m_env.IsInLimit(record.fileNo, record.position, false) || !hasPartner(record.fileNo, record.position))
-            return;
         CRetInfo hit;
-        if (MakeRetInfo(corpus, probe.atom->m_Query, record, hit)) pairUp(hit);
+        if (probeHit(record, hit)) pairUp(hit, addToOut);
     });
 }
 

@@ -68,6 +68,9 @@ private:
     void MarkProbeSentences(const MergeSide& side);
     // Join: gathers the list side's admitted hits in the marked sentences.
     void GatherListHits(const MergeSide& side);
+    // Join: the hit of a list record that is admitted and in a marked
+    // sentence. Safe to call from several threads at once.
+    bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit);
     // Join: pairs each admitted probe hit with the gathered hits of its
     // sentence, the last gathered first; pairs that match `code` go to out.
     void ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft);
