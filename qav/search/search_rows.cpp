@@ -99,7 +99,17 @@ void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
 int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pageSize) {
     ResetContextOutput();
     if (!result) return 0;
-    const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    ContextWalkSetup setup = ContextSetup(page, pageSize);
+    // Without checks the test reads no hit parts of this object, so it may
+    // run on several threads at once.
+    const AcceptRecordFn concurrentAccept = [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
+        CRetInfo hit;
+        if (!IsRecordHit(*result, ReadOffsetRecord(record, recordWidth), hit, false) || !IsOkForRow(hit, width))
+            return false;
+        key = SentenceKey(hit);
+        return true;
+    };
+    if (m_Condition.Checks().empty()) setup.concurrentAccept = &concurrentAccept;
     // A row is made right after its hit is accepted: the walks accept many
     // hits for the total and the page, and only the rows' hits are split.
     CRetInfo accepted{};
