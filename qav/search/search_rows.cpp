@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "qav/search/filter/hit_parts.h"
 #include "qav/search/filter/query_time.h"
 #include "qav/search/filter/sentence_document.h"
+#include "qav/search/merge/parallel_shares.h"
 #include "qav/search/rows/context_line.h"
 #include "qav/search/rows/context_walk.h"
 #include "qav/search/rows/count_maps.h"
@@ -67,16 +69,17 @@ bool CQAVSearch::IsInDataFiles(const CRetInfo& hit) {
     return g_pCQAVEngine && hit.file_no < g_pCQAVEngine->DataFileCount();
 }
 
-bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
-    m_SplitedRet.Clear();
+bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) { return SplitHitParts(hit, width, m_SplitedRet); }
+
+bool CQAVSearch::SplitHitParts(const CRetInfo& hit, int width, CSplitedRet& parts) {
+    parts.Clear();
     if (!IsInDataFiles(hit)) return false;
     const CQAVEngine* engine = g_pCQAVEngine;
     HitPartsSource source;
     source.words = engine->m_pWordList.get();
     source.config = &engine->m_config;
     source.english = engine->m_config.m_Language == 1;
-    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width,
-             m_SplitedRet);
+    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width, parts);
     return true;
 }
 
@@ -393,14 +396,45 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     ParseObj(form, parsed);
     CFreqMap map;
     const int width = FreqSplitWidth();
-    for (int i = 0; i < result->m_nCount; ++i) {
-        const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
-        if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+    if (!m_Condition.Checks().empty() || result->m_nCount < kSharedPassFrom ||
+        !CountFreqKeysInShares(*result, parsed, width, map)) {
+        map.clear();
+        for (int i = 0; i < result->m_nCount; ++i) {
+            const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+            if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+        }
     }
     result->m_bFree = 1;
     AddFreqRows(map);
     MarkOutputCut(result->m_bApproximate, "frequency list");
     return 0;
+}
+
+bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
+    // The key and document of each accepted hit, found in shares with parts
+    // of their own; counted afterwards in hit order, so that the caps on keys
+    // and documents let in the same ones as a single walk.
+    using KeyAndSource = std::pair<std::string, std::string>;
+    std::vector<std::vector<KeyAndSource>> found(kPassShares);
+    std::atomic<bool> noMemory{false};
+    const int64_t count = result.m_nCount;
+    RunShares(kPassShares, [&](int share) {
+        try {
+            CSplitedRet parts;
+            std::vector<KeyAndSource>& keys = found[static_cast<size_t>(share)];
+            for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
+                const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
+                if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
+                    keys.emplace_back(BuildFreqKey(form, parts), SourceName(hit.file_no, hit.position));
+            }
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+        }
+    });
+    if (noMemory) return false;
+    for (const std::vector<KeyAndSource>& share : found)
+        for (const auto& [key, source] : share) CountFreqKey(map, key, source);
+    return true;
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

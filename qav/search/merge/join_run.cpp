@@ -50,12 +50,12 @@ void ForEachRecordOfRange(const CAtomRet& atom, int64_t from, int64_t to, Visit&
 }
 
 // Items [from, to) of share `share` of count items.
-int64_t ShareStart(int64_t count, int share) { return count * share / kJoinShares; }
+int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
 
 // What the shares of one pass found, in share order.
 struct SharedPass {
-    std::vector<std::vector<CRetInfo>> found = std::vector<std::vector<CRetInfo>>(kJoinShares);
-    std::vector<int64_t> leftOut = std::vector<int64_t>(kJoinShares, 0);
+    std::vector<std::vector<CRetInfo>> found = std::vector<std::vector<CRetInfo>>(kPassShares);
+    std::vector<int64_t> leftOut = std::vector<int64_t>(kPassShares, 0);
     std::atomic<bool> cut{false};
     std::atomic<bool> noMemory{false};
 
@@ -63,7 +63,7 @@ struct SharedPass {
     // memory in a share; rethrows it on the calling thread.
     template <typename Keep>
     void Run(int64_t count, Keep&& keep) {
-        RunShares(kJoinShares, [&](int share) {
+        RunShares(kPassShares, [&](int share) {
             try {
                 keep(share, ShareStart(count, share), ShareStart(count, share + 1), found[static_cast<size_t>(share)]);
             } catch (const std::bad_alloc&) {
@@ -139,7 +139,7 @@ void MergeRun::GatherListHits(const MergeSide& side) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
             if (sentences.Has(hit.file_no, hit.position)) hits.Add(hit);
         }
-    } else if (side.atom && CountRecords(*side.atom, records) && records >= kParallelJoinFrom) {
+    } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
         const CAtomRet& atom = *side.atom;
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
@@ -190,7 +190,7 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
     const bool atomProbe = probe.atom != nullptr;
     const int64_t items = atomProbe ? (CountRecords(*probe.atom, records) ? records : -1)
                                     : (probe.merged ? probe.merged->m_nCount : 0);
-    if (items >= kParallelJoinFrom) {
+    if (items >= kSharedPassFrom) {
         // A share keeps at most as many pairs as the output can take and
         // counts the rest, which the output would leave out anyway.
         const int64_t room = std::max(out.m_nCapacity, 0);

@@ -83,10 +83,10 @@ constexpr uint64_t kRejectedRecord = UINT64_MAX;  // no sentence key has every b
 int64_t KeysInShares(const CAtomRet& result, int64_t records, const AcceptRecordFn& accept,
                      std::vector<uint64_t>& keys) {
     keys.assign(static_cast<size_t>(records), kRejectedRecord);
-    std::vector<int64_t> stoppedAt(kJoinShares, -1);
-    RunShares(kJoinShares, [&](int share) {
-        const int64_t from = records * share / kJoinShares;
-        const int64_t to = records * (share + 1) / kJoinShares;
+    std::vector<int64_t> stoppedAt(kPassShares, -1);
+    RunShares(kPassShares, [&](int share) {
+        const int64_t from = records * share / kPassShares;
+        const int64_t to = records * (share + 1) / kPassShares;
         int64_t at = from;
         ForEachRecordOfRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
             if ((at - from + 1) % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
