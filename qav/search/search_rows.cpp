@@ -421,12 +421,15 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
     RunShares(kPassShares, [&](int share) {
         try {
             CSplitedRet parts;
-            std::vector<KeyAndSource>& keys = found[static_cast<size_t>(share)];
+            // Filled apart and moved in at the end, so that the threads do
+            // not share the cache line of the vectors side by side.
+            std::vector<KeyAndSource> keys;
             for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
                 if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
                     keys.emplace_back(BuildFreqKey(form, parts), SourceName(hit.file_no, hit.position));
             }
+            found[static_cast<size_t>(share)] = std::move(keys);
         } catch (const std::bad_alloc&) {
             noMemory = true;
         }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "qav/search/merge/join_relation.h"
@@ -65,7 +66,12 @@ struct SharedPass {
     void Run(int64_t count, Keep&& keep) {
         RunShares(kPassShares, [&](int share) {
             try {
-                keep(share, ShareStart(count, share), ShareStart(count, share + 1), found[static_cast<size_t>(share)]);
+                // Filled apart and moved in at the end: the shares' vectors
+                // sit side by side, and growing them in place would make the
+                // threads fight over one cache line.
+                std::vector<CRetInfo> own;
+                keep(share, ShareStart(count, share), ShareStart(count, share + 1), own);
+                found[static_cast<size_t>(share)] = std::move(own);
             } catch (const std::bad_alloc&) {
                 noMemory = true;
             }
@@ -196,33 +202,35 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
         const int64_t room = std::max(out.m_nCapacity, 0);
         SharedPass pass;
         pass.Run(items, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+            int64_t leftOut = 0;
             auto keep = [&](const CRetInfo& joined) {
                 if (static_cast<int64_t>(found.size()) < room) {
                     found.push_back(joined);
                 } else {
-                    ++pass.leftOut[static_cast<size_t>(share)];
+                    ++leftOut;
                 }
             };
             QueryTimeCheck clock;
             if (!atomProbe) {
-                for (int64_t i = from; i < to; ++i) {
+                for (int64_t i = from; i < to && !pass.cut; ++i) {
                     if (clock.Step()) {
                         pass.cut = true;
-                        return;
+                    } else {
+                        pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], keep);
                     }
-                    pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], keep);
                 }
-                return;
+            } else {
+                CRetInfo hit;
+                ForEachRecordOfRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
+                    if (clock.Step()) {
+                        pass.cut = true;
+                        return false;
+                    }
+                    if (probeHit(record, hit)) pairUp(hit, keep);
+                    return true;
+                });
             }
-            CRetInfo hit;
-            ForEachRecordOfRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
-                if (clock.Step()) {
-                    pass.cut = true;
-                    return false;
-                }
-                if (probeHit(record, hit)) pairUp(hit, keep);
-                return true;
-            });
+            pass.leftOut[static_cast<size_t>(share)] = leftOut;
         });
         // A probe cut short leaves pairs unfound: the result is approximate.
         if (pass.cut) m_env.SetApproximate();
