@@ -321,7 +321,8 @@ private:
     // Frees the slot of handle with its hits dropped.
     void ReleaseTagSlot(uint64_t handle);
     // Adds the counted records of result per range into counts, spread over
-    // four threads by segment; true when the time limit cut it short.
+    // four threads by shares of its records; true when the time limit cut it
+    // short.
     bool CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const;
 
     struct LuaCloser {

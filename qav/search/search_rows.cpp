@@ -164,6 +164,7 @@ void CQAVSearch::MarkOutputCut(bool resultCut, const char* what) {
 namespace {
 
 constexpr int kCountWorkers = 4;
+constexpr size_t kCountsPerCacheLine = 64 / sizeof(int64_t);
 
 int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
 
@@ -223,7 +224,13 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     std::atomic<bool> stop{false};
     const int64_t timeoutMs = g_nQueryTimeoutMs;
     const auto startTime = g_queryStartTime;
-    std::vector<std::vector<int64_t>> own(kCountWorkers, std::vector<int64_t>(counts.size(), 0));
+    // Each worker counts in a block of its own, a cache line apart from the
+    // next worker's, so that the threads do not fight over one line.
+    const size_t stride = counts.size() + kCountsPerCacheLine;
+    std::vector<int64_t> own(static_cast<size_t>(kCountWorkers) * stride, 0);
+    // Segments of no offset records are logged once, as a single walk would.
+    for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
+    const int64_t records = CountSegmentRecords(result);
 
     auto work = [&](int t) noexcept {
         // Each worker keeps the caller's time limit.
@@ -231,20 +238,21 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
         g_queryStartTime = startTime;
         QueryTimeCheck clock;
         CRetInfo hit;
-        for (int s = t; s < result.m_nSegCount && !stop.load(std::memory_order_relaxed); s += kCountWorkers) {
-            const SegmentRecords segment = RecordsOfSegment(result, s);
-            const unsigned char* record = segment.first;
-            for (int32_t i = 0; i < segment.count; ++i, record += segment.width) {
-                const OffsetRecordInfo info = ReadOffsetRecord(record, segment.width);
-                const int range = CountRangeOf(info.fileNo, info.position);
-                if (range < 0 || !IsCountedRecord(result, info, hit)) continue;
-                ++own[static_cast<size_t>(t)][static_cast<size_t>(range)];
-                if (clock.Step()) {
-                    stop = true;
-                    return;
-                }
+        // Shares of the records rather than of the segments: a frequent word
+        // may have all its records in one segment.
+        const int64_t from = records * t / kCountWorkers;
+        const int64_t to = records * (t + 1) / kCountWorkers;
+        ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
+            if (stop.load(std::memory_order_relaxed)) return true;
+            const int range = CountRangeOf(info.fileNo, info.position);
+            if (range < 0 || !IsCountedRecord(result, info, hit)) return false;
+            ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
+            if (clock.Step()) {
+                stop = true;
+                return true;
             }
-        }
+            return false;
+        });
     };
 
     std::vector<std::thread> threads;
@@ -259,8 +267,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     work(0);
     for (int t : inlineShares) work(t);
     for (std::thread& thread : threads) thread.join();
-    for (const std::vector<int64_t>& worker : own)
-        for (size_t r = 0; r < counts.size(); ++r) counts[r] += worker[r];
+    for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
+        for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
     return stop;
 }
 

@@ -275,6 +275,14 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", ""}));
     EXPECT_EQ(single, (std::vector<int>{51, 49}));
     EXPECT_EQ(search_.m_bApproximate, 0);
+
+    // All the records in one segment: the workers share its records.
+    std::vector<Rec> all;
+    for (const auto& recs : segments) all.insert(all.end(), recs.begin(), recs.end());
+    qav::CAtomRet* one = Atom({all}, qav::UNIT_HZ_R);
+    ASSERT_NE(one, nullptr);
+    search_.GetCount_Simple(one, 1);
+    EXPECT_EQ(RowCounts(), single);
 }
 
 // Around the worker threshold the base still decides: 9,999 and 10,000
