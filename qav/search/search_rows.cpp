@@ -206,8 +206,11 @@ void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
     } else {
         QueryTimeCheck clock;
         CRetInfo hit;
+        // Without checks no hit parts are read: the test is the workers' one.
+        const bool checks = !m_Condition.Checks().empty();
         const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-            if (!IsOKContext(*result, info, hit, -1, false)) return false;
+            if (checks ? !IsOKContext(*result, info, hit, -1, false) : !IsCountedRecord(*result, info, hit))
+                return false;
             const int range = CountRangeOf(info.fileNo, info.position);
             if (range < 0) return false;
             ++counts[static_cast<size_t>(range)];
@@ -365,9 +368,10 @@ void CQAVSearch::GetFreq_Simple(CAtomRet* result) {
     } else if (const int64_t hits = result->TotalHits(); hits >= kFreqQuickCountFrom) {
         count = hits;
     } else {
+        // No conditions: the hit parts are never read, so no hit is split.
         CRetInfo hit;
         ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-            if (IsOKContext(*result, info, hit, -1, false)) ++count;
+            if (IsCountedRecord(*result, info, hit)) ++count;
             return false;
         });
     }
