@@ -192,6 +192,9 @@ public:
     // Fills m_SplitedRet with the parts of hit (see SplitHit); false, with the
     // parts empty, when the hit names no data file of the engine.
     bool GetSplitedRet(const CRetInfo& hit, int width);
+    // GetSplitedRet into parts of the caller's; safe to call from several
+    // threads at once.
+    static bool SplitHitParts(const CRetInfo& hit, int width, CSplitedRet& parts);
     // Whether the hit names a data file of the engine (what GetSplitedRet
     // needs to split it).
     static bool IsInDataFiles(const CRetInfo& hit);
@@ -292,6 +295,12 @@ private:
 
     // Whether frequencies and counts of result need the hit parts.
     static bool NeedsComplexBuilder(const CAtomRet& result, const std::string& form, const std::string& condition);
+    // Width of the hit parts a frequency key is built from: 0 (the match and
+    // groups alone) without checks, the whole sentence with them.
+    int FreqSplitWidth() const;
+    // The frequency map of a merged result's hits without checks, built in
+    // shares on worker threads; false (map unusable) when memory is short.
+    bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const;
     // Replaces the rows by one row per map entry, in the map's order.
     void AddFreqRows(const CFreqMap& map);
     // Row of the limit range holding the sentence; -1 when no range holds
@@ -312,7 +321,8 @@ private:
     // Frees the slot of handle with its hits dropped.
     void ReleaseTagSlot(uint64_t handle);
     // Adds the counted records of result per range into counts, spread over
-    // four threads by segment; true when the time limit cut it short.
+    // four threads by shares of its records; true when the time limit cut it
+    // short.
     bool CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const;
 
     struct LuaCloser {

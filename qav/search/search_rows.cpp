@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -20,6 +21,7 @@
 #include "qav/search/filter/hit_parts.h"
 #include "qav/search/filter/query_time.h"
 #include "qav/search/filter/sentence_document.h"
+#include "qav/search/merge/parallel_shares.h"
 #include "qav/search/rows/context_line.h"
 #include "qav/search/rows/context_walk.h"
 #include "qav/search/rows/count_maps.h"
@@ -67,16 +69,17 @@ bool CQAVSearch::IsInDataFiles(const CRetInfo& hit) {
     return g_pCQAVEngine && hit.file_no < g_pCQAVEngine->DataFileCount();
 }
 
-bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) {
-    m_SplitedRet.Clear();
+bool CQAVSearch::GetSplitedRet(const CRetInfo& hit, int width) { return SplitHitParts(hit, width, m_SplitedRet); }
+
+bool CQAVSearch::SplitHitParts(const CRetInfo& hit, int width, CSplitedRet& parts) {
+    parts.Clear();
     if (!IsInDataFiles(hit)) return false;
     const CQAVEngine* engine = g_pCQAVEngine;
     HitPartsSource source;
     source.words = engine->m_pWordList.get();
     source.config = &engine->m_config;
     source.english = engine->m_config.m_Language == 1;
-    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width,
-             m_SplitedRet);
+    SplitHit(source, engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit, width, parts);
     return true;
 }
 
@@ -99,7 +102,17 @@ void CQAVSearch::Add2Context(uint8_t fileNo, uint32_t position) {
 int CQAVSearch::GetContext(CAtomRet* result, char*, int width, int page, int pageSize) {
     ResetContextOutput();
     if (!result) return 0;
-    const ContextWalkSetup setup = ContextSetup(page, pageSize);
+    ContextWalkSetup setup = ContextSetup(page, pageSize);
+    // Without checks the test reads no hit parts of this object, so it may
+    // run on several threads at once.
+    const AcceptRecordFn concurrentAccept = [&](const unsigned char* record, uint8_t recordWidth, uint64_t& key) {
+        CRetInfo hit;
+        if (!IsRecordHit(*result, ReadOffsetRecord(record, recordWidth), hit, false) || !IsOkForRow(hit, width))
+            return false;
+        key = SentenceKey(hit);
+        return true;
+    };
+    if (m_Condition.Checks().empty()) setup.concurrentAccept = &concurrentAccept;
     // A row is made right after its hit is accepted: the walks accept many
     // hits for the total and the page, and only the rows' hits are split.
     CRetInfo accepted{};
@@ -151,6 +164,7 @@ void CQAVSearch::MarkOutputCut(bool resultCut, const char* what) {
 namespace {
 
 constexpr int kCountWorkers = 4;
+constexpr size_t kCountsPerCacheLine = 64 / sizeof(int64_t);
 
 int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
 
@@ -192,8 +206,11 @@ void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
     } else {
         QueryTimeCheck clock;
         CRetInfo hit;
+        // Without checks no hit parts are read: the test is the workers' one.
+        const bool checks = !m_Condition.Checks().empty();
         const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-            if (!IsOKContext(*result, info, hit, -1, false)) return false;
+            if (checks ? !IsOKContext(*result, info, hit, -1, false) : !IsCountedRecord(*result, info, hit))
+                return false;
             const int range = CountRangeOf(info.fileNo, info.position);
             if (range < 0) return false;
             ++counts[static_cast<size_t>(range)];
@@ -210,7 +227,13 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     std::atomic<bool> stop{false};
     const int64_t timeoutMs = g_nQueryTimeoutMs;
     const auto startTime = g_queryStartTime;
-    std::vector<std::vector<int64_t>> own(kCountWorkers, std::vector<int64_t>(counts.size(), 0));
+    // Each worker counts in a block of its own, a cache line apart from the
+    // next worker's, so that the threads do not fight over one line.
+    const size_t stride = counts.size() + kCountsPerCacheLine;
+    std::vector<int64_t> own(static_cast<size_t>(kCountWorkers) * stride, 0);
+    // Segments of no offset records are logged once, as a single walk would.
+    for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
+    const int64_t records = CountSegmentRecords(result);
 
     auto work = [&](int t) noexcept {
         // Each worker keeps the caller's time limit.
@@ -218,20 +241,21 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
         g_queryStartTime = startTime;
         QueryTimeCheck clock;
         CRetInfo hit;
-        for (int s = t; s < result.m_nSegCount && !stop.load(std::memory_order_relaxed); s += kCountWorkers) {
-            const SegmentRecords segment = RecordsOfSegment(result, s);
-            const unsigned char* record = segment.first;
-            for (int32_t i = 0; i < segment.count; ++i, record += segment.width) {
-                const OffsetRecordInfo info = ReadOffsetRecord(record, segment.width);
-                const int range = CountRangeOf(info.fileNo, info.position);
-                if (range < 0 || !IsCountedRecord(result, info, hit)) continue;
-                ++own[static_cast<size_t>(t)][static_cast<size_t>(range)];
-                if (clock.Step()) {
-                    stop = true;
-                    return;
-                }
+        // Shares of the records rather than of the segments: a frequent word
+        // may have all its records in one segment.
+        const int64_t from = records * t / kCountWorkers;
+        const int64_t to = records * (t + 1) / kCountWorkers;
+        ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
+            if (stop.load(std::memory_order_relaxed)) return true;
+            const int range = CountRangeOf(info.fileNo, info.position);
+            if (range < 0 || !IsCountedRecord(result, info, hit)) return false;
+            ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
+            if (clock.Step()) {
+                stop = true;
+                return true;
             }
-        }
+            return false;
+        });
     };
 
     std::vector<std::thread> threads;
@@ -246,8 +270,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     work(0);
     for (int t : inlineShares) work(t);
     for (std::thread& thread : threads) thread.join();
-    for (const std::vector<int64_t>& worker : own)
-        for (size_t r = 0; r < counts.size(); ++r) counts[r] += worker[r];
+    for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
+        for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
     return stop;
 }
 
@@ -344,13 +368,20 @@ void CQAVSearch::GetFreq_Simple(CAtomRet* result) {
     } else if (const int64_t hits = result->TotalHits(); hits >= kFreqQuickCountFrom) {
         count = hits;
     } else {
+        // No conditions: the hit parts are never read, so no hit is split.
         CRetInfo hit;
         ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-            if (IsOKContext(*result, info, hit, -1, false)) ++count;
+            if (IsCountedRecord(*result, info, hit)) ++count;
             return false;
         });
     }
     m_FinalRect.AddRow(result->m_Query.pattern, static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)));
+}
+
+int CQAVSearch::FreqSplitWidth() const {
+    // A key is made of the match and the groups, which do not depend on the
+    // width; only checks read the context around the hit.
+    return m_Condition.Checks().empty() ? 0 : -1;
 }
 
 void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/) {
@@ -359,8 +390,9 @@ void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, cons
     CFreqMap map;
     QueryTimeCheck clock;
     CRetInfo hit;
+    const int width = FreqSplitWidth();
     const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-        if (!IsOKContext(*result, info, hit, -1, false)) return false;
+        if (!IsOKContext(*result, info, hit, width, false)) return false;
         Add2FreqEx(map, parsed, hit.position, hit.file_no);
         return clock.Step();
     });
@@ -375,14 +407,49 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     CFreqForm parsed;
     ParseObj(form, parsed);
     CFreqMap map;
-    for (int i = 0; i < result->m_nCount; ++i) {
-        const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
-        if (IsOk(hit, -1)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+    const int width = FreqSplitWidth();
+    if (!m_Condition.Checks().empty() || result->m_nCount < kSharedPassFrom ||
+        !CountFreqKeysInShares(*result, parsed, width, map)) {
+        map.clear();
+        for (int i = 0; i < result->m_nCount; ++i) {
+            const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+            if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
+        }
     }
     result->m_bFree = 1;
     AddFreqRows(map);
     MarkOutputCut(result->m_bApproximate, "frequency list");
     return 0;
+}
+
+bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
+    // The key and document of each accepted hit, found in shares with parts
+    // of their own; counted afterwards in hit order, so that the caps on keys
+    // and documents let in the same ones as a single walk.
+    using KeyAndSource = std::pair<std::string, std::string>;
+    std::vector<std::vector<KeyAndSource>> found(kPassShares);
+    std::atomic<bool> noMemory{false};
+    const int64_t count = result.m_nCount;
+    RunShares(kPassShares, [&](int share) {
+        try {
+            CSplitedRet parts;
+            // Filled apart and moved in at the end, so that the threads do
+            // not share the cache line of the vectors side by side.
+            std::vector<KeyAndSource> keys;
+            for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
+                const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
+                if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
+                    keys.emplace_back(BuildFreqKey(form, parts), SourceName(hit.file_no, hit.position));
+            }
+            found[static_cast<size_t>(share)] = std::move(keys);
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+        }
+    });
+    if (noMemory) return false;
+    for (const std::vector<KeyAndSource>& share : found)
+        for (const auto& [key, source] : share) CountFreqKey(map, key, source);
+    return true;
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

@@ -327,13 +327,6 @@ bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char*
     return true;
 }
 
-bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex) {
-    if (fileNo >= ctx.files.size()) return false;
-    const int64_t words = ctx.files[fileNo].count;
-    const int64_t anchor = static_cast<int64_t>(sentencePosition) + wordIndex;
-    return sentencePosition < words && anchor >= 0 && anchor < words;
-}
-
 int Cmp_TagL(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_POS_L); }
 int Cmp_TagR(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_POS_R); }
 int Cmp_ML(const void* a, const void* b, void* context) { return CompareForSort(a, b, context, UNIT_ML); }

@@ -71,7 +71,13 @@ bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char*
 
 // True when the record's data file exists, its sentence position lies in the
 // file and position + word index lies in [0, word count).
-bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex);
+// Inline: the walks over millions of records test each.
+inline bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex) {
+    if (fileNo >= ctx.files.size()) return false;
+    const int64_t words = ctx.files[fileNo].count;
+    const int64_t anchor = static_cast<int64_t>(sentencePosition) + wordIndex;
+    return sentencePosition < words && anchor >= 0 && anchor < words;
+}
 
 // Sort comparators in the form zq_quicksort_ex takes; context is a
 // const RecordCompareContext*. Kind 3 (8-byte records) by the reversed left

@@ -70,16 +70,6 @@ bool IsWordAt(const RecordCompareContext& corpus, uint8_t fileNo, int64_t positi
     return position >= 0 && position < int64_t{file.count} && corpus.WordText(file.words[position]) != nullptr;
 }
 
-OffsetRecordInfo ReadOffsetRecord(const unsigned char* record, int width) {
-    OffsetRecordInfo info;
-    info.position = GetOffset(record);
-    info.wordIndex = GetPOS(record);
-    info.fileNo = GetFileNo(record);
-    info.clause = GetClauseNo(record);
-    info.span = width >= 9 ? GetDist(record) : 0;
-    return info;
-}
-
 bool MakeRetInfo(const RecordCompareContext& corpus, const CAtomSearchQuery& query, const OffsetRecordInfo& record,
                  CRetInfo& hit) {
     hit.Clear();

@@ -48,4 +48,37 @@ bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
     return false;
 }
 
+// Records of the segments RecordsOfSegment gives records of, in order,
+// without its log line.
+inline int64_t CountSegmentRecords(const CAtomRet& result) {
+    int64_t total = 0;
+    for (int s = 0; s < result.m_nSegCount; ++s) {
+        const size_t i = static_cast<size_t>(s);
+        if (result.m_SegWidth[i] < kNoRecordWidth && result.m_SegCount[i] > 0 && result.m_SegRecords[i])
+            total += result.m_SegCount[i];
+    }
+    return total;
+}
+
+// Calls stopAfter(record) for the records [from, to) of CountSegmentRecords'
+// order until it returns true; returns whether it did. Work on one large
+// segment can so be cut into shares.
+template <typename StopAfter>
+bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, StopAfter&& stopAfter) {
+    int64_t first = 0;
+    for (int s = 0; s < result.m_nSegCount && first < to; ++s) {
+        const size_t i = static_cast<size_t>(s);
+        const uint8_t width = result.m_SegWidth[i];
+        if (width >= kNoRecordWidth || result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) continue;
+        const int64_t end = first + result.m_SegCount[i];
+        const int64_t lo = from > first ? from : first;
+        const int64_t hi = to < end ? to : end;
+        const unsigned char* record = result.m_SegRecords[i] + result.m_SegOffset[i] + (lo - first) * width;
+        for (int64_t r = lo; r < hi; ++r, record += width)
+            if (stopAfter(ReadOffsetRecord(record, width))) return true;
+        first = end;
+    }
+    return false;
+}
+
 }  // namespace qav

@@ -1,7 +1,14 @@
-// Large work arrays of trivial records, allocated zeroed. calloc leaves fresh
-// pages untouched until used, so a big, mostly idle area costs little per
-// query, and a failed allocation is an ordinary null rather than an exception.
+// Large work arrays of trivial records, allocated zeroed. A search sets up
+// its slots and merge area (hundreds of megabytes with large capacities) for
+// every query, so zeroing must not cost a pass over the memory: arrays from
+// kMappedFromBytes on are anonymous mappings, whose pages the kernel hands out
+// zeroed only when first touched, and go back to it when freed. (calloc would
+// do the same only while its mapping threshold has not grown past the array:
+// once it has, every query paid a memset of the whole area.) A failed
+// allocation is an ordinary null rather than an exception.
 #pragma once
+
+#include <sys/mman.h>
 
 #include <cstddef>
 #include <cstdlib>
@@ -10,19 +17,35 @@
 
 namespace qav {
 
-struct FreeDeleter {
-    void operator()(void* block) const { std::free(block); }
+// Arrays of this many bytes or more are mapped rather than taken from the heap.
+constexpr size_t kMappedFromBytes = size_t{1} << 20;
+
+// Frees a block by the way it was allocated: unmapped when mappedBytes is
+// not 0, else returned to the heap.
+struct ZeroedDeleter {
+    size_t mappedBytes = 0;
+    void operator()(void* block) const {
+        if (mappedBytes > 0) {
+            munmap(block, mappedBytes);
+        } else {
+            std::free(block);
+        }
+    }
 };
 
 template <typename T>
-using ZeroedArray = std::unique_ptr<T[], FreeDeleter>;
+using ZeroedArray = std::unique_ptr<T[], ZeroedDeleter>;
 
 // Null when count is 0 or memory is short.
 template <typename T>
 ZeroedArray<T> MakeZeroedArray(size_t count) {
     static_assert(std::is_trivial_v<T>, "zero bytes must be a valid T");
-    if (count == 0) return nullptr;
-    return ZeroedArray<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
+    if (count == 0 || count > SIZE_MAX / sizeof(T)) return nullptr;
+    const size_t bytes = count * sizeof(T);
+    if (bytes < kMappedFromBytes) return ZeroedArray<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return nullptr;
+    return ZeroedArray<T>(static_cast<T*>(block), ZeroedDeleter{bytes});
 }
 
 }  // namespace qav

@@ -92,6 +92,8 @@ void CForMerge::ForMergeExit() {
     m_Candidates.clear();
     m_TagKeys.clear();
     m_Passed.clear();
+    m_JoinSentences.Release();
+    m_JoinHits.Release();
 }
 
 void CForMerge::ClearHashList() {

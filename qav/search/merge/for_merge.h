@@ -7,6 +7,8 @@
 
 #include "qav/search/atom/ret_info.h"
 #include "qav/search/atom/zeroed_array.h"
+#include "qav/search/merge/sentence_hits.h"
+#include "qav/search/merge/sentence_set.h"
 
 namespace qav {
 
@@ -74,6 +76,9 @@ public:
     // pass ends (8 bytes a key, against the records a result already holds).
     std::vector<uint64_t> m_TagKeys;
     std::vector<uint32_t> m_Passed;          // prefilter keys a fill let through
+    // Joins: the probe side's sentences and the list side's hits in them.
+    SentenceSet m_JoinSentences;
+    SentenceHits m_JoinHits;
     CQAVSearch* m_pOwner = nullptr;
     uint8_t m_bDocLevel = 0;
     int m_nMergeType = kMergeAnd;

@@ -10,6 +10,8 @@
 
 namespace qav {
 
+// Corpus and IsInLimit may be called from several threads of one join at
+// once; they must only read.
 class MergeEnv {
 public:
     virtual const RecordCompareContext& Corpus() const = 0;

@@ -1,6 +1,9 @@
-// Joins and AND/OR/NOT merges of two results in a merge work area. The side
-// with fewer hits sets the two prefilter bitmaps; the other side's hits whose
-// sentence passes them fill the hash list; the smaller side then probes it.
+// Joins and AND/OR/NOT merges of two results in a merge work area. A join
+// marks the sentences of the side with fewer hits (the probe side), gathers
+// the other side's hits in those sentences, and then probes them with each
+// hit of the smaller side. A merge lets the side with fewer hits set the two
+// prefilter bitmaps; the other side's hits whose sentence passes them fill
+// the hash list; the smaller side then probes it.
 #pragma once
 
 #include <cstdint>
@@ -38,16 +41,6 @@ public:
     // leaves out empty. Ends with the hash list and bitmaps cleared.
     void Merge(const MergeSide& first, const MergeSide& second, CQAVRet& out, int type, bool docLevel);
 
-    // Sets the bitmaps from the prefilter keys of a side's admitted hits.
-    void SetHashTag(const MergeSide& side);
-    // Fills the hash list with the side's hits whose sentence passes the
-    // bitmaps, then clears the bits of those sentences, so that the bits left
-    // mark sentences without a partner.
-    void SetRetInfoHash(const MergeSide& side);
-    // Probes the hash list with each hit of probe; pairs that match `code` go
-    // to out.
-    void GetQAVRet(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft);
-
     // Clears the bitmaps and tags the merge keys (sentence position, or
     // document) of the side's hits that pass the limits and conditions. Each
     // tagged sentence or document is also kept exactly, so that tests by
@@ -71,6 +64,17 @@ public:
     bool Add2RetInfoHash(const CRetInfo& hit);
 
 private:
+    // Join: marks the sentences of the probe side's admitted hits.
+    void MarkProbeSentences(const MergeSide& side);
+    // Join: gathers the list side's admitted hits in the marked sentences.
+    void GatherListHits(const MergeSide& side);
+    // Join: the hit of a list record that is admitted and in a marked
+    // sentence. Safe to call from several threads at once.
+    bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit);
+    // Join: pairs each admitted probe hit with the gathered hits of its
+    // sentence, the last gathered first; pairs that match `code` go to out.
+    void ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft);
+
     // Merge key of a sentence for the bitmaps and its exact key; the
     // document-level form reuses the last document found in this pass for a
     // sentence the index does not know.

@@ -1,10 +1,13 @@
 #include "qav/search/rows/context_walk.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
+#include <vector>
 
 #include "qav/index/base/qav_log.h"
 #include "qav/search/atom/atom_ret.h"
+#include "qav/search/merge/parallel_shares.h"
 #include "qav/search/merge/qav_ret.h"
 #include "qav/search/filter/query_clock.h"
 #include "qav/search/filter/query_time.h"
@@ -43,6 +46,89 @@ void ForEachRecord(const CAtomRet& result, Visit&& visit) {
         }
     }
 }
+
+// Records of the segments ForEachRecord visits, without its log lines.
+int64_t CountWalkedRecords(const CAtomRet& result) {
+    int64_t total = 0;
+    for (int s = 0; s < result.m_nSegCount; ++s)
+        if (result.m_SegWidth[s] < kMaxRecordWidth && result.m_SegCount[s] > 0 && result.m_SegRecords[s])
+            total += result.m_SegCount[s];
+    return total;
+}
+
+// Calls visit(record, width) for the records [from, to) of ForEachRecord's
+// order until visit returns false.
+template <typename Visit>
+void ForEachRecordOfRange(const CAtomRet& result, int64_t from, int64_t to, Visit&& visit) {
+    int64_t first = 0;
+    for (int s = 0; s < result.m_nSegCount && first < to; ++s) {
+        const uint8_t width = result.m_SegWidth[s];
+        const int32_t count = result.m_SegCount[s];
+        if (width >= kMaxRecordWidth || count <= 0 || !result.m_SegRecords[s]) continue;
+        const int64_t end = first + count;
+        const int64_t lo = std::max(from, first);
+        const int64_t hi = std::min(to, end);
+        const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s] + (lo - first) * width;
+        for (int64_t r = lo; r < hi; ++r, record += width)
+            if (!visit(record, width)) return;
+        first = end;
+    }
+}
+
+constexpr uint64_t kRejectedRecord = UINT64_MAX;  // no sentence key has every bit set
+
+// The sentence key of every record in walk order (kRejectedRecord for one the
+// test rejects), tested in shares on worker threads. Returns how many leading
+// keys are known: all of them unless the time limit stopped a share.
+int64_t KeysInShares(const CAtomRet& result, int64_t records, const AcceptRecordFn& accept,
+                     std::vector<uint64_t>& keys) {
+    keys.assign(static_cast<size_t>(records), kRejectedRecord);
+    std::vector<int64_t> stoppedAt(kPassShares, -1);
+    RunShares(kPassShares, [&](int share) {
+        const int64_t from = records * share / kPassShares;
+        const int64_t to = records * (share + 1) / kPassShares;
+        int64_t at = from;
+        ForEachRecordOfRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
+            if ((at - from + 1) % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
+                stoppedAt[static_cast<size_t>(share)] = at;
+                return false;
+            }
+            uint64_t key = 0;
+            if (accept(record, width, key)) keys[static_cast<size_t>(at)] = key;
+            ++at;
+            return true;
+        });
+    });
+    for (int64_t stop : stoppedAt)
+        if (stop >= 0) return stop;
+    return records;
+}
+
+// A set of sentence keys for one walk, with room for a given number: open
+// addressing in one array, so that a key costs no allocation.
+class KeySet {
+public:
+    explicit KeySet(size_t most) {
+        size_t size = 16;
+        while (size < 2 * most) size *= 2;
+        if (most > 0) m_slots.assign(size, kRejectedRecord);
+        m_mask = size - 1;
+    }
+    // False when the key was in the set already.
+    bool Insert(uint64_t key) {
+        for (size_t i = ((key * 0x9E3779B97F4A7C15ull) >> 32) & m_mask;; i = (i + 1) & m_mask) {
+            if (m_slots[i] == key) return false;
+            if (m_slots[i] == kRejectedRecord) {
+                m_slots[i] = key;
+                return true;
+            }
+        }
+    }
+
+private:
+    std::vector<uint64_t> m_slots;
+    size_t m_mask = 0;
+};
 
 ContextWalkResult SampledWalk(const CAtomRet& result, int64_t hits, const ContextWalkSetup& setup,
                               std::unordered_set<uint64_t>& seen, const AcceptRecordFn& accept,
@@ -111,8 +197,38 @@ ContextWalkResult PagedWalk(const CAtomRet& result, int64_t hits, const ContextW
     int64_t k = 0;
     int64_t rejections = 0;
     bool timedOut = false;
+    // Every record is tested when the walk does not stop at its page: the
+    // tests then run in shares first (when nothing was output before), and
+    // the walk reads their keys, testing again only the records that become
+    // rows, for what accept keeps.
+    std::vector<uint64_t> keys;
+    int64_t known = -1;
+    if (const int64_t records = CountWalkedRecords(result);
+        setup.concurrentAccept && !large && seen.empty() && records >= kSharedContextFromHits)
+        known = KeysInShares(result, records, *setup.concurrentAccept, keys);
+    KeySet distinct(known >= 0 ? static_cast<size_t>(known) : 0);
+    int64_t at = 0;
     ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
         uint64_t key = 0;
+        if (known >= 0) {
+            if (at >= known) {
+                timedOut = true;
+                return false;
+            }
+            key = keys[static_cast<size_t>(at++)];
+            if (key == kRejectedRecord || !distinct.Insert(key)) return true;
+            uint64_t rowKey = 0;
+            if (k >= first && k < end && accept(record, width, rowKey)) {
+                seen.insert(key);
+                addRow(key);
+            }
+            if ((k + 1) % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
+                timedOut = true;
+                return false;
+            }
+            ++k;
+            return true;
+        }
         if (!accept(record, width, key)) {
             if (++rejections % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
                 timedOut = true;

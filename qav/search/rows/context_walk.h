@@ -53,9 +53,20 @@ struct ContextWalkSetup {
     bool hasLimits = false;
     int page = 0;
     int pageSize = kDefaultContextPageSize;  // already normal
+    // The acceptance test of an atom result's records without what accept
+    // keeps for the row: the same answer and key, safe to run on several
+    // threads at once; null when there is none. With it, a paged walk that
+    // has to test every record of a large result tests them in shares on
+    // worker threads first.
+    const AcceptRecordFn* concurrentAccept = nullptr;
 };
 
-// Walks an atom result; seen holds the sentence keys already output.
+// Paged walks over at least this many records test them in shares when they
+// can.
+constexpr int64_t kSharedContextFromHits = 20000;
+
+// Walks an atom result; seen holds the sentence keys already output, and the
+// walk adds those of its rows (and may add the other keys it meets).
 ContextWalkResult WalkAtomContext(const CAtomRet& result, const ContextWalkSetup& setup,
                                   std::unordered_set<uint64_t>& seen, const AcceptRecordFn& accept,
                                   const AddRowFn& addRow);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "qav/index/engine/org_info.h"
@@ -161,6 +162,43 @@ TEST_F(FreqCountTest, FormsTakeTheirPartsOfMergedHits) {
     }
 }
 
+TEST_F(FreqCountTest, LargeMergedFrequencyListsMatchASingleWalk) {
+    // More hits than a single walk takes, more keys than the list keeps and
+    // keys met in several documents: the rows, their order and counts are
+    // those of counting the hits one by one.
+    LoadDocuments();
+    std::vector<Rec> hits;
+    for (uint32_t i = 0; i < 30000; ++i) {
+        const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+        const uint32_t position = 600 + (i * 7) % 19000;
+        SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+        SetWord(file, position + 1, "w" + std::to_string(i % 50));
+        hits.push_back({position, 0, file});
+    }
+    // The same hits counted one by one into a map of the test's own.
+    qav::CQAVRet* merged = Merged(hits);
+    qav::CFreqForm form;
+    qav::ParseObj("$1", form);
+    qav::CFreqMap expected;
+    for (int i = 0; i < merged->m_nCount; ++i) {
+        const qav::CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
+        ASSERT_TRUE(search_.GetSplitedRet(hit, 0));
+        search_.Add2FreqEx(expected, form, hit.position, hit.file_no);
+    }
+    std::vector<std::pair<std::string, int>> expectedRows;
+    for (const auto& [key, entry] : expected)
+        expectedRows.emplace_back(qav::FreqRowText(key, entry), static_cast<int>(entry.count));
+    ASSERT_EQ(expected.size(), 2000u);
+
+    search_.GetFreq(merged, "$1", "");
+    std::vector<std::pair<std::string, int>> rows;
+    for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
+        const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
+        rows.emplace_back(row.text, row.count);
+    }
+    EXPECT_EQ(rows, expectedRows);
+}
+
 TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {
     std::vector<Rec> recs;
     for (int i = 0; i <= 2000; ++i) {
@@ -237,6 +275,14 @@ TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", ""}));
     EXPECT_EQ(single, (std::vector<int>{51, 49}));
     EXPECT_EQ(search_.m_bApproximate, 0);
+
+    // All the records in one segment: the workers share its records.
+    std::vector<Rec> all;
+    for (const auto& recs : segments) all.insert(all.end(), recs.begin(), recs.end());
+    qav::CAtomRet* one = Atom({all}, qav::UNIT_HZ_R);
+    ASSERT_NE(one, nullptr);
+    search_.GetCount_Simple(one, 1);
+    EXPECT_EQ(RowCounts(), single);
 }
 
 // Around the worker threshold the base still decides: 9,999 and 10,000

@@ -77,6 +77,12 @@ const char* const kQueries[] = {
     "围城 => ctx -1 0 20 src",
     "没有这个词",
     "=> foo",
+    // Frequency lists whose checks read the context of the hit, and joins of
+    // three units, one with limits.
+    "<n> 的<n> {len($Q)>2} => freq 20",
+    "人. {len($Q)>1} => freq 10",
+    "的 <n> <v> => freq 30",
+    "<n> 的<n> [(0,5000);(5001,99999)] => count",
 };
 
 class GoldenAnswers : public testing::Test {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
+#include <vector>
 
 #include "merge_fixture.h"
 #include "qav/search/merge/join_relation.h"
@@ -111,6 +113,95 @@ TEST_F(JoinTest, AJoinStoppedByTheTimeLimitIsApproximate) {
     Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent");
     EXPECT_FALSE(env.approximate);
     EXPECT_EQ(n, out.m_nCount);
+}
+
+}  // namespace
+
+namespace {
+
+// Large enough that both passes of a join run in shares.
+class LargeJoinTest : public JoinTest {
+protected:
+    static constexpr int kSentences = 12000;  // per data file
+
+    // Left: word 3 of every sentence of both files, last sentence first.
+    // Right: words 4 and 6 of every sentence, in sentence order.
+    LargeJoinTest() : left(LeftRecords()), right(RightRecords()) {}
+    static std::vector<Rec> LeftRecords() {
+        std::vector<Rec> recs;
+        for (int i = kSentences - 1; i >= 0; --i)
+            for (uint8_t file = 0; file < 2; ++file) recs.push_back({Sentence(i), 3, file});
+        return recs;
+    }
+    static std::vector<Rec> RightRecords() {
+        std::vector<Rec> recs;
+        for (uint8_t file = 0; file < 2; ++file)
+            for (int i = 0; i < kSentences; ++i) {
+                recs.push_back({Sentence(i), 4, file});
+                recs.push_back({Sentence(i), 6, file});
+            }
+        return recs;
+    }
+    // Pairs in the probe side's order, each probe hit's partners last
+    // gathered first: what a single walk gives.
+    static std::vector<HitTuple> Expected() {
+        std::vector<HitTuple> pairs;
+        for (const Rec& r : LeftRecords()) {
+            pairs.emplace_back(r.file, r.position, 3, 4);
+            pairs.emplace_back(r.file, r.position, 3, 2);
+        }
+        return pairs;
+    }
+
+    AtomResult left;
+    AtomResult right;
+};
+
+TEST_F(LargeJoinTest, SharesGiveTheSingleWalksPairsInItsOrder) {
+    const std::vector<HitTuple> expected = Expected();
+    ASSERT_TRUE(out.QAVRetInit(static_cast<int>(expected.size())));
+    EXPECT_EQ(Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent"), expected);
+    EXPECT_FALSE(env.approximate);
+
+    // The same with the left side already merged: it probes, being smaller.
+    qav::CQAVRet merged;
+    ASSERT_TRUE(merged.QAVRetInit(2 * kSentences));
+    merged.Clear();
+    for (const Rec& r : LeftRecords()) {
+        qav::CRetInfo hit = qav::ClearedRetInfo();
+        hit.file_no = r.file;
+        hit.position = r.position;
+        hit.start = 3;
+        hit.length = 1;
+        merged.Add2QAVRetEx(hit);
+    }
+    EXPECT_EQ(Join(qav::MergeSide::Merged(merged), qav::MergeSide::Atom(right.result), "SameSent"), expected);
+
+    // Limits leave the sentences out wherever their records fall.
+    env.excluded.insert({1, Sentence(kSentences - 1)});
+    env.excluded.insert({0, Sentence(0)});
+    std::vector<HitTuple> limited;
+    for (const HitTuple& pair : expected)
+        if (!env.excluded.count({static_cast<uint8_t>(std::get<0>(pair)), std::get<1>(pair)})) limited.push_back(pair);
+    EXPECT_EQ(Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent"), limited);
+}
+
+TEST_F(LargeJoinTest, AFullOutputKeepsTheFirstPairsAndCountsTheRest) {
+    const std::vector<HitTuple> expected = Expected();
+    ASSERT_TRUE(out.QAVRetInit(1000));
+    const auto pairs = Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent");
+    EXPECT_EQ(pairs, std::vector<HitTuple>(expected.begin(), expected.begin() + 1000));
+    EXPECT_EQ(static_cast<int64_t>(expected.size()) - 1000, out.m_nLeftOut);
+}
+
+TEST_F(LargeJoinTest, SharesStopAtTheTimeLimitAndMarkTheJoinApproximate) {
+    ASSERT_TRUE(out.QAVRetInit(static_cast<int>(Expected().size())));
+    qav::g_nQueryTimeoutMs = 1;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+    const auto pairs = Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent");
+    qav::g_nQueryTimeoutMs = 0;
+    EXPECT_TRUE(env.approximate);
+    EXPECT_LT(pairs.size(), Expected().size());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "qav/search/atom/atom_ret.h"
@@ -240,6 +241,42 @@ TEST_F(ContextWalkTest, TimeLimitEndsTheWalks) {
     w = WalkAtom(runs, PageSetup(0, 100, true));
     EXPECT_EQ(w.rows.size(), 1u);
     EXPECT_TRUE(w.result.approximate);
+}
+
+TEST_F(ContextWalkTest, PagedWalkTestedInSharesGivesTheSameRowsAndTotal) {
+    // Duplicates, rejections and a segment of no offset records across
+    // enough records for shares.
+    RecordRuns runs;
+    std::vector<uint32_t> pairs;
+    for (uint32_t i = 0; i < 30000; ++i) pairs.push_back(i / 2);
+    runs.AddRun(pairs);
+    runs.AddRun({1, 2, 3}, 10);
+    runs.AddRange(14990, 12000);
+    auto accept = [](uint32_t p) { return p % 7 != 3; };
+    const std::function<bool(const unsigned char*, uint8_t, uint64_t&)> concurrent =
+        [&](const unsigned char* record, uint8_t, uint64_t& key) {
+            key = qav::GetOffset(record);
+            return accept(qav::GetOffset(record));
+        };
+    const std::pair<int, int> pages[] = {{0, 1000}, {7, 500}, {0, -1}, {60, 500}};
+    for (const auto& [page, pageSize] : pages) {
+        const Walked single = WalkAtom(runs, PageSetup(page, pageSize, true), accept);
+        qav::ContextWalkSetup setup = PageSetup(page, pageSize, true);
+        setup.concurrentAccept = &concurrent;
+        const Walked shared = WalkAtom(runs, setup, accept);
+        EXPECT_EQ(single.rows, shared.rows) << page;
+        EXPECT_EQ(single.result.total, shared.result.total) << page;
+        EXPECT_EQ(single.result.approximate, shared.result.approximate) << page;
+        // Only the rows' records are tested again on the calling thread.
+        EXPECT_EQ(static_cast<int64_t>(shared.rows.size()), shared.tested) << page;
+    }
+
+    StartTimedOut();
+    qav::ContextWalkSetup setup = PageSetup(0, 100, true);
+    setup.concurrentAccept = &concurrent;
+    const Walked w = WalkAtom(runs, setup, accept);
+    EXPECT_TRUE(w.result.approximate);
+    EXPECT_LT(w.result.total, 26991);
 }
 
 qav::CRetInfo Hit(uint8_t file, uint32_t position) {

@@ -1,0 +1,65 @@
+// The join's tables: the exact sentence set and the list side's hits by
+// sentence.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "qav/search/merge/sentence_hits.h"
+#include "qav/search/merge/sentence_set.h"
+
+namespace {
+
+TEST(SentenceSet, HoldsExactlyTheSentencesAddedInsideAndOutsideTheFiles) {
+    // Two files of 1000 and 3 word places.
+    std::vector<uint32_t> words(1000, 0);
+    qav::RecordCompareContext corpus;
+    corpus.files = {{words.data(), 1000}, {words.data(), 3}};
+    qav::SentenceSet set;
+    set.Reset(corpus);
+    const std::pair<uint8_t, uint32_t> added[] = {{0, 0}, {0, 999}, {1, 2}, {1, 3}, {7, 5}, {0, 4000000000u}};
+    for (const auto& [file, position] : added) set.Add(file, position);
+    for (const auto& [file, position] : added) EXPECT_TRUE(set.Has(file, position)) << int{file} << ":" << position;
+    // Neighbours, the same place in the other file, and places past a file's
+    // end that were not added.
+    const std::pair<uint8_t, uint32_t> absent[] = {{0, 1}, {0, 998}, {1, 0}, {1, 999}, {0, 2}, {1, 4}, {7, 6}, {2, 0}};
+    for (const auto& [file, position] : absent) EXPECT_FALSE(set.Has(file, position)) << int{file} << ":" << position;
+
+    set.Reset(corpus);
+    for (const auto& [file, position] : added) EXPECT_FALSE(set.Has(file, position));
+}
+
+qav::CRetInfo Hit(uint8_t file, uint32_t position, int16_t start) {
+    qav::CRetInfo hit = qav::ClearedRetInfo();
+    hit.file_no = file;
+    hit.position = position;
+    hit.start = start;
+    return hit;
+}
+
+TEST(SentenceHits, GivesTheHitsOfASentenceLastAddedFirst) {
+    qav::SentenceHits hits;
+    EXPECT_FALSE(hits.ForEachOfSentence(0, 1, [](const qav::CRetInfo&) {}));
+    // Enough hits for several bucket sizes; sentence 10 of file 0 gets
+    // three hits among them, the same position of file 1 one.
+    for (int round = 0; round < 2; ++round) {
+        hits.Clear();
+        hits.Add(Hit(0, 10, 1));
+        for (uint32_t i = 0; i < 100; ++i) hits.Add(Hit(0, 1000 + i, 0));
+        hits.Add(Hit(1, 10, 2));
+        hits.Add(Hit(0, 10, 3));
+        hits.Add(Hit(0, 10, 4));
+        hits.Index();
+        std::vector<int> starts;
+        EXPECT_TRUE(hits.ForEachOfSentence(0, 10, [&](const qav::CRetInfo& hit) { starts.push_back(hit.start); }));
+        EXPECT_EQ(starts, (std::vector<int>{4, 3, 1}));
+        starts.clear();
+        EXPECT_TRUE(hits.ForEachOfSentence(1, 10, [&](const qav::CRetInfo& hit) { starts.push_back(hit.start); }));
+        EXPECT_EQ(starts, (std::vector<int>{2}));
+        EXPECT_FALSE(hits.ForEachOfSentence(2, 10, [](const qav::CRetInfo&) {}));
+        EXPECT_EQ(104, hits.size());
+    }
+}
+
+}  // namespace
