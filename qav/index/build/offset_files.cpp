@@ -162,17 +162,16 @@ bool CQAVIdx::HashOffset2File(int group) {
 }
 
 bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits) {
-    const uint32_t buckets = groupUnits.bucket_count();
-    for (uint32_t b = 0; b < buckets; ++b) {
-        if (b % 100 == 0) QavLogOnly("Writing Offset %u of [%u]\n", b, buckets);
-        for (CHashNode* node = groupUnits.bucket(b); node; node = node->next) {
-            const int width = OffsetRecordWidth(node->type);
-            if (width == 0 || !node->records()) continue;
-            CHashNode* merged = mergedUnits.GetHashNode(node->name, node->type);
-            if (merged && !AppendGroupRecords(files, *merged, *node, width)) return false;
-        }
-    }
-    return true;
+    bool ok = true;
+    size_t walked = 0;
+    groupUnits.ForEachNode([&](CHashNode& node) {
+        if (walked++ % 100000 == 0) QavLogOnly("Writing Offset %zu of [%zu]\n", walked - 1, groupUnits.node_count());
+        const int width = OffsetRecordWidth(node.type);
+        if (!ok || width == 0 || !node.records()) return;
+        CHashNode* merged = mergedUnits.GetHashNode(node.name, node.type);
+        if (merged && !AppendGroupRecords(files, *merged, node, width)) ok = false;
+    });
+    return ok;
 }
 
 }  // namespace qav
