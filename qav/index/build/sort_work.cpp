@@ -89,21 +89,57 @@ void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
     zq_quicksort_ex(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context);
 }
 
+unsigned char* SortWork::KeyedChunk(size_t k) {
+    return keyed.data() + ChunkStart(k) * (kSortKeyBytes + width());
+}
+
+void SortWork::SortKeyedChunk(size_t k) {
+    unsigned char* chunk = KeyedChunk(k);
+    AddSortKeys(records.data() + ChunkStart(k) * width(), chunks[k], width(), static_cast<UnitType>(type),
+                *static_cast<const RecordCompareContext*>(keyed_order.context), chunk);
+    zq_quicksort_ex(chunk, chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order);
+}
+
 void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
     const zq_compare_ex_fn compare = order.ForType(type);
     if (!compare) return;
+    // Keys stand for the corpus text only under the kind's own order.
+    if (compare != SortComparatorOfKind(static_cast<UnitType>(type)) || !order.context || width() == 0) {
+        for (size_t k = 0; k < chunks.size(); ++k) {
+            if (chunks[k] < kInlineSortRecords)
+                SortOffsetThread(k, order);
+            else if (chunks[k] < kPartedSortRecords)
+                pool.Submit([this, k, order] { SortOffsetThread(k, order); });
+            else
+                SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context,
+                            pool);
+        }
+        return;
+    }
+    keyed.assign(size_t{count} * (kSortKeyBytes + width()), 0);
+    keyed_order = {compare, order.context};
     for (size_t k = 0; k < chunks.size(); ++k) {
-        if (chunks[k] < kInlineSortRecords)
-            SortOffsetThread(k, order);
-        else if (chunks[k] < kPartedSortRecords)
-            pool.Submit([this, k, order] { SortOffsetThread(k, order); });
-        else
-            SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context, pool);
+        if (chunks[k] < kInlineSortRecords) {
+            SortKeyedChunk(k);
+        } else if (chunks[k] < kPartedSortRecords) {
+            pool.Submit([this, k] { SortKeyedChunk(k); });
+        } else {
+            pool.Submit([this, k, &pool] {
+                AddSortKeys(records.data() + ChunkStart(k) * width(), chunks[k], width(),
+                            static_cast<UnitType>(type),
+                            *static_cast<const RecordCompareContext*>(keyed_order.context), KeyedChunk(k));
+                SortInParts(KeyedChunk(k), chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order, pool);
+            });
+        }
     }
 }
 
 bool SortWork::Write2File() {
     bool ok = true;
+    if (!keyed.empty()) {
+        DropSortKeys(keyed.data(), count, width(), records.data());
+        std::vector<unsigned char>().swap(keyed);
+    }
     if (!records.empty()) {
         ok = fseeko(file, offset, SEEK_SET) == 0 &&
              std::fwrite(records.data(), 1, records.size(), file) == records.size();

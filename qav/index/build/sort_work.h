@@ -9,6 +9,7 @@
 
 #include "common/platform/zq_sort.h"
 #include "qav/index/engine/hash_table.h"
+#include "qav/index/build/sort_keys.h"
 #include "qav/index/build/sort_pool.h"
 #include "qav/index/format/record_compare.h"
 
@@ -36,6 +37,10 @@ public:
     uint8_t file_no = 0;
     std::vector<unsigned char> records;
     std::vector<uint32_t> chunks;
+    // While a sort with the record kind's own comparator runs: the records
+    // with their sort keys, and the order of such keyed records.
+    std::vector<unsigned char> keyed;
+    KeyedOrder keyed_order;
 
     // Reads the unit's region into records, zeroes records that point
     // outside the corpus and cuts the records into chunks. False when the
@@ -52,7 +57,8 @@ public:
     // Sorts chunk k in place.
     void SortOffsetThread(size_t k, const RecordOrder& order);
 
-    // Writes the records at the region's own offset and frees them; false
+    // Writes the records (back from their keyed copy, when sorted with keys)
+    // at the region's own offset and frees them; false
     // (after logging "Write2File Error!\n") on a failed seek or short write.
     bool Write2File();
 
@@ -64,6 +70,11 @@ public:
     int width() const;
     // Records before chunk k.
     uint64_t ChunkStart(size_t k) const;
+
+private:
+    // Keys chunk k's records and sorts them by CompareKeyed.
+    void SortKeyedChunk(size_t k);
+    unsigned char* KeyedChunk(size_t k);
 };
 
 }  // namespace qav

@@ -242,6 +242,13 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     return CompareContexts(ctx, startA, startB);
 }
 
+// The key's bytes as a big-endian number, so that numbers order as the bytes do.
+uint64_t BigEndian(const unsigned char* bytes) {
+    uint64_t value = 0;
+    for (int i = 0; i < 8; ++i) value = value << 8 | bytes[i];
+    return value;
+}
+
 // Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. The query key
 // depends on the query alone and each record is compared by the context text
 // it is sorted by, so over a sorted unit the results run negative, zero,
@@ -287,6 +294,28 @@ int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t sta
 int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
             const uint32_t* ids, int n) {
     return CompareWithQuery(ctx, file, start, false, queryText, ids, n);
+}
+
+RecordSortKey MakeRecordSortKey(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind) {
+    constexpr size_t kPrefixBytes = 15;
+    constexpr uint64_t kAll = ~uint64_t{0};
+    // The last key byte of a context text is a length of at most 15, so these
+    // lie above every context key and keep CompareForSort's order of the
+    // three kinds of records.
+    if (GetFileNo(record) >= ctx.files.size()) return {kAll, kAll};
+    RecordContextStart start;
+    if (!GetRecordContextStart(ctx, record, kind, start)) return {kAll, kAll - 1};
+    unsigned char bytes[kPrefixBytes + 1] = {};
+    size_t length = 0;
+    ContextPieces pieces(ctx, start, 0);
+    while (length < kPrefixBytes && pieces.Fill()) {
+        const size_t n = std::min(pieces.Left(), kPrefixBytes - length);
+        for (size_t i = 0; i < n; ++i) bytes[length + i] = pieces.Byte(i);
+        length += n;
+        pieces.Skip(n);
+    }
+    bytes[kPrefixBytes] = static_cast<unsigned char>(length);
+    return {BigEndian(bytes), BigEndian(bytes + 8)};
 }
 
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,

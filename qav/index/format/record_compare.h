@@ -69,6 +69,18 @@ struct RecordContextStart {
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
                            RecordContextStart& out);
 
+// A prefix of a record's sort text that orders records as the comparators
+// below do wherever two keys differ: the first 15 bytes of its context text,
+// zero-padded, then the text's length up to 15, read as two big-endian
+// numbers. Records without a full context take keys above every other,
+// those naming no data file above those. Records with equal keys must be
+// compared by the comparator itself.
+struct RecordSortKey {
+    uint64_t high = 0;
+    uint64_t low = 0;
+};
+RecordSortKey MakeRecordSortKey(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind);
+
 // True when the record's data file exists, its sentence position lies in the
 // file and position + word index lies in [0, word count).
 bool IsOverFlow(const RecordCompareContext& ctx, uint32_t sentencePosition, uint8_t fileNo, int16_t wordIndex);
