@@ -106,7 +106,11 @@ bool AppendGroupRecords(std::vector<qz::FileHandle>& files, CHashNode& merged, C
     if (merged.file_no >= files.size()) return false;
     FILE* file = files[merged.file_no].get();
     const size_t bytes = size_t{node.records_stored} * width;
-    if (zq_fseek64(file, merged.offset + int64_t{merged.count} * width, SEEK_SET) != 0 ||
+    // Regions follow one another in the file and groups append in turn, so
+    // the write mostly goes where the one before ended; a seek there would
+    // only flush the stream's buffer.
+    const int64_t at = merged.offset + int64_t{merged.count} * width;
+    if ((ftello(file) != at && zq_fseek64(file, at, SEEK_SET) != 0) ||
         fwrite(node.records(), 1, bytes, file) != bytes) {
         QavLog("WriteOffset2File Error\n");
         return false;

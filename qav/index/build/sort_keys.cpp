@@ -19,10 +19,10 @@ int CompareKeyed(const void* a, const void* b, void* context) {
     return order.compare(keyedA + kSortKeyBytes, keyedB + kSortKeyBytes, order.context);
 }
 
-void AddSortKeys(const unsigned char* records, size_t count, size_t width, UnitType kind,
-                 const RecordCompareContext& corpus, unsigned char* keyed) {
+void AddSortKeys(const unsigned char* records, size_t count, size_t width, UnitType kind, const RecordSortKeys& keys,
+                 unsigned char* keyed) {
     for (size_t i = 0; i < count; ++i, records += width, keyed += kSortKeyBytes + width) {
-        const RecordSortKey key = MakeRecordSortKey(corpus, records, kind);
+        const RecordSortKey key = keys.Make(records, kind);
         std::memcpy(keyed, &key.high, 8);
         std::memcpy(keyed + 8, &key.low, 8);
         std::memcpy(keyed + kSortKeyBytes, records, width);

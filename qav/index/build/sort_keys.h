@@ -25,8 +25,8 @@ int CompareKeyed(const void* a, const void* b, void* context);
 
 // Writes count records of width bytes, each after its key, to keyed
 // (count * (kSortKeyBytes + width) bytes).
-void AddSortKeys(const unsigned char* records, size_t count, size_t width, UnitType kind,
-                 const RecordCompareContext& corpus, unsigned char* keyed);
+void AddSortKeys(const unsigned char* records, size_t count, size_t width, UnitType kind, const RecordSortKeys& keys,
+                 unsigned char* keyed);
 // Writes the records of count keyed records back without their keys.
 void DropSortKeys(const unsigned char* keyed, size_t count, size_t width, unsigned char* records);
 

@@ -21,6 +21,9 @@ struct RecordOrder {
     zq_compare_ex_fn tag_r = nullptr;  // type 4
     zq_compare_ex_fn ml = nullptr;     // type 5
     void* context = nullptr;
+    // Keys of the records of context's corpus; without them, or with other
+    // comparators than the kinds' own, records are sorted without keys.
+    const RecordSortKeys* keys = nullptr;
 
     // Null for types whose records are left unsorted.
     zq_compare_ex_fn ForType(int32_t type) const;
@@ -28,6 +31,9 @@ struct RecordOrder {
 
 class SortWork {
 public:
+    // Below this many records a chunk sorts faster than a hand-off to a worker.
+    static constexpr uint32_t kInlineSortRecords = 256;
+
     std::string text;
     int64_t offset = 0;    // region start in the offset file
     uint32_t count = 0;    // records written to the region
@@ -41,6 +47,7 @@ public:
     // with their sort keys, and the order of such keyed records.
     std::vector<unsigned char> keyed;
     KeyedOrder keyed_order;
+    const RecordSortKeys* keys = nullptr;
 
     // Reads the unit's region into records, zeroes records that point
     // outside the corpus and cuts the records into chunks. False when the
@@ -75,6 +82,8 @@ private:
     // Keys chunk k's records and sorts them by CompareKeyed.
     void SortKeyedChunk(size_t k);
     unsigned char* KeyedChunk(size_t k);
+    // Keys chunk k on the pool's threads, then sorts it there in parts.
+    void KeyInPartsThenSort(size_t k, SortPool& pool);
 };
 
 }  // namespace qav

@@ -296,23 +296,42 @@ int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t sta
     return CompareWithQuery(ctx, file, start, false, queryText, ids, n);
 }
 
-RecordSortKey MakeRecordSortKey(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind) {
-    constexpr size_t kPrefixBytes = 15;
+RecordSortKeys::RecordSortKeys(const RecordCompareContext& ctx) : ctx_(ctx) {
+    const uint32_t words = ctx.WordCount();
+    forward_.resize(words);
+    leftward_.resize(words);
+    std::string text;
+    for (uint32_t id = 0; id < words; ++id) {
+        for (const bool leftward : {false, true}) {
+            text.clear();
+            AppendContextWord(ctx, id, leftward, text);
+            Piece& piece = (leftward ? leftward_ : forward_)[id];
+            piece.size = static_cast<uint8_t>(std::min(text.size(), kPrefixBytes));
+            std::memcpy(piece.bytes, text.data(), piece.size);
+        }
+    }
+}
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
     constexpr uint64_t kAll = ~uint64_t{0};
     // The last key byte of a context text is a length of at most 15, so these
     // lie above every context key and keep CompareForSort's order of the
     // three kinds of records.
-    if (GetFileNo(record) >= ctx.files.size()) return {kAll, kAll};
+    if (GetFileNo(record) >= ctx_.files.size()) return {kAll, kAll};
     RecordContextStart start;
-    if (!GetRecordContextStart(ctx, record, kind, start)) return {kAll, kAll - 1};
+    if (!GetRecordContextStart(ctx_, record, kind, start)) return {kAll, kAll - 1};
+    // The context text word by word, as ContextPieces reads it.
+    const std::vector<Piece>& pieces = start.leftward ? leftward_ : forward_;
+    const int64_t step = start.leftward ? -1 : 1;
     unsigned char bytes[kPrefixBytes + 1] = {};
     size_t length = 0;
-    ContextPieces pieces(ctx, start, 0);
-    while (length < kPrefixBytes && pieces.Fill()) {
-        const size_t n = std::min(pieces.Left(), kPrefixBytes - length);
-        for (size_t i = 0; i < n; ++i) bytes[length + i] = pieces.Byte(i);
+    for (int64_t j = 0; j < ctx_.sortCompWordLen && length < kPrefixBytes; ++j) {
+        const uint32_t id = WordAt(*start.file, start.start + step * j);
+        if (id >= pieces.size()) continue;  // no word: nothing in the text
+        const Piece& piece = pieces[id];
+        const size_t n = std::min<size_t>(piece.size, kPrefixBytes - length);
+        std::memcpy(bytes + length, piece.bytes, n);
         length += n;
-        pieces.Skip(n);
     }
     bytes[kPrefixBytes] = static_cast<unsigned char>(length);
     return {BigEndian(bytes), BigEndian(bytes + 8)};

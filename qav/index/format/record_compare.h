@@ -79,7 +79,27 @@ struct RecordSortKey {
     uint64_t high = 0;
     uint64_t low = 0;
 };
-RecordSortKey MakeRecordSortKey(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind);
+
+// Makes the keys of records of one corpus. It keeps the first bytes of every
+// word's part of a context text, both ways, so that a key reads the corpus's
+// word identifiers and nothing of the word list. The context must outlive it.
+class RecordSortKeys {
+public:
+    static constexpr size_t kPrefixBytes = 15;
+
+    explicit RecordSortKeys(const RecordCompareContext& ctx);
+    RecordSortKey Make(const unsigned char* record, UnitType kind) const;
+
+private:
+    // A word's part of a context text, cut to kPrefixBytes.
+    struct Piece {
+        unsigned char bytes[kPrefixBytes];
+        uint8_t size;
+    };
+    const RecordCompareContext& ctx_;
+    std::vector<Piece> forward_;
+    std::vector<Piece> leftward_;
+};
 
 // True when the record's data file exists, its sentence position lies in the
 // file and position + word index lies in [0, word count).

@@ -188,6 +188,7 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
         ASSERT_TRUE(SortOffset(build.idx));
         const Corpus corpus(build.idx);
         auto* context = const_cast<qav::RecordCompareContext*>(&corpus.context);
+        const qav::RecordSortKeys keys(corpus.context);
         const std::vector<std::vector<std::string>> byKind = RecordsByKind(build.idx, SortedRuns(build.idx));
         int kinds = 0;
         for (size_t type = 0; type < byKind.size(); ++type) {
@@ -202,8 +203,8 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
                 for (size_t j = 0; j < records.size(); j += step) {
                     const auto* a = reinterpret_cast<const unsigned char*>(records[i].data());
                     const auto* b = reinterpret_cast<const unsigned char*>(records[j].data());
-                    const qav::RecordSortKey ka = qav::MakeRecordSortKey(corpus.context, a, static_cast<qav::UnitType>(type));
-                    const qav::RecordSortKey kb = qav::MakeRecordSortKey(corpus.context, b, static_cast<qav::UnitType>(type));
+                    const qav::RecordSortKey ka = keys.Make(a, static_cast<qav::UnitType>(type));
+                    const qav::RecordSortKey kb = keys.Make(b, static_cast<qav::UnitType>(type));
                     if (ka.high == kb.high && ka.low == kb.low) continue;
                     const int byKey = ka.high != kb.high ? (ka.high < kb.high ? -1 : 1) : (ka.low < kb.low ? -1 : 1);
                     ASSERT_EQ(byKey, Sign(compare(a, b, context))) << "kind " << type << " records " << i << ", " << j;
@@ -216,7 +217,7 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
             const size_t n = records.size();
             std::vector<unsigned char> keyed(n * (qav::kSortKeyBytes + width));
             qav::AddSortKeys(reinterpret_cast<const unsigned char*>(plain.data()), n, width,
-                             static_cast<qav::UnitType>(type), corpus.context, keyed.data());
+                             static_cast<qav::UnitType>(type), keys, keyed.data());
             zq_quicksort_ex(plain.data(), n, width, compare, context);
             qav::KeyedOrder order{compare, context};
             zq_quicksort_ex(keyed.data(), n, qav::kSortKeyBytes + width, qav::CompareKeyed, &order);
