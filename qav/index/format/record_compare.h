@@ -89,6 +89,9 @@ public:
 
     explicit RecordSortKeys(const RecordCompareContext& ctx);
     RecordSortKey Make(const unsigned char* record, UnitType kind) const;
+    // Asks the processor for the corpus words Make will read for the record,
+    // so that keys made for records in a row overlap their memory waits.
+    void Prefetch(const unsigned char* record, UnitType kind) const;
 
 private:
     // A word's part of a context text, cut to kPrefixBytes.
