@@ -20,7 +20,8 @@ void SortBatch::StartLast() {
         work.SortOffsetThread_Splitted(order_, pool_);
         return;
     }
-    // Sorted whole where it runs, without the pool.
+    // A small unit is sorted whole by the task that takes it; several such
+    // units make one task.
     small_.push_back(&work);
     small_records_ += work.count;
     if (small_records_ >= kSmallUnitTaskRecords) SubmitSmallUnits();
