@@ -7,7 +7,10 @@
 # clients for SECONDS each (default 5), first with a cheap query (a program
 # that returns at once) and then with a costly one (a frequency list over
 # every hit of a common word). It prints answers per second and the p50 and
-# p99 latency. Work files go to BENCH_DIR (default /tmp/qav_bench).
+# p99 latency. Beside them it prints the median latency of the same query run
+# in process through the exported query entry on the same index, which the
+# p50 of one client over HTTP should stay close to. Work files go to
+# BENCH_DIR (default /tmp/qav_bench).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/bench/common.bash"
@@ -20,6 +23,7 @@ mkdir -p "$work"
 echo "== release build of the library and the qav program"
 release_build "$release" qav
 g++ -O2 -std=c++17 -pthread "$root/bench/http_load.cpp" -o "$release/http_load"
+bench_program "$root/bench/query_latency.cpp" "$release/query_latency" "$release"
 
 corpus=$work/corpus_${size}mb
 generated_corpus "$size" "$corpus"
@@ -48,9 +52,17 @@ PY
 done
 echo "service on 127.0.0.1:$port, index $(du -sh "$index" | cut -f1)"
 
+# in_process BODY: median ms of BODY run 200 times in this process's own
+# engine through the exported query entry (its output: the row after the header).
+in_process() {
+  "$release/query_latency" "$root/utils/Parser.lua" "$index" 200 "$1" 2>/dev/null |
+    awk '/median ms/ { getline; print substr($0, 27, 10) + 0 }'
+}
+
 run() {
   local title=$1 path=$2 body=$3
   echo "== $title"
+  echo "in process: median $(in_process "$body") ms"
   for clients in 1 8 64; do
     "$release/http_load" "$port" "$path" "$body" "$clients" "$seconds"
   done

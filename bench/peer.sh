@@ -9,8 +9,9 @@
 #      our query, our hits ("~" when approximate), both medians and the ratio;
 #   3. our multi-word queries with the default result capacities and with the
 #      raised ones this benchmark builds our index with.
-# SIZE is a size of the corpus maker (default 100M). Only ratios within one
-# run count: the machine's speed drifts.
+# SIZE is a size of the corpus maker (default 100M). RUNS 0 compares the two
+# index builds only. Only ratios within one run count: the machine's speed
+# drifts.
 #
 # What it makes and keeps (reused when present): the Debian packages of the
 # corpus maker; the peer's build in CWB_ROOT (default /tmp/peer-cwb); the
@@ -82,6 +83,7 @@ bench_program "$root/bench/query_server.cpp" "$release/query_server" "$release"
 compare=("$(command -v python3)" "$root/bench/peer_compare.py")
 echo "== index builds of $scaled ($(python3 -c 'import json,sys; s=json.load(open(sys.argv[1])); print("{:,} tokens, {:,} sentences".format(s["tokens"], s["sentences"]))' "$scaled/stats.json" 2>/dev/null || echo "?"))"
 "${compare[@]}" build "$work" "$name" "$scaled/corpus.vrt" "$work/input" "$release"
+[ "$runs" = 0 ] && exit 0
 echo "== queries"
 "${compare[@]}" queries "$work" "$name" "$runs" "$release" "$root/utils/Parser.lua"
 "${compare[@]}" default "$work" "$name" "$release" "$root/utils/Parser.lua"

@@ -125,20 +125,37 @@ def build(args):
     config = read_config(os.path.join(args.input, 'config.txt'))
     config['SizeInfo'].update(HASH_SIZES)
     config['SizeInfo'].update(RAISED_CAPACITIES)
-    config_path = os.path.join(args.work, 'config.txt')
-    write_config(config_path, config)
-    index = os.path.join(args.work, 'index')
-    subprocess.run(['rm', '-rf', index], check=True)
-    wall, rss, user, sys_ = cwb_bench.time_v(
-        [os.path.join(args.release, 'build_index'), config_path, os.path.join(args.input, 'corpus.list'), index],
-        os.path.join(args.work, 'build_index'))
+    threads = config['SizeInfo'].get('ThreadNum_Count', '?')
+
+    def our_build(config, name):
+        """Builds our index WORK/name with config; (wall s, peak KiB, user s, sys s)."""
+        config_path = os.path.join(args.work, 'config-%s.txt' % name)
+        write_config(config_path, config)
+        index = os.path.join(args.work, name)
+        subprocess.run(['rm', '-rf', index], check=True)
+        return cwb_bench.time_v(
+            [os.path.join(args.release, 'build_index'), config_path, os.path.join(args.input, 'corpus.list'), index],
+            os.path.join(args.work, 'build_' + name))
+
+    ours = our_build(config, 'index')
+    # Once more on one thread (its data files follow the single counting thread), then dropped.
+    single = json.loads(json.dumps(config))
+    single['SizeInfo'].update({'ThreadNum_Count': 1, 'ThreadNum_Offset': 1, 'ThreadNum_Sort': 1})
+    one = our_build(single, 'index-1thread')
+    subprocess.run(['rm', '-rf', os.path.join(args.work, 'index-1thread')], check=True)
+
+    input_bytes = sum(os.path.getsize(os.path.join(args.input, f)) for f in os.listdir(args.input))
     print()
     print('| build | wall s | CPU s | peak MB |')
     print('|---|---:|---:|---:|')
     print('| peer (cwb-encode + cwb-makeall) | %.2f | %.2f | %.1f |' % (peer_row[0], peer_row[1], peer_row[2] / 1024))
-    print('| ours (build_index) | %.2f | %.2f | %.1f |' % (wall, user + sys_, rss / 1024))
-    print('| ours / peer | %.2f | %.2f | %.2f |' % (wall / peer_row[0], (user + sys_) / peer_row[1],
-                                                   rss / peer_row[2]))
+    for label, (wall, rss, user, sys_) in (('%s threads' % threads, ours), ('1 thread', one)):
+        print('| ours (build_index, %s) | %.2f | %.2f | %.1f |' % (label, wall, user + sys_, rss / 1024))
+        print('| ours / peer, %s | %.2f | %.2f | %.2f |' % (label, wall / peer_row[0], (user + sys_) / peer_row[1],
+                                                          rss / peer_row[2]))
+    print()
+    print('our input: %.1f MB in %s; our peak memory / input: %.2f (%s threads), %.2f (1 thread)' % (
+        input_bytes / 1048576, args.input, ours[1] * 1024 / input_bytes, threads, one[1] * 1024 / input_bytes))
 
 
 def queries(args):

@@ -105,6 +105,8 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     if (!stages.End(CountUnitWord())) return 0;
     stages.Begin("Merge Hash\n");
     MergeHash();
+    // The offset pass looks words up in the merged table only.
+    m_Tables.group_words.clear();
     stages.End(true);
     stages.Begin("Hash to WordList\n");
     HashTables2WordList();
@@ -116,6 +118,9 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     if (!stages.End(WriteInitOffset())) return 0;
     stages.Begin("Create Offset\n");
     if (!stages.End(CreateOffset())) return 0;
+    // The groups' unit tables held the offset records, which are in the
+    // offset files now; their memory goes back before the sort loads the corpus.
+    m_Tables.group_units.clear();
     stages.Begin("Sort Offset\n");
     if (!stages.End(SortOffset())) return 0;
     stages.Begin("Write Idx Info\n");

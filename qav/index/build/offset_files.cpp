@@ -1,7 +1,11 @@
 // Layout of the offset files: preallocation of the unit regions and the
 // appending of each batch's records to them.
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
 #include <vector>
 
 #include "common/platform/file_handle.h"
@@ -9,24 +13,18 @@
 #include "qav/index/format/offset_record.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
-#include "common/platform/zq_files.h"
 
 namespace qav {
 
 namespace {
 
-// Zeros are written in pieces of at most this size.
-constexpr size_t kZeroPieceBytes = 10485760;
-
-bool WriteZeros(FILE* file, uint64_t bytes, std::vector<char>& zeros) {
-    if (zeros.size() < std::min<uint64_t>(bytes, kZeroPieceBytes))
-        zeros.resize(std::min<uint64_t>(bytes, kZeroPieceBytes), 0);
-    while (bytes > 0) {
-        const size_t piece = static_cast<size_t>(std::min<uint64_t>(bytes, kZeroPieceBytes));
-        if (fwrite(zeros.data(), 1, piece, file) != piece) return false;
-        bytes -= piece;
-    }
-    return true;
+// Most threads that write offset records back.
+constexpr int64_t kMaxWriters = 16;
+// Gives a laid-out offset file its length: the regions read as zeros until
+// records are written to them, without writing the zeros first.
+bool CloseAtLength(qz::FileHandle& file, uint64_t length) {
+    const bool sized = ftruncate(fileno(file.get()), static_cast<off_t>(length)) == 0;
+    return qz::CloseFile(file) && sized;
 }
 
 }  // namespace
@@ -45,13 +43,12 @@ bool CQAVIdx::PreallocateOffsetFiles() {
         return false;
     }
     const int64_t limit = m_Config.m_SizeInfo.MaxOffsetFileSize;
-    std::vector<char> zeros;
     uint64_t length = 0;
     bool lastFileLogged = false;
     for (CWord& unit : m_WordList_U.words) {
         if (static_cast<int64_t>(length) > limit) {
             if (fileNo + 1 < kMaxOffsetFiles) {
-                if (!qz::CloseFile(file)) {
+                if (!CloseAtLength(file, length)) {
                     QavLog("WriteInitOffset Error!\n");
                     return false;
                 }
@@ -70,14 +67,9 @@ bool CQAVIdx::PreallocateOffsetFiles() {
         }
         unit.offset = static_cast<int64_t>(length);
         unit.file_no = static_cast<uint8_t>(fileNo);
-        const uint64_t bytes = uint64_t{static_cast<uint32_t>(unit.count)} * OffsetRecordWidth(unit.type);
-        if (!WriteZeros(file.get(), bytes, zeros)) {
-            QavLog("WriteInitOffset Error!\n");
-            return false;
-        }
-        length += bytes;
+        length += uint64_t{static_cast<uint32_t>(unit.count)} * OffsetRecordWidth(unit.type);
     }
-    if (!qz::CloseFile(file)) {
+    if (!CloseAtLength(file, length)) {
         QavLog("WriteInitOffset Error!\n");
         return false;
     }
@@ -101,15 +93,24 @@ bool CQAVIdx::OpenOffsetFiles(std::vector<qz::FileHandle>& files) const {
 namespace {
 
 // Appends the records a group stored for one unit after those already in the
-// unit's region, counts them on the merged node and frees the buffer.
+// unit's region, counts them on the merged node and frees the buffer. It
+// writes at the region's own place without moving the stream, so that units
+// may be written from several threads at once.
 bool AppendGroupRecords(std::vector<qz::FileHandle>& files, CHashNode& merged, CHashNode& node, int width) {
     if (merged.file_no >= files.size()) return false;
-    FILE* file = files[merged.file_no].get();
-    const size_t bytes = size_t{node.records_stored} * width;
-    if (zq_fseek64(file, merged.offset + int64_t{merged.count} * width, SEEK_SET) != 0 ||
-        fwrite(node.records(), 1, bytes, file) != bytes) {
-        QavLog("WriteOffset2File Error\n");
-        return false;
+    const int fd = fileno(files[merged.file_no].get());
+    const unsigned char* bytes = node.records();
+    size_t left = size_t{node.records_stored} * width;
+    off_t at = merged.offset + int64_t{merged.count} * width;
+    while (left > 0) {
+        const ssize_t written = pwrite(fd, bytes, left, at);
+        if (written <= 0) {
+            QavLog("WriteOffset2File Error\n");
+            return false;
+        }
+        bytes += written;
+        left -= static_cast<size_t>(written);
+        at += written;
     }
     merged.count += node.records_stored;
     node.FreeRecords();
@@ -135,20 +136,32 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
     std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
 
+    // Every unit has a region of its own, so writers take contiguous parts of
+    // the unit list and write side by side.
     const int64_t unitCount = m_WordList_U.length();
-    for (int64_t i = 0; i < unitCount; ++i) {
-        if (i % 100 == 0)
-            QavLogOnly("Writing Offset %lld of [%lld]\n", static_cast<long long>(i), static_cast<long long>(unitCount));
-        const CWord& unit = m_WordList_U.words[i];
-        CHashNode* merged = m_Tables.units.GetHashNode(unit.text, unit.type);
-        const int width = OffsetRecordWidth(unit.type);
-        if (!merged || width == 0) continue;
-        for (int g : groups) {
-            CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
-            if (node && node->records() && !AppendGroupRecords(files, *merged, *node, width)) return false;
+    const int64_t writers = std::clamp<int64_t>(m_Config.m_SizeInfo.ThreadNum_Offset, 1, kMaxWriters);
+    std::atomic<bool> ok{true};
+    auto writeUnits = [&](int64_t first, int64_t end, bool logProgress) {
+        for (int64_t i = first; i < end && ok; ++i) {
+            if (logProgress && i % 100 == 0)
+                QavLogOnly("Writing Offset %lld of [%lld]\n", static_cast<long long>(i),
+                           static_cast<long long>(unitCount));
+            const CWord& unit = m_WordList_U.words[i];
+            CHashNode* merged = m_Tables.units.GetHashNode(unit.text, unit.type);
+            const int width = OffsetRecordWidth(unit.type);
+            if (!merged || width == 0) continue;
+            for (int g : groups) {
+                CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
+                if (node && node->records() && !AppendGroupRecords(files, *merged, *node, width)) ok = false;
+            }
         }
-    }
-    return CloseOffsetFiles(files);
+    };
+    std::vector<std::thread> threads;
+    for (int64_t w = 1; w < writers; ++w)
+        threads.emplace_back(writeUnits, unitCount * w / writers, unitCount * (w + 1) / writers, false);
+    writeUnits(0, unitCount / writers, true);
+    for (std::thread& thread : threads) thread.join();
+    return CloseOffsetFiles(files) && ok;
 }
 
 bool CQAVIdx::HashOffset2File(int group) {
@@ -162,17 +175,16 @@ bool CQAVIdx::HashOffset2File(int group) {
 }
 
 bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits) {
-    const uint32_t buckets = groupUnits.bucket_count();
-    for (uint32_t b = 0; b < buckets; ++b) {
-        if (b % 100 == 0) QavLogOnly("Writing Offset %u of [%u]\n", b, buckets);
-        for (CHashNode* node = groupUnits.bucket(b); node; node = node->next) {
-            const int width = OffsetRecordWidth(node->type);
-            if (width == 0 || !node->records()) continue;
-            CHashNode* merged = mergedUnits.GetHashNode(node->name, node->type);
-            if (merged && !AppendGroupRecords(files, *merged, *node, width)) return false;
-        }
-    }
-    return true;
+    bool ok = true;
+    size_t walked = 0;
+    groupUnits.ForEachNode([&](CHashNode& node) {
+        if (walked++ % 100000 == 0) QavLogOnly("Writing Offset %zu of [%zu]\n", walked - 1, groupUnits.node_count());
+        const int width = OffsetRecordWidth(node.type);
+        if (!ok || width == 0 || !node.records()) return;
+        CHashNode* merged = mergedUnits.GetHashNode(node.name, node.type);
+        if (merged && !AppendGroupRecords(files, *merged, node, width)) ok = false;
+    });
+    return ok;
 }
 
 }  // namespace qav

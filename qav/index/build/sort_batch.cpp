@@ -7,9 +7,39 @@ SortWork& SortBatch::Add() {
     return *works_.back();
 }
 
-void SortBatch::StartLast() { works_.back()->SortOffsetThread_Splitted(order_, pool_); }
+namespace {
 
-void SortBatch::Join() { pool_.Wait(); }
+// Records of small units gathered into one task.
+constexpr uint64_t kSmallUnitTaskRecords = 16384;
+
+}  // namespace
+
+void SortBatch::StartLast() {
+    SortWork& work = *works_.back();
+    if (work.count >= SortWork::kInlineSortRecords) {
+        work.SortOffsetThread_Splitted(order_, pool_);
+        return;
+    }
+    // A small unit is sorted whole by the task that takes it; several such
+    // units make one task.
+    small_.push_back(&work);
+    small_records_ += work.count;
+    if (small_records_ >= kSmallUnitTaskRecords) SubmitSmallUnits();
+}
+
+void SortBatch::SubmitSmallUnits() {
+    if (small_.empty()) return;
+    pool_.Submit([this, units = std::move(small_)] {
+        for (SortWork* work : units) work->SortOffsetThread_Splitted(order_, pool_);
+    });
+    small_.clear();
+    small_records_ = 0;
+}
+
+void SortBatch::Join() {
+    SubmitSmallUnits();
+    pool_.Wait();
+}
 
 bool SortBatch::ProcessSorted(CHashTable& splitHash) {
     Join();

@@ -22,7 +22,8 @@ public:
     size_t size() const { return works_.size(); }
     // A work record for the next unit of the batch.
     SortWork& Add();
-    // Starts sorting the work record last added.
+    // Starts sorting the work record last added; small units are gathered
+    // and sorted together on one of the pool's threads.
     void StartLast();
 
     // Joins the batch, writes every unit's records back at the unit's own
@@ -33,8 +34,14 @@ public:
     void Join();
 
 private:
+    // Hands the small units collected so far to the pool as one task.
+    void SubmitSmallUnits();
+
     RecordOrder order_;
     std::vector<std::unique_ptr<SortWork>> works_;
+    // Units too small for a task of their own, waiting to be sorted together.
+    std::vector<SortWork*> small_;
+    uint64_t small_records_ = 0;
     SortPool pool_;  // last: its workers stop before the works they sort go
 };
 

@@ -38,6 +38,8 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     regions.corpus = &corpus;
     regions.order = input.order;
     regions.order.context = const_cast<RecordCompareContext*>(&corpus);
+    const RecordSortKeys keys(corpus);
+    regions.order.keys = &keys;
     regions.threads = config.m_SizeInfo.ThreadNum_Sort;
     regions.max_unit_count_to_sort = config.m_SizeInfo.MaxUnitCount_ToSort;
     bool ok = SortUnitRegions(regions, splitHash);

@@ -7,10 +7,20 @@
 
 namespace qav {
 
+namespace {
+
+constexpr uint64_t kBatchRecords = 4194304;
+constexpr size_t kBatchUnits = 4096;
+
+}  // namespace
+
 bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
     const int threads = std::max(input.threads, 1);
     const uint32_t chunkLimit = SortChunkLimit(input.max_unit_count_to_sort);
-    const uint64_t batchRecordLimit = uint64_t{chunkLimit} * static_cast<uint64_t>(threads);
+    // A batch is joined and written back once it holds this many records or
+    // units: large enough that the threads seldom wait for one another at a
+    // join, small enough to bound the records held in memory.
+    const uint64_t batchRecordLimit = std::min(uint64_t{chunkLimit} * static_cast<uint64_t>(threads), kBatchRecords);
     const int64_t unitCount = input.units->length();
     QavLog("Sorting Offset...%lld total\n", static_cast<long long>(unitCount));
 
@@ -29,7 +39,7 @@ bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
         const uint32_t written = node ? node->count : 0;
         const int fileNo = unit.file_no;
 
-        if (fileNo == currentFile && (batch.size() >= static_cast<size_t>(threads) || batchRecordLimit < batchRecords))
+        if (fileNo == currentFile && (batch.size() >= kBatchUnits || batchRecordLimit < batchRecords))
             flush();
         if (fileNo != currentFile) {
             if (batch.size() > 0) flush();

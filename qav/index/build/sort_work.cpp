@@ -1,6 +1,8 @@
 #include "qav/index/build/sort_work.h"
 
+#include <atomic>
 #include <cstring>
+#include <memory>
 
 #include "qav/index/build/add_word.h"
 #include "qav/index/format/offset_record.h"
@@ -29,10 +31,10 @@ uint64_t SortWork::ChunkStart(size_t k) const {
 
 namespace {
 
-// Below this many records a chunk sorts faster than a hand-off to a worker.
-constexpr uint32_t kInlineSortRecords = 256;
 // From this many records on, one chunk keeps several threads busy.
 constexpr uint32_t kPartedSortRecords = 65536;
+// Slices in which the keys of such a chunk are made.
+constexpr size_t kKeySlices = 16;
 
 // Zeroes the records that name a data file the corpus lacks or a sentence
 // position beyond their data file; returns how many.
@@ -89,21 +91,72 @@ void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
     zq_quicksort_ex(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context);
 }
 
+unsigned char* SortWork::KeyedChunk(size_t k) {
+    return keyed.data() + ChunkStart(k) * (kSortKeyBytes + width());
+}
+
+void SortWork::SortKeyedChunk(size_t k) {
+    unsigned char* chunk = KeyedChunk(k);
+    AddSortKeys(records.data() + ChunkStart(k) * width(), chunks[k], width(), static_cast<UnitType>(type), *keys,
+                chunk);
+    zq_quicksort_ex(chunk, chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order);
+}
+
 void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
     const zq_compare_ex_fn compare = order.ForType(type);
     if (!compare) return;
+    // Keys stand for the corpus text only under the kind's own order.
+    if (compare != SortComparatorOfKind(static_cast<UnitType>(type)) || !order.keys || width() == 0) {
+        for (size_t k = 0; k < chunks.size(); ++k) {
+            if (chunks[k] < kInlineSortRecords)
+                SortOffsetThread(k, order);
+            else if (chunks[k] < kPartedSortRecords)
+                pool.Submit([this, k, order] { SortOffsetThread(k, order); });
+            else
+                SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context,
+                            pool);
+        }
+        return;
+    }
+    keyed.assign(size_t{count} * (kSortKeyBytes + width()), 0);
+    keyed_order = {compare, order.context};
+    keys = order.keys;
     for (size_t k = 0; k < chunks.size(); ++k) {
-        if (chunks[k] < kInlineSortRecords)
-            SortOffsetThread(k, order);
-        else if (chunks[k] < kPartedSortRecords)
-            pool.Submit([this, k, order] { SortOffsetThread(k, order); });
-        else
-            SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context, pool);
+        if (chunks[k] < kInlineSortRecords) {
+            SortKeyedChunk(k);
+        } else if (chunks[k] < kPartedSortRecords) {
+            pool.Submit([this, k] { SortKeyedChunk(k); });
+        } else {
+            KeyInPartsThenSort(k, pool);
+        }
+    }
+}
+
+void SortWork::KeyInPartsThenSort(size_t k, SortPool& pool) {
+    // The keys of a large chunk are made in slices on the pool's threads; the
+    // slice that finishes last starts the sort.
+    const size_t slices = kKeySlices;
+    const size_t total = chunks[k];
+    auto pending = std::make_shared<std::atomic<size_t>>(slices);
+    for (size_t slice = 0; slice < slices; ++slice) {
+        const size_t first = total * slice / slices;
+        const size_t end = total * (slice + 1) / slices;
+        pool.Submit([this, k, first, end, pending, &pool] {
+            const size_t start = ChunkStart(k) + first;
+            AddSortKeys(records.data() + start * width(), end - first, width(), static_cast<UnitType>(type), *keys,
+                        keyed.data() + start * (kSortKeyBytes + width()));
+            if (pending->fetch_sub(1) == 1)
+                SortInParts(KeyedChunk(k), chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order, pool);
+        });
     }
 }
 
 bool SortWork::Write2File() {
     bool ok = true;
+    if (!keyed.empty()) {
+        DropSortKeys(keyed.data(), count, width(), records.data());
+        std::vector<unsigned char>().swap(keyed);
+    }
     if (!records.empty()) {
         ok = fseeko(file, offset, SEEK_SET) == 0 &&
              std::fwrite(records.data(), 1, records.size(), file) == records.size();

@@ -9,6 +9,7 @@
 
 #include "common/platform/zq_sort.h"
 #include "qav/index/engine/hash_table.h"
+#include "qav/index/build/sort_keys.h"
 #include "qav/index/build/sort_pool.h"
 #include "qav/index/format/record_compare.h"
 
@@ -20,6 +21,9 @@ struct RecordOrder {
     zq_compare_ex_fn tag_r = nullptr;  // type 4
     zq_compare_ex_fn ml = nullptr;     // type 5
     void* context = nullptr;
+    // Keys of the records of context's corpus; without them, or with other
+    // comparators than the kinds' own, records are sorted without keys.
+    const RecordSortKeys* keys = nullptr;
 
     // Null for types whose records are left unsorted.
     zq_compare_ex_fn ForType(int32_t type) const;
@@ -27,6 +31,9 @@ struct RecordOrder {
 
 class SortWork {
 public:
+    // Below this many records a chunk sorts faster than a hand-off to a worker.
+    static constexpr uint32_t kInlineSortRecords = 256;
+
     std::string text;
     int64_t offset = 0;    // region start in the offset file
     uint32_t count = 0;    // records written to the region
@@ -36,6 +43,11 @@ public:
     uint8_t file_no = 0;
     std::vector<unsigned char> records;
     std::vector<uint32_t> chunks;
+    // While a sort with the record kind's own comparator runs: the records
+    // with their sort keys, and the order of such keyed records.
+    std::vector<unsigned char> keyed;
+    KeyedOrder keyed_order;
+    const RecordSortKeys* keys = nullptr;
 
     // Reads the unit's region into records, zeroes records that point
     // outside the corpus and cuts the records into chunks. False when the
@@ -52,7 +64,8 @@ public:
     // Sorts chunk k in place.
     void SortOffsetThread(size_t k, const RecordOrder& order);
 
-    // Writes the records at the region's own offset and frees them; false
+    // Writes the records (back from their keyed copy, when sorted with keys)
+    // at the region's own offset and frees them; false
     // (after logging "Write2File Error!\n") on a failed seek or short write.
     bool Write2File();
 
@@ -64,6 +77,13 @@ public:
     int width() const;
     // Records before chunk k.
     uint64_t ChunkStart(size_t k) const;
+
+private:
+    // Keys chunk k's records and sorts them by CompareKeyed.
+    void SortKeyedChunk(size_t k);
+    unsigned char* KeyedChunk(size_t k);
+    // Keys chunk k on the pool's threads, then sorts it there in parts.
+    void KeyInPartsThenSort(size_t k, SortPool& pool);
 };
 
 }  // namespace qav

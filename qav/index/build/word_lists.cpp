@@ -1,6 +1,7 @@
 #include "qav/index/build/word_lists.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "qav/index/build/add_word.h"
 #include "qav/index/base/config.h"
@@ -60,8 +61,10 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
 }
 
 void CountTables::MergeHash() {
+    // The two merges share nothing: the words are merged beside the units.
+    std::thread wordMerge([this] { qav::MergeHash(words, Pointers(group_words)); });
     qav::MergeHash(units, Pointers(group_units));
-    qav::MergeHash(words, Pointers(group_words));
+    wordMerge.join();
 }
 
 void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) const {

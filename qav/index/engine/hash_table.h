@@ -1,5 +1,12 @@
 // Chained string hash of words and index units, shared by the index builder
 // (counting, offsets) and the engine (unit table).
+//
+// The chains give the table its order: a walk goes bucket by bucket, each
+// chain in the order its nodes were added, and the builder's lists (and so
+// the index files) follow that order. The bucket of a text stays the one of
+// HashText, but only buckets that hold nodes take memory, and look-ups go
+// through a name index with a well-mixed hash instead of walking chains, which
+// that simple hash makes long.
 #pragma once
 
 #include <atomic>
@@ -8,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace qav {
@@ -28,6 +36,7 @@ public:
     uint32_t records_stored = 0;  // build side: records held in the buffer
     std::atomic<int32_t> use_count{0};
     CHashNode* next = nullptr;  // next node of the bucket's chain
+    CHashNode* same_name = nullptr;  // next node of the same name (another type), in the order added
     // Complex unit: the units it stands for; an entry is null when the
     // unit named in the index was not found. Not owned.
     std::vector<CHashNode*> children;
@@ -83,16 +92,17 @@ public:
     // (identifier -1, everything else zero) when missing; *created tells which.
     CHashNode* GetOrAdd(std::string_view name, int32_t type, bool* created = nullptr);
 
-    uint32_t bucket_count() const { return static_cast<uint32_t>(buckets_.size()); }
+    uint32_t bucket_count() const { return bucket_count_; }
     size_t node_count() const { return nodes_.size(); }
-    // Head of a bucket's chain, for walks in bucket and chain order.
-    CHashNode* bucket(uint32_t index) const { return buckets_[index]; }
+    // Head of a bucket's chain, for walks in bucket and chain order; null
+    // for an empty bucket.
+    CHashNode* bucket(uint32_t index) const;
 
     // Calls f(node) for every node, bucket by bucket, each chain in order.
     template <typename F>
     void ForEachNode(F&& f) const {
-        for (CHashNode* head : buckets_)
-            for (CHashNode* node = head; node; node = node->next) f(*node);
+        for (uint32_t index : UsedBuckets())
+            for (CHashNode* node = chains_.at(index).head; node; node = node->next) f(*node);
     }
 
     // Next identifier handed out by the build side's counting.
@@ -101,7 +111,28 @@ public:
     std::vector<CHashNode*> unit_list;
 
 private:
-    std::vector<CHashNode*> buckets_;
+    struct Chain {
+        CHashNode* head = nullptr;
+        CHashNode* tail = nullptr;
+    };
+    // One entry of the name index: the first node of a name, with the mixed
+    // hash of that name (0 marks a free slot).
+    struct NameSlot {
+        uint64_t hash = 0;
+        CHashNode* first = nullptr;
+    };
+
+    static uint64_t MixedHash(std::string_view name);
+    // The slot of that name, or the free slot where it would go.
+    size_t FindSlot(std::string_view name, uint64_t hash) const;
+    void GrowNameIndex();
+    // Indexes of the buckets that hold nodes, in increasing order.
+    std::vector<uint32_t> UsedBuckets() const;
+
+    uint32_t bucket_count_ = 0;
+    std::unordered_map<uint32_t, Chain> chains_;  // only buckets that hold nodes
+    std::vector<NameSlot> names_;                 // open addressing, a power of two long
+    size_t names_used_ = 0;
     std::deque<CHashNode> nodes_;  // owns every node; addresses stay fixed
 };
 

@@ -242,6 +242,13 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     return CompareContexts(ctx, startA, startB);
 }
 
+// The key's bytes as a big-endian number, so that numbers order as the bytes do.
+uint64_t BigEndian(const unsigned char* bytes) {
+    uint64_t value = 0;
+    for (int i = 0; i < 8; ++i) value = value << 8 | bytes[i];
+    return value;
+}
+
 // Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. The query key
 // depends on the query alone and each record is compared by the context text
 // it is sorted by, so over a sorted unit the results run negative, zero,
@@ -287,6 +294,57 @@ int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t sta
 int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
             const uint32_t* ids, int n) {
     return CompareWithQuery(ctx, file, start, false, queryText, ids, n);
+}
+
+RecordSortKeys::RecordSortKeys(const RecordCompareContext& ctx) : ctx_(ctx) {
+    const uint32_t words = ctx.WordCount();
+    forward_.resize(words);
+    leftward_.resize(words);
+    std::string text;
+    for (uint32_t id = 0; id < words; ++id) {
+        for (const bool leftward : {false, true}) {
+            text.clear();
+            AppendContextWord(ctx, id, leftward, text);
+            Piece& piece = (leftward ? leftward_ : forward_)[id];
+            piece.size = static_cast<uint8_t>(std::min(text.size(), kPrefixBytes));
+            std::memcpy(piece.bytes, text.data(), piece.size);
+        }
+    }
+}
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
+    constexpr uint64_t kAll = ~uint64_t{0};
+    // The last key byte of a context text is a length of at most 15, so these
+    // lie above every context key and keep CompareForSort's order of the
+    // three kinds of records.
+    if (GetFileNo(record) >= ctx_.files.size()) return {kAll, kAll};
+    RecordContextStart start;
+    if (!GetRecordContextStart(ctx_, record, kind, start)) return {kAll, kAll - 1};
+    // The context text word by word, as ContextPieces reads it.
+    const std::vector<Piece>& pieces = start.leftward ? leftward_ : forward_;
+    const int64_t step = start.leftward ? -1 : 1;
+    unsigned char bytes[kPrefixBytes + 1] = {};
+    size_t length = 0;
+    for (int64_t j = 0; j < ctx_.sortCompWordLen && length < kPrefixBytes; ++j) {
+        const uint32_t id = WordAt(*start.file, start.start + step * j);
+        if (id >= pieces.size()) continue;  // no word: nothing in the text
+        const Piece& piece = pieces[id];
+        const size_t n = std::min<size_t>(piece.size, kPrefixBytes - length);
+        std::memcpy(bytes + length, piece.bytes, n);
+        length += n;
+    }
+    bytes[kPrefixBytes] = static_cast<unsigned char>(length);
+    return {BigEndian(bytes), BigEndian(bytes + 8)};
+}
+
+void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const {
+    RecordContextStart start;
+    if (!GetRecordContextStart(ctx_, record, kind, start)) return;
+    // The context runs from start one word after another; the words a key
+    // needs lie within a few positions of it.
+    const uint32_t* word = start.file->words + start.start;
+    __builtin_prefetch(word);
+    __builtin_prefetch(start.leftward ? word - 7 : word + 7);
 }
 
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,

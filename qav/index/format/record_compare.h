@@ -69,6 +69,41 @@ struct RecordContextStart {
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
                            RecordContextStart& out);
 
+// A prefix of a record's sort text that orders records as the comparators
+// below do wherever two keys differ: the first 15 bytes of its context text,
+// zero-padded, then the text's length up to 15, read as two big-endian
+// numbers. Records without a full context take keys above every other,
+// those naming no data file above those. Records with equal keys must be
+// compared by the comparator itself.
+struct RecordSortKey {
+    uint64_t high = 0;
+    uint64_t low = 0;
+};
+
+// Makes the keys of records of one corpus. It keeps the first bytes of every
+// word's part of a context text, both ways, so that a key reads the corpus's
+// word identifiers and nothing of the word list. The context must outlive it.
+class RecordSortKeys {
+public:
+    static constexpr size_t kPrefixBytes = 15;
+
+    explicit RecordSortKeys(const RecordCompareContext& ctx);
+    RecordSortKey Make(const unsigned char* record, UnitType kind) const;
+    // Asks the processor for the corpus words Make will read for the record,
+    // so that keys made for records in a row overlap their memory waits.
+    void Prefetch(const unsigned char* record, UnitType kind) const;
+
+private:
+    // A word's part of a context text, cut to kPrefixBytes.
+    struct Piece {
+        unsigned char bytes[kPrefixBytes];
+        uint8_t size;
+    };
+    const RecordCompareContext& ctx_;
+    std::vector<Piece> forward_;
+    std::vector<Piece> leftward_;
+};
+
 // True when the record's data file exists, its sentence position lies in the
 // file and position + word index lies in [0, word count).
 // Inline: the walks over millions of records test each.

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +12,6 @@ namespace qav {
 
 std::deque<std::unique_ptr<QueryJob>> g_work_queue;
 std::mutex g_work_mutex;
-std::condition_variable g_work_cv;
 std::atomic<int32_t> g_work_queue_size{0};
 std::deque<std::unique_ptr<QueryJob>> g_resp_queue;
 std::mutex g_resp_mutex;
@@ -27,6 +27,25 @@ struct RunningJob {
     std::shared_ptr<std::atomic<bool>> cancelled;
 };
 std::vector<RunningJob> g_running;
+
+// A worker waiting for a job. Waiting workers stand on a stack and a new job
+// wakes the one that waited last: under light load one warm worker, whose
+// work areas are still in the caches, runs query after query, instead of
+// each query going to the worker that has been idle longest.
+struct IdleWorker {
+    std::condition_variable wake;
+    bool woken = false;
+};
+std::vector<IdleWorker*> g_idle;  // guarded by g_work_mutex
+
+// Wakes the worker that went idle last; the caller holds g_work_mutex.
+void WakeLastIdle() {
+    if (g_idle.empty()) return;
+    IdleWorker* worker = g_idle.back();
+    g_idle.pop_back();
+    worker->woken = true;
+    worker->wake.notify_one();
+}
 
 void ForgetRunning(const QueryJob& job) {
     const auto found = std::find_if(g_running.begin(), g_running.end(),
@@ -91,17 +110,21 @@ void DropJobs() {
 }
 
 void QueueJob(std::unique_ptr<QueryJob> job) {
-    {
-        std::lock_guard<std::mutex> lock(g_work_mutex);
-        g_work_queue.push_back(std::move(job));
-        ++g_work_queue_size;
-    }
-    g_work_cv.notify_one();
+    std::lock_guard<std::mutex> lock(g_work_mutex);
+    g_work_queue.push_back(std::move(job));
+    ++g_work_queue_size;
+    WakeLastIdle();
 }
 
 std::unique_ptr<QueryJob> TakeJob() {
     std::unique_lock<std::mutex> lock(g_work_mutex);
-    g_work_cv.wait(lock, [] { return !g_work_queue.empty() || g_shutdown; });
+    while (g_work_queue.empty() && !g_shutdown) {
+        // A worker that finished its job first may have taken the one this
+        // worker was woken for; it then waits again.
+        IdleWorker self;
+        g_idle.push_back(&self);
+        self.wake.wait(lock, [&self] { return self.woken; });
+    }
     if (g_work_queue.empty()) return nullptr;
     std::unique_ptr<QueryJob> job = std::move(g_work_queue.front());
     g_work_queue.pop_front();
@@ -135,8 +158,8 @@ void StopJobQueues() {
         std::lock_guard<std::mutex> lock(g_work_mutex);
         g_shutdown = true;
         for (RunningJob& job : g_running) *job.cancelled = true;
+        while (!g_idle.empty()) WakeLastIdle();
     }
-    g_work_cv.notify_all();
 }
 
 void CancelJob(uint64_t connectionId) {

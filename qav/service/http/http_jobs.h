@@ -3,7 +3,6 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -31,7 +30,6 @@ constexpr int kMaxWaitingJobs = 64;
 // read without it for the limit).
 extern std::deque<std::unique_ptr<QueryJob>> g_work_queue;
 extern std::mutex g_work_mutex;
-extern std::condition_variable g_work_cv;
 extern std::atomic<int32_t> g_work_queue_size;
 // Finished jobs, drained by the polling thread.
 extern std::deque<std::unique_ptr<QueryJob>> g_resp_queue;
@@ -47,7 +45,7 @@ void ResetJobQueues();
 // Empties both queues at the end of a run; the stop flag stays, so that a
 // worker left behind ends once its query returns.
 void DropJobs();
-// Appends the job and wakes one worker.
+// Appends the job and wakes the worker that went idle last.
 void QueueJob(std::unique_ptr<QueryJob> job);
 // The next job for a worker, waiting while there is none; null once the
 // service stops and the queue is empty.

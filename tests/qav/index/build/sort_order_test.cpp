@@ -2,6 +2,8 @@
 // order in which atom search bisects them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +13,8 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/unit_index_file.h"
 #include "qav/index/format/record_compare.h"
+#include "qav/index/build/sort_keys.h"
+#include "common/platform/zq_sort.h"
 
 namespace {
 
@@ -143,6 +147,86 @@ TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
     qav::UnitIndex index;
     ASSERT_TRUE(qav::ReadUnitIndexFile(build.idx.m_Config.m_FileInfo.Unit, &index));
     EXPECT_EQ(build.idx.m_WordList_U.words.size() + build.idx.m_SplitUnitHash.node_count(), index.units.size());
+}
+
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// Every record of every unit of the sort's kinds, grouped by kind, after the
+// build has sorted them.
+std::vector<std::vector<std::string>> RecordsByKind(const qav::CQAVIdx& idx, const std::vector<SortedRun>& runs) {
+    std::vector<std::vector<std::string>> byKind(8);
+    for (const SortedRun& run : runs) {
+        const int type = TypeOf(idx, run.name);
+        if (qav::SortComparatorOfKind(type)) byKind[type].insert(byKind[type].end(), run.records.begin(), run.records.end());
+    }
+    return byKind;
+}
+
+TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
+    struct Case {
+        int language;
+        std::vector<std::vector<std::string>> groups;
+        int contextWords;
+    };
+    const std::vector<Case> cases = {
+        {0, {SampleSentences("tang.txt", 0, 150), SampleSentences("prose.txt", 0, 80)}, 10},
+        // A window longer than the header block: records near a file's ends have no full context.
+        {0, {SampleSentences("tang.txt", 0, 60)}, 530},
+        // Words sharing long prefixes, of odd byte length, and the same texts after blanks.
+        {1, {{"p/n x/n ab/n c/n a/n", "p/n x/n a/n bc/n b/n", "p/n abcdefghijklmnopq/n r/n", "p/n abcdefghijklmnopq/n s/n",
+              "p/n abcdefghijklmnop/n q/n", "q/v x/n ab/n c/n a/n"}},
+         3},
+    };
+    for (const Case& c : cases) {
+        BuildFixture build;
+        std::vector<std::vector<std::string>> groups;
+        for (const std::vector<std::string>& lines : c.groups) groups.push_back({build.AddFile(lines)});
+        build.SetGroups(groups);
+        build.idx.m_Config.m_Language = c.language;
+        build.idx.m_Config.m_SizeInfo.SortCompWordLen = c.contextWords;
+        ASSERT_TRUE(build.Build());
+        ASSERT_TRUE(SortOffset(build.idx));
+        const Corpus corpus(build.idx);
+        auto* context = const_cast<qav::RecordCompareContext*>(&corpus.context);
+        const qav::RecordSortKeys keys(corpus.context);
+        const std::vector<std::vector<std::string>> byKind = RecordsByKind(build.idx, SortedRuns(build.idx));
+        int kinds = 0;
+        for (size_t type = 0; type < byKind.size(); ++type) {
+            std::vector<std::string> records = byKind[type];
+            if (records.size() < 2) continue;
+            ++kinds;
+            const qav::RecordSortCompare compare = qav::SortComparatorOfKind(static_cast<int>(type));
+            const size_t width = records[0].size();
+            // Wherever two keys differ, they order the records as the comparator does.
+            const size_t step = std::max<size_t>(1, records.size() / 300);
+            for (size_t i = 0; i < records.size(); i += step) {
+                for (size_t j = 0; j < records.size(); j += step) {
+                    const auto* a = reinterpret_cast<const unsigned char*>(records[i].data());
+                    const auto* b = reinterpret_cast<const unsigned char*>(records[j].data());
+                    const qav::RecordSortKey ka = keys.Make(a, static_cast<qav::UnitType>(type));
+                    const qav::RecordSortKey kb = keys.Make(b, static_cast<qav::UnitType>(type));
+                    if (ka.high == kb.high && ka.low == kb.low) continue;
+                    const int byKey = ka.high != kb.high ? (ka.high < kb.high ? -1 : 1) : (ka.low < kb.low ? -1 : 1);
+                    ASSERT_EQ(byKey, Sign(compare(a, b, context))) << "kind " << type << " records " << i << ", " << j;
+                }
+            }
+            // A shuffled copy sorted with keys comes out byte for byte as the plain sort leaves it.
+            std::shuffle(records.begin(), records.end(), std::mt19937(7));
+            std::string plain;
+            for (const std::string& record : records) plain += record;
+            const size_t n = records.size();
+            std::vector<unsigned char> keyed(n * (qav::kSortKeyBytes + width));
+            qav::AddSortKeys(reinterpret_cast<const unsigned char*>(plain.data()), n, width,
+                             static_cast<qav::UnitType>(type), keys, keyed.data());
+            zq_quicksort_ex(plain.data(), n, width, compare, context);
+            qav::KeyedOrder order{compare, context};
+            zq_quicksort_ex(keyed.data(), n, qav::kSortKeyBytes + width, qav::CompareKeyed, &order);
+            std::string viaKeys(n * width, '\0');
+            qav::DropSortKeys(keyed.data(), n, width, reinterpret_cast<unsigned char*>(viaKeys.data()));
+            EXPECT_EQ(plain, viaKeys) << "kind " << type;
+        }
+        EXPECT_GE(kinds, 2);
+    }
 }
 
 TEST(SortOffset, EnglishContextsSeparateWordsWithBlanks) {

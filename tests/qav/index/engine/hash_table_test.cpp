@@ -64,6 +64,30 @@ TEST(HashTable, ChainsGrowAtTheirEndAndWalkInBucketOrder) {
     EXPECT_EQ(table.bucket(1)->next->name, "a");
 }
 
+TEST(HashTable, ManyNodesInOneChainAreFoundAndWalkInTheOrderAdded) {
+    qav::CHashTable table(1);  // every name in bucket 0
+    std::vector<std::string> added;
+    for (int i = 0; i < 2000; ++i) {
+        added.push_back("w" + std::to_string(i));
+        table.GetOrAdd(added.back(), 7)->count = static_cast<uint32_t>(i);
+        if (i % 3 == 0) table.GetOrAdd(added.back(), 3)->count = static_cast<uint32_t>(i) + 1;
+    }
+    std::vector<std::string> walked;
+    table.ForEachNode([&](const qav::CHashNode& node) {
+        if (node.type == 7) walked.push_back(node.name);
+    });
+    EXPECT_EQ(walked, added);
+    for (int i = 0; i < 2000; ++i) {
+        const std::string& name = added[static_cast<size_t>(i)];
+        ASSERT_NE(table.GetHashNode(name, 7), nullptr) << name;
+        EXPECT_EQ(table.GetHashNode(name, 7)->count, static_cast<uint32_t>(i));
+        EXPECT_EQ(table.GetHashNode(name), table.GetHashNode(name, 7));
+        EXPECT_EQ(table.GetHashNode(name, 3) != nullptr, i % 3 == 0) << name;
+    }
+    EXPECT_EQ(table.GetHashNode("w2000"), nullptr);
+    EXPECT_EQ(table.bucket(1), nullptr);
+}
+
 TEST(HashTable, TableWithoutBucketsFindsNothingAndGrowsOnInsert) {
     qav::CHashTable table;
     EXPECT_EQ(table.bucket_count(), 0u);
