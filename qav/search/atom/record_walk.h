@@ -35,17 +35,26 @@ inline SegmentRecords RecordsOfSegment(const CAtomRet& result, int s) {
     return out;
 }
 
-// Calls stopAfter(record) for the records of every segment in order until it
-// returns true; returns whether it did.
-template <typename StopAfter>
-bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
+// Calls visit(record bytes, width) for the records of every segment in order
+// until it returns false; returns whether it did.
+template <typename Visit>
+bool VisitRawRecords(const CAtomRet& result, Visit&& visit) {
     for (int s = 0; s < result.m_nSegCount; ++s) {
         const SegmentRecords segment = RecordsOfSegment(result, s);
         const unsigned char* record = segment.first;
         for (int32_t i = 0; i < segment.count; ++i, record += segment.width)
-            if (stopAfter(ReadOffsetRecord(record, segment.width))) return true;
+            if (!visit(record, segment.width)) return true;
     }
     return false;
+}
+
+// The same walk over decoded records: calls stopAfter(record) until it
+// returns true; returns whether it did.
+template <typename StopAfter>
+bool ForEachRecord(const CAtomRet& result, StopAfter&& stopAfter) {
+    return VisitRawRecords(result, [&](const unsigned char* record, uint8_t width) {
+        return !stopAfter(ReadOffsetRecord(record, width));
+    });
 }
 
 // Records of the segments RecordsOfSegment gives records of, in order,
@@ -60,11 +69,11 @@ inline int64_t CountSegmentRecords(const CAtomRet& result) {
     return total;
 }
 
-// Calls stopAfter(record) for the records [from, to) of CountSegmentRecords'
-// order until it returns true; returns whether it did. Work on one large
-// segment can so be cut into shares.
-template <typename StopAfter>
-bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, StopAfter&& stopAfter) {
+// Calls visit(record bytes, width) for the records [from, to) of
+// CountSegmentRecords' order until it returns false; returns whether it did.
+// Work on one large segment can so be cut into shares.
+template <typename Visit>
+bool VisitRawRecordsInRange(const CAtomRet& result, int64_t from, int64_t to, Visit&& visit) {
     int64_t first = 0;
     for (int s = 0; s < result.m_nSegCount && first < to; ++s) {
         const size_t i = static_cast<size_t>(s);
@@ -75,10 +84,19 @@ bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, Stop
         const int64_t hi = to < end ? to : end;
         const unsigned char* record = result.m_SegRecords[i] + result.m_SegOffset[i] + (lo - first) * width;
         for (int64_t r = lo; r < hi; ++r, record += width)
-            if (stopAfter(ReadOffsetRecord(record, width))) return true;
+            if (!visit(record, width)) return true;
         first = end;
     }
     return false;
+}
+
+// The same walk over decoded records: calls stopAfter(record) until it
+// returns true; returns whether it did.
+template <typename StopAfter>
+bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, StopAfter&& stopAfter) {
+    return VisitRawRecordsInRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
+        return !stopAfter(ReadOffsetRecord(record, width));
+    });
 }
 
 }  // namespace qav

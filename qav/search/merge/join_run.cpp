@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "qav/search/atom/record_walk.h"
 #include "qav/search/merge/join_relation.h"
 #include "qav/search/merge/merge_run.h"
 #include "qav/search/merge/parallel_shares.h"
@@ -23,31 +24,10 @@ bool IsRecordWidth(int width) { return width == 8 || width == 9; }
 // segment holds no offset records (a single walk then logs and skips it).
 bool CountRecords(const CAtomRet& atom, int64_t& total) {
     total = 0;
-    for (int s = 0; s < atom.m_nSegCount; ++s) {
-        const size_t i = static_cast<size_t>(s);
-        if (!IsRecordWidth(atom.m_SegWidth[i])) return false;
-        if (atom.m_SegRecords[i]) total += std::max(atom.m_SegCount[i], 0);
-    }
+    for (int s = 0; s < atom.m_nSegCount; ++s)
+        if (!IsRecordWidth(atom.m_SegWidth[static_cast<size_t>(s)])) return false;
+    total = CountSegmentRecords(atom);
     return true;
-}
-
-// Calls visit(record) for the records [from, to) of CountRecords' order until
-// visit returns false.
-template <typename Visit>
-void ForEachRecordOfRange(const CAtomRet& atom, int64_t from, int64_t to, Visit&& visit) {
-    int64_t first = 0;
-    for (int s = 0; s < atom.m_nSegCount && first < to; ++s) {
-        const size_t i = static_cast<size_t>(s);
-        if (!atom.m_SegRecords[i]) continue;
-        const int width = atom.m_SegWidth[i];
-        const int64_t end = first + std::max(atom.m_SegCount[i], 0);
-        const int64_t lo = std::max(from, first);
-        const int64_t hi = std::min(to, end);
-        const unsigned char* record = atom.m_SegRecords[i] + atom.m_SegOffset[i] + (lo - first) * width;
-        for (int64_t r = lo; r < hi; ++r, record += width)
-            if (!visit(ReadOffsetRecord(record, width))) return;
-        first = end;
-    }
 }
 
 // Items [from, to) of share `share` of count items.
@@ -151,13 +131,13 @@ void MergeRun::GatherListHits(const MergeSide& side) {
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo hit;
-            ForEachRecordOfRange(atom, from, to, [&](const OffsetRecordInfo& record) {
+            ForEachRecordInRange(atom, from, to, [&](const OffsetRecordInfo& record) {
                 if (clock.Step()) {
                     pass.cut = true;
-                    return false;
+                    return true;
                 }
                 if (ListRecordHit(atom, record, hit)) found.push_back(hit);
-                return true;
+                return false;
             });
         });
         if (pass.cut) m_env.SetApproximate();
@@ -221,13 +201,13 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
                 }
             } else {
                 CRetInfo hit;
-                ForEachRecordOfRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
+                ForEachRecordInRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
                     if (clock.Step()) {
                         pass.cut = true;
-                        return false;
+                        return true;
                     }
                     if (probeHit(record, hit)) pairUp(hit, keep);
-                    return true;
+                    return false;
                 });
             }
             pass.leftOut[static_cast<size_t>(share)] = leftOut;

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "qav/index/base/qav_log.h"
 #include "qav/search/atom/atom_ret.h"
+#include "qav/search/atom/record_walk.h"
 #include "qav/search/merge/parallel_shares.h"
 #include "qav/search/merge/qav_ret.h"
 #include "qav/search/filter/query_clock.h"
@@ -28,53 +28,6 @@ int64_t RandomPhase(int64_t stride) {
     return static_cast<int64_t>(generator() % static_cast<uint64_t>(stride));
 }
 
-// Calls visit(record, width) for every record of the segments that hold offset
-// records, in order; stops when visit returns false.
-template <typename Visit>
-void ForEachRecord(const CAtomRet& result, Visit&& visit) {
-    for (int s = 0; s < result.m_nSegCount; ++s) {
-        const uint8_t width = result.m_SegWidth[s];
-        if (width >= kMaxRecordWidth) {
-            QavLog("pAtomRet->m_pnUnitSize[%d]=%u\n", s, static_cast<unsigned>(width));
-            continue;
-        }
-        const int32_t count = result.m_SegCount[s];
-        if (count <= 0 || !result.m_SegRecords[s]) continue;
-        const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s];
-        for (int32_t i = 0; i < count; ++i, record += width) {
-            if (!visit(record, width)) return;
-        }
-    }
-}
-
-// Records of the segments ForEachRecord visits, without its log lines.
-int64_t CountWalkedRecords(const CAtomRet& result) {
-    int64_t total = 0;
-    for (int s = 0; s < result.m_nSegCount; ++s)
-        if (result.m_SegWidth[s] < kMaxRecordWidth && result.m_SegCount[s] > 0 && result.m_SegRecords[s])
-            total += result.m_SegCount[s];
-    return total;
-}
-
-// Calls visit(record, width) for the records [from, to) of ForEachRecord's
-// order until visit returns false.
-template <typename Visit>
-void ForEachRecordOfRange(const CAtomRet& result, int64_t from, int64_t to, Visit&& visit) {
-    int64_t first = 0;
-    for (int s = 0; s < result.m_nSegCount && first < to; ++s) {
-        const uint8_t width = result.m_SegWidth[s];
-        const int32_t count = result.m_SegCount[s];
-        if (width >= kMaxRecordWidth || count <= 0 || !result.m_SegRecords[s]) continue;
-        const int64_t end = first + count;
-        const int64_t lo = std::max(from, first);
-        const int64_t hi = std::min(to, end);
-        const unsigned char* record = result.m_SegRecords[s] + result.m_SegOffset[s] + (lo - first) * width;
-        for (int64_t r = lo; r < hi; ++r, record += width)
-            if (!visit(record, width)) return;
-        first = end;
-    }
-}
-
 constexpr uint64_t kRejectedRecord = UINT64_MAX;  // no sentence key has every bit set
 
 // The sentence key of every record in walk order (kRejectedRecord for one the
@@ -88,7 +41,7 @@ int64_t KeysInShares(const CAtomRet& result, int64_t records, const AcceptRecord
         const int64_t from = records * share / kPassShares;
         const int64_t to = records * (share + 1) / kPassShares;
         int64_t at = from;
-        ForEachRecordOfRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
+        VisitRawRecordsInRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
             if ((at - from + 1) % kRejectionsPerClockRead == 0 && ContextTimedOut()) {
                 stoppedAt[static_cast<size_t>(share)] = at;
                 return false;
@@ -143,7 +96,7 @@ ContextWalkResult SampledWalk(const CAtomRet& result, int64_t hits, const Contex
     bool trying = false;
     bool finished = false;
     bool timedOut = false;
-    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
+    VisitRawRecords(result, [&](const unsigned char* record, uint8_t width) {
         if (g++ % stride == phase) {
             trying = true;
             misses = 0;
@@ -203,12 +156,12 @@ ContextWalkResult PagedWalk(const CAtomRet& result, int64_t hits, const ContextW
     // rows, for what accept keeps.
     std::vector<uint64_t> keys;
     int64_t known = -1;
-    if (const int64_t records = CountWalkedRecords(result);
+    if (const int64_t records = CountSegmentRecords(result);
         setup.concurrentAccept && !large && seen.empty() && records >= kSharedContextFromHits)
         known = KeysInShares(result, records, *setup.concurrentAccept, keys);
     KeySet distinct(known >= 0 ? static_cast<size_t>(known) : 0);
     int64_t at = 0;
-    ForEachRecord(result, [&](const unsigned char* record, uint8_t width) {
+    VisitRawRecords(result, [&](const unsigned char* record, uint8_t width) {
         uint64_t key = 0;
         if (known >= 0) {
             if (at >= known) {

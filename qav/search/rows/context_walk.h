@@ -26,8 +26,6 @@ constexpr int64_t kPagedStopFromHits = 204801;
 // row after which a sample point is given up.
 constexpr int64_t kConditionStride = 10000;
 constexpr int kSampleMissLimit = 100;
-// Records with a width of this many bytes or more are no offset records.
-constexpr uint8_t kMaxRecordWidth = 10;
 
 int NormalContextPageSize(int pageSize);
 // Whether an atom result of hits records is sampled rather than paged.
