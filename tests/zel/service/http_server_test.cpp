@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -245,17 +246,29 @@ TEST_F(HttpAnalysis, AnswerIsCutAtAWholeLine) {
 namespace zel {
 namespace {
 
-// The example route runs "./zel" from the working folder; the work folder is
-// named by the port and reused.
-TEST(HttpExample, AnswersPrintsInUtf8AndReusesWorkFolder) {
+// The example route runs "./zel" from the working folder: each test serves
+// from a fresh folder holding a link to the program.
+class HttpExample : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(symlink(QZ_ZEL_PROGRAM, dir.file("zel").c_str()), 0);
+        working = std::make_unique<qztest::WorkingFolder>(dir.path());
+        ASSERT_TRUE(working->entered());
+        ASSERT_TRUE(server.Start(0, "127.0.0.1"));
+    }
+    void TearDown() override {
+        server.Stop();
+        working.reset();
+    }
+
     qztest::TempDir dir;
-    ASSERT_EQ(symlink(QZ_ZEL_PROGRAM, dir.file("zel").c_str()), 0);
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
-    g_szPort = "7";
+    std::unique_ptr<qztest::WorkingFolder> working;
     ZelHttpServer server;
-    ASSERT_TRUE(server.Start(0, "127.0.0.1"));
+};
+
+// The work folder is named by the port and reused.
+TEST_F(HttpExample, AnswersPrintsInUtf8AndReusesWorkFolder) {
+    g_szPort = "7";
     const std::string example = R"J({"lua":"print('词语')","tab":"","fsa":""})J";
     for (int run = 0; run < 2; ++run) {
         const Answer answer = Fetch(server.Port(), "/runexample", &example);
@@ -264,22 +277,13 @@ TEST(HttpExample, AnswersPrintsInUtf8AndReusesWorkFolder) {
         EXPECT_EQ(access("work_7/code.lua", F_OK), 0);
         EXPECT_NE(access("work_7/zel.json", F_OK), 0);
     }
-    server.Stop();
-    ASSERT_EQ(chdir(previous), 0);
 }
 
 // An example's code runs against the table and the rule network the example
 // built: the child program starts the engine on the work folder's
 // configuration before it runs the code.
-TEST(HttpExample, CodeUsesTheExamplesTableAndRules) {
-    qztest::TempDir dir;
-    ASSERT_EQ(symlink(QZ_ZEL_PROGRAM, dir.file("zel").c_str()), 0);
-    char previous[4096];
-    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+TEST_F(HttpExample, CodeUsesTheExamplesTableAndRules) {
     g_szPort = "8";
-    ZelHttpServer server;
-    ASSERT_TRUE(server.Start(0, "127.0.0.1"));
     const std::string example = R"J({
         "tab": ".颜色\n红\n绿\n",
         "fsa": "@SHOW\n{\n  print('句子:' .. GetText())\n}\n",
@@ -291,8 +295,6 @@ TEST(HttpExample, CodeUsesTheExamplesTableAndRules) {
     }
     EXPECT_FALSE(qztest::ReadFile(dir.file("work_8/data/examtable.idx")).empty());
     EXPECT_FALSE(qztest::ReadFile(dir.file("work_8/data/examfsa.idx")).empty());
-    server.Stop();
-    ASSERT_EQ(chdir(previous), 0);
 }
 
 }  // namespace
