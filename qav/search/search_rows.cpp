@@ -27,6 +27,7 @@
 #include "qav/search/rows/count_maps.h"
 #include "qav/search/rows/freq_form.h"
 #include "qav/search/rows/freq_map.h"
+#include "qav/search/rows/freq_key_hits.h"
 
 namespace qav {
 
@@ -424,10 +425,8 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
 
 bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
     // The key and document of each accepted hit, found in shares with parts
-    // of their own; counted afterwards in hit order, so that the caps on keys
-    // and documents let in the same ones as a single walk.
-    using KeyAndSource = std::pair<std::string, std::string>;
-    std::vector<std::vector<KeyAndSource>> found(kPassShares);
+    // of their own, then counted on the workers by classes of keys.
+    std::vector<std::vector<FreqKeyHit>> found(kPassShares);
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
     RunShares(kPassShares, [&](int share) {
@@ -435,7 +434,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             CSplitedRet parts;
             // Filled apart and moved in at the end, so that the threads do
             // not share the cache line of the vectors side by side.
-            std::vector<KeyAndSource> keys;
+            std::vector<FreqKeyHit> keys;
             for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
                 if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
@@ -446,10 +445,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             noMemory = true;
         }
     });
-    if (noMemory) return false;
-    for (const std::vector<KeyAndSource>& share : found)
-        for (const auto& [key, source] : share) CountFreqKey(map, key, source);
-    return true;
+    return !noMemory && CountFreqKeyHits(found, kPassShares, map);
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

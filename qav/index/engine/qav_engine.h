@@ -16,6 +16,7 @@
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/engine/org_info.h"
 #include "qav/index/engine/sent_info.h"
+#include "qav/index/format/corpus_words.h"
 #include "qav/index/format/word_list.h"
 
 namespace qav {
@@ -24,7 +25,7 @@ class CQAVEngine {
 public:
     // Each data file whole, as 4-byte units (header and tail blocks
     // included), and its number of units; at most 255 files.
-    std::vector<std::unique_ptr<uint32_t[]>> m_corpus;
+    std::vector<CorpusWords> m_corpus;
     std::vector<uint32_t> m_corpusLength;
     // The word list; shared so that a builder can lend its own list.
     std::shared_ptr<CWordList> m_pWordList;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "qav/index/format/corpus_words.h"
+
 namespace qav {
 
 constexpr size_t kDataBlockBytes = 2048;
@@ -42,5 +44,7 @@ int CountNumberedFiles(const std::string& prefix);
 // or one cannot be read or held.
 bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
                    std::vector<uint32_t>& lengths);
+// The same for an engine that serves queries: large files on huge pages.
+bool LoadDataFiles(const std::string& prefix, std::vector<CorpusWords>& words, std::vector<uint32_t>& lengths);
 
 }  // namespace qav

@@ -32,9 +32,16 @@ int CountNumberedFiles(const std::string& prefix) {
 
 namespace {
 
+// An uninitialised array of units words, empty when there is no memory.
+void AllocateWords(uint64_t units, std::unique_ptr<uint32_t[]>& words) {
+    words.reset(new (std::nothrow) uint32_t[units ? units : 1]);
+}
+void AllocateWords(uint64_t units, CorpusWords& words) { words = AllocateCorpusWords(units); }
+
 // Loads one data file whole; false after logging why.
-bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb,
-                  std::unique_ptr<uint32_t[]>& words, uint32_t& length) {
+template <typename Words>
+bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb, Words& words,
+                  uint32_t& length) {
     qz::FileHandle file(fopen(path.c_str(), "rb"));
     struct stat info;
     if (!file || fstat(fileno(file.get()), &info) != 0) {
@@ -52,7 +59,7 @@ bool LoadDataFile(const std::string& path, int index, int count, long long& tota
     totalMb += mb;
     QavLogOnly("  ShareDataInit: loading file %d/%d (%s), %lld MB (total %lld MB)\n", index + 1, count,
                path.c_str(), mb, totalMb);
-    words.reset(new (std::nothrow) uint32_t[units ? units : 1]);
+    AllocateWords(units, words);
     if (!words) {
         QavLog("ShareDataInit Error: failed to allocate %lld MB for file %s (out of memory)\n", mb, path.c_str());
         fflush(stdout);
@@ -67,10 +74,8 @@ bool LoadDataFile(const std::string& path, int index, int count, long long& tota
     return true;
 }
 
-}  // namespace
-
-bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
-                   std::vector<uint32_t>& lengths) {
+template <typename Words>
+bool LoadAllDataFiles(const std::string& prefix, std::vector<Words>& words, std::vector<uint32_t>& lengths) {
     words.clear();
     lengths.clear();
     const int count = CountNumberedFiles(prefix);
@@ -86,6 +91,17 @@ bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32
         }
     }
     return true;
+}
+
+}  // namespace
+
+bool LoadDataFiles(const std::string& prefix, std::vector<std::unique_ptr<uint32_t[]>>& words,
+                   std::vector<uint32_t>& lengths) {
+    return LoadAllDataFiles(prefix, words, lengths);
+}
+
+bool LoadDataFiles(const std::string& prefix, std::vector<CorpusWords>& words, std::vector<uint32_t>& lengths) {
+    return LoadAllDataFiles(prefix, words, lengths);
 }
 
 }  // namespace qav

@@ -19,7 +19,10 @@ void CountFreqKey(CFreqMap& map, const std::string& key, const std::string& sour
         if (map.size() >= kMaxFreqKeys) return;
         found = map.emplace(key, CFreqEntry()).first;
     }
-    CFreqEntry& entry = found->second;
+    CountFreqSource(found->second, source);
+}
+
+void CountFreqSource(CFreqEntry& entry, const std::string& source) {
     ++entry.count;
     if (source.empty()) return;
     auto known = entry.sources.find(source);

@@ -42,6 +42,9 @@ constexpr size_t kMaxFreqSources = 200;
 // A new key beyond kMaxFreqKeys, and a new source beyond kMaxFreqSources of
 // its key, are not counted.
 void CountFreqKey(CFreqMap& map, const std::string& key, const std::string& source);
+// Counts one occurrence of the entry's key in the document named source, as
+// CountFreqKey does once the key is in the map.
+void CountFreqSource(CFreqEntry& entry, const std::string& source);
 
 // Row text of one map entry: the key alone when it has fewer than two
 // sources, else the key, "#@#" and "name:count" items in name order,

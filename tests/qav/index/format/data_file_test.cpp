@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "qav/index/format/offset_record.h"
 #include "support/test_support.h"
@@ -87,3 +92,55 @@ TEST(OffsetRecord, BytesAndRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+// Writes data files prefix_0.dat, ... of the given numbers of 4-byte words,
+// each word a different value.
+void WriteWordFiles(const std::string& prefix, const std::vector<size_t>& sizes) {
+    uint32_t value = 1;
+    for (size_t f = 0; f < sizes.size(); ++f) {
+        std::vector<uint32_t> words(sizes[f]);
+        for (uint32_t& word : words) word = value++ * 2654435761u;
+        std::FILE* file = std::fopen((prefix + "_" + std::to_string(f) + ".dat").c_str(), "wb");
+        ASSERT_TRUE(file);
+        ASSERT_EQ(std::fwrite(words.data(), 4, words.size(), file), words.size());
+        std::fclose(file);
+    }
+}
+
+}  // namespace
+
+TEST(DataFile, EngineArraysHoldTheSameWordsAsPlainOnes) {
+    // Below, at and above the size from which an engine's array is a mapping
+    // of its own, rounded up to whole huge pages.
+    constexpr size_t kHugePageWords = (size_t{2} << 20) / 4;
+    const std::vector<size_t> sizes = {1024, kHugePageWords - 1, kHugePageWords, kHugePageWords + 1};
+    qztest::TempDir dir;
+    const std::string prefix = dir.file("Data");
+    WriteWordFiles(prefix, sizes);
+
+    std::vector<std::unique_ptr<uint32_t[]>> plain;
+    std::vector<qav::CorpusWords> engine;
+    std::vector<uint32_t> plainLengths, engineLengths;
+    ASSERT_TRUE(qav::LoadDataFiles(prefix, plain, plainLengths));
+    ASSERT_TRUE(qav::LoadDataFiles(prefix, engine, engineLengths));
+    ASSERT_EQ(engine.size(), sizes.size());
+    EXPECT_EQ(engineLengths, plainLengths);
+    const size_t mapped[] = {0, 0, size_t{2} << 20, size_t{4} << 20};
+    for (size_t f = 0; f < sizes.size(); ++f) {
+        ASSERT_EQ(engineLengths[f], sizes[f]);
+        EXPECT_EQ(engine[f].get_deleter().mappedBytes, mapped[f]) << f;
+        if (mapped[f] > 0) EXPECT_EQ(reinterpret_cast<uintptr_t>(engine[f].get()) % (size_t{2} << 20), 0u) << f;
+        EXPECT_TRUE(std::equal(plain[f].get(), plain[f].get() + sizes[f], engine[f].get())) << f;
+    }
+}
+
+TEST(DataFile, EngineArraysTakeOverPlainArrays) {
+    std::vector<qav::CorpusWords> words;
+    words.push_back(std::unique_ptr<uint32_t[]>(new uint32_t[2]{7, 8}));
+    words.emplace_back(new uint32_t[1]{9});
+    EXPECT_EQ(words[0][1], 8u);
+    EXPECT_EQ(words[1][0], 9u);
+    EXPECT_EQ(words[0].get_deleter().mappedBytes, 0u);
+}

@@ -9,6 +9,7 @@
 #include "qav/search/rows/count_maps.h"
 #include "qav/search/rows/final_rect.h"
 #include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_key_hits.h"
 #include "qav/search/rows/freq_map.h"
 #include "qav/search/filter/splited_ret.h"
 #include "support/test_support.h"
@@ -86,6 +87,55 @@ TEST(FreqMap, SourcesAreBoundedPerKey) {
     EXPECT_EQ(entry.count, qav::kMaxFreqSources + 2);
     EXPECT_EQ(entry.sources.size(), qav::kMaxFreqSources);
     EXPECT_EQ(entry.sources.at("doc0"), 2u);
+}
+
+// A map's entries in its order of iteration, with their counts and documents.
+std::vector<std::pair<std::string, std::string>> Entries(const qav::CFreqMap& map) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const auto& [key, entry] : map) {
+        std::string counts = std::to_string(entry.count);
+        for (const auto& [source, count] : entry.sources) counts += " " + source + ":" + std::to_string(count);
+        entries.emplace_back(key, counts);
+    }
+    return entries;
+}
+
+TEST(FreqKeyHits, WorkersCountAsASingleWalk) {
+    // More keys than the map keeps, met first late in the hits; one key in
+    // more documents than it keeps, its late documents met again; hits
+    // without a document.
+    std::vector<std::pair<std::string, std::string>> hits;
+    for (int i = 0; i < 6000; ++i) {
+        const int key = (i * 7919) % 2300;
+        hits.emplace_back("k" + std::to_string(key), i % 5 == 0 ? "" : "d" + std::to_string(i % 13));
+        if (i % 2 == 0) hits.emplace_back("many", "doc" + std::to_string((i / 2 * 31) % 250));
+    }
+    qav::CFreqMap expected;
+    for (const auto& [key, source] : hits) qav::CountFreqKey(expected, key, source);
+    ASSERT_EQ(expected.size(), qav::kMaxFreqKeys);
+    ASSERT_EQ(expected["many"].sources.size(), qav::kMaxFreqSources);
+
+    struct Case {
+        int threads;
+        std::vector<size_t> cuts;  // where the runs of hits end, the last at the end
+    } cases[] = {
+        {1, {hits.size()}},
+        {4, {hits.size()}},
+        {4, {0, 1, 2500, 2500, hits.size()}},
+        {3, {100, 7000, hits.size()}},
+        {7, {4000, hits.size()}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::vector<qav::FreqKeyHit>> runs;
+        size_t from = 0;
+        for (size_t cut : c.cuts) {
+            runs.emplace_back();
+            for (; from < cut; ++from) runs.back().emplace_back(hits[from].first, hits[from].second);
+        }
+        qav::CFreqMap map;
+        ASSERT_TRUE(qav::CountFreqKeyHits(runs, c.threads, map));
+        EXPECT_EQ(Entries(map), Entries(expected)) << c.threads << " threads, " << c.cuts.size() << " runs";
+    }
 }
 
 TEST(Freq, OnePairReplacedWhole) {
