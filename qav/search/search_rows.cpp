@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <new>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -226,8 +224,6 @@ void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
 
 bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& counts) const {
     std::atomic<bool> stop{false};
-    const int64_t timeoutMs = g_nQueryTimeoutMs;
-    const auto startTime = g_queryStartTime;
     // Each worker counts in a block of its own, a cache line apart from the
     // next worker's, so that the threads do not fight over one line.
     const size_t stride = counts.size() + kCountsPerCacheLine;
@@ -236,10 +232,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
     const int64_t records = CountSegmentRecords(result);
 
-    auto work = [&](int t) noexcept {
-        // Each worker keeps the caller's time limit.
-        g_nQueryTimeoutMs = static_cast<decltype(g_nQueryTimeoutMs)>(timeoutMs);
-        g_queryStartTime = startTime;
+    // The workers keep the caller's time limit.
+    RunShares(kCountWorkers, [&](int t) noexcept {
         QueryTimeCheck clock;
         CRetInfo hit;
         // Shares of the records rather than of the segments: a frequent word
@@ -257,20 +251,7 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
             }
             return false;
         });
-    };
-
-    std::vector<std::thread> threads;
-    std::vector<int> inlineShares;
-    for (int t = 1; t < kCountWorkers; ++t) {
-        try {
-            threads.emplace_back(work, t);
-        } catch (const std::system_error&) {
-            inlineShares.push_back(t);  // no thread to be had: the caller does this share
-        }
-    }
-    work(0);
-    for (int t : inlineShares) work(t);
-    for (std::thread& thread : threads) thread.join();
+    });
     for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
         for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
     return stop;

@@ -131,7 +131,9 @@ TEST(DataFile, EngineArraysHoldTheSameWordsAsPlainOnes) {
     for (size_t f = 0; f < sizes.size(); ++f) {
         ASSERT_EQ(engineLengths[f], sizes[f]);
         EXPECT_EQ(engine[f].get_deleter().mappedBytes, mapped[f]) << f;
-        if (mapped[f] > 0) EXPECT_EQ(reinterpret_cast<uintptr_t>(engine[f].get()) % (size_t{2} << 20), 0u) << f;
+        if (mapped[f] > 0) {
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(engine[f].get()) % (size_t{2} << 20), 0u) << f;
+        }
         EXPECT_TRUE(std::equal(plain[f].get(), plain[f].get() + sizes[f], engine[f].get())) << f;
     }
 }
