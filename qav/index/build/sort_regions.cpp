@@ -9,7 +9,7 @@ namespace qav {
 
 namespace {
 
-constexpr uint64_t kBatchRecords = 4194304;
+constexpr uint64_t kBatchRecords = 1048576;
 constexpr size_t kBatchUnits = 4096;
 
 }  // namespace
