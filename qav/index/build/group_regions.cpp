@@ -61,6 +61,10 @@ void ForUnitParts(int64_t count, int threads, Body body) {
 
 }  // namespace
 
+uint32_t SliceBufferRecords(uint32_t count) {
+    return std::min(count, std::max(kSliceBufferRecords, count / kSliceWrites));
+}
+
 bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, int threads) {
     std::atomic<bool> ok{true};
     ForUnitParts(list.length(), threads, [&](int64_t first, int64_t end) {
@@ -71,7 +75,7 @@ bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
             for (CHashTable* table : groups) {
                 CHashNode* node = table->GetHashNode(unit.text, unit.type);
                 if (!node) continue;
-                const size_t bytes = size_t{std::min(node->count, kSliceBufferRecords)} * width;
+                const size_t bytes = size_t{SliceBufferRecords(node->count)} * width;
                 std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bytes]());
                 if (!buffer) {
                     QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
@@ -95,7 +99,7 @@ int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::v
     CHashNode* node = table.GetHashNode(entry.first.text, entry.first.type);
     if (!node || !node->records() || node->records_written + node->records_stored >= node->count) return -1;
     const int width = OffsetRecordWidth(node->type);
-    const uint32_t room = std::min(node->count, kSliceBufferRecords);
+    const uint32_t room = SliceBufferRecords(node->count);
     if (node->records_stored == room && !FlushNode(*node, fds, width)) return 0;
     if (width > 0) EncodeOffsetRecord(entry.second, width, node->records() + size_t{node->records_stored} * width);
     ++node->records_stored;

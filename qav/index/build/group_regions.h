@@ -13,12 +13,19 @@
 
 namespace qav {
 
-// Most records a unit's buffer holds before they are written to its slice.
-constexpr uint32_t kSliceBufferRecords = 64;
+// Records a unit's buffer holds at least before they are written to its
+// slice (all of them when it has fewer).
+constexpr uint32_t kSliceBufferRecords = 32;
+// A frequent unit's buffer holds this part of its records, so that it is
+// written in a few large pieces rather than in many small ones.
+constexpr uint32_t kSliceWrites = 16;
+
+// Records the buffer of a unit the group counted count times holds.
+uint32_t SliceBufferRecords(uint32_t count);
 
 // Gives every unit of the list that a group table holds its slice: the offset
 // after the slices of the groups before it, the list's file and a zeroed
-// buffer of up to kSliceBufferRecords records. Units the list does not hold
+// buffer of SliceBufferRecords(count) records. Units the list does not hold
 // get no buffer, so their occurrences are dropped. Spread over threads
 // (at least 1). False when a buffer cannot be allocated.
 bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, int threads);

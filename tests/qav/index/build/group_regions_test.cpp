@@ -63,7 +63,8 @@ std::vector<uint32_t> Positions(const std::string& bytes, int64_t offset, size_t
 }
 
 TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
-    const uint32_t counts[] = {1, qav::kSliceBufferRecords, 2 * qav::kSliceBufferRecords + 3};
+    const uint32_t counts[] = {1, qav::kSliceBufferRecords, 2 * qav::kSliceBufferRecords + 3,
+                               2 * qav::kSliceWrites * qav::kSliceBufferRecords + 5};
     const int32_t types[] = {qav::UNIT_ML, qav::UNIT_POS_L};
     for (int32_t type : types) {
         for (uint32_t count : counts) {
@@ -94,6 +95,17 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
             EXPECT_EQ(Positions(bytes, offset, count, width), expected);
         }
     }
+}
+
+TEST(GroupSlices, FrequentUnitsGetAPartOfTheirRecordsAsBuffer) {
+    const std::vector<std::pair<uint32_t, uint32_t>> cases = {
+        {0, 0},
+        {1, 1},
+        {qav::kSliceBufferRecords, qav::kSliceBufferRecords},
+        {qav::kSliceBufferRecords * qav::kSliceWrites, qav::kSliceBufferRecords},
+        {qav::kSliceBufferRecords * qav::kSliceWrites * 4 + 1, qav::kSliceBufferRecords * 4},
+    };
+    for (const auto& [count, records] : cases) EXPECT_EQ(qav::SliceBufferRecords(count), records) << count;
 }
 
 TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
