@@ -106,57 +106,64 @@ int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::v
     return 1;
 }
 
-bool FlushGroupSlices(CHashTable& table, const std::vector<int>& fds) {
-    bool ok = true;
-    table.ForEachNode([&](CHashNode& node) {
-        if (!node.records()) return;
-        if (ok && !FlushNode(node, fds, OffsetRecordWidth(node.type))) ok = false;
-        node.FreeRecords();
-    });
-    return ok;
-}
-
 bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, CHashTable& merged,
                       const std::vector<int>& fds, int threads) {
     std::atomic<bool> ok{true};
     ForUnitParts(list.length(), threads, [&](int64_t first, int64_t end) {
         std::vector<unsigned char> moved;
+        // Records still in the buffers, gathered for one write: the groups'
+        // last records lie back to back wherever no group wrote records before.
+        std::vector<unsigned char> run;
+        int64_t runStart = 0;
+        auto fail = [&] {
+            QavLog("WriteOffset2File Error\n");
+            ok = false;
+        };
         for (int64_t i = first; i < end && ok; ++i) {
             const CWord& unit = list.words[static_cast<size_t>(i)];
             CHashNode* total = merged.GetHashNode(unit.text, unit.type);
             const int width = OffsetRecordWidth(unit.type);
             if (!total || width == 0) continue;
-            if (unit.file_no >= fds.size()) {
-                ok = false;
-                return;
-            }
+            if (unit.file_no >= fds.size()) return fail();
             const int fd = fds[unit.file_no];
-            int64_t at = unit.offset;  // end of the records written so far
+            auto writeRun = [&] {
+                const bool written = run.empty() || WriteAt(fd, run.data(), run.size(), runStart);
+                run.clear();
+                return written;
+            };
+            int64_t at = unit.offset;  // end of the records placed so far
             int64_t sliceEnd = unit.offset;
             for (CHashTable* table : groups) {
-                const CHashNode* node = table->GetHashNode(unit.text, unit.type);
+                CHashNode* node = table->GetHashNode(unit.text, unit.type);
                 if (!node) continue;
-                const size_t bytes = size_t{node->records_written} * width;
-                if (node->offset != at && bytes > 0) {
-                    moved.resize(bytes);
-                    if (!ReadAt(fd, moved.data(), bytes, node->offset) || !WriteAt(fd, moved.data(), bytes, at)) {
-                        QavLog("WriteOffset2File Error\n");
-                        ok = false;
-                        return;
+                if (node->records_written > 0) {
+                    if (!writeRun()) return fail();
+                    const size_t bytes = size_t{node->records_written} * width;
+                    // Moved up after a group before it wrote fewer than it counted.
+                    if (node->offset != at) {
+                        moved.resize(bytes);
+                        if (!ReadAt(fd, moved.data(), bytes, node->offset) || !WriteAt(fd, moved.data(), bytes, at))
+                            return fail();
                     }
+                    at += static_cast<int64_t>(bytes);
                 }
-                at += static_cast<int64_t>(bytes);
+                if (node->records_stored > 0 && node->records()) {
+                    if (run.empty()) runStart = at;
+                    const size_t bytes = size_t{node->records_stored} * width;
+                    run.insert(run.end(), node->records(), node->records() + bytes);
+                    at += static_cast<int64_t>(bytes);
+                }
                 sliceEnd = node->offset + int64_t{node->count} * width;
-                total->count += node->records_written;
+                total->count += node->records_written + node->records_stored;
+                node->records_written += node->records_stored;
+                node->records_stored = 0;
+                node->FreeRecords();
             }
+            if (!writeRun()) return fail();
             // Records moved up leave their old place; the region reads as zeros after its records.
             if (sliceEnd > at) {
                 moved.assign(static_cast<size_t>(sliceEnd - at), 0);
-                if (!WriteAt(fd, moved.data(), moved.size(), at)) {
-                    QavLog("WriteOffset2File Error\n");
-                    ok = false;
-                    return;
-                }
+                if (!WriteAt(fd, moved.data(), moved.size(), at)) return fail();
             }
         }
     });

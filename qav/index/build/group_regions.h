@@ -36,14 +36,12 @@ bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
 // full; 0 when writing failed.
 int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::vector<int>& fds);
 
-// Writes what every buffer of the group's table still holds and frees the
-// buffers. False when writing failed.
-bool FlushGroupSlices(CHashTable& table, const std::vector<int>& fds);
-
-// After all groups: counts on each merged unit the records its groups wrote,
-// and moves a group's records up against those of the groups before it when
-// one of them wrote fewer than it counted, so that every region holds its
-// records back to back from its start, followed by zeros. Spread over
+// After all groups: writes what the buffers still hold, a unit's groups
+// together in one piece where they lie back to back, and frees the buffers;
+// counts on each merged unit the records its groups wrote, and moves a
+// group's records up against those of the groups before it when one of them
+// wrote fewer than it counted, so that every region holds its records back
+// to back from its start, followed by zeros. Spread over
 // threads (at least 1). False when reading or writing failed.
 bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, CHashTable& merged,
                       const std::vector<int>& fds, int threads);

@@ -102,10 +102,6 @@ bool OffsetGroup(CThreadInfo& info) {
             if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
         }
     }
-    if (!FlushGroupSlices(units, fds)) {
-        QavLog("WriteOffset2File Error\n");
-        return false;
-    }
     if (!WriteTail(data.get()) || !qz::CloseFile(data)) {
         QavLog("Error write %s\n", dataPath.c_str());
         return false;

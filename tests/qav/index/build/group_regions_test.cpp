@@ -71,10 +71,12 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
             SCOPED_TRACE(std::to_string(type) + " x " + std::to_string(count));
             const int width = qav::OffsetRecordWidth(type);
             const int64_t offset = 2 * width;  // after another unit's region
-            qav::CHashTable group(11);
+            qav::CHashTable group(11), merged(11);
             qav::AddWord(group, "u", count, type);
+            qav::AddWord(merged, "u", count, type);
             qav::CWordList list;
             list.words = {ListUnit("u", type, offset)};
+            qav::ReadyOffsetInfo(merged, list);
             ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 2));
             ScratchFile file(offset + size_t{count} * width);
 
@@ -82,8 +84,9 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
                 ASSERT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, i), file.fds), 1);
             EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, count), file.fds), -1);  // slice full
             EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("v", type, 0), file.fds), -1);  // never counted
-            ASSERT_TRUE(qav::FlushGroupSlices(group, file.fds));
+            ASSERT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 2));
 
+            EXPECT_EQ(merged.GetHashNode("u", type)->count, count);
             const qav::CHashNode* node = group.GetHashNode("u", type);
             EXPECT_EQ(node->records(), nullptr);
             EXPECT_EQ(node->records_written, count);
@@ -115,37 +118,45 @@ TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
     ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 1));
     ScratchFile file(0);
     EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
-    EXPECT_TRUE(qav::FlushGroupSlices(group, file.fds));
+    qav::CHashTable merged(11);
+    qav::AddWord(merged, "pruned", 2, qav::UNIT_ML);
+    EXPECT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 1));
     EXPECT_EQ(file.Bytes(), "");
 }
 
 TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
     const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
-    // Group 0 counted 3 and meets 1, group 1 counted 2 and meets both,
-    // group 2 never met the unit.
-    qav::CHashTable first(11), second(11), third(11);
-    qav::AddWord(first, "u", 3, qav::UNIT_ML);
-    qav::AddWord(second, "u", 2, qav::UNIT_ML);
-    qav::AddWord(third, "w", 1, qav::UNIT_ML);
-    qav::CHashTable merged(11);
-    qav::AddWord(merged, "u", 5, qav::UNIT_ML);
-    qav::CWordList list;
-    list.words = {ListUnit("u", qav::UNIT_ML, 0)};
-    qav::ReadyOffsetInfo(merged, list);
-    const std::vector<qav::CHashTable*> groups = {&first, &second, &third};
-    ASSERT_TRUE(qav::ReadyGroupSlices(groups, list, 1));
-    ScratchFile file(5 * width);
+    // Group 0 counted 3 and meets 1, group 1 meets all it counted (either
+    // held in its buffer or partly written before closing), group 2 never
+    // met the unit.
+    for (uint32_t secondCount : {2u, qav::kSliceBufferRecords + 2}) {
+        SCOPED_TRACE(secondCount);
+        qav::CHashTable first(11), second(11), third(11), merged(11);
+        qav::AddWord(first, "u", 3, qav::UNIT_ML);
+        qav::AddWord(second, "u", secondCount, qav::UNIT_ML);
+        qav::AddWord(third, "w", 1, qav::UNIT_ML);
+        qav::AddWord(merged, "u", 3 + secondCount, qav::UNIT_ML);
+        qav::CWordList list;
+        list.words = {ListUnit("u", qav::UNIT_ML, 0)};
+        qav::ReadyOffsetInfo(merged, list);
+        const std::vector<qav::CHashTable*> groups = {&first, &second, &third};
+        ASSERT_TRUE(qav::ReadyGroupSlices(groups, list, 1));
+        ScratchFile file((3 + secondCount) * width);
 
-    ASSERT_EQ(qav::AddIdxInfoToSlice(first, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
-    ASSERT_EQ(qav::AddIdxInfoToSlice(second, Occurrence("u", qav::UNIT_ML, 20), file.fds), 1);
-    ASSERT_EQ(qav::AddIdxInfoToSlice(second, Occurrence("u", qav::UNIT_ML, 21), file.fds), 1);
-    for (qav::CHashTable* group : groups) ASSERT_TRUE(qav::FlushGroupSlices(*group, file.fds));
-    ASSERT_TRUE(qav::CloseGroupSlices(groups, list, merged, file.fds, 2));
+        std::vector<uint32_t> expected = {10};
+        ASSERT_EQ(qav::AddIdxInfoToSlice(first, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
+        for (uint32_t i = 0; i < secondCount; ++i) {
+            ASSERT_EQ(qav::AddIdxInfoToSlice(second, Occurrence("u", qav::UNIT_ML, 20 + i), file.fds), 1);
+            expected.push_back(20 + i);
+        }
+        EXPECT_EQ(second.GetHashNode("u", qav::UNIT_ML)->records_written > 0, secondCount > qav::kSliceBufferRecords);
+        ASSERT_TRUE(qav::CloseGroupSlices(groups, list, merged, file.fds, 2));
 
-    EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 3u);
-    const std::string bytes = file.Bytes();
-    EXPECT_EQ(Positions(bytes, 0, 3, width), (std::vector<uint32_t>{10, 20, 21}));
-    EXPECT_EQ(bytes.substr(3 * width), std::string(2 * width, '\0'));
+        EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1 + secondCount);
+        const std::string bytes = file.Bytes();
+        EXPECT_EQ(Positions(bytes, 0, 1 + secondCount, width), expected);
+        EXPECT_EQ(bytes.substr((1 + secondCount) * width), std::string(2 * width, '\0'));
+    }
 }
 
 }  // namespace
