@@ -31,6 +31,7 @@ constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
 
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
+    if (!info.offset_fds) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
