@@ -18,6 +18,7 @@
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/qav_tree.h"
+#include "qav/index/build/group_regions.h"
 #include "qav/index/build/unit_records.h"
 #include "common/platform/zq_thread.h"
 
@@ -30,8 +31,7 @@ constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
 
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
-    // Record buffers for every unit of the list the group met.
-    if (!Ready2CreateOffset(*info.unit_hash, *info.unit_list)) return false;
+    if (!info.offset_fds) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
@@ -58,7 +58,11 @@ bool OffsetGroup(CThreadInfo& info) {
     std::string line;
     int64_t lines = 0;
     CHashTable& units = *info.unit_hash;
-    const UnitRecordSink store = [&units](const IdxUnitEntry& entry) { AddIdxInfo(units, entry); };
+    const std::vector<int>& fds = *info.offset_fds;
+    bool recordsLost = false;
+    const UnitRecordSink store = [&](const IdxUnitEntry& entry) {
+        if (AddIdxInfoToSlice(units, entry, fds) == 0) recordsLost = true;
+    };
 
     for (size_t i = 0; i < info.files.size(); ++i) {
         const std::string& path = info.files[i];
@@ -90,6 +94,10 @@ bool OffsetGroup(CThreadInfo& info) {
                                pn, kind);
             if (ferror(data.get()) || ferror(ids.get())) {
                 QavLog("Error write %s\n", ferror(data.get()) ? dataPath.c_str() : idPath.c_str());
+                return false;
+            }
+            if (recordsLost) {
+                QavLog("WriteOffset2File Error\n");
                 return false;
             }
             if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
@@ -135,21 +143,28 @@ bool CQAVIdx::CreateOffset() {
     // The merged table counts the records written to each region from here on.
     ReadyOffsetInfo(m_Tables.units, m_WordList_U);
 
-    const size_t batchSize = static_cast<size_t>(std::max(m_Config.m_SizeInfo.ThreadNum_Offset, 1));
+    const int threadCount = std::max(m_Config.m_SizeInfo.ThreadNum_Offset, 1);
+    std::vector<CHashTable*> groupTables;
+    for (int g = 0; g < groups; ++g) groupTables.push_back(m_Tables.group_units[g].get());
+    std::vector<qz::FileHandle> offsetFiles;
+    if (!OpenOffsetFiles(offsetFiles)) return false;
+    std::vector<int> fds;
+    for (const qz::FileHandle& file : offsetFiles) fds.push_back(fileno(file.get()));
+    // Each group writes its records into its own slice of every unit's region.
+    if (!ReadyGroupSlices(groupTables, m_WordList_U, threadCount)) return false;
+
+    const size_t batchSize = static_cast<size_t>(threadCount);
     std::vector<CThreadInfo> infos(groups);
     std::vector<int> batch;
     std::vector<pthread_t> threads;
-    // Joins the batch's threads and appends their records; false when a group
-    // or the appending failed.
+    // Joins the batch's threads; false when a group failed.
     auto finishBatch = [&]() {
         bool ok = true;
         for (size_t k = 0; k < threads.size(); ++k) {
             if (threads[k] == 0 || thread_join_ex(threads[k], nullptr) != 0) infos[batch[k]].ok = false;
             ok = ok && infos[batch[k]].ok;
         }
-        QavLog("  Threads joined, writing offset to file...\n");
-        ok = ok && HashOffset2File(batch);
-        if (ok) QavLog("  Offset written OK\n");
+        QavLog("  Threads joined\n");
         batch.clear();
         threads.clear();
         return ok;
@@ -167,6 +182,7 @@ bool CQAVIdx::CreateOffset() {
         if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
         info.data_path = files.Data;
         info.id_path = files.DataInInfo;
+        info.offset_fds = &fds;
         batch.push_back(g);
         threads.push_back(thread_create_ex(CreateOffsetThread, &infos[g]));
         if (batch.size() == batchSize) {
@@ -178,7 +194,10 @@ bool CQAVIdx::CreateOffset() {
         QavLog("Creating Offset [%d-%d] of %zu\n", batch.front(), batch.back(), infos.size());
         if (!finishBatch()) return false;
     }
-    return true;
+    bool ok = CloseGroupSlices(groupTables, m_WordList_U, m_Tables.units, fds, threadCount);
+    for (qz::FileHandle& file : offsetFiles) ok = qz::CloseFile(file) && ok;
+    if (ok) QavLog("  Offset written OK\n");
+    return ok;
 }
 
 }  // namespace qav

@@ -1,6 +1,6 @@
 // Offset pass of the index builder for one file group: the group's data file
-// and identifier file, and a record for every unit occurrence, collected in
-// the group's unit table until its batch is appended to the offset files.
+// and identifier file, and a record for every unit occurrence, written to the
+// group's slice of its unit's region in the offset files.
 #pragma once
 
 #include "qav/index/build/count_units.h"

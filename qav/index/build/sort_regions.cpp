@@ -9,7 +9,8 @@ namespace qav {
 
 namespace {
 
-constexpr uint64_t kBatchRecords = 4194304;
+// Records a batch holds per sorting thread.
+constexpr uint64_t kBatchRecordsPerThread = 131072;
 constexpr size_t kBatchUnits = 4096;
 
 }  // namespace
@@ -20,7 +21,8 @@ bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
     // A batch is joined and written back once it holds this many records or
     // units: large enough that the threads seldom wait for one another at a
     // join, small enough to bound the records held in memory.
-    const uint64_t batchRecordLimit = std::min(uint64_t{chunkLimit} * static_cast<uint64_t>(threads), kBatchRecords);
+    const uint64_t batchRecordLimit =
+        uint64_t{std::min(uint64_t{chunkLimit}, kBatchRecordsPerThread)} * static_cast<uint64_t>(threads);
     const int64_t unitCount = input.units->length();
     QavLog("Sorting Offset...%lld total\n", static_cast<long long>(unitCount));
 

@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qav/index/build/add_word.h"
+#include "qav/index/build/group_regions.h"
+#include "qav/index/build/unit_records.h"
+#include "qav/index/format/offset_record.h"
+#include "qav/index/format/unit_type.h"
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// A scratch offset file of zeros.
+struct ScratchFile {
+    std::unique_ptr<std::FILE, FileCloser> file{std::tmpfile()};
+    std::vector<int> fds;
+
+    explicit ScratchFile(size_t size) {
+        fds.push_back(fileno(file.get()));
+        const std::string zeros(size, '\0');
+        std::fwrite(zeros.data(), 1, zeros.size(), file.get());
+        std::fflush(file.get());
+    }
+    std::string Bytes() const {
+        std::string bytes;
+        std::rewind(file.get());
+        for (int c; (c = std::fgetc(file.get())) != EOF;) bytes.push_back(static_cast<char>(c));
+        return bytes;
+    }
+};
+
+qav::CWord ListUnit(const std::string& text, int32_t type, int64_t offset) {
+    qav::CWord unit;
+    unit.text = text;
+    unit.type = type;
+    unit.offset = offset;
+    return unit;
+}
+
+qav::IdxUnitEntry Occurrence(const std::string& text, int32_t type, uint32_t position) {
+    qav::IdxUnitEntry entry;
+    entry.first.text = text;
+    entry.first.type = type;
+    entry.second = qav::CSortIdxUnit{1, position, 2, 0, 3};
+    return entry;
+}
+
+// Positions of the records in bytes, from offset on.
+std::vector<uint32_t> Positions(const std::string& bytes, int64_t offset, size_t count, int width) {
+    std::vector<uint32_t> positions;
+    for (size_t i = 0; i < count; ++i)
+        positions.push_back(
+            qav::DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(bytes.data()) + offset + i * width, width)
+                .position);
+    return positions;
+}
+
+TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
+    const uint32_t counts[] = {1, qav::kSliceBufferRecords, 2 * qav::kSliceBufferRecords + 3,
+                               2 * qav::kSliceWrites * qav::kSliceBufferRecords + 5};
+    const int32_t types[] = {qav::UNIT_ML, qav::UNIT_POS_L};
+    for (int32_t type : types) {
+        for (uint32_t count : counts) {
+            SCOPED_TRACE(std::to_string(type) + " x " + std::to_string(count));
+            const int width = qav::OffsetRecordWidth(type);
+            const int64_t offset = 2 * width;  // after another unit's region
+            qav::CHashTable group(11), merged(11);
+            qav::AddWord(group, "u", count, type);
+            qav::AddWord(merged, "u", count, type);
+            qav::CWordList list;
+            list.words = {ListUnit("u", type, offset)};
+            qav::ReadyOffsetInfo(merged, list);
+            ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 2));
+            ScratchFile file(offset + size_t{count} * width);
+
+            for (uint32_t i = 0; i < count; ++i)
+                ASSERT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, i), file.fds), 1);
+            EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, count), file.fds), -1);  // slice full
+            EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("v", type, 0), file.fds), -1);  // never counted
+            ASSERT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 2));
+
+            EXPECT_EQ(merged.GetHashNode("u", type)->count, count);
+            const qav::CHashNode* node = group.GetHashNode("u", type);
+            EXPECT_EQ(node->records(), nullptr);
+            EXPECT_EQ(node->records_written, count);
+            const std::string bytes = file.Bytes();
+            ASSERT_EQ(bytes.size(), offset + size_t{count} * width);
+            EXPECT_EQ(bytes.substr(0, offset), std::string(offset, '\0'));
+            std::vector<uint32_t> expected;
+            for (uint32_t i = 0; i < count; ++i) expected.push_back(i);
+            EXPECT_EQ(Positions(bytes, offset, count, width), expected);
+        }
+    }
+}
+
+TEST(GroupSlices, FrequentUnitsGetAPartOfTheirRecordsAsBuffer) {
+    const std::vector<std::pair<uint32_t, uint32_t>> cases = {
+        {0, 0},
+        {1, 1},
+        {qav::kSliceBufferRecords, qav::kSliceBufferRecords},
+        {qav::kSliceBufferRecords * qav::kSliceWrites, qav::kSliceBufferRecords},
+        {qav::kSliceBufferRecords * qav::kSliceWrites * 4 + 1, qav::kSliceBufferRecords * 4},
+    };
+    for (const auto& [count, records] : cases) EXPECT_EQ(qav::SliceBufferRecords(count), records) << count;
+}
+
+TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
+    qav::CHashTable group(11);
+    qav::AddWord(group, "pruned", 2, qav::UNIT_ML);
+    qav::CWordList list;
+    ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 1));
+    ScratchFile file(0);
+    EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
+    qav::CHashTable merged(11);
+    qav::AddWord(merged, "pruned", 2, qav::UNIT_ML);
+    EXPECT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 1));
+    EXPECT_EQ(file.Bytes(), "");
+}
+
+TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
+    const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
+    // Group 0 counted 3 and meets 1, group 1 meets all it counted (either
+    // held in its buffer or partly written before closing), group 2 never
+    // met the unit.
+    for (uint32_t secondCount : {2u, qav::kSliceBufferRecords + 2}) {
+        SCOPED_TRACE(secondCount);
+        qav::CHashTable first(11), second(11), third(11), merged(11);
+        qav::AddWord(first, "u", 3, qav::UNIT_ML);
+        qav::AddWord(second, "u", secondCount, qav::UNIT_ML);
+        qav::AddWord(third, "w", 1, qav::UNIT_ML);
+        qav::AddWord(merged, "u", 3 + secondCount, qav::UNIT_ML);
+        qav::CWordList list;
+        list.words = {ListUnit("u", qav::UNIT_ML, 0)};
+        qav::ReadyOffsetInfo(merged, list);
+        const std::vector<qav::CHashTable*> groups = {&first, &second, &third};
+        ASSERT_TRUE(qav::ReadyGroupSlices(groups, list, 1));
+        ScratchFile file((3 + secondCount) * width);
+
+        std::vector<uint32_t> expected = {10};
+        ASSERT_EQ(qav::AddIdxInfoToSlice(first, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
+        for (uint32_t i = 0; i < secondCount; ++i) {
+            ASSERT_EQ(qav::AddIdxInfoToSlice(second, Occurrence("u", qav::UNIT_ML, 20 + i), file.fds), 1);
+            expected.push_back(20 + i);
+        }
+        EXPECT_EQ(second.GetHashNode("u", qav::UNIT_ML)->records_written > 0, secondCount > qav::kSliceBufferRecords);
+        ASSERT_TRUE(qav::CloseGroupSlices(groups, list, merged, file.fds, 2));
+
+        EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1 + secondCount);
+        const std::string bytes = file.Bytes();
+        EXPECT_EQ(Positions(bytes, 0, 1 + secondCount, width), expected);
+        EXPECT_EQ(bytes.substr((1 + secondCount) * width), std::string(2 * width, '\0'));
+    }
+}
+
+}  // namespace
