@@ -179,6 +179,7 @@ size_t Occurrences(const std::string& text, const std::string& part) {
 
 TEST(BuildStageLog, StagesLogStartRunningLinesAndTheirEnd) {
     TempDir dir;
+    qav::QavLogClose();  // an earlier test of this program may have left its log open
     ASSERT_TRUE(qav::OpenBuildLog(dir.path()));
     {
         qav::BuildStages stages(qav::BuildStages::kLogOnly, std::chrono::milliseconds(20));
@@ -190,7 +191,9 @@ TEST(BuildStageLog, StagesLogStartRunningLinesAndTheirEnd) {
         stages.Total();
     }
     qav::QavLogClose();
-    const std::string log = qztest::ReadFile(fs::directory_iterator(dir.path())->path().string());
+    const fs::directory_iterator logFile(dir.path());
+    ASSERT_NE(logFile, fs::directory_iterator());
+    const std::string log = qztest::ReadFile(logFile->path().string());
     EXPECT_NE(std::string::npos, log.find("\nSlow Stage \n  [Slow Stage] running, 0 s\n")) << log;
     EXPECT_GE(Occurrences(log, "  [Slow Stage] running, "), 2u) << log;
     const size_t done = log.find("  [Slow Stage] done, ");
