@@ -141,8 +141,7 @@ void MergeRun::GatherListHits(const MergeSide& side) {
             });
         });
         if (pass.cut) m_env.SetApproximate();
-        for (const std::vector<CRetInfo>& share : pass.found)
-            for (const CRetInfo& hit : share) hits.Add(hit);
+        hits.AddAll(pass.found);
     } else if (side.atom) {
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;

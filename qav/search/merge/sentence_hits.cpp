@@ -9,6 +9,16 @@ void SentenceHits::Clear() {
     m_shift = 64;
 }
 
+void SentenceHits::AddAll(const std::vector<std::vector<CRetInfo>>& lists) {
+    size_t total = m_hits.size();
+    for (const std::vector<CRetInfo>& list : lists) {
+        total += list.size();
+        if (total > static_cast<size_t>(INT32_MAX)) throw std::bad_alloc();
+    }
+    m_hits.reserve(total);
+    for (const std::vector<CRetInfo>& list : lists) m_hits.insert(m_hits.end(), list.begin(), list.end());
+}
+
 void SentenceHits::Index() {
     // At least as many buckets as hits: chains stay about one hit long.
     int bits = 4;

@@ -22,6 +22,9 @@ public:
         if (m_hits.size() >= static_cast<size_t>(INT32_MAX)) throw std::bad_alloc();
         m_hits.push_back(hit);
     }
+    // Adds the hits of every list in order, as Add would one by one, with
+    // room for all of them made at once.
+    void AddAll(const std::vector<std::vector<CRetInfo>>& lists);
     // Chains the hits added so far by sentence; call once after the last Add.
     void Index();
     // Calls visit(hit) for every hit of exactly this sentence, the last added

@@ -62,4 +62,22 @@ TEST(SentenceHits, GivesTheHitsOfASentenceLastAddedFirst) {
     }
 }
 
+TEST(SentenceHits, AddAllKeepsTheOrderOfTheListsAndTheirHits) {
+    qav::SentenceHits hits;
+    hits.Add(Hit(0, 10, 1));
+    // Empty lists among full ones, as shares that found nothing give.
+    const std::vector<std::vector<qav::CRetInfo>> lists = {
+        {Hit(0, 10, 2), Hit(0, 20, 3)}, {}, {Hit(0, 10, 4)}, {}, {Hit(1, 10, 5), Hit(0, 10, 6)}};
+    hits.AddAll(lists);
+    hits.AddAll({});
+    hits.Index();
+    EXPECT_EQ(6, hits.size());
+    std::vector<int> starts;
+    EXPECT_TRUE(hits.ForEachOfSentence(0, 10, [&](const qav::CRetInfo& hit) { starts.push_back(hit.start); }));
+    EXPECT_EQ(starts, (std::vector<int>{6, 4, 2, 1}));
+    starts.clear();
+    EXPECT_TRUE(hits.ForEachOfSentence(0, 20, [&](const qav::CRetInfo& hit) { starts.push_back(hit.start); }));
+    EXPECT_EQ(starts, (std::vector<int>{3}));
+}
+
 }  // namespace
