@@ -31,29 +31,32 @@ uint32_t CHashTable::HashVal(std::string_view text) const {
     return bucket_count_ == 0 ? 0 : HashText(text) % bucket_count_;
 }
 
-uint64_t CHashTable::MixedHash(std::string_view name) {
-    const uint64_t h = std::hash<std::string_view>{}(name);
-    return h == 0 ? 1 : h;  // 0 marks a free slot
-}
+uint64_t CHashTable::MixedHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
 
 size_t CHashTable::FindSlot(std::string_view name, uint64_t hash) const {
     const size_t mask = names_.size() - 1;
+    const uint32_t tag = SlotTag(hash);
     for (size_t at = hash & mask;; at = (at + 1) & mask) {
         const NameSlot& slot = names_[at];
-        if (slot.hash == 0 || (slot.hash == hash && slot.first->name == name)) return at;
+        if (slot.tag == 0 || (slot.tag == tag && nodes_[slot.first].name == name)) return at;
     }
 }
 
 void CHashTable::GrowNameIndex() {
     std::vector<NameSlot> old(std::max(names_.size() * 2, kFirstNameSlots));
     old.swap(names_);
-    for (const NameSlot& slot : old)
-        if (slot.hash != 0) names_[FindSlot(slot.first->name, slot.hash)] = slot;
+    // The slots keep no full hash, so each name's is computed anew.
+    for (const NameSlot& slot : old) {
+        if (slot.tag == 0) continue;
+        const std::string& name = nodes_[slot.first].name;
+        names_[FindSlot(name, MixedHash(name))] = slot;
+    }
 }
 
 CHashNode* CHashTable::GetHashNode(std::string_view name) const {
     if (names_.empty()) return nullptr;
-    return names_[FindSlot(name, MixedHash(name))].first;
+    const NameSlot& slot = names_[FindSlot(name, MixedHash(name))];
+    return slot.tag == 0 ? nullptr : const_cast<CHashNode*>(&nodes_[slot.first]);
 }
 
 CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type) const {
@@ -68,7 +71,8 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, bool* creat
     if ((names_used_ + 1) * 2 > names_.size()) GrowNameIndex();
     const uint64_t hash = MixedHash(name);
     NameSlot& slot = names_[FindSlot(name, hash)];
-    CHashNode** link = &slot.first;
+    CHashNode* first = slot.tag == 0 ? nullptr : &nodes_[slot.first];
+    CHashNode** link = &first;
     for (; *link; link = &(*link)->same_name) {
         if ((*link)->type == type) {
             if (created) *created = false;
@@ -76,11 +80,13 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, bool* creat
         }
     }
     CHashNode* node = &nodes_.emplace_back(name, type);
-    if (slot.hash == 0) {
-        slot.hash = hash;
+    if (slot.tag == 0) {
+        slot.tag = SlotTag(hash);
+        slot.first = static_cast<uint32_t>(nodes_.size() - 1);
         ++names_used_;
+    } else {
+        *link = node;
     }
-    *link = node;
     Chain& chain = chains_[HashVal(name)];
     (chain.tail ? chain.tail->next : chain.head) = node;
     chain.tail = node;

@@ -116,14 +116,18 @@ private:
         CHashNode* head = nullptr;
         CHashNode* tail = nullptr;
     };
-    // One entry of the name index: the first node of a name, with the mixed
-    // hash of that name (0 marks a free slot).
+    // One entry of the name index: the first node of a name, as its place in
+    // nodes_, with a tag from the mixed hash of that name (0 marks a free
+    // slot). Eight bytes instead of a full hash and a pointer: a build holds
+    // one table per file group, and the index is a large part of each.
     struct NameSlot {
-        uint64_t hash = 0;
-        CHashNode* first = nullptr;
+        uint32_t tag = 0;
+        uint32_t first = 0;
     };
 
     static uint64_t MixedHash(std::string_view name);
+    // Never 0, so that a used slot is told from a free one.
+    static uint32_t SlotTag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32) | 1; }
     // The slot of that name, or the free slot where it would go.
     size_t FindSlot(std::string_view name, uint64_t hash) const;
     void GrowNameIndex();
