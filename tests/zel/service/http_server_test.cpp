@@ -160,7 +160,10 @@ protected:
         g_psTablePath.clear();
         const std::string source = dir.file("web.txt");
         qztest::WriteFile(source, qztest::Gbk(kAnalysisRules));
-        ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+        {
+            const qztest::WorkingFolder compiling(dir.path());  // the compiler's intermediate files go here
+            ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+        }
         const std::string config = dir.file("zel.cfg");
         qztest::WriteFile(config, "FSA:{\"Path\":\"" + dir.path() + "\"}\n");
         ASSERT_TRUE(InitServer(config.c_str()));
@@ -344,7 +347,10 @@ TEST(HttpProgram, ServesWithTheEngineOfItsConfiguration) {
     qztest::TempDir dir;
     const std::string source = dir.file("web.txt");
     qztest::WriteFile(source, qztest::Gbk(kAnalysisRules));
-    ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+    {
+        const qztest::WorkingFolder compiling(dir.path());  // the compiler's intermediate files go here
+        ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+    }
     qztest::WriteFile(dir.file("zel.cfg"), "FSA:{\"Path\":\"" + dir.path() + "\"}\n");
     const std::string request = "{\"Text\":\"abc\",\"FSA\":\"ECHO\"}";
     {

@@ -37,7 +37,12 @@ protected:
         g_psFSAPath.clear();
         const std::string source = dir.file("np.txt");
         qztest::WriteFile(source, qztest::Gbk(kRules));
-        ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+        {
+            // The compiler writes its intermediate files into the working
+            // folder, which other test programs share.
+            const qztest::WorkingFolder compiling(dir.path());
+            ASSERT_TRUE(RuleIdx2(source.c_str(), dir.path().c_str()));
+        }
         const std::string config = dir.file("zel.cfg");
         qztest::WriteFile(config, "FSA:{\"Path\":\"" + dir.path() + "\"}\n");
         ZEL_DataInit(config.c_str(), nullptr);
