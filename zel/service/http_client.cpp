@@ -2,17 +2,17 @@
 
 #include <arpa/inet.h>
 #include <netdb.h>
-#include <strings.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#include "zel/service/http_answer.h"
 
 namespace zel {
 
@@ -30,67 +30,14 @@ void SetTimeouts(int socket) {
     setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
-// The value of a header (case-insensitive name) within the header block,
-// or npos when absent.
-size_t HeaderValue(const std::string& headers, const char* name, std::string& value) {
-    size_t nameLength = std::strlen(name);
-    for (size_t line = 0; line < headers.size();) {
-        size_t end = headers.find("\r\n", line);
-        if (end == std::string::npos) end = headers.size();
-        if (end - line > nameLength && strncasecmp(headers.c_str() + line, name, nameLength) == 0 &&
-            headers[line + nameLength] == ':') {
-            size_t at = line + nameLength + 1;
-            while (at < end && (headers[at] == ' ' || headers[at] == '\t')) ++at;
-            value = headers.substr(at, end - at);
-            return line;
-        }
-        line = end + 2;
-    }
-    return std::string::npos;
-}
-
-bool IsChunked(const std::string& headers) {
-    std::string value;
-    if (HeaderValue(headers, "Transfer-Encoding", value) == std::string::npos) return false;
-    for (char& c : value) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return value.find("chunked") != std::string::npos;
-}
-
 // Whether the stored text is a whole answer: its body complete by its
 // Content-Length, or a chunked body ended by its last chunk.
 bool AnswerComplete(const char* text) {
-    const char* blank = std::strstr(text, "\r\n\r\n");
-    if (!blank) return false;
-    std::string headers(text, static_cast<size_t>(blank - text));
-    const char* body = blank + 4;
-    if (IsChunked(headers)) return std::strstr(body, "0\r\n\r\n") != nullptr;
-    std::string length;
-    if (HeaderValue(headers, "Content-Length", length) != std::string::npos)
-        return std::strlen(body) >= static_cast<size_t>(std::atol(length.c_str()));
-    return false;
-}
-
-// Decodes a chunked body into out; false when it does not fit.
-bool DecodeChunks(const char* body, char* out, int size) {
-    size_t used = 0;
-    const char* p = body;
-    while (true) {
-        char* end = nullptr;
-        unsigned long length = std::strtoul(p, &end, 16);
-        if (end == p || length == 0) break;
-        const char* data = std::strstr(end, "\r\n");
-        if (!data) break;
-        data += 2;
-        size_t available = strnlen(data, length);
-        if (used + available + 1 > static_cast<size_t>(size)) return false;
-        std::memcpy(out + used, data, available);
-        used += available;
-        out[used] = '\0';
-        if (available < length) break;
-        p = data + length;
-        if (std::strncmp(p, "\r\n", 2) == 0) p += 2;
-    }
-    return true;
+    const std::string answer(text);
+    const HttpAnswerHead head = ParseAnswerHead(answer);
+    if (head.bodyStart == std::string::npos) return false;
+    if (head.chunked) return answer.find("0\r\n\r\n", head.bodyStart) != std::string::npos;
+    return head.hasLength && answer.size() - head.bodyStart >= head.length;
 }
 
 // Receives an answer into a buffer of size bytes and parses it into out;
@@ -202,27 +149,23 @@ char* http_parse_result(const char* response, char* out, int size) {
         std::printf("result:\n%s\n", response);
         return nullptr;
     }
-    const char* blank = std::strstr(response, "\r\n\r\n");
-    if (!blank) {
+    const std::string answer(response);
+    const HttpAnswerHead head = ParseAnswerHead(answer);
+    if (head.bodyStart == std::string::npos) {
         std::printf("ptmp is NULL\n");
         return nullptr;
     }
-    std::string headers(response, static_cast<size_t>(blank - response));
-    const char* body = blank + 4;
-    if (IsChunked(headers)) {
-        if (!DecodeChunks(body, out, size)) out[0] = '\0';
-        return out;
+    std::string body = answer.substr(head.bodyStart);
+    if (head.chunked) {
+        std::string decoded;
+        if (!DecodeChunkedBody(body, static_cast<size_t>(size) - 1, decoded)) return out;
+        body.swap(decoded);
+    } else {
+        if (head.hasLength && head.length < body.size()) body.resize(head.length);
+        if (body.size() + 1 >= static_cast<size_t>(size)) return out;
     }
-    size_t bodyLength = std::strlen(body);
-    size_t length = bodyLength;
-    std::string value;
-    if (HeaderValue(headers, "Content-Length", value) != std::string::npos) {
-        length = static_cast<size_t>(std::strtoul(value.c_str(), nullptr, 10));
-        if (length > bodyLength) length = bodyLength;
-    }
-    if (length + 1 >= static_cast<size_t>(size)) return out;
-    std::memcpy(out, body, length);
-    out[length] = '\0';
+    std::memcpy(out, body.data(), body.size());
+    out[body.size()] = '\0';
     return out;
 }
 

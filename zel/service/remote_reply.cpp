@@ -1,6 +1,5 @@
 #include "zel/service/remote_reply.h"
 
-#include <strings.h>
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "zel/service/http_answer.h"
 #include "zel/service/http_client.h"
 
 namespace zel {
@@ -17,34 +17,6 @@ constexpr size_t kReadChunk = 65536;
 // A header block longer than this is not an answer of the services asked.
 constexpr size_t kMaxHeaderBytes = 65536;
 
-struct AnswerHead {
-    size_t bodyStart = std::string::npos;
-    bool chunked = false;
-    bool hasLength = false;
-    size_t length = 0;
-};
-
-// Reads the headers of the answer received so far, once they are complete.
-void ParseHead(const std::string& answer, AnswerHead& head) {
-    const size_t blank = answer.find("\r\n\r\n");
-    if (blank == std::string::npos) return;
-    head.bodyStart = blank + 4;
-    for (size_t line = answer.find("\r\n"); line < blank;) {
-        line += 2;
-        size_t end = answer.find("\r\n", line);
-        if (end == std::string::npos || end > blank) end = blank;
-        const std::string field = answer.substr(line, end - line);
-        if (strncasecmp(field.c_str(), "Content-Length:", 15) == 0) {
-            head.hasLength = true;
-            head.length = std::strtoull(field.c_str() + 15, nullptr, 10);
-        } else if (strncasecmp(field.c_str(), "Transfer-Encoding:", 18) == 0 &&
-                   strcasestr(field.c_str() + 18, "chunked") != nullptr) {
-            head.chunked = true;
-        }
-        line = end;
-    }
-}
-
 bool EndsWith(const std::string& text, const char* tail) {
     const size_t n = std::strlen(tail);
     return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
@@ -52,7 +24,7 @@ bool EndsWith(const std::string& text, const char* tail) {
 
 // Receives the whole answer; false when nothing came, or when it is
 // already clear that the body passes limit.
-bool ReceiveAnswer(http_tcpclient& client, size_t limit, std::string& answer, AnswerHead& head) {
+bool ReceiveAnswer(http_tcpclient& client, size_t limit, std::string& answer, HttpAnswerHead& head) {
     std::vector<char> chunk(kReadChunk);
     // A chunked body carries its chunk sizes besides the data; the decoded
     // size is checked again afterwards.
@@ -62,7 +34,7 @@ bool ReceiveAnswer(http_tcpclient& client, size_t limit, std::string& answer, An
         if (n <= 0) break;  // closed, failed or timed out
         answer.append(chunk.data(), static_cast<size_t>(n));
         if (head.bodyStart == std::string::npos) {
-            ParseHead(answer, head);
+            head = ParseAnswerHead(answer);
             if (head.bodyStart == std::string::npos) {
                 if (answer.size() > kMaxHeaderBytes) return false;
                 continue;
@@ -81,26 +53,6 @@ bool ReceiveAnswer(http_tcpclient& client, size_t limit, std::string& answer, An
     return !answer.empty();
 }
 
-// Decodes a chunked body; false when it passes limit.
-bool DecodeChunks(const std::string& raw, size_t limit, std::string& body) {
-    size_t at = 0;
-    while (at < raw.size()) {
-        char* end = nullptr;
-        const unsigned long long length = std::strtoull(raw.c_str() + at, &end, 16);
-        if (end == raw.c_str() + at || length == 0) break;
-        const size_t data = raw.find("\r\n", static_cast<size_t>(end - raw.c_str()));
-        if (data == std::string::npos) break;
-        const size_t start = data + 2;
-        const size_t available = std::min<size_t>(length, raw.size() - start);
-        if (body.size() + available > limit) return false;
-        body.append(raw, start, available);
-        if (available < length) break;
-        at = start + available;
-        if (raw.compare(at, 2, "\r\n") == 0) at += 2;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool FetchRemoteReply(const std::string& url, std::string& body, size_t limit) {
@@ -116,7 +68,7 @@ bool FetchRemoteReply(const std::string& url, std::string& body, size_t limit) {
     const std::string request =
         "GET /" + path + " HTTP/1.1\r\nHOST: " + host + ":" + std::to_string(port) + "\r\nAccept: */*\r\n\r\n";
     std::string answer;
-    AnswerHead head;
+    HttpAnswerHead head;
     const bool received = http_tcpclient_conn(&client) >= 0 &&
                           http_tcpclient_send(&client, request.data(), static_cast<int>(request.size())) ==
                               static_cast<int>(request.size()) &&
@@ -127,7 +79,7 @@ bool FetchRemoteReply(const std::string& url, std::string& body, size_t limit) {
         return false;
     if (head.chunked) {
         std::string decoded;
-        if (!DecodeChunks(answer.substr(head.bodyStart), limit, decoded)) return false;
+        if (!DecodeChunkedBody(answer.substr(head.bodyStart), limit, decoded)) return false;
         body.swap(decoded);
         return true;
     }
