@@ -30,6 +30,13 @@ bool CountRecords(const CAtomRet& atom, int64_t& total) {
     return true;
 }
 
+// Asks the processor for the first word of a sentence, which making a hit
+// reads, ahead of the hits of a batch of records.
+void PrefetchSentenceWord(const RecordCompareContext& corpus, uint8_t fileNo, uint32_t position) {
+    if (fileNo < corpus.files.size() && position < corpus.files[fileNo].count)
+        __builtin_prefetch(corpus.files[fileNo].words + position);
+}
+
 // Items [from, to) of share `share` of count items.
 int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
 
@@ -127,21 +134,28 @@ void MergeRun::GatherListHits(const MergeSide& side) {
         }
     } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
         const CAtomRet& atom = *side.atom;
+        const RecordCompareContext& corpus = m_env.Corpus();
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo hit;
-            ForEachRecordInRange(atom, from, to, [&](const OffsetRecordInfo& record) {
-                if (clock.Step()) {
-                    pass.cut = true;
-                    return true;
+            ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+                for (int i = 0; i < count; ++i) sentences.Prefetch(batch[i].fileNo, batch[i].position);
+                for (int i = 0; i < count; ++i)
+                    if (sentences.Has(batch[i].fileNo, batch[i].position))
+                        PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
+                for (int i = 0; i < count; ++i) {
+                    if (clock.Step()) {
+                        pass.cut = true;
+                        return true;
+                    }
+                    if (ListRecordHit(atom, batch[i], hit)) found.push_back(hit);
                 }
-                if (ListRecordHit(atom, record, hit)) found.push_back(hit);
                 return false;
             });
         });
         if (pass.cut) m_env.SetApproximate();
-        hits.AddAll(pass.found);
+        hits.AddAll(std::move(pass.found));
     } else if (side.atom) {
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;
@@ -200,12 +214,18 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
                 }
             } else {
                 CRetInfo hit;
-                ForEachRecordInRange(*probe.atom, from, to, [&](const OffsetRecordInfo& record) {
-                    if (clock.Step()) {
-                        pass.cut = true;
-                        return true;
+                ForEachRecordBatchInRange(*probe.atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+                    for (int i = 0; i < count; ++i) hits.Prefetch(batch[i].fileNo, batch[i].position);
+                    for (int i = 0; i < count; ++i)
+                        if (hits.PrefetchHits(batch[i].fileNo, batch[i].position))
+                            PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
+                    for (int i = 0; i < count; ++i) {
+                        if (clock.Step()) {
+                            pass.cut = true;
+                            return true;
+                        }
+                        if (probeHit(batch[i], hit)) pairUp(hit, keep);
                     }
-                    if (probeHit(record, hit)) pairUp(hit, keep);
                     return false;
                 });
             }

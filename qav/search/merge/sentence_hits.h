@@ -1,10 +1,12 @@
 // The list side of a join: its hits in the order they were added, reachable
-// by sentence. Hits are gathered first and chained once their number is
-// known, so the buckets fit them (a power of two, one 32-bit link each)
-// instead of a fixed table that would have to be cleared for every join.
+// by sentence. Hits are gathered first and laid out by hash bucket once their
+// number is known: the hits of a bucket then lie side by side, in the order
+// they were added, so a look-up reads one short run of hits instead of
+// following links across the whole table.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -14,46 +16,78 @@ namespace qav {
 
 class SentenceHits {
 public:
-    // Empties the table, keeping its memory.
+    // Empties the table.
     void Clear();
-    // Adds a hit; throws std::bad_alloc when memory is short or the links
-    // could not count it.
+    // Adds a hit; throws std::bad_alloc when memory is short.
     void Add(const CRetInfo& hit) {
-        if (m_hits.size() >= static_cast<size_t>(INT32_MAX)) throw std::bad_alloc();
-        m_hits.push_back(hit);
+        if (m_chunks.empty() || !m_lastIsOwn) {
+            m_chunks.emplace_back();
+            m_lastIsOwn = true;
+        }
+        m_chunks.back().push_back(hit);
     }
-    // Adds the hits of every list in order, as Add would one by one, with
-    // room for all of them made at once.
-    void AddAll(const std::vector<std::vector<CRetInfo>>& lists);
-    // Chains the hits added so far by sentence; call once after the last Add.
+    // Adds the hits of every list in order, as Add would one by one; the
+    // lists are taken over, not copied.
+    void AddAll(std::vector<std::vector<CRetInfo>> lists);
+    // Lays out the hits added so far by sentence; call once after the last
+    // Add. Throws std::bad_alloc when memory is short or the table could not
+    // count the hits.
     void Index();
     // Calls visit(hit) for every hit of exactly this sentence, the last added
     // first. Returns whether there was one.
     template <typename Visit>
     bool ForEachOfSentence(uint8_t fileNo, uint32_t position, Visit&& visit) const;
-    int64_t size() const { return static_cast<int64_t>(m_hits.size()); }
+    // Asks the processor for the bucket of a sentence that a look-up soon
+    // after will read, so that look-ups in a row overlap their memory waits.
+    void Prefetch(uint8_t fileNo, uint32_t position) const {
+        if (!m_start.empty()) __builtin_prefetch(&m_start[BucketOf(fileNo, position)]);
+    }
+    // Once the bucket is at hand (after Prefetch): asks for the hits of the
+    // sentence's bucket; false when the bucket holds none.
+    bool PrefetchHits(uint8_t fileNo, uint32_t position) const {
+        if (m_start.empty()) return false;
+        const uint32_t bucket = BucketOf(fileNo, position);
+        if (m_start[bucket] == m_start[bucket + 1]) return false;
+        __builtin_prefetch(m_hits.get() + m_start[bucket]);
+        return true;
+    }
+    // Hits added or indexed.
+    int64_t size() const;
     // Gives the memory back.
     void Release();
 
 private:
-    static constexpr int32_t kEnd = -1;
     uint32_t BucketOf(uint8_t fileNo, uint32_t position) const {
         const uint64_t key = (uint64_t{fileNo} << 32) | position;
         return static_cast<uint32_t>((key * 0x9E3779B97F4A7C15ull) >> m_shift);
     }
 
-    std::vector<CRetInfo> m_hits;
-    std::vector<int32_t> m_next;     // per hit: the hit added before it in its bucket
-    std::vector<int32_t> m_buckets;  // per bucket: the hit added last
+    // Calls take(hit) for every hit not yet indexed, in the order added.
+    template <typename Take>
+    void ForEachAdded(Take&& take) const {
+        for (const std::vector<CRetInfo>& chunk : m_chunks)
+            for (const CRetInfo& hit : chunk) take(hit);
+    }
+
+    // Hits not yet indexed, in the order added: runs of Add, lists of AddAll.
+    std::vector<std::vector<CRetInfo>> m_chunks;
+    bool m_lastIsOwn = false;  // the last chunk takes the next Add
+    // Indexed hits: by bucket, each bucket's in the order added. Not cleared
+    // between joins: every place below m_count is written before it is read.
+    std::unique_ptr<CRetInfo[]> m_hits;
+    size_t m_count = 0;
+    size_t m_capacity = 0;
+    std::vector<uint32_t> m_start;  // per bucket: its first hit; one more entry ends the last
     int m_shift = 64;
 };
 
 template <typename Visit>
 bool SentenceHits::ForEachOfSentence(uint8_t fileNo, uint32_t position, Visit&& visit) const {
-    if (m_buckets.empty()) return false;
+    if (m_start.empty()) return false;
+    const uint32_t bucket = BucketOf(fileNo, position);
     bool found = false;
-    for (int32_t i = m_buckets[BucketOf(fileNo, position)]; i != kEnd; i = m_next[static_cast<size_t>(i)]) {
-        const CRetInfo& hit = m_hits[static_cast<size_t>(i)];
+    for (uint32_t i = m_start[bucket + 1]; i > m_start[bucket];) {
+        const CRetInfo& hit = m_hits[--i];
         if (hit.file_no == fileNo && hit.position == position) {
             found = true;
             visit(hit);

@@ -27,6 +27,12 @@ public:
         const uint64_t block = bit >> kBlockShift;
         return ((m_blocks[block / 64] >> (block % 64)) & 1u) && ((m_bits[bit / 64] >> (bit % 64)) & 1u);
     }
+    // Asks the processor for the bits a test of this sentence will read, so
+    // that tests in a row overlap their memory waits.
+    void Prefetch(uint8_t fileNo, uint32_t position) const {
+        uint64_t bit = 0;
+        if (BitOf(fileNo, position, bit)) __builtin_prefetch(&m_bits[bit / 64]);
+    }
     // Gives the memory back.
     void Release();
 

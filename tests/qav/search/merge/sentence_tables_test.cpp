@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <utility>
 #include <vector>
 
+#include "qav/search/merge/parallel_shares.h"
 #include "qav/search/merge/sentence_hits.h"
 #include "qav/search/merge/sentence_set.h"
 
@@ -78,6 +80,41 @@ TEST(SentenceHits, AddAllKeepsTheOrderOfTheListsAndTheirHits) {
     starts.clear();
     EXPECT_TRUE(hits.ForEachOfSentence(0, 20, [&](const qav::CRetInfo& hit) { starts.push_back(hit.start); }));
     EXPECT_EQ(starts, (std::vector<int>{3}));
+}
+
+TEST(SentenceHits, LargeTablesAndHitsAddedAfterAnIndexKeepTheOrderAdded) {
+    // More hits than a pass runs on one thread, some sentences with many
+    // hits, in lists and one by one; then more hits after the first index.
+    qav::SentenceHits hits;
+    std::map<std::pair<int, uint32_t>, std::vector<int>> expected;  // sentence: starts, last added first
+    int16_t next = 0;
+    auto hit = [&](uint8_t file, uint32_t position) {
+        expected[{file, position}].insert(expected[{file, position}].begin(), next);
+        return Hit(file, position, next++);
+    };
+    std::vector<std::vector<qav::CRetInfo>> lists(3);
+    for (int i = 0; i < static_cast<int>(qav::kSharedPassFrom) + 500; ++i)
+        lists[static_cast<size_t>(i % 3)].push_back(Hit(0, 0, 0));
+    // Filled in list order, so that the expected order is the order of the lists.
+    for (std::vector<qav::CRetInfo>& list : lists)
+        for (qav::CRetInfo& h : list) {
+            const uint32_t position = static_cast<uint32_t>((next * 7919) % 5003);
+            h = hit(static_cast<uint8_t>(next % 2), position);
+        }
+    hits.AddAll(lists);
+    hits.Add(hit(1, 17));
+    hits.Index();
+    hits.Add(hit(1, 17));
+    hits.Add(hit(0, 4));
+    hits.Index();
+    EXPECT_EQ(next, hits.size());
+    for (const auto& [sentence, starts] : expected) {
+        std::vector<int> seen;
+        EXPECT_TRUE(hits.ForEachOfSentence(static_cast<uint8_t>(sentence.first), sentence.second,
+                                           [&](const qav::CRetInfo& h) { seen.push_back(h.start); }));
+        ASSERT_EQ(starts, seen) << sentence.first << ":" << sentence.second;
+    }
+    EXPECT_FALSE(hits.ForEachOfSentence(0, 6000, [](const qav::CRetInfo&) {}));
 }
 
 }  // namespace
