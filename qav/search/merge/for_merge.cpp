@@ -93,6 +93,8 @@ void CForMerge::ForMergeExit() {
     m_TagKeys.clear();
     m_Passed.clear();
     m_JoinSentences.Release();
+    m_JoinPlaces.Release();
+    std::vector<std::vector<CRetInfo>>().swap(m_JoinProbeHits);
     m_JoinHits.Release();
 }
 

@@ -76,8 +76,12 @@ public:
     // pass ends (8 bytes a key, against the records a result already holds).
     std::vector<uint64_t> m_TagKeys;
     std::vector<uint32_t> m_Passed;          // prefilter keys a fill let through
-    // Joins: the probe side's sentences and the list side's hits in them.
+    // Joins: the probe side's sentences, the places where its hits meet a
+    // partner under an exact relation, its hits (of an atom side, by share),
+    // and the list side's hits in those sentences.
     SentenceSet m_JoinSentences;
+    SentenceSet m_JoinPlaces;
+    std::vector<std::vector<CRetInfo>> m_JoinProbeHits;
     SentenceHits m_JoinHits;
     CQAVSearch* m_pOwner = nullptr;
     uint8_t m_bDocLevel = 0;

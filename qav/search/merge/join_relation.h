@@ -29,6 +29,13 @@ int JoinRelationCode(std::string_view name);
 // table matches nothing.
 bool IsJoinMatch(const CRetInfo& left, const CRetInfo& right, int code);
 
+// The word place (relative to the hit's sentence position) at which a hit
+// of the left side (isLeft) or the right side meets its partner under an
+// exact relation: a pair can stand in the relation only where the places of
+// both hits are the same. False for the relations without one such place
+// (gaps, the whole sentence, containment), whose pairs may lie anywhere.
+bool JoinPlace(int code, bool isLeft, const CRetInfo& hit, int& place);
+
 // The hit covering both: file and sentence of left, from the earlier start
 // to the later end (at most 255 words), the earlier hit's bracket bytes
 // followed by the other's, shifted to count from the joined start, up to six.

@@ -37,6 +37,21 @@ void PrefetchSentenceWord(const RecordCompareContext& corpus, uint8_t fileNo, ui
         __builtin_prefetch(corpus.files[fileNo].words + position);
 }
 
+// The place where a hit meets a partner, as a word place of its data file
+// kept in the sentence form of a SentenceSet. A place before the file's
+// start wraps around and falls outside the file, where the set keeps it
+// exactly all the same.
+uint32_t PlaceKey(const CRetInfo& hit, int place) {
+    return static_cast<uint32_t>(static_cast<int64_t>(hit.position) + place);
+}
+
+// Whether a hit may meet a hit of the probe side: always under a relation
+// without one meeting place, otherwise when some probe hit meets at its place.
+bool MeetsAProbePlace(const SentenceSet& places, int code, bool isLeft, const CRetInfo& hit) {
+    int place = 0;
+    return !JoinPlace(code, isLeft, hit, place) || places.Has(hit.file_no, PlaceKey(hit, place));
+}
+
 // Items [from, to) of share `share` of count items.
 int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
 
@@ -67,6 +82,12 @@ struct SharedPass {
     }
 };
 
+// A run of probe hits side by side.
+struct ProbeSlice {
+    const CRetInfo* hits = nullptr;
+    size_t count = 0;
+};
+
 }  // namespace
 
 void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out, int code) {
@@ -82,10 +103,11 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
         probe = atomSide.atom->m_nSegCount == 0 || mergedSide.Count() >= atomSide.Count() ? &atomSide : &mergedSide;
     }
     const MergeSide& list = probe == &left ? right : left;
+    const bool probeIsLeft = probe == &left;
     try {
-        MarkProbeSentences(*probe);
-        GatherListHits(list);
-        ProbeListHits(*probe, out, code, probe == &left);
+        MarkProbeSentences(*probe, code, probeIsLeft);
+        GatherListHits(list, code, !probeIsLeft);
+        ProbeListHits(*probe, out, code, probeIsLeft);
     } catch (const std::bad_alloc&) {
         // The pairs not yet found are lost.
         QavLog("Approximate: no memory for a join of %lld and %lld hits\n", static_cast<long long>(list.Count()),
@@ -93,36 +115,90 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
         m_env.SetApproximate();
     }
     m_area.m_JoinHits.Clear();
+    m_area.m_JoinProbeHits.clear();
 }
 
-void MergeRun::MarkProbeSentences(const MergeSide& side) {
+void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft) {
     SentenceSet& sentences = m_area.m_JoinSentences;
-    sentences.Reset(m_env.Corpus());
+    SentenceSet& places = m_area.m_JoinPlaces;
+    std::vector<std::vector<CRetInfo>>& probeHits = m_area.m_JoinProbeHits;
+    const RecordCompareContext& corpus = m_env.Corpus();
+    sentences.Reset(corpus);
+    probeHits.clear();
+    int place = 0;
+    const bool exact = JoinPlace(code, sideIsLeft, ClearedRetInfo(), place);
+    if (exact) places.Reset(corpus);
+    auto mark = [&](const CRetInfo& hit) {
+        sentences.Add(hit.file_no, hit.position);
+        if (exact && JoinPlace(code, sideIsLeft, hit, place)) places.Add(hit.file_no, PlaceKey(hit, place));
+    };
     if (side.merged) {
-        for (int i = 0; i < side.merged->m_nCount; ++i) {
-            const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
-            sentences.Add(hit.file_no, hit.position);
-        }
+        for (int i = 0; i < side.merged->m_nCount; ++i) mark(side.merged->m_Hits[static_cast<size_t>(i)]);
         return;
     }
     if (!side.atom) return;
-    const RecordCompareContext& corpus = m_env.Corpus();
-    ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
-        if (IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
-            m_env.IsInLimit(record.fileNo, record.position, false))
-            sentences.Add(record.fileNo, record.position);
+    const CAtomRet& atom = *side.atom;
+    // The probe hit of a record: within the corpus and the limits, and made.
+    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) {
+        return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
+               m_env.IsInLimit(record.fileNo, record.position, false) &&
+               MakeRetInfo(corpus, atom.m_Query, record, hit);
+    };
+    int64_t records = 0;
+    if (CountRecords(atom, records) && records >= kSharedPassFrom) {
+        // Each share marks its own hits; those outside the corpus's files,
+        // which the sets keep apart, are marked afterwards on this thread.
+        std::vector<std::vector<CRetInfo>> outside(kPassShares);
+        SharedPass pass;
+        pass.Run(records, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+            QueryTimeCheck clock;
+            CRetInfo hit;
+            int hitPlace = 0;
+            ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+                for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
+                for (int i = 0; i < count; ++i) {
+                    if (clock.Step()) {
+                        pass.cut = true;
+                        return true;
+                    }
+                    if (!probeHit(batch[i], hit)) continue;
+                    found.push_back(hit);
+                    const bool inside =
+                        sentences.AddConcurrently(hit.file_no, hit.position) &&
+                        (!exact || !JoinPlace(code, sideIsLeft, hit, hitPlace) ||
+                         places.AddConcurrently(hit.file_no, PlaceKey(hit, hitPlace)));
+                    if (!inside) outside[static_cast<size_t>(share)].push_back(hit);
+                }
+                return false;
+            });
+        });
+        if (pass.cut) m_env.SetApproximate();
+        for (const std::vector<CRetInfo>& hits : outside)
+            for (const CRetInfo& hit : hits) mark(hit);
+        probeHits = std::move(pass.found);
+        return;
+    }
+    probeHits.resize(1);
+    ForEachRecordInTime(atom, [&](const OffsetRecordInfo& record) {
+        CRetInfo hit;
+        if (!probeHit(record, hit)) return;
+        probeHits[0].push_back(hit);
+        mark(hit);
     });
 }
 
-bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit) {
+bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, int code, bool isLeft,
+                             CRetInfo& hit) {
     const RecordCompareContext& corpus = m_env.Corpus();
-    // Hits of sentences the probe side does not hold could never pair up.
+    // Hits of sentences the probe side does not hold, or away from every
+    // place where a probe hit meets a partner, could never pair up.
     return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
            m_area.m_JoinSentences.Has(record.fileNo, record.position) &&
-           m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
+           m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit) &&
+           MeetsAProbePlace(m_area.m_JoinPlaces, code, isLeft, hit);
 }
 
-void MergeRun::GatherListHits(const MergeSide& side) {
+void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) {
     const SentenceSet& sentences = m_area.m_JoinSentences;
     SentenceHits& hits = m_area.m_JoinHits;
     hits.Clear();
@@ -130,7 +206,9 @@ void MergeRun::GatherListHits(const MergeSide& side) {
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
-            if (sentences.Has(hit.file_no, hit.position)) hits.Add(hit);
+            if (sentences.Has(hit.file_no, hit.position) &&
+                MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, hit))
+                hits.Add(hit);
         }
     } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
         const CAtomRet& atom = *side.atom;
@@ -149,7 +227,7 @@ void MergeRun::GatherListHits(const MergeSide& side) {
                         pass.cut = true;
                         return true;
                     }
-                    if (ListRecordHit(atom, batch[i], hit)) found.push_back(hit);
+                    if (ListRecordHit(atom, batch[i], code, sideIsLeft, hit)) found.push_back(hit);
                 }
                 return false;
             });
@@ -159,7 +237,7 @@ void MergeRun::GatherListHits(const MergeSide& side) {
     } else if (side.atom) {
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;
-            if (ListRecordHit(*side.atom, record, hit)) hits.Add(hit);
+            if (ListRecordHit(*side.atom, record, code, sideIsLeft, hit)) hits.Add(hit);
         });
     }
     hits.Index();
@@ -167,7 +245,6 @@ void MergeRun::GatherListHits(const MergeSide& side) {
 
 void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
     const SentenceHits& hits = m_area.m_JoinHits;
-    const RecordCompareContext& corpus = m_env.Corpus();
     // Calls pair(joined) for each pair of a probe hit, in the list side's order.
     auto pairUp = [&](const CRetInfo& probeHit, auto&& pair) {
         hits.ForEachOfSentence(probeHit.file_no, probeHit.position, [&](const CRetInfo& listHit) {
@@ -176,25 +253,44 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
             if (IsJoinMatch(left, right, code)) pair(JoinRetInfo(left, right));
         });
     };
-    // The probe hit of an admitted record with a partner.
-    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) {
-        return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
-               m_env.IsInLimit(record.fileNo, record.position, false) &&
-               hits.ForEachOfSentence(record.fileNo, record.position, [](const CRetInfo&) {}) &&
-               MakeRetInfo(corpus, probe.atom->m_Query, record, hit);
+    // Pairs up the probe hits of a slice until the query time runs out (then
+    // false), asking for the buckets of a batch of hits ahead.
+    auto pairSlice = [&](const ProbeSlice& slice, auto&& pair) {
+        QueryTimeCheck clock;
+        for (size_t first = 0; first < slice.count; first += kRecordBatch) {
+            const size_t end = std::min(slice.count, first + kRecordBatch);
+            for (size_t i = first; i < end; ++i) hits.Prefetch(slice.hits[i].file_no, slice.hits[i].position);
+            for (size_t i = first; i < end; ++i) hits.PrefetchHits(slice.hits[i].file_no, slice.hits[i].position);
+            for (size_t i = first; i < end; ++i) {
+                if (clock.Step()) return false;
+                pairUp(slice.hits[i], pair);
+            }
+        }
+        return true;
     };
-    auto addToOut = [&](const CRetInfo& joined) { out.Add2QAVRetEx(joined); };
 
-    int64_t records = 0;
-    const bool atomProbe = probe.atom != nullptr;
-    const int64_t items = atomProbe ? (CountRecords(*probe.atom, records) ? records : -1)
-                                    : (probe.merged ? probe.merged->m_nCount : 0);
-    if (items >= kSharedPassFrom) {
+    // The probe hits: an atom side's as its shares kept them, a merged
+    // side's in shares when there are many.
+    std::vector<ProbeSlice> slices;
+    if (probe.atom) {
+        for (const std::vector<CRetInfo>& share : m_area.m_JoinProbeHits) slices.push_back({share.data(), share.size()});
+    } else if (probe.merged) {
+        const int64_t count = probe.merged->m_nCount;
+        const CRetInfo* first = probe.merged->m_Hits.get();
+        if (count >= kSharedPassFrom) {
+            for (int share = 0; share < kPassShares; ++share)
+                slices.push_back({first + ShareStart(count, share),
+                                  static_cast<size_t>(ShareStart(count, share + 1) - ShareStart(count, share))});
+        } else if (count > 0) {
+            slices.push_back({first, static_cast<size_t>(count)});
+        }
+    }
+    if (slices.size() == static_cast<size_t>(kPassShares)) {
         // A share keeps at most as many pairs as the output can take and
         // counts the rest, which the output would leave out anyway.
         const int64_t room = std::max(out.m_nCapacity, 0);
         SharedPass pass;
-        pass.Run(items, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+        pass.Run(kPassShares, [&](int share, int64_t, int64_t, std::vector<CRetInfo>& found) {
             int64_t leftOut = 0;
             auto keep = [&](const CRetInfo& joined) {
                 if (static_cast<int64_t>(found.size()) < room) {
@@ -203,32 +299,7 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
                     ++leftOut;
                 }
             };
-            QueryTimeCheck clock;
-            if (!atomProbe) {
-                for (int64_t i = from; i < to && !pass.cut; ++i) {
-                    if (clock.Step()) {
-                        pass.cut = true;
-                    } else {
-                        pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], keep);
-                    }
-                }
-            } else {
-                CRetInfo hit;
-                ForEachRecordBatchInRange(*probe.atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
-                    for (int i = 0; i < count; ++i) hits.Prefetch(batch[i].fileNo, batch[i].position);
-                    for (int i = 0; i < count; ++i)
-                        if (hits.PrefetchHits(batch[i].fileNo, batch[i].position))
-                            PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
-                    for (int i = 0; i < count; ++i) {
-                        if (clock.Step()) {
-                            pass.cut = true;
-                            return true;
-                        }
-                        if (probeHit(batch[i], hit)) pairUp(hit, keep);
-                    }
-                    return false;
-                });
-            }
+            if (!pairSlice(slices[static_cast<size_t>(share)], keep)) pass.cut = true;
             pass.leftOut[static_cast<size_t>(share)] = leftOut;
         });
         // A probe cut short leaves pairs unfound: the result is approximate.
@@ -239,22 +310,13 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
         }
         return;
     }
-    if (!atomProbe) {
-        if (!probe.merged) return;
-        QueryTimeCheck clock;
-        for (int i = 0; i < probe.merged->m_nCount; ++i) {
-            if (clock.Step()) {
-                m_env.SetApproximate();
-                return;
-            }
-            pairUp(probe.merged->m_Hits[static_cast<size_t>(i)], addToOut);
+    auto addToOut = [&](const CRetInfo& joined) { out.Add2QAVRetEx(joined); };
+    for (const ProbeSlice& slice : slices) {
+        if (!pairSlice(slice, addToOut)) {
+            m_env.SetApproximate();
+            return;
         }
-        return;
     }
-    ForEachRecordInTime(*probe.atom, [&](const OffsetRecordInfo& record) {
-        CRetInfo hit;
-        if (probeHit(record, hit)) pairUp(hit, addToOut);
-    });
 }
 
 }  // namespace qav

@@ -20,6 +20,10 @@ public:
     // Empties the set and sizes it for the files of corpus.
     void Reset(const RecordCompareContext& corpus);
     void Add(uint8_t fileNo, uint32_t position);
+    // Add for several threads at once: false, with nothing added, for a
+    // sentence outside the corpus's files, which the caller then adds with
+    // Add on one thread.
+    bool AddConcurrently(uint8_t fileNo, uint32_t position);
     bool Has(uint8_t fileNo, uint32_t position) const {
         uint64_t bit = 0;
         if (!BitOf(fileNo, position, bit))

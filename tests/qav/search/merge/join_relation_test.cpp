@@ -95,4 +95,32 @@ TEST(JoinRelation, BracketsStopAtSix) {
     for (int i = 0; i < qav::kBracketCount; ++i) EXPECT_EQ(expected[i], joined.bracket[i]) << i;
 }
 
+TEST(JoinRelation, PairsOfARelationWithOneMeetingPlaceMeetAtIt) {
+    const char* exact[] = {"Link", "ShareTag", "ShareQuery", "SameLeft", "SameRight", "SameBoundary"};
+    for (const char* relation : exact) {
+        SCOPED_TRACE(relation);
+        const int code = qav::JoinRelationCode(relation);
+        int pairs = 0;
+        // Every pair of hits starting at -2 .. 7 with 1 .. 3 words.
+        for (int ls = -2; ls < 8; ++ls)
+            for (int ll = 1; ll <= 3; ++ll)
+                for (int rs = -2; rs < 8; ++rs)
+                    for (int rl = 1; rl <= 3; ++rl) {
+                        const qav::CRetInfo left = Hit(ls, ll), right = Hit(rs, rl);
+                        int leftPlace = 0, rightPlace = 0;
+                        ASSERT_TRUE(qav::JoinPlace(code, true, left, leftPlace));
+                        ASSERT_TRUE(qav::JoinPlace(code, false, right, rightPlace));
+                        if (!qav::IsJoinMatch(left, right, code)) continue;
+                        ++pairs;
+                        EXPECT_EQ(leftPlace, rightPlace) << ls << "+" << ll << " " << rs << "+" << rl;
+                    }
+        EXPECT_GT(pairs, 0);
+    }
+    // Relations whose pairs may lie anywhere in the sentence have no place.
+    int place = 0;
+    for (const char* relation : {"*", "^", "SameSent", "InPhrase", "InChunk", "NoSuchRelation"})
+        for (bool isLeft : {true, false})
+            EXPECT_FALSE(qav::JoinPlace(qav::JoinRelationCode(relation), isLeft, Hit(3, 1), place)) << relation;
+}
+
 }  // namespace

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <string>
+#include <utility>
 #include <tuple>
 #include <vector>
 
@@ -202,6 +205,75 @@ TEST_F(LargeJoinTest, SharesStopAtTheTimeLimitAndMarkTheJoinApproximate) {
     qav::g_nQueryTimeoutMs = 0;
     EXPECT_TRUE(env.approximate);
     EXPECT_LT(pairs.size(), Expected().size());
+}
+
+// Under the relations with one meeting place only the list hits at a probe
+// hit's place are kept; the pairs and their order are those of a walk that
+// tries every hit of the sentence, on one thread and in shares, whichever
+// side probes and whether it is merged.
+TEST_F(JoinTest, RelationsWithOneMeetingPlaceGiveEveryPairInOrder) {
+    // One-word hits at word indices of a few kinds of places, words 0 to 6
+    // and the last word of the sentence before (-1), sentences alternating
+    // between the two files; words 10 and 12 lie in the next sentence, so
+    // that the same corpus place stands in two sentences.
+    auto records = [](int sentences, std::initializer_list<int16_t> indices, bool reversed) {
+        std::vector<Rec> recs;
+        for (int n = 0; n < sentences; ++n) {
+            const int i = reversed ? sentences - 1 - n : n;
+            for (int16_t index : indices) recs.push_back({Sentence(i), index, static_cast<uint8_t>(i % 2)});
+        }
+        return recs;
+    };
+    auto hitOf = [](const Rec& r) {
+        qav::CRetInfo hit = qav::ClearedRetInfo();
+        hit.file_no = r.file;
+        hit.position = r.position;
+        hit.start = r.index;
+        hit.length = 1;
+        return hit;
+    };
+    const std::initializer_list<int16_t> few = {1, 3, 5, 12, -1}, more = {2, 3, 6, 10, 0, 4};
+    for (int sentences : {40, 9000}) {
+        for (bool leftProbes : {true, false}) {
+            // The side with fewer records probes.
+            const std::vector<Rec> leftRecs = records(sentences, leftProbes ? few : more, true);
+            const std::vector<Rec> rightRecs = records(sentences, leftProbes ? more : few, false);
+            const std::vector<Rec>& probeRecs = leftProbes ? leftRecs : rightRecs;
+            const std::vector<Rec>& listRecs = leftProbes ? rightRecs : leftRecs;
+            AtomResult left(leftRecs), right(rightRecs);
+            // The probe side once more as a merged result, which probes too.
+            qav::CQAVRet merged;
+            ASSERT_TRUE(merged.QAVRetInit(static_cast<int>(probeRecs.size())));
+            merged.Clear();
+            for (const Rec& r : probeRecs) merged.Add2QAVRetEx(hitOf(r));
+            const qav::MergeSide mergedProbe = qav::MergeSide::Merged(merged);
+            for (const char* relation : {"Link", "ShareTag", "ShareQuery", "SameLeft", "SameRight", "SameBoundary", "*"}) {
+                SCOPED_TRACE(std::string(relation) + " over " + std::to_string(sentences) + " sentences, left probes " +
+                             std::to_string(leftProbes));
+                const int code = qav::JoinRelationCode(relation);
+                std::map<std::pair<int, uint32_t>, std::vector<Rec>> listBySentence;
+                for (const Rec& r : listRecs) listBySentence[{r.file, r.position}].push_back(r);
+                std::vector<HitTuple> expected;
+                for (const Rec& p : probeRecs) {
+                    const std::vector<Rec>& ofSentence = listBySentence[{p.file, p.position}];
+                    for (auto l = ofSentence.rbegin(); l != ofSentence.rend(); ++l) {
+                        const qav::CRetInfo lh = leftProbes ? hitOf(p) : hitOf(*l);
+                        const qav::CRetInfo rh = leftProbes ? hitOf(*l) : hitOf(p);
+                        if (!qav::IsJoinMatch(lh, rh, code)) continue;
+                        const qav::CRetInfo joined = qav::JoinRetInfo(lh, rh);
+                        expected.emplace_back(joined.file_no, joined.position, joined.start, joined.length);
+                    }
+                }
+                ASSERT_TRUE(out.QAVRetInit(static_cast<int>(expected.size()) + 1));
+                EXPECT_EQ(Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), relation),
+                          expected);
+                EXPECT_EQ(leftProbes ? Join(mergedProbe, qav::MergeSide::Atom(right.result), relation)
+                                     : Join(qav::MergeSide::Atom(left.result), mergedProbe, relation),
+                          expected);
+                EXPECT_FALSE(env.approximate);
+            }
+        }
+    }
 }
 
 }  // namespace
