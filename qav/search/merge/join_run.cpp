@@ -30,11 +30,11 @@ bool CountRecords(const CAtomRet& atom, int64_t& total) {
     return true;
 }
 
-// Asks the processor for the first word of a sentence, which making a hit
-// reads, ahead of the hits of a batch of records.
-void PrefetchSentenceWord(const RecordCompareContext& corpus, uint8_t fileNo, uint32_t position) {
-    if (fileNo < corpus.files.size() && position < corpus.files[fileNo].count)
-        __builtin_prefetch(corpus.files[fileNo].words + position);
+// Asks the processor for the first word of a record's sentence, which making
+// its hit reads, ahead of a batch of records.
+void PrefetchSentenceWord(const RecordCompareContext& corpus, const OffsetRecordInfo& record) {
+    if (record.fileNo < corpus.files.size() && record.position < corpus.files[record.fileNo].count)
+        __builtin_prefetch(corpus.files[record.fileNo].words + record.position);
 }
 
 // The place where a hit meets a partner, as a word place of its data file
@@ -50,6 +50,12 @@ uint32_t PlaceKey(const CRetInfo& hit, int place) {
 bool MeetsAProbePlace(const SentenceSet& places, int code, bool isLeft, const CRetInfo& hit) {
     int place = 0;
     return !JoinPlace(code, isLeft, hit, place) || places.Has(hit.file_no, PlaceKey(hit, place));
+}
+
+// Asks the processor for the bit MeetsAProbePlace will read.
+void PrefetchProbePlace(const SentenceSet& places, int code, bool isLeft, const CRetInfo& hit) {
+    int place = 0;
+    if (JoinPlace(code, isLeft, hit, place)) places.Prefetch(hit.file_no, PlaceKey(hit, place));
 }
 
 // Items [from, to) of share `share` of count items.
@@ -146,36 +152,37 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
     };
     int64_t records = 0;
     if (CountRecords(atom, records) && records >= kSharedPassFrom) {
-        // Each share marks its own hits; those outside the corpus's files,
-        // which the sets keep apart, are marked afterwards on this thread.
-        std::vector<std::vector<CRetInfo>> outside(kPassShares);
         SharedPass pass;
-        pass.Run(records, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+        pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo hit;
-            int hitPlace = 0;
             ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
-                for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
+                for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i]);
                 for (int i = 0; i < count; ++i) {
                     if (clock.Step()) {
                         pass.cut = true;
                         return true;
                     }
-                    if (!probeHit(batch[i], hit)) continue;
-                    found.push_back(hit);
-                    const bool inside =
-                        sentences.AddConcurrently(hit.file_no, hit.position) &&
-                        (!exact || !JoinPlace(code, sideIsLeft, hit, hitPlace) ||
-                         places.AddConcurrently(hit.file_no, PlaceKey(hit, hitPlace)));
-                    if (!inside) outside[static_cast<size_t>(share)].push_back(hit);
+                    if (probeHit(batch[i], hit)) found.push_back(hit);
                 }
                 return false;
             });
         });
         if (pass.cut) m_env.SetApproximate();
-        for (const std::vector<CRetInfo>& hits : outside)
-            for (const CRetInfo& hit : hits) mark(hit);
         probeHits = std::move(pass.found);
+        sentences.AddAll(probeHits, [](const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
+            fileNo = hit.file_no;
+            position = hit.position;
+            return true;
+        });
+        if (exact)
+            places.AddAll(probeHits, [&](const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
+                int hitPlace = 0;
+                if (!JoinPlace(code, sideIsLeft, hit, hitPlace)) return false;
+                fileNo = hit.file_no;
+                position = PlaceKey(hit, hitPlace);
+                return true;
+            });
         return;
     }
     probeHits.resize(1);
@@ -187,15 +194,12 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
     });
 }
 
-bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, int code, bool isLeft,
-                             CRetInfo& hit) {
+bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit) {
     const RecordCompareContext& corpus = m_env.Corpus();
-    // Hits of sentences the probe side does not hold, or away from every
-    // place where a probe hit meets a partner, could never pair up.
+    // Hits of sentences the probe side does not hold could never pair up.
     return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
            m_area.m_JoinSentences.Has(record.fileNo, record.position) &&
-           m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit) &&
-           MeetsAProbePlace(m_area.m_JoinPlaces, code, isLeft, hit);
+           m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
 }
 
 void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) {
@@ -216,19 +220,27 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
-            CRetInfo hit;
+            CRetInfo made[kRecordBatch];
             ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) sentences.Prefetch(batch[i].fileNo, batch[i].position);
                 for (int i = 0; i < count; ++i)
                     if (sentences.Has(batch[i].fileNo, batch[i].position))
-                        PrefetchSentenceWord(corpus, batch[i].fileNo, batch[i].position);
+                        PrefetchSentenceWord(corpus, batch[i]);
+                // The hits of the batch first, then their places: the
+                // place tests of a batch overlap their memory waits.
+                int madeCount = 0;
                 for (int i = 0; i < count; ++i) {
                     if (clock.Step()) {
                         pass.cut = true;
                         return true;
                     }
-                    if (ListRecordHit(atom, batch[i], code, sideIsLeft, hit)) found.push_back(hit);
+                    if (ListRecordHit(atom, batch[i], made[madeCount])) {
+                        PrefetchProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[madeCount]);
+                        ++madeCount;
+                    }
                 }
+                for (int i = 0; i < madeCount; ++i)
+                    if (MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[i])) found.push_back(made[i]);
                 return false;
             });
         });
@@ -237,7 +249,8 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
     } else if (side.atom) {
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;
-            if (ListRecordHit(*side.atom, record, code, sideIsLeft, hit)) hits.Add(hit);
+            if (ListRecordHit(*side.atom, record, hit) && MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, hit))
+                hits.Add(hit);
         });
     }
     hits.Index();

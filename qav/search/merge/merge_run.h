@@ -71,9 +71,9 @@ private:
     // Join: gathers the list side's admitted hits in the marked sentences
     // (at a marked place, under a relation with one meeting place).
     void GatherListHits(const MergeSide& side, int code, bool sideIsLeft);
-    // Join: the hit of a list record that is admitted, in a marked sentence
-    // and at a marked place. Safe to call from several threads at once.
-    bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, int code, bool isLeft, CRetInfo& hit);
+    // Join: the hit of a list record that is admitted and in a marked
+    // sentence. Safe to call from several threads at once.
+    bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit);
     // Join: pairs each admitted probe hit with the gathered hits of its
     // sentence, the last gathered first; pairs that match `code` go to out.
     void ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft);

@@ -26,25 +26,10 @@ void SentenceSet::Reset(const RecordCompareContext& corpus) {
 void SentenceSet::Add(uint8_t fileNo, uint32_t position) {
     uint64_t bit = 0;
     if (BitOf(fileNo, position, bit)) {
-        m_bits[bit / 64] |= uint64_t{1} << (bit % 64);
-        const uint64_t block = bit >> kBlockShift;
-        m_blocks[block / 64] |= uint64_t{1} << (block % 64);
+        SetBit(bit);
     } else {
         m_outside.insert(SentenceKey(fileNo, position));
     }
-}
-
-bool SentenceSet::AddConcurrently(uint8_t fileNo, uint32_t position) {
-    uint64_t bit = 0;
-    if (!BitOf(fileNo, position, bit)) return false;
-    __atomic_fetch_or(&m_bits[bit / 64], uint64_t{1} << (bit % 64), __ATOMIC_RELAXED);
-    const uint64_t block = bit >> kBlockShift;
-    // Most blocks are marked by an earlier sentence: a plain read spares the
-    // locked write.
-    const uint64_t blockMask = uint64_t{1} << (block % 64);
-    if (!(__atomic_load_n(&m_blocks[block / 64], __ATOMIC_RELAXED) & blockMask))
-        __atomic_fetch_or(&m_blocks[block / 64], blockMask, __ATOMIC_RELAXED);
-    return true;
 }
 
 void SentenceSet::Release() {

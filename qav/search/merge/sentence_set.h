@@ -8,10 +8,13 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
 #include "qav/index/format/record_compare.h"
+#include "qav/search/atom/ret_info.h"
+#include "qav/search/merge/parallel_shares.h"
 
 namespace qav {
 
@@ -20,10 +23,12 @@ public:
     // Empties the set and sizes it for the files of corpus.
     void Reset(const RecordCompareContext& corpus);
     void Add(uint8_t fileNo, uint32_t position);
-    // Add for several threads at once: false, with nothing added, for a
-    // sentence outside the corpus's files, which the caller then adds with
-    // Add on one thread.
-    bool AddConcurrently(uint8_t fileNo, uint32_t position);
+    // Adds the sentence keyOf(hit, fileNo, position) gives for every hit of
+    // the lists for which it returns true, on worker threads when there are
+    // many: each share reads every hit and sets the bits of its own range.
+    // Throws std::bad_alloc when memory is short.
+    template <typename KeyOf>
+    void AddAll(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf);
     bool Has(uint8_t fileNo, uint32_t position) const {
         uint64_t bit = 0;
         if (!BitOf(fileNo, position, bit))
@@ -44,6 +49,11 @@ private:
     // Word places per bit of the coarse map (as a shift).
     static constexpr int kBlockShift = 9;
 
+    void SetBit(uint64_t bit) {
+        m_bits[bit / 64] |= uint64_t{1} << (bit % 64);
+        const uint64_t block = bit >> kBlockShift;
+        m_blocks[block / 64] |= uint64_t{1} << (block % 64);
+    }
     // Bit of a sentence of the corpus's files; false for one outside them.
     bool BitOf(uint8_t fileNo, uint32_t position, uint64_t& bit) const {
         if (fileNo >= m_fileWords.size() || position >= m_fileWords[fileNo]) return false;
@@ -57,5 +67,42 @@ private:
     std::vector<uint64_t> m_blocks;  // bit b: some sentence lies in word places [b << kBlockShift, ...)
     std::unordered_set<uint64_t> m_outside;
 };
+
+template <typename KeyOf>
+void SentenceSet::AddAll(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf) {
+    size_t hits = 0;
+    for (const std::vector<CRetInfo>& list : lists) hits += list.size();
+    const int shares = hits >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
+    // Share ranges begin at whole words of the coarse map, so that no two
+    // shares write one word of either array.
+    constexpr uint64_t kAlign = uint64_t{64} << kBlockShift;
+    const uint64_t bits = m_bits.size() * 64;
+    auto rangeStart = [&](int share) {
+        return share == shares ? UINT64_MAX : bits * static_cast<uint64_t>(share) / static_cast<uint64_t>(shares) / kAlign * kAlign;
+    };
+    std::vector<uint64_t> outside;  // sentences outside the files, found by share 0
+    bool noMemory = false;
+    RunShares(shares, [&](int share) {
+        const uint64_t from = rangeStart(share), to = rangeStart(share + 1);
+        uint8_t fileNo = 0;
+        uint32_t position = 0;
+        uint64_t bit = 0;
+        for (const std::vector<CRetInfo>& list : lists)
+            for (const CRetInfo& hit : list) {
+                if (!keyOf(hit, fileNo, position)) continue;
+                if (BitOf(fileNo, position, bit)) {
+                    if (bit >= from && bit < to) SetBit(bit);
+                } else if (share == 0 && !noMemory) {
+                    try {
+                        outside.push_back((uint64_t{fileNo} << 32) | position);
+                    } catch (const std::bad_alloc&) {
+                        noMemory = true;
+                    }
+                }
+            }
+    });
+    if (noMemory) throw std::bad_alloc();
+    m_outside.insert(outside.begin(), outside.end());
+}
 
 }  // namespace qav

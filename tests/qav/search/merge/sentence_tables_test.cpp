@@ -40,6 +40,43 @@ qav::CRetInfo Hit(uint8_t file, uint32_t position, int16_t start) {
     return hit;
 }
 
+TEST(SentenceSet, AddAllMarksWhatItsKeysGiveOnOneThreadOrInShares) {
+    // Three files, the middle one large enough that shares meet inside it.
+    std::vector<uint32_t> words(300000, 0);
+    qav::RecordCompareContext corpus;
+    corpus.files = {{words.data(), 1000}, {words.data(), 300000}, {words.data(), 5}};
+    for (int hits : {10, static_cast<int>(qav::kSharedPassFrom) * 2}) {
+        SCOPED_TRACE(hits);
+        std::vector<std::vector<qav::CRetInfo>> lists(3);
+        for (int i = 0; i < hits; ++i) {
+            // Starts give the key: the sentence plus the start, or none for
+            // odd starts; some keys fall outside the files.
+            const uint8_t file = static_cast<uint8_t>(i % 4);
+            lists[static_cast<size_t>(i % 3)].push_back(Hit(file, static_cast<uint32_t>(i * 37 % 310000), static_cast<int16_t>(i % 5)));
+        }
+        qav::SentenceSet set;
+        set.Reset(corpus);
+        set.AddAll(lists, [](const qav::CRetInfo& hit, uint8_t& file, uint32_t& position) {
+            if (hit.start % 2 == 1) return false;
+            file = hit.file_no;
+            position = hit.position + static_cast<uint32_t>(hit.start);
+            return true;
+        });
+        qav::SentenceSet one;
+        one.Reset(corpus);
+        for (const auto& list : lists)
+            for (const qav::CRetInfo& hit : list)
+                if (hit.start % 2 == 0) one.Add(hit.file_no, hit.position + static_cast<uint32_t>(hit.start));
+        for (const auto& list : lists)
+            for (const qav::CRetInfo& hit : list)
+                for (uint32_t shift = 0; shift < 5; ++shift) {
+                    const uint32_t position = hit.position + shift;
+                    ASSERT_EQ(one.Has(hit.file_no, position), set.Has(hit.file_no, position))
+                        << int{hit.file_no} << ":" << position;
+                }
+    }
+}
+
 TEST(SentenceHits, GivesTheHitsOfASentenceLastAddedFirst) {
     qav::SentenceHits hits;
     EXPECT_FALSE(hits.ForEachOfSentence(0, 1, [](const qav::CRetInfo&) {}));
