@@ -221,11 +221,13 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo made[kRecordBatch];
+            bool inSentence[kRecordBatch];
             ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) sentences.Prefetch(batch[i].fileNo, batch[i].position);
-                for (int i = 0; i < count; ++i)
-                    if (sentences.Has(batch[i].fileNo, batch[i].position))
-                        PrefetchSentenceWord(corpus, batch[i]);
+                for (int i = 0; i < count; ++i) {
+                    inSentence[i] = sentences.Has(batch[i].fileNo, batch[i].position);
+                    if (inSentence[i]) PrefetchSentenceWord(corpus, batch[i]);
+                }
                 // The hits of the batch first, then their places: the
                 // place tests of a batch overlap their memory waits.
                 int madeCount = 0;
@@ -234,7 +236,8 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
                         pass.cut = true;
                         return true;
                     }
-                    if (ListRecordHit(atom, batch[i], made[madeCount])) {
+                    // A record outside the marked sentences makes no hit.
+                    if (inSentence[i] && ListRecordHit(atom, batch[i], made[madeCount])) {
                         PrefetchProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[madeCount]);
                         ++madeCount;
                     }

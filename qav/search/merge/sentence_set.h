@@ -40,14 +40,20 @@ public:
     // that tests in a row overlap their memory waits.
     void Prefetch(uint8_t fileNo, uint32_t position) const {
         uint64_t bit = 0;
-        if (BitOf(fileNo, position, bit)) __builtin_prefetch(&m_bits[bit / 64]);
+        if (!BitOf(fileNo, position, bit)) return;
+        // A block with no sentence answers without the bits.
+        const uint64_t block = bit >> kBlockShift;
+        if ((m_blocks[block / 64] >> (block % 64)) & 1u) __builtin_prefetch(&m_bits[bit / 64]);
     }
     // Gives the memory back.
     void Release();
 
 private:
-    // Word places per bit of the coarse map (as a shift).
-    static constexpr int kBlockShift = 9;
+    // Word places per bit of the coarse map (as a shift): 64 places, a few
+    // sentences, so that a set of a small share of the sentences leaves most
+    // blocks empty, while the map (a byte per 512 word places) still fits
+    // the nearest caches.
+    static constexpr int kBlockShift = 6;
 
     void SetBit(uint64_t bit) {
         m_bits[bit / 64] |= uint64_t{1} << (bit % 64);
