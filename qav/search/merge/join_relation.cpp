@@ -39,18 +39,6 @@ bool IsJoinMatch(const CRetInfo& left, const CRetInfo& right, int code) {
     }
 }
 
-bool JoinPlace(int code, bool isLeft, const CRetInfo& hit, int& place) {
-    switch (code) {
-    case kJoinShareTag: place = isLeft ? End(hit) - 1 : hit.start; return true;
-    case kJoinShareQuery: place = isLeft ? hit.start + 1 : hit.start; return true;
-    case kJoinSameLeft:
-    case kJoinSameBoundary: place = hit.start; return true;
-    case kJoinSameRight: place = End(hit); return true;
-    case kJoinLink: place = isLeft ? End(hit) : hit.start; return true;
-    default: return false;
-    }
-}
-
 CRetInfo JoinRetInfo(const CRetInfo& left, const CRetInfo& right) {
     CRetInfo joined = ClearedRetInfo();
     joined.file_no = left.file_no;

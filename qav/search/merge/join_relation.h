@@ -34,7 +34,19 @@ bool IsJoinMatch(const CRetInfo& left, const CRetInfo& right, int code);
 // exact relation: a pair can stand in the relation only where the places of
 // both hits are the same. False for the relations without one such place
 // (gaps, the whole sentence, containment), whose pairs may lie anywhere.
-bool JoinPlace(int code, bool isLeft, const CRetInfo& hit, int& place);
+// Inline: the join walks call it for every hit.
+inline bool JoinPlace(int code, bool isLeft, const CRetInfo& hit, int& place) {
+    const int end = hit.start + hit.length;
+    switch (code) {
+    case kJoinShareTag: place = isLeft ? end - 1 : hit.start; return true;
+    case kJoinShareQuery: place = isLeft ? hit.start + 1 : hit.start; return true;
+    case kJoinSameLeft:
+    case kJoinSameBoundary: place = hit.start; return true;
+    case kJoinSameRight: place = end; return true;
+    case kJoinLink: place = isLeft ? end : hit.start; return true;
+    default: return false;
+    }
+}
 
 // The hit covering both: file and sentence of left, from the earlier start
 // to the later end (at most 255 words), the earlier hit's bracket bytes

@@ -170,19 +170,19 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
         });
         if (pass.cut) m_env.SetApproximate();
         probeHits = std::move(pass.found);
-        sentences.AddAll(probeHits, [](const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
+        std::vector<SentenceSet*> sets = {&sentences};
+        if (exact) sets.push_back(&places);
+        SentenceSet::AddAll(sets, probeHits, [&](size_t set, const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
             fileNo = hit.file_no;
-            position = hit.position;
+            if (set == 0) {
+                position = hit.position;
+                return true;
+            }
+            int hitPlace = 0;
+            if (!JoinPlace(code, sideIsLeft, hit, hitPlace)) return false;
+            position = PlaceKey(hit, hitPlace);
             return true;
         });
-        if (exact)
-            places.AddAll(probeHits, [&](const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
-                int hitPlace = 0;
-                if (!JoinPlace(code, sideIsLeft, hit, hitPlace)) return false;
-                fileNo = hit.file_no;
-                position = PlaceKey(hit, hitPlace);
-                return true;
-            });
         return;
     }
     probeHits.resize(1);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <new>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "qav/index/format/record_compare.h"
@@ -28,7 +29,16 @@ public:
     // many: each share reads every hit and sets the bits of its own range.
     // Throws std::bad_alloc when memory is short.
     template <typename KeyOf>
-    void AddAll(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf);
+    void AddAll(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf) {
+        AddAll({this}, lists, [&](size_t, const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
+            return keyOf(hit, fileNo, position);
+        });
+    }
+    // The same for several sets of one corpus in one pass over the hits:
+    // keyOf(set, hit, fileNo, position) gives the sentence for sets[set].
+    template <typename KeyOf>
+    static void AddAll(const std::vector<SentenceSet*>& sets, const std::vector<std::vector<CRetInfo>>& lists,
+                       KeyOf&& keyOf);
     bool Has(uint8_t fileNo, uint32_t position) const {
         uint64_t bit = 0;
         if (!BitOf(fileNo, position, bit))
@@ -75,40 +85,50 @@ private:
 };
 
 template <typename KeyOf>
-void SentenceSet::AddAll(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf) {
+void SentenceSet::AddAll(const std::vector<SentenceSet*>& sets, const std::vector<std::vector<CRetInfo>>& lists,
+                         KeyOf&& keyOf) {
     size_t hits = 0;
     for (const std::vector<CRetInfo>& list : lists) hits += list.size();
     const int shares = hits >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
     // Share ranges begin at whole words of the coarse map, so that no two
     // shares write one word of either array.
     constexpr uint64_t kAlign = uint64_t{64} << kBlockShift;
-    const uint64_t bits = m_bits.size() * 64;
-    auto rangeStart = [&](int share) {
-        return share == shares ? UINT64_MAX : bits * static_cast<uint64_t>(share) / static_cast<uint64_t>(shares) / kAlign * kAlign;
+    auto rangeStart = [&](const SentenceSet& set, int share) {
+        const uint64_t bits = set.m_bits.size() * 64;
+        return share == shares ? UINT64_MAX
+                               : bits * static_cast<uint64_t>(share) / static_cast<uint64_t>(shares) / kAlign * kAlign;
     };
-    std::vector<uint64_t> outside;  // sentences outside the files, found by share 0
+    // Sentences outside the files, per set, found by share 0.
+    std::vector<std::vector<uint64_t>> outside(sets.size());
     bool noMemory = false;
     RunShares(shares, [&](int share) {
-        const uint64_t from = rangeStart(share), to = rangeStart(share + 1);
         uint8_t fileNo = 0;
         uint32_t position = 0;
         uint64_t bit = 0;
+        std::vector<std::pair<uint64_t, uint64_t>> ranges;
+        try {
+            for (const SentenceSet* set : sets) ranges.emplace_back(rangeStart(*set, share), rangeStart(*set, share + 1));
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+            return;
+        }
         for (const std::vector<CRetInfo>& list : lists)
-            for (const CRetInfo& hit : list) {
-                if (!keyOf(hit, fileNo, position)) continue;
-                if (BitOf(fileNo, position, bit)) {
-                    if (bit >= from && bit < to) SetBit(bit);
-                } else if (share == 0 && !noMemory) {
-                    try {
-                        outside.push_back((uint64_t{fileNo} << 32) | position);
-                    } catch (const std::bad_alloc&) {
-                        noMemory = true;
+            for (const CRetInfo& hit : list)
+                for (size_t s = 0; s < sets.size(); ++s) {
+                    if (!keyOf(s, hit, fileNo, position)) continue;
+                    if (sets[s]->BitOf(fileNo, position, bit)) {
+                        if (bit >= ranges[s].first && bit < ranges[s].second) sets[s]->SetBit(bit);
+                    } else if (share == 0 && !noMemory) {
+                        try {
+                            outside[s].push_back((uint64_t{fileNo} << 32) | position);
+                        } catch (const std::bad_alloc&) {
+                            noMemory = true;
+                        }
                     }
                 }
-            }
     });
     if (noMemory) throw std::bad_alloc();
-    m_outside.insert(outside.begin(), outside.end());
+    for (size_t s = 0; s < sets.size(); ++s) sets[s]->m_outside.insert(outside[s].begin(), outside[s].end());
 }
 
 }  // namespace qav
