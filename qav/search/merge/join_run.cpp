@@ -58,6 +58,10 @@ void PrefetchProbePlace(const SentenceSet& places, int code, bool isLeft, const 
     if (JoinPlace(code, isLeft, hit, place)) places.Prefetch(hit.file_no, PlaceKey(hit, place));
 }
 
+// A probe side with fewer hits than the list side's records over this is
+// sparse (see GatherListHits).
+constexpr int64_t kSparseProbeShare = 16;
+
 // Items [from, to) of share `share` of count items.
 int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
 
@@ -112,7 +116,7 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
     const bool probeIsLeft = probe == &left;
     try {
         MarkProbeSentences(*probe, code, probeIsLeft);
-        GatherListHits(list, code, !probeIsLeft);
+        GatherListHits(list, probe->Count(), code, !probeIsLeft);
         ProbeListHits(*probe, out, code, probeIsLeft);
     } catch (const std::bad_alloc&) {
         // The pairs not yet found are lost.
@@ -202,7 +206,7 @@ bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& recor
            m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
 }
 
-void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) {
+void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code, bool sideIsLeft) {
     const SentenceSet& sentences = m_area.m_JoinSentences;
     SentenceHits& hits = m_area.m_JoinHits;
     hits.Clear();
@@ -217,12 +221,17 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
     } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
         const CAtomRet& atom = *side.atom;
         const RecordCompareContext& corpus = m_env.Corpus();
+        // With few probe hits against the records, most records fall in
+        // blocks of the coarse map without a marked sentence: a first test
+        // there passes them by. With many, it would only add a test.
+        const bool sparse = probeHits * kSparseProbeShare < records;
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
-            CRetInfo made[kRecordBatch];
             bool inSentence[kRecordBatch];
-            ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+            CRetInfo made[kRecordBatch];
+            // The hits of a batch of records.
+            auto takeBatch = [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) sentences.Prefetch(batch[i].fileNo, batch[i].position);
                 for (int i = 0; i < count; ++i) {
                     inSentence[i] = sentences.Has(batch[i].fileNo, batch[i].position);
@@ -232,10 +241,6 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
                 // place tests of a batch overlap their memory waits.
                 int madeCount = 0;
                 for (int i = 0; i < count; ++i) {
-                    if (clock.Step()) {
-                        pass.cut = true;
-                        return true;
-                    }
                     // A record outside the marked sentences makes no hit.
                     if (inSentence[i] && ListRecordHit(atom, batch[i], made[madeCount])) {
                         PrefetchProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[madeCount]);
@@ -244,8 +249,38 @@ void MergeRun::GatherListHits(const MergeSide& side, int code, bool sideIsLeft) 
                 }
                 for (int i = 0; i < madeCount; ++i)
                     if (MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[i])) found.push_back(made[i]);
-                return false;
-            });
+            };
+            if (!sparse) {
+                ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+                    for (int i = 0; i < count; ++i) {
+                        if (clock.Step()) {
+                            pass.cut = true;
+                            return true;
+                        }
+                    }
+                    takeBatch(batch, count);
+                    return false;
+                });
+                return;
+            }
+            // Only the records the coarse map lets through are batched.
+            OffsetRecordInfo batch[kRecordBatch];
+            int count = 0;
+            const bool stopped =
+                VisitRawRecordsInRange(atom, from, to, [&](const unsigned char* record, uint8_t width) {
+                    if (clock.Step()) {
+                        pass.cut = true;
+                        return false;
+                    }
+                    if (!sentences.MayHave(GetFileNo(record), GetOffset(record))) return true;
+                    batch[count++] = ReadOffsetRecord(record, width);
+                    if (count == kRecordBatch) {
+                        takeBatch(batch, count);
+                        count = 0;
+                    }
+                    return true;
+                });
+            if (!stopped) takeBatch(batch, count);
         });
         if (pass.cut) m_env.SetApproximate();
         hits.AddAll(std::move(pass.found));

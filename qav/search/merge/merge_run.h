@@ -69,8 +69,9 @@ private:
     // side's hits are kept by share for the probe.
     void MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft);
     // Join: gathers the list side's admitted hits in the marked sentences
-    // (at a marked place, under a relation with one meeting place).
-    void GatherListHits(const MergeSide& side, int code, bool sideIsLeft);
+    // (at a marked place, under a relation with one meeting place); the
+    // probe side has probeHits hits.
+    void GatherListHits(const MergeSide& side, int64_t probeHits, int code, bool sideIsLeft);
     // Join: the hit of a list record that is admitted and in a marked
     // sentence. Safe to call from several threads at once.
     bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit);

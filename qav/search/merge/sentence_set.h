@@ -46,6 +46,15 @@ public:
         const uint64_t block = bit >> kBlockShift;
         return ((m_blocks[block / 64] >> (block % 64)) & 1u) && ((m_bits[bit / 64] >> (bit % 64)) & 1u);
     }
+    // False when Has is false for certain by the coarse map alone, which
+    // stays in the nearest caches; a walk can so pass most records of a
+    // small set by without reading the bits.
+    bool MayHave(uint8_t fileNo, uint32_t position) const {
+        uint64_t bit = 0;
+        if (!BitOf(fileNo, position, bit)) return !m_outside.empty();
+        const uint64_t block = bit >> kBlockShift;
+        return (m_blocks[block / 64] >> (block % 64)) & 1u;
+    }
     // Asks the processor for the bits a test of this sentence will read, so
     // that tests in a row overlap their memory waits.
     void Prefetch(uint8_t fileNo, uint32_t position) const {

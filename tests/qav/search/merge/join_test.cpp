@@ -189,6 +189,25 @@ TEST_F(LargeJoinTest, SharesGiveTheSingleWalksPairsInItsOrder) {
     EXPECT_EQ(Join(qav::MergeSide::Atom(left.result), qav::MergeSide::Atom(right.result), "SameSent"), limited);
 }
 
+TEST_F(LargeJoinTest, AFewProbeHitsFindTheirPartnersAmongManyRecords) {
+    // A probe side of a hundred hits, in sentences far apart and in both
+    // files, against the right side's 48,000 records; and a probe sentence
+    // beside the files' ends.
+    std::vector<Rec> few;
+    for (int i = 0; i < 50; ++i)
+        for (uint8_t file = 0; file < 2; ++file) few.push_back({Sentence(i * 211 % kSentences), 3, file});
+    few.push_back({Sentence(kSentences - 1), 3, 1});
+    AtomResult small(few);
+    std::vector<HitTuple> expected;
+    for (const Rec& r : few) {
+        expected.emplace_back(r.file, r.position, 3, 4);
+        expected.emplace_back(r.file, r.position, 3, 2);
+    }
+    ASSERT_TRUE(out.QAVRetInit(static_cast<int>(expected.size())));
+    EXPECT_EQ(Join(qav::MergeSide::Atom(small.result), qav::MergeSide::Atom(right.result), "SameSent"), expected);
+    EXPECT_FALSE(env.approximate);
+}
+
 TEST_F(LargeJoinTest, AFullOutputKeepsTheFirstPairsAndCountsTheRest) {
     const std::vector<HitTuple> expected = Expected();
     ASSERT_TRUE(out.QAVRetInit(1000));
