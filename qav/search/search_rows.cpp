@@ -303,17 +303,29 @@ namespace {
 // Without conditions, results of this many hits are counted without a walk.
 constexpr int64_t kFreqQuickCountFrom = 204801;
 
-// Name of the document holding the sentence; empty when there is no
-// document table, no such document, or its name begins with "Doc".
-std::string SourceName(uint8_t fileNo, uint32_t position) {
+// The document names that SourceNumber indexes.
+const std::vector<std::string>& SourceNames() {
+    static const std::vector<std::string> none;
     const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || engine->m_orgInfo.EntryCount() == 0) return {};
-    std::string name;
-    uint64_t first = 0;
-    uint64_t last = 0;
-    if (!engine->m_orgInfo.GetLimit((uint64_t{fileNo} << 32) | position, name, first, last)) return {};
-    if (name.compare(0, 3, "Doc") == 0) return {};
-    return name;
+    return engine ? engine->m_orgInfo.Names() : none;
+}
+
+// The name of the document holding the sentence as an index of
+// SourceNames(), the same for every document of that name; -1 when there is
+// no document table, no such document, or its name begins with "Doc".
+int32_t SourceNumber(uint8_t fileNo, uint32_t position) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine || engine->m_orgInfo.EntryCount() == 0) return -1;
+    const int64_t entry = engine->m_orgInfo.EntryOf((uint64_t{fileNo} << 32) | position);
+    if (entry < 0 || engine->m_orgInfo.Names()[static_cast<size_t>(entry)].compare(0, 3, "Doc") == 0) return -1;
+    return static_cast<int32_t>(engine->m_orgInfo.FirstEntryNamedAs(entry));
+}
+
+// Name of the document holding the sentence; empty when SourceNumber finds
+// none.
+std::string SourceName(uint8_t fileNo, uint32_t position) {
+    const int32_t entry = SourceNumber(fileNo, position);
+    return entry < 0 ? std::string() : SourceNames()[static_cast<size_t>(entry)];
 }
 
 }  // namespace
@@ -407,26 +419,29 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
 bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
     // The key and document of each accepted hit, found in shares with parts
     // of their own, then counted on the workers by classes of keys.
-    std::vector<std::vector<FreqKeyHit>> found(kPassShares);
+    std::vector<FreqKeyRun> runs(kPassShares);
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
     RunShares(kPassShares, [&](int share) {
         try {
             CSplitedRet parts;
+            const int64_t from = count * share / kPassShares;
+            const int64_t to = count * (share + 1) / kPassShares;
             // Filled apart and moved in at the end, so that the threads do
-            // not share the cache line of the vectors side by side.
-            std::vector<FreqKeyHit> keys;
-            for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
+            // not share the cache line of the runs side by side.
+            FreqKeyRun run;
+            run.Reserve(static_cast<size_t>(to - from));
+            for (int64_t i = from; i < to; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
                 if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
-                    keys.emplace_back(BuildFreqKey(form, parts), SourceName(hit.file_no, hit.position));
+                    run.Add(BuildFreqKey(form, parts), SourceNumber(hit.file_no, hit.position));
             }
-            found[static_cast<size_t>(share)] = std::move(keys);
+            runs[static_cast<size_t>(share)] = std::move(run);
         } catch (const std::bad_alloc&) {
             noMemory = true;
         }
     });
-    return !noMemory && CountFreqKeyHits(found, kPassShares, map);
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, map);
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <string_view>
+#include <unordered_map>
 
 #include "qav/index/format/index_text_lines.h"
 #include "qav/index/format/org_dat_file.h"
@@ -68,23 +70,42 @@ bool COrgInfo::OrgInfoInit(const std::string& path) {
     for (int64_t end : table.ends) keys_.push_back(static_cast<uint64_t>(end));
     names_ = std::move(table.names);
     names_.emplace_back();
+    NumberNames();
     return true;
 }
 
-bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
+void COrgInfo::NumberNames() {
+    std::unordered_map<std::string_view, int64_t> first;
+    firstNamed_.resize(names_.size());
+    for (size_t i = 0; i < names_.size(); ++i)
+        firstNamed_[i] = first.emplace(names_[i], static_cast<int64_t>(i)).first->second;
+}
+
+int64_t COrgInfo::FirstEntryNamedAs(int64_t entry) const {
+    return entry >= 0 && static_cast<size_t>(entry) < firstNamed_.size() ? firstNamed_[static_cast<size_t>(entry)]
+                                                                          : entry;
+}
+
+int64_t COrgInfo::EntryOf(uint64_t key) const {
     const int64_t c = EntryCount();
-    if (c <= 0 || names_.empty()) return false;
+    if (c <= 0 || names_.empty()) return -1;
     int64_t p;
     if (key == 0) {
-        if (c == 1 || keys_[0] > 0) return false;
+        if (c == 1 || keys_[0] > 0) return -1;
         p = keys_[c - 1] < 1 ? c - 1 : 1;
     } else {
         p = SearchDocument(key, keys_.data(), 0, c - 1);
     }
-    if (p == 0 || p == c || names_[p - 1].empty()) return false;
-    name = names_[p - 1];
-    first = keys_[p - 1];
-    last = keys_[p] - 1;
+    if (p == 0 || p == c || names_[p - 1].empty()) return -1;
+    return p - 1;
+}
+
+bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
+    const int64_t entry = EntryOf(key);
+    if (entry < 0) return false;
+    name = names_[entry];
+    first = keys_[entry];
+    last = keys_[entry + 1] - 1;
     return true;
 }
 
@@ -99,6 +120,7 @@ int64_t COrgInfo::RetNo(uint64_t key, const uint64_t* values, int64_t lo, int64_
 void COrgInfo::OrgInfoExit() {
     keys_.clear();
     names_.clear();
+    firstNamed_.clear();
     source_.reset();
 }
 
@@ -110,6 +132,7 @@ bool COrgInfo::InitOrgEx(const std::string& orgText) {
     }
     keys_.assign(source.endLines.begin(), source.endLines.end());
     names_ = std::move(source.names);
+    firstNamed_.clear();
     return true;
 }
 
@@ -136,6 +159,7 @@ bool COrgInfo::ReadOrg(const std::string& orgText) {
     }
     keys_.clear();
     names_.clear();
+    firstNamed_.clear();
     keys_.reserve(source->names.size() + 1);
     names_.reserve(source->names.size() + 1);
     source_ = std::move(source);
@@ -146,6 +170,7 @@ void COrgInfo::SetInfo(const COrgInfo& other) {
     source_ = other.source_;
     keys_.clear();
     names_.clear();
+    firstNamed_.clear();
     keys_.reserve(other.keys_.capacity());
     names_.reserve(other.names_.capacity());
 }

@@ -23,6 +23,12 @@ public:
     // of the n documents and an empty last name. False when the file cannot
     // be opened or is damaged (the table then stays empty).
     bool OrgInfoInit(const std::string& path);
+    // The entry of the named document holding key (an index of Names()), or
+    // -1 when no document with a name holds it.
+    int64_t EntryOf(uint64_t key) const;
+    // The first entry with the same name as entry (entry itself when the
+    // table was not loaded by OrgInfoInit): one number per distinct name.
+    int64_t FirstEntryNamedAs(int64_t entry) const;
     // The document holding key: its name and first and last key, inclusive.
     bool GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const;
     // Searches the ascending values[lo..hi]: with flag the document position
@@ -65,9 +71,13 @@ public:
     int32_t EntryCount() const { return static_cast<int32_t>(keys_.size()); }
 
 private:
+    // Fills firstNamed_ from names_.
+    void NumberNames();
+
     std::shared_ptr<const OrgSource> source_;  // build-time tables, shared by groups
     std::vector<uint64_t> keys_;
     std::vector<std::string> names_;
+    std::vector<int64_t> firstNamed_;  // of each entry loaded, see FirstEntryNamedAs
 };
 
 // "Info/Corpus.ID" as a table from line number to sentence key: n + 1

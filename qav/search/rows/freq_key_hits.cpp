@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
+#include <limits>
 #include <new>
-#include <unordered_map>
+#include <string_view>
 #include <utility>
 
 #include "qav/search/merge/parallel_shares.h"
@@ -13,56 +13,100 @@ namespace qav {
 
 namespace {
 
-// A key's counts and the number of its first hit, which orders the keys
-// when the cap lets in the first ones met.
-struct ClassEntry {
-    int64_t first = 0;
-    CFreqEntry entry;
-};
-using ClassMap = std::unordered_map<std::string, ClassEntry>;
+// The number of a key that is not let in.
+constexpr uint32_t kKeyLeftOut = std::numeric_limits<uint32_t>::max();
 
-// Counts, in hit order, the hits whose key hash falls in class `which`.
-void CountClass(const std::vector<std::vector<FreqKeyHit>>& runs, size_t classes, size_t which, ClassMap& keys) {
-    int64_t at = 0;
-    for (const std::vector<FreqKeyHit>& run : runs) {
-        for (const FreqKeyHit& hit : run) {
-            const int64_t number = at++;
-            if (hit.hash % classes != which) continue;
-            auto [found, isNew] = keys.try_emplace(hit.key);
-            if (isNew) found->second.first = number;
-            CountFreqSource(found->second.entry, hit.source);
+// Numbers the keys of all runs in the order a single walk meets them, up to
+// the cap on keys: numbers[r][k] is the number of key k of run r, or
+// kKeyLeftOut; texts holds the key of each number.
+void NumberKeys(const std::vector<FreqKeyRun>& runs, std::vector<std::vector<uint32_t>>& numbers,
+                std::vector<const std::string*>& texts) {
+    std::unordered_map<std::string_view, uint32_t> known;
+    numbers.resize(runs.size());
+    for (size_t r = 0; r < runs.size(); ++r) {
+        // A run numbers its keys by first hit, so taking them in that order
+        // meets each new key at its first hit.
+        numbers[r].reserve(runs[r].Keys().size());
+        for (const std::string* key : runs[r].Keys()) {
+            uint32_t number = kKeyLeftOut;
+            if (auto found = known.find(*key); found != known.end()) {
+                number = found->second;
+            } else if (texts.size() < kMaxFreqKeys) {
+                number = static_cast<uint32_t>(texts.size());
+                known.emplace(*key, number);
+                texts.push_back(key);
+            }
+            numbers[r].push_back(number);
         }
     }
 }
 
+// The counts of one key while its hits are counted: documents by number.
+struct KeyCounts {
+    uint32_t count = 0;
+    std::unordered_map<int32_t, uint32_t> sources;
+
+    // As CountFreqSource does with the document's name.
+    void Count(int32_t source) {
+        ++count;
+        if (source < 0) return;
+        if (auto known = sources.find(source); known != sources.end()) {
+            ++known->second;
+        } else if (sources.size() < kMaxFreqSources) {
+            sources.emplace(source, 1);
+        }
+    }
+};
+
 }  // namespace
 
-bool CountFreqKeyHits(const std::vector<std::vector<FreqKeyHit>>& runs, int threads, CFreqMap& map) {
-    const size_t classes = static_cast<size_t>(std::max(threads, 1));
-    std::vector<ClassMap> counted(classes);
+void FreqKeyRun::Add(const std::string& key, int32_t source) {
+    auto [found, isNew] = m_numbers.try_emplace(key, static_cast<uint32_t>(m_keys.size()));
+    if (isNew) m_keys.push_back(&found->first);
+    m_hits.push_back(FreqRunHit{found->second, source});
+}
+
+bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std::string>& sourceNames, int threads,
+                      CFreqMap& map) {
+    const uint32_t classes = static_cast<uint32_t>(std::max(threads, 1));
+    std::vector<std::vector<uint32_t>> numbers;
+    std::vector<const std::string*> texts;
+    std::vector<KeyCounts> counts;
+    std::vector<CFreqEntry> entries;
+    try {
+        NumberKeys(runs, numbers, texts);
+        counts.resize(texts.size());
+        entries.resize(texts.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     std::atomic<bool> noMemory{false};
     RunShares(static_cast<int>(classes), [&](int which) {
         try {
-            ClassMap keys;
-            CountClass(runs, classes, static_cast<size_t>(which), keys);
-            counted[static_cast<size_t>(which)] = std::move(keys);
+            for (size_t r = 0; r < runs.size(); ++r) {
+                for (const FreqRunHit& hit : runs[r].Hits()) {
+                    const uint32_t number = numbers[r][hit.key];
+                    if (number != kKeyLeftOut && number % classes == static_cast<uint32_t>(which))
+                        counts[number].Count(hit.source);
+                }
+            }
+            for (size_t number = static_cast<size_t>(which); number < counts.size(); number += classes) {
+                KeyCounts& counted = counts[number];
+                CFreqEntry& entry = entries[number];
+                entry.count = counted.count;
+                for (const auto& [source, count] : counted.sources)
+                    entry.sources.emplace(sourceNames[static_cast<size_t>(source)], count);
+                counted = KeyCounts();
+            }
         } catch (const std::bad_alloc&) {
             noMemory = true;
         }
     });
     if (noMemory) return false;
     try {
-        std::vector<ClassMap::value_type*> byFirstHit;
-        for (ClassMap& keys : counted)
-            for (auto& key : keys) byFirstHit.push_back(&key);
-        std::sort(byFirstHit.begin(), byFirstHit.end(),
-                  [](const auto* a, const auto* b) { return a->second.first < b->second.first; });
-        // Let in, in the order a single walk meets them, as the map's order
-        // of iteration depends on the order of insertion.
-        for (auto* key : byFirstHit) {
-            if (map.size() >= kMaxFreqKeys) break;
-            map.emplace(key->first, std::move(key->second.entry));
-        }
+        // Let in by number: the order of iteration of the map depends on the
+        // order of insertion.
+        for (size_t number = 0; number < texts.size(); ++number) map.emplace(*texts[number], std::move(entries[number]));
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -2,6 +2,7 @@
 // frequencies and counts.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -125,15 +126,22 @@ TEST(FreqKeyHits, WorkersCountAsASingleWalk) {
         {3, {100, 7000, hits.size()}},
         {7, {4000, hits.size()}},
     };
+    // Documents by number, one number per name.
+    std::vector<std::string> names;
+    std::map<std::string, int32_t> numbers;
+    for (const auto& hit : hits)
+        if (!hit.second.empty() && numbers.emplace(hit.second, static_cast<int32_t>(names.size())).second)
+            names.push_back(hit.second);
     for (const Case& c : cases) {
-        std::vector<std::vector<qav::FreqKeyHit>> runs;
+        std::vector<qav::FreqKeyRun> runs;
         size_t from = 0;
         for (size_t cut : c.cuts) {
             runs.emplace_back();
-            for (; from < cut; ++from) runs.back().emplace_back(hits[from].first, hits[from].second);
+            for (; from < cut; ++from)
+                runs.back().Add(hits[from].first, hits[from].second.empty() ? -1 : numbers[hits[from].second]);
         }
         qav::CFreqMap map;
-        ASSERT_TRUE(qav::CountFreqKeyHits(runs, c.threads, map));
+        ASSERT_TRUE(qav::CountFreqKeyRuns(runs, names, c.threads, map));
         EXPECT_EQ(Entries(map), Entries(expected)) << c.threads << " threads, " << c.cuts.size() << " runs";
     }
 }
