@@ -18,6 +18,7 @@
 #include "qav/search/rows/final_rect.h"
 #include "qav/search/merge/for_merge.h"
 #include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_key_hits.h"
 #include "qav/search/rows/freq_map.h"
 #include "qav/search/filter/limit_list.h"
 #include "qav/search/atom/make_ret_info.h"
@@ -298,9 +299,10 @@ private:
     // Width of the hit parts a frequency key is built from: 0 (the match and
     // groups alone) without checks, the whole sentence with them.
     int FreqSplitWidth() const;
-    // The frequency map of a merged result's hits without checks, built in
-    // shares on worker threads; false (map unusable) when memory is short.
-    bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const;
+    // The frequency rows of a merged result's hits without checks, counted in
+    // shares on worker threads; false (rows unusable) when memory is short.
+    bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width,
+                               std::vector<FreqKeyRow>& rows) const;
     // Replaces the rows by one row per map entry, in the map's order.
     void AddFreqRows(const CFreqMap& map);
     // Row of the limit range holding the sentence; -1 when no range holds

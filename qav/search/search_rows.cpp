@@ -400,23 +400,29 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     if (!result) return 0;
     CFreqForm parsed;
     ParseObj(form, parsed);
-    CFreqMap map;
     const int width = FreqSplitWidth();
-    if (!m_Condition.Checks().empty() || result->m_nCount < kSharedPassFrom ||
-        !CountFreqKeysInShares(*result, parsed, width, map)) {
-        map.clear();
+    std::vector<FreqKeyRow> rows;
+    if (m_Condition.Checks().empty() && result->m_nCount >= kSharedPassFrom &&
+        CountFreqKeysInShares(*result, parsed, width, rows)) {
+        result->m_bFree = 1;
+        m_FinalRect.Clear();
+        // Rows past the capacity are counted, not kept.
+        for (FreqKeyRow& row : rows) m_FinalRect.AddRow(std::move(row.text), static_cast<int32_t>(row.count));
+    } else {
+        CFreqMap map;
         for (int i = 0; i < result->m_nCount; ++i) {
             const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
             if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
         }
+        result->m_bFree = 1;
+        AddFreqRows(map);
     }
-    result->m_bFree = 1;
-    AddFreqRows(map);
     MarkOutputCut(result->m_bApproximate, "frequency list");
     return 0;
 }
 
-bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
+bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width,
+                                       std::vector<FreqKeyRow>& rows) const {
     // The key and document of each accepted hit, found in shares with parts
     // of their own, then counted on the workers by classes of keys.
     std::vector<FreqKeyRun> runs(kPassShares);
@@ -441,7 +447,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             noMemory = true;
         }
     });
-    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, map);
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

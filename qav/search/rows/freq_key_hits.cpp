@@ -67,16 +67,16 @@ void FreqKeyRun::Add(const std::string& key, int32_t source) {
 }
 
 bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std::string>& sourceNames, int threads,
-                      CFreqMap& map) {
+                      std::vector<FreqKeyRow>& rows) {
     const uint32_t classes = static_cast<uint32_t>(std::max(threads, 1));
     std::vector<std::vector<uint32_t>> numbers;
     std::vector<const std::string*> texts;
     std::vector<KeyCounts> counts;
-    std::vector<CFreqEntry> entries;
+    std::vector<std::string> rowTexts;
     try {
         NumberKeys(runs, numbers, texts);
         counts.resize(texts.size());
-        entries.resize(texts.size());
+        rowTexts.resize(texts.size());
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -90,13 +90,15 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
                         counts[number].Count(hit.source);
                 }
             }
+            std::vector<std::pair<const std::string*, uint32_t>> sources;
             for (size_t number = static_cast<size_t>(which); number < counts.size(); number += classes) {
-                KeyCounts& counted = counts[number];
-                CFreqEntry& entry = entries[number];
-                entry.count = counted.count;
-                for (const auto& [source, count] : counted.sources)
-                    entry.sources.emplace(sourceNames[static_cast<size_t>(source)], count);
-                counted = KeyCounts();
+                sources.clear();
+                for (const auto& [source, count] : counts[number].sources)
+                    sources.emplace_back(&sourceNames[static_cast<size_t>(source)], count);
+                // Numbers of documents stand for distinct names.
+                std::sort(sources.begin(), sources.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+                rowTexts[number] = FreqRowText(*texts[number], sources);
+                counts[number].sources = {};
             }
         } catch (const std::bad_alloc&) {
             noMemory = true;
@@ -104,9 +106,14 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     });
     if (noMemory) return false;
     try {
-        // Let in by number: the order of iteration of the map depends on the
-        // order of insertion.
-        for (size_t number = 0; number < texts.size(); ++number) map.emplace(*texts[number], std::move(entries[number]));
+        // The order of iteration of the map depends only on its keys and the
+        // order of their insertion: the keys are let in by number as the
+        // counting map lets them in.
+        std::unordered_map<std::string, uint32_t> order;
+        for (size_t number = 0; number < texts.size(); ++number)
+            order.emplace(*texts[number], static_cast<uint32_t>(number));
+        rows.reserve(rows.size() + order.size());
+        for (const auto& [key, number] : order) rows.push_back(FreqKeyRow{std::move(rowTexts[number]), counts[number].count});
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -40,14 +40,21 @@ private:
     std::vector<FreqRunHit> m_hits;
 };
 
-// Counts the hits of runs, taken run after run, into the empty map as
-// CountFreqKey on each hit in that order would, a hit's document being
-// sourceNames[source] (none for -1). The keys are let in by their first hit
-// up to the cap on keys; then each of `threads` workers counts the keys of
-// one class of key numbers, all of a key's hits being in one class, so the
-// cap on documents per key holds within a worker. False when memory ran out
-// (the map is then left partly filled).
+// One row of a frequency list: its text (FreqRowText) and count.
+struct FreqKeyRow {
+    std::string text;
+    uint32_t count = 0;
+};
+
+// The rows that counting the hits of runs, taken run after run, into an
+// empty map by CountFreqKey on each hit would give, in the map's order of
+// iteration; a hit's document is sourceNames[source] (none for -1). The keys
+// are let in by their first hit up to the cap on keys; then each of
+// `threads` workers counts the keys of one class of key numbers, all of a
+// key's hits being in one class, so the cap on documents per key holds within
+// a worker, and makes their row texts. False when memory ran out (rows are
+// then left partly filled).
 bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std::string>& sourceNames, int threads,
-                      CFreqMap& map);
+                      std::vector<FreqKeyRow>& rows);
 
 }  // namespace qav
