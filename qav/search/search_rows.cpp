@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -428,6 +429,11 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
     std::vector<FreqKeyRun> runs(kPassShares);
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
+    const CQAVEngine* engine = g_pCQAVEngine;
+    // Without context the key is made of the units of the match and groups
+    // alone: a hit is split only when those units are new to its share, as
+    // reading the texts of every hit's units costs more than the walk.
+    const bool bySignature = width == 0 && engine;
     RunShares(kPassShares, [&](int share) {
         try {
             CSplitedRet parts;
@@ -437,10 +443,33 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             // not share the cache line of the runs side by side.
             FreqKeyRun run;
             run.Reserve(static_cast<size_t>(to - from));
+            std::unordered_map<std::string, uint32_t> keyOfSignature;
+            std::string signature;
+            std::string lastSignature;
+            uint32_t lastKey = 0;
             for (int64_t i = from; i < to; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
-                if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
-                    run.Add(BuildFreqKey(form, parts), SourceNumber(hit.file_no, hit.position));
+                if (!IsWordAt(m_Corpus, hit.file_no, hit.position)) continue;
+                if (!bySignature) {
+                    if (SplitHitParts(hit, width, parts))
+                        run.Add(BuildFreqKey(form, parts), SourceNumber(hit.file_no, hit.position));
+                    continue;
+                }
+                if (!IsInDataFiles(hit)) continue;
+                HitSpanSignature(engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit,
+                                 signature);
+                // The join gives its hits by the text that follows a word,
+                // so a hit often has the key of the one before.
+                if (signature != lastSignature) {
+                    auto [known, isNew] = keyOfSignature.try_emplace(signature, 0);
+                    if (isNew) {
+                        SplitHitParts(hit, width, parts);
+                        known->second = run.KeyNumber(BuildFreqKey(form, parts));
+                    }
+                    lastKey = known->second;
+                    lastSignature.swap(signature);
+                }
+                run.AddHit(lastKey, SourceNumber(hit.file_no, hit.position));
             }
             runs[static_cast<size_t>(share)] = std::move(run);
         } catch (const std::bad_alloc&) {

@@ -70,15 +70,19 @@ bool COrgInfo::OrgInfoInit(const std::string& path) {
     for (int64_t end : table.ends) keys_.push_back(static_cast<uint64_t>(end));
     names_ = std::move(table.names);
     names_.emplace_back();
-    NumberNames();
+    BuildLookups();
     return true;
 }
 
-void COrgInfo::NumberNames() {
+void COrgInfo::BuildLookups() {
     std::unordered_map<std::string_view, int64_t> first;
     firstNamed_.resize(names_.size());
     for (size_t i = 0; i < names_.size(); ++i)
         firstNamed_[i] = first.emplace(names_[i], static_cast<int64_t>(i)).first->second;
+}
+
+void COrgInfo::ForgetLookups() {
+    firstNamed_.clear();
 }
 
 int64_t COrgInfo::FirstEntryNamedAs(int64_t entry) const {
@@ -86,19 +90,22 @@ int64_t COrgInfo::FirstEntryNamedAs(int64_t entry) const {
                                                                           : entry;
 }
 
-int64_t COrgInfo::EntryOf(uint64_t key) const {
+int64_t COrgInfo::DocumentPosition(uint64_t key) const {
     const int64_t c = EntryCount();
-    if (c <= 0 || names_.empty()) return -1;
-    int64_t p;
+    if (c <= 0 || names_.empty()) return 0;
     if (key == 0) {
-        if (c == 1 || keys_[0] > 0) return -1;
-        p = keys_[c - 1] < 1 ? c - 1 : 1;
-    } else {
-        p = SearchDocument(key, keys_.data(), 0, c - 1);
+        if (c == 1 || keys_[0] > 0) return 0;
+        return keys_[c - 1] < 1 ? c - 1 : 1;
     }
-    if (p == 0 || p == c || names_[p - 1].empty()) return -1;
-    return p - 1;
+    return SearchDocument(key, keys_.data(), 0, c - 1);
 }
+
+int64_t COrgInfo::EntryAt(int64_t position) const {
+    if (position <= 0 || position >= EntryCount() || names_[position - 1].empty()) return -1;
+    return position - 1;
+}
+
+int64_t COrgInfo::EntryOf(uint64_t key) const { return EntryAt(DocumentPosition(key)); }
 
 bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
     const int64_t entry = EntryOf(key);
@@ -120,7 +127,7 @@ int64_t COrgInfo::RetNo(uint64_t key, const uint64_t* values, int64_t lo, int64_
 void COrgInfo::OrgInfoExit() {
     keys_.clear();
     names_.clear();
-    firstNamed_.clear();
+    ForgetLookups();
     source_.reset();
 }
 
@@ -132,11 +139,12 @@ bool COrgInfo::InitOrgEx(const std::string& orgText) {
     }
     keys_.assign(source.endLines.begin(), source.endLines.end());
     names_ = std::move(source.names);
-    firstNamed_.clear();
+    ForgetLookups();
     return true;
 }
 
 void COrgInfo::MapEndLinesToKeys(const std::vector<uint64_t>& idTable) {
+    ForgetLookups();
     for (uint64_t& key : keys_) {
         const int64_t line = static_cast<int64_t>(key);
         key = (line >= 0 && static_cast<uint64_t>(line) < idTable.size()) ? idTable[line] : kLargestKey;
@@ -159,7 +167,7 @@ bool COrgInfo::ReadOrg(const std::string& orgText) {
     }
     keys_.clear();
     names_.clear();
-    firstNamed_.clear();
+    ForgetLookups();
     keys_.reserve(source->names.size() + 1);
     names_.reserve(source->names.size() + 1);
     source_ = std::move(source);
@@ -170,7 +178,7 @@ void COrgInfo::SetInfo(const COrgInfo& other) {
     source_ = other.source_;
     keys_.clear();
     names_.clear();
-    firstNamed_.clear();
+    ForgetLookups();
     keys_.reserve(other.keys_.capacity());
     names_.reserve(other.names_.capacity());
 }

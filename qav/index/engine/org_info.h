@@ -71,8 +71,15 @@ public:
     int32_t EntryCount() const { return static_cast<int32_t>(keys_.size()); }
 
 private:
-    // Fills firstNamed_ from names_.
-    void NumberNames();
+    // The lookups of a loaded table (firstNamed_), made by OrgInfoInit and
+    // dropped by every change of the table.
+    void BuildLookups();
+    void ForgetLookups();
+    // The search's position p of the document holding key (entry p - 1), 0
+    // when the table cannot hold it.
+    int64_t DocumentPosition(uint64_t key) const;
+    // Entry p - 1 when it has a name, else -1.
+    int64_t EntryAt(int64_t position) const;
 
     std::shared_ptr<const OrgSource> source_;  // build-time tables, shared by groups
     std::vector<uint64_t> keys_;

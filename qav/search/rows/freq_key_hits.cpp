@@ -60,10 +60,10 @@ struct KeyCounts {
 
 }  // namespace
 
-void FreqKeyRun::Add(const std::string& key, int32_t source) {
+uint32_t FreqKeyRun::KeyNumber(const std::string& key) {
     auto [found, isNew] = m_numbers.try_emplace(key, static_cast<uint32_t>(m_keys.size()));
     if (isNew) m_keys.push_back(&found->first);
-    m_hits.push_back(FreqRunHit{found->second, source});
+    return found->second;
 }
 
 bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std::string>& sourceNames, int threads,

@@ -26,8 +26,11 @@ struct FreqRunHit {
 class FreqKeyRun {
 public:
     void Reserve(size_t hits) { m_hits.reserve(hits); }
-    // Adds a hit with the given key and document.
-    void Add(const std::string& key, int32_t source);
+    // The number of key, numbering it when it is new.
+    uint32_t KeyNumber(const std::string& key);
+    // Adds a hit with the key of that number and the given document.
+    void AddHit(uint32_t key, int32_t source) { m_hits.push_back(FreqRunHit{key, source}); }
+    void Add(const std::string& key, int32_t source) { AddHit(KeyNumber(key), source); }
 
     // Distinct keys by number.
     const std::vector<const std::string*>& Keys() const { return m_keys; }
