@@ -18,6 +18,11 @@ namespace {
 constexpr uint64_t kLargestKey = std::numeric_limits<uint64_t>::max();
 constexpr size_t kOrgLineBytes = 102400;
 constexpr size_t kIdLineBytes = 1024;
+// Buckets of the document lookup: 4,096 positions each, in at most 256 data
+// files, over tables whose entry numbers fit in 32 bits.
+constexpr int kBucketShift = 12;
+constexpr uint64_t kBucketedFiles = 256;
+constexpr size_t kMaxBucketedEntries = UINT32_MAX;
 
 // "#first<TAB>end": the end line number (0 when it is missing).
 int64_t EndLineOf(const std::string& line) {
@@ -79,10 +84,50 @@ void COrgInfo::BuildLookups() {
     firstNamed_.resize(names_.size());
     for (size_t i = 0; i < names_.size(); ++i)
         firstNamed_[i] = first.emplace(names_[i], static_cast<int64_t>(i)).first->second;
+    BuildBuckets();
+}
+
+void COrgInfo::BuildBuckets() {
+    bucketFirst_.clear();
+    if (keys_.size() < 2 || keys_.size() > kMaxBucketedEntries || !std::is_sorted(keys_.begin(), keys_.end())) return;
+    // One list per data file, long enough for the last start in that file.
+    for (size_t i = 1; i < keys_.size(); ++i) {
+        const uint64_t file = keys_[i] >> 32;
+        if (file >= kBucketedFiles) break;
+        if (bucketFirst_.size() <= file) bucketFirst_.resize(file + 1);
+        const size_t buckets = ((keys_[i] & 0xFFFFFFFFu) >> kBucketShift) + 1;
+        if (bucketFirst_[file].size() < buckets + 1) bucketFirst_[file].resize(buckets + 1);
+    }
+    // Entry i of a file's list: the first key not below the start of
+    // bucket i, the last entry closing the last bucket.
+    size_t at = 0;
+    for (size_t file = 0; file < bucketFirst_.size(); ++file) {
+        for (size_t bucket = 0; bucket < bucketFirst_[file].size(); ++bucket) {
+            const uint64_t start = (uint64_t{file} << 32) | (uint64_t{bucket} << kBucketShift);
+            while (at < keys_.size() && keys_[at] < start) ++at;
+            bucketFirst_[file][bucket] = static_cast<uint32_t>(at);
+        }
+    }
 }
 
 void COrgInfo::ForgetLookups() {
     firstNamed_.clear();
+    bucketFirst_.clear();
+}
+
+int64_t COrgInfo::BucketPosition(uint64_t key) const {
+    const uint64_t file = key >> 32;
+    const uint64_t bucket = (key & 0xFFFFFFFFu) >> kBucketShift;
+    if (key == 0 || file >= bucketFirst_.size() || bucket + 1 >= bucketFirst_[file].size()) return -1;
+    const auto begin = keys_.begin();
+    const int64_t p = std::upper_bound(begin + bucketFirst_[file][bucket], begin + bucketFirst_[file][bucket + 1], key) -
+                      begin;
+    // In ascending keys the search gives, for a key strictly between two
+    // neighbours, the later one; keys equal to a neighbour (where empty
+    // documents can make it give another) and keys past the last are left
+    // to it.
+    if (p <= 0 || p >= EntryCount() || keys_[p - 1] == key) return -1;
+    return p;
 }
 
 int64_t COrgInfo::FirstEntryNamedAs(int64_t entry) const {
@@ -105,7 +150,10 @@ int64_t COrgInfo::EntryAt(int64_t position) const {
     return position - 1;
 }
 
-int64_t COrgInfo::EntryOf(uint64_t key) const { return EntryAt(DocumentPosition(key)); }
+int64_t COrgInfo::EntryOf(uint64_t key) const {
+    const int64_t p = BucketPosition(key);
+    return EntryAt(p >= 0 ? p : DocumentPosition(key));
+}
 
 bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
     const int64_t entry = EntryOf(key);

@@ -71,10 +71,14 @@ public:
     int32_t EntryCount() const { return static_cast<int32_t>(keys_.size()); }
 
 private:
-    // The lookups of a loaded table (firstNamed_), made by OrgInfoInit and
-    // dropped by every change of the table.
+    // The lookups of a loaded table (firstNamed_, bucketFirst_), made by
+    // OrgInfoInit and dropped by every change of the table.
     void BuildLookups();
+    void BuildBuckets();
     void ForgetLookups();
+    // DocumentPosition(key) found through the buckets; -1 where they do not
+    // settle it.
+    int64_t BucketPosition(uint64_t key) const;
     // The search's position p of the document holding key (entry p - 1), 0
     // when the table cannot hold it.
     int64_t DocumentPosition(uint64_t key) const;
@@ -85,6 +89,10 @@ private:
     std::vector<uint64_t> keys_;
     std::vector<std::string> names_;
     std::vector<int64_t> firstNamed_;  // of each entry loaded, see FirstEntryNamedAs
+    // Per data file, the first entry of each bucket of positions (empty when
+    // the loaded keys are not ascending): a search within a bucket replaces
+    // one over the whole table.
+    std::vector<std::vector<uint32_t>> bucketFirst_;
 };
 
 // "Info/Corpus.ID" as a table from line number to sentence key: n + 1
