@@ -41,21 +41,71 @@ void NumberKeys(const std::vector<FreqKeyRun>& runs, std::vector<std::vector<uin
     }
 }
 
-// The counts of one key while its hits are counted: documents by number.
-struct KeyCounts {
-    uint32_t count = 0;
-    std::unordered_map<int32_t, uint32_t> sources;
+// Occurrences of the documents of the keys one worker counts, by (key
+// number, document number): one open-addressing table for all its keys
+// rather than a map of nodes per key.
+class DocumentCounts {
+public:
+    // Counts one hit of key `number` in document `source` as CountFreqSource
+    // does with the document's name: a document new to a key that has
+    // kMaxFreqSources of them already is not counted.
+    void Count(uint32_t number, int32_t source, uint32_t& distinct) {
+        const uint64_t pair = (uint64_t{number} << 32) | static_cast<uint32_t>(source);
+        size_t slot = Slot(pair);
+        while (m_pairs[slot] != kEmptySlot) {
+            if (m_pairs[slot] == pair) {
+                ++m_counts[slot];
+                return;
+            }
+            slot = (slot + 1) & (m_pairs.size() - 1);
+        }
+        if (distinct >= kMaxFreqSources) return;
+        ++distinct;
+        m_pairs[slot] = pair;
+        m_counts[slot] = 1;
+        if (++m_used * 2 > m_pairs.size()) Grow();
+    }
 
-    // As CountFreqSource does with the document's name.
-    void Count(int32_t source) {
-        ++count;
-        if (source < 0) return;
-        if (auto known = sources.find(source); known != sources.end()) {
-            ++known->second;
-        } else if (sources.size() < kMaxFreqSources) {
-            sources.emplace(source, 1);
+    // Calls visit(number, source, count) for every pair counted.
+    template <typename Visit>
+    void ForEach(Visit visit) const {
+        for (size_t slot = 0; slot < m_pairs.size(); ++slot)
+            if (m_pairs[slot] != kEmptySlot)
+                visit(static_cast<uint32_t>(m_pairs[slot] >> 32), static_cast<int32_t>(m_pairs[slot] & 0xFFFFFFFFu),
+                      m_counts[slot]);
+    }
+
+private:
+    static constexpr uint64_t kEmptySlot = ~uint64_t{0};  // no key number is kKeyLeftOut when counted
+
+    size_t Slot(uint64_t pair) const {
+        return static_cast<size_t>((pair * 0x9E3779B97F4A7C15ull) >> 32) & (m_pairs.size() - 1);
+    }
+
+    void Grow() {
+        std::vector<uint64_t> pairs(m_pairs.size() * 2, kEmptySlot);
+        std::vector<uint32_t> counts(pairs.size(), 0);
+        pairs.swap(m_pairs);
+        counts.swap(m_counts);
+        for (size_t old = 0; old < pairs.size(); ++old) {
+            if (pairs[old] == kEmptySlot) continue;
+            size_t slot = Slot(pairs[old]);
+            while (m_pairs[slot] != kEmptySlot) slot = (slot + 1) & (m_pairs.size() - 1);
+            m_pairs[slot] = pairs[old];
+            m_counts[slot] = counts[old];
         }
     }
+
+    std::vector<uint64_t> m_pairs = std::vector<uint64_t>(1024, kEmptySlot);
+    std::vector<uint32_t> m_counts = std::vector<uint32_t>(1024, 0);
+    size_t m_used = 0;
+};
+
+// A document of a key for its row text: the name and its occurrences.
+struct KeyDocument {
+    uint32_t number;
+    const std::string* name;
+    uint32_t count;
 };
 
 }  // namespace
@@ -71,11 +121,14 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     const uint32_t classes = static_cast<uint32_t>(std::max(threads, 1));
     std::vector<std::vector<uint32_t>> numbers;
     std::vector<const std::string*> texts;
-    std::vector<KeyCounts> counts;
+    // Per key number: hits, and documents let in.
+    std::vector<uint32_t> counts;
+    std::vector<uint32_t> distinct;
     std::vector<std::string> rowTexts;
     try {
         NumberKeys(runs, numbers, texts);
-        counts.resize(texts.size());
+        counts.resize(texts.size(), 0);
+        distinct.resize(texts.size(), 0);
         rowTexts.resize(texts.size());
     } catch (const std::bad_alloc&) {
         return false;
@@ -83,22 +136,30 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     std::atomic<bool> noMemory{false};
     RunShares(static_cast<int>(classes), [&](int which) {
         try {
+            DocumentCounts documents;
             for (size_t r = 0; r < runs.size(); ++r) {
                 for (const FreqRunHit& hit : runs[r].Hits()) {
                     const uint32_t number = numbers[r][hit.key];
-                    if (number != kKeyLeftOut && number % classes == static_cast<uint32_t>(which))
-                        counts[number].Count(hit.source);
+                    if (number == kKeyLeftOut || number % classes != static_cast<uint32_t>(which)) continue;
+                    ++counts[number];
+                    if (hit.source >= 0) documents.Count(number, hit.source, distinct[number]);
                 }
             }
+            // The documents of each key in name order, as the map of a
+            // key's documents orders them; numbers stand for distinct names.
+            std::vector<KeyDocument> listed;
+            documents.ForEach([&](uint32_t number, int32_t source, uint32_t count) {
+                listed.push_back(KeyDocument{number, &sourceNames[static_cast<size_t>(source)], count});
+            });
+            std::sort(listed.begin(), listed.end(), [](const KeyDocument& a, const KeyDocument& b) {
+                return a.number != b.number ? a.number < b.number : *a.name < *b.name;
+            });
             std::vector<std::pair<const std::string*, uint32_t>> sources;
-            for (size_t number = static_cast<size_t>(which); number < counts.size(); number += classes) {
+            auto next = listed.begin();
+            for (size_t number = static_cast<size_t>(which); number < texts.size(); number += classes) {
                 sources.clear();
-                for (const auto& [source, count] : counts[number].sources)
-                    sources.emplace_back(&sourceNames[static_cast<size_t>(source)], count);
-                // Numbers of documents stand for distinct names.
-                std::sort(sources.begin(), sources.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+                for (; next != listed.end() && next->number == number; ++next) sources.emplace_back(next->name, next->count);
                 rowTexts[number] = FreqRowText(*texts[number], sources);
-                counts[number].sources = {};
             }
         } catch (const std::bad_alloc&) {
             noMemory = true;
@@ -113,7 +174,7 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
         for (size_t number = 0; number < texts.size(); ++number)
             order.emplace(*texts[number], static_cast<uint32_t>(number));
         rows.reserve(rows.size() + order.size());
-        for (const auto& [key, number] : order) rows.push_back(FreqKeyRow{std::move(rowTexts[number]), counts[number].count});
+        for (const auto& [key, number] : order) rows.push_back(FreqKeyRow{std::move(rowTexts[number]), counts[number]});
     } catch (const std::bad_alloc&) {
         return false;
     }
