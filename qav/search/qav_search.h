@@ -303,8 +303,14 @@ private:
     // shares on worker threads; false (rows unusable) when memory is short.
     bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width,
                                std::vector<FreqKeyRow>& rows) const;
+    // The same for an atom result's records; stopped tells whether a worker
+    // reached the time limit (the rows then count the hits met before).
+    bool CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& form, int width,
+                               std::vector<FreqKeyRow>& rows, bool& stopped) const;
     // Replaces the rows by one row per map entry, in the map's order.
     void AddFreqRows(const CFreqMap& map);
+    // Replaces the rows by the given ones, taking their texts.
+    void AddFreqRows(std::vector<FreqKeyRow>& rows);
     // Row of the limit range holding the sentence; -1 when no range holds
     // it or the range has no row.
     int CountRangeOf(uint8_t fileNo, uint32_t position) const;

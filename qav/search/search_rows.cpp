@@ -303,6 +303,9 @@ namespace {
 
 // Without conditions, results of this many hits are counted without a walk.
 constexpr int64_t kFreqQuickCountFrom = 204801;
+// Without checks, frequency lists of atom results of this many records are
+// made on workers.
+constexpr int64_t kSharedAtomFreqFrom = 4096;
 
 // The document names that SourceNumber indexes.
 const std::vector<std::string>& SourceNames() {
@@ -328,6 +331,56 @@ std::string SourceName(uint8_t fileNo, uint32_t position) {
     const int32_t entry = SourceNumber(fileNo, position);
     return entry < 0 ? std::string() : SourceNames()[static_cast<size_t>(entry)];
 }
+
+// The keys and documents of the accepted hits of one share of a frequency
+// list, in a run of its own. Without context (width 0) a key is made of the
+// units of the match and groups alone: a hit is split only when those units
+// are new to the share, as reading the texts of every hit's units costs
+// more than the walk.
+class ShareKeys {
+public:
+    ShareKeys(const CFreqForm& form, int width, size_t hits)
+        : m_form(form), m_width(width), m_engine(width == 0 ? g_pCQAVEngine : nullptr) {
+        m_run.Reserve(hits);
+    }
+
+    // Adds a hit whose sentence position holds a word.
+    void Add(const CRetInfo& hit) {
+        if (!m_engine) {
+            if (CQAVSearch::SplitHitParts(hit, m_width, m_parts))
+                m_run.Add(BuildFreqKey(m_form, m_parts), SourceNumber(hit.file_no, hit.position));
+            return;
+        }
+        if (!CQAVSearch::IsInDataFiles(hit)) return;
+        HitSpanSignature(m_engine->m_corpus[hit.file_no].get(), m_engine->m_corpusLength[hit.file_no], hit,
+                         m_signature);
+        // Hits come by the text that follows a word, so a hit often has the
+        // key of the one before.
+        if (m_signature != m_lastSignature) {
+            auto [known, isNew] = m_keyOfSignature.try_emplace(m_signature, 0);
+            if (isNew) {
+                CQAVSearch::SplitHitParts(hit, m_width, m_parts);
+                known->second = m_run.KeyNumber(BuildFreqKey(m_form, m_parts));
+            }
+            m_lastKey = known->second;
+            m_lastSignature.swap(m_signature);
+        }
+        m_run.AddHit(m_lastKey, SourceNumber(hit.file_no, hit.position));
+    }
+
+    FreqKeyRun& Run() { return m_run; }
+
+private:
+    const CFreqForm& m_form;
+    const int m_width;
+    const CQAVEngine* m_engine;  // null: every hit is split
+    CSplitedRet m_parts;
+    FreqKeyRun m_run;
+    std::unordered_map<std::string, uint32_t> m_keyOfSignature;
+    std::string m_signature;
+    std::string m_lastSignature;
+    uint32_t m_lastKey = 0;
+};
 
 }  // namespace
 
@@ -382,10 +435,18 @@ int CQAVSearch::FreqSplitWidth() const {
 void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/) {
     CFreqForm parsed;
     ParseObj(form, parsed);
+    const int width = FreqSplitWidth();
+    std::vector<FreqKeyRow> rows;
+    bool stopped = false;
+    if (m_Condition.Checks().empty() && CountSegmentRecords(*result) >= kSharedAtomFreqFrom &&
+        CountFreqKeysInShares(*result, parsed, width, rows, stopped)) {
+        if (stopped) m_bApproximate = 1;
+        AddFreqRows(rows);
+        return;
+    }
     CFreqMap map;
     QueryTimeCheck clock;
     CRetInfo hit;
-    const int width = FreqSplitWidth();
     const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
         if (!IsOKContext(*result, info, hit, width, false)) return false;
         Add2FreqEx(map, parsed, hit.position, hit.file_no);
@@ -406,9 +467,7 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     if (m_Condition.Checks().empty() && result->m_nCount >= kSharedPassFrom &&
         CountFreqKeysInShares(*result, parsed, width, rows)) {
         result->m_bFree = 1;
-        m_FinalRect.Clear();
-        // Rows past the capacity are counted, not kept.
-        for (FreqKeyRow& row : rows) m_FinalRect.AddRow(std::move(row.text), static_cast<int32_t>(row.count));
+        AddFreqRows(rows);
     } else {
         CFreqMap map;
         for (int i = 0; i < result->m_nCount; ++i) {
@@ -429,53 +488,60 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
     std::vector<FreqKeyRun> runs(kPassShares);
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
-    const CQAVEngine* engine = g_pCQAVEngine;
-    // Without context the key is made of the units of the match and groups
-    // alone: a hit is split only when those units are new to its share, as
-    // reading the texts of every hit's units costs more than the walk.
-    const bool bySignature = width == 0 && engine;
     RunShares(kPassShares, [&](int share) {
         try {
-            CSplitedRet parts;
             const int64_t from = count * share / kPassShares;
             const int64_t to = count * (share + 1) / kPassShares;
             // Filled apart and moved in at the end, so that the threads do
             // not share the cache line of the runs side by side.
-            FreqKeyRun run;
-            run.Reserve(static_cast<size_t>(to - from));
-            std::unordered_map<std::string, uint32_t> keyOfSignature;
-            std::string signature;
-            std::string lastSignature;
-            uint32_t lastKey = 0;
+            ShareKeys keys(form, width, static_cast<size_t>(to - from));
             for (int64_t i = from; i < to; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
-                if (!IsWordAt(m_Corpus, hit.file_no, hit.position)) continue;
-                if (!bySignature) {
-                    if (SplitHitParts(hit, width, parts))
-                        run.Add(BuildFreqKey(form, parts), SourceNumber(hit.file_no, hit.position));
-                    continue;
-                }
-                if (!IsInDataFiles(hit)) continue;
-                HitSpanSignature(engine->m_corpus[hit.file_no].get(), engine->m_corpusLength[hit.file_no], hit,
-                                 signature);
-                // The join gives its hits by the text that follows a word,
-                // so a hit often has the key of the one before.
-                if (signature != lastSignature) {
-                    auto [known, isNew] = keyOfSignature.try_emplace(signature, 0);
-                    if (isNew) {
-                        SplitHitParts(hit, width, parts);
-                        known->second = run.KeyNumber(BuildFreqKey(form, parts));
-                    }
-                    lastKey = known->second;
-                    lastSignature.swap(signature);
-                }
-                run.AddHit(lastKey, SourceNumber(hit.file_no, hit.position));
+                if (IsWordAt(m_Corpus, hit.file_no, hit.position)) keys.Add(hit);
             }
-            runs[static_cast<size_t>(share)] = std::move(run);
+            runs[static_cast<size_t>(share)] = std::move(keys.Run());
         } catch (const std::bad_alloc&) {
             noMemory = true;
         }
     });
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
+}
+
+bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& form, int width,
+                                       std::vector<FreqKeyRow>& rows, bool& stopped) const {
+    // Segments of no offset records are logged once, as a single walk would.
+    for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
+    const int64_t records = CountSegmentRecords(result);
+    std::vector<FreqKeyRun> runs(kPassShares);
+    std::atomic<bool> noMemory{false};
+    std::atomic<bool> stop{false};
+    // Shares of the records rather than of the segments: a frequent word may
+    // have all its records in one segment. The workers keep the caller's
+    // time limit.
+    RunShares(kPassShares, [&](int share) {
+        try {
+            const int64_t from = records * share / kPassShares;
+            const int64_t to = records * (share + 1) / kPassShares;
+            ShareKeys keys(form, width, static_cast<size_t>(to - from));
+            QueryTimeCheck clock;
+            CRetInfo hit;
+            ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
+                if (stop.load(std::memory_order_relaxed)) return true;
+                if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
+                    !IsInLimit(info.fileNo, info.position, false) || !MakeRetInfo(m_Corpus, result.m_Query, info, hit) ||
+                    !IsWordAt(m_Corpus, hit.file_no, hit.position))
+                    return false;
+                keys.Add(hit);
+                if (!clock.Step()) return false;
+                stop = true;
+                return true;
+            });
+            runs[static_cast<size_t>(share)] = std::move(keys.Run());
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+        }
+    });
+    stopped = stop;
     return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
 }
 
@@ -487,6 +553,12 @@ void CQAVSearch::AddFreqRows(const CFreqMap& map) {
     m_FinalRect.Clear();
     // Rows past the capacity are counted, not kept.
     for (const auto& [key, entry] : map) m_FinalRect.AddRectEx(key, entry);
+}
+
+void CQAVSearch::AddFreqRows(std::vector<FreqKeyRow>& rows) {
+    m_FinalRect.Clear();
+    // Rows past the capacity are counted, not kept.
+    for (FreqKeyRow& row : rows) m_FinalRect.AddRow(std::move(row.text), static_cast<int32_t>(row.count));
 }
 
 // The documents of a result's hits as log lines.

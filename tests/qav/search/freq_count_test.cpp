@@ -11,6 +11,7 @@
 
 #include "qav/index/engine/org_info.h"
 #include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/record_walk.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/filter/query_clock.h"
 #include "search_fixture.h"
@@ -199,6 +200,74 @@ TEST_F(FreqCountTest, LargeMergedFrequencyListsMatchASingleWalk) {
         }
         EXPECT_EQ(rows, expectedRows) << lastName;
     }
+}
+
+TEST_F(FreqCountTest, LargeAtomFrequencyListsMatchASingleWalk) {
+    // Atom results of as many records as the workers take, with more keys
+    // than the list keeps, records of places without a word, a limit range,
+    // and documents of which two may share a name: the rows, their order and
+    // counts are those of the single walk over the records.
+    for (const std::string lastName : {"Doc_x", "A"}) {
+        LoadDocuments(lastName);
+        search_.ClearLimit();
+        search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 18000)});
+        search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 19999)});
+        std::vector<std::vector<Rec>> segments(3);
+        for (uint32_t i = 0; i < 9000; ++i) {
+            const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+            const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
+            if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+            segments[i % 3].push_back({position, 0, file});
+        }
+        qav::CAtomRet* atom = Atom(segments);
+        qav::CFreqForm form;
+        qav::ParseObj("", form);
+        qav::CFreqMap expected;
+        qav::CRetInfo hit;
+        qav::ForEachRecord(*atom, [&](const qav::OffsetRecordInfo& info) {
+            if (search_.IsOKContext(*atom, info, hit, 0, false))
+                search_.Add2FreqEx(expected, form, hit.position, hit.file_no);
+            return false;
+        });
+        std::vector<std::pair<std::string, int>> expectedRows;
+        for (const auto& [key, entry] : expected)
+            expectedRows.emplace_back(qav::FreqRowText(key, entry), static_cast<int>(entry.count));
+        ASSERT_EQ(expected.size(), 2000u);
+
+        search_.GetFreq(atom, "", "");
+        EXPECT_EQ(search_.m_bApproximate, 0);
+        std::vector<std::pair<std::string, int>> rows;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
+            const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
+            rows.emplace_back(row.text, row.count);
+        }
+        EXPECT_EQ(rows, expectedRows) << lastName;
+        search_.FreeSlot(atom->Handle());
+    }
+}
+
+TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheFrequencyList) {
+    std::vector<std::vector<Rec>> segments(4);
+    for (auto& recs : segments)
+        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+    for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
+    qav::CAtomRet* atom = Atom(segments);
+    const auto total = [&] {
+        int sum = 0;
+        for (int count : RowCounts()) sum += count;
+        return sum;
+    };
+    qav::g_nQueryTimeoutMs = 1;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    search_.GetFreq(atom, "", "");
+    EXPECT_EQ(search_.m_bApproximate, 1);
+    EXPECT_LT(total(), 20000);
+
+    qav::g_nQueryTimeoutMs = 0;
+    search_.GetFreq(atom, "", "");
+    EXPECT_EQ(search_.m_bApproximate, 0);
+    EXPECT_EQ(total(), 20000);
+    EXPECT_EQ(search_.m_FinalRect.m_nCount, 7);
 }
 
 TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {
