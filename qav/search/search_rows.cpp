@@ -307,29 +307,38 @@ constexpr int64_t kFreqQuickCountFrom = 204801;
 // made on workers.
 constexpr int64_t kSharedAtomFreqFrom = 4096;
 
-// The document names that SourceNumber indexes.
+// The document names that SourceNumber indexes, ascending.
 const std::vector<std::string>& SourceNames() {
     static const std::vector<std::string> none;
     const CQAVEngine* engine = g_pCQAVEngine;
-    return engine ? engine->m_orgInfo.Names() : none;
+    return engine ? engine->m_orgInfo.SortedNames() : none;
+}
+
+// The entry of the document holding the sentence; -1 when there is no
+// document table, no such document, or its name begins with "Doc".
+int64_t SourceEntry(const COrgInfo& documents, uint8_t fileNo, uint32_t position) {
+    if (documents.EntryCount() == 0) return -1;
+    const int64_t entry = documents.EntryOf((uint64_t{fileNo} << 32) | position);
+    if (entry < 0 || documents.Names()[static_cast<size_t>(entry)].compare(0, 3, "Doc") == 0) return -1;
+    return entry;
 }
 
 // The name of the document holding the sentence as an index of
-// SourceNames(), the same for every document of that name; -1 when there is
-// no document table, no such document, or its name begins with "Doc".
+// SourceNames(), so that numbers compare as names do; -1 when SourceEntry
+// finds none.
 int32_t SourceNumber(uint8_t fileNo, uint32_t position) {
     const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || engine->m_orgInfo.EntryCount() == 0) return -1;
-    const int64_t entry = engine->m_orgInfo.EntryOf((uint64_t{fileNo} << 32) | position);
-    if (entry < 0 || engine->m_orgInfo.Names()[static_cast<size_t>(entry)].compare(0, 3, "Doc") == 0) return -1;
-    return static_cast<int32_t>(engine->m_orgInfo.FirstEntryNamedAs(entry));
+    if (!engine) return -1;
+    return static_cast<int32_t>(engine->m_orgInfo.NameNumber(SourceEntry(engine->m_orgInfo, fileNo, position)));
 }
 
-// Name of the document holding the sentence; empty when SourceNumber finds
+// Name of the document holding the sentence; empty when SourceEntry finds
 // none.
 std::string SourceName(uint8_t fileNo, uint32_t position) {
-    const int32_t entry = SourceNumber(fileNo, position);
-    return entry < 0 ? std::string() : SourceNames()[static_cast<size_t>(entry)];
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine) return {};
+    const int64_t entry = SourceEntry(engine->m_orgInfo, fileNo, position);
+    return entry < 0 ? std::string() : engine->m_orgInfo.Names()[static_cast<size_t>(entry)];
 }
 
 // The keys and documents of the accepted hits of one share of a frequency

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
-#include <string_view>
-#include <unordered_map>
 
 #include "qav/index/format/index_text_lines.h"
 #include "qav/index/format/org_dat_file.h"
@@ -80,10 +78,12 @@ bool COrgInfo::OrgInfoInit(const std::string& path) {
 }
 
 void COrgInfo::BuildLookups() {
-    std::unordered_map<std::string_view, int64_t> first;
-    firstNamed_.resize(names_.size());
+    sortedNames_ = names_;
+    std::sort(sortedNames_.begin(), sortedNames_.end());
+    sortedNames_.erase(std::unique(sortedNames_.begin(), sortedNames_.end()), sortedNames_.end());
+    nameNumbers_.resize(names_.size());
     for (size_t i = 0; i < names_.size(); ++i)
-        firstNamed_[i] = first.emplace(names_[i], static_cast<int64_t>(i)).first->second;
+        nameNumbers_[i] = std::lower_bound(sortedNames_.begin(), sortedNames_.end(), names_[i]) - sortedNames_.begin();
     BuildBuckets();
 }
 
@@ -111,7 +111,8 @@ void COrgInfo::BuildBuckets() {
 }
 
 void COrgInfo::ForgetLookups() {
-    firstNamed_.clear();
+    sortedNames_.clear();
+    nameNumbers_.clear();
     bucketFirst_.clear();
 }
 
@@ -130,9 +131,9 @@ int64_t COrgInfo::BucketPosition(uint64_t key) const {
     return p;
 }
 
-int64_t COrgInfo::FirstEntryNamedAs(int64_t entry) const {
-    return entry >= 0 && static_cast<size_t>(entry) < firstNamed_.size() ? firstNamed_[static_cast<size_t>(entry)]
-                                                                          : entry;
+int64_t COrgInfo::NameNumber(int64_t entry) const {
+    return entry >= 0 && static_cast<size_t>(entry) < nameNumbers_.size() ? nameNumbers_[static_cast<size_t>(entry)]
+                                                                           : -1;
 }
 
 int64_t COrgInfo::DocumentPosition(uint64_t key) const {

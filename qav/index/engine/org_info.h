@@ -26,9 +26,11 @@ public:
     // The entry of the named document holding key (an index of Names()), or
     // -1 when no document with a name holds it.
     int64_t EntryOf(uint64_t key) const;
-    // The first entry with the same name as entry (entry itself when the
-    // table was not loaded by OrgInfoInit): one number per distinct name.
-    int64_t FirstEntryNamedAs(int64_t entry) const;
+    // The number of entry's name in SortedNames(), so that numbers compare as
+    // the names do; -1 for no entry of a table loaded by OrgInfoInit.
+    int64_t NameNumber(int64_t entry) const;
+    // The distinct names of a table loaded by OrgInfoInit, ascending.
+    const std::vector<std::string>& SortedNames() const { return sortedNames_; }
     // The document holding key: its name and first and last key, inclusive.
     bool GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const;
     // Searches the ascending values[lo..hi]: with flag the document position
@@ -71,7 +73,7 @@ public:
     int32_t EntryCount() const { return static_cast<int32_t>(keys_.size()); }
 
 private:
-    // The lookups of a loaded table (firstNamed_, bucketFirst_), made by
+    // The lookups of a loaded table (names and buckets), made by
     // OrgInfoInit and dropped by every change of the table.
     void BuildLookups();
     void BuildBuckets();
@@ -88,7 +90,8 @@ private:
     std::shared_ptr<const OrgSource> source_;  // build-time tables, shared by groups
     std::vector<uint64_t> keys_;
     std::vector<std::string> names_;
-    std::vector<int64_t> firstNamed_;  // of each entry loaded, see FirstEntryNamedAs
+    std::vector<std::string> sortedNames_;
+    std::vector<int64_t> nameNumbers_;  // of each entry, see NameNumber
     // Per data file, the first entry of each bucket of positions (empty when
     // the loaded keys are not ascending): a search within a bucket replaces
     // one over the whole table.

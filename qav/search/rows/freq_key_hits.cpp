@@ -101,10 +101,10 @@ private:
     size_t m_used = 0;
 };
 
-// A document of a key for its row text: the name and its occurrences.
+// A document of a key for its row text, and its occurrences.
 struct KeyDocument {
     uint32_t number;
-    const std::string* name;
+    int32_t source;
     uint32_t count;
 };
 
@@ -146,19 +146,20 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
                 }
             }
             // The documents of each key in name order, as the map of a
-            // key's documents orders them; numbers stand for distinct names.
+            // key's documents orders them: document numbers follow it.
             std::vector<KeyDocument> listed;
             documents.ForEach([&](uint32_t number, int32_t source, uint32_t count) {
-                listed.push_back(KeyDocument{number, &sourceNames[static_cast<size_t>(source)], count});
+                listed.push_back(KeyDocument{number, source, count});
             });
             std::sort(listed.begin(), listed.end(), [](const KeyDocument& a, const KeyDocument& b) {
-                return a.number != b.number ? a.number < b.number : *a.name < *b.name;
+                return a.number != b.number ? a.number < b.number : a.source < b.source;
             });
             std::vector<std::pair<const std::string*, uint32_t>> sources;
             auto next = listed.begin();
             for (size_t number = static_cast<size_t>(which); number < texts.size(); number += classes) {
                 sources.clear();
-                for (; next != listed.end() && next->number == number; ++next) sources.emplace_back(next->name, next->count);
+                for (; next != listed.end() && next->number == number; ++next)
+                    sources.emplace_back(&sourceNames[static_cast<size_t>(next->source)], next->count);
                 rowTexts[number] = FreqRowText(*texts[number], sources);
             }
         } catch (const std::bad_alloc&) {

@@ -13,8 +13,8 @@
 namespace qav {
 
 // One accepted hit of a run: the number of its key within the run and the
-// name of its document, an index of the document names (-1: none); hits of
-// documents of one name carry one number.
+// name of its document, an index of the distinct document names in
+// ascending order (-1: none).
 struct FreqRunHit {
     uint32_t key = 0;
     int32_t source = -1;
@@ -51,7 +51,8 @@ struct FreqKeyRow {
 
 // The rows that counting the hits of runs, taken run after run, into an
 // empty map by CountFreqKey on each hit would give, in the map's order of
-// iteration; a hit's document is sourceNames[source] (none for -1). The keys
+// iteration; a hit's document is sourceNames[source] (none for -1), the names
+// being distinct and ascending. The keys
 // are let in by their first hit up to the cap on keys; then each of
 // `threads` workers counts the keys of one class of key numbers, all of a
 // key's hits being in one class, so the cap on documents per key holds within

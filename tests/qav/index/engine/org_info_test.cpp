@@ -1,7 +1,7 @@
 // The document lookup of a loaded document table: every key finds the entry
 // the table's search gives, in ascending tables (empty documents, bucket
-// edges, keys past the last document) and in damaged unordered ones; one
-// number per document name.
+// edges, keys past the last document) and in damaged unordered ones; names
+// numbered in their order.
 #include "qav/index/engine/org_info.h"
 
 #include <gtest/gtest.h>
@@ -61,12 +61,15 @@ TEST(OrgInfo, LookupsFindTheSearchedEntry) {
     }
 }
 
-TEST(OrgInfo, DocumentsOfOneNameShareTheFirstEntry) {
+TEST(OrgInfo, NamesAreNumberedInTheirOrder) {
     qztest::TempDir dir;
-    const qav::COrgInfo info = Loaded(dir, {Key(0, 10), Key(0, 20), Key(0, 30), Key(0, 40)}, {"A", "B", "A", "B"});
-    const std::vector<int64_t> expected = {0, 1, 0, 1};
-    for (int64_t entry = 0; entry < 4; ++entry) EXPECT_EQ(info.FirstEntryNamedAs(entry), expected[entry]);
-    EXPECT_EQ(info.FirstEntryNamedAs(-1), -1);
+    const qav::COrgInfo info = Loaded(dir, {Key(0, 10), Key(0, 20), Key(0, 30), Key(0, 40)}, {"B", "A", "B", "C"});
+    // The loaded table ends with an entry of no name.
+    EXPECT_EQ(info.SortedNames(), (std::vector<std::string>{"", "A", "B", "C"}));
+    const std::vector<int64_t> expected = {2, 1, 2, 3, 0};
+    for (int64_t entry = 0; entry < 5; ++entry) EXPECT_EQ(info.NameNumber(entry), expected[entry]);
+    EXPECT_EQ(info.NameNumber(-1), -1);
+    EXPECT_EQ(info.NameNumber(5), -1);
 }
 
 }  // namespace

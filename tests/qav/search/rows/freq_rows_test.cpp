@@ -122,12 +122,15 @@ TEST(FreqKeyHits, WorkersCountAsASingleWalk) {
         {3, {100, 7000, hits.size()}},
         {7, {4000, hits.size()}},
     };
-    // Documents by number, one number per name.
-    std::vector<std::string> names;
+    // Documents numbered in the order of their names.
     std::map<std::string, int32_t> numbers;
     for (const auto& hit : hits)
-        if (!hit.second.empty() && numbers.emplace(hit.second, static_cast<int32_t>(names.size())).second)
-            names.push_back(hit.second);
+        if (!hit.second.empty()) numbers.emplace(hit.second, 0);
+    std::vector<std::string> names;
+    for (auto& [name, number] : numbers) {
+        number = static_cast<int32_t>(names.size());
+        names.push_back(name);
+    }
     for (const Case& c : cases) {
         std::vector<qav::FreqKeyRun> runs;
         size_t from = 0;
