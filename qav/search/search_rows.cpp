@@ -537,8 +537,8 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
             ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
                 if (stop.load(std::memory_order_relaxed)) return true;
                 if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
-                    !IsInLimit(info.fileNo, info.position, false) || !MakeRetInfo(m_Corpus, result.m_Query, info, hit) ||
-                    !IsWordAt(m_Corpus, hit.file_no, hit.position))
+                    !IsInLimit(info.fileNo, info.position, false) ||
+                    !MakeRetInfo(m_Corpus, result.m_Query, info, hit) || !IsWordAt(m_Corpus, hit.file_no, hit.position))
                     return false;
                 keys.Add(hit);
                 if (!clock.Step()) return false;

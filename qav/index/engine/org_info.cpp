@@ -120,9 +120,9 @@ int64_t COrgInfo::BucketPosition(uint64_t key) const {
     const uint64_t file = key >> 32;
     const uint64_t bucket = (key & 0xFFFFFFFFu) >> kBucketShift;
     if (key == 0 || file >= bucketFirst_.size() || bucket + 1 >= bucketFirst_[file].size()) return -1;
+    const std::vector<uint32_t>& first = bucketFirst_[file];
     const auto begin = keys_.begin();
-    const int64_t p = std::upper_bound(begin + bucketFirst_[file][bucket], begin + bucketFirst_[file][bucket + 1], key) -
-                      begin;
+    const int64_t p = std::upper_bound(begin + first[bucket], begin + first[bucket + 1], key) - begin;
     // In ascending keys the search gives, for a key strictly between two
     // neighbours, the later one; keys equal to a neighbour (where empty
     // documents can make it give another) and keys past the last are left
