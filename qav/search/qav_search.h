@@ -18,6 +18,7 @@
 #include "qav/search/rows/final_rect.h"
 #include "qav/search/merge/for_merge.h"
 #include "qav/search/rows/freq_form.h"
+#include "qav/search/rows/freq_key_hits.h"
 #include "qav/search/rows/freq_map.h"
 #include "qav/search/filter/limit_list.h"
 #include "qav/search/atom/make_ret_info.h"
@@ -298,11 +299,18 @@ private:
     // Width of the hit parts a frequency key is built from: 0 (the match and
     // groups alone) without checks, the whole sentence with them.
     int FreqSplitWidth() const;
-    // The frequency map of a merged result's hits without checks, built in
-    // shares on worker threads; false (map unusable) when memory is short.
-    bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const;
+    // The frequency rows of a merged result's hits without checks, counted in
+    // shares on worker threads; false (rows unusable) when memory is short.
+    bool CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width,
+                               std::vector<FreqKeyRow>& rows) const;
+    // The same for an atom result's records; stopped tells whether a worker
+    // reached the time limit (the rows then count the hits met before).
+    bool CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& form, int width,
+                               std::vector<FreqKeyRow>& rows, bool& stopped) const;
     // Replaces the rows by one row per map entry, in the map's order.
     void AddFreqRows(const CFreqMap& map);
+    // Replaces the rows by the given ones, taking their texts.
+    void AddFreqRows(std::vector<FreqKeyRow>& rows);
     // Row of the limit range holding the sentence; -1 when no range holds
     // it or the range has no row.
     int CountRangeOf(uint8_t fileNo, uint32_t position) const;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -302,19 +303,93 @@ namespace {
 
 // Without conditions, results of this many hits are counted without a walk.
 constexpr int64_t kFreqQuickCountFrom = 204801;
+// Without checks, frequency lists of atom results of this many records are
+// made on workers.
+constexpr int64_t kSharedAtomFreqFrom = 4096;
 
-// Name of the document holding the sentence; empty when there is no
+// The document names that SourceNumber indexes, ascending.
+const std::vector<std::string>& SourceNames() {
+    static const std::vector<std::string> none;
+    const CQAVEngine* engine = g_pCQAVEngine;
+    return engine ? engine->m_orgInfo.SortedNames() : none;
+}
+
+// The entry of the document holding the sentence; -1 when there is no
 // document table, no such document, or its name begins with "Doc".
+int64_t SourceEntry(const COrgInfo& documents, uint8_t fileNo, uint32_t position) {
+    if (documents.EntryCount() == 0) return -1;
+    const int64_t entry = documents.EntryOf((uint64_t{fileNo} << 32) | position);
+    if (entry < 0 || documents.Names()[static_cast<size_t>(entry)].compare(0, 3, "Doc") == 0) return -1;
+    return entry;
+}
+
+// The name of the document holding the sentence as an index of
+// SourceNames(), so that numbers compare as names do; -1 when SourceEntry
+// finds none.
+int32_t SourceNumber(uint8_t fileNo, uint32_t position) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    if (!engine) return -1;
+    return static_cast<int32_t>(engine->m_orgInfo.NameNumber(SourceEntry(engine->m_orgInfo, fileNo, position)));
+}
+
+// Name of the document holding the sentence; empty when SourceEntry finds
+// none.
 std::string SourceName(uint8_t fileNo, uint32_t position) {
     const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine || engine->m_orgInfo.EntryCount() == 0) return {};
-    std::string name;
-    uint64_t first = 0;
-    uint64_t last = 0;
-    if (!engine->m_orgInfo.GetLimit((uint64_t{fileNo} << 32) | position, name, first, last)) return {};
-    if (name.compare(0, 3, "Doc") == 0) return {};
-    return name;
+    if (!engine) return {};
+    const int64_t entry = SourceEntry(engine->m_orgInfo, fileNo, position);
+    return entry < 0 ? std::string() : engine->m_orgInfo.Names()[static_cast<size_t>(entry)];
 }
+
+// The keys and documents of the accepted hits of one share of a frequency
+// list, in a run of its own. Without context (width 0) a key is made of the
+// units of the match and groups alone: a hit is split only when those units
+// are new to the share, as reading the texts of every hit's units costs
+// more than the walk.
+class ShareKeys {
+public:
+    ShareKeys(const CFreqForm& form, int width, size_t hits)
+        : m_form(form), m_width(width), m_engine(width == 0 ? g_pCQAVEngine : nullptr) {
+        m_run.Reserve(hits);
+    }
+
+    // Adds a hit whose sentence position holds a word.
+    void Add(const CRetInfo& hit) {
+        if (!m_engine) {
+            if (CQAVSearch::SplitHitParts(hit, m_width, m_parts))
+                m_run.Add(BuildFreqKey(m_form, m_parts), SourceNumber(hit.file_no, hit.position));
+            return;
+        }
+        if (!CQAVSearch::IsInDataFiles(hit)) return;
+        HitSpanSignature(m_engine->m_corpus[hit.file_no].get(), m_engine->m_corpusLength[hit.file_no], hit,
+                         m_signature);
+        // Hits come by the text that follows a word, so a hit often has the
+        // key of the one before.
+        if (m_signature != m_lastSignature) {
+            auto [known, isNew] = m_keyOfSignature.try_emplace(m_signature, 0);
+            if (isNew) {
+                CQAVSearch::SplitHitParts(hit, m_width, m_parts);
+                known->second = m_run.KeyNumber(BuildFreqKey(m_form, m_parts));
+            }
+            m_lastKey = known->second;
+            m_lastSignature.swap(m_signature);
+        }
+        m_run.AddHit(m_lastKey, SourceNumber(hit.file_no, hit.position));
+    }
+
+    FreqKeyRun& Run() { return m_run; }
+
+private:
+    const CFreqForm& m_form;
+    const int m_width;
+    const CQAVEngine* m_engine;  // null: every hit is split
+    CSplitedRet m_parts;
+    FreqKeyRun m_run;
+    std::unordered_map<std::string, uint32_t> m_keyOfSignature;
+    std::string m_signature;
+    std::string m_lastSignature;
+    uint32_t m_lastKey = 0;
+};
 
 }  // namespace
 
@@ -369,10 +444,18 @@ int CQAVSearch::FreqSplitWidth() const {
 void CQAVSearch::GetFreq_Complex(CAtomRet* result, const std::string& form, const std::string& /*condition*/) {
     CFreqForm parsed;
     ParseObj(form, parsed);
+    const int width = FreqSplitWidth();
+    std::vector<FreqKeyRow> rows;
+    bool stopped = false;
+    if (m_Condition.Checks().empty() && CountSegmentRecords(*result) >= kSharedAtomFreqFrom &&
+        CountFreqKeysInShares(*result, parsed, width, rows, stopped)) {
+        if (stopped) m_bApproximate = 1;
+        AddFreqRows(rows);
+        return;
+    }
     CFreqMap map;
     QueryTimeCheck clock;
     CRetInfo hit;
-    const int width = FreqSplitWidth();
     const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
         if (!IsOKContext(*result, info, hit, width, false)) return false;
         Add2FreqEx(map, parsed, hit.position, hit.file_no);
@@ -388,45 +471,87 @@ int CQAVSearch::GetFreq(CQAVRet* result, const std::string& form, const std::str
     if (!result) return 0;
     CFreqForm parsed;
     ParseObj(form, parsed);
-    CFreqMap map;
     const int width = FreqSplitWidth();
-    if (!m_Condition.Checks().empty() || result->m_nCount < kSharedPassFrom ||
-        !CountFreqKeysInShares(*result, parsed, width, map)) {
-        map.clear();
+    std::vector<FreqKeyRow> rows;
+    if (m_Condition.Checks().empty() && result->m_nCount >= kSharedPassFrom &&
+        CountFreqKeysInShares(*result, parsed, width, rows)) {
+        result->m_bFree = 1;
+        AddFreqRows(rows);
+    } else {
+        CFreqMap map;
         for (int i = 0; i < result->m_nCount; ++i) {
             const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
             if (IsOk(hit, width)) Add2FreqEx(map, parsed, hit.position, hit.file_no);
         }
+        result->m_bFree = 1;
+        AddFreqRows(map);
     }
-    result->m_bFree = 1;
-    AddFreqRows(map);
     MarkOutputCut(result->m_bApproximate, "frequency list");
     return 0;
 }
 
-bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width, CFreqMap& map) const {
+bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& form, int width,
+                                       std::vector<FreqKeyRow>& rows) const {
     // The key and document of each accepted hit, found in shares with parts
     // of their own, then counted on the workers by classes of keys.
-    std::vector<std::vector<FreqKeyHit>> found(kPassShares);
+    std::vector<FreqKeyRun> runs(kPassShares);
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
     RunShares(kPassShares, [&](int share) {
         try {
-            CSplitedRet parts;
+            const int64_t from = count * share / kPassShares;
+            const int64_t to = count * (share + 1) / kPassShares;
             // Filled apart and moved in at the end, so that the threads do
-            // not share the cache line of the vectors side by side.
-            std::vector<FreqKeyHit> keys;
-            for (int64_t i = count * share / kPassShares; i < count * (share + 1) / kPassShares; ++i) {
+            // not share the cache line of the runs side by side.
+            ShareKeys keys(form, width, static_cast<size_t>(to - from));
+            for (int64_t i = from; i < to; ++i) {
                 const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
-                if (IsWordAt(m_Corpus, hit.file_no, hit.position) && SplitHitParts(hit, width, parts))
-                    keys.emplace_back(BuildFreqKey(form, parts), SourceName(hit.file_no, hit.position));
+                if (IsWordAt(m_Corpus, hit.file_no, hit.position)) keys.Add(hit);
             }
-            found[static_cast<size_t>(share)] = std::move(keys);
+            runs[static_cast<size_t>(share)] = std::move(keys.Run());
         } catch (const std::bad_alloc&) {
             noMemory = true;
         }
     });
-    return !noMemory && CountFreqKeyHits(found, kPassShares, map);
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
+}
+
+bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& form, int width,
+                                       std::vector<FreqKeyRow>& rows, bool& stopped) const {
+    // Segments of no offset records are logged once, as a single walk would.
+    for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
+    const int64_t records = CountSegmentRecords(result);
+    std::vector<FreqKeyRun> runs(kPassShares);
+    std::atomic<bool> noMemory{false};
+    std::atomic<bool> stop{false};
+    // Shares of the records rather than of the segments: a frequent word may
+    // have all its records in one segment. The workers keep the caller's
+    // time limit.
+    RunShares(kPassShares, [&](int share) {
+        try {
+            const int64_t from = records * share / kPassShares;
+            const int64_t to = records * (share + 1) / kPassShares;
+            ShareKeys keys(form, width, static_cast<size_t>(to - from));
+            QueryTimeCheck clock;
+            CRetInfo hit;
+            ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
+                if (stop.load(std::memory_order_relaxed)) return true;
+                if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
+                    !IsInLimit(info.fileNo, info.position, false) ||
+                    !MakeRetInfo(m_Corpus, result.m_Query, info, hit) || !IsWordAt(m_Corpus, hit.file_no, hit.position))
+                    return false;
+                keys.Add(hit);
+                if (!clock.Step()) return false;
+                stop = true;
+                return true;
+            });
+            runs[static_cast<size_t>(share)] = std::move(keys.Run());
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+        }
+    });
+    stopped = stop;
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {
@@ -437,6 +562,12 @@ void CQAVSearch::AddFreqRows(const CFreqMap& map) {
     m_FinalRect.Clear();
     // Rows past the capacity are counted, not kept.
     for (const auto& [key, entry] : map) m_FinalRect.AddRectEx(key, entry);
+}
+
+void CQAVSearch::AddFreqRows(std::vector<FreqKeyRow>& rows) {
+    m_FinalRect.Clear();
+    // Rows past the capacity are counted, not kept.
+    for (FreqKeyRow& row : rows) m_FinalRect.AddRow(std::move(row.text), static_cast<int32_t>(row.count));
 }
 
 // The documents of a result's hits as log lines.

@@ -16,6 +16,11 @@ namespace {
 constexpr uint64_t kLargestKey = std::numeric_limits<uint64_t>::max();
 constexpr size_t kOrgLineBytes = 102400;
 constexpr size_t kIdLineBytes = 1024;
+// Buckets of the document lookup: 4,096 positions each, in at most 256 data
+// files, over tables whose entry numbers fit in 32 bits.
+constexpr int kBucketShift = 12;
+constexpr uint64_t kBucketedFiles = 256;
+constexpr size_t kMaxBucketedEntries = UINT32_MAX;
 
 // "#first<TAB>end": the end line number (0 when it is missing).
 int64_t EndLineOf(const std::string& line) {
@@ -68,23 +73,95 @@ bool COrgInfo::OrgInfoInit(const std::string& path) {
     for (int64_t end : table.ends) keys_.push_back(static_cast<uint64_t>(end));
     names_ = std::move(table.names);
     names_.emplace_back();
+    BuildLookups();
     return true;
 }
 
-bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
-    const int64_t c = EntryCount();
-    if (c <= 0 || names_.empty()) return false;
-    int64_t p;
-    if (key == 0) {
-        if (c == 1 || keys_[0] > 0) return false;
-        p = keys_[c - 1] < 1 ? c - 1 : 1;
-    } else {
-        p = SearchDocument(key, keys_.data(), 0, c - 1);
+void COrgInfo::BuildLookups() {
+    sortedNames_ = names_;
+    std::sort(sortedNames_.begin(), sortedNames_.end());
+    sortedNames_.erase(std::unique(sortedNames_.begin(), sortedNames_.end()), sortedNames_.end());
+    nameNumbers_.resize(names_.size());
+    for (size_t i = 0; i < names_.size(); ++i)
+        nameNumbers_[i] = std::lower_bound(sortedNames_.begin(), sortedNames_.end(), names_[i]) - sortedNames_.begin();
+    BuildBuckets();
+}
+
+void COrgInfo::BuildBuckets() {
+    bucketFirst_.clear();
+    if (keys_.size() < 2 || keys_.size() > kMaxBucketedEntries || !std::is_sorted(keys_.begin(), keys_.end())) return;
+    // One list per data file, long enough for the last start in that file.
+    for (size_t i = 1; i < keys_.size(); ++i) {
+        const uint64_t file = keys_[i] >> 32;
+        if (file >= kBucketedFiles) break;
+        if (bucketFirst_.size() <= file) bucketFirst_.resize(file + 1);
+        const size_t buckets = ((keys_[i] & 0xFFFFFFFFu) >> kBucketShift) + 1;
+        if (bucketFirst_[file].size() < buckets + 1) bucketFirst_[file].resize(buckets + 1);
     }
-    if (p == 0 || p == c || names_[p - 1].empty()) return false;
-    name = names_[p - 1];
-    first = keys_[p - 1];
-    last = keys_[p] - 1;
+    // Entry i of a file's list: the first key not below the start of
+    // bucket i, the last entry closing the last bucket.
+    size_t at = 0;
+    for (size_t file = 0; file < bucketFirst_.size(); ++file) {
+        for (size_t bucket = 0; bucket < bucketFirst_[file].size(); ++bucket) {
+            const uint64_t start = (uint64_t{file} << 32) | (uint64_t{bucket} << kBucketShift);
+            while (at < keys_.size() && keys_[at] < start) ++at;
+            bucketFirst_[file][bucket] = static_cast<uint32_t>(at);
+        }
+    }
+}
+
+void COrgInfo::ForgetLookups() {
+    sortedNames_.clear();
+    nameNumbers_.clear();
+    bucketFirst_.clear();
+}
+
+int64_t COrgInfo::BucketPosition(uint64_t key) const {
+    const uint64_t file = key >> 32;
+    const uint64_t bucket = (key & 0xFFFFFFFFu) >> kBucketShift;
+    if (key == 0 || file >= bucketFirst_.size() || bucket + 1 >= bucketFirst_[file].size()) return -1;
+    const std::vector<uint32_t>& first = bucketFirst_[file];
+    const auto begin = keys_.begin();
+    const int64_t p = std::upper_bound(begin + first[bucket], begin + first[bucket + 1], key) - begin;
+    // In ascending keys the search gives, for a key strictly between two
+    // neighbours, the later one; keys equal to a neighbour (where empty
+    // documents can make it give another) and keys past the last are left
+    // to it.
+    if (p <= 0 || p >= EntryCount() || keys_[p - 1] == key) return -1;
+    return p;
+}
+
+int64_t COrgInfo::NameNumber(int64_t entry) const {
+    return entry >= 0 && static_cast<size_t>(entry) < nameNumbers_.size() ? nameNumbers_[static_cast<size_t>(entry)]
+                                                                           : -1;
+}
+
+int64_t COrgInfo::DocumentPosition(uint64_t key) const {
+    const int64_t c = EntryCount();
+    if (c <= 0 || names_.empty()) return 0;
+    if (key == 0) {
+        if (c == 1 || keys_[0] > 0) return 0;
+        return keys_[c - 1] < 1 ? c - 1 : 1;
+    }
+    return SearchDocument(key, keys_.data(), 0, c - 1);
+}
+
+int64_t COrgInfo::EntryAt(int64_t position) const {
+    if (position <= 0 || position >= EntryCount() || names_[position - 1].empty()) return -1;
+    return position - 1;
+}
+
+int64_t COrgInfo::EntryOf(uint64_t key) const {
+    const int64_t p = BucketPosition(key);
+    return EntryAt(p >= 0 ? p : DocumentPosition(key));
+}
+
+bool COrgInfo::GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const {
+    const int64_t entry = EntryOf(key);
+    if (entry < 0) return false;
+    name = names_[entry];
+    first = keys_[entry];
+    last = keys_[entry + 1] - 1;
     return true;
 }
 
@@ -99,6 +176,7 @@ int64_t COrgInfo::RetNo(uint64_t key, const uint64_t* values, int64_t lo, int64_
 void COrgInfo::OrgInfoExit() {
     keys_.clear();
     names_.clear();
+    ForgetLookups();
     source_.reset();
 }
 
@@ -110,10 +188,12 @@ bool COrgInfo::InitOrgEx(const std::string& orgText) {
     }
     keys_.assign(source.endLines.begin(), source.endLines.end());
     names_ = std::move(source.names);
+    ForgetLookups();
     return true;
 }
 
 void COrgInfo::MapEndLinesToKeys(const std::vector<uint64_t>& idTable) {
+    ForgetLookups();
     for (uint64_t& key : keys_) {
         const int64_t line = static_cast<int64_t>(key);
         key = (line >= 0 && static_cast<uint64_t>(line) < idTable.size()) ? idTable[line] : kLargestKey;
@@ -136,6 +216,7 @@ bool COrgInfo::ReadOrg(const std::string& orgText) {
     }
     keys_.clear();
     names_.clear();
+    ForgetLookups();
     keys_.reserve(source->names.size() + 1);
     names_.reserve(source->names.size() + 1);
     source_ = std::move(source);
@@ -146,6 +227,7 @@ void COrgInfo::SetInfo(const COrgInfo& other) {
     source_ = other.source_;
     keys_.clear();
     names_.clear();
+    ForgetLookups();
     keys_.reserve(other.keys_.capacity());
     names_.reserve(other.names_.capacity());
 }

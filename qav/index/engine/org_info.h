@@ -23,6 +23,14 @@ public:
     // of the n documents and an empty last name. False when the file cannot
     // be opened or is damaged (the table then stays empty).
     bool OrgInfoInit(const std::string& path);
+    // The entry of the named document holding key (an index of Names()), or
+    // -1 when no document with a name holds it.
+    int64_t EntryOf(uint64_t key) const;
+    // The number of entry's name in SortedNames(), so that numbers compare as
+    // the names do; -1 for no entry of a table loaded by OrgInfoInit.
+    int64_t NameNumber(int64_t entry) const;
+    // The distinct names of a table loaded by OrgInfoInit, ascending.
+    const std::vector<std::string>& SortedNames() const { return sortedNames_; }
     // The document holding key: its name and first and last key, inclusive.
     bool GetLimit(uint64_t key, std::string& name, uint64_t& first, uint64_t& last) const;
     // Searches the ascending values[lo..hi]: with flag the document position
@@ -65,9 +73,29 @@ public:
     int32_t EntryCount() const { return static_cast<int32_t>(keys_.size()); }
 
 private:
+    // The lookups of a loaded table (names and buckets), made by
+    // OrgInfoInit and dropped by every change of the table.
+    void BuildLookups();
+    void BuildBuckets();
+    void ForgetLookups();
+    // DocumentPosition(key) found through the buckets; -1 where they do not
+    // settle it.
+    int64_t BucketPosition(uint64_t key) const;
+    // The search's position p of the document holding key (entry p - 1), 0
+    // when the table cannot hold it.
+    int64_t DocumentPosition(uint64_t key) const;
+    // Entry p - 1 when it has a name, else -1.
+    int64_t EntryAt(int64_t position) const;
+
     std::shared_ptr<const OrgSource> source_;  // build-time tables, shared by groups
     std::vector<uint64_t> keys_;
     std::vector<std::string> names_;
+    std::vector<std::string> sortedNames_;
+    std::vector<int64_t> nameNumbers_;  // of each entry, see NameNumber
+    // Per data file, the first entry of each bucket of positions (empty when
+    // the loaded keys are not ascending): a search within a bucket replaces
+    // one over the whole table.
+    std::vector<std::vector<uint32_t>> bucketFirst_;
 };
 
 // "Info/Corpus.ID" as a table from line number to sentence key: n + 1

@@ -13,6 +13,8 @@ namespace qav {
 
 namespace {
 
+constexpr uint32_t kNoUnit = 0xFFFFFFFFu;
+
 class HitWindow {
 public:
     HitWindow(const HitPartsSource& source, const uint32_t* data, size_t count)
@@ -141,6 +143,24 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
     takeBetween(1, 2, parts.m_Gap12);
     takeBetween(4, 5, parts.m_Group3);
     takeBetween(3, 4, parts.m_Gap23);
+}
+
+void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature) {
+    const int64_t start = int64_t{hit.position} + hit.start;
+    int64_t from = start;
+    int64_t to = start + hit.length;
+    for (int k = 0; k < kBracketCount; ++k) {
+        if (hit.bracket[k] == kNoBracket) continue;
+        from = std::min(from, start + static_cast<int8_t>(hit.bracket[k]));
+        to = std::max(to, start + static_cast<int8_t>(hit.bracket[k]));
+    }
+    // The length and brackets fix where the window lies around the start.
+    signature.assign(1, static_cast<char>(hit.length));
+    signature.append(reinterpret_cast<const char*>(hit.bracket), kBracketCount);
+    for (int64_t i = from; i < to; ++i) {
+        const uint32_t unit = i >= 0 && i < static_cast<int64_t>(count) ? data[i] : kNoUnit;
+        signature.append(reinterpret_cast<const char*>(&unit), sizeof unit);
+    }
 }
 
 }  // namespace qav

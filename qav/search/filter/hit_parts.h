@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace qav {
 
@@ -34,5 +35,13 @@ struct HitPartsSource {
 // kSentenceRightUnits units on the right). Nothing outside [0, count) is read.
 void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, const CRetInfo& hit, int width,
               CSplitedRet& parts);
+
+// Sets signature to what the match, the groups and the gaps of SplitHit are
+// made of: the hit's length and bracket bytes and the units from the first to
+// the last unit any of them can take (a unit outside [0, count) as the
+// identifier 0xFFFFFFFF, which names no unit). Hits with equal signatures
+// have equal parts of those kinds under one HitPartsSource, so a caller can
+// split one hit per signature.
+void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature);
 
 }  // namespace qav

@@ -1,5 +1,8 @@
 #include "qav/search/rows/freq_map.h"
 
+#include <charconv>
+#include <string_view>
+
 #include "common/text/gbk_char.h"
 
 namespace qav {
@@ -33,17 +36,39 @@ void CountFreqSource(CFreqEntry& entry, const std::string& source) {
     }
 }
 
-std::string FreqRowText(const std::string& key, const CFreqEntry& entry) {
-    if (entry.sources.size() < 2) return key;
-    std::string list;
-    for (const auto& [name, count] : entry.sources) {
-        if (list.size() > kSourceListBytes) break;
-        std::string item = name + ":" + std::to_string(count) + " ";
-        item.resize(qz::GbkPrefixLength(item, kSourceItemBytes));
-        list += item;
+namespace {
+
+// The row text of a key with sources of (name, count) items in name order.
+template <typename Sources, typename NameOf>
+std::string RowText(const std::string& key, const Sources& sources, NameOf nameOf) {
+    if (sources.size() < 2) return key;
+    // Items are written in place: a list of a frequent key has a hundred of
+    // them, and each key of a list has one.
+    std::string row = key + "#@#";
+    const size_t listFrom = row.size();
+    char digits[16];
+    for (const auto& [name, count] : sources) {
+        if (row.size() - listFrom > kSourceListBytes) break;
+        const size_t itemFrom = row.size();
+        row += nameOf(name);
+        row += ':';
+        row.append(digits, static_cast<size_t>(std::to_chars(digits, digits + sizeof digits, count).ptr - digits));
+        row += ' ';
+        const std::string_view item(row.data() + itemFrom, row.size() - itemFrom);
+        row.resize(itemFrom + qz::GbkPrefixLength(item, kSourceItemBytes));
     }
-    if (!list.empty() && list.back() == ' ') list.pop_back();
-    return key + "#@#" + list;
+    if (row.size() > listFrom && row.back() == ' ') row.pop_back();
+    return row;
+}
+
+}  // namespace
+
+std::string FreqRowText(const std::string& key, const CFreqEntry& entry) {
+    return RowText(key, entry.sources, [](const std::string& name) -> const std::string& { return name; });
+}
+
+std::string FreqRowText(const std::string& key, const std::vector<std::pair<const std::string*, uint32_t>>& sources) {
+    return RowText(key, sources, [](const std::string* name) -> const std::string& { return *name; });
 }
 
 }  // namespace qav

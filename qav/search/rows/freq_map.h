@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace qav {
 
@@ -50,5 +52,7 @@ void CountFreqSource(CFreqEntry& entry, const std::string& source);
 // sources, else the key, "#@#" and "name:count" items in name order,
 // separated by blanks.
 std::string FreqRowText(const std::string& key, const CFreqEntry& entry);
+// The same from the key's documents as (name, occurrences) in name order.
+std::string FreqRowText(const std::string& key, const std::vector<std::pair<const std::string*, uint32_t>>& sources);
 
 }  // namespace qav

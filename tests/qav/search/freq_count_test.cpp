@@ -11,6 +11,7 @@
 
 #include "qav/index/engine/org_info.h"
 #include "qav/index/engine/qav_engine.h"
+#include "qav/search/atom/record_walk.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/filter/query_clock.h"
 #include "search_fixture.h"
@@ -54,9 +55,9 @@ protected:
     }
 
     // Documents "A" up to sentence key (0, 1000), "B" up to (1, 0), then
-    // "Doc_x".
-    void LoadDocuments() {
-        qztest::WriteFile(dir_.file("Org.txt"), "#a\t0\nT:A\n#b\t1\nT:B\n#c\t2\nT:Doc_x\n");
+    // one named lastName.
+    void LoadDocuments(const std::string& lastName = "Doc_x") {
+        qztest::WriteFile(dir_.file("Org.txt"), "#a\t0\nT:A\n#b\t1\nT:B\n#c\t2\nT:" + lastName + "\n");
         qav::COrgInfo builder;
         ASSERT_TRUE(builder.InitOrgEx(dir_.file("Org.txt")));
         builder.MapEndLinesToKeys({SentenceKeyU(0, 1000), SentenceKeyU(1, 0), ~uint64_t{0}});
@@ -164,39 +165,109 @@ TEST_F(FreqCountTest, FormsTakeTheirPartsOfMergedHits) {
 
 TEST_F(FreqCountTest, LargeMergedFrequencyListsMatchASingleWalk) {
     // More hits than a single walk takes, more keys than the list keeps and
-    // keys met in several documents: the rows, their order and counts are
-    // those of counting the hits one by one.
-    LoadDocuments();
-    std::vector<Rec> hits;
-    for (uint32_t i = 0; i < 30000; ++i) {
-        const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
-        const uint32_t position = 600 + (i * 7) % 19000;
-        SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
-        SetWord(file, position + 1, "w" + std::to_string(i % 50));
-        hits.push_back({position, 0, file});
-    }
-    // The same hits counted one by one into a map of the test's own.
-    qav::CQAVRet* merged = Merged(hits);
-    qav::CFreqForm form;
-    qav::ParseObj("$1", form);
-    qav::CFreqMap expected;
-    for (int i = 0; i < merged->m_nCount; ++i) {
-        const qav::CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
-        ASSERT_TRUE(search_.GetSplitedRet(hit, 0));
-        search_.Add2FreqEx(expected, form, hit.position, hit.file_no);
-    }
-    std::vector<std::pair<std::string, int>> expectedRows;
-    for (const auto& [key, entry] : expected)
-        expectedRows.emplace_back(qav::FreqRowText(key, entry), static_cast<int>(entry.count));
-    ASSERT_EQ(expected.size(), 2000u);
+    // keys met in several documents, two of which may share a name: the
+    // rows, their order and counts are those of counting the hits one by one.
+    for (const std::string lastName : {"Doc_x", "A"}) {
+        LoadDocuments(lastName);
+        std::vector<Rec> hits;
+        for (uint32_t i = 0; i < 30000; ++i) {
+            const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+            const uint32_t position = 600 + (i * 7) % 19000;
+            SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+            SetWord(file, position + 1, "w" + std::to_string(i % 50));
+            hits.push_back({position, 0, file});
+        }
+        // The same hits counted one by one into a map of the test's own.
+        qav::CQAVRet* merged = Merged(hits);
+        qav::CFreqForm form;
+        qav::ParseObj("$1", form);
+        qav::CFreqMap expected;
+        for (int i = 0; i < merged->m_nCount; ++i) {
+            const qav::CRetInfo& hit = merged->m_Hits[static_cast<size_t>(i)];
+            ASSERT_TRUE(search_.GetSplitedRet(hit, 0));
+            search_.Add2FreqEx(expected, form, hit.position, hit.file_no);
+        }
+        std::vector<std::pair<std::string, int>> expectedRows;
+        for (const auto& [key, entry] : expected)
+            expectedRows.emplace_back(qav::FreqRowText(key, entry), static_cast<int>(entry.count));
+        ASSERT_EQ(expected.size(), 2000u);
 
-    search_.GetFreq(merged, "$1", "");
-    std::vector<std::pair<std::string, int>> rows;
-    for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
-        const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
-        rows.emplace_back(row.text, row.count);
+        search_.GetFreq(merged, "$1", "");
+        std::vector<std::pair<std::string, int>> rows;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
+            const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
+            rows.emplace_back(row.text, row.count);
+        }
+        EXPECT_EQ(rows, expectedRows) << lastName;
     }
-    EXPECT_EQ(rows, expectedRows);
+}
+
+TEST_F(FreqCountTest, LargeAtomFrequencyListsMatchASingleWalk) {
+    // Atom results of as many records as the workers take, with more keys
+    // than the list keeps, records of places without a word, a limit range,
+    // and documents of which two may share a name: the rows, their order and
+    // counts are those of the single walk over the records.
+    for (const std::string lastName : {"Doc_x", "A"}) {
+        LoadDocuments(lastName);
+        search_.ClearLimit();
+        search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 18000)});
+        search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 19999)});
+        std::vector<std::vector<Rec>> segments(3);
+        for (uint32_t i = 0; i < 9000; ++i) {
+            const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+            const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
+            if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+            segments[i % 3].push_back({position, 0, file});
+        }
+        qav::CAtomRet* atom = Atom(segments);
+        qav::CFreqForm form;
+        qav::ParseObj("", form);
+        qav::CFreqMap expected;
+        qav::CRetInfo hit;
+        qav::ForEachRecord(*atom, [&](const qav::OffsetRecordInfo& info) {
+            if (search_.IsOKContext(*atom, info, hit, 0, false))
+                search_.Add2FreqEx(expected, form, hit.position, hit.file_no);
+            return false;
+        });
+        std::vector<std::pair<std::string, int>> expectedRows;
+        for (const auto& [key, entry] : expected)
+            expectedRows.emplace_back(qav::FreqRowText(key, entry), static_cast<int>(entry.count));
+        ASSERT_EQ(expected.size(), 2000u);
+
+        search_.GetFreq(atom, "", "");
+        EXPECT_EQ(search_.m_bApproximate, 0);
+        std::vector<std::pair<std::string, int>> rows;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
+            const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
+            rows.emplace_back(row.text, row.count);
+        }
+        EXPECT_EQ(rows, expectedRows) << lastName;
+        search_.FreeSlot(atom->Handle());
+    }
+}
+
+TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheFrequencyList) {
+    std::vector<std::vector<Rec>> segments(4);
+    for (auto& recs : segments)
+        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+    for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
+    qav::CAtomRet* atom = Atom(segments);
+    const auto total = [&] {
+        int sum = 0;
+        for (int count : RowCounts()) sum += count;
+        return sum;
+    };
+    qav::g_nQueryTimeoutMs = 1;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    search_.GetFreq(atom, "", "");
+    EXPECT_EQ(search_.m_bApproximate, 1);
+    EXPECT_LT(total(), 20000);
+
+    qav::g_nQueryTimeoutMs = 0;
+    search_.GetFreq(atom, "", "");
+    EXPECT_EQ(search_.m_bApproximate, 0);
+    EXPECT_EQ(total(), 20000);
+    EXPECT_EQ(search_.m_FinalRect.m_nCount, 7);
 }
 
 TEST_F(FreqCountTest, TheKeyAfterTheLastKeptOneIsNeverCounted) {

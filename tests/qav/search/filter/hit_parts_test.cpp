@@ -152,6 +152,38 @@ TEST_F(HitPartsTest, WindowsAtTheEndsOfTheArrayStayInside) {
     }
 }
 
+TEST_F(HitPartsTest, EqualSpanSignaturesGiveEqualMatchGroupsAndGaps) {
+    // Two copies of 我 爱 上海 去 in other context; the second ends the array
+    // where the first has a unit without text.
+    const std::vector<uint32_t> data = Units({"他", "我", "爱", "上海", "去", "-", "北京", "我", "爱", "上海", "去"});
+    const std::vector<uint8_t> groups = {0, 1, 2, 3, 3, 4};
+    struct Case {
+        qav::CRetInfo a, b;
+        bool same;
+    } cases[] = {
+        {Hit(0, 1, 4, groups), Hit(6, 1, 4, groups), true},                  // only the context differs
+        {Hit(0, 1, 5, groups), Hit(6, 1, 5, groups), true},                  // no text, or past the end
+        {Hit(0, 1, 4, groups), Hit(6, 1, 4, {0, 1, 2, 4}), false},           // other groups
+        {Hit(0, 1, 4, groups), Hit(6, 1, 3, groups), false},                 // other length
+        {Hit(1, 1, 1, {0xFE, 1}), Hit(7, 1, 1, {0xFE, 1}), false},           // a group reaching 他 or 北京
+        {Hit(0, 2, 2), Hit(6, 2, 2), true},                                  // no groups
+    };
+    for (const Case& c : cases) {
+        std::string a, b;
+        qav::HitSpanSignature(data.data(), data.size(), c.a, a);
+        qav::HitSpanSignature(data.data(), data.size(), c.b, b);
+        EXPECT_EQ(a == b, c.same) << c.a.position << " " << int{c.b.length};
+        if (a != b) continue;
+        const qav::CSplitedRet x = Split(data, c.a, 0), y = Split(data, c.b, 0);
+        EXPECT_EQ(x.m_Match, y.m_Match);
+        EXPECT_EQ(x.m_Group1, y.m_Group1);
+        EXPECT_EQ(x.m_Group2, y.m_Group2);
+        EXPECT_EQ(x.m_Group3, y.m_Group3);
+        EXPECT_EQ(x.m_Gap12, y.m_Gap12);
+        EXPECT_EQ(x.m_Gap23, y.m_Gap23);
+    }
+}
+
 TEST_F(HitPartsTest, PartsStopAtTheByteCap) {
     qav::CWordList longWords = searchtest::MakeWordList({"我"});
     qav::CWord big;

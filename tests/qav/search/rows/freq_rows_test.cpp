@@ -2,6 +2,7 @@
 // frequencies and counts.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,15 +90,11 @@ TEST(FreqMap, SourcesAreBoundedPerKey) {
     EXPECT_EQ(entry.sources.at("doc0"), 2u);
 }
 
-// A map's entries in its order of iteration, with their counts and documents.
-std::vector<std::pair<std::string, std::string>> Entries(const qav::CFreqMap& map) {
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (const auto& [key, entry] : map) {
-        std::string counts = std::to_string(entry.count);
-        for (const auto& [source, count] : entry.sources) counts += " " + source + ":" + std::to_string(count);
-        entries.emplace_back(key, counts);
-    }
-    return entries;
+// The row texts and counts of a map's entries in its order of iteration.
+std::vector<std::pair<std::string, std::string>> Rows(const qav::CFreqMap& map) {
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const auto& [key, entry] : map) rows.emplace_back(qav::FreqRowText(key, entry), std::to_string(entry.count));
+    return rows;
 }
 
 TEST(FreqKeyHits, WorkersCountAsASingleWalk) {
@@ -125,16 +122,28 @@ TEST(FreqKeyHits, WorkersCountAsASingleWalk) {
         {3, {100, 7000, hits.size()}},
         {7, {4000, hits.size()}},
     };
+    // Documents numbered in the order of their names.
+    std::map<std::string, int32_t> numbers;
+    for (const auto& hit : hits)
+        if (!hit.second.empty()) numbers.emplace(hit.second, 0);
+    std::vector<std::string> names;
+    for (auto& [name, number] : numbers) {
+        number = static_cast<int32_t>(names.size());
+        names.push_back(name);
+    }
     for (const Case& c : cases) {
-        std::vector<std::vector<qav::FreqKeyHit>> runs;
+        std::vector<qav::FreqKeyRun> runs;
         size_t from = 0;
         for (size_t cut : c.cuts) {
             runs.emplace_back();
-            for (; from < cut; ++from) runs.back().emplace_back(hits[from].first, hits[from].second);
+            for (; from < cut; ++from)
+                runs.back().Add(hits[from].first, hits[from].second.empty() ? -1 : numbers[hits[from].second]);
         }
-        qav::CFreqMap map;
-        ASSERT_TRUE(qav::CountFreqKeyHits(runs, c.threads, map));
-        EXPECT_EQ(Entries(map), Entries(expected)) << c.threads << " threads, " << c.cuts.size() << " runs";
+        std::vector<qav::FreqKeyRow> rows;
+        ASSERT_TRUE(qav::CountFreqKeyRuns(runs, names, c.threads, rows));
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const qav::FreqKeyRow& row : rows) entries.emplace_back(row.text, std::to_string(row.count));
+        EXPECT_EQ(entries, Rows(expected)) << c.threads << " threads, " << c.cuts.size() << " runs";
     }
 }
 
@@ -180,6 +189,18 @@ TEST(FreqRows, SourceListStopsOnceLongerThanItsBound) {
     EXPECT_GT(list.size(), 1024u);
     EXPECT_LT(list.size(), 1024u + 110u);
     EXPECT_NE(list.back(), ' ');
+}
+
+TEST(FreqRows, LongSourceItemsAreCutAtCharacterEdges) {
+    // "a" and 600 two-byte characters, ":1 ": cut to 1023 bytes, the cut
+    // falling inside the last character taken.
+    qav::CFreqEntry entry;
+    std::string wide;
+    for (int i = 0; i < 600; ++i) wide += Gbk("中");
+    entry.sources["a" + wide] = 1;
+    entry.sources["b"] = 2;
+    entry.count = 3;
+    EXPECT_EQ(qav::FreqRowText("k", entry), "k#@#a" + wide.substr(0, 1022) + "b:2");
 }
 
 TEST(FreqRows, SortPutsLargestCountsFirst) {
