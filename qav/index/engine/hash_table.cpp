@@ -60,16 +60,42 @@ CHashNode* CHashTable::GetHashNode(std::string_view name) const {
 }
 
 CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type) const {
-    for (CHashNode* node = GetHashNode(name); node; node = node->same_name)
+    return GetHashNode(name, type, MixedHash(name));
+}
+
+CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type, uint64_t hash) const {
+    if (names_.empty()) return nullptr;
+    const NameSlot& slot = names_[FindSlot(name, hash)];
+    if (slot.tag == 0) return nullptr;
+    for (CHashNode* node = const_cast<CHashNode*>(&nodes_[slot.first]); node; node = node->same_name)
         if (node->type == type) return node;
     return nullptr;
 }
 
+void CHashTable::PrefetchSlot(uint64_t hash) const {
+    if (!names_.empty()) __builtin_prefetch(&names_[hash & (names_.size() - 1)]);
+}
+
+void CHashTable::PrefetchNode(uint64_t hash) const {
+    if (names_.empty()) return;
+    const NameSlot& slot = names_[hash & (names_.size() - 1)];
+    // Only the first slot probed: a name further along is rare at half load.
+    if (slot.tag != SlotTag(hash)) return;
+    // A node spans two cache lines: the name, then the counts a look-up's
+    // caller goes on to read or change.
+    const char* node = reinterpret_cast<const char*>(&nodes_[slot.first]);
+    __builtin_prefetch(node);
+    __builtin_prefetch(node + sizeof(CHashNode) - 1);
+}
+
 CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, bool* created) {
+    return GetOrAdd(name, type, MixedHash(name), created);
+}
+
+CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, uint64_t hash, bool* created) {
     if (bucket_count_ == 0) bucket_count_ = kDefaultBucketCount;
     // At most half the slots in use keeps the probes short.
     if ((names_used_ + 1) * 2 > names_.size()) GrowNameIndex();
-    const uint64_t hash = MixedHash(name);
     NameSlot& slot = names_[FindSlot(name, hash)];
     CHashNode* first = slot.tag == 0 ? nullptr : &nodes_[slot.first];
     CHashNode** link = &first;

@@ -82,6 +82,8 @@ public:
     CHashNode* GetHashNode(std::string_view name) const;
     // The node of that name and type; null if none.
     CHashNode* GetHashNode(std::string_view name, int32_t type) const;
+    // The same with the name's NameHash computed by the caller.
+    CHashNode* GetHashNode(std::string_view name, int32_t type, uint64_t hash) const;
     // Identifier of the first node of that name; -1 when there is none.
     int32_t GetID(std::string_view name) const {
         const CHashNode* node = GetHashNode(name);
@@ -92,6 +94,18 @@ public:
     // The node of that name and type, appended at the end of its chain
     // (identifier -1, everything else zero) when missing; *created tells which.
     CHashNode* GetOrAdd(std::string_view name, int32_t type, bool* created = nullptr);
+    CHashNode* GetOrAdd(std::string_view name, int32_t type, uint64_t hash, bool* created);
+
+    // The hash the name index is keyed by. A caller that looks up a row of
+    // names computes each once, asks for the memory of the look-ups ahead
+    // through the two calls below and passes it to the look-up itself: a
+    // look-up waits on its slot and then on its node, and a row of them
+    // waits much less when those reads overlap.
+    static uint64_t NameHash(std::string_view name) { return MixedHash(name); }
+    // Asks the processor for the slot a look-up of that hash starts at.
+    void PrefetchSlot(uint64_t hash) const;
+    // Asks for the node that slot names; best after the slot has arrived.
+    void PrefetchNode(uint64_t hash) const;
 
     uint32_t bucket_count() const { return bucket_count_; }
     size_t node_count() const { return nodes_.size(); }

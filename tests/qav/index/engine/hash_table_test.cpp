@@ -118,4 +118,34 @@ TEST(HashTable, ResetDropsNodesRecordsAndUnitList) {
     EXPECT_EQ(table.GetHashNode("|v_x"), nullptr);
 }
 
+TEST(HashTable, LookUpsWithTheCallersHashFindWhatPlainOnesFind) {
+    qav::CHashTable table(101);
+    // Asking ahead in a table without nodes reads nothing.
+    table.PrefetchSlot(qav::CHashTable::NameHash("a"));
+    table.PrefetchNode(qav::CHashTable::NameHash("a"));
+    EXPECT_EQ(table.GetHashNode("a", 7, qav::CHashTable::NameHash("a")), nullptr);
+
+    // Enough names that the name index grows between the adds.
+    std::vector<qav::CHashNode*> added;
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "w" + std::to_string(i);
+        const uint64_t hash = qav::CHashTable::NameHash(name);
+        table.PrefetchSlot(hash);
+        table.PrefetchNode(hash);
+        bool created = false;
+        added.push_back(table.GetOrAdd(name, i % 2 ? 3 : 7, hash, &created));
+        EXPECT_TRUE(created);
+        EXPECT_EQ(table.GetOrAdd(name, i % 2 ? 3 : 7, hash, &created), added.back());
+        EXPECT_FALSE(created);
+    }
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "w" + std::to_string(i);
+        const uint64_t hash = qav::CHashTable::NameHash(name);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 3 : 7, hash), added[i]);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 3 : 7), added[i]);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 7 : 3, hash), nullptr);  // the other type
+    }
+    EXPECT_EQ(table.GetHashNode("w200", 7, qav::CHashTable::NameHash("w200")), nullptr);
+}
+
 }  // namespace
