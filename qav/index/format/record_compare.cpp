@@ -125,18 +125,28 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return (a.size() > b.size()) - (a.size() < b.size());
 }
 
+// The words of a context in reading order: from the data file, or from
+// identifiers a caller has copied out of it.
+struct ContextWords {
+    const uint32_t* first = nullptr;
+    int64_t step = 1;
+    int64_t available = 0;  // words that can be read; no word after them
+    bool leftward = false;
+
+    static ContextWords Of(const RecordContextStart& start) {
+        const int64_t available = start.leftward ? start.start + 1 : int64_t{start.file->count} - start.start;
+        return {start.file->words + start.start, start.leftward ? -1 : 1, available, start.leftward};
+    }
+    uint32_t At(int64_t j) const { return j < available ? first[j * step] : kNoWordId; }
+};
+
 // Reads a record's context text a piece at a time without building it: the
 // text of each word (reversed in a left context, as AppendContextWord does)
 // and, in English, the blank after it.
 class ContextPieces {
 public:
-    ContextPieces(const RecordCompareContext& ctx, const RecordContextStart& start, int64_t skippedWords)
-        : ctx_(ctx),
-          file_(*start.file),
-          step_(start.leftward ? -1 : 1),
-          next_(start.start + step_ * skippedWords),
-          words_(skippedWords),
-          leftward_(start.leftward) {}
+    ContextPieces(const RecordCompareContext& ctx, const ContextWords& words, int64_t skippedWords)
+        : ctx_(ctx), words_(words), read_(skippedWords), leftward_(words.leftward) {}
 
     // Makes a piece with unread bytes current; false at the end of the context.
     bool Fill() {
@@ -146,10 +156,9 @@ public:
                 Start(" ", 1, kForward);
                 return true;
             }
-            if (words_ >= ctx_.sortCompWordLen) return false;
-            const std::string* text = ctx_.WordText(WordAt(file_, next_));
-            next_ += step_;
-            ++words_;
+            if (read_ >= ctx_.sortCompWordLen) return false;
+            const std::string* text = ctx_.WordText(words_.At(read_));
+            ++read_;
             if (!text) continue;
             blank_ = ctx_.language == kLanguageEnglish;
             if (!leftward_ || (ctx_.language != kLanguageEnglish && ctx_.language != kLanguageChinese))
@@ -185,10 +194,8 @@ private:
     }
 
     const RecordCompareContext& ctx_;
-    const CorpusFile& file_;
-    const int64_t step_;
-    int64_t next_;
-    int64_t words_;
+    const ContextWords words_;
+    int64_t read_;  // words read, the skipped ones included
     const bool leftward_;
     bool blank_ = false;
     const char* piece_ = nullptr;
@@ -200,14 +207,10 @@ private:
 // Compares the sortCompWordLen-word contexts of two records as byte strings,
 // reading both only up to the first byte where they part. Leading words with
 // the same identifier add the same text to both and are skipped.
-int CompareContexts(const RecordCompareContext& ctx, const RecordContextStart& a, const RecordContextStart& b) {
-    const int64_t stepA = a.leftward ? -1 : 1;
-    const int64_t stepB = b.leftward ? -1 : 1;
+int CompareContexts(const RecordCompareContext& ctx, const ContextWords& a, const ContextWords& b) {
     int64_t same = 0;
     if (a.leftward == b.leftward)
-        while (same < ctx.sortCompWordLen &&
-               WordAt(*a.file, a.start + stepA * same) == WordAt(*b.file, b.start + stepB * same))
-            ++same;
+        while (same < ctx.sortCompWordLen && a.At(same) == b.At(same)) ++same;
     ContextPieces pa(ctx, a, same);
     ContextPieces pb(ctx, b, same);
     for (;;) {
@@ -239,7 +242,7 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     const bool inA = GetRecordContextStart(ctx, recordA, kind, startA);
     const bool inB = GetRecordContextStart(ctx, recordB, kind, startB);
     if (!inA || !inB) return inA == inB ? 0 : (inA ? -1 : 1);
-    return CompareContexts(ctx, startA, startB);
+    return CompareContexts(ctx, ContextWords::Of(startA), ContextWords::Of(startB));
 }
 
 // The key's bytes as a big-endian number, so that numbers order as the bytes do.
@@ -337,6 +340,14 @@ RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) c
     return {BigEndian(bytes), BigEndian(bytes + 8)};
 }
 
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind, uint32_t* words) const {
+    RecordContextStart start;
+    const bool hasContext = GetFileNo(record) < ctx_.files.size() && GetRecordContextStart(ctx_, record, kind, start);
+    const ContextWords context = hasContext ? ContextWords::Of(start) : ContextWords{};
+    for (int64_t j = 0; j < ctx_.sortCompWordLen; ++j) words[j] = context.At(j);
+    return Make(record, kind);
+}
+
 void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const {
     RecordContextStart start;
     if (!GetRecordContextStart(ctx_, record, kind, start)) return;
@@ -345,6 +356,11 @@ void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const 
     const uint32_t* word = start.file->words + start.start;
     __builtin_prefetch(word);
     __builtin_prefetch(start.leftward ? word - 7 : word + 7);
+}
+
+int CompareContextWords(const RecordCompareContext& ctx, const uint32_t* a, const uint32_t* b, bool leftward) {
+    const int64_t count = ctx.sortCompWordLen;
+    return CompareContexts(ctx, {a, 1, count, leftward}, {b, 1, count, leftward});
 }
 
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
