@@ -16,7 +16,8 @@ void CHashTable::Reset(uint32_t bucketCount) {
     nodes_.clear();
     next_id = 0;
     bucket_count_ = bucketCount ? bucketCount : kDefaultBucketCount;
-    chains_.clear();
+    heads_.clear();
+    linked_.store(true, std::memory_order_release);
     names_.clear();
     names_used_ = 0;
 }
@@ -113,24 +114,36 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, uint64_t ha
     } else {
         *link = node;
     }
-    Chain& chain = chains_[HashVal(name)];
-    (chain.tail ? chain.tail->next : chain.head) = node;
-    chain.tail = node;
+    linked_.store(false, std::memory_order_relaxed);
     if (created) *created = true;
     return node;
 }
 
 CHashNode* CHashTable::bucket(uint32_t index) const {
-    const auto chain = chains_.find(index);
-    return chain == chains_.end() ? nullptr : chain->second.head;
+    LinkChains();
+    const auto head = std::lower_bound(heads_.begin(), heads_.end(), BucketHead{index, 0});
+    return head == heads_.end() || head->first != index ? nullptr : NodeAt(head->second);
 }
 
-std::vector<uint32_t> CHashTable::UsedBuckets() const {
-    std::vector<uint32_t> used;
-    used.reserve(chains_.size());
-    for (const auto& entry : chains_) used.push_back(entry.first);
-    std::sort(used.begin(), used.end());
-    return used;
+void CHashTable::LinkChains() const {
+    if (linked_.load(std::memory_order_acquire)) return;
+    std::lock_guard<std::mutex> lock(link_mutex_);
+    if (linked_.load(std::memory_order_relaxed)) return;
+    // Nodes sit in nodes_ in the order added, so ordering their places by
+    // bucket, then place, gives each chain in the order its nodes were added.
+    std::vector<BucketHead> order(nodes_.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = {HashVal(nodes_[i].name), static_cast<uint32_t>(i)};
+    std::sort(order.begin(), order.end());
+    heads_.clear();
+    for (size_t k = 0; k < order.size(); ++k) {
+        const bool first = k == 0 || order[k - 1].first != order[k].first;
+        const bool last = k + 1 == order.size() || order[k + 1].first != order[k].first;
+        if (first) heads_.push_back(order[k]);
+        NodeAt(order[k].second)->next = last ? nullptr : NodeAt(order[k + 1].second);
+    }
+    heads_.shrink_to_fit();
+    linked_.store(true, std::memory_order_release);
 }
 
 }  // namespace qav
