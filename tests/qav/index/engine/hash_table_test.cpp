@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,6 +63,36 @@ TEST(HashTable, ChainsGrowAtTheirEndAndWalkInBucketOrder) {
     EXPECT_EQ(walked, (std::vector<std::string>{"b", "c", "a"}));
     EXPECT_EQ(table.bucket(1)->name, "c");
     EXPECT_EQ(table.bucket(1)->next->name, "a");
+}
+
+TEST(HashTable, NodesAddedAfterAWalkJoinTheirChainsAtTheEnd) {
+    qav::CHashTable table(2);  // odd bytes in bucket 1, even ones in bucket 0
+    for (const char* name : {"c", "b"}) table.GetOrAdd(name, 7);
+    auto walk = [&table] {
+        std::vector<std::string> walked;
+        table.ForEachNode([&](const qav::CHashNode& node) { walked.push_back(node.name); });
+        return walked;
+    };
+    EXPECT_EQ(walk(), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(table.bucket(1)->next, nullptr);
+    for (const char* name : {"a", "d"}) table.GetOrAdd(name, 7);
+    EXPECT_EQ(walk(), (std::vector<std::string>{"b", "d", "c", "a"}));
+    ASSERT_NE(table.bucket(1)->next, nullptr);
+    EXPECT_EQ(table.bucket(1)->next->name, "a");
+    EXPECT_EQ(table.bucket(1)->next->next, nullptr);
+    EXPECT_EQ(table.bucket(0)->next->name, "d");
+
+    // Readers that walk at once link the chains once, alike for all.
+    table.GetOrAdd("e", 7);
+    std::vector<std::vector<std::string>> seen(4);
+    std::vector<std::thread> readers;
+    for (auto& walked : seen) readers.emplace_back([&] { walked = walk(); });
+    for (std::thread& reader : readers) reader.join();
+    for (const auto& walked : seen) EXPECT_EQ(walked, (std::vector<std::string>{"b", "d", "c", "a", "e"}));
+
+    table.Clear();
+    EXPECT_TRUE(walk().empty());
+    EXPECT_EQ(table.bucket(0), nullptr);
 }
 
 TEST(HashTable, ManyNodesInOneChainAreFoundAndWalkInTheOrderAdded) {
