@@ -315,23 +315,20 @@ RecordSortKeys::RecordSortKeys(const RecordCompareContext& ctx) : ctx_(ctx) {
     }
 }
 
-RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
-    constexpr uint64_t kAll = ~uint64_t{0};
-    // The last key byte of a context text is a length of at most 15, so these
-    // lie above every context key and keep CompareForSort's order of the
-    // three kinds of records.
-    if (GetFileNo(record) >= ctx_.files.size()) return {kAll, kAll};
-    RecordContextStart start;
-    if (!GetRecordContextStart(ctx_, record, kind, start)) return {kAll, kAll - 1};
-    // The context text word by word, as ContextPieces reads it.
-    const std::vector<Piece>& pieces = start.leftward ? leftward_ : forward_;
-    const int64_t step = start.leftward ? -1 : 1;
+namespace {
+
+// The key of a context text whose words wordAt(0), wordAt(1), ... give, each
+// word's part taken from pieces (a RecordSortKeys table), as ContextPieces
+// reads the text.
+template <typename Pieces, typename WordAtFn>
+RecordSortKey KeyOfContext(const Pieces& pieces, int64_t window, WordAtFn wordAt) {
+    constexpr size_t kPrefixBytes = RecordSortKeys::kPrefixBytes;
     unsigned char bytes[kPrefixBytes + 1] = {};
     size_t length = 0;
-    for (int64_t j = 0; j < ctx_.sortCompWordLen && length < kPrefixBytes; ++j) {
-        const uint32_t id = WordAt(*start.file, start.start + step * j);
+    for (int64_t j = 0; j < window && length < kPrefixBytes; ++j) {
+        const uint32_t id = wordAt(j);
         if (id >= pieces.size()) continue;  // no word: nothing in the text
-        const Piece& piece = pieces[id];
+        const auto& piece = pieces[id];
         const size_t n = std::min<size_t>(piece.size, kPrefixBytes - length);
         std::memcpy(bytes + length, piece.bytes, n);
         length += n;
@@ -340,12 +337,33 @@ RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) c
     return {BigEndian(bytes), BigEndian(bytes + 8)};
 }
 
-RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind, uint32_t* words) const {
+// The last key byte of a context text is a length of at most 15, so these
+// lie above every context key and keep CompareForSort's order of the three
+// kinds of records.
+constexpr RecordSortKey kNoFileKey = {~uint64_t{0}, ~uint64_t{0}};
+constexpr RecordSortKey kNoContextKey = {~uint64_t{0}, ~uint64_t{0} - 1};
+
+}  // namespace
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
+    if (GetFileNo(record) >= ctx_.files.size()) return kNoFileKey;
     RecordContextStart start;
-    const bool hasContext = GetFileNo(record) < ctx_.files.size() && GetRecordContextStart(ctx_, record, kind, start);
+    if (!GetRecordContextStart(ctx_, record, kind, start)) return kNoContextKey;
+    const ContextWords context = ContextWords::Of(start);
+    return KeyOfContext(start.leftward ? leftward_ : forward_, ctx_.sortCompWordLen,
+                        [&context](int64_t j) { return context.At(j); });
+}
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind, uint32_t* words) const {
+    const int64_t window = ctx_.sortCompWordLen;
+    RecordContextStart start;
+    const bool hasFile = GetFileNo(record) < ctx_.files.size();
+    const bool hasContext = hasFile && GetRecordContextStart(ctx_, record, kind, start);
     const ContextWords context = hasContext ? ContextWords::Of(start) : ContextWords{};
-    for (int64_t j = 0; j < ctx_.sortCompWordLen; ++j) words[j] = context.At(j);
-    return Make(record, kind);
+    for (int64_t j = 0; j < window; ++j) words[j] = context.At(j);
+    if (!hasFile) return kNoFileKey;
+    if (!hasContext) return kNoContextKey;
+    return KeyOfContext(start.leftward ? leftward_ : forward_, window, [words](int64_t j) { return words[j]; });
 }
 
 void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const {
@@ -356,6 +374,9 @@ void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const 
     const uint32_t* word = start.file->words + start.start;
     __builtin_prefetch(word);
     __builtin_prefetch(start.leftward ? word - 7 : word + 7);
+    // Keyed records take the whole window, which may reach one line further.
+    const int64_t last = std::min<int64_t>(ctx_.sortCompWordLen, 16) - 1;
+    if (last > 7) __builtin_prefetch(start.leftward ? word - last : word + last);
 }
 
 int CompareContextWords(const RecordCompareContext& ctx, const uint32_t* a, const uint32_t* b, bool leftward) {
