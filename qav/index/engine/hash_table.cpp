@@ -82,10 +82,10 @@ void CHashTable::PrefetchNode(uint64_t hash) const {
     const NameSlot& slot = names_[hash & (names_.size() - 1)];
     // Only the first slot probed: a name further along is rare at half load.
     if (slot.tag != SlotTag(hash)) return;
-    // A node spans two cache lines: the name, then the counts a look-up's
-    // caller goes on to read or change.
+    // The name (with its bytes, when short) and the counts a look-up's caller
+    // goes on to read or change: the whole node, which may touch three lines.
     const char* node = reinterpret_cast<const char*>(&nodes_[slot.first]);
-    __builtin_prefetch(node);
+    for (size_t at = 0; at < sizeof(CHashNode); at += 64) __builtin_prefetch(node + at);
     __builtin_prefetch(node + sizeof(CHashNode) - 1);
 }
 
