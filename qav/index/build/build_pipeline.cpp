@@ -1,6 +1,7 @@
 // The full build of a structured index: every stage in its fixed order, each
 // announced in the build log.
 #include <cstdio>
+#include <malloc.h>
 
 #include "qav/index/build/build_log.h"
 #include "qav/index/build/build_stages.h"
@@ -119,8 +120,11 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     stages.Begin("Create Offset\n");
     if (!stages.End(CreateOffset())) return 0;
     // The groups' unit tables held the offset records, which are in the
-    // offset files now; their memory goes back before the sort loads the corpus.
+    // offset files now; their memory goes back before the sort loads the
+    // corpus. Their many small blocks leave the heap too scattered for the
+    // allocator to shrink it by itself, so it is asked to.
     m_Tables.group_units.clear();
+    malloc_trim(0);
     stages.Begin("Sort Offset\n");
     if (!stages.End(SortOffset())) return 0;
     stages.Begin("Write Idx Info\n");

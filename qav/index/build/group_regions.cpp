@@ -10,11 +10,18 @@
 #include <thread>
 
 #include "qav/index/base/qav_log.h"
+#include "qav/index/build/row_look_up.h"
 #include "qav/index/format/offset_record.h"
 
 namespace qav {
 
 namespace {
+
+// One row per thread, so that the offset pass does not allocate it per sentence.
+RowLookUp& SentenceRow() {
+    thread_local RowLookUp row;
+    return row;
+}
 
 bool WriteAt(int fd, const unsigned char* bytes, size_t size, off_t at) {
     while (size > 0) {
@@ -96,7 +103,21 @@ bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
 }
 
 int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::vector<int>& fds) {
-    CHashNode* node = table.GetHashNode(entry.first.text, entry.first.type);
+    return AddIdxInfoToSlice(table.GetHashNode(entry.first.text, entry.first.type), entry, fds);
+}
+
+bool AddSentenceToSlices(CHashTable& table, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
+    bool written = true;
+    RowLookUp& row = SentenceRow();
+    row.Start(table, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
+    row.Walk([&](size_t i, uint64_t hash) {
+        const CWord& unit = units[i].first;
+        if (AddIdxInfoToSlice(table.GetHashNode(unit.text, unit.type, hash), units[i], fds) == 0) written = false;
+    });
+    return written;
+}
+
+int AddIdxInfoToSlice(CHashNode* node, const IdxUnitEntry& entry, const std::vector<int>& fds) {
     if (!node || !node->records() || node->records_written + node->records_stored >= node->count) return -1;
     const int width = OffsetRecordWidth(node->type);
     const uint32_t room = SliceBufferRecords(node->count);

@@ -35,6 +35,11 @@ bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
 // by number. 1; -1 when the unit is missing, has no buffer or its slice is
 // full; 0 when writing failed.
 int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::vector<int>& fds);
+// The same for the entry's node, already looked up (null when missing).
+int AddIdxInfoToSlice(CHashNode* node, const IdxUnitEntry& entry, const std::vector<int>& fds);
+// AddIdxInfoToSlice for each of one sentence's unit occurrences, in order,
+// their nodes looked up as a row; false when writing failed.
+bool AddSentenceToSlices(CHashTable& table, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds);
 
 // After all groups: writes what the buffers still hold, a unit's groups
 // together in one piece where they lie back to back, and frees the buffers;

@@ -60,8 +60,8 @@ bool OffsetGroup(CThreadInfo& info) {
     CHashTable& units = *info.unit_hash;
     const std::vector<int>& fds = *info.offset_fds;
     bool recordsLost = false;
-    const UnitRecordSink store = [&](const IdxUnitEntry& entry) {
-        if (AddIdxInfoToSlice(units, entry, fds) == 0) recordsLost = true;
+    const UnitRecordSink store = [&](const std::vector<IdxUnitEntry>& sentenceUnits) {
+        if (!AddSentenceToSlices(units, sentenceUnits, fds)) recordsLost = true;
     };
 
     for (size_t i = 0; i < info.files.size(); ++i) {

@@ -1,6 +1,7 @@
 #include "qav/index/build/process_line.h"
 
 #include "qav/index/build/add_word.h"
+#include "qav/index/build/row_look_up.h"
 #include "common/platform/byte_codec.h"
 #include "qav/index/format/unit_type.h"
 
@@ -8,9 +9,27 @@ namespace qav {
 
 namespace {
 
+// One set of row look-ups per thread, so that a pass does not allocate them per line.
+struct SentenceLookUps {
+    RowLookUp words;
+    RowLookUp units;
+};
+
+SentenceLookUps& LookUps() {
+    thread_local SentenceLookUps lookUps;
+    return lookUps;
+}
+
 void CountUnits(const SentenceUnits& sentence, CHashTable& unitHash, CHashTable& wordHash, uint32_t& wordCount) {
-    for (std::string_view word : sentence.words) AddWord(wordHash, word, 1, UNIT_WORD);
-    for (const IdxUnitEntry& unit : sentence.units) AddWord(unitHash, unit.first.text, 1, unit.first.type);
+    SentenceLookUps& rows = LookUps();
+    rows.words.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
+    rows.units.Start(unitHash, sentence.units.size(),
+                     [&](size_t i) { return std::string_view(sentence.units[i].first.text); });
+    rows.words.Walk([&](size_t i, uint64_t hash) { AddWord(wordHash, sentence.words[i], 1, UNIT_WORD, hash); });
+    rows.units.Walk([&](size_t i, uint64_t hash) {
+        const CWord& unit = sentence.units[i].first;
+        AddWord(unitHash, unit.text, 1, unit.type, hash);
+    });
     wordCount = sentence.WordCount();
 }
 
@@ -24,14 +43,18 @@ bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FI
     std::string bytes;
     bytes.reserve(4 * sentence.WordCount());
     bool complete = true;
-    for (std::string_view word : sentence.words) {
-        int32_t id = WordId(wordHash, word);
-        if (id == -1) {
+    RowLookUp& row = LookUps().words;
+    row.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
+    // Identifiers up to the first word without one.
+    row.Walk([&](size_t i, uint64_t hash) {
+        if (!complete) return;
+        const CHashNode* node = wordHash.GetHashNode(sentence.words[i], UNIT_WORD, hash);
+        if (!node || node->id == -1) {
             complete = false;
-            break;
+            return;
         }
-        qz::bytes::Append(bytes, static_cast<uint32_t>(id));
-    }
+        qz::bytes::Append(bytes, static_cast<uint32_t>(node->id));
+    });
     if (complete && sentence.closing_bar) {
         int32_t bar = WordId(wordHash, "|");
         if (bar != -1) qz::bytes::Append(bytes, static_cast<uint32_t>(bar));
@@ -44,8 +67,8 @@ void Add2IdxUnitBuffer(SentenceUnits& sentence, const UnitRecordSink& store, uin
     for (IdxUnitEntry& unit : sentence.units) {
         unit.second.file_no = fileNo;
         unit.second.position = position;
-        store(unit);
     }
+    store(sentence.units);
 }
 
 bool Offset(SentenceUnits& sentence, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/build/pn_info.h"
@@ -21,9 +22,11 @@ class CQAVTree;
 // whole line when it has no tab or begins with one.
 const char* DataLineSentence(const std::string& line);
 
-// Stores the record of one unit occurrence of the offset pass (a unit left out
-// of the unit list has no room for records; the sink drops those).
-using UnitRecordSink = std::function<void(const IdxUnitEntry&)>;
+// Stores the records of one sentence's unit occurrences of the offset pass,
+// in order (a unit left out of the unit list has no room for records; the
+// sink drops those). A sentence at a time, so that the sink can look its
+// units up as a row.
+using UnitRecordSink = std::function<void(const std::vector<IdxUnitEntry>&)>;
 
 // Counting pass: every word (type 7) and every unit with count 1. wordCount is
 // the number of words the sentence takes in the data file. False when the
@@ -35,7 +38,7 @@ bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& w
 
 // Offset pass: writes the identifiers of the sentence's words (u32 each, then
 // that of "|" unless the last word is a clause separator) to dataFile, then
-// hands every unit occurrence, with fileNo and position filled in, to store.
+// hands the unit occurrences, with fileNo and position filled in, to store.
 // False when the tree cannot be read, a word has no identifier (the
 // identifiers before it stay written and no record is stored) or the data file
 // cannot be written.

@@ -91,15 +91,15 @@ void SortWork::SortOffsetThread(size_t k, const RecordOrder& order) {
     zq_quicksort_ex(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context);
 }
 
-unsigned char* SortWork::KeyedChunk(size_t k) {
-    return keyed.data() + ChunkStart(k) * (kSortKeyBytes + width());
-}
+size_t SortWork::KeyedBytes() const { return KeyedRecordBytes(keys->corpus(), width()); }
+
+unsigned char* SortWork::KeyedChunk(size_t k) { return keyed.data() + ChunkStart(k) * KeyedBytes(); }
 
 void SortWork::SortKeyedChunk(size_t k) {
     unsigned char* chunk = KeyedChunk(k);
     AddSortKeys(records.data() + ChunkStart(k) * width(), chunks[k], width(), static_cast<UnitType>(type), *keys,
                 chunk);
-    zq_quicksort_ex(chunk, chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order);
+    zq_quicksort_ex(chunk, chunks[k], KeyedBytes(), CompareKeyed, &keyed_order);
 }
 
 void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
@@ -118,9 +118,9 @@ void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& poo
         }
         return;
     }
-    keyed.assign(size_t{count} * (kSortKeyBytes + width()), 0);
-    keyed_order = {compare, order.context};
     keys = order.keys;
+    keyed.assign(size_t{count} * KeyedBytes(), 0);
+    keyed_order = KeyedOrderOf(compare, order.context, keys->corpus(), static_cast<UnitType>(type));
     for (size_t k = 0; k < chunks.size(); ++k) {
         if (chunks[k] < kInlineSortRecords) {
             SortKeyedChunk(k);
@@ -144,9 +144,9 @@ void SortWork::KeyInPartsThenSort(size_t k, SortPool& pool) {
         pool.Submit([this, k, first, end, pending, &pool] {
             const size_t start = ChunkStart(k) + first;
             AddSortKeys(records.data() + start * width(), end - first, width(), static_cast<UnitType>(type), *keys,
-                        keyed.data() + start * (kSortKeyBytes + width()));
+                        keyed.data() + start * KeyedBytes());
             if (pending->fetch_sub(1) == 1)
-                SortInParts(KeyedChunk(k), chunks[k], kSortKeyBytes + width(), CompareKeyed, &keyed_order, pool);
+                SortInParts(KeyedChunk(k), chunks[k], KeyedBytes(), CompareKeyed, &keyed_order, pool);
         });
     }
 }
@@ -154,7 +154,7 @@ void SortWork::KeyInPartsThenSort(size_t k, SortPool& pool) {
 bool SortWork::Write2File() {
     bool ok = true;
     if (!keyed.empty()) {
-        DropSortKeys(keyed.data(), count, width(), records.data());
+        DropSortKeys(keyed.data(), count, width(), keys->corpus(), records.data());
         std::vector<unsigned char>().swap(keyed);
     }
     if (!records.empty()) {

@@ -82,6 +82,8 @@ private:
     // Keys chunk k's records and sorts them by CompareKeyed.
     void SortKeyedChunk(size_t k);
     unsigned char* KeyedChunk(size_t k);
+    // Bytes of one keyed record.
+    size_t KeyedBytes() const;
     // Keys chunk k on the pool's threads, then sorts it there in parts.
     void KeyInPartsThenSort(size_t k, SortPool& pool);
 };

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "qav/index/format/corpus_words.h"
 #include "qav/index/format/record_compare.h"
 #include "qav/index/format/word_list.h"
 
@@ -22,7 +23,8 @@ public:
     RecordCompareContext Corpus(int contextWords) const;
 
 private:
-    std::vector<std::unique_ptr<uint32_t[]>> words_;
+    // Comparisons read the words at random: huge pages spare most page-table misses.
+    std::vector<CorpusWords> words_;
     std::vector<uint32_t> lengths_;
     const CWordList* wordList_ = nullptr;
     int language_ = 0;

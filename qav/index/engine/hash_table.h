@@ -4,18 +4,22 @@
 // The chains give the table its order: a walk goes bucket by bucket, each
 // chain in the order its nodes were added, and the builder's lists (and so
 // the index files) follow that order. The bucket of a text stays the one of
-// HashText, but only buckets that hold nodes take memory, and look-ups go
-// through a name index with a well-mixed hash instead of walking chains, which
-// that simple hash makes long.
+// HashText, but look-ups go through a name index with a well-mixed hash
+// instead of walking chains, which that simple hash makes long. So the chains
+// are needed only by walks, and they are linked when a walk (or bucket())
+// first asks after nodes were added: a build's tables hold millions of nodes
+// in all, and keeping every chain's ends at hand while they fill cost more
+// than the nodes' names.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace qav {
@@ -36,7 +40,7 @@ public:
     uint32_t records_stored = 0;  // build side: records held in the buffer
     uint32_t records_written = 0;  // build side: records already written to the region
     std::atomic<int32_t> use_count{0};
-    CHashNode* next = nullptr;  // next node of the bucket's chain
+    CHashNode* next = nullptr;  // next node of the bucket's chain, once the table has linked its chains
     CHashNode* same_name = nullptr;  // next node of the same name (another type), in the order added
     // Complex unit: the units it stands for; an entry is null when the
     // unit named in the index was not found. Not owned.
@@ -82,6 +86,8 @@ public:
     CHashNode* GetHashNode(std::string_view name) const;
     // The node of that name and type; null if none.
     CHashNode* GetHashNode(std::string_view name, int32_t type) const;
+    // The same with the name's NameHash computed by the caller.
+    CHashNode* GetHashNode(std::string_view name, int32_t type, uint64_t hash) const;
     // Identifier of the first node of that name; -1 when there is none.
     int32_t GetID(std::string_view name) const {
         const CHashNode* node = GetHashNode(name);
@@ -92,6 +98,18 @@ public:
     // The node of that name and type, appended at the end of its chain
     // (identifier -1, everything else zero) when missing; *created tells which.
     CHashNode* GetOrAdd(std::string_view name, int32_t type, bool* created = nullptr);
+    CHashNode* GetOrAdd(std::string_view name, int32_t type, uint64_t hash, bool* created);
+
+    // The hash the name index is keyed by. A caller that looks up a row of
+    // names computes each once, asks for the memory of the look-ups ahead
+    // through the two calls below and passes it to the look-up itself: a
+    // look-up waits on its slot and then on its node, and a row of them
+    // waits much less when those reads overlap.
+    static uint64_t NameHash(std::string_view name) { return MixedHash(name); }
+    // Asks the processor for the slot a look-up of that hash starts at.
+    void PrefetchSlot(uint64_t hash) const;
+    // Asks for the node that slot names; best after the slot has arrived.
+    void PrefetchNode(uint64_t hash) const;
 
     uint32_t bucket_count() const { return bucket_count_; }
     size_t node_count() const { return nodes_.size(); }
@@ -102,8 +120,9 @@ public:
     // Calls f(node) for every node, bucket by bucket, each chain in order.
     template <typename F>
     void ForEachNode(F&& f) const {
-        for (uint32_t index : UsedBuckets())
-            for (CHashNode* node = chains_.at(index).head; node; node = node->next) f(*node);
+        LinkChains();
+        for (const BucketHead& head : heads_)
+            for (CHashNode* node = NodeAt(head.second); node; node = node->next) f(*node);
     }
 
     // Next identifier handed out by the build side's counting.
@@ -112,10 +131,6 @@ public:
     std::vector<CHashNode*> unit_list;
 
 private:
-    struct Chain {
-        CHashNode* head = nullptr;
-        CHashNode* tail = nullptr;
-    };
     // One entry of the name index: the first node of a name, as its place in
     // nodes_, with a tag from the mixed hash of that name (0 marks a free
     // slot). Eight bytes instead of a full hash and a pointer: a build holds
@@ -132,10 +147,19 @@ private:
     size_t FindSlot(std::string_view name, uint64_t hash) const;
     void GrowNameIndex();
     // Indexes of the buckets that hold nodes, in increasing order.
-    std::vector<uint32_t> UsedBuckets() const;
+    // Links the chains (every node's next, and heads_) unless no node was
+    // added since they were last linked. Safe to call from several threads
+    // that only read the table.
+    void LinkChains() const;
+    CHashNode* NodeAt(uint32_t index) const { return const_cast<CHashNode*>(&nodes_[index]); }
 
     uint32_t bucket_count_ = 0;
-    std::unordered_map<uint32_t, Chain> chains_;  // only buckets that hold nodes
+    // (bucket, its first node's place in nodes_) of the buckets that hold
+    // nodes, in increasing bucket order; valid while linked_.
+    using BucketHead = std::pair<uint32_t, uint32_t>;
+    mutable std::vector<BucketHead> heads_;
+    mutable std::atomic<bool> linked_{true};
+    mutable std::mutex link_mutex_;
     std::vector<NameSlot> names_;                 // open addressing, a power of two long
     size_t names_used_ = 0;
     std::deque<CHashNode> nodes_;  // owns every node; addresses stay fixed

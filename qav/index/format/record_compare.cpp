@@ -125,18 +125,28 @@ int CompareBytes(std::string_view a, std::string_view b) {
     return (a.size() > b.size()) - (a.size() < b.size());
 }
 
+// The words of a context in reading order: from the data file, or from
+// identifiers a caller has copied out of it.
+struct ContextWords {
+    const uint32_t* first = nullptr;
+    int64_t step = 1;
+    int64_t available = 0;  // words that can be read; no word after them
+    bool leftward = false;
+
+    static ContextWords Of(const RecordContextStart& start) {
+        const int64_t available = start.leftward ? start.start + 1 : int64_t{start.file->count} - start.start;
+        return {start.file->words + start.start, start.leftward ? -1 : 1, available, start.leftward};
+    }
+    uint32_t At(int64_t j) const { return j < available ? first[j * step] : kNoWordId; }
+};
+
 // Reads a record's context text a piece at a time without building it: the
 // text of each word (reversed in a left context, as AppendContextWord does)
 // and, in English, the blank after it.
 class ContextPieces {
 public:
-    ContextPieces(const RecordCompareContext& ctx, const RecordContextStart& start, int64_t skippedWords)
-        : ctx_(ctx),
-          file_(*start.file),
-          step_(start.leftward ? -1 : 1),
-          next_(start.start + step_ * skippedWords),
-          words_(skippedWords),
-          leftward_(start.leftward) {}
+    ContextPieces(const RecordCompareContext& ctx, const ContextWords& words, int64_t skippedWords)
+        : ctx_(ctx), words_(words), read_(skippedWords), leftward_(words.leftward) {}
 
     // Makes a piece with unread bytes current; false at the end of the context.
     bool Fill() {
@@ -146,10 +156,9 @@ public:
                 Start(" ", 1, kForward);
                 return true;
             }
-            if (words_ >= ctx_.sortCompWordLen) return false;
-            const std::string* text = ctx_.WordText(WordAt(file_, next_));
-            next_ += step_;
-            ++words_;
+            if (read_ >= ctx_.sortCompWordLen) return false;
+            const std::string* text = ctx_.WordText(words_.At(read_));
+            ++read_;
             if (!text) continue;
             blank_ = ctx_.language == kLanguageEnglish;
             if (!leftward_ || (ctx_.language != kLanguageEnglish && ctx_.language != kLanguageChinese))
@@ -185,10 +194,8 @@ private:
     }
 
     const RecordCompareContext& ctx_;
-    const CorpusFile& file_;
-    const int64_t step_;
-    int64_t next_;
-    int64_t words_;
+    const ContextWords words_;
+    int64_t read_;  // words read, the skipped ones included
     const bool leftward_;
     bool blank_ = false;
     const char* piece_ = nullptr;
@@ -200,14 +207,10 @@ private:
 // Compares the sortCompWordLen-word contexts of two records as byte strings,
 // reading both only up to the first byte where they part. Leading words with
 // the same identifier add the same text to both and are skipped.
-int CompareContexts(const RecordCompareContext& ctx, const RecordContextStart& a, const RecordContextStart& b) {
-    const int64_t stepA = a.leftward ? -1 : 1;
-    const int64_t stepB = b.leftward ? -1 : 1;
+int CompareContexts(const RecordCompareContext& ctx, const ContextWords& a, const ContextWords& b) {
     int64_t same = 0;
     if (a.leftward == b.leftward)
-        while (same < ctx.sortCompWordLen &&
-               WordAt(*a.file, a.start + stepA * same) == WordAt(*b.file, b.start + stepB * same))
-            ++same;
+        while (same < ctx.sortCompWordLen && a.At(same) == b.At(same)) ++same;
     ContextPieces pa(ctx, a, same);
     ContextPieces pb(ctx, b, same);
     for (;;) {
@@ -239,7 +242,7 @@ int CompareForSort(const void* a, const void* b, void* context, UnitType kind) {
     const bool inA = GetRecordContextStart(ctx, recordA, kind, startA);
     const bool inB = GetRecordContextStart(ctx, recordB, kind, startB);
     if (!inA || !inB) return inA == inB ? 0 : (inA ? -1 : 1);
-    return CompareContexts(ctx, startA, startB);
+    return CompareContexts(ctx, ContextWords::Of(startA), ContextWords::Of(startB));
 }
 
 // The key's bytes as a big-endian number, so that numbers order as the bytes do.
@@ -312,29 +315,55 @@ RecordSortKeys::RecordSortKeys(const RecordCompareContext& ctx) : ctx_(ctx) {
     }
 }
 
-RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
-    constexpr uint64_t kAll = ~uint64_t{0};
-    // The last key byte of a context text is a length of at most 15, so these
-    // lie above every context key and keep CompareForSort's order of the
-    // three kinds of records.
-    if (GetFileNo(record) >= ctx_.files.size()) return {kAll, kAll};
-    RecordContextStart start;
-    if (!GetRecordContextStart(ctx_, record, kind, start)) return {kAll, kAll - 1};
-    // The context text word by word, as ContextPieces reads it.
-    const std::vector<Piece>& pieces = start.leftward ? leftward_ : forward_;
-    const int64_t step = start.leftward ? -1 : 1;
+namespace {
+
+// The key of a context text whose words wordAt(0), wordAt(1), ... give, each
+// word's part taken from pieces (a RecordSortKeys table), as ContextPieces
+// reads the text.
+template <typename Pieces, typename WordAtFn>
+RecordSortKey KeyOfContext(const Pieces& pieces, int64_t window, WordAtFn wordAt) {
+    constexpr size_t kPrefixBytes = RecordSortKeys::kPrefixBytes;
     unsigned char bytes[kPrefixBytes + 1] = {};
     size_t length = 0;
-    for (int64_t j = 0; j < ctx_.sortCompWordLen && length < kPrefixBytes; ++j) {
-        const uint32_t id = WordAt(*start.file, start.start + step * j);
+    for (int64_t j = 0; j < window && length < kPrefixBytes; ++j) {
+        const uint32_t id = wordAt(j);
         if (id >= pieces.size()) continue;  // no word: nothing in the text
-        const Piece& piece = pieces[id];
+        const auto& piece = pieces[id];
         const size_t n = std::min<size_t>(piece.size, kPrefixBytes - length);
         std::memcpy(bytes + length, piece.bytes, n);
         length += n;
     }
     bytes[kPrefixBytes] = static_cast<unsigned char>(length);
     return {BigEndian(bytes), BigEndian(bytes + 8)};
+}
+
+// The last key byte of a context text is a length of at most 15, so these
+// lie above every context key and keep CompareForSort's order of the three
+// kinds of records.
+constexpr RecordSortKey kNoFileKey = {~uint64_t{0}, ~uint64_t{0}};
+constexpr RecordSortKey kNoContextKey = {~uint64_t{0}, ~uint64_t{0} - 1};
+
+}  // namespace
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind) const {
+    if (GetFileNo(record) >= ctx_.files.size()) return kNoFileKey;
+    RecordContextStart start;
+    if (!GetRecordContextStart(ctx_, record, kind, start)) return kNoContextKey;
+    const ContextWords context = ContextWords::Of(start);
+    return KeyOfContext(start.leftward ? leftward_ : forward_, ctx_.sortCompWordLen,
+                        [&context](int64_t j) { return context.At(j); });
+}
+
+RecordSortKey RecordSortKeys::Make(const unsigned char* record, UnitType kind, uint32_t* words) const {
+    const int64_t window = ctx_.sortCompWordLen;
+    RecordContextStart start;
+    const bool hasFile = GetFileNo(record) < ctx_.files.size();
+    const bool hasContext = hasFile && GetRecordContextStart(ctx_, record, kind, start);
+    const ContextWords context = hasContext ? ContextWords::Of(start) : ContextWords{};
+    for (int64_t j = 0; j < window; ++j) words[j] = context.At(j);
+    if (!hasFile) return kNoFileKey;
+    if (!hasContext) return kNoContextKey;
+    return KeyOfContext(start.leftward ? leftward_ : forward_, window, [words](int64_t j) { return words[j]; });
 }
 
 void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const {
@@ -345,6 +374,14 @@ void RecordSortKeys::Prefetch(const unsigned char* record, UnitType kind) const 
     const uint32_t* word = start.file->words + start.start;
     __builtin_prefetch(word);
     __builtin_prefetch(start.leftward ? word - 7 : word + 7);
+    // Keyed records take the whole window, which may reach one line further.
+    const int64_t last = std::min<int64_t>(ctx_.sortCompWordLen, 16) - 1;
+    if (last > 7) __builtin_prefetch(start.leftward ? word - last : word + last);
+}
+
+int CompareContextWords(const RecordCompareContext& ctx, const uint32_t* a, const uint32_t* b, bool leftward) {
+    const int64_t count = ctx.sortCompWordLen;
+    return CompareContexts(ctx, {a, 1, count, leftward}, {b, 1, count, leftward});
 }
 
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,

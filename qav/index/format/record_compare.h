@@ -69,6 +69,12 @@ struct RecordContextStart {
 bool GetRecordContextStart(const RecordCompareContext& ctx, const unsigned char* record, UnitType kind,
                            RecordContextStart& out);
 
+// Compares two full contexts given by the identifiers of their
+// sortCompWordLen words in reading order (left or right from the anchor, as
+// leftward says): the comparators' result for two records with those
+// contexts.
+int CompareContextWords(const RecordCompareContext& ctx, const uint32_t* a, const uint32_t* b, bool leftward);
+
 // A prefix of a record's sort text that orders records as the comparators
 // below do wherever two keys differ: the first 15 bytes of its context text,
 // zero-padded, then the text's length up to 15, read as two big-endian
@@ -89,9 +95,14 @@ public:
 
     explicit RecordSortKeys(const RecordCompareContext& ctx);
     RecordSortKey Make(const unsigned char* record, UnitType kind) const;
+    // The same, and the identifiers of the record's sortCompWordLen context
+    // words, in reading order, into words (all bits set where there is no
+    // word: every one for a record without a full context).
+    RecordSortKey Make(const unsigned char* record, UnitType kind, uint32_t* words) const;
     // Asks the processor for the corpus words Make will read for the record,
     // so that keys made for records in a row overlap their memory waits.
     void Prefetch(const unsigned char* record, UnitType kind) const;
+    const RecordCompareContext& corpus() const { return ctx_; }
 
 private:
     // A word's part of a context text, cut to kPrefixBytes.

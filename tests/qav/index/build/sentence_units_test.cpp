@@ -68,11 +68,13 @@ protected:
         for (size_t i = 0; i < lines.size(); ++i) {
             LineResult result;
             long before = ftell(data);
-            qav::UnitRecordSink store = [&](const qav::IdxUnitEntry& unit) {
-                EXPECT_EQ(unit.second.file_no, 3);
-                EXPECT_EQ(unit.second.position, kPosition);
-                ++stored[{unit.first.text, unit.first.type}];
-                result.units.insert(Describe(unit));
+            qav::UnitRecordSink store = [&](const std::vector<qav::IdxUnitEntry>& units) {
+                for (const qav::IdxUnitEntry& unit : units) {
+                    EXPECT_EQ(unit.second.file_no, 3);
+                    EXPECT_EQ(unit.second.position, kPosition);
+                    ++stored[{unit.first.text, unit.first.type}];
+                    result.units.insert(Describe(unit));
+                }
             };
             result.ok = qav::ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind);
             result.data = ReadWords(data, before, word_hash);
@@ -261,7 +263,7 @@ TEST_F(SentenceUnitsTest, WordWithoutIdentifierStopsTheOffsetPass) {
     int records = 0;
     FILE* data = tmpfile();
     EXPECT_FALSE(qav::ProcessLine_Offset_Seg(
-        Gbk("我/r 爱/v").c_str(), [&](const qav::IdxUnitEntry&) { ++records; }, words, 0, 512, data, info, config_));
+        Gbk("我/r 爱/v").c_str(), [&](const std::vector<qav::IdxUnitEntry>& units) { records += static_cast<int>(units.size()); }, words, 0, 512, data, info, config_));
     EXPECT_EQ(ftell(data), 4);  // the identifier of the word before stays
     EXPECT_EQ(records, 0);
     fclose(data);

@@ -151,6 +151,12 @@ TEST(SortOffset, EveryRunFollowsItsComparatorAndRecordsWithoutContextComeLast) {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const std::vector<std::string>& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 // Every record of every unit of the sort's kinds, grouped by kind, after the
 // build has sorted them.
 std::vector<std::vector<std::string>> RecordsByKind(const qav::CQAVIdx& idx, const std::vector<SortedRun>& runs) {
@@ -172,6 +178,15 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
         {0, {SampleSentences("tang.txt", 0, 150), SampleSentences("prose.txt", 0, 80)}, 10},
         // A window longer than the header block: records near a file's ends have no full context.
         {0, {SampleSentences("tang.txt", 0, 60)}, 530},
+        // Sentences met again, as in a corpus that repeats its texts: whole contexts alike, and the
+        // same text cut into other words ("中国 人" and "中 国人").
+        {0,
+         {SampleSentences("tang.txt", 0, 40),
+          Concat({SampleSentences("tang.txt", 0, 40),
+                  {"我/r 中国/n 人/n 很/d 多/a 啊/y", "我/r 中/n 国人/n 很/d 多/a 啊/y", "你/r 中国人/n 很/d 多/a 啊/y",
+                   "我/r 中国/n 人/n 很/d 多/a 啊/y", "我/r 中/n 国人/n 很/d 多/a 啊/y"},
+                  SampleSentences("prose.txt", 0, 10)})},
+         4},
         // Words sharing long prefixes, of odd byte length, and the same texts after blanks.
         {1, {{"p/n x/n ab/n c/n a/n", "p/n x/n a/n bc/n b/n", "p/n abcdefghijklmnopq/n r/n", "p/n abcdefghijklmnopq/n s/n",
               "p/n abcdefghijklmnop/n q/n", "q/v x/n ab/n c/n a/n"}},
@@ -215,14 +230,16 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
             std::string plain;
             for (const std::string& record : records) plain += record;
             const size_t n = records.size();
-            std::vector<unsigned char> keyed(n * (qav::kSortKeyBytes + width));
+            const size_t keyedBytes = qav::KeyedRecordBytes(corpus.context, width);
+            std::vector<unsigned char> keyed(n * keyedBytes);
             qav::AddSortKeys(reinterpret_cast<const unsigned char*>(plain.data()), n, width,
                              static_cast<qav::UnitType>(type), keys, keyed.data());
             zq_quicksort_ex(plain.data(), n, width, compare, context);
-            qav::KeyedOrder order{compare, context};
-            zq_quicksort_ex(keyed.data(), n, qav::kSortKeyBytes + width, qav::CompareKeyed, &order);
+            const qav::KeyedOrder order =
+                qav::KeyedOrderOf(compare, context, corpus.context, static_cast<qav::UnitType>(type));
+            zq_quicksort_ex(keyed.data(), n, keyedBytes, qav::CompareKeyed, const_cast<qav::KeyedOrder*>(&order));
             std::string viaKeys(n * width, '\0');
-            qav::DropSortKeys(keyed.data(), n, width, reinterpret_cast<unsigned char*>(viaKeys.data()));
+            qav::DropSortKeys(keyed.data(), n, width, corpus.context, reinterpret_cast<unsigned char*>(viaKeys.data()));
             EXPECT_EQ(plain, viaKeys) << "kind " << type;
         }
         EXPECT_GE(kinds, 2);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,6 +65,36 @@ TEST(HashTable, ChainsGrowAtTheirEndAndWalkInBucketOrder) {
     EXPECT_EQ(table.bucket(1)->next->name, "a");
 }
 
+TEST(HashTable, NodesAddedAfterAWalkJoinTheirChainsAtTheEnd) {
+    qav::CHashTable table(2);  // odd bytes in bucket 1, even ones in bucket 0
+    for (const char* name : {"c", "b"}) table.GetOrAdd(name, 7);
+    auto walk = [&table] {
+        std::vector<std::string> walked;
+        table.ForEachNode([&](const qav::CHashNode& node) { walked.push_back(node.name); });
+        return walked;
+    };
+    EXPECT_EQ(walk(), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(table.bucket(1)->next, nullptr);
+    for (const char* name : {"a", "d"}) table.GetOrAdd(name, 7);
+    EXPECT_EQ(walk(), (std::vector<std::string>{"b", "d", "c", "a"}));
+    ASSERT_NE(table.bucket(1)->next, nullptr);
+    EXPECT_EQ(table.bucket(1)->next->name, "a");
+    EXPECT_EQ(table.bucket(1)->next->next, nullptr);
+    EXPECT_EQ(table.bucket(0)->next->name, "d");
+
+    // Readers that walk at once link the chains once, alike for all.
+    table.GetOrAdd("e", 7);
+    std::vector<std::vector<std::string>> seen(4);
+    std::vector<std::thread> readers;
+    for (auto& walked : seen) readers.emplace_back([&] { walked = walk(); });
+    for (std::thread& reader : readers) reader.join();
+    for (const auto& walked : seen) EXPECT_EQ(walked, (std::vector<std::string>{"b", "d", "c", "a", "e"}));
+
+    table.Clear();
+    EXPECT_TRUE(walk().empty());
+    EXPECT_EQ(table.bucket(0), nullptr);
+}
+
 TEST(HashTable, ManyNodesInOneChainAreFoundAndWalkInTheOrderAdded) {
     qav::CHashTable table(1);  // every name in bucket 0
     std::vector<std::string> added;
@@ -116,6 +147,36 @@ TEST(HashTable, ResetDropsNodesRecordsAndUnitList) {
     EXPECT_TRUE(table.unit_list.empty());
     EXPECT_EQ(table.next_id, 0);
     EXPECT_EQ(table.GetHashNode("|v_x"), nullptr);
+}
+
+TEST(HashTable, LookUpsWithTheCallersHashFindWhatPlainOnesFind) {
+    qav::CHashTable table(101);
+    // Asking ahead in a table without nodes reads nothing.
+    table.PrefetchSlot(qav::CHashTable::NameHash("a"));
+    table.PrefetchNode(qav::CHashTable::NameHash("a"));
+    EXPECT_EQ(table.GetHashNode("a", 7, qav::CHashTable::NameHash("a")), nullptr);
+
+    // Enough names that the name index grows between the adds.
+    std::vector<qav::CHashNode*> added;
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "w" + std::to_string(i);
+        const uint64_t hash = qav::CHashTable::NameHash(name);
+        table.PrefetchSlot(hash);
+        table.PrefetchNode(hash);
+        bool created = false;
+        added.push_back(table.GetOrAdd(name, i % 2 ? 3 : 7, hash, &created));
+        EXPECT_TRUE(created);
+        EXPECT_EQ(table.GetOrAdd(name, i % 2 ? 3 : 7, hash, &created), added.back());
+        EXPECT_FALSE(created);
+    }
+    for (int i = 0; i < 200; ++i) {
+        const std::string name = "w" + std::to_string(i);
+        const uint64_t hash = qav::CHashTable::NameHash(name);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 3 : 7, hash), added[i]);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 3 : 7), added[i]);
+        EXPECT_EQ(table.GetHashNode(name, i % 2 ? 7 : 3, hash), nullptr);  // the other type
+    }
+    EXPECT_EQ(table.GetHashNode("w200", 7, qav::CHashTable::NameHash("w200")), nullptr);
 }
 
 }  // namespace
