@@ -96,8 +96,10 @@ void SharePool::WorkerLoop() {
 }
 
 void SharePool::Run(int shares, const std::function<void(int share)>& work) {
-    if (shares <= 1) {
-        if (shares == 1) work(0);
+    // A forked child has none of the threads, and a lock or a wait may have
+    // been copied in the state another thread of the parent left it in.
+    if (shares <= 1 || getpid() != m_owner) {
+        for (int share = 0; share < shares; ++share) work(share);
         return;
     }
     auto pass = std::make_shared<Pass>();

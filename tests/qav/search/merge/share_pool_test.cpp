@@ -1,7 +1,10 @@
 #include "qav/search/merge/share_pool.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -82,6 +85,25 @@ TEST(SharePoolTest, SharesKeepTheCallersTimeLimit) {
     g_nQueryTimeoutMs = 0;
     EXPECT_EQ(std::vector<int>(4, 1234), limits);
     EXPECT_EQ(std::vector<std::chrono::steady_clock::time_point>(4, start), starts);
+}
+
+// A child forked while the pool runs has none of its threads; its passes
+// must still finish, on the child's own thread.
+TEST(SharePoolTest, AForkedChildRunsItsSharesItself) {
+    SharePool pool(3);
+    ASSERT_EQ(std::vector<int>(4, 1), RunCounted(pool, 4));
+    const pid_t child = fork();
+    ASSERT_NE(-1, child);
+    if (child == 0) {
+        std::vector<std::thread::id> ranOn(4);
+        pool.Run(4, [&](int share) { ranOn[static_cast<size_t>(share)] = std::this_thread::get_id(); });
+        const bool allHere = std::count(ranOn.begin(), ranOn.end(), std::this_thread::get_id()) == 4;
+        _exit(allHere ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
 }
 
 TEST(SharePoolTest, RunSharesUsesTheLibrarysPool) {
