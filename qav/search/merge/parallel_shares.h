@@ -1,5 +1,5 @@
 // Runs the shares of one pass (of a join, a context walk, a frequency list)
-// on worker threads that keep the caller's query time limit. Each share
+// on the library's pool threads, which keep the caller's query time limit. Each share
 // writes only its own output, which the caller then takes in share order, so
 // the result is the one a single walk would give.
 #pragma once
@@ -14,8 +14,8 @@ constexpr int kPassShares = 4;
 constexpr long long kSharedPassFrom = 20000;
 
 // Calls work(share) for share 0 .. shares - 1, share 0 on the calling thread
-// and the others on threads of their own (or on the calling thread when no
-// thread can be had); returns when all are done. work must not throw.
+// and the others on pool threads (or on the calling thread when none is free);
+// returns when all are done. work must not throw.
 void RunShares(int shares, const std::function<void(int share)>& work);
 
 }  // namespace qav
