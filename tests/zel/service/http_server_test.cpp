@@ -307,10 +307,23 @@ namespace zel {
 namespace {
 
 // The "zel" program's server, started as a child process on a free port
-// and stopped by the test.
+// and stopped by the test. The port is free when probed but another program
+// can take it before the server binds it; a server that exits before it
+// answers is started again on a new port.
 class ServerProcess {
 public:
     ServerProcess(const qztest::TempDir& dir, const std::string& config) {
+        for (int start = 0; start < 5 && !ready_; ++start) {
+            Start(dir, config);
+            ready_ = AnswersOrExits();
+        }
+    }
+    ~ServerProcess() { Stop(); }
+    bool Ready() const { return ready_; }
+    uint16_t port() const { return static_cast<uint16_t>(port_); }
+
+private:
+    void Start(const qztest::TempDir& dir, const std::string& config) {
         const int probe = qztest::ListenOnLoopback(1, port_);
         close(probe);
         const std::string out = dir.file("server_stdout.txt"), portText = std::to_string(port_);
@@ -323,24 +336,29 @@ public:
             _exit(127);
         }
     }
-    ~ServerProcess() {
+    void Stop() {
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
+        pid_ = -1;
     }
-    // Waits until the server answers; false when it never does.
-    bool Ready() const {
+    // Waits until the server answers; false when it exits or never answers.
+    bool AnswersOrExits() {
         for (int attempt = 0; attempt < 600; ++attempt) {
             if (Fetch(static_cast<uint16_t>(port_), "/isactive").body == "ok") return true;
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return false;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
+        Stop();
         return false;
     }
-    uint16_t port() const { return static_cast<uint16_t>(port_); }
 
-private:
     int port_ = 0;
     pid_t pid_ = -1;
+    bool ready_ = false;
 };
 
 TEST(HttpProgram, ServesWithTheEngineOfItsConfiguration) {
