@@ -306,6 +306,8 @@ constexpr int64_t kFreqQuickCountFrom = 204801;
 // Without checks, frequency lists of atom results of this many records are
 // made on workers.
 constexpr int64_t kSharedAtomFreqFrom = 4096;
+// Hits whose first units of the match a share reads in a row (ShareKeys::Touch).
+constexpr size_t kTouchedHits = 64;
 
 // The document names that SourceNumber indexes, ascending.
 const std::vector<std::string>& SourceNames() {
@@ -521,10 +523,9 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             // Filled apart and moved in at the end, so that the threads do
             // not share the cache line of the runs side by side.
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
-            constexpr int64_t kTouched = 64;
             const CRetInfo* hits = &result.m_Hits[0];
-            for (int64_t batch = from; batch < to; batch += kTouched) {
-                const int64_t end = std::min(to, batch + kTouched);
+            for (int64_t batch = from; batch < to; batch += kTouchedHits) {
+                const int64_t end = std::min<int64_t>(to, batch + kTouchedHits);
                 keys.Touch(hits + batch, hits + end);
                 for (const CRetInfo* hit = hits + batch; hit != hits + end; ++hit)
                     if (IsWordAt(m_Corpus, hit->file_no, hit->position)) keys.Add(*hit);
@@ -555,17 +556,27 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
             QueryTimeCheck clock;
             CRetInfo hit;
+            // Accepted hits wait in a batch, whose units are read together.
+            std::vector<CRetInfo> batch;
+            batch.reserve(kTouchedHits);
+            auto addBatch = [&] {
+                keys.Touch(batch.data(), batch.data() + batch.size());
+                for (const CRetInfo& waiting : batch) keys.Add(waiting);
+                batch.clear();
+            };
             ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
                 if (stop.load(std::memory_order_relaxed)) return true;
                 if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
                     !IsInLimit(info.fileNo, info.position, false) ||
                     !MakeRetInfo(m_Corpus, result.m_Query, info, hit) || !IsWordAt(m_Corpus, hit.file_no, hit.position))
                     return false;
-                keys.Add(hit);
+                batch.push_back(hit);
+                if (batch.size() == kTouchedHits) addBatch();
                 if (!clock.Step()) return false;
                 stop = true;
                 return true;
             });
+            addBatch();
             runs[static_cast<size_t>(share)] = std::move(keys.Run());
         } catch (const std::bad_alloc&) {
             noMemory = true;
