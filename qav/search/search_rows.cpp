@@ -191,9 +191,7 @@ bool CQAVSearch::IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo&
     hit.Clear();
     if (!IsOverFlow(m_Corpus, record.position, record.fileNo, record.wordIndex)) return false;
     if (!IsInLimit(record.fileNo, record.position, false)) return false;
-    if (!MakeRetInfo(m_Corpus, result.m_Query, record, hit)) return false;
-    const CorpusFile& file = m_Corpus.files[hit.file_no];
-    return hit.position < file.count && m_Corpus.WordText(file.words[hit.position]) != nullptr;
+    return MakeRetInfo(m_Corpus, result.m_Query, record, hit) && IsWordAt(m_Corpus, hit.file_no, hit.position);
 }
 
 void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
