@@ -168,6 +168,26 @@ constexpr size_t kCountsPerCacheLine = 64 / sizeof(int64_t);
 
 int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
 
+// Hits whose first units of the match a walk reads in a row (TouchMatchUnits).
+constexpr size_t kTouchedHits = 64;
+
+// Reads the first unit of the match of each hit of [hits, end), so that a
+// walk making their keys or parts one by one afterwards finds them in the
+// cache: the hits lie far apart in the corpus, and reads with nothing between
+// them wait for memory side by side, where the work between two hits lets
+// only one wait at a time.
+void TouchMatchUnits(const CQAVEngine& engine, const CRetInfo* hits, const CRetInfo* end) {
+    uint32_t units = 0;
+    for (const CRetInfo* hit = hits; hit != end; ++hit) {
+        if (hit->file_no >= engine.DataFileCount()) continue;
+        const int64_t start = int64_t{hit->position} + hit->start;
+        if (start >= 0 && start < int64_t{engine.m_corpusLength[hit->file_no]})
+            units += engine.m_corpus[hit->file_no][static_cast<size_t>(start)];
+    }
+    // The sum is of no use; this keeps the compiler from dropping the reads.
+    asm volatile("" : : "r"(units));
+}
+
 }  // namespace
 
 int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top) {
@@ -282,6 +302,8 @@ int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::st
     const int width = form == "$B" || form == "$E" ? -1 : 0;
     for (int i = 0; i < result->m_nCount; ++i) {
         const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+        if (g_pCQAVEngine && i % kTouchedHits == 0)
+            TouchMatchUnits(*g_pCQAVEngine, &hit, &hit + std::min<int64_t>(kTouchedHits, result->m_nCount - i));
         if (!IsOk(hit, width)) continue;
         const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
         if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
@@ -304,8 +326,6 @@ constexpr int64_t kFreqQuickCountFrom = 204801;
 // Without checks, frequency lists of atom results of this many records are
 // made on workers.
 constexpr int64_t kSharedAtomFreqFrom = 4096;
-// Hits whose first units of the match a share reads in a row (ShareKeys::Touch).
-constexpr size_t kTouchedHits = 64;
 
 // The document names that SourceNumber indexes, ascending.
 const std::vector<std::string>& SourceNames() {
@@ -377,21 +397,10 @@ public:
         m_run.AddHit(m_lastKey, SourceNumber(hit.file_no, hit.position));
     }
 
-    // Reads the first unit of the match of each hit of [hits, end) before
-    // Add reads them one by one: the hits lie far apart in the corpus, and
-    // reads with nothing between them wait for memory side by side, where
-    // Add's work between two hits lets only one wait at a time.
+    // Reads the first units of the matches of [hits, end) before Add reads
+    // them one by one.
     void Touch(const CRetInfo* hits, const CRetInfo* end) const {
-        if (!m_engine) return;
-        uint32_t units = 0;
-        for (const CRetInfo* hit = hits; hit != end; ++hit) {
-            if (hit->file_no >= m_engine->DataFileCount()) continue;
-            const int64_t start = int64_t{hit->position} + hit->start;
-            if (start >= 0 && start < int64_t{m_engine->m_corpusLength[hit->file_no]})
-                units += m_engine->m_corpus[hit->file_no][static_cast<size_t>(start)];
-        }
-        // The sum is of no use; this keeps the compiler from dropping the reads.
-        asm volatile("" : : "r"(units));
+        if (m_engine) TouchMatchUnits(*m_engine, hits, end);
     }
 
     FreqKeyRun& Run() { return m_run; }
