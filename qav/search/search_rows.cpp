@@ -188,6 +188,16 @@ void TouchMatchUnits(const CQAVEngine& engine, const CRetInfo* hits, const CRetI
     asm volatile("" : : "r"(units));
 }
 
+// Reads the word at the anchor of each record, which making its hit reads or
+// covers from; the same waits side by side as in TouchMatchUnits.
+void TouchAnchorWords(const RecordCompareContext& corpus, const std::vector<OffsetRecordInfo>& records) {
+    uint32_t units = 0;
+    for (const OffsetRecordInfo& record : records)
+        if (IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex))
+            units += corpus.files[record.fileNo].words[int64_t{record.position} + record.wordIndex];
+    asm volatile("" : : "r"(units));
+}
+
 }  // namespace
 
 int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top) {
@@ -563,25 +573,37 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
             QueryTimeCheck clock;
             CRetInfo hit;
-            // Accepted hits wait in a batch, whose units are read together.
-            std::vector<CRetInfo> batch;
+            // Records wait in a batch and are made into hits together, and
+            // the hits are keyed together: the words each step reads are read
+            // for the whole batch first. Making a hit reads words only to
+            // cover a pattern.
+            const bool makingReadsWords = result.m_Query.queryLength > 0;
+            std::vector<OffsetRecordInfo> batch;
+            std::vector<CRetInfo> hits;
             batch.reserve(kTouchedHits);
+            hits.reserve(kTouchedHits);
             auto addBatch = [&] {
-                keys.Touch(batch.data(), batch.data() + batch.size());
-                for (const CRetInfo& waiting : batch) keys.Add(waiting);
+                if (makingReadsWords) TouchAnchorWords(m_Corpus, batch);
+                for (const OffsetRecordInfo& info : batch) {
+                    if (stop.load(std::memory_order_relaxed)) break;
+                    if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
+                        !IsInLimit(info.fileNo, info.position, false) ||
+                        !MakeRetInfo(m_Corpus, result.m_Query, info, hit) ||
+                        !IsWordAt(m_Corpus, hit.file_no, hit.position))
+                        continue;
+                    hits.push_back(hit);
+                    if (clock.Step()) stop = true;
+                }
+                keys.Touch(hits.data(), hits.data() + hits.size());
+                for (const CRetInfo& made : hits) keys.Add(made);
+                hits.clear();
                 batch.clear();
             };
             ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
                 if (stop.load(std::memory_order_relaxed)) return true;
-                if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
-                    !IsInLimit(info.fileNo, info.position, false) ||
-                    !MakeRetInfo(m_Corpus, result.m_Query, info, hit) || !IsWordAt(m_Corpus, hit.file_no, hit.position))
-                    return false;
-                batch.push_back(hit);
+                batch.push_back(info);
                 if (batch.size() == kTouchedHits) addBatch();
-                if (!clock.Step()) return false;
-                stop = true;
-                return true;
+                return false;
             });
             addBatch();
             runs[static_cast<size_t>(share)] = std::move(keys.Run());
