@@ -3,6 +3,7 @@
 #include "qav/search/qav_search.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <new>
@@ -190,11 +191,12 @@ void TouchMatchUnits(const CQAVEngine& engine, const CRetInfo* hits, const CRetI
 
 // Reads the word at the anchor of each record, which making its hit reads or
 // covers from; the same waits side by side as in TouchMatchUnits.
-void TouchAnchorWords(const RecordCompareContext& corpus, const std::vector<OffsetRecordInfo>& records) {
+void TouchAnchorWords(const RecordCompareContext& corpus, const OffsetRecordInfo* records,
+                      const OffsetRecordInfo* end) {
     uint32_t units = 0;
-    for (const OffsetRecordInfo& record : records)
-        if (IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex))
-            units += corpus.files[record.fileNo].words[int64_t{record.position} + record.wordIndex];
+    for (const OffsetRecordInfo* record = records; record != end; ++record)
+        if (IsOverFlow(corpus, record->position, record->fileNo, record->wordIndex))
+            units += corpus.files[record->fileNo].words[int64_t{record->position} + record->wordIndex];
     asm volatile("" : : "r"(units));
 }
 
@@ -262,6 +264,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     const int64_t records = CountSegmentRecords(result);
 
     // The workers keep the caller's time limit.
+    // Making a hit reads words only to cover a pattern.
+    const bool makingReadsWords = result.m_Query.queryLength > 0;
     RunShares(kCountWorkers, [&](int t) noexcept {
         QueryTimeCheck clock;
         CRetInfo hit;
@@ -269,17 +273,27 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
         // may have all its records in one segment.
         const int64_t from = records * t / kCountWorkers;
         const int64_t to = records * (t + 1) / kCountWorkers;
+        // Records wait in a batch whose anchor words are read together
+        // before the hits are made one by one.
+        std::array<OffsetRecordInfo, kTouchedHits> batch;
+        size_t waiting = 0;
+        auto countBatch = [&] {
+            if (makingReadsWords) TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
+            for (size_t i = 0; i < waiting && !stop.load(std::memory_order_relaxed); ++i) {
+                const int range = CountRangeOf(batch[i].fileNo, batch[i].position);
+                if (range < 0 || !IsCountedRecord(result, batch[i], hit)) continue;
+                ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
+                if (clock.Step()) stop = true;
+            }
+            waiting = 0;
+        };
         ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
             if (stop.load(std::memory_order_relaxed)) return true;
-            const int range = CountRangeOf(info.fileNo, info.position);
-            if (range < 0 || !IsCountedRecord(result, info, hit)) return false;
-            ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
-            if (clock.Step()) {
-                stop = true;
-                return true;
-            }
+            batch[waiting++] = info;
+            if (waiting == kTouchedHits) countBatch();
             return false;
         });
+        countBatch();
     });
     for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
         for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
@@ -583,7 +597,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
             batch.reserve(kTouchedHits);
             hits.reserve(kTouchedHits);
             auto addBatch = [&] {
-                if (makingReadsWords) TouchAnchorWords(m_Corpus, batch);
+                if (makingReadsWords) TouchAnchorWords(m_Corpus, batch.data(), batch.data() + batch.size());
                 for (const OffsetRecordInfo& info : batch) {
                     if (stop.load(std::memory_order_relaxed)) break;
                     if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
