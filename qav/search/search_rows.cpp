@@ -307,12 +307,28 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
     InitFreq(maps, m_Limits.size());
     QueryTimeCheck clock;
     CRetInfo hit;
-    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-        if (!IsOKContext(*result, info, hit, -1, false)) return false;
-        const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
-        if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
-        return clock.Step();
+    // Records wait in a batch whose anchor words, near every word a hit's
+    // parts are read from, are read together before the records are taken
+    // one by one.
+    std::array<OffsetRecordInfo, kTouchedHits> batch;
+    size_t waiting = 0;
+    bool stop = false;
+    auto countBatch = [&] {
+        TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
+        for (size_t i = 0; i < waiting && !stop; ++i) {
+            if (!IsOKContext(*result, batch[i], hit, -1, false)) continue;
+            const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+            if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
+            stop = clock.Step();
+        }
+        waiting = 0;
+    };
+    ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        batch[waiting++] = info;
+        if (waiting == kTouchedHits) countBatch();
+        return stop;
     });
+    countBatch();
     if (stop) m_bApproximate = 1;
     AddvmFreq2RetBuff(maps, top, m_FinalRect);
 }
