@@ -263,9 +263,9 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
     const int64_t records = CountSegmentRecords(result);
 
-    // The workers keep the caller's time limit.
     // Making a hit reads words only to cover a pattern.
     const bool makingReadsWords = result.m_Query.queryLength > 0;
+    // The workers keep the caller's time limit.
     RunShares(kCountWorkers, [&](int t) noexcept {
         QueryTimeCheck clock;
         CRetInfo hit;
