@@ -3,6 +3,7 @@
 #include "qav/search/qav_search.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <new>
@@ -168,6 +169,37 @@ constexpr size_t kCountsPerCacheLine = 64 / sizeof(int64_t);
 
 int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
 
+// Hits whose first units of the match a walk reads in a row (TouchMatchUnits).
+constexpr size_t kTouchedHits = 64;
+
+// Reads the first unit of the match of each hit of [hits, end), so that a
+// walk making their keys or parts one by one afterwards finds them in the
+// cache: the hits lie far apart in the corpus, and reads with nothing between
+// them wait for memory side by side, where the work between two hits lets
+// only one wait at a time.
+void TouchMatchUnits(const CQAVEngine& engine, const CRetInfo* hits, const CRetInfo* end) {
+    uint32_t units = 0;
+    for (const CRetInfo* hit = hits; hit != end; ++hit) {
+        if (hit->file_no >= engine.DataFileCount()) continue;
+        const int64_t start = int64_t{hit->position} + hit->start;
+        if (start >= 0 && start < int64_t{engine.m_corpusLength[hit->file_no]})
+            units += engine.m_corpus[hit->file_no][static_cast<size_t>(start)];
+    }
+    // The sum is of no use; this keeps the compiler from dropping the reads.
+    asm volatile("" : : "r"(units));
+}
+
+// Reads the word at the anchor of each record, which making its hit reads or
+// covers from; the same waits side by side as in TouchMatchUnits.
+void TouchAnchorWords(const RecordCompareContext& corpus, const OffsetRecordInfo* records,
+                      const OffsetRecordInfo* end) {
+    uint32_t units = 0;
+    for (const OffsetRecordInfo* record = records; record != end; ++record)
+        if (IsOverFlow(corpus, record->position, record->fileNo, record->wordIndex))
+            units += corpus.files[record->fileNo].words[int64_t{record->position} + record->wordIndex];
+    asm volatile("" : : "r"(units));
+}
+
 }  // namespace
 
 int CQAVSearch::GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top) {
@@ -191,9 +223,7 @@ bool CQAVSearch::IsCountedRecord(const CAtomRet& result, const OffsetRecordInfo&
     hit.Clear();
     if (!IsOverFlow(m_Corpus, record.position, record.fileNo, record.wordIndex)) return false;
     if (!IsInLimit(record.fileNo, record.position, false)) return false;
-    if (!MakeRetInfo(m_Corpus, result.m_Query, record, hit)) return false;
-    const CorpusFile& file = m_Corpus.files[hit.file_no];
-    return hit.position < file.count && m_Corpus.WordText(file.words[hit.position]) != nullptr;
+    return MakeRetInfo(m_Corpus, result.m_Query, record, hit) && IsWordAt(m_Corpus, hit.file_no, hit.position);
 }
 
 void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
@@ -233,6 +263,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
     const int64_t records = CountSegmentRecords(result);
 
+    // Making a hit reads words only to cover a pattern.
+    const bool makingReadsWords = result.m_Query.queryLength > 0;
     // The workers keep the caller's time limit.
     RunShares(kCountWorkers, [&](int t) noexcept {
         QueryTimeCheck clock;
@@ -241,17 +273,27 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
         // may have all its records in one segment.
         const int64_t from = records * t / kCountWorkers;
         const int64_t to = records * (t + 1) / kCountWorkers;
+        // Records wait in a batch whose anchor words are read together
+        // before the hits are made one by one.
+        std::array<OffsetRecordInfo, kTouchedHits> batch;
+        size_t waiting = 0;
+        auto countBatch = [&] {
+            if (makingReadsWords) TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
+            for (size_t i = 0; i < waiting && !stop.load(std::memory_order_relaxed); ++i) {
+                const int range = CountRangeOf(batch[i].fileNo, batch[i].position);
+                if (range < 0 || !IsCountedRecord(result, batch[i], hit)) continue;
+                ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
+                if (clock.Step()) stop = true;
+            }
+            waiting = 0;
+        };
         ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
             if (stop.load(std::memory_order_relaxed)) return true;
-            const int range = CountRangeOf(info.fileNo, info.position);
-            if (range < 0 || !IsCountedRecord(result, info, hit)) return false;
-            ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
-            if (clock.Step()) {
-                stop = true;
-                return true;
-            }
+            batch[waiting++] = info;
+            if (waiting == kTouchedHits) countBatch();
             return false;
         });
+        countBatch();
     });
     for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
         for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
@@ -265,12 +307,28 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
     InitFreq(maps, m_Limits.size());
     QueryTimeCheck clock;
     CRetInfo hit;
-    const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-        if (!IsOKContext(*result, info, hit, -1, false)) return false;
-        const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
-        if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
-        return clock.Step();
+    // Records wait in a batch whose anchor words, near every word a hit's
+    // parts are read from, are read together before the records are taken
+    // one by one.
+    std::array<OffsetRecordInfo, kTouchedHits> batch;
+    size_t waiting = 0;
+    bool stop = false;
+    auto countBatch = [&] {
+        TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
+        for (size_t i = 0; i < waiting && !stop; ++i) {
+            if (!IsOKContext(*result, batch[i], hit, -1, false)) continue;
+            const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+            if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
+            stop = clock.Step();
+        }
+        waiting = 0;
+    };
+    ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+        batch[waiting++] = info;
+        if (waiting == kTouchedHits) countBatch();
+        return stop;
     });
+    countBatch();
     if (stop) m_bApproximate = 1;
     AddvmFreq2RetBuff(maps, top, m_FinalRect);
 }
@@ -284,6 +342,8 @@ int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::st
     const int width = form == "$B" || form == "$E" ? -1 : 0;
     for (int i = 0; i < result->m_nCount; ++i) {
         const CRetInfo& hit = result->m_Hits[static_cast<size_t>(i)];
+        if (g_pCQAVEngine && i % kTouchedHits == 0)
+            TouchMatchUnits(*g_pCQAVEngine, &hit, &hit + std::min<int64_t>(kTouchedHits, result->m_nCount - i));
         if (!IsOk(hit, width)) continue;
         const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
         if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
@@ -375,6 +435,12 @@ public:
             m_lastSignature.swap(m_signature);
         }
         m_run.AddHit(m_lastKey, SourceNumber(hit.file_no, hit.position));
+    }
+
+    // Reads the first units of the matches of [hits, end) before Add reads
+    // them one by one.
+    void Touch(const CRetInfo* hits, const CRetInfo* end) const {
+        if (m_engine) TouchMatchUnits(*m_engine, hits, end);
     }
 
     FreqKeyRun& Run() { return m_run; }
@@ -504,9 +570,12 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             // Filled apart and moved in at the end, so that the threads do
             // not share the cache line of the runs side by side.
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
-            for (int64_t i = from; i < to; ++i) {
-                const CRetInfo& hit = result.m_Hits[static_cast<size_t>(i)];
-                if (IsWordAt(m_Corpus, hit.file_no, hit.position)) keys.Add(hit);
+            const CRetInfo* hits = &result.m_Hits[0];
+            for (int64_t batch = from; batch < to; batch += kTouchedHits) {
+                const int64_t end = std::min<int64_t>(to, batch + kTouchedHits);
+                keys.Touch(hits + batch, hits + end);
+                for (const CRetInfo* hit = hits + batch; hit != hits + end; ++hit)
+                    if (IsWordAt(m_Corpus, hit->file_no, hit->position)) keys.Add(*hit);
             }
             runs[static_cast<size_t>(share)] = std::move(keys.Run());
         } catch (const std::bad_alloc&) {
@@ -534,17 +603,39 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
             QueryTimeCheck clock;
             CRetInfo hit;
+            // Records wait in a batch and are made into hits together, and
+            // the hits are keyed together: the words each step reads are read
+            // for the whole batch first. Making a hit reads words only to
+            // cover a pattern.
+            const bool makingReadsWords = result.m_Query.queryLength > 0;
+            std::vector<OffsetRecordInfo> batch;
+            std::vector<CRetInfo> hits;
+            batch.reserve(kTouchedHits);
+            hits.reserve(kTouchedHits);
+            auto addBatch = [&] {
+                if (makingReadsWords) TouchAnchorWords(m_Corpus, batch.data(), batch.data() + batch.size());
+                for (const OffsetRecordInfo& info : batch) {
+                    if (stop.load(std::memory_order_relaxed)) break;
+                    if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
+                        !IsInLimit(info.fileNo, info.position, false) ||
+                        !MakeRetInfo(m_Corpus, result.m_Query, info, hit) ||
+                        !IsWordAt(m_Corpus, hit.file_no, hit.position))
+                        continue;
+                    hits.push_back(hit);
+                    if (clock.Step()) stop = true;
+                }
+                keys.Touch(hits.data(), hits.data() + hits.size());
+                for (const CRetInfo& made : hits) keys.Add(made);
+                hits.clear();
+                batch.clear();
+            };
             ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
                 if (stop.load(std::memory_order_relaxed)) return true;
-                if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
-                    !IsInLimit(info.fileNo, info.position, false) ||
-                    !MakeRetInfo(m_Corpus, result.m_Query, info, hit) || !IsWordAt(m_Corpus, hit.file_no, hit.position))
-                    return false;
-                keys.Add(hit);
-                if (!clock.Step()) return false;
-                stop = true;
-                return true;
+                batch.push_back(info);
+                if (batch.size() == kTouchedHits) addBatch();
+                return false;
             });
+            addBatch();
             runs[static_cast<size_t>(share)] = std::move(keys.Run());
         } catch (const std::bad_alloc&) {
             noMemory = true;

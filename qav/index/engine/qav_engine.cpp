@@ -23,6 +23,14 @@ bool CQAVEngine::ShareDataInit(const std::string& prefix) {
 void CQAVEngine::ShareDataExit() {
     m_corpus.clear();
     m_corpusLength.clear();
+    m_noWords.clear();
+}
+
+void CQAVEngine::FindNoWords() {
+    m_noWords.clear();
+    const auto wordCount = static_cast<uint32_t>(m_pWordList ? m_pWordList->words_by_id.size() : 0);
+    for (size_t i = 0; i < m_corpus.size(); ++i)
+        m_noWords.push_back(FindNoWordRuns(m_corpus[i].get(), m_corpusLength[i], wordCount));
 }
 
 bool CQAVEngine::OffsetFileHandleInit() {
@@ -66,6 +74,7 @@ bool CQAVEngine::QAVEngineInit(const std::string& configName, const std::string&
     if (!ShareDataInit(files.Data)) return false;
     m_pWordList = std::make_shared<CWordList>();
     if (!m_pWordList->WordListInitEx(files.WordList)) return false;
+    FindNoWords();
     if (!HashTableInit(m_unitTable, m_config, false, true)) return false;
     OffsetFileHandleInit();
     // A missing document table is allowed; a damaged one is not served.

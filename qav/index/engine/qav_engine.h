@@ -17,6 +17,7 @@
 #include "qav/index/engine/org_info.h"
 #include "qav/index/engine/sent_info.h"
 #include "qav/index/format/corpus_words.h"
+#include "qav/index/format/no_word_runs.h"
 #include "qav/index/format/word_list.h"
 
 namespace qav {
@@ -27,6 +28,8 @@ public:
     // included), and its number of units; at most 255 files.
     std::vector<CorpusWords> m_corpus;
     std::vector<uint32_t> m_corpusLength;
+    // Per data file, the places that hold no word under the loaded word list.
+    std::vector<NoWordRuns> m_noWords;
     // The word list; shared so that a builder can lend its own list.
     std::shared_ptr<CWordList> m_pWordList;
     // Units by name; offset records are loaded into the nodes on first use.
@@ -56,6 +59,8 @@ public:
     // Data files prefix + "_%d.dat", 0 to 254 up to the first missing one.
     bool ShareDataInit(const std::string& prefix);
     void ShareDataExit();
+    // Finds m_noWords for the loaded data files and word list.
+    void FindNoWords();
     // Opens the configured offset files "_%d.dat", 0 to 254.
     bool OffsetFileHandleInit();
     // Preloads the records of the configured cache units, kind by kind, up

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "qav/index/format/no_word_runs.h"
 #include "qav/index/format/unit_type.h"
 
 namespace qav {
@@ -23,6 +24,9 @@ constexpr int kLanguageEnglish = 1;
 struct CorpusFile {
     const uint32_t* words = nullptr;
     uint32_t count = 0;
+    // The places that hold no word, when the owner has found them (a loaded
+    // engine); null: ask the word array.
+    const NoWordRuns* noWords = nullptr;
 };
 
 // What the comparisons read. The owner (an engine, or the builder's sorting

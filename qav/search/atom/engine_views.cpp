@@ -6,8 +6,11 @@ namespace qav {
 
 RecordCompareContext MakeRecordCompareContext(const CQAVEngine& engine) {
     RecordCompareContext ctx;
-    for (size_t i = 0; i < engine.m_corpus.size(); ++i)
-        ctx.files.push_back({engine.m_corpus[i].get(), engine.m_corpusLength[i]});
+    for (size_t i = 0; i < engine.m_corpus.size(); ++i) {
+        // An engine whose corpus was filled by hand has no places of no word.
+        const NoWordRuns* noWords = i < engine.m_noWords.size() ? &engine.m_noWords[i] : nullptr;
+        ctx.files.push_back({engine.m_corpus[i].get(), engine.m_corpusLength[i], noWords});
+    }
     ctx.wordList = engine.m_pWordList.get();
     ctx.language = engine.m_config.m_Language;
     ctx.sortCompWordLen = engine.m_config.m_SizeInfo.SortCompWordLen;

@@ -64,18 +64,14 @@ uint32_t WaveCount(const CAtomSearchQuery& query, size_t i) {
 
 }  // namespace
 
-bool IsWordAt(const RecordCompareContext& corpus, uint8_t fileNo, int64_t position) {
-    if (fileNo >= corpus.files.size()) return false;
-    const CorpusFile& file = corpus.files[fileNo];
-    return position >= 0 && position < int64_t{file.count} && corpus.WordText(file.words[position]) != nullptr;
-}
-
 bool MakeRetInfo(const RecordCompareContext& corpus, const CAtomSearchQuery& query, const OffsetRecordInfo& record,
                  CRetInfo& hit) {
     hit.Clear();
+    // Only whether the sentence position holds a word matters here, which its
+    // identifier tells without reading the word's text.
+    if (!IsWordAt(corpus, record.fileNo, record.position)) return false;
     const SentenceWords words(corpus, record.fileNo, record.position);
     int64_t bytes = 0;
-    if (!words.WordBytes(0, bytes)) return false;
     hit.file_no = record.fileNo;
     hit.position = record.position;
     hit.clause = record.clause;

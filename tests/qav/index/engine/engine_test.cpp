@@ -55,6 +55,13 @@ TEST_F(Engine, LoadsEveryPartOfTheIndexDirectory) {
     ASSERT_EQ(1024u + 3u, engine->m_corpusLength[0]);
     EXPECT_EQ(1u, engine->m_corpus[0][512]);
     EXPECT_EQ(0u, engine->m_corpus[0][514]);
+    // The header and tail blocks are the file's only places of no word.
+    ASSERT_EQ(1u, engine->m_noWords.size());
+    ASSERT_EQ(2u, engine->m_noWords[0].size());
+    EXPECT_EQ(0u, engine->m_noWords[0][0].begin);
+    EXPECT_EQ(512u, engine->m_noWords[0][0].end);
+    EXPECT_EQ(515u, engine->m_noWords[0][1].begin);
+    EXPECT_EQ(1027u, engine->m_noWords[0][1].end);
     ASSERT_NE(nullptr, engine->m_pWordList);
     EXPECT_EQ(3, engine->m_pWordList->length());
     EXPECT_EQ("a", engine->m_pWordList->words_by_id[1].text);

@@ -97,6 +97,27 @@ TEST_F(MakeRetInfoTest, NoHitWhereTheSentenceOrACoveredWordIsNoWord) {
     EXPECT_FALSE(Make(0, hit, 0, 512));  // covering runs into the header
 }
 
+TEST_F(MakeRetInfoTest, KnownPlacesOfNoWordAnswerAsTheWordArrayDoes) {
+    query.type = qav::UNIT_POS_R;
+    Place({"我", "的"});
+    corpus[0][650] = 0xFFFFFFFFu;
+    const qav::NoWordRuns runs = qav::FindNoWordRuns(corpus[0].data(), static_cast<uint32_t>(corpus[0].size()),
+                                                     ctx.WordCount());
+    qav::RecordCompareContext known = ctx;
+    known.files[0].noWords = &runs;
+    for (int64_t place : {-1, 0, 511, 512, 600, 649, 650, 651, 699, 700, 701}) {
+        EXPECT_EQ(qav::IsWordAt(known, 0, place), qav::IsWordAt(ctx, 0, place)) << place;
+        EXPECT_EQ(qav::IsWordAt(known, 0, place), place >= 512 && place < 700 && place != 650) << place;
+    }
+    EXPECT_FALSE(qav::IsWordAt(known, 1, 600));  // no such data file
+
+    ctx = known;
+    qav::CRetInfo hit;
+    EXPECT_TRUE(Make(0, hit, 0, 600));
+    EXPECT_FALSE(Make(0, hit, 0, 650));
+    EXPECT_FALSE(Make(0, hit, 0, 510));
+}
+
 TEST_F(MakeRetInfoTest, WavesWidenOneLeftTwoRight) {
     query.type = qav::UNIT_POS_R;
     query.queryLength = 2;
