@@ -129,14 +129,21 @@ int GroupSlices::Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>
 }
 
 bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
-    bool written = true;
+    // The slices lie apart from the nodes that lead to them: the row's slices
+    // are all found (and asked for) first, so that their reads overlap too.
+    thread_local std::vector<GroupSlice*> found;
+    found.resize(units.size());
     RowLookUp& row = SentenceRow();
     row.Start(merged_, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
     row.Walk([&](size_t i, uint64_t hash) {
         const CWord& unit = units[i].first;
         GroupSlice* slice = SliceOf(g, merged_.GetHashNode(unit.text, unit.type, hash));
-        if (AddToSlice(slice, unit.type, units[i], fds) == 0) written = false;
+        if (slice) __builtin_prefetch(slice, 1);
+        found[i] = slice;
     });
+    bool written = true;
+    for (size_t i = 0; i < units.size(); ++i)
+        if (AddToSlice(found[i], units[i].first.type, units[i], fds) == 0) written = false;
     return written;
 }
 

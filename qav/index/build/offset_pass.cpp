@@ -1,7 +1,5 @@
 #include "qav/index/build/offset_pass.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -157,9 +155,6 @@ bool CQAVIdx::CreateOffset() {
         if (!slices.AddGroup(*m_Tables.group_units[g], threadCount)) return false;
         m_Tables.group_units[g].reset();
     }
-    // The tables' many small blocks leave the heap too scattered for the
-    // allocator to shrink it by itself, so it is asked to.
-    malloc_trim(0);
 
     const size_t batchSize = static_cast<size_t>(threadCount);
     std::vector<CThreadInfo> infos(groups);
