@@ -87,30 +87,21 @@ bool GroupSlices::AddGroup(const CHashTable& counted, int threads) {
     if (ready_ >= slices_.size()) return false;
     std::vector<GroupSlice>& slices = slices_[ready_++];
     slices.resize(static_cast<size_t>(std::max(merged_.next_id, 0)));
-    std::atomic<bool> ok{true};
     ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
-        for (int64_t i = first; i < end && ok; ++i) {
+        for (int64_t i = first; i < end; ++i) {
             const CWord& unit = list_.words[static_cast<size_t>(i)];
             const int32_t id = ids_[static_cast<size_t>(i)];
             const CHashNode* node = counted.GetHashNode(unit.text, unit.type);
             if (!node || id < 0) continue;
             const int width = OffsetRecordWidth(unit.type);
-            const size_t bytes = size_t{SliceBufferRecords(node->count)} * width;
             GroupSlice& slice = slices[static_cast<size_t>(id)];
-            slice.records.reset(new (std::nothrow) unsigned char[bytes]());
-            if (!slice.records) {
-                QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
-                       unit.text.c_str(), node->count);
-                ok = false;
-                return;
-            }
             slice.count = node->count;
             slice.offset = ends_[static_cast<size_t>(i)];
             slice.file_no = unit.file_no;
             ends_[static_cast<size_t>(i)] += int64_t{node->count} * width;
         }
     });
-    return ok;
+    return true;
 }
 
 GroupSlice* GroupSlices::SliceOf(size_t g, const CHashNode* mergedNode) {
@@ -149,9 +140,20 @@ bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, 
 
 int GroupSlices::AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
                             const std::vector<int>& fds) {
-    if (!slice || !slice->records || slice->written + slice->stored >= slice->count) return -1;
+    if (!slice || slice->written + slice->stored >= slice->count) return -1;
     const int width = OffsetRecordWidth(type);
     const uint32_t room = SliceBufferRecords(slice->count);
+    if (!slice->records) {
+        // Made at the first record, so that no buffer exists while the
+        // counting tables still do.
+        const size_t bytes = size_t{room} * width;
+        slice->records.reset(new (std::nothrow) unsigned char[bytes]);
+        if (!slice->records) {
+            QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
+                   entry.first.text.c_str(), slice->count);
+            return 0;
+        }
+    }
     if (slice->stored == room && !FlushSlice(*slice, fds, width)) return 0;
     if (width > 0) EncodeOffsetRecord(entry.second, width, slice->records.get() + size_t{slice->stored} * width);
     ++slice->stored;
@@ -187,7 +189,7 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
             int64_t sliceEnd = unit.offset;
             for (size_t g = 0; g < ready_; ++g) {
                 GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
-                if (!slice.records) continue;  // not counted by the group
+                if (slice.count == 0) continue;  // not counted by the group
                 if (slice.written > 0) {
                     if (!writeRun()) return fail();
                     const size_t bytes = size_t{slice.written} * width;

@@ -33,11 +33,11 @@ uint32_t SliceBufferRecords(uint32_t count);
 // One group's slice of one unit's region.
 struct GroupSlice {
     int64_t offset = 0;    // where the slice starts in its offset file
-    uint32_t count = 0;    // records the group counted
+    uint32_t count = 0;    // records the group counted; 0: the group has no slice
     uint32_t stored = 0;   // records held in the buffer
     uint32_t written = 0;  // records already written to the slice
     uint8_t file_no = 0;   // offset file number
-    // The buffer; null when the group did not count the unit or it is closed.
+    // The buffer; null before the first record and once closed.
     std::unique_ptr<unsigned char[]> records;
 };
 
@@ -49,16 +49,17 @@ public:
 
     // Gives the next group (in group order, from 0) a slice of every listed
     // unit its counting table holds: the offset after the slices of the
-    // groups before it, the unit's file and a zeroed buffer of
-    // SliceBufferRecords(count) records. The table is not needed afterwards.
-    // Spread over threads (at least 1). False when a buffer cannot be
-    // allocated or every group has its slices.
+    // groups before it, the unit's file and the group's count; its buffer of
+    // SliceBufferRecords(count) records is made at its first record. The
+    // table is not needed afterwards. Spread over threads (at least 1).
+    // False when every group has its slices.
     bool AddGroup(const CHashTable& counted, int threads);
 
     // Stores the record of one unit occurrence of group g in its slice's
     // buffer and writes the buffer to the slice when it is full; fds are the
     // offset files by number. 1; -1 when the unit is not listed, the group
-    // did not count it or its slice is full; 0 when writing failed.
+    // did not count it or its slice is full; 0 when writing failed or the
+    // buffer cannot be allocated.
     int Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds);
     // Add for each of one sentence's unit occurrences, in order, their merged
     // nodes looked up as a row; false when writing failed. Groups may add
@@ -76,7 +77,7 @@ public:
 
     // Group g's slice of the unit of that name and type; null when the
     // merged table lacks it. A unit the group did not count, or the list left
-    // out, has a slice without a buffer.
+    // out, has an empty slice (count 0).
     const GroupSlice* Slice(size_t g, std::string_view text, int32_t type) const;
 
 private:

@@ -12,7 +12,7 @@ namespace {
 // Records a batch holds per sorting thread. A record is sorted with its key
 // and context words, several times its own size, so this bounds the build's
 // memory at the end of the sort.
-constexpr uint64_t kBatchRecordsPerThread = 65536;
+constexpr uint64_t kBatchRecordsPerThread = 32768;
 constexpr size_t kBatchUnits = 4096;
 
 }  // namespace

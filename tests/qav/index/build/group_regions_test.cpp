@@ -121,7 +121,7 @@ TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
     qav::GroupSlices slices(list, merged, 1);
     ASSERT_TRUE(slices.AddGroup(group, 1));
     ASSERT_NE(slices.Slice(0, "pruned", qav::UNIT_ML), nullptr);
-    EXPECT_EQ(slices.Slice(0, "pruned", qav::UNIT_ML)->records, nullptr);
+    EXPECT_EQ(slices.Slice(0, "pruned", qav::UNIT_ML)->count, 0u);
     EXPECT_EQ(slices.Slice(0, "missing", qav::UNIT_ML), nullptr);
     ScratchFile file(0);
     EXPECT_EQ(slices.Add(0, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
@@ -147,7 +147,7 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
         qav::GroupSlices slices(list, merged, 3);
         for (const qav::CHashTable* group : {&first, &second, &third}) ASSERT_TRUE(slices.AddGroup(*group, 1));
         EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->offset, 3 * width);  // after the first group's slice
-        EXPECT_EQ(slices.Slice(2, "u", qav::UNIT_ML)->records, nullptr);  // never counted
+        EXPECT_EQ(slices.Slice(2, "u", qav::UNIT_ML)->count, 0u);  // never counted
         ScratchFile file((3 + secondCount) * width);
 
         std::vector<uint32_t> expected = {10};
