@@ -119,10 +119,10 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     if (!stages.End(WriteInitOffset())) return 0;
     stages.Begin("Create Offset\n");
     if (!stages.End(CreateOffset())) return 0;
-    // The groups' unit tables held the offset records, which are in the
-    // offset files now; their memory goes back before the sort loads the
-    // corpus. Their many small blocks leave the heap too scattered for the
-    // allocator to shrink it by itself, so it is asked to.
+    // The offset pass dropped the groups' unit tables and its record buffers;
+    // their memory goes back before the sort loads the corpus. Their many
+    // small blocks leave the heap too scattered for the allocator to shrink
+    // it by itself, so it is asked to.
     m_Tables.group_units.clear();
     malloc_trim(0);
     stages.Begin("Sort Offset\n");

@@ -13,6 +13,7 @@ namespace qav {
 
 class CConfig;
 class COrgInfo;
+class GroupSlices;
 class CWordList;
 
 // Work record of one file group, for the counting and the offset pass.
@@ -29,6 +30,7 @@ struct CThreadInfo {
     std::string data_path;         // DATA
     std::string id_path;           // IDATA
     const std::vector<int>* offset_fds = nullptr;  // the offset files by number, open for writing
+    GroupSlices* slices = nullptr;  // every group's slices of the units' regions
     // False when the group's pass could not read or write all it should.
     bool ok = true;
 

@@ -45,14 +45,14 @@ bool ReadAt(int fd, unsigned char* bytes, size_t size, off_t at) {
     return true;
 }
 
-// Writes the buffered records after those the node wrote before.
-bool FlushNode(CHashNode& node, const std::vector<int>& fds, int width) {
-    if (node.records_stored == 0) return true;
-    if (node.file_no >= fds.size()) return false;
-    const off_t at = node.offset + int64_t{node.records_written} * width;
-    if (!WriteAt(fds[node.file_no], node.records(), size_t{node.records_stored} * width, at)) return false;
-    node.records_written += node.records_stored;
-    node.records_stored = 0;
+// Writes the buffered records after those the slice wrote before.
+bool FlushSlice(GroupSlice& slice, const std::vector<int>& fds, int width) {
+    if (slice.stored == 0) return true;
+    if (slice.file_no >= fds.size()) return false;
+    const off_t at = slice.offset + int64_t{slice.written} * width;
+    if (!WriteAt(fds[slice.file_no], slice.records.get(), size_t{slice.stored} * width, at)) return false;
+    slice.written += slice.stored;
+    slice.stored = 0;
     return true;
 }
 
@@ -72,65 +72,97 @@ uint32_t SliceBufferRecords(uint32_t count) {
     return std::min(count, std::max(kSliceBufferRecords, count / kSliceWrites));
 }
 
-bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, int threads) {
-    std::atomic<bool> ok{true};
-    ForUnitParts(list.length(), threads, [&](int64_t first, int64_t end) {
-        for (int64_t i = first; i < end && ok; ++i) {
-            const CWord& unit = list.words[static_cast<size_t>(i)];
+GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t groupCount)
+    : list_(list), merged_(merged), ids_(list.words.size(), -1), ends_(list.words.size()), slices_(groupCount) {
+    const size_t idCount = static_cast<size_t>(std::max(merged.next_id, 0));
+    for (size_t i = 0; i < list.words.size(); ++i) {
+        const CWord& unit = list.words[i];
+        ends_[i] = unit.offset;
+        const CHashNode* node = merged.GetHashNode(unit.text, unit.type);
+        if (node && node->id >= 0 && static_cast<size_t>(node->id) < idCount) ids_[i] = node->id;
+    }
+}
+
+bool GroupSlices::AddGroup(const CHashTable& counted, int threads) {
+    if (ready_ >= slices_.size()) return false;
+    std::vector<GroupSlice>& slices = slices_[ready_++];
+    slices.resize(static_cast<size_t>(std::max(merged_.next_id, 0)));
+    ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
+        for (int64_t i = first; i < end; ++i) {
+            const CWord& unit = list_.words[static_cast<size_t>(i)];
+            const int32_t id = ids_[static_cast<size_t>(i)];
+            const CHashNode* node = counted.GetHashNode(unit.text, unit.type);
+            if (!node || id < 0) continue;
             const int width = OffsetRecordWidth(unit.type);
-            int64_t at = unit.offset;
-            for (CHashTable* table : groups) {
-                CHashNode* node = table->GetHashNode(unit.text, unit.type);
-                if (!node) continue;
-                const size_t bytes = size_t{SliceBufferRecords(node->count)} * width;
-                std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bytes]());
-                if (!buffer) {
-                    QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
-                           unit.text.c_str(), node->count);
-                    ok = false;
-                    return;
-                }
-                node->SetRecords(std::move(buffer));
-                node->records_stored = 0;
-                node->records_written = 0;
-                node->offset = at;
-                node->file_no = unit.file_no;
-                at += int64_t{node->count} * width;
-            }
+            GroupSlice& slice = slices[static_cast<size_t>(id)];
+            slice.count = node->count;
+            slice.offset = ends_[static_cast<size_t>(i)];
+            slice.file_no = unit.file_no;
+            ends_[static_cast<size_t>(i)] += int64_t{node->count} * width;
         }
     });
-    return ok;
+    return true;
 }
 
-int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::vector<int>& fds) {
-    return AddIdxInfoToSlice(table.GetHashNode(entry.first.text, entry.first.type), entry, fds);
+GroupSlice* GroupSlices::SliceOf(size_t g, const CHashNode* mergedNode) {
+    if (!mergedNode || g >= ready_ || mergedNode->id < 0 || static_cast<size_t>(mergedNode->id) >= slices_[g].size())
+        return nullptr;
+    return &slices_[g][static_cast<size_t>(mergedNode->id)];
 }
 
-bool AddSentenceToSlices(CHashTable& table, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
-    bool written = true;
+const GroupSlice* GroupSlices::Slice(size_t g, std::string_view text, int32_t type) const {
+    return const_cast<GroupSlices*>(this)->SliceOf(g, merged_.GetHashNode(text, type));
+}
+
+int GroupSlices::Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds) {
+    const CHashNode* node = merged_.GetHashNode(entry.first.text, entry.first.type);
+    return AddToSlice(SliceOf(g, node), entry.first.type, entry, fds);
+}
+
+bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
+    // The slices lie apart from the nodes that lead to them: the row's slices
+    // are all found (and asked for) first, so that their reads overlap too.
+    thread_local std::vector<GroupSlice*> found;
+    found.resize(units.size());
     RowLookUp& row = SentenceRow();
-    row.Start(table, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
+    row.Start(merged_, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
     row.Walk([&](size_t i, uint64_t hash) {
         const CWord& unit = units[i].first;
-        if (AddIdxInfoToSlice(table.GetHashNode(unit.text, unit.type, hash), units[i], fds) == 0) written = false;
+        GroupSlice* slice = SliceOf(g, merged_.GetHashNode(unit.text, unit.type, hash));
+        if (slice) __builtin_prefetch(slice, 1);
+        found[i] = slice;
     });
+    bool written = true;
+    for (size_t i = 0; i < units.size(); ++i)
+        if (AddToSlice(found[i], units[i].first.type, units[i], fds) == 0) written = false;
     return written;
 }
 
-int AddIdxInfoToSlice(CHashNode* node, const IdxUnitEntry& entry, const std::vector<int>& fds) {
-    if (!node || !node->records() || node->records_written + node->records_stored >= node->count) return -1;
-    const int width = OffsetRecordWidth(node->type);
-    const uint32_t room = SliceBufferRecords(node->count);
-    if (node->records_stored == room && !FlushNode(*node, fds, width)) return 0;
-    if (width > 0) EncodeOffsetRecord(entry.second, width, node->records() + size_t{node->records_stored} * width);
-    ++node->records_stored;
+int GroupSlices::AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
+                            const std::vector<int>& fds) {
+    if (!slice || slice->written + slice->stored >= slice->count) return -1;
+    const int width = OffsetRecordWidth(type);
+    const uint32_t room = SliceBufferRecords(slice->count);
+    if (!slice->records) {
+        // Made at the first record, so that no buffer exists while the
+        // counting tables still do.
+        const size_t bytes = size_t{room} * width;
+        slice->records.reset(new (std::nothrow) unsigned char[bytes]);
+        if (!slice->records) {
+            QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
+                   entry.first.text.c_str(), slice->count);
+            return 0;
+        }
+    }
+    if (slice->stored == room && !FlushSlice(*slice, fds, width)) return 0;
+    if (width > 0) EncodeOffsetRecord(entry.second, width, slice->records.get() + size_t{slice->stored} * width);
+    ++slice->stored;
     return 1;
 }
 
-bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, CHashTable& merged,
-                      const std::vector<int>& fds, int threads) {
+bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int threads) {
     std::atomic<bool> ok{true};
-    ForUnitParts(list.length(), threads, [&](int64_t first, int64_t end) {
+    ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
         std::vector<unsigned char> moved;
         // Records still in the buffers, gathered for one write: the groups'
         // last records lie back to back wherever no group wrote records before.
@@ -141,10 +173,11 @@ bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
             ok = false;
         };
         for (int64_t i = first; i < end && ok; ++i) {
-            const CWord& unit = list.words[static_cast<size_t>(i)];
+            const CWord& unit = list_.words[static_cast<size_t>(i)];
             CHashNode* total = merged.GetHashNode(unit.text, unit.type);
+            const int32_t id = ids_[static_cast<size_t>(i)];
             const int width = OffsetRecordWidth(unit.type);
-            if (!total || width == 0) continue;
+            if (!total || id < 0 || width == 0) continue;
             if (unit.file_no >= fds.size()) return fail();
             const int fd = fds[unit.file_no];
             auto writeRun = [&] {
@@ -154,31 +187,31 @@ bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& l
             };
             int64_t at = unit.offset;  // end of the records placed so far
             int64_t sliceEnd = unit.offset;
-            for (CHashTable* table : groups) {
-                CHashNode* node = table->GetHashNode(unit.text, unit.type);
-                if (!node) continue;
-                if (node->records_written > 0) {
+            for (size_t g = 0; g < ready_; ++g) {
+                GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
+                if (slice.count == 0) continue;  // not counted by the group
+                if (slice.written > 0) {
                     if (!writeRun()) return fail();
-                    const size_t bytes = size_t{node->records_written} * width;
+                    const size_t bytes = size_t{slice.written} * width;
                     // Moved up after a group before it wrote fewer than it counted.
-                    if (node->offset != at) {
+                    if (slice.offset != at) {
                         moved.resize(bytes);
-                        if (!ReadAt(fd, moved.data(), bytes, node->offset) || !WriteAt(fd, moved.data(), bytes, at))
+                        if (!ReadAt(fd, moved.data(), bytes, slice.offset) || !WriteAt(fd, moved.data(), bytes, at))
                             return fail();
                     }
                     at += static_cast<int64_t>(bytes);
                 }
-                if (node->records_stored > 0 && node->records()) {
+                if (slice.stored > 0) {
                     if (run.empty()) runStart = at;
-                    const size_t bytes = size_t{node->records_stored} * width;
-                    run.insert(run.end(), node->records(), node->records() + bytes);
+                    const size_t bytes = size_t{slice.stored} * width;
+                    run.insert(run.end(), slice.records.get(), slice.records.get() + bytes);
                     at += static_cast<int64_t>(bytes);
                 }
-                sliceEnd = node->offset + int64_t{node->count} * width;
-                total->count += node->records_written + node->records_stored;
-                node->records_written += node->records_stored;
-                node->records_stored = 0;
-                node->FreeRecords();
+                sliceEnd = slice.offset + int64_t{slice.count} * width;
+                total->count += slice.written + slice.stored;
+                slice.written += slice.stored;
+                slice.stored = 0;
+                slice.records.reset();
             }
             if (!writeRun()) return fail();
             // Records moved up leave their old place; the region reads as zeros after its records.

@@ -2,9 +2,16 @@
 // cut into one slice per group, in group order, sized by what the group
 // counted. A group fills its slices through a small buffer per unit, so the
 // pass holds a bounded part of the records instead of all of them.
+//
+// The slices are kept apart from the groups' counting tables, in one small
+// entry per group and listed unit, and the units are looked up in the merged
+// table: the counting tables can go before the pass starts, and with them
+// most of the memory counting took.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "qav/index/engine/hash_table.h"
@@ -23,32 +30,70 @@ constexpr uint32_t kSliceWrites = 16;
 // Records the buffer of a unit the group counted count times holds.
 uint32_t SliceBufferRecords(uint32_t count);
 
-// Gives every unit of the list that a group table holds its slice: the offset
-// after the slices of the groups before it, the list's file and a zeroed
-// buffer of SliceBufferRecords(count) records. Units the list does not hold
-// get no buffer, so their occurrences are dropped. Spread over threads
-// (at least 1). False when a buffer cannot be allocated.
-bool ReadyGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, int threads);
+// One group's slice of one unit's region.
+struct GroupSlice {
+    int64_t offset = 0;    // where the slice starts in its offset file
+    uint32_t count = 0;    // records the group counted; 0: the group has no slice
+    uint32_t stored = 0;   // records held in the buffer
+    uint32_t written = 0;  // records already written to the slice
+    uint8_t file_no = 0;   // offset file number
+    // The buffer; null before the first record and once closed.
+    std::unique_ptr<unsigned char[]> records;
+};
 
-// Stores the record of one unit occurrence in its unit's buffer and writes
-// the buffer to the unit's slice when it is full; fds are the offset files
-// by number. 1; -1 when the unit is missing, has no buffer or its slice is
-// full; 0 when writing failed.
-int AddIdxInfoToSlice(CHashTable& table, const IdxUnitEntry& entry, const std::vector<int>& fds);
-// The same for the entry's node, already looked up (null when missing).
-int AddIdxInfoToSlice(CHashNode* node, const IdxUnitEntry& entry, const std::vector<int>& fds);
-// AddIdxInfoToSlice for each of one sentence's unit occurrences, in order,
-// their nodes looked up as a row; false when writing failed.
-bool AddSentenceToSlices(CHashTable& table, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds);
+class GroupSlices {
+public:
+    // Slices of the units of list, which was made from merged; groupCount
+    // groups. The list and the table must outlive the slices.
+    GroupSlices(const CWordList& list, const CHashTable& merged, size_t groupCount);
 
-// After all groups: writes what the buffers still hold, a unit's groups
-// together in one piece where they lie back to back, and frees the buffers;
-// counts on each merged unit the records its groups wrote, and moves a
-// group's records up against those of the groups before it when one of them
-// wrote fewer than it counted, so that every region holds its records back
-// to back from its start, followed by zeros. Spread over
-// threads (at least 1). False when reading or writing failed.
-bool CloseGroupSlices(const std::vector<CHashTable*>& groups, const CWordList& list, CHashTable& merged,
-                      const std::vector<int>& fds, int threads);
+    // Gives the next group (in group order, from 0) a slice of every listed
+    // unit its counting table holds: the offset after the slices of the
+    // groups before it, the unit's file and the group's count; its buffer of
+    // SliceBufferRecords(count) records is made at its first record. The
+    // table is not needed afterwards. Spread over threads (at least 1).
+    // False when every group has its slices.
+    bool AddGroup(const CHashTable& counted, int threads);
+
+    // Stores the record of one unit occurrence of group g in its slice's
+    // buffer and writes the buffer to the slice when it is full; fds are the
+    // offset files by number. 1; -1 when the unit is not listed, the group
+    // did not count it or its slice is full; 0 when writing failed or the
+    // buffer cannot be allocated.
+    int Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds);
+    // Add for each of one sentence's unit occurrences, in order, their merged
+    // nodes looked up as a row; false when writing failed. Groups may add
+    // side by side, each from one thread.
+    bool AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds);
+
+    // After all groups: writes what the buffers still hold, a unit's groups
+    // together in one piece where they lie back to back, and frees the
+    // buffers; counts on each merged unit the records its groups wrote, and
+    // moves a group's records up against those of the groups before it when
+    // one of them wrote fewer than it counted, so that every region holds its
+    // records back to back from its start, followed by zeros. Spread over
+    // threads (at least 1). False when reading or writing failed.
+    bool Close(CHashTable& merged, const std::vector<int>& fds, int threads);
+
+    // Group g's slice of the unit of that name and type; null when the
+    // merged table lacks it. A unit the group did not count, or the list left
+    // out, has an empty slice (count 0).
+    const GroupSlice* Slice(size_t g, std::string_view text, int32_t type) const;
+
+private:
+    GroupSlice* SliceOf(size_t g, const CHashNode* mergedNode);
+    int AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry& entry, const std::vector<int>& fds);
+
+    const CWordList& list_;
+    const CHashTable& merged_;
+    // Merged identifier of each listed unit; -1 when the table lacks it.
+    std::vector<int32_t> ids_;
+    // End of the slices given so far in each listed unit's region.
+    std::vector<int64_t> ends_;
+    // Per group, one slice per merged identifier, so that a look-up in the
+    // merged table leads straight to it; units left out of the list get none.
+    std::vector<std::vector<GroupSlice>> slices_;
+    size_t ready_ = 0;  // groups given their slices
+};
 
 }  // namespace qav

@@ -129,9 +129,7 @@ bool CloseOffsetFiles(std::vector<qz::FileHandle>& files) {
 
 bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
     for (int g : groups) {
-        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_Tables.group_units.size() ||
-            !m_Tables.group_units[g])
-            return false;
+        if (g < 0 || g >= m_nGroupCount || static_cast<size_t>(g) >= m_Tables.group_units.size()) return false;
     }
     std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
@@ -151,6 +149,8 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
             const int width = OffsetRecordWidth(unit.type);
             if (!merged || width == 0) continue;
             for (int g : groups) {
+                // The offset pass drops a group's table once its records are written: nothing is left to append.
+                if (!m_Tables.group_units[g]) continue;
                 CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
                 if (node && node->records() && !AppendGroupRecords(files, *merged, *node, width)) ok = false;
             }
@@ -165,12 +165,13 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
 }
 
 bool CQAVIdx::HashOffset2File(int group) {
-    if (group < 0 || group >= m_nGroupCount || static_cast<size_t>(group) >= m_Tables.group_units.size() ||
-        !m_Tables.group_units[group])
+    if (group < 0 || group >= m_nGroupCount || static_cast<size_t>(group) >= m_Tables.group_units.size())
         return false;
     std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
-    const bool written = WriteOffset2File(*m_Tables.group_units[group], files, m_Tables.units);
+    // A table the offset pass dropped has nothing left to append.
+    const bool written =
+        !m_Tables.group_units[group] || WriteOffset2File(*m_Tables.group_units[group], files, m_Tables.units);
     return CloseOffsetFiles(files) && written;
 }
 

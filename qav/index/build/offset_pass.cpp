@@ -31,7 +31,7 @@ constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
 
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
-    if (!info.offset_fds) return false;
+    if (!info.offset_fds || !info.slices) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
@@ -57,11 +57,11 @@ bool OffsetGroup(CThreadInfo& info) {
     std::string docName;
     std::string line;
     int64_t lines = 0;
-    CHashTable& units = *info.unit_hash;
+    GroupSlices& slices = *info.slices;
     const std::vector<int>& fds = *info.offset_fds;
     bool recordsLost = false;
     const UnitRecordSink store = [&](const std::vector<IdxUnitEntry>& sentenceUnits) {
-        if (!AddSentenceToSlices(units, sentenceUnits, fds)) recordsLost = true;
+        if (!slices.AddSentence(info.number, sentenceUnits, fds)) recordsLost = true;
     };
 
     for (size_t i = 0; i < info.files.size(); ++i) {
@@ -144,14 +144,17 @@ bool CQAVIdx::CreateOffset() {
     ReadyOffsetInfo(m_Tables.units, m_WordList_U);
 
     const int threadCount = std::max(m_Config.m_SizeInfo.ThreadNum_Offset, 1);
-    std::vector<CHashTable*> groupTables;
-    for (int g = 0; g < groups; ++g) groupTables.push_back(m_Tables.group_units[g].get());
     std::vector<qz::FileHandle> offsetFiles;
     if (!OpenOffsetFiles(offsetFiles)) return false;
     std::vector<int> fds;
     for (const qz::FileHandle& file : offsetFiles) fds.push_back(fileno(file.get()));
     // Each group writes its records into its own slice of every unit's region.
-    if (!ReadyGroupSlices(groupTables, m_WordList_U, threadCount)) return false;
+    // A group's counting table is done with once its slices are placed.
+    GroupSlices slices(m_WordList_U, m_Tables.units, static_cast<size_t>(groups));
+    for (int g = 0; g < groups; ++g) {
+        if (!slices.AddGroup(*m_Tables.group_units[g], threadCount)) return false;
+        m_Tables.group_units[g].reset();
+    }
 
     const size_t batchSize = static_cast<size_t>(threadCount);
     std::vector<CThreadInfo> infos(groups);
@@ -173,7 +176,7 @@ bool CQAVIdx::CreateOffset() {
     for (int g = 0; g < groups; ++g) {
         CThreadInfo& info = infos[g];
         info.number = static_cast<uint32_t>(g);
-        info.unit_hash = m_Tables.group_units[g].get();
+        info.slices = &slices;
         info.word_hash = &m_Tables.words;
         info.files = m_FileGroups[g];
         if (static_cast<size_t>(g) < m_KindGroups.size()) info.kinds = m_KindGroups[g];
@@ -194,7 +197,7 @@ bool CQAVIdx::CreateOffset() {
         QavLog("Creating Offset [%d-%d] of %zu\n", batch.front(), batch.back(), infos.size());
         if (!finishBatch()) return false;
     }
-    bool ok = CloseGroupSlices(groupTables, m_WordList_U, m_Tables.units, fds, threadCount);
+    bool ok = slices.Close(m_Tables.units, fds, threadCount);
     for (qz::FileHandle& file : offsetFiles) ok = qz::CloseFile(file) && ok;
     if (ok) QavLog("  Offset written OK\n");
     return ok;

@@ -73,11 +73,13 @@ public:
     // Writes the data and identifier files of every group and fills the unit
     // regions of the offset files, "ThreadNum_Offset" groups at a time. False
     // when a group fails (a file that cannot be created, opened or written)
-    // or the offset files cannot be written.
+    // or the offset files cannot be written. The groups' unit tables are
+    // dropped (left null) once their slices are placed.
     bool CreateOffset();
     // Appends the records collected by the listed groups to the units'
-    // regions. False when an offset file cannot be opened or written, or a
-    // group number is out of range.
+    // regions; a group whose table the offset pass dropped adds none. False
+    // when an offset file cannot be opened or written, or a group number is
+    // out of range.
     bool HashOffset2File(const std::vector<int>& groups);
     // The same for one group's whole table, walked bucket by bucket
     // (WriteOffset2File).

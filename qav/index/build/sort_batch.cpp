@@ -22,6 +22,7 @@ void SortBatch::StartLast() {
     }
     // A small unit is sorted whole by the task that takes it; several such
     // units make one task.
+    work.ReadyKeys(order_);
     small_.push_back(&work);
     small_records_ += work.count;
     if (small_records_ >= kSmallUnitTaskRecords) SubmitSmallUnits();

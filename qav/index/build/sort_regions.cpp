@@ -9,8 +9,10 @@ namespace qav {
 
 namespace {
 
-// Records a batch holds per sorting thread.
-constexpr uint64_t kBatchRecordsPerThread = 131072;
+// Records a batch holds per sorting thread. A record is sorted with its key
+// and context words, several times its own size, so this bounds the build's
+// memory at the end of the sort.
+constexpr uint64_t kBatchRecordsPerThread = 32768;
 constexpr size_t kBatchUnits = 4096;
 
 }  // namespace
@@ -18,9 +20,10 @@ constexpr size_t kBatchUnits = 4096;
 bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
     const int threads = std::max(input.threads, 1);
     const uint32_t chunkLimit = SortChunkLimit(input.max_unit_count_to_sort);
-    // A batch is joined and written back once it holds this many records or
-    // units: large enough that the threads seldom wait for one another at a
-    // join, small enough to bound the records held in memory.
+    // A batch is joined and written back before a unit would take it past
+    // this many records, or once it holds kBatchUnits units: large enough
+    // that the threads seldom wait for one another at a join, small enough to
+    // bound the records held in memory. A larger unit makes a batch alone.
     const uint64_t batchRecordLimit =
         uint64_t{std::min(uint64_t{chunkLimit}, kBatchRecordsPerThread)} * static_cast<uint64_t>(threads);
     const int64_t unitCount = input.units->length();
@@ -41,7 +44,8 @@ bool SortUnitRegions(const SortRegionsInput& input, CHashTable& splitHash) {
         const uint32_t written = node ? node->count : 0;
         const int fileNo = unit.file_no;
 
-        if (fileNo == currentFile && (batch.size() >= kBatchUnits || batchRecordLimit < batchRecords))
+        if (fileNo == currentFile && batch.size() > 0 &&
+            (batch.size() >= kBatchUnits || batchRecords + written > batchRecordLimit))
             flush();
         if (fileNo != currentFile) {
             if (batch.size() > 0) flush();

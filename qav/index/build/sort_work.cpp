@@ -102,11 +102,22 @@ void SortWork::SortKeyedChunk(size_t k) {
     zq_quicksort_ex(chunk, chunks[k], KeyedBytes(), CompareKeyed, &keyed_order);
 }
 
+bool SortWork::ReadyKeys(const RecordOrder& order) {
+    const zq_compare_ex_fn compare = order.ForType(type);
+    // Keys stand for the corpus text only under the kind's own order.
+    if (!compare || compare != SortComparatorOfKind(static_cast<UnitType>(type)) || !order.keys || width() == 0)
+        return false;
+    if (keys) return true;
+    keys = order.keys;
+    keyed.assign(size_t{count} * KeyedBytes(), 0);
+    keyed_order = KeyedOrderOf(compare, order.context, keys->corpus(), static_cast<UnitType>(type));
+    return true;
+}
+
 void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool) {
     const zq_compare_ex_fn compare = order.ForType(type);
     if (!compare) return;
-    // Keys stand for the corpus text only under the kind's own order.
-    if (compare != SortComparatorOfKind(static_cast<UnitType>(type)) || !order.keys || width() == 0) {
+    if (!ReadyKeys(order)) {
         for (size_t k = 0; k < chunks.size(); ++k) {
             if (chunks[k] < kInlineSortRecords)
                 SortOffsetThread(k, order);
@@ -118,9 +129,6 @@ void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& poo
         }
         return;
     }
-    keys = order.keys;
-    keyed.assign(size_t{count} * KeyedBytes(), 0);
-    keyed_order = KeyedOrderOf(compare, order.context, keys->corpus(), static_cast<UnitType>(type));
     for (size_t k = 0; k < chunks.size(); ++k) {
         if (chunks[k] < kInlineSortRecords) {
             SortKeyedChunk(k);

@@ -61,6 +61,12 @@ public:
     // (the largest spread over its threads) and are done once the pool has
     // been waited for.
     void SortOffsetThread_Splitted(const RecordOrder& order, SortPool& pool);
+    // When the records are sorted with keys (the kind's own comparator, keys
+    // at hand, records of some width): makes the room for the keyed records,
+    // once, and true. The thread that reads the records calls it, so that a
+    // batch's buffers come from its heap instead of being spread over the
+    // heaps of the pool's threads, which keep what they once held.
+    bool ReadyKeys(const RecordOrder& order);
     // Sorts chunk k in place.
     void SortOffsetThread(size_t k, const RecordOrder& order);
 

@@ -38,7 +38,6 @@ public:
     int32_t type;        // unit type; 7 for words
     uint8_t file_no = 0;  // offset file number
     uint32_t records_stored = 0;  // build side: records held in the buffer
-    uint32_t records_written = 0;  // build side: records already written to the region
     std::atomic<int32_t> use_count{0};
     CHashNode* next = nullptr;  // next node of the bucket's chain, once the table has linked its chains
     CHashNode* same_name = nullptr;  // next node of the same name (another type), in the order added

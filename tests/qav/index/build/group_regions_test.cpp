@@ -77,19 +77,21 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
             qav::CWordList list;
             list.words = {ListUnit("u", type, offset)};
             qav::ReadyOffsetInfo(merged, list);
-            ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 2));
+            qav::GroupSlices slices(list, merged, 1);
+            ASSERT_TRUE(slices.AddGroup(group, 2));
+            EXPECT_FALSE(slices.AddGroup(group, 2));  // every group has its slices
             ScratchFile file(offset + size_t{count} * width);
 
-            for (uint32_t i = 0; i < count; ++i)
-                ASSERT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, i), file.fds), 1);
-            EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("u", type, count), file.fds), -1);  // slice full
-            EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("v", type, 0), file.fds), -1);  // never counted
-            ASSERT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 2));
+            for (uint32_t i = 0; i < count; ++i) ASSERT_EQ(slices.Add(0, Occurrence("u", type, i), file.fds), 1);
+            EXPECT_EQ(slices.Add(0, Occurrence("u", type, count), file.fds), -1);  // slice full
+            EXPECT_EQ(slices.Add(0, Occurrence("v", type, 0), file.fds), -1);      // never counted
+            ASSERT_TRUE(slices.Close(merged, file.fds, 2));
 
             EXPECT_EQ(merged.GetHashNode("u", type)->count, count);
-            const qav::CHashNode* node = group.GetHashNode("u", type);
-            EXPECT_EQ(node->records(), nullptr);
-            EXPECT_EQ(node->records_written, count);
+            const qav::GroupSlice* slice = slices.Slice(0, "u", type);
+            ASSERT_NE(slice, nullptr);
+            EXPECT_EQ(slice->records, nullptr);
+            EXPECT_EQ(slice->written, count);
             const std::string bytes = file.Bytes();
             ASSERT_EQ(bytes.size(), offset + size_t{count} * width);
             EXPECT_EQ(bytes.substr(0, offset), std::string(offset, '\0'));
@@ -112,15 +114,18 @@ TEST(GroupSlices, FrequentUnitsGetAPartOfTheirRecordsAsBuffer) {
 }
 
 TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
-    qav::CHashTable group(11);
+    qav::CHashTable group(11), merged(11);
     qav::AddWord(group, "pruned", 2, qav::UNIT_ML);
-    qav::CWordList list;
-    ASSERT_TRUE(qav::ReadyGroupSlices({&group}, list, 1));
-    ScratchFile file(0);
-    EXPECT_EQ(qav::AddIdxInfoToSlice(group, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
-    qav::CHashTable merged(11);
     qav::AddWord(merged, "pruned", 2, qav::UNIT_ML);
-    EXPECT_TRUE(qav::CloseGroupSlices({&group}, list, merged, file.fds, 1));
+    qav::CWordList list;
+    qav::GroupSlices slices(list, merged, 1);
+    ASSERT_TRUE(slices.AddGroup(group, 1));
+    ASSERT_NE(slices.Slice(0, "pruned", qav::UNIT_ML), nullptr);
+    EXPECT_EQ(slices.Slice(0, "pruned", qav::UNIT_ML)->count, 0u);
+    EXPECT_EQ(slices.Slice(0, "missing", qav::UNIT_ML), nullptr);
+    ScratchFile file(0);
+    EXPECT_EQ(slices.Add(0, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
+    EXPECT_TRUE(slices.Close(merged, file.fds, 1));
     EXPECT_EQ(file.Bytes(), "");
 }
 
@@ -139,24 +144,61 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
         qav::CWordList list;
         list.words = {ListUnit("u", qav::UNIT_ML, 0)};
         qav::ReadyOffsetInfo(merged, list);
-        const std::vector<qav::CHashTable*> groups = {&first, &second, &third};
-        ASSERT_TRUE(qav::ReadyGroupSlices(groups, list, 1));
+        qav::GroupSlices slices(list, merged, 3);
+        for (const qav::CHashTable* group : {&first, &second, &third}) ASSERT_TRUE(slices.AddGroup(*group, 1));
+        EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->offset, 3 * width);  // after the first group's slice
+        EXPECT_EQ(slices.Slice(2, "u", qav::UNIT_ML)->count, 0u);  // never counted
         ScratchFile file((3 + secondCount) * width);
 
         std::vector<uint32_t> expected = {10};
-        ASSERT_EQ(qav::AddIdxInfoToSlice(first, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
+        ASSERT_EQ(slices.Add(0, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
+        EXPECT_EQ(slices.Add(2, Occurrence("u", qav::UNIT_ML, 30), file.fds), -1);
         for (uint32_t i = 0; i < secondCount; ++i) {
-            ASSERT_EQ(qav::AddIdxInfoToSlice(second, Occurrence("u", qav::UNIT_ML, 20 + i), file.fds), 1);
+            ASSERT_EQ(slices.Add(1, Occurrence("u", qav::UNIT_ML, 20 + i), file.fds), 1);
             expected.push_back(20 + i);
         }
-        EXPECT_EQ(second.GetHashNode("u", qav::UNIT_ML)->records_written > 0, secondCount > qav::kSliceBufferRecords);
-        ASSERT_TRUE(qav::CloseGroupSlices(groups, list, merged, file.fds, 2));
+        EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->written > 0, secondCount > qav::kSliceBufferRecords);
+        ASSERT_TRUE(slices.Close(merged, file.fds, 2));
 
         EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1 + secondCount);
         const std::string bytes = file.Bytes();
         EXPECT_EQ(Positions(bytes, 0, 1 + secondCount, width), expected);
         EXPECT_EQ(bytes.substr((1 + secondCount) * width), std::string(2 * width, '\0'));
     }
+}
+
+TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
+    const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
+    qav::CHashTable first(11), second(11), merged(11);
+    for (qav::CHashTable* table : {&first, &second}) {
+        qav::AddWord(*table, "u", 1, qav::UNIT_ML);
+        qav::AddWord(*table, "w", 1, qav::UNIT_ML);
+    }
+    qav::AddWord(merged, "u", 2, qav::UNIT_ML);
+    qav::AddWord(merged, "w", 2, qav::UNIT_ML);
+    qav::AddWord(merged, "pruned", 1, qav::UNIT_ML);
+    qav::CWordList list;
+    list.words = {ListUnit("w", qav::UNIT_ML, 0), ListUnit("u", qav::UNIT_ML, 2 * width)};
+    qav::ReadyOffsetInfo(merged, list);
+    qav::GroupSlices slices(list, merged, 2);
+    ASSERT_TRUE(slices.AddGroup(first, 1));
+    ASSERT_TRUE(slices.AddGroup(second, 1));
+    ScratchFile file(4 * width);
+
+    // A unit left out of the list is skipped; the row goes on.
+    EXPECT_TRUE(slices.AddSentence(1, {Occurrence("u", qav::UNIT_ML, 5), Occurrence("pruned", qav::UNIT_ML, 6),
+                                       Occurrence("w", qav::UNIT_ML, 7)},
+                                   file.fds));
+    EXPECT_EQ(slices.Slice(0, "u", qav::UNIT_ML)->stored, 0u);
+    EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->stored, 1u);
+    ASSERT_TRUE(slices.Close(merged, file.fds, 1));
+
+    // The first group met nothing, so the second's records move to the regions' starts.
+    const std::string bytes = file.Bytes();
+    EXPECT_EQ(Positions(bytes, 0, 1, width), std::vector<uint32_t>{7});
+    EXPECT_EQ(Positions(bytes, 2 * width, 1, width), std::vector<uint32_t>{5});
+    EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1u);
+    EXPECT_EQ(bytes.substr(width, width), std::string(width, '\0'));
 }
 
 }  // namespace
