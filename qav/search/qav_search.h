@@ -141,6 +141,19 @@ public:
     // from the accepted hits (see Add2RetBuff) and their sum. The time limit
     // stops the walk, approximate.
     void GetCount_Complex(CAtomRet* result, const std::string& form, const std::string& condition, int top);
+    // Results of this many records whose condition has no checks are counted
+    // by GetCount_Complex on workers (CountTextsInShares).
+    static constexpr int64_t kSharedAtomCountFrom = 4096;
+    // The walk of GetCount_Complex over all records on this thread: adds the
+    // form's text of each accepted hit to the map of its range; true when
+    // the time limit stopped it.
+    bool CountTextsInWalk(const CAtomRet& result, const std::string& form, std::vector<CCountMap>& maps);
+    // The same without checks, in shares of the records on worker threads
+    // with parts of their own; the maps get their texts in the order of the
+    // walk. stopped tells whether a worker reached the time limit; false
+    // (maps unusable) when memory is short.
+    bool CountTextsInShares(const CAtomRet& result, const std::string& form, std::vector<CCountMap>& maps,
+                            bool& stopped) const;
     // The same over the hits of a merged result, with the whole sentence as
     // context for the forms "$B" and "$E", no context otherwise. Returns 0;
     // the slot is left as it is.

@@ -305,6 +305,19 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
     m_FinalRect.Clear();
     std::vector<CCountMap> maps;
     InitFreq(maps, m_Limits.size());
+    bool stop = false;
+    // Without checks no condition reads this object's one set of parts, so
+    // large results are counted on workers with parts of their own.
+    if (!m_Condition.Checks().empty() || CountSegmentRecords(*result) < kSharedAtomCountFrom ||
+        !CountTextsInShares(*result, form, maps, stop)) {
+        InitFreq(maps, m_Limits.size());
+        stop = CountTextsInWalk(*result, form, maps);
+    }
+    if (stop) m_bApproximate = 1;
+    AddvmFreq2RetBuff(maps, top, m_FinalRect);
+}
+
+bool CQAVSearch::CountTextsInWalk(const CAtomRet& result, const std::string& form, std::vector<CCountMap>& maps) {
     QueryTimeCheck clock;
     CRetInfo hit;
     // Records wait in a batch whose anchor words, near every word a hit's
@@ -316,21 +329,101 @@ void CQAVSearch::GetCount_Complex(CAtomRet* result, const std::string& form, con
     auto countBatch = [&] {
         TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
         for (size_t i = 0; i < waiting && !stop; ++i) {
-            if (!IsOKContext(*result, batch[i], hit, -1, false)) continue;
+            if (!IsOKContext(result, batch[i], hit, -1, false)) continue;
             const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
             if (range >= 0) Add2Freq(maps[static_cast<size_t>(range)], form);
             stop = clock.Step();
         }
         waiting = 0;
     };
-    ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
+    ForEachRecord(result, [&](const OffsetRecordInfo& info) {
         batch[waiting++] = info;
         if (waiting == kTouchedHits) countBatch();
         return stop;
     });
     countBatch();
-    if (stop) m_bApproximate = 1;
-    AddvmFreq2RetBuff(maps, top, m_FinalRect);
+    return stop;
+}
+
+namespace {
+
+// The texts one share of a count met in one limit range, with the order in
+// which it met them first.
+struct ShareTexts {
+    CCountMap counts;
+    std::vector<const CCountMap::value_type*> firstMet;
+
+    void Add(std::string text) {
+        const auto [entry, added] = counts.try_emplace(std::move(text), 0);
+        if (added) firstMet.push_back(&*entry);
+        ++entry->second;
+    }
+};
+
+}  // namespace
+
+bool CQAVSearch::CountTextsInShares(const CAtomRet& result, const std::string& form, std::vector<CCountMap>& maps,
+                                    bool& stopped) const {
+    // Segments of no offset records are logged once, as a single walk would.
+    for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
+    const int64_t records = CountSegmentRecords(result);
+    // The forms of the match and the groups do not read the context.
+    const int width = form == "$B" || form == "$E" ? -1 : 0;
+    std::vector<std::vector<ShareTexts>> shares(kPassShares);
+    std::atomic<bool> noMemory{false};
+    std::atomic<bool> stop{false};
+    // Shares of the records rather than of the segments: a frequent word may
+    // have all its records in one segment. The workers keep the caller's
+    // time limit.
+    RunShares(kPassShares, [&](int share) {
+        try {
+            std::vector<ShareTexts> texts(maps.size());
+            const int64_t from = records * share / kPassShares;
+            const int64_t to = records * (share + 1) / kPassShares;
+            QueryTimeCheck clock;
+            CRetInfo hit;
+            CSplitedRet parts;
+            std::array<OffsetRecordInfo, kTouchedHits> batch;
+            size_t waiting = 0;
+            auto countBatch = [&] {
+                TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
+                for (size_t i = 0; i < waiting && !stop.load(std::memory_order_relaxed); ++i) {
+                    const OffsetRecordInfo& info = batch[i];
+                    hit.Clear();
+                    if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
+                        !IsInLimit(info.fileNo, info.position, false) ||
+                        !MakeRetInfo(m_Corpus, result.m_Query, info, hit) ||
+                        !IsWordAt(m_Corpus, hit.file_no, hit.position) || !SplitHitParts(hit, width, parts))
+                        continue;
+                    const int range = m_Limits.RetLimitNo(SentenceKey(hit.file_no, hit.position));
+                    if (range >= 0 && static_cast<size_t>(range) < texts.size())
+                        texts[static_cast<size_t>(range)].Add(CountFormText(form, parts));
+                    if (clock.Step()) stop = true;
+                }
+                waiting = 0;
+            };
+            ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
+                if (stop.load(std::memory_order_relaxed)) return true;
+                batch[waiting++] = info;
+                if (waiting == kTouchedHits) countBatch();
+                return false;
+            });
+            countBatch();
+            shares[static_cast<size_t>(share)] = std::move(texts);
+        } catch (const std::bad_alloc&) {
+            noMemory = true;
+        }
+    });
+    if (noMemory) return false;
+    stopped = stop;
+    // The shares follow one another in the order of the single walk: taking
+    // each share's texts in the order it met them first fills the maps in
+    // the walk's order, so that they list equal counts in the same order.
+    for (size_t range = 0; range < maps.size(); ++range)
+        for (const std::vector<ShareTexts>& texts : shares)
+            for (const CCountMap::value_type* text : texts[range].firstMet)
+                maps[range][text->first] += text->second;
+    return true;
 }
 
 int CQAVSearch::GetCount(CQAVRet* result, const std::string& form, const std::string& /*condition*/, int top) {

@@ -397,6 +397,67 @@ TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheCount) {
     EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
 }
 
+TEST_F(FreqCountTest, LargeTagAtomCountsOnWorkersMatchASingleWalk) {
+    // A tag atom of as many records as the workers take, with more texts
+    // than a row keeps and many of equal counts, records of places without a
+    // word and outside the limit ranges: per form and number of texts, the
+    // rows, their texts in order and their sums are those of the walk.
+    search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 15000)});
+    search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 19999)});
+    std::vector<std::vector<Rec>> segments(3);
+    for (uint32_t i = 0; i < 9000; ++i) {
+        const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+        const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
+        if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+        segments[i % 3].push_back({position, 0, file});
+    }
+    qav::CAtomRet* atom = Atom(segments);
+    ASSERT_GE(qav::CountSegmentRecords(*atom), qav::CQAVSearch::kSharedAtomCountFrom);
+    const auto rows = [&] {
+        std::vector<std::pair<std::string, int>> texts;
+        for (int i = 0; i < search_.m_FinalRect.m_nCount; ++i) {
+            const auto& row = search_.m_FinalRect.m_Rows[static_cast<size_t>(i)];
+            texts.emplace_back(row.text, row.count);
+        }
+        return texts;
+    };
+    for (const std::string form : {"", "$Q", "$B", "$E", "$1", "x"}) {
+        for (const int top : {100, 7, 0}) {
+            std::vector<qav::CCountMap> maps;
+            qav::InitFreq(maps, 2);
+            ASSERT_FALSE(search_.CountTextsInWalk(*atom, form, maps));
+            search_.m_FinalRect.Clear();
+            qav::AddvmFreq2RetBuff(maps, top, search_.m_FinalRect);
+            const auto expected = rows();
+            ASSERT_EQ(expected.size(), 2u);
+
+            search_.GetCount(atom, form, "", top);
+            EXPECT_EQ(search_.m_bApproximate, 0) << form << " " << top;
+            EXPECT_EQ(rows(), expected) << form << " " << top;
+        }
+    }
+    search_.FreeSlot(atom->Handle());
+}
+
+TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsATextCount) {
+    std::vector<std::vector<Rec>> segments(4);
+    for (auto& recs : segments)
+        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+    for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
+    qav::CAtomRet* atom = Atom(segments);
+    qav::g_nQueryTimeoutMs = 1;
+    qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
+    search_.GetCount(atom, "", "", 100);
+    EXPECT_EQ(search_.m_bApproximate, 1);
+    ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
+    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, 20000);
+
+    qav::g_nQueryTimeoutMs = 0;
+    search_.GetCount(atom, "", "", 100);
+    EXPECT_EQ(search_.m_bApproximate, 0);
+    EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
+}
+
 TEST_F(FreqCountTest, ComplexCountListsTopTextsPerRange) {
     SetWord(0, 600, "我");
     SetWord(0, 601, "上海");
