@@ -19,11 +19,12 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
 
-# The batch workers of "zel -files" share one engine: a thread-sanitizer build
-# of the zel program alone runs a list of files on two threads.
+# Under the thread sanitizer: the batch workers of "zel -files" (one engine,
+# a list of files on two threads) and the retrieval library's threaded search
+# and service, each through its own test program.
 cd "$OLDPWD"  # back to the checkout
 tsan=build/tsan
-cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ_TSAN=ON -DQZ_BUILD_TESTS=OFF \
+cmake -S . -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ_TSAN=ON -DQZ_BUILD_TESTS=ON \
       -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
-cmake --build "$tsan" -j "$(nproc)" --target zel
-ctest --test-dir "$tsan" --output-on-failure --timeout 600
+cmake --build "$tsan" -j "$(nproc)" --target zel test_qav_search test_qav_service
+ctest --test-dir "$tsan" --output-on-failure --timeout 600 -R '_race_free$'
