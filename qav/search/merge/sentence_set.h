@@ -7,6 +7,8 @@
 // can name, are kept in a small hash set beside the bits.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <new>
 #include <unordered_set>
@@ -98,46 +100,60 @@ void SentenceSet::AddAll(const std::vector<SentenceSet*>& sets, const std::vecto
                          KeyOf&& keyOf) {
     size_t hits = 0;
     for (const std::vector<CRetInfo>& list : lists) hits += list.size();
-    const int shares = hits >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
-    // Share ranges begin at whole words of the coarse map, so that no two
-    // shares write one word of either array.
+    const size_t shares = hits >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
+    // Each share owns a range of the bits, beginning at a whole word of the
+    // coarse map, so that no two shares write one word of either array.
     constexpr uint64_t kAlign = uint64_t{64} << kBlockShift;
-    auto rangeStart = [&](const SentenceSet& set, int share) {
+    auto rangeStart = [&](const SentenceSet& set, size_t share) {
         const uint64_t bits = set.m_bits.size() * 64;
-        return share == shares ? UINT64_MAX
-                               : bits * static_cast<uint64_t>(share) / static_cast<uint64_t>(shares) / kAlign * kAlign;
+        return share == shares ? UINT64_MAX : bits * share / shares / kAlign * kAlign;
     };
-    // Sentences outside the files, per set, found by share 0.
-    std::vector<std::vector<uint64_t>> outside(sets.size());
-    bool noMemory = false;
-    RunShares(shares, [&](int share) {
+    // First each share works out the bits of its own part of the hits and
+    // sorts them by the share owning them (bits[share][owner][set]); then
+    // each share sets the bits it owns. Reading every hit in every share
+    // would cost more than the bits themselves.
+    using SetBits = std::vector<std::vector<uint64_t>>;
+    std::vector<std::vector<SetBits>> bits(shares, std::vector<SetBits>(shares, SetBits(sets.size())));
+    // Sentences outside the files, per share and set.
+    std::vector<SetBits> outside(shares, SetBits(sets.size()));
+    std::atomic<bool> noMemory{false};
+    RunShares(static_cast<int>(shares), [&](int shareNo) {
+        const size_t share = static_cast<size_t>(shareNo);
+        const size_t from = hits * share / shares;
+        const size_t to = hits * (share + 1) / shares;
         uint8_t fileNo = 0;
         uint32_t position = 0;
         uint64_t bit = 0;
-        std::vector<std::pair<uint64_t, uint64_t>> ranges;
+        size_t listStart = 0;
         try {
-            for (const SentenceSet* set : sets) ranges.emplace_back(rangeStart(*set, share), rangeStart(*set, share + 1));
+            for (const std::vector<CRetInfo>& list : lists) {
+                const size_t listEnd = listStart + list.size();
+                for (size_t i = std::max(from, listStart); i < std::min(to, listEnd); ++i)
+                    for (size_t s = 0; s < sets.size(); ++s) {
+                        if (!keyOf(s, list[i - listStart], fileNo, position)) continue;
+                        if (!sets[s]->BitOf(fileNo, position, bit)) {
+                            outside[share][s].push_back((uint64_t{fileNo} << 32) | position);
+                            continue;
+                        }
+                        size_t owner = 0;
+                        while (bit >= rangeStart(*sets[s], owner + 1)) ++owner;
+                        bits[share][owner][s].push_back(bit);
+                    }
+                listStart = listEnd;
+            }
         } catch (const std::bad_alloc&) {
             noMemory = true;
-            return;
         }
-        for (const std::vector<CRetInfo>& list : lists)
-            for (const CRetInfo& hit : list)
-                for (size_t s = 0; s < sets.size(); ++s) {
-                    if (!keyOf(s, hit, fileNo, position)) continue;
-                    if (sets[s]->BitOf(fileNo, position, bit)) {
-                        if (bit >= ranges[s].first && bit < ranges[s].second) sets[s]->SetBit(bit);
-                    } else if (share == 0 && !noMemory) {
-                        try {
-                            outside[s].push_back((uint64_t{fileNo} << 32) | position);
-                        } catch (const std::bad_alloc&) {
-                            noMemory = true;
-                        }
-                    }
-                }
     });
     if (noMemory) throw std::bad_alloc();
-    for (size_t s = 0; s < sets.size(); ++s) sets[s]->m_outside.insert(outside[s].begin(), outside[s].end());
+    RunShares(static_cast<int>(shares), [&](int owner) {
+        for (const std::vector<SetBits>& found : bits)
+            for (size_t s = 0; s < sets.size(); ++s)
+                for (uint64_t bit : found[static_cast<size_t>(owner)][s]) sets[s]->SetBit(bit);
+    });
+    for (const SetBits& shareOutside : outside)
+        for (size_t s = 0; s < sets.size(); ++s)
+            sets[s]->m_outside.insert(shareOutside[s].begin(), shareOutside[s].end());
 }
 
 }  // namespace qav
