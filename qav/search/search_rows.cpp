@@ -273,27 +273,18 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
         // may have all its records in one segment.
         const int64_t from = records * t / kCountWorkers;
         const int64_t to = records * (t + 1) / kCountWorkers;
-        // Records wait in a batch whose anchor words are read together
+        // Records come in batches whose anchor words are read together
         // before the hits are made one by one.
-        std::array<OffsetRecordInfo, kTouchedHits> batch;
-        size_t waiting = 0;
-        auto countBatch = [&] {
-            if (makingReadsWords) TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
-            for (size_t i = 0; i < waiting && !stop.load(std::memory_order_relaxed); ++i) {
+        ForEachRecordBatchInRange<kTouchedHits>(result, from, to, [&](const OffsetRecordInfo* batch, int count) {
+            if (makingReadsWords) TouchAnchorWords(m_Corpus, batch, batch + count);
+            for (int i = 0; i < count && !stop.load(std::memory_order_relaxed); ++i) {
                 const int range = CountRangeOf(batch[i].fileNo, batch[i].position);
                 if (range < 0 || !IsCountedRecord(result, batch[i], hit)) continue;
                 ++own[static_cast<size_t>(t) * stride + static_cast<size_t>(range)];
                 if (clock.Step()) stop = true;
             }
-            waiting = 0;
-        };
-        ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
-            if (stop.load(std::memory_order_relaxed)) return true;
-            batch[waiting++] = info;
-            if (waiting == kTouchedHits) countBatch();
-            return false;
+            return stop.load(std::memory_order_relaxed);
         });
-        countBatch();
     });
     for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
         for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
@@ -383,11 +374,9 @@ bool CQAVSearch::CountTextsInShares(const CAtomRet& result, const std::string& f
             QueryTimeCheck clock;
             CRetInfo hit;
             CSplitedRet parts;
-            std::array<OffsetRecordInfo, kTouchedHits> batch;
-            size_t waiting = 0;
-            auto countBatch = [&] {
-                TouchAnchorWords(m_Corpus, batch.data(), batch.data() + waiting);
-                for (size_t i = 0; i < waiting && !stop.load(std::memory_order_relaxed); ++i) {
+            ForEachRecordBatchInRange<kTouchedHits>(result, from, to, [&](const OffsetRecordInfo* batch, int count) {
+                TouchAnchorWords(m_Corpus, batch, batch + count);
+                for (int i = 0; i < count && !stop.load(std::memory_order_relaxed); ++i) {
                     const OffsetRecordInfo& info = batch[i];
                     hit.Clear();
                     if (!IsOverFlow(m_Corpus, info.position, info.fileNo, info.wordIndex) ||
@@ -400,15 +389,8 @@ bool CQAVSearch::CountTextsInShares(const CAtomRet& result, const std::string& f
                         texts[static_cast<size_t>(range)].Add(CountFormText(form, parts));
                     if (clock.Step()) stop = true;
                 }
-                waiting = 0;
-            };
-            ForEachRecordInRange(result, from, to, [&](const OffsetRecordInfo& info) {
-                if (stop.load(std::memory_order_relaxed)) return true;
-                batch[waiting++] = info;
-                if (waiting == kTouchedHits) countBatch();
-                return false;
+                return stop.load(std::memory_order_relaxed);
             });
-            countBatch();
             shares[static_cast<size_t>(share)] = std::move(texts);
         } catch (const std::bad_alloc&) {
             noMemory = true;

@@ -99,20 +99,20 @@ bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, Stop
     });
 }
 
-// The same walk in batches of at most kRecordBatch decoded records: calls
+// The same walk in batches of at most Batch decoded records: calls
 // stopAfter(records, count) until it returns true; returns whether it did. A
 // caller that looks up each record somewhere in memory can ask for the
 // places of a whole batch first, so that their waits overlap.
 constexpr int kRecordBatch = 16;
-template <typename StopAfter>
+template <int Batch = kRecordBatch, typename StopAfter>
 bool ForEachRecordBatchInRange(const CAtomRet& result, int64_t from, int64_t to, StopAfter&& stopAfter) {
-    OffsetRecordInfo batch[kRecordBatch];
+    OffsetRecordInfo batch[Batch];
     int count = 0;
     const bool stopped = VisitRawRecordsInRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
         batch[count++] = ReadOffsetRecord(record, width);
-        if (count < kRecordBatch) return true;
+        if (count < Batch) return true;
         count = 0;
-        return !stopAfter(static_cast<const OffsetRecordInfo*>(batch), kRecordBatch);
+        return !stopAfter(static_cast<const OffsetRecordInfo*>(batch), Batch);
     });
     if (stopped) return true;
     return count > 0 && stopAfter(static_cast<const OffsetRecordInfo*>(batch), count);
