@@ -86,6 +86,30 @@ protected:
         return slot;
     }
 
+    // An atom of 9,000 records in three segments over both files, as many
+    // as the workers take: about 2,100 words, every fiftieth record at a
+    // place without a word.
+    qav::CAtomRet* LargeAtom() {
+        std::vector<std::vector<Rec>> segments(3);
+        for (uint32_t i = 0; i < 9000; ++i) {
+            const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
+            const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
+            if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
+            segments[i % 3].push_back({position, 0, file});
+        }
+        return Atom(segments);
+    }
+
+    // An atom of four segments of 5,000 records each over the same 5,000
+    // places of file 0, which hold seven words in turn.
+    qav::CAtomRet* SevenWordAtom() {
+        std::vector<std::vector<Rec>> segments(4);
+        for (auto& recs : segments)
+            for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+        for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
+        return Atom(segments);
+    }
+
     // The merged slot M1 holding hits of two words at (file, position),
     // group 1 the first word and group 2 the second.
     qav::CQAVRet* Merged(const std::vector<Rec>& hits) {
@@ -212,14 +236,7 @@ TEST_F(FreqCountTest, LargeAtomFrequencyListsMatchASingleWalk) {
         search_.ClearLimit();
         search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 18000)});
         search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 19999)});
-        std::vector<std::vector<Rec>> segments(3);
-        for (uint32_t i = 0; i < 9000; ++i) {
-            const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
-            const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
-            if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
-            segments[i % 3].push_back({position, 0, file});
-        }
-        qav::CAtomRet* atom = Atom(segments);
+        qav::CAtomRet* atom = LargeAtom();
         qav::CFreqForm form;
         qav::ParseObj("", form);
         qav::CFreqMap expected;
@@ -247,11 +264,7 @@ TEST_F(FreqCountTest, LargeAtomFrequencyListsMatchASingleWalk) {
 }
 
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheFrequencyList) {
-    std::vector<std::vector<Rec>> segments(4);
-    for (auto& recs : segments)
-        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
-    for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
-    qav::CAtomRet* atom = Atom(segments);
+    qav::CAtomRet* atom = SevenWordAtom();
     const auto total = [&] {
         int sum = 0;
         for (int count : RowCounts()) sum += count;
@@ -404,14 +417,7 @@ TEST_F(FreqCountTest, LargeTagAtomCountsOnWorkersMatchASingleWalk) {
     // rows, their texts in order and their sums are those of the walk.
     search_.Add2Limit({qav::SentenceKey(0, 0), qav::SentenceKey(0, 15000)});
     search_.Add2Limit({qav::SentenceKey(1, 0), qav::SentenceKey(1, 19999)});
-    std::vector<std::vector<Rec>> segments(3);
-    for (uint32_t i = 0; i < 9000; ++i) {
-        const uint8_t file = static_cast<uint8_t>(i % 3 == 0);
-        const uint32_t position = (i % 50 == 0 ? 100 : 600) + (i * 7) % 19000;
-        if (i % 50 != 0) SetWord(file, position, "w" + std::to_string((i * 13) % 2100));
-        segments[i % 3].push_back({position, 0, file});
-    }
-    qav::CAtomRet* atom = Atom(segments);
+    qav::CAtomRet* atom = LargeAtom();
     ASSERT_GE(qav::CountSegmentRecords(*atom), qav::CQAVSearch::kSharedAtomCountFrom);
     const auto rows = [&] {
         std::vector<std::pair<std::string, int>> texts;
@@ -440,11 +446,7 @@ TEST_F(FreqCountTest, LargeTagAtomCountsOnWorkersMatchASingleWalk) {
 }
 
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsATextCount) {
-    std::vector<std::vector<Rec>> segments(4);
-    for (auto& recs : segments)
-        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
-    for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
-    qav::CAtomRet* atom = Atom(segments);
+    qav::CAtomRet* atom = SevenWordAtom();
     qav::g_nQueryTimeoutMs = 1;
     qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     search_.GetCount(atom, "", "", 100);
