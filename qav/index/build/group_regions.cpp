@@ -1,7 +1,5 @@
 #include "qav/index/build/group_regions.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -9,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "common/platform/positioned_io.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/row_look_up.h"
 #include "qav/index/format/offset_record.h"
@@ -23,34 +22,12 @@ RowLookUp& SentenceRow() {
     return row;
 }
 
-bool WriteAt(int fd, const unsigned char* bytes, size_t size, off_t at) {
-    while (size > 0) {
-        const ssize_t written = pwrite(fd, bytes, size, at);
-        if (written <= 0) return false;
-        bytes += written;
-        size -= static_cast<size_t>(written);
-        at += written;
-    }
-    return true;
-}
-
-bool ReadAt(int fd, unsigned char* bytes, size_t size, off_t at) {
-    while (size > 0) {
-        const ssize_t read = pread(fd, bytes, size, at);
-        if (read <= 0) return false;
-        bytes += read;
-        size -= static_cast<size_t>(read);
-        at += read;
-    }
-    return true;
-}
-
 // Writes the buffered records after those the slice wrote before.
 bool FlushSlice(GroupSlice& slice, const std::vector<int>& fds, int width) {
     if (slice.stored == 0) return true;
     if (slice.file_no >= fds.size()) return false;
     const off_t at = slice.offset + int64_t{slice.written} * width;
-    if (!WriteAt(fds[slice.file_no], slice.records.get(), size_t{slice.stored} * width, at)) return false;
+    if (!qz::WriteAt(fds[slice.file_no], slice.records.get(), size_t{slice.stored} * width, at)) return false;
     slice.written += slice.stored;
     slice.stored = 0;
     return true;
@@ -181,7 +158,7 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
             if (unit.file_no >= fds.size()) return fail();
             const int fd = fds[unit.file_no];
             auto writeRun = [&] {
-                const bool written = run.empty() || WriteAt(fd, run.data(), run.size(), runStart);
+                const bool written = run.empty() || qz::WriteAt(fd, run.data(), run.size(), runStart);
                 run.clear();
                 return written;
             };
@@ -196,7 +173,7 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
                     // Moved up after a group before it wrote fewer than it counted.
                     if (slice.offset != at) {
                         moved.resize(bytes);
-                        if (!ReadAt(fd, moved.data(), bytes, slice.offset) || !WriteAt(fd, moved.data(), bytes, at))
+                        if (!qz::ReadAt(fd, moved.data(), bytes, slice.offset) || !qz::WriteAt(fd, moved.data(), bytes, at))
                             return fail();
                     }
                     at += static_cast<int64_t>(bytes);
@@ -217,7 +194,7 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
             // Records moved up leave their old place; the region reads as zeros after its records.
             if (sliceEnd > at) {
                 moved.assign(static_cast<size_t>(sliceEnd - at), 0);
-                if (!WriteAt(fd, moved.data(), moved.size(), at)) return fail();
+                if (!qz::WriteAt(fd, moved.data(), moved.size(), at)) return fail();
             }
         }
     });

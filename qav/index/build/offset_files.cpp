@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/platform/file_handle.h"
+#include "common/platform/positioned_io.h"
 #include "qav/index/format/index_files.h"
 #include "qav/index/format/offset_record.h"
 #include "qav/index/build/qav_idx.h"
@@ -99,18 +100,10 @@ namespace {
 bool AppendGroupRecords(std::vector<qz::FileHandle>& files, CHashNode& merged, CHashNode& node, int width) {
     if (merged.file_no >= files.size()) return false;
     const int fd = fileno(files[merged.file_no].get());
-    const unsigned char* bytes = node.records();
-    size_t left = size_t{node.records_stored} * width;
-    off_t at = merged.offset + int64_t{merged.count} * width;
-    while (left > 0) {
-        const ssize_t written = pwrite(fd, bytes, left, at);
-        if (written <= 0) {
-            QavLog("WriteOffset2File Error\n");
-            return false;
-        }
-        bytes += written;
-        left -= static_cast<size_t>(written);
-        at += written;
+    if (!qz::WriteAt(fd, node.records(), size_t{node.records_stored} * width,
+                     merged.offset + int64_t{merged.count} * width)) {
+        QavLog("WriteOffset2File Error\n");
+        return false;
     }
     merged.count += node.records_stored;
     node.FreeRecords();

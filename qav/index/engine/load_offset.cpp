@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <vector>
 
+#include "common/platform/positioned_io.h"
 #include "qav/index/format/index_files.h"
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/unit_type.h"
@@ -52,19 +52,6 @@ int ThreadHandle(const CQAVEngine& engine, int fileNo) {
     return fileNo < static_cast<int>(mine.handles.size()) ? mine.handles[fileNo] : -1;
 }
 
-// Reads by position, so that no shared file position is moved.
-bool ReadAt(int fd, unsigned char* out, size_t bytes, int64_t offset) {
-    while (bytes > 0) {
-        const ssize_t got = pread(fd, out, bytes, static_cast<off_t>(offset));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        out += got;
-        bytes -= static_cast<size_t>(got);
-        offset += got;
-    }
-    return true;
-}
-
 }  // namespace
 
 uint64_t NextOffsetFileGeneration() { return g_nextOffsetGeneration.fetch_add(1); }
@@ -80,7 +67,7 @@ bool CQAVEngine::LoadOffset(int64_t fileOffset, int64_t count, std::unique_ptr<u
     if (fd < 0) fd = fileno(m_offsetFiles[offsetFileNo].get());
     const size_t bytes = static_cast<size_t>(count) * static_cast<size_t>(SearchRecordWidth(kind));
     std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[bytes == 0 ? 1 : bytes]);
-    if (!buffer || !ReadAt(fd, buffer.get(), bytes, fileOffset)) return false;
+    if (!buffer || !qz::ReadAt(fd, buffer.get(), bytes, fileOffset)) return false;
     m_loadedRecords.fetch_add(count);
     records = std::move(buffer);
     return true;
