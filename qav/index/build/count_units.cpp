@@ -49,7 +49,7 @@ bool CountGroup(CThreadInfo& info) {
         }
         qz::FileHandle warnings = qz::OpenFile(WarningFilePath(config.m_InfoDir, path), "wb");
         QavLog("  ThreadInfo[%d] file opened, adding separator words\n", info.number);
-        for (std::string_view separator : kSeparatorWords) AddWord(*info.word_hash, separator, 1, UNIT_WORD);
+        for (std::string_view separator : kSeparatorWords) info.word_counts->Add(separator, UNIT_WORD, 1);
         QavLog("  ThreadInfo[%d] reading lines...\n", info.number);
 
         qz::LineReader reader(file.get(), qz::kMaxDataLineBytes);
@@ -57,8 +57,8 @@ bool CountGroup(CThreadInfo& info) {
             if (position >= kPositionLimit) continue;
             uint32_t word_count = 0;
             bool counted =
-                result == qz::LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_hash,
-                                                                 *info.word_hash, pn_info, kind, word_count);
+                result == qz::LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_counts,
+                                                                 *info.word_counts, pn_info, kind, word_count);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
             position += word_count;
             ++lines_processed;

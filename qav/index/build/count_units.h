@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
 
 namespace qav {
@@ -19,8 +20,9 @@ class CWordList;
 // Work record of one file group, for the counting and the offset pass.
 struct CThreadInfo {
     uint32_t number = 0;              // group number
-    CHashTable* unit_hash = nullptr;  // the group's own tables
-    CHashTable* word_hash = nullptr;  // offset pass: the merged word table
+    CountTable* unit_counts = nullptr;  // counting pass: the group's own tables
+    CountTable* word_counts = nullptr;
+    const CHashTable* word_hash = nullptr;  // offset pass: the merged word table
     std::vector<std::string> files;  // data text files, in line order
     std::vector<int> kinds;          // their kinds from "List.txt"; -1 unknown
     CConfig* config = nullptr;

@@ -17,8 +17,8 @@ namespace qav {
 namespace {
 
 // One row per thread, so that the offset pass does not allocate it per sentence.
-RowLookUp& SentenceRow() {
-    thread_local RowLookUp row;
+RowLookUp<>& SentenceRow() {
+    thread_local RowLookUp<> row;
     return row;
 }
 
@@ -60,7 +60,7 @@ GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t
     }
 }
 
-bool GroupSlices::AddGroup(const CHashTable& counted, int threads) {
+bool GroupSlices::AddGroup(const CountTable& counted, int threads) {
     if (ready_ >= slices_.size()) return false;
     std::vector<GroupSlice>& slices = slices_[ready_++];
     slices.resize(static_cast<size_t>(std::max(merged_.next_id, 0)));
@@ -68,14 +68,14 @@ bool GroupSlices::AddGroup(const CHashTable& counted, int threads) {
         for (int64_t i = first; i < end; ++i) {
             const CWord& unit = list_.words[static_cast<size_t>(i)];
             const int32_t id = ids_[static_cast<size_t>(i)];
-            const CHashNode* node = counted.GetHashNode(unit.text, unit.type);
-            if (!node || id < 0) continue;
+            const uint32_t count = counted.Count(unit.text, unit.type);
+            if (count == 0 || id < 0) continue;
             const int width = OffsetRecordWidth(unit.type);
             GroupSlice& slice = slices[static_cast<size_t>(id)];
-            slice.count = node->count;
+            slice.count = count;
             slice.offset = ends_[static_cast<size_t>(i)];
             slice.file_no = unit.file_no;
-            ends_[static_cast<size_t>(i)] += int64_t{node->count} * width;
+            ends_[static_cast<size_t>(i)] += int64_t{count} * width;
         }
     });
     return true;
@@ -101,7 +101,7 @@ bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, 
     // are all found (and asked for) first, so that their reads overlap too.
     thread_local std::vector<GroupSlice*> found;
     found.resize(units.size());
-    RowLookUp& row = SentenceRow();
+    RowLookUp<>& row = SentenceRow();
     row.Start(merged_, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
     row.Walk([&](size_t i, uint64_t hash) {
         const CWord& unit = units[i].first;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/build/sentence_units.h"
 #include "qav/index/format/word_list.h"
@@ -53,7 +54,7 @@ public:
     // SliceBufferRecords(count) records is made at its first record. The
     // table is not needed afterwards. Spread over threads (at least 1).
     // False when every group has its slices.
-    bool AddGroup(const CHashTable& counted, int threads);
+    bool AddGroup(const CountTable& counted, int threads);
 
     // Stores the record of one unit occurrence of group g in its slice's
     // buffer and writes the buffer to the slice when it is full; fds are the

@@ -2,10 +2,7 @@
 // appending of each batch's records to them.
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 #include "common/platform/file_handle.h"
@@ -19,8 +16,6 @@ namespace qav {
 
 namespace {
 
-// Most threads that write offset records back.
-constexpr int64_t kMaxWriters = 16;
 // Gives a laid-out offset file its length: the regions read as zeros until
 // records are written to them, without writing the zeros first.
 bool CloseAtLength(qz::FileHandle& file, uint64_t length) {
@@ -126,47 +121,13 @@ bool CQAVIdx::HashOffset2File(const std::vector<int>& groups) {
     }
     std::vector<qz::FileHandle> files;
     if (!OpenOffsetFiles(files)) return false;
-
-    // Every unit has a region of its own, so writers take contiguous parts of
-    // the unit list and write side by side.
-    const int64_t unitCount = m_WordList_U.length();
-    const int64_t writers = std::clamp<int64_t>(m_Config.m_SizeInfo.ThreadNum_Offset, 1, kMaxWriters);
-    std::atomic<bool> ok{true};
-    auto writeUnits = [&](int64_t first, int64_t end, bool logProgress) {
-        for (int64_t i = first; i < end && ok; ++i) {
-            if (logProgress && i % 100 == 0)
-                QavLogOnly("Writing Offset %lld of [%lld]\n", static_cast<long long>(i),
-                           static_cast<long long>(unitCount));
-            const CWord& unit = m_WordList_U.words[i];
-            CHashNode* merged = m_Tables.units.GetHashNode(unit.text, unit.type);
-            const int width = OffsetRecordWidth(unit.type);
-            if (!merged || width == 0) continue;
-            for (int g : groups) {
-                // The offset pass drops a group's table once its records are written: nothing is left to append.
-                if (!m_Tables.group_units[g]) continue;
-                CHashNode* node = m_Tables.group_units[g]->GetHashNode(unit.text, unit.type);
-                if (node && node->records() && !AppendGroupRecords(files, *merged, *node, width)) ok = false;
-            }
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int64_t w = 1; w < writers; ++w)
-        threads.emplace_back(writeUnits, unitCount * w / writers, unitCount * (w + 1) / writers, false);
-    writeUnits(0, unitCount / writers, true);
-    for (std::thread& thread : threads) thread.join();
-    return CloseOffsetFiles(files) && ok;
+    // The offset pass writes each group's records into the group's slices of
+    // the regions as it meets them, and the groups' counting tables hold
+    // counts only: no group has records left to append.
+    return CloseOffsetFiles(files);
 }
 
-bool CQAVIdx::HashOffset2File(int group) {
-    if (group < 0 || group >= m_nGroupCount || static_cast<size_t>(group) >= m_Tables.group_units.size())
-        return false;
-    std::vector<qz::FileHandle> files;
-    if (!OpenOffsetFiles(files)) return false;
-    // A table the offset pass dropped has nothing left to append.
-    const bool written =
-        !m_Tables.group_units[group] || WriteOffset2File(*m_Tables.group_units[group], files, m_Tables.units);
-    return CloseOffsetFiles(files) && written;
-}
+bool CQAVIdx::HashOffset2File(int group) { return HashOffset2File(std::vector<int>{group}); }
 
 bool WriteOffset2File(CHashTable& groupUnits, std::vector<qz::FileHandle>& files, CHashTable& mergedUnits) {
     bool ok = true;

@@ -45,10 +45,13 @@ bool OffsetGroup(CThreadInfo& info) {
         QavLog("Error Open %s\n", idPath.c_str());
         return false;
     }
-    if (!WriteHeader(data.get())) {
+    const off_t header = WriteHeader(data.get()) ? ftello(data.get()) : -1;
+    if (header < 0) {
         QavLog("Error write %s\n", dataPath.c_str());
         return false;
     }
+    // The data file's length, followed here instead of asked of the stream on every line.
+    uint64_t length = static_cast<uint64_t>(header);
 
     CQAVTree tree;
     tree.SetConfig(info.config);
@@ -76,7 +79,6 @@ bool OffsetGroup(CThreadInfo& info) {
         for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
             // Refused by the counting pass as well, which reads through the same reader.
             if (result != qz::LineReader::kLine) continue;
-            const uint64_t length = static_cast<uint64_t>(ftello(data.get()));
             if (length > kLastSentenceByte) {
                 QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
                            static_cast<long long>(length / 4));
@@ -91,7 +93,7 @@ bool OffsetGroup(CThreadInfo& info) {
                 fwrite(idLine.data(), 1, idLine.size(), ids.get());
             }
             ProcessLine_Offset(sentence, tree, store, *info.word_hash, static_cast<uint8_t>(g), position, data.get(),
-                               pn, kind);
+                               pn, kind, &length);
             if (ferror(data.get()) || ferror(ids.get())) {
                 QavLog("Error write %s\n", ferror(data.get()) ? dataPath.c_str() : idPath.c_str());
                 return false;

@@ -11,8 +11,9 @@ namespace {
 
 // One set of row look-ups per thread, so that a pass does not allocate them per line.
 struct SentenceLookUps {
-    RowLookUp words;
-    RowLookUp units;
+    RowLookUp<CountTable> counted_words;
+    RowLookUp<CountTable> counted_units;
+    RowLookUp<> words;
 };
 
 SentenceLookUps& LookUps() {
@@ -20,15 +21,15 @@ SentenceLookUps& LookUps() {
     return lookUps;
 }
 
-void CountUnits(const SentenceUnits& sentence, CHashTable& unitHash, CHashTable& wordHash, uint32_t& wordCount) {
+void CountUnits(const SentenceUnits& sentence, CountTable& unitHash, CountTable& wordHash, uint32_t& wordCount) {
     SentenceLookUps& rows = LookUps();
-    rows.words.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
-    rows.units.Start(unitHash, sentence.units.size(),
-                     [&](size_t i) { return std::string_view(sentence.units[i].first.text); });
-    rows.words.Walk([&](size_t i, uint64_t hash) { AddWord(wordHash, sentence.words[i], 1, UNIT_WORD, hash); });
-    rows.units.Walk([&](size_t i, uint64_t hash) {
+    rows.counted_words.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
+    rows.counted_units.Start(unitHash, sentence.units.size(),
+                             [&](size_t i) { return std::string_view(sentence.units[i].first.text); });
+    rows.counted_words.Walk([&](size_t i, uint64_t hash) { wordHash.Add(sentence.words[i], UNIT_WORD, 1, hash); });
+    rows.counted_units.Walk([&](size_t i, uint64_t hash) {
         const CWord& unit = sentence.units[i].first;
-        AddWord(unitHash, unit.text, 1, unit.type, hash);
+        unitHash.Add(unit.text, unit.type, 1, hash);
     });
     wordCount = sentence.WordCount();
 }
@@ -39,11 +40,11 @@ int32_t WordId(const CHashTable& wordHash, std::string_view word) {
     return node ? node->id : -1;
 }
 
-bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FILE* dataFile) {
+bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FILE* dataFile, uint64_t* bytesWritten) {
     std::string bytes;
     bytes.reserve(4 * sentence.WordCount());
     bool complete = true;
-    RowLookUp& row = LookUps().words;
+    RowLookUp<>& row = LookUps().words;
     row.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
     // Identifiers up to the first word without one.
     row.Walk([&](size_t i, uint64_t hash) {
@@ -59,8 +60,9 @@ bool Write2DatWord(const SentenceUnits& sentence, const CHashTable& wordHash, FI
         int32_t bar = WordId(wordHash, "|");
         if (bar != -1) qz::bytes::Append(bytes, static_cast<uint32_t>(bar));
     }
-    bool written = fwrite(bytes.data(), 1, bytes.size(), dataFile) == bytes.size();
-    return complete && written;
+    const size_t written = fwrite(bytes.data(), 1, bytes.size(), dataFile);
+    if (bytesWritten) *bytesWritten += written;
+    return complete && written == bytes.size();
 }
 
 void Add2IdxUnitBuffer(SentenceUnits& sentence, const UnitRecordSink& store, uint8_t fileNo, uint32_t position) {
@@ -72,8 +74,8 @@ void Add2IdxUnitBuffer(SentenceUnits& sentence, const UnitRecordSink& store, uin
 }
 
 bool Offset(SentenceUnits& sentence, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
-            uint32_t position, FILE* dataFile) {
-    if (!Write2DatWord(sentence, wordHash, dataFile)) return false;
+            uint32_t position, FILE* dataFile, uint64_t* bytesWritten) {
+    if (!Write2DatWord(sentence, wordHash, dataFile, bytesWritten)) return false;
     Add2IdxUnitBuffer(sentence, store, fileNo, position);
     return true;
 }
@@ -91,7 +93,7 @@ const char* DataLineSentence(const std::string& line) {
     return tab == std::string::npos || tab == 0 ? line.c_str() : line.c_str() + tab + 1;
 }
 
-bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+bool ProcessLine_Count(const char* line, CQAVTree& tree, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
                        int kind, uint32_t& wordCount) {
     SentenceUnits& sentence = Scratch();
     if (!CollectLineUnits(line, tree, info, kind, sentence)) return false;
@@ -99,7 +101,7 @@ bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, C
     return true;
 }
 
-bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+bool ProcessLine_Count_Seg(const char* line, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
                            const CConfig& config, uint32_t& wordCount) {
     SentenceUnits& sentence = Scratch();
     CollectSegUnits(line, info, config, sentence);
@@ -108,17 +110,19 @@ bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& w
 }
 
 bool ProcessLine_Offset(const char* line, CQAVTree& tree, const UnitRecordSink& store, const CHashTable& wordHash,
-                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind) {
+                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind,
+                        uint64_t* bytesWritten) {
     SentenceUnits& sentence = Scratch();
     if (!CollectLineUnits(line, tree, info, kind, sentence)) return false;
-    return Offset(sentence, store, wordHash, fileNo, position, dataFile);
+    return Offset(sentence, store, wordHash, fileNo, position, dataFile, bytesWritten);
 }
 
 bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
-                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config) {
+                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config,
+                            uint64_t* bytesWritten) {
     SentenceUnits& sentence = Scratch();
     CollectSegUnits(line, info, config, sentence);
-    return Offset(sentence, store, wordHash, fileNo, position, dataFile);
+    return Offset(sentence, store, wordHash, fileNo, position, dataFile, bytesWritten);
 }
 
 }  // namespace qav

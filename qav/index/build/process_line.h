@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/build/pn_info.h"
 #include "qav/index/build/sentence_units.h"
@@ -31,9 +32,9 @@ using UnitRecordSink = std::function<void(const std::vector<IdxUnitEntry>&)>;
 // Counting pass: every word (type 7) and every unit with count 1. wordCount is
 // the number of words the sentence takes in the data file. False when the
 // line's tree cannot be read; nothing is counted then.
-bool ProcessLine_Count(const char* line, CQAVTree& tree, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+bool ProcessLine_Count(const char* line, CQAVTree& tree, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
                        int kind, uint32_t& wordCount);
-bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& wordHash, CPNInfo& info,
+bool ProcessLine_Count_Seg(const char* line, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
                            const CConfig& config, uint32_t& wordCount);
 
 // Offset pass: writes the identifiers of the sentence's words (u32 each, then
@@ -41,10 +42,14 @@ bool ProcessLine_Count_Seg(const char* line, CHashTable& unitHash, CHashTable& w
 // hands the unit occurrences, with fileNo and position filled in, to store.
 // False when the tree cannot be read, a word has no identifier (the
 // identifiers before it stay written and no record is stored) or the data file
-// cannot be written.
+// cannot be written. When bytesWritten is given, the bytes written to
+// dataFile are added to it, so that a caller can follow the file's length
+// without asking the stream (which costs a system call each time).
 bool ProcessLine_Offset(const char* line, CQAVTree& tree, const UnitRecordSink& store, const CHashTable& wordHash,
-                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind);
+                        uint8_t fileNo, uint32_t position, FILE* dataFile, CPNInfo& info, int kind,
+                        uint64_t* bytesWritten = nullptr);
 bool ProcessLine_Offset_Seg(const char* line, const UnitRecordSink& store, const CHashTable& wordHash, uint8_t fileNo,
-                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config);
+                            uint32_t position, FILE* dataFile, CPNInfo& info, const CConfig& config,
+                            uint64_t* bytesWritten = nullptr);
 
 }  // namespace qav

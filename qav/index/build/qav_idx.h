@@ -76,13 +76,13 @@ public:
     // or the offset files cannot be written. The groups' unit tables are
     // dropped (left null) once their slices are placed.
     bool CreateOffset();
-    // Appends the records collected by the listed groups to the units'
-    // regions; a group whose table the offset pass dropped adds none. False
-    // when an offset file cannot be opened or written, or a group number is
-    // out of range.
+    // Appends the records the listed groups still hold to the units'
+    // regions: none, as the offset pass writes a group's records into its
+    // slices as it goes and the groups' tables hold counts only. False when
+    // an offset file cannot be opened or closed, or a group number is out of
+    // range.
     bool HashOffset2File(const std::vector<int>& groups);
-    // The same for one group's whole table, walked bucket by bucket
-    // (WriteOffset2File).
+    // The same for one group.
     bool HashOffset2File(int group);
     // Sorts every unit's offset records in place by the corpus text next to
     // each occurrence; units sorted in chunks go to the split-unit hash.

@@ -21,8 +21,8 @@ bool CQAVIdx::CountUnitWord() {
     for (size_t g = 0; g < groups; ++g) {
         CThreadInfo& info = infos[g];
         info.number = static_cast<uint32_t>(g);
-        info.unit_hash = m_Tables.group_units[g].get();
-        info.word_hash = m_Tables.group_words[g].get();
+        info.unit_counts = m_Tables.group_units[g].get();
+        info.word_counts = m_Tables.group_words[g].get();
         info.files = m_FileGroups[g];
         if (g < m_KindGroups.size()) info.kinds = m_KindGroups[g];
         info.config = &m_Config;

@@ -13,16 +13,18 @@
 
 namespace qav {
 
+// Table is a unit table (CHashTable) or a counting table (CountTable).
+template <typename Table = CHashTable>
 class RowLookUp {
 public:
     // Hashes the names nameAt(0) .. nameAt(count - 1) and asks for their
     // slots.
     template <typename NameAt>
-    void Start(const CHashTable& table, size_t count, NameAt nameAt) {
+    void Start(const Table& table, size_t count, NameAt nameAt) {
         table_ = &table;
         hashes_.resize(count);
         for (size_t i = 0; i < count; ++i) {
-            hashes_[i] = CHashTable::NameHash(nameAt(i));
+            hashes_[i] = Table::NameHash(nameAt(i));
             table.PrefetchSlot(hashes_[i]);
         }
     }
@@ -42,7 +44,7 @@ public:
 
 private:
     static constexpr size_t kNodesAhead = 4;
-    const CHashTable* table_ = nullptr;
+    const Table* table_ = nullptr;
     std::vector<uint64_t> hashes_;
 };
 

@@ -28,8 +28,8 @@ CWord EntryOf(const CHashNode& node) {
     return word;
 }
 
-std::vector<CHashTable*> Pointers(const std::vector<std::unique_ptr<CHashTable>>& tables) {
-    std::vector<CHashTable*> pointers;
+std::vector<const CountTable*> Pointers(const std::vector<std::unique_ptr<CountTable>>& tables) {
+    std::vector<const CountTable*> pointers;
     for (const auto& table : tables) pointers.push_back(table.get());
     return pointers;
 }
@@ -55,8 +55,8 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
     group_units.clear();
     group_words.clear();
     for (int g = 0; g < groupCount; ++g) {
-        group_units.push_back(std::make_unique<CHashTable>(Buckets(sizes.HashSize_IdxUnit)));
-        group_words.push_back(std::make_unique<CHashTable>(group_word_buckets));
+        group_units.push_back(std::make_unique<CountTable>(Buckets(sizes.HashSize_IdxUnit)));
+        group_words.push_back(std::make_unique<CountTable>(group_word_buckets));
     }
 }
 
@@ -72,9 +72,9 @@ void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) 
     ToWordList(words, wordList, 1);
 }
 
-void MergeHash(CHashTable& table, const std::vector<CHashTable*>& tables) {
-    for (const CHashTable* source : tables)
-        source->ForEachNode([&](const CHashNode& node) { AddWord(table, node.name, node.count, node.type); });
+void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) {
+    for (const CountTable* source : tables)
+        source->ForEach([&](std::string_view text, int32_t type, uint32_t count) { AddWord(table, text, count, type); });
 }
 
 void ToWordList(const CHashTable& table, CWordList& list, int mode) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/format/word_list.h"
 
@@ -22,8 +23,8 @@ constexpr int64_t kMaxUnitListEntries = 10000000;
 struct CountTables {
     CHashTable units;
     CHashTable words;
-    std::vector<std::unique_ptr<CHashTable>> group_units;
-    std::vector<std::unique_ptr<CHashTable>> group_words;
+    std::vector<std::unique_ptr<CountTable>> group_units;
+    std::vector<std::unique_ptr<CountTable>> group_words;
 
     // Makes every table empty, sized from "HashSize_IdxUnit" and
     // "HashSize_WordList" (0 meaning 1,048,576); a group's word table gets
@@ -38,7 +39,7 @@ struct CountTables {
 
 // Adds every entry of the tables, in order, bucket by bucket and chain by
 // chain, to table.
-void MergeHash(CHashTable& table, const std::vector<CHashTable*>& tables);
+void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables);
 
 // Mode 0: a unit list sorted by descending count. Mode 1: a word list sorted
 // by text, with its identifier-ordered copy.

@@ -5,12 +5,6 @@
 
 namespace qav {
 
-namespace {
-
-constexpr size_t kFirstNameSlots = 64;
-
-}  // namespace
-
 void CHashTable::Reset(uint32_t bucketCount) {
     unit_list.clear();
     nodes_.clear();
@@ -18,8 +12,7 @@ void CHashTable::Reset(uint32_t bucketCount) {
     bucket_count_ = bucketCount ? bucketCount : kDefaultBucketCount;
     heads_.clear();
     linked_.store(true, std::memory_order_release);
-    names_.clear();
-    names_used_ = 0;
+    names_.Clear();
 }
 
 uint32_t CHashTable::HashText(std::string_view text) {
@@ -35,29 +28,13 @@ uint32_t CHashTable::HashVal(std::string_view text) const {
 uint64_t CHashTable::MixedHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
 
 size_t CHashTable::FindSlot(std::string_view name, uint64_t hash) const {
-    const size_t mask = names_.size() - 1;
-    const uint32_t tag = SlotTag(hash);
-    for (size_t at = hash & mask;; at = (at + 1) & mask) {
-        const NameSlot& slot = names_[at];
-        if (slot.tag == 0 || (slot.tag == tag && nodes_[slot.first].name == name)) return at;
-    }
-}
-
-void CHashTable::GrowNameIndex() {
-    std::vector<NameSlot> old(std::max(names_.size() * 2, kFirstNameSlots));
-    old.swap(names_);
-    // The slots keep no full hash, so each name's is computed anew.
-    for (const NameSlot& slot : old) {
-        if (slot.tag == 0) continue;
-        const std::string& name = nodes_[slot.first].name;
-        names_[FindSlot(name, MixedHash(name))] = slot;
-    }
+    return names_.Find(name, hash, [this](uint32_t place) { return std::string_view(nodes_[place].name); });
 }
 
 CHashNode* CHashTable::GetHashNode(std::string_view name) const {
     if (names_.empty()) return nullptr;
-    const NameSlot& slot = names_[FindSlot(name, MixedHash(name))];
-    return slot.tag == 0 ? nullptr : const_cast<CHashNode*>(&nodes_[slot.first]);
+    const size_t slot = FindSlot(name, MixedHash(name));
+    return names_.Used(slot) ? NodeAt(names_.First(slot)) : nullptr;
 }
 
 CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type) const {
@@ -66,25 +43,21 @@ CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type) const {
 
 CHashNode* CHashTable::GetHashNode(std::string_view name, int32_t type, uint64_t hash) const {
     if (names_.empty()) return nullptr;
-    const NameSlot& slot = names_[FindSlot(name, hash)];
-    if (slot.tag == 0) return nullptr;
-    for (CHashNode* node = const_cast<CHashNode*>(&nodes_[slot.first]); node; node = node->same_name)
+    const size_t slot = FindSlot(name, hash);
+    if (!names_.Used(slot)) return nullptr;
+    for (CHashNode* node = NodeAt(names_.First(slot)); node; node = node->same_name)
         if (node->type == type) return node;
     return nullptr;
 }
 
-void CHashTable::PrefetchSlot(uint64_t hash) const {
-    if (!names_.empty()) __builtin_prefetch(&names_[hash & (names_.size() - 1)]);
-}
+void CHashTable::PrefetchSlot(uint64_t hash) const { names_.Prefetch(hash); }
 
 void CHashTable::PrefetchNode(uint64_t hash) const {
-    if (names_.empty()) return;
-    const NameSlot& slot = names_[hash & (names_.size() - 1)];
-    // Only the first slot probed: a name further along is rare at half load.
-    if (slot.tag != SlotTag(hash)) return;
+    uint32_t first = 0;
+    if (!names_.FirstProbe(hash, &first)) return;
     // The name (with its bytes, when short) and the counts a look-up's caller
     // goes on to read or change: the whole node, which may touch three lines.
-    const char* node = reinterpret_cast<const char*>(&nodes_[slot.first]);
+    const char* node = reinterpret_cast<const char*>(&nodes_[first]);
     for (size_t at = 0; at < sizeof(CHashNode); at += 64) __builtin_prefetch(node + at);
     __builtin_prefetch(node + sizeof(CHashNode) - 1);
 }
@@ -95,10 +68,9 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, bool* creat
 
 CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, uint64_t hash, bool* created) {
     if (bucket_count_ == 0) bucket_count_ = kDefaultBucketCount;
-    // At most half the slots in use keeps the probes short.
-    if ((names_used_ + 1) * 2 > names_.size()) GrowNameIndex();
-    NameSlot& slot = names_[FindSlot(name, hash)];
-    CHashNode* first = slot.tag == 0 ? nullptr : &nodes_[slot.first];
+    names_.MakeRoom([this](uint32_t place) { return std::string_view(nodes_[place].name); }, MixedHash);
+    const size_t slot = FindSlot(name, hash);
+    CHashNode* first = names_.Used(slot) ? &nodes_[names_.First(slot)] : nullptr;
     CHashNode** link = &first;
     for (; *link; link = &(*link)->same_name) {
         if ((*link)->type == type) {
@@ -107,13 +79,10 @@ CHashNode* CHashTable::GetOrAdd(std::string_view name, int32_t type, uint64_t ha
         }
     }
     CHashNode* node = &nodes_.emplace_back(name, type);
-    if (slot.tag == 0) {
-        slot.tag = SlotTag(hash);
-        slot.first = static_cast<uint32_t>(nodes_.size() - 1);
-        ++names_used_;
-    } else {
+    if (!names_.Used(slot))
+        names_.Fill(slot, hash, static_cast<uint32_t>(nodes_.size() - 1));
+    else
         *link = node;
-    }
     linked_.store(false, std::memory_order_relaxed);
     if (created) *created = true;
     return node;

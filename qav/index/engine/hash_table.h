@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "qav/index/engine/name_index.h"
+
 namespace qav {
 
 class CHashNode {
@@ -130,21 +132,9 @@ public:
     std::vector<CHashNode*> unit_list;
 
 private:
-    // One entry of the name index: the first node of a name, as its place in
-    // nodes_, with a tag from the mixed hash of that name (0 marks a free
-    // slot). Eight bytes instead of a full hash and a pointer: a build holds
-    // one table per file group, and the index is a large part of each.
-    struct NameSlot {
-        uint32_t tag = 0;
-        uint32_t first = 0;
-    };
-
     static uint64_t MixedHash(std::string_view name);
-    // Never 0, so that a used slot is told from a free one.
-    static uint32_t SlotTag(uint64_t hash) { return static_cast<uint32_t>(hash >> 32) | 1; }
     // The slot of that name, or the free slot where it would go.
     size_t FindSlot(std::string_view name, uint64_t hash) const;
-    void GrowNameIndex();
     // Indexes of the buckets that hold nodes, in increasing order.
     // Links the chains (every node's next, and heads_) unless no node was
     // added since they were last linked. Safe to call from several threads
@@ -159,8 +149,7 @@ private:
     mutable std::vector<BucketHead> heads_;
     mutable std::atomic<bool> linked_{true};
     mutable std::mutex link_mutex_;
-    std::vector<NameSlot> names_;                 // open addressing, a power of two long
-    size_t names_used_ = 0;
+    NameIndex names_;
     std::deque<CHashNode> nodes_;  // owns every node; addresses stay fixed
 };
 

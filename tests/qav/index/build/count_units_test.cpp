@@ -48,8 +48,8 @@ protected:
         int file_no = 0;
         for (size_t g = 0; g < groupFiles.size(); ++g) {
             groups[g].number = static_cast<uint32_t>(g);
-            groups[g].unit_hash = tables_.group_units[g].get();
-            groups[g].word_hash = tables_.group_words[g].get();
+            groups[g].unit_counts = tables_.group_units[g].get();
+            groups[g].word_counts = tables_.group_words[g].get();
             groups[g].config = &config_;
             for (const std::string& text : groupFiles[g]) {
                 std::string path = dir_.file("Data_" + std::to_string(file_no++) + ".txt");
@@ -203,8 +203,8 @@ TEST(BuildStages, PreparedCorpusCountsIntoWordAndUnitLists) {
     qav::CountTables tables;
     tables.InitHash(config, 1);
     std::vector<qav::CThreadInfo> groups(1);
-    groups[0].unit_hash = tables.group_units[0].get();
-    groups[0].word_hash = tables.group_words[0].get();
+    groups[0].unit_counts = tables.group_units[0].get();
+    groups[0].word_counts = tables.group_words[0].get();
     groups[0].config = &config;
     std::string path;
     int kind = -1;

@@ -71,8 +71,9 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
             SCOPED_TRACE(std::to_string(type) + " x " + std::to_string(count));
             const int width = qav::OffsetRecordWidth(type);
             const int64_t offset = 2 * width;  // after another unit's region
-            qav::CHashTable group(11), merged(11);
-            qav::AddWord(group, "u", count, type);
+            qav::CountTable group(11);
+            qav::CHashTable merged(11);
+            group.Add("u", type, count);
             qav::AddWord(merged, "u", count, type);
             qav::CWordList list;
             list.words = {ListUnit("u", type, offset)};
@@ -114,8 +115,9 @@ TEST(GroupSlices, FrequentUnitsGetAPartOfTheirRecordsAsBuffer) {
 }
 
 TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
-    qav::CHashTable group(11), merged(11);
-    qav::AddWord(group, "pruned", 2, qav::UNIT_ML);
+    qav::CountTable group(11);
+    qav::CHashTable merged(11);
+    group.Add("pruned", qav::UNIT_ML, 2);
     qav::AddWord(merged, "pruned", 2, qav::UNIT_ML);
     qav::CWordList list;
     qav::GroupSlices slices(list, merged, 1);
@@ -136,16 +138,17 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
     // met the unit.
     for (uint32_t secondCount : {2u, qav::kSliceBufferRecords + 2}) {
         SCOPED_TRACE(secondCount);
-        qav::CHashTable first(11), second(11), third(11), merged(11);
-        qav::AddWord(first, "u", 3, qav::UNIT_ML);
-        qav::AddWord(second, "u", secondCount, qav::UNIT_ML);
-        qav::AddWord(third, "w", 1, qav::UNIT_ML);
+        qav::CountTable first(11), second(11), third(11);
+        qav::CHashTable merged(11);
+        first.Add("u", qav::UNIT_ML, 3);
+        second.Add("u", qav::UNIT_ML, secondCount);
+        third.Add("w", qav::UNIT_ML, 1);
         qav::AddWord(merged, "u", 3 + secondCount, qav::UNIT_ML);
         qav::CWordList list;
         list.words = {ListUnit("u", qav::UNIT_ML, 0)};
         qav::ReadyOffsetInfo(merged, list);
         qav::GroupSlices slices(list, merged, 3);
-        for (const qav::CHashTable* group : {&first, &second, &third}) ASSERT_TRUE(slices.AddGroup(*group, 1));
+        for (const qav::CountTable* group : {&first, &second, &third}) ASSERT_TRUE(slices.AddGroup(*group, 1));
         EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->offset, 3 * width);  // after the first group's slice
         EXPECT_EQ(slices.Slice(2, "u", qav::UNIT_ML)->count, 0u);  // never counted
         ScratchFile file((3 + secondCount) * width);
@@ -169,10 +172,11 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
 
 TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
     const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
-    qav::CHashTable first(11), second(11), merged(11);
-    for (qav::CHashTable* table : {&first, &second}) {
-        qav::AddWord(*table, "u", 1, qav::UNIT_ML);
-        qav::AddWord(*table, "w", 1, qav::UNIT_ML);
+    qav::CountTable first(11), second(11);
+    qav::CHashTable merged(11);
+    for (qav::CountTable* table : {&first, &second}) {
+        table->Add("u", qav::UNIT_ML, 1);
+        table->Add("w", qav::UNIT_ML, 1);
     }
     qav::AddWord(merged, "u", 2, qav::UNIT_ML);
     qav::AddWord(merged, "w", 2, qav::UNIT_ML);

@@ -11,6 +11,7 @@
 #include "qav/index/base/config.h"
 #include "qav/index/build/process_line.h"
 #include "qav/index/build/qav_tree.h"
+#include "qav/index/build/word_lists.h"
 #include "qav/index/format/unit_type.h"
 #include "support/test_support.h"
 
@@ -46,16 +47,18 @@ protected:
         std::vector<std::string> lines;
         for (const std::string& line : utf8Lines) lines.push_back(Gbk(line));
 
-        qav::CHashTable unit_hash(4099), word_hash(4099);
+        qav::CountTable unit_hash(4099), counted_words(4099);
         qav::CQAVTree count_tree;
         count_tree.SetConfig(&config_);
         qav::CPNInfo count_info;
         std::vector<uint32_t> word_counts;
         for (const std::string& line : lines) {
             uint32_t count = 0;
-            bool ok = qav::ProcessLine_Count(line.c_str(), count_tree, unit_hash, word_hash, count_info, kind, count);
+            bool ok = qav::ProcessLine_Count(line.c_str(), count_tree, unit_hash, counted_words, count_info, kind, count);
             word_counts.push_back(ok ? count : 0);
         }
+        qav::CHashTable word_hash(4099);
+        qav::MergeHash(word_hash, {&counted_words});
         AddSeparatorWords(word_hash);
 
         std::map<std::pair<std::string, int>, uint32_t> stored;
@@ -76,7 +79,10 @@ protected:
                     result.units.insert(Describe(unit));
                 }
             };
-            result.ok = qav::ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind);
+            uint64_t written = 0;
+            result.ok =
+                qav::ProcessLine_Offset(lines[i].c_str(), tree, store, word_hash, 3, kPosition, data, info, kind, &written);
+            EXPECT_EQ(static_cast<long>(written), ftell(data) - before) << utf8Lines[i];
             result.data = ReadWords(data, before, word_hash);
             if (result.ok) {
                 EXPECT_EQ(static_cast<long>(word_counts[i]) * 4, ftell(data) - before) << utf8Lines[i];
@@ -86,7 +92,7 @@ protected:
         fclose(data);
 
         std::map<std::pair<std::string, int>, uint32_t> counted;
-        unit_hash.ForEachNode([&](const qav::CHashNode& node) { counted[{node.name, node.type}] = node.count; });
+        unit_hash.ForEach([&](std::string_view text, int32_t type, uint32_t count) { counted[{std::string(text), type}] = count; });
         EXPECT_EQ(counted, stored);
         return results;
     }
@@ -262,9 +268,11 @@ TEST_F(SentenceUnitsTest, WordWithoutIdentifierStopsTheOffsetPass) {
     qav::CPNInfo info;
     int records = 0;
     FILE* data = tmpfile();
+    uint64_t written = 0;
     EXPECT_FALSE(qav::ProcessLine_Offset_Seg(
-        Gbk("我/r 爱/v").c_str(), [&](const std::vector<qav::IdxUnitEntry>& units) { records += static_cast<int>(units.size()); }, words, 0, 512, data, info, config_));
+        Gbk("我/r 爱/v").c_str(), [&](const std::vector<qav::IdxUnitEntry>& units) { records += static_cast<int>(units.size()); }, words, 0, 512, data, info, config_, &written));
     EXPECT_EQ(ftell(data), 4);  // the identifier of the word before stays
+    EXPECT_EQ(written, 4u);     // and is counted, so that the next line's position follows it
     EXPECT_EQ(records, 0);
     fclose(data);
 }

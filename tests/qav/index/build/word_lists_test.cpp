@@ -46,10 +46,11 @@ TEST(WordLists, UnitListByCountWordListByTextAndIdentifier) {
 }
 
 TEST(WordLists, MergeAddsCountsInGroupOrder) {
-    qav::CHashTable a(5), b(5), merged(5);
-    qav::AddWord(a, "x", 2, qav::UNIT_WORD);
-    qav::AddWord(b, "y", 1, qav::UNIT_WORD);
-    qav::AddWord(b, "x", 3, qav::UNIT_WORD);
+    qav::CountTable a(5), b(5);
+    qav::CHashTable merged(5);
+    a.Add("x", qav::UNIT_WORD, 2);
+    b.Add("y", qav::UNIT_WORD, 1);
+    b.Add("x", qav::UNIT_WORD, 3);
     qav::MergeHash(merged, {&a, &b});
     EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->count, 5u);
     EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->id, 0);
