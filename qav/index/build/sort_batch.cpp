@@ -1,5 +1,7 @@
 #include "qav/index/build/sort_batch.h"
 
+#include <atomic>
+
 namespace qav {
 
 SortWork& SortBatch::Add() {
@@ -44,13 +46,29 @@ void SortBatch::Join() {
 
 bool SortBatch::ProcessSorted(CHashTable& splitHash) {
     Join();
-    bool ok = true;
+    // Each unit at its own offset (a unit may have fewer records than its
+    // region holds, so the regions of a batch are not back to back), by
+    // positioned writes, so the units go back side by side on the pool:
+    // turning keyed records back into records is work of its own.
+    std::atomic<bool> ok{true};
+    std::vector<SortWork*> task;
+    uint64_t taskRecords = 0;
+    auto submit = [&] {
+        pool_.Submit([&ok, units = std::move(task)] {
+            for (SortWork* work : units)
+                if (!work->Write2File()) ok = false;
+        });
+        task.clear();
+        taskRecords = 0;
+    };
     for (const std::unique_ptr<SortWork>& work : works_) {
-        // Each unit at its own offset: a unit may have fewer records than its
-        // region holds, so the regions of a batch are not back to back.
-        if (!work->Write2File()) ok = false;
-        work->AddToSplittedHash(splitHash);
+        task.push_back(work.get());
+        taskRecords += work->count;
+        if (taskRecords >= kSmallUnitTaskRecords) submit();
     }
+    if (!task.empty()) submit();
+    pool_.Wait();
+    for (const std::unique_ptr<SortWork>& work : works_) work->AddToSplittedHash(splitHash);
     works_.clear();
     return ok;
 }

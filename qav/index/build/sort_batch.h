@@ -1,6 +1,6 @@
 // A batch of consecutive units of one offset file whose records are sorted
-// concurrently by a pool of at most maxThreads threads, then written back on
-// the caller's thread.
+// concurrently by a pool of at most maxThreads threads, then written back by
+// the same pool.
 #pragma once
 
 #include <memory>

@@ -44,7 +44,8 @@ bool SortOffsetStage(const SortOffsetStageInput& input, CHashTable& splitHash) {
     regions.max_unit_count_to_sort = config.m_SizeInfo.MaxUnitCount_ToSort;
     bool ok = SortUnitRegions(regions, splitHash);
 
-    // Buffered records reach the files only when they are closed.
+    // Records go to the files by positioned writes; closing reports what the
+    // system could not write after all.
     for (qz::FileHandle& file : files)
         if (std::fclose(file.release()) != 0) ok = false;
     return ok;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/platform/positioned_io.h"
 #include "qav/index/build/add_word.h"
 #include "qav/index/format/offset_record.h"
 #include "qav/index/base/qav_log.h"
@@ -67,11 +68,9 @@ bool SortWork::SetThreadInfoEx(const std::string& unitText, int64_t regionOffset
 
     const size_t wanted = size_t{count} * width();
     records.assign(wanted, 0);
-    size_t got = 0;
-    if (wanted > 0 && fseeko(file, offset, SEEK_SET) == 0) got = std::fread(records.data(), 1, wanted, file);
-    if (got != wanted) {
-        QavLogOnly("SetThreadInfoEx Error: read %lld of %lld for [%s]\n", static_cast<long long>(got),
-                   static_cast<long long>(wanted), text.c_str());
+    if (wanted > 0 && !qz::ReadAt(fileno(file), records.data(), wanted, offset)) {
+        QavLogOnly("SetThreadInfoEx Error: cannot read %lld bytes at %lld for [%s]\n", static_cast<long long>(wanted),
+                   static_cast<long long>(offset), text.c_str());
         records.clear();
         return false;
     }
@@ -166,8 +165,7 @@ bool SortWork::Write2File() {
         std::vector<unsigned char>().swap(keyed);
     }
     if (!records.empty()) {
-        ok = fseeko(file, offset, SEEK_SET) == 0 &&
-             std::fwrite(records.data(), 1, records.size(), file) == records.size();
+        ok = qz::WriteAt(fileno(file), records.data(), records.size(), offset);
         if (!ok) QavLog("Write2File Error!\n");
     }
     std::vector<unsigned char>().swap(records);

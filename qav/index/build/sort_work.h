@@ -72,7 +72,7 @@ public:
 
     // Writes the records (back from their keyed copy, when sorted with keys)
     // at the region's own offset and frees them; false
-    // (after logging "Write2File Error!\n") on a failed seek or short write.
+    // (after logging "Write2File Error!\n") on a failed write.
     bool Write2File();
 
     // Registers every chunk as a chunk unit "%s_%d" in the split-unit hash,
