@@ -25,8 +25,9 @@ namespace qav {
 // slice (all of them when it has fewer).
 constexpr uint32_t kSliceBufferRecords = 32;
 // A frequent unit's buffer holds this part of its records, so that it is
-// written in a few large pieces rather than in many small ones.
-constexpr uint32_t kSliceWrites = 16;
+// written in a few large pieces rather than in many small ones: every group
+// writes into the same offset files, and each write holds the file's lock.
+constexpr uint32_t kSliceWrites = 8;
 
 // Records the buffer of a unit the group counted count times holds.
 uint32_t SliceBufferRecords(uint32_t count);
