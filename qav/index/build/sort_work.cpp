@@ -39,10 +39,10 @@ constexpr size_t kKeySlices = 16;
 
 // Zeroes the records that name a data file the corpus lacks or a sentence
 // position beyond their data file; returns how many.
-uint32_t ZeroOutOfBounds(std::vector<unsigned char>& records, int width, const RecordCompareContext& corpus) {
+uint32_t ZeroOutOfBounds(UnfilledBytes& records, int width, const RecordCompareContext& corpus) {
     uint32_t zeroed = 0;
     for (size_t at = 0; at + width <= records.size(); at += width) {
-        unsigned char* record = &records[at];
+        unsigned char* record = records.data() + at;
         const uint8_t fileNo = record[6];
         const uint32_t position = qz::bytes::Load<uint32_t>(record);
         if (fileNo < corpus.files.size() && position < corpus.files[fileNo].count) continue;
@@ -67,11 +67,11 @@ bool SortWork::SetThreadInfoEx(const std::string& unitText, int64_t regionOffset
     chunks.clear();
 
     const size_t wanted = size_t{count} * width();
-    records.assign(wanted, 0);
+    records.Reset(wanted);
     if (wanted > 0 && !qz::ReadAt(fileno(file), records.data(), wanted, offset)) {
         QavLogOnly("SetThreadInfoEx Error: cannot read %lld bytes at %lld for [%s]\n", static_cast<long long>(wanted),
                    static_cast<long long>(offset), text.c_str());
-        records.clear();
+        records.Free();
         return false;
     }
     if (width() > 0) {
@@ -108,7 +108,7 @@ bool SortWork::ReadyKeys(const RecordOrder& order) {
         return false;
     if (keys) return true;
     keys = order.keys;
-    keyed.assign(size_t{count} * KeyedBytes(), 0);
+    keyed.Reset(size_t{count} * KeyedBytes());
     keyed_order = KeyedOrderOf(compare, order.context, keys->corpus(), static_cast<UnitType>(type));
     return true;
 }
@@ -162,13 +162,13 @@ bool SortWork::Write2File() {
     bool ok = true;
     if (!keyed.empty()) {
         DropSortKeys(keyed.data(), count, width(), keys->corpus(), records.data());
-        std::vector<unsigned char>().swap(keyed);
+        keyed.Free();
     }
     if (!records.empty()) {
         ok = qz::WriteAt(fileno(file), records.data(), records.size(), offset);
         if (!ok) QavLog("Write2File Error!\n");
     }
-    std::vector<unsigned char>().swap(records);
+    records.Free();
     return ok;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,27 @@ struct RecordOrder {
     zq_compare_ex_fn ForType(int32_t type) const;
 };
 
+// Bytes that are all written before they are read (records read from a
+// region, keyed records made from them), so they are not zeroed first: the
+// zeroing touched every page on the thread that hands out the work, where the
+// pool's threads now touch them as they fill them.
+class UnfilledBytes {
+public:
+    void Reset(size_t size) {
+        bytes_.reset(size > 0 ? new unsigned char[size] : nullptr);
+        size_ = size;
+    }
+    void Free() { Reset(0); }
+    unsigned char* data() { return bytes_.get(); }
+    const unsigned char* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+
+private:
+    std::unique_ptr<unsigned char[]> bytes_;
+    size_t size_ = 0;
+};
+
 class SortWork {
 public:
     // Below this many records a chunk sorts faster than a hand-off to a worker.
@@ -41,11 +63,11 @@ public:
     std::FILE* file = nullptr;
     uint32_t chunk_limit = 0;
     uint8_t file_no = 0;
-    std::vector<unsigned char> records;
+    UnfilledBytes records;
     std::vector<uint32_t> chunks;
     // While a sort with the record kind's own comparator runs: the records
     // with their sort keys, and the order of such keyed records.
-    std::vector<unsigned char> keyed;
+    UnfilledBytes keyed;
     KeyedOrder keyed_order;
     const RecordSortKeys* keys = nullptr;
 
