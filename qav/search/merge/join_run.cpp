@@ -355,6 +355,9 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
         });
         // A probe cut short leaves pairs unfound: the result is approximate.
         if (pass.cut) m_env.SetApproximate();
+        int64_t pairs = 0;
+        for (const std::vector<CRetInfo>& found : pass.found) pairs += static_cast<int64_t>(found.size());
+        out.ExpectHits(pairs);
         for (size_t share = 0; share < pass.found.size(); ++share) {
             for (const CRetInfo& joined : pass.found[share]) out.Add2QAVRetEx(joined);
             out.m_nLeftOut += pass.leftOut[share];
