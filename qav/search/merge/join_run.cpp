@@ -160,6 +160,9 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo hit;
+            // Room for a hit per record: a growing list would be copied into
+            // fresh pages, and room never touched costs no memory.
+            found.reserve(static_cast<size_t>(to - from));
             ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i]);
                 for (int i = 0; i < count; ++i) {
@@ -228,6 +231,8 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
+            // As in the probe side's pass.
+            found.reserve(static_cast<size_t>(to - from));
             bool inSentence[kRecordBatch];
             CRetInfo made[kRecordBatch];
             // The hits of a batch of records.
