@@ -48,4 +48,14 @@ ZeroedArray<T> MakeZeroedArray(size_t count) {
     return ZeroedArray<T>(static_cast<T*>(block), ZeroedDeleter{bytes});
 }
 
+// Advises huge pages for a mapped array of which many megabytes are about to
+// be filled: a page fault costs far more than zeroing its page, and a fault
+// per 2 MB replaces one per 4 KB. Only advice: a heap array, or a kernel
+// without huge pages, leaves the array as it was.
+template <typename T>
+void AdviseHugePages(const ZeroedArray<T>& array) {
+    const size_t bytes = array.get_deleter().mappedBytes;
+    if (bytes > 0) madvise(array.get(), bytes, MADV_HUGEPAGE);
+}
+
 }  // namespace qav

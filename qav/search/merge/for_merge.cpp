@@ -92,8 +92,7 @@ void CForMerge::ForMergeExit() {
     m_Candidates.clear();
     m_TagKeys.clear();
     m_Passed.clear();
-    m_JoinSentences.Release();
-    m_JoinPlaces.Release();
+    m_JoinMarks.Release();
     std::vector<std::vector<CRetInfo>>().swap(m_JoinProbeHits);
     m_JoinHits.Release();
 }

@@ -76,11 +76,13 @@ public:
     // pass ends (8 bytes a key, against the records a result already holds).
     std::vector<uint64_t> m_TagKeys;
     std::vector<uint32_t> m_Passed;          // prefilter keys a fill let through
-    // Joins: the probe side's sentences, the places where its hits meet a
-    // partner under an exact relation, its hits (of an atom side, by share),
-    // and the list side's hits in those sentences.
-    SentenceSet m_JoinSentences;
-    SentenceSet m_JoinPlaces;
+    // Joins: the probe side's sentences (layer kJoinSentences) and, under an
+    // exact relation, the places where its hits meet a partner (layer
+    // kJoinPlaces), its hits (of an atom side, by share), and the list side's
+    // hits in those sentences.
+    static constexpr int kJoinSentences = 0;
+    static constexpr int kJoinPlaces = 1;
+    SentenceSet m_JoinMarks;
     std::vector<std::vector<CRetInfo>> m_JoinProbeHits;
     SentenceHits m_JoinHits;
     CQAVSearch* m_pOwner = nullptr;

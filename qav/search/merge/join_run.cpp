@@ -47,15 +47,17 @@ uint32_t PlaceKey(const CRetInfo& hit, int place) {
 
 // Whether a hit may meet a hit of the probe side: always under a relation
 // without one meeting place, otherwise when some probe hit meets at its place.
-bool MeetsAProbePlace(const SentenceSet& places, int code, bool isLeft, const CRetInfo& hit) {
+bool MeetsAProbePlace(const SentenceSet& marks, int code, bool isLeft, const CRetInfo& hit) {
     int place = 0;
-    return !JoinPlace(code, isLeft, hit, place) || places.Has(hit.file_no, PlaceKey(hit, place));
+    return !JoinPlace(code, isLeft, hit, place) ||
+           marks.Has(hit.file_no, PlaceKey(hit, place), CForMerge::kJoinPlaces);
 }
 
 // Asks the processor for the bit MeetsAProbePlace will read.
-void PrefetchProbePlace(const SentenceSet& places, int code, bool isLeft, const CRetInfo& hit) {
+void PrefetchProbePlace(const SentenceSet& marks, int code, bool isLeft, const CRetInfo& hit) {
     int place = 0;
-    if (JoinPlace(code, isLeft, hit, place)) places.Prefetch(hit.file_no, PlaceKey(hit, place));
+    if (JoinPlace(code, isLeft, hit, place))
+        marks.Prefetch(hit.file_no, PlaceKey(hit, place), CForMerge::kJoinPlaces);
 }
 
 // A probe side with fewer hits than the list side's records over this is
@@ -129,18 +131,17 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
 }
 
 void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft) {
-    SentenceSet& sentences = m_area.m_JoinSentences;
-    SentenceSet& places = m_area.m_JoinPlaces;
+    SentenceSet& marks = m_area.m_JoinMarks;
     std::vector<std::vector<CRetInfo>>& probeHits = m_area.m_JoinProbeHits;
     const RecordCompareContext& corpus = m_env.Corpus();
-    sentences.Reset(corpus);
     probeHits.clear();
     int place = 0;
     const bool exact = JoinPlace(code, sideIsLeft, ClearedRetInfo(), place);
-    if (exact) places.Reset(corpus);
+    marks.Reset(corpus, exact ? 2 : 1);
     auto mark = [&](const CRetInfo& hit) {
-        sentences.Add(hit.file_no, hit.position);
-        if (exact && JoinPlace(code, sideIsLeft, hit, place)) places.Add(hit.file_no, PlaceKey(hit, place));
+        marks.Add(hit.file_no, hit.position, CForMerge::kJoinSentences);
+        if (exact && JoinPlace(code, sideIsLeft, hit, place))
+            marks.Add(hit.file_no, PlaceKey(hit, place), CForMerge::kJoinPlaces);
     };
     if (side.merged) {
         for (int i = 0; i < side.merged->m_nCount; ++i) mark(side.merged->m_Hits[static_cast<size_t>(i)]);
@@ -160,6 +161,9 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
             CRetInfo hit;
+            // Room for a hit per record: a growing list would be copied into
+            // fresh pages, and room never touched costs no memory.
+            found.reserve(static_cast<size_t>(to - from));
             ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i]);
                 for (int i = 0; i < count; ++i) {
@@ -174,11 +178,9 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
         });
         if (pass.cut) m_env.SetApproximate();
         probeHits = std::move(pass.found);
-        std::vector<SentenceSet*> sets = {&sentences};
-        if (exact) sets.push_back(&places);
-        SentenceSet::AddAll(sets, probeHits, [&](size_t set, const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
+        marks.AddAllLayers(probeHits, [&](int layer, const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
             fileNo = hit.file_no;
-            if (set == 0) {
+            if (layer == CForMerge::kJoinSentences) {
                 position = hit.position;
                 return true;
             }
@@ -202,12 +204,12 @@ bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& recor
     const RecordCompareContext& corpus = m_env.Corpus();
     // Hits of sentences the probe side does not hold could never pair up.
     return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
-           m_area.m_JoinSentences.Has(record.fileNo, record.position) &&
+           m_area.m_JoinMarks.Has(record.fileNo, record.position) &&
            m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
 }
 
 void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code, bool sideIsLeft) {
-    const SentenceSet& sentences = m_area.m_JoinSentences;
+    const SentenceSet& sentences = m_area.m_JoinMarks;
     SentenceHits& hits = m_area.m_JoinHits;
     hits.Clear();
     int64_t records = 0;
@@ -215,7 +217,7 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
         for (int i = 0; i < side.merged->m_nCount; ++i) {
             const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
             if (sentences.Has(hit.file_no, hit.position) &&
-                MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, hit))
+                MeetsAProbePlace(m_area.m_JoinMarks, code, sideIsLeft, hit))
                 hits.Add(hit);
         }
     } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
@@ -228,6 +230,8 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
         SharedPass pass;
         pass.Run(records, [&](int, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
             QueryTimeCheck clock;
+            // As in the probe side's pass.
+            found.reserve(static_cast<size_t>(to - from));
             bool inSentence[kRecordBatch];
             CRetInfo made[kRecordBatch];
             // The hits of a batch of records.
@@ -243,12 +247,12 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
                 for (int i = 0; i < count; ++i) {
                     // A record outside the marked sentences makes no hit.
                     if (inSentence[i] && ListRecordHit(atom, batch[i], made[madeCount])) {
-                        PrefetchProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[madeCount]);
+                        PrefetchProbePlace(m_area.m_JoinMarks, code, sideIsLeft, made[madeCount]);
                         ++madeCount;
                     }
                 }
                 for (int i = 0; i < madeCount; ++i)
-                    if (MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, made[i])) found.push_back(made[i]);
+                    if (MeetsAProbePlace(m_area.m_JoinMarks, code, sideIsLeft, made[i])) found.push_back(made[i]);
             };
             if (!sparse) {
                 ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
@@ -287,7 +291,8 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
     } else if (side.atom) {
         ForEachRecordInTime(*side.atom, [&](const OffsetRecordInfo& record) {
             CRetInfo hit;
-            if (ListRecordHit(*side.atom, record, hit) && MeetsAProbePlace(m_area.m_JoinPlaces, code, sideIsLeft, hit))
+            if (ListRecordHit(*side.atom, record, hit) &&
+                MeetsAProbePlace(m_area.m_JoinMarks, code, sideIsLeft, hit))
                 hits.Add(hit);
         });
     }
@@ -355,6 +360,9 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
         });
         // A probe cut short leaves pairs unfound: the result is approximate.
         if (pass.cut) m_env.SetApproximate();
+        int64_t pairs = 0;
+        for (const std::vector<CRetInfo>& found : pass.found) pairs += static_cast<int64_t>(found.size());
+        out.ExpectHits(pairs);
         for (size_t share = 0; share < pass.found.size(); ++share) {
             for (const CRetInfo& joined : pass.found[share]) out.Add2QAVRetEx(joined);
             out.m_nLeftOut += pass.leftOut[share];

@@ -23,6 +23,12 @@ void CQAVRet::QAVRetExit() {
     m_bFree = 1;
 }
 
+void CQAVRet::ExpectHits(int64_t count) {
+    // Hits of one huge page.
+    constexpr int64_t kHugePageHits = (int64_t{2} << 20) / static_cast<int64_t>(sizeof(CRetInfo));
+    if (count >= kHugePageHits) AdviseHugePages(m_Hits);
+}
+
 bool CQAVRet::Add2QAVRetEx(const CRetInfo& info) {
     if (m_nCount >= m_nCapacity) {
         ++m_nLeftOut;

@@ -23,6 +23,9 @@ public:
         m_bApproximate = 0;
         m_bFree = 0;
     }
+    // Readies the result for count more hits: many are laid on huge pages.
+    // A few keep small pages, which a short result fills at less cost.
+    void ExpectHits(int64_t count);
     // Appends a copy of the hit; false, with the hit counted as left out,
     // when the result is full.
     bool Add2QAVRetEx(const CRetInfo& info);

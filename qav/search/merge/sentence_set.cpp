@@ -2,13 +2,7 @@
 
 namespace qav {
 
-namespace {
-
-uint64_t SentenceKey(uint8_t fileNo, uint32_t position) { return (uint64_t{fileNo} << 32) | position; }
-
-}  // namespace
-
-void SentenceSet::Reset(const RecordCompareContext& corpus) {
+void SentenceSet::Reset(const RecordCompareContext& corpus, int layers) {
     m_firstBit.resize(corpus.files.size());
     m_fileWords.resize(corpus.files.size());
     uint64_t bits = 0;
@@ -17,18 +11,20 @@ void SentenceSet::Reset(const RecordCompareContext& corpus) {
         m_fileWords[f] = corpus.files[f].count;
         bits += corpus.files[f].count;
     }
+    m_layers = layers;
+    m_placeBits = bits;
     // Refilled rather than reallocated: a query's joins share one corpus.
-    m_bits.assign((bits + 63) / 64, 0);
-    m_blocks.assign(((bits >> kBlockShift) + 64) / 64, 0);
+    m_bits.assign((bits + 63) / 64 * static_cast<size_t>(layers), 0);
+    m_blocks.assign(((bits >> kBlockShift) + 64) / 64 * static_cast<size_t>(layers), 0);
     m_outside.clear();
 }
 
-void SentenceSet::Add(uint8_t fileNo, uint32_t position) {
+void SentenceSet::Add(uint8_t fileNo, uint32_t position, int layer) {
     uint64_t bit = 0;
     if (BitOf(fileNo, position, bit)) {
-        SetBit(bit);
+        SetBit(bit, layer);
     } else {
-        m_outside.insert(SentenceKey(fileNo, position));
+        m_outside.insert(OutsideKey(fileNo, position, layer));
     }
 }
 

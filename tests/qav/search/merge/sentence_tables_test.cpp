@@ -30,6 +30,14 @@ TEST(SentenceSet, HoldsExactlyTheSentencesAddedInsideAndOutsideTheFiles) {
 
     set.Reset(corpus);
     for (const auto& [file, position] : added) EXPECT_FALSE(set.Has(file, position));
+
+    // A second layer holds sentences of its own, outside the files too.
+    set.Reset(corpus, 2);
+    for (const auto& [file, position] : added) set.Add(file, position, 1);
+    for (const auto& [file, position] : added) {
+        EXPECT_TRUE(set.Has(file, position, 1)) << int{file} << ":" << position;
+        EXPECT_FALSE(set.Has(file, position, 0)) << int{file} << ":" << position;
+    }
 }
 
 qav::CRetInfo Hit(uint8_t file, uint32_t position, int16_t start) {
@@ -40,41 +48,58 @@ qav::CRetInfo Hit(uint8_t file, uint32_t position, int16_t start) {
     return hit;
 }
 
-TEST(SentenceSet, AddAllMarksWhatItsKeysGiveOnOneThreadOrInShares) {
+TEST(SentenceSet, AddAllMarksWhatItsKeysGiveOnOneThreadOrInSharesInEveryLayer) {
     // Three files, the middle one large enough that shares meet inside it.
     std::vector<uint32_t> words(300000, 0);
     qav::RecordCompareContext corpus;
     corpus.files = {{words.data(), 1000}, {words.data(), 300000}, {words.data(), 5}};
-    for (int hits : {10, static_cast<int>(qav::kSharedPassFrom) * 2}) {
-        SCOPED_TRACE(hits);
-        std::vector<std::vector<qav::CRetInfo>> lists(3);
-        for (int i = 0; i < hits; ++i) {
-            // Starts give the key: the sentence plus the start, or none for
-            // odd starts; some keys fall outside the files.
-            const uint8_t file = static_cast<uint8_t>(i % 4);
-            lists[static_cast<size_t>(i % 3)].push_back(Hit(file, static_cast<uint32_t>(i * 37 % 310000), static_cast<int16_t>(i % 5)));
+    // Starts give the key: the sentence plus the start (plus the layer), or
+    // none for odd starts; some keys fall outside the files.
+    auto keyOf = [](int layer, const qav::CRetInfo& hit, uint8_t& file, uint32_t& position) {
+        if (hit.start % 2 == 1) return false;
+        file = hit.file_no;
+        position = hit.position + static_cast<uint32_t>(hit.start + layer);
+        return true;
+    };
+    for (int hits : {10, static_cast<int>(qav::kSharedPassFrom) * 2})
+        for (int layers : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << hits << " hits, " << layers << " layers");
+            std::vector<std::vector<qav::CRetInfo>> lists(3);
+            for (int i = 0; i < hits; ++i) {
+                const uint8_t file = static_cast<uint8_t>(i % 4);
+                lists[static_cast<size_t>(i % 3)].push_back(
+                    Hit(file, static_cast<uint32_t>(i * 37 % 310000), static_cast<int16_t>(i % 5)));
+            }
+            qav::SentenceSet set;
+            set.Reset(corpus, layers);
+            if (layers == 1) {
+                set.AddAll(lists, [&](const qav::CRetInfo& hit, uint8_t& file, uint32_t& position) {
+                    return keyOf(0, hit, file, position);
+                });
+            } else {
+                set.AddAllLayers(lists, keyOf);
+            }
+            // The same marks added one by one, each layer in a set of its own.
+            std::vector<qav::SentenceSet> one(static_cast<size_t>(layers));
+            for (int layer = 0; layer < layers; ++layer) {
+                qav::SentenceSet& single = one[static_cast<size_t>(layer)];
+                single.Reset(corpus);
+                uint8_t file = 0;
+                uint32_t position = 0;
+                for (const auto& list : lists)
+                    for (const qav::CRetInfo& hit : list)
+                        if (keyOf(layer, hit, file, position)) single.Add(file, position);
+            }
+            for (const auto& list : lists)
+                for (const qav::CRetInfo& hit : list)
+                    for (uint32_t shift = 0; shift < 6; ++shift)
+                        for (int layer = 0; layer < layers; ++layer) {
+                            const uint32_t position = hit.position + shift;
+                            ASSERT_EQ(one[static_cast<size_t>(layer)].Has(hit.file_no, position),
+                                      set.Has(hit.file_no, position, layer))
+                                << int{hit.file_no} << ":" << position << " layer " << layer;
+                        }
         }
-        qav::SentenceSet set;
-        set.Reset(corpus);
-        set.AddAll(lists, [](const qav::CRetInfo& hit, uint8_t& file, uint32_t& position) {
-            if (hit.start % 2 == 1) return false;
-            file = hit.file_no;
-            position = hit.position + static_cast<uint32_t>(hit.start);
-            return true;
-        });
-        qav::SentenceSet one;
-        one.Reset(corpus);
-        for (const auto& list : lists)
-            for (const qav::CRetInfo& hit : list)
-                if (hit.start % 2 == 0) one.Add(hit.file_no, hit.position + static_cast<uint32_t>(hit.start));
-        for (const auto& list : lists)
-            for (const qav::CRetInfo& hit : list)
-                for (uint32_t shift = 0; shift < 5; ++shift) {
-                    const uint32_t position = hit.position + shift;
-                    ASSERT_EQ(one.Has(hit.file_no, position), set.Has(hit.file_no, position))
-                        << int{hit.file_no} << ":" << position;
-                }
-    }
 }
 
 TEST(SentenceHits, GivesTheHitsOfASentenceLastAddedFirst) {
