@@ -119,11 +119,13 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     if (!stages.End(WriteInitOffset())) return 0;
     stages.Begin("Create Offset\n");
     if (!stages.End(CreateOffset())) return 0;
-    // The offset pass dropped the groups' unit tables and its record buffers;
-    // their memory goes back before the sort loads the corpus. Their many
-    // small blocks leave the heap too scattered for the allocator to shrink
-    // it by itself, so it is asked to.
+    // The offset pass dropped the groups' unit tables and its record buffers,
+    // and was the last to look words up in the merged word table (the word
+    // list stands for it from here on); their memory goes back before the
+    // sort loads the corpus. Their many small blocks leave the heap too
+    // scattered for the allocator to shrink it by itself, so it is asked to.
     m_Tables.group_units.clear();
+    m_Tables.words.Reset(1);
     malloc_trim(0);
     stages.Begin("Sort Offset\n");
     if (!stages.End(SortOffset())) return 0;

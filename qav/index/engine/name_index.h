@@ -16,8 +16,9 @@ namespace qav {
 class NameIndex {
 public:
     bool empty() const { return slots_.empty(); }
+    // Empties the index and gives its slots' memory back.
     void Clear() {
-        slots_.clear();
+        std::vector<Slot>().swap(slots_);
         used_ = 0;
     }
 
