@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <exception>
 
-#include "qav/index/build/add_word.h"
 #include "qav/index/base/config.h"
 #include "common/platform/file_handle.h"
 #include "qav/index/format/index_files.h"

@@ -1,6 +1,5 @@
 #include "qav/index/build/process_line.h"
 
-#include "qav/index/build/add_word.h"
 #include "qav/index/build/row_look_up.h"
 #include "common/platform/byte_codec.h"
 #include "qav/index/format/unit_type.h"
