@@ -51,7 +51,7 @@ uint32_t CountTable::Count(std::string_view text, int32_t type) const {
 }
 
 uint32_t CountTable::NewEntry(const char* text, size_t length, int32_t type, uint32_t count) {
-    const uint32_t place = count_++;
+    const uint32_t place = size_++;
     if ((place >> kEntryBlockShift) == entry_blocks_.size())
         entry_blocks_.push_back(std::make_unique<Entry[]>(size_t{1} << kEntryBlockShift));
     At(place) = Entry{text, static_cast<uint32_t>(length), count, type, kNoEntry};
@@ -79,12 +79,12 @@ const char* CountTable::KeepText(std::string_view text) {
 std::vector<uint32_t> CountTable::WalkOrder() const {
     // Entries sit in the order added, so ordering their places by bucket,
     // then place, gives each bucket in the order its entries were added.
-    std::vector<std::pair<uint32_t, uint32_t>> order(count_);
-    for (uint32_t place = 0; place < count_; ++place)
+    std::vector<std::pair<uint32_t, uint32_t>> order(size_);
+    for (uint32_t place = 0; place < size_; ++place)
         order[place] = {CHashTable::HashText(TextAt(place)) % bucket_count_, place};
     std::sort(order.begin(), order.end());
-    std::vector<uint32_t> places(count_);
-    for (uint32_t k = 0; k < count_; ++k) places[k] = order[k].second;
+    std::vector<uint32_t> places(size_);
+    for (uint32_t k = 0; k < size_; ++k) places[k] = order[k].second;
     return places;
 }
 

@@ -29,7 +29,7 @@ public:
     CountTable& operator=(const CountTable&) = delete;
 
     uint32_t bucket_count() const { return bucket_count_; }
-    size_t size() const { return count_; }
+    size_t size() const { return size_; }
 
     // The hash look-ups are keyed by, the one of the unit tables.
     static uint64_t NameHash(std::string_view name) { return CHashTable::NameHash(name); }
@@ -81,7 +81,7 @@ private:
     std::vector<uint32_t> WalkOrder() const;
 
     uint32_t bucket_count_;
-    uint32_t count_ = 0;
+    uint32_t size_ = 0;
     NameIndex names_;
     std::vector<std::unique_ptr<Entry[]>> entry_blocks_;
     std::vector<std::unique_ptr<char[]>> text_blocks_;

@@ -17,8 +17,8 @@ class CConfig;
 // Longest unit list an index keeps.
 constexpr int64_t kMaxUnitListEntries = 10000000;
 
-// Hash tables of the counting stage: one unit and one word table per file
-// group, and the merged tables whose insertion order fixes the word
+// Tables of the counting stage: one unit and one word counting table per file
+// group, and the merged hash tables whose insertion order fixes the word
 // identifiers the data files hold.
 struct CountTables {
     CHashTable units;
