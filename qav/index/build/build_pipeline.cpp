@@ -75,18 +75,19 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     // Every way out of the build ends the log with what the corpus gave.
     CorpusSummaryLog corpusLog(corpus);
 
-    const std::string listPath = JoinPath(dir, kListFileName);
-    const std::string orgText = JoinPath(dir, kOrgTextName);
-    stages.Begin("Preparing Files\n");
-    if (!stages.End(CreatePreFiles(dir, corpusList, listPath, orgText, JoinPath(dir, kDocInfoTextName),
-                                   JoinPath(dir, kSentInfoTextName), &corpus)))
-        return 0;
-
+    // The configuration comes first: its thread count prepares the files.
     CopyFile(configFile, JoinPath(dir, kConfigCopyName));
     if (!m_Config.ConfigInit(configFile, dir)) {
         QavLog("Error read config %s\n", configFile.c_str());
         return 0;
     }
+
+    const std::string listPath = JoinPath(dir, kListFileName);
+    const std::string orgText = JoinPath(dir, kOrgTextName);
+    stages.Begin("Preparing Files\n");
+    if (!stages.End(CreatePreFiles(dir, corpusList, listPath, orgText, JoinPath(dir, kDocInfoTextName),
+                                   JoinPath(dir, kSentInfoTextName), &corpus, m_Config.m_SizeInfo.ThreadNum_Count)))
+        return 0;
 
     stages.Begin("Read Files\n");
     if (!stages.End(ReadInFiles(listPath))) return 0;

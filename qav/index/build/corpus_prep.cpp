@@ -2,10 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <thread>
 
 #include "qav/index/base/config.h"
+#include "qav/index/build/corpus_file_prep.h"
 #include "common/platform/file_handle.h"
 #include "common/text/gbk_char.h"
 #include "qav/index/format/index_files.h"
@@ -13,7 +18,6 @@
 #include "common/text/line_reader.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/qav_tree.h"
-#include "common/text/text_utils.h"
 
 namespace qav {
 
@@ -21,14 +25,9 @@ namespace {
 
 constexpr size_t kMaxListLineBytes = 1023;
 constexpr int kMaxDetectLines = 2000;
-constexpr int64_t kDocProgressStep = 10000;
 constexpr std::string_view kGroupSeparator = "\xF7\xFE";
 
 bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
-bool IsTagLine(std::string_view line) {
-    return StartsWith(line, "POS=") || StartsWith(line, "Pos=") || StartsWith(line, "pos=");
-}
 
 // Whether text holds the group separator as a whole character.
 bool HasGroupSeparator(std::string_view text) {
@@ -69,159 +68,114 @@ bool CloseOutput(qz::FileHandle& file, const std::string& path) {
     return false;
 }
 
-struct Document {
-    int64_t begin;  // line number of the first sentence
-    int64_t end;    // line number after the last sentence
-    std::string name;
-    std::vector<std::string> items;
-};
-
-// Whether text is well-formed UTF-8 holding at least one character beyond ASCII.
-bool LooksLikeUtf8(std::string_view text) {
-    bool beyondAscii = false;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + length > text.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        beyondAscii = beyondAscii || length > 1;
-        i += length;
-    }
-    return beyondAscii;
+void WriteOrg(FILE* org, const std::vector<PreparedDocument>& documents) {
+    for (const PreparedDocument& doc : documents) Write(org, OrgLines(doc.begin, doc.end, doc.name));
 }
 
-// State of one preparation run over the whole corpus list.
-class Preparation {
-public:
-    Preparation(FILE* sentInfo, CorpusSummary& summary) : sent_info_(sentInfo), summary_(summary) {}
-
-    // Rewrites one corpus file (path names it in messages) into its data
-    // text file; false at a line that is not GBK text.
-    bool ProcessFile(const std::string& path, FILE* corpus, FILE* data);
-
-    const std::vector<Document>& documents() const { return documents_; }
-
-private:
-    void ProcessLine(const std::string& line);
-    void AddSentence(std::string_view text);
-    void FinishDocument();
-
-    FILE* sent_info_;
-    CorpusSummary& summary_;
-    FILE* data_ = nullptr;
-    int64_t line_ = 0;       // number of the next sentence
-    int64_t doc_start_ = 0;  // number of the current document's first sentence
-    int64_t docs_met_ = 0;   // "Doc " lines met
-    int64_t doc_sentences_ = 0;
-    std::string name_;
-    std::string tag_;
-    std::vector<std::string> items_;
-    std::vector<Document> documents_;
-};
-
-bool Preparation::ProcessFile(const std::string& path, FILE* corpus, FILE* data) {
-    data_ = data;
-    name_.clear();
-    tag_ = "text";
-    items_.clear();
-    qz::LineReader reader(corpus);
-    std::string line;
-    long long lineNo = 0;
-    for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
-        ++lineNo;
-        ++summary_.lines;
-        // Dropped lines: no later stage could read them.
-        if (result == qz::LineReader::kTooLong) {
-            ++summary_.tooLong;
-            QavLog("Warning: %s line %lld dropped: longer than %zu bytes\n", path.c_str(), lineNo, qz::kMaxLineBytes);
-            continue;
-        }
-        if (result == qz::LineReader::kHasNul) {
-            ++summary_.withNul;
-            QavLog("Warning: %s line %lld dropped: it holds a zero byte\n", path.c_str(), lineNo);
-            continue;
-        }
-        const size_t bad = FirstNonGbkByte(line);
-        if (bad != std::string::npos) {
-            QavLog("Error: %s line %lld is not GBK text (byte %zu)%s; convert the file to GBK\n", path.c_str(), lineNo,
-                   bad + 1, LooksLikeUtf8(line) ? ", it reads as UTF-8" : "");
-            return false;
-        }
-        ProcessLine(line);
-    }
-    if (ferror(corpus)) {
-        QavLog("Error read %s\n", path.c_str());
-        return false;
-    }
-    if (name_.empty()) name_ = "Doc_" + std::to_string(docs_met_);
-    FinishDocument();
-    doc_start_ = line_;
-    ++summary_.readFiles;
-    return true;
-}
-
-void Preparation::ProcessLine(const std::string& line) {
-    const std::string_view text(line);
-    if (StartsWith(text, "Doc ")) {
-        FinishDocument();
-        ++docs_met_;
-        name_.assign(text.substr(4));
-        if (docs_met_ % kDocProgressStep == 0) QavLog("%lld Doc Processed\n", static_cast<long long>(docs_met_));
-        doc_start_ = line_;
-    } else if (StartsWith(text, "#Global ")) {
-        qz::SplitString(line.c_str() + 8, " ;", items_);
-    } else if (StartsWith(text, "Item:")) {
-        Write(sent_info_, SentInfoTextLine(line_, static_cast<int64_t>(documents_.size()), tag_));
-        AddSentence(text.substr(5));
-    } else if (StartsWith(text, "#Group")) {
-        AddSentence(kGroupSeparator);
-        size_t equals = text.find('=');
-        if (equals != std::string_view::npos) tag_.assign(text.substr(equals + 1));
-    } else if (IsTagLine(text)) {
-        tag_.assign(text.substr(4));
-    } else {
-        AddSentence(text);
-    }
-}
-
-// Sentences go to the data text file at once; a document is recorded when it
-// ends, so the file holds exactly the sentences of recorded documents.
-void Preparation::AddSentence(std::string_view text) {
-    Write(data_, DataTextLine(line_, text));
-    ++line_;
-    ++doc_sentences_;
-}
-
-void Preparation::FinishDocument() {
-    if (doc_sentences_ == 0 || doc_start_ >= line_) return;
-    documents_.push_back(Document{doc_start_, line_, name_, std::move(items_)});
-    items_.clear();
-    doc_sentences_ = 0;
-}
-
-void WriteOrg(FILE* org, const std::vector<Document>& documents) {
-    for (const Document& doc : documents) Write(org, OrgLines(doc.begin, doc.end, doc.name));
-}
-
-void WriteDocInfo(FILE* docInfo, const std::vector<Document>& documents) {
+void WriteDocInfo(FILE* docInfo, const std::vector<PreparedDocument>& documents) {
     for (size_t i = 0; i < documents.size(); ++i) {
         Write(docInfo, DocInfoHeaderLine(static_cast<int64_t>(i)));
         for (const std::string& item : documents[i].items) Write(docInfo, item + "\n");
     }
 }
 
-}  // namespace
-
-size_t FirstNonGbkByte(std::string_view text) {
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const size_t step = qz::GbkCharLen(text.data() + i, text.size() - i);
-        if (step == 1 && lead >= 0x81 && lead <= 0xFE) return i;
-        i += step;
-    }
-    return std::string_view::npos;
+// Runs task(k) for k in [0, count) on at most threads threads.
+template <typename Task>
+void ForEachFile(size_t count, int threads, Task task) {
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t k; (k = next.fetch_add(1)) < count;) task(k);
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads && static_cast<size_t>(t) < count; ++t) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
 }
+
+// What preparing one listed corpus file made.
+struct PreparedFile {
+    std::unique_ptr<FilePreparation> prep;
+    std::string list_line;  // its line of "List.txt"; empty when its data text file was not made
+    bool ok = false;
+};
+
+// Prepares corpus file k (path) into its data text file, its numbers going on
+// from start; every message is kept in the preparation.
+PreparedFile PrepareFile(const std::string& dir, size_t k, const std::string& path, const PrepNumbers& start) {
+    PreparedFile file;
+    file.prep = std::make_unique<FilePreparation>(path, start);
+    PrepMessages& messages = file.prep->messages();
+    messages.LogOnly("Processing %s\n", path.c_str());
+    qz::FileHandle corpus = qz::OpenFile(path, "rb");
+    if (!corpus) {
+        messages.Log("Error open %s\n", path.c_str());
+        return file;
+    }
+    struct stat info;
+    if (fstat(fileno(corpus.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
+        messages.Log("Error: %s is a directory, not a corpus file\n", path.c_str());
+        return file;
+    }
+    int tree_lines = 0;
+    int considered = 0;
+    const int kind = DetectFileType(path, tree_lines, considered);
+    messages.Log("  [DetectFileType] %s : %d/%d tree lines (%.0f%%) -> type=%d\n", path.c_str(), tree_lines,
+                 considered, considered ? 100.0 * tree_lines / considered : 0.0, kind);
+
+    const std::string data_path = DataTextPath(dir, static_cast<int>(k));
+    qz::FileHandle data = qz::OpenFile(data_path, "wb");
+    if (!data) {
+        messages.Log("Create or open %s error\n", data_path.c_str());
+        return file;
+    }
+    file.list_line = ListLine(data_path, kind);
+    if (!file.prep->Process(corpus.get(), data.get())) return file;
+    if (!qz::CloseFile(data)) {
+        messages.Log("Error write %s\n", data_path.c_str());
+        return file;
+    }
+    file.ok = true;
+    return file;
+}
+
+// The numbers each file starts from. Files are counted side by side; a file
+// that cannot be opened adds nothing (its preparation then fails).
+std::vector<PrepNumbers> FileStarts(const std::vector<std::string>& paths, int threads) {
+    std::vector<PrepNumbers> added(paths.size());
+    // The last file's numbers start no file.
+    const size_t counted = paths.empty() ? 0 : paths.size() - 1;
+    ForEachFile(counted, threads, [&](size_t k) {
+        qz::FileHandle corpus = qz::OpenFile(paths[k], "rb");
+        if (corpus) added[k] = FilePreparation::Count(corpus.get());
+    });
+    std::vector<PrepNumbers> starts(paths.size());
+    for (size_t k = 1; k < paths.size(); ++k) {
+        starts[k] = starts[k - 1];
+        starts[k] += added[k - 1];
+    }
+    return starts;
+}
+
+// Prepares every file: with one thread, each from where the one before it
+// ended; with more, side by side from the numbers counted beforehand.
+std::vector<PreparedFile> PrepareFiles(const std::string& dir, const std::vector<std::string>& paths, int threads) {
+    std::vector<PreparedFile> files(paths.size());
+    if (threads <= 1) {
+        PrepNumbers start;
+        for (size_t k = 0; k < paths.size(); ++k) {
+            files[k] = PrepareFile(dir, k, paths[k], start);
+            // The files after a failed one are not prepared.
+            if (!files[k].ok) break;
+            start += files[k].prep->Added();
+        }
+        return files;
+    }
+    const std::vector<PrepNumbers> starts = FileStarts(paths, threads);
+    ForEachFile(paths.size(), threads, [&](size_t k) { files[k] = PrepareFile(dir, k, paths[k], starts[k]); });
+    return files;
+}
+
+}  // namespace
 
 bool ReadOriFiles(const std::string& corpusList, std::vector<std::string>& paths) {
     paths.clear();
@@ -262,7 +216,7 @@ int DetectFileType(const std::string& path, int& treeLines, int& considered) {
 
 bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const std::string& listPath,
                     const std::string& orgPath, const std::string& docInfoPath, const std::string& sentInfoPath,
-                    CorpusSummary* summary) {
+                    CorpusSummary* summary, int threads) {
     CorpusSummary ownSummary;
     CorpusSummary& counts = summary ? *summary : ownSummary;
     qz::FileHandle org = CreateOutput(orgPath);
@@ -291,36 +245,31 @@ bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const
     qz::FileHandle list = CreateOutput(listPath);
     if (!list) return false;
 
-    Preparation preparation(sent_info.get(), counts);
-    for (size_t k = 0; k < corpus_files.size(); ++k) {
-        const std::string& path = corpus_files[k];
-        QavLogOnly("Processing %s\n", path.c_str());
-        qz::FileHandle corpus = qz::OpenFile(path, "rb");
-        if (!corpus) {
-            QavLog("Error open %s\n", path.c_str());
+    std::vector<PreparedFile> files = PrepareFiles(dir, corpus_files, threads);
+    // What the files made goes out in the order of the list, up to the
+    // first file that failed, as a preparation file by file would have it.
+    std::vector<PreparedDocument> documents;
+    for (size_t k = 0; k < files.size(); ++k) {
+        PreparedFile& file = files[k];
+        file.prep->messages().Replay();
+        if (!file.list_line.empty()) Write(list.get(), file.list_line);
+        const CorpusSummary& made = file.prep->counts();
+        counts.readFiles += made.readFiles;
+        counts.lines += made.lines;
+        counts.tooLong += made.tooLong;
+        counts.withNul += made.withNul;
+        Write(sent_info.get(), file.prep->sent_info());
+        for (PreparedDocument& document : file.prep->documents()) documents.push_back(std::move(document));
+        if (!file.ok) {
+            // Files after it were made side by side with it: remove their data text files.
+            for (size_t later = k + 1; later < files.size(); ++later)
+                if (files[later].prep) std::remove(DataTextPath(dir, static_cast<int>(later)).c_str());
             return false;
         }
-        struct stat info;
-        if (fstat(fileno(corpus.get()), &info) == 0 && S_ISDIR(info.st_mode)) {
-            QavLog("Error: %s is a directory, not a corpus file\n", path.c_str());
-            return false;
-        }
-        int tree_lines = 0;
-        int considered = 0;
-        const int kind = DetectFileType(path, tree_lines, considered);
-        QavLog("  [DetectFileType] %s : %d/%d tree lines (%.0f%%) -> type=%d\n", path.c_str(), tree_lines, considered,
-               considered ? 100.0 * tree_lines / considered : 0.0, kind);
-
-        const std::string data_path = DataTextPath(dir, static_cast<int>(k));
-        qz::FileHandle data = CreateOutput(data_path);
-        if (!data) return false;
-        Write(list.get(), ListLine(data_path, kind));
-        if (!preparation.ProcessFile(path, corpus.get(), data.get())) return false;
-        if (!CloseOutput(data, data_path)) return false;
     }
 
-    WriteOrg(org.get(), preparation.documents());
-    WriteDocInfo(doc_info.get(), preparation.documents());
+    WriteOrg(org.get(), documents);
+    WriteDocInfo(doc_info.get(), documents);
     return CloseOutput(org, orgPath) && CloseOutput(doc_info, docInfoPath) && CloseOutput(sent_info, sentInfoPath) &&
            CloseOutput(list, listPath);
 }

@@ -18,13 +18,11 @@ namespace qav {
 // file cannot be opened, is a directory, or holds a line that is not GBK text
 // (the message names the file and the line). A line too long to index or
 // holding a zero byte is dropped with a warning naming it, and counted.
+// Files are prepared on up to threads threads; what they make and say comes
+// out in the order of the list all the same.
 bool CreatePreFiles(const std::string& dir, const std::string& corpusList, const std::string& listPath,
                     const std::string& orgPath, const std::string& docInfoPath, const std::string& sentInfoPath,
-                    CorpusSummary* summary = nullptr);
-
-// Byte offset of the first byte of text that starts no GBK character (a lead
-// byte without its trail byte), or npos when the whole text is GBK.
-size_t FirstNonGbkByte(std::string_view text);
+                    CorpusSummary* summary = nullptr, int threads = 1);
 
 // Reads the corpus list: one path a line; empty lines and lines beginning with
 // a blank, "#", "-" or "\" are skipped. False when the list cannot be opened.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,10 +31,10 @@ protected:
         return Run();
     }
 
-    bool Run() {
+    bool Run(int threads = 1) {
         testing::internal::CaptureStdout();
         bool ok = qav::CreatePreFiles(dir_.path(), dir_.file("list.txt"), dir_.file("List.txt"), dir_.file("Org.txt"),
-                                 dir_.file("DocInfo.txt"), dir_.file("SentInfo.txt"));
+                                 dir_.file("DocInfo.txt"), dir_.file("SentInfo.txt"), &summary_, threads);
         log_ = testing::internal::GetCapturedStdout();
         return ok;
     }
@@ -41,6 +43,7 @@ protected:
 
     qztest::TempDir dir_;
     std::string log_;
+    qav::CorpusSummary summary_;
 };
 
 TEST_F(CorpusPrepTest, WritesTheTextFilesOfTheIndexDirectory) {
@@ -66,6 +69,56 @@ TEST_F(CorpusPrepTest, WritesTheTextFilesOfTheIndexDirectory) {
     EXPECT_EQ(Out("DocInfo.txt"), "#0\ntitle=A\nyear=2020\n#1\nk=v\n#2\n");
     EXPECT_EQ(Out("SentInfo.txt"), "1\t0\ttext\n2\t1\tNN\n4\t1\tVP\n");
     EXPECT_NE(log_.find("  [DetectFileType] " + d + "/c1.txt : 1/1 tree lines (100%) -> type=1\n"), std::string::npos);
+}
+
+// Files prepared side by side number their sentences and documents on from
+// the files before them, and everything comes out in the order of the list,
+// as with one thread.
+TEST_F(CorpusPrepTest, FilesPreparedSideBySideComeOutInListOrder) {
+    const std::vector<std::string> corpus = {
+        "s0\nDoc A\n#Global a=1\nItem:x\ns1\n",
+        "Doc B\nDoc C\n#Group=VP\nItem:y\n",
+        "",
+        "t0\n" + std::string(102401, 'y') + "\nDoc D\n#Global d=4\nPOS=NN\nItem:z\n",
+        "u0\nu1\n",
+    };
+    const std::vector<std::string> outputs = {"List.txt", "Data_0.txt", "Data_1.txt", "Data_2.txt",
+                                              "Data_3.txt", "Data_4.txt", "Org.txt", "DocInfo.txt", "SentInfo.txt"};
+    ASSERT_TRUE(Prepare(corpus));
+    std::vector<std::string> oneThread;
+    for (const std::string& name : outputs) oneThread.push_back(Out(name));
+    const std::string oneThreadLog = log_;
+    EXPECT_EQ(oneThread[6], "#0\t1\nT:\nEx:\n#1\t3\nT:A\nEx:\n#3\t5\nT:C\nEx:\n#5\t6\nT:\nEx:\n"
+                            "#6\t7\nT:D\nEx:\n#7\t9\nT:Doc_4\nEx:\n");
+    EXPECT_EQ(oneThread[8], "1\t1\ttext\n4\t2\tVP\n6\t4\tNN\n");
+    for (int threads : {2, 8}) {
+        summary_ = {};
+        ASSERT_TRUE(Run(threads));
+        for (size_t i = 0; i < outputs.size(); ++i) EXPECT_EQ(Out(outputs[i]), oneThread[i]) << outputs[i];
+        EXPECT_EQ(log_, oneThreadLog);
+        EXPECT_EQ(summary_.readFiles, 5);
+        EXPECT_EQ(summary_.lines, 17);
+        EXPECT_EQ(summary_.tooLong, 1);
+    }
+}
+
+// A file that fails stops the preparation there: nothing of the files after
+// it is said or left behind, though they were prepared beside it.
+TEST_F(CorpusPrepTest, AFailedFileEndsThePreparationWhereItStands) {
+    ASSERT_TRUE(Prepare({"a\nb\n", "c\n", "d\n"}));
+    qztest::WriteFile(dir_.file("c1.txt"), "c\n\x81\n");
+    for (int threads : {1, 4}) {
+        std::remove(dir_.file("Data_2.txt").c_str());
+        summary_ = {};
+        ASSERT_FALSE(Run(threads));
+        EXPECT_NE(log_.find("Error: " + dir_.file("c1.txt") + " line 2 is not GBK text (byte 1)"), std::string::npos)
+            << log_;
+        EXPECT_EQ(log_.find(dir_.file("c2.txt")), std::string::npos) << log_;
+        EXPECT_EQ(Out("Data_1.txt"), "2\tc\n");
+        EXPECT_FALSE(std::filesystem::exists(dir_.file("Data_2.txt"))) << threads;
+        EXPECT_EQ(summary_.readFiles, 1);
+        EXPECT_EQ(summary_.lines, 4);
+    }
 }
 
 TEST_F(CorpusPrepTest, DocumentBoundaries) {
