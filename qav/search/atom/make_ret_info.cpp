@@ -136,6 +136,17 @@ bool MakeRetInfo(const RecordCompareContext& corpus, const CAtomSearchQuery& que
     return true;
 }
 
+bool RecordHitShape(const CAtomSearchQuery& query, const OffsetRecordInfo& record, int16_t& start, uint8_t& length) {
+    // With nothing to cover, both tag kinds make the anchor word the hit.
+    if ((query.type != UNIT_POS_L && query.type != UNIT_POS_R) || query.queryLength != 0) return false;
+    const int64_t w1 = WaveCount(query, 0), w2 = WaveCount(query, 1);
+    const int64_t first = int64_t{record.wordIndex} - w1;
+    if (first < std::numeric_limits<int16_t>::min() || first > std::numeric_limits<int16_t>::max()) return false;
+    start = static_cast<int16_t>(first);
+    length = static_cast<uint8_t>(std::clamp<int64_t>(1 + w1 + w2, 0, 255));
+    return true;
+}
+
 void SetBracketInfo(const CAtomSearchQuery& query, uint8_t length, int a, int b, CRetInfo& hit) {
     if (query.brackets.empty() || query.brackets.size() > static_cast<size_t>(kBracketCount)) return;
     for (size_t i = 0; i < query.brackets.size(); ++i) {

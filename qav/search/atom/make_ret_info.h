@@ -53,6 +53,12 @@ inline OffsetRecordInfo ReadOffsetRecord(const unsigned char* record, int width)
 bool MakeRetInfo(const RecordCompareContext& corpus, const CAtomSearchQuery& query, const OffsetRecordInfo& record,
                  CRetInfo& hit);
 
+// The start and length of every hit MakeRetInfo makes of the record, where
+// they follow from the record alone: under a tag without text (no word is
+// covered). False where they depend on the corpus's words, or where the
+// record makes no hit for certain.
+bool RecordHitShape(const CAtomSearchQuery& query, const OffsetRecordInfo& record, int16_t& start, uint8_t& length);
+
 // The bracket bytes of a hit of the given length from the query's marks
 // (kept at 255 with no marks or more than six); a and b are the offsets the
 // kind's span rule provides to mark kinds 2 and 3.

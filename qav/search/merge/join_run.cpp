@@ -232,21 +232,33 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
             QueryTimeCheck clock;
             // As in the probe side's pass.
             found.reserve(static_cast<size_t>(to - from));
-            bool inSentence[kRecordBatch];
+            bool candidate[kRecordBatch];
             CRetInfo made[kRecordBatch];
+            // Whether the hit of a record in a marked sentence may meet a
+            // probe place. Where the record alone gives the hit's shape, the
+            // place is tested before the hit is made: making it reads the
+            // corpus, the place's bit lies beside the sentence's.
+            auto mayMeet = [&](const OffsetRecordInfo& record) {
+                CRetInfo shaped;
+                if (!RecordHitShape(atom.m_Query, record, shaped.start, shaped.length)) return true;
+                shaped.file_no = record.fileNo;
+                shaped.position = record.position;
+                return MeetsAProbePlace(m_area.m_JoinMarks, code, sideIsLeft, shaped);
+            };
             // The hits of a batch of records.
             auto takeBatch = [&](const OffsetRecordInfo* batch, int count) {
                 for (int i = 0; i < count; ++i) sentences.Prefetch(batch[i].fileNo, batch[i].position);
                 for (int i = 0; i < count; ++i) {
-                    inSentence[i] = sentences.Has(batch[i].fileNo, batch[i].position);
-                    if (inSentence[i]) PrefetchSentenceWord(corpus, batch[i]);
+                    candidate[i] = sentences.Has(batch[i].fileNo, batch[i].position) && mayMeet(batch[i]);
+                    if (candidate[i]) PrefetchSentenceWord(corpus, batch[i]);
                 }
                 // The hits of the batch first, then their places: the
                 // place tests of a batch overlap their memory waits.
                 int madeCount = 0;
                 for (int i = 0; i < count; ++i) {
-                    // A record outside the marked sentences makes no hit.
-                    if (inSentence[i] && ListRecordHit(atom, batch[i], made[madeCount])) {
+                    // A record outside the marked sentences, or whose hit
+                    // meets no probe place, makes no hit of this side.
+                    if (candidate[i] && ListRecordHit(atom, batch[i], made[madeCount])) {
                         PrefetchProbePlace(m_area.m_JoinMarks, code, sideIsLeft, made[madeCount]);
                         ++madeCount;
                     }

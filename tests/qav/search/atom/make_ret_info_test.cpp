@@ -170,4 +170,49 @@ TEST_F(MakeRetInfoTest, EnglishAllowsOneByteForTheLastBlank) {
     EXPECT_FALSE(Make(0, hit));
 }
 
+// The shape a record gives alone is the one of every hit made of it: a join
+// tests its meeting place before it makes the hit.
+TEST_F(MakeRetInfoTest, TagsWithoutTextGiveTheShapeOfTheirHitsFromTheRecord) {
+    Place({"我", "的", "上海"});
+    struct Case {
+        qav::UnitType kind;
+        int queryLength;
+        uint32_t before, after;  // waves
+        int16_t index;
+    } cases[] = {
+        {qav::UNIT_POS_L, 0, 0, 0, 1},   {qav::UNIT_POS_R, 0, 0, 0, 1},   {qav::UNIT_POS_L, 0, 1, 2, 1},
+        {qav::UNIT_POS_R, 0, 2, 0, 0},   {qav::UNIT_POS_L, 0, 200, 100, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "kind " << c.kind << " index " << c.index << " waves " << c.before
+                                          << "," << c.after);
+        query.type = c.kind;
+        query.queryLength = c.queryLength;
+        query.waves = {{c.before, 0}, {c.after, 1}, {0, 2}, {0, 3}};
+        qav::OffsetRecordInfo record;
+        record.position = 600;
+        record.wordIndex = c.index;
+        int16_t start = 0;
+        uint8_t length = 0;
+        ASSERT_TRUE(qav::RecordHitShape(query, record, start, length));
+        qav::CRetInfo hit;
+        ASSERT_TRUE(Make(c.index, hit));
+        EXPECT_EQ(hit.start, start);
+        EXPECT_EQ(hit.length, length);
+    }
+    // Where words are covered, or a constituent's span counts, the shape
+    // depends on more than the record.
+    qav::OffsetRecordInfo record;
+    int16_t start = 0;
+    uint8_t length = 0;
+    for (qav::UnitType kind : {qav::UNIT_POS_L, qav::UNIT_POS_R}) {
+        query.type = kind;
+        query.queryLength = 2;
+        EXPECT_FALSE(qav::RecordHitShape(query, record, start, length)) << kind;
+    }
+    query.type = qav::UNIT_ML;
+    query.queryLength = 0;
+    EXPECT_FALSE(qav::RecordHitShape(query, record, start, length));
+}
+
 }  // namespace
