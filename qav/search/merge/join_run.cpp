@@ -4,14 +4,17 @@
 // taken in share order, so the joined result is the one a single walk gives.
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "qav/index/engine/qav_engine.h"
 #include "qav/search/atom/record_walk.h"
 #include "qav/search/merge/join_relation.h"
 #include "qav/search/merge/merge_run.h"
 #include "qav/search/merge/parallel_shares.h"
+#include "qav/search/merge/tag_places.h"
 #include "qav/search/filter/query_time.h"
 
 namespace qav {
@@ -117,9 +120,11 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
     const MergeSide& list = probe == &left ? right : left;
     const bool probeIsLeft = probe == &left;
     try {
-        MarkProbeSentences(*probe, code, probeIsLeft);
-        GatherListHits(list, probe->Count(), code, !probeIsLeft);
-        ProbeListHits(*probe, out, code, probeIsLeft);
+        if (!JoinAtTagPlaces(*probe, list, out, code, probeIsLeft)) {
+            MarkProbeSentences(*probe, code, probeIsLeft);
+            GatherListHits(list, probe->Count(), code, !probeIsLeft);
+            ProbeListHits(*probe, out, code, probeIsLeft);
+        }
     } catch (const std::bad_alloc&) {
         // The pairs not yet found are lost.
         QavLog("Approximate: no memory for a join of %lld and %lld hits\n", static_cast<long long>(list.Count()),
@@ -130,25 +135,10 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
     m_area.m_JoinProbeHits.clear();
 }
 
-void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft) {
-    SentenceSet& marks = m_area.m_JoinMarks;
+void MergeRun::CollectProbeHits(const CAtomRet& atom) {
     std::vector<std::vector<CRetInfo>>& probeHits = m_area.m_JoinProbeHits;
     const RecordCompareContext& corpus = m_env.Corpus();
     probeHits.clear();
-    int place = 0;
-    const bool exact = JoinPlace(code, sideIsLeft, ClearedRetInfo(), place);
-    marks.Reset(corpus, exact ? 2 : 1);
-    auto mark = [&](const CRetInfo& hit) {
-        marks.Add(hit.file_no, hit.position, CForMerge::kJoinSentences);
-        if (exact && JoinPlace(code, sideIsLeft, hit, place))
-            marks.Add(hit.file_no, PlaceKey(hit, place), CForMerge::kJoinPlaces);
-    };
-    if (side.merged) {
-        for (int i = 0; i < side.merged->m_nCount; ++i) mark(side.merged->m_Hits[static_cast<size_t>(i)]);
-        return;
-    }
-    if (!side.atom) return;
-    const CAtomRet& atom = *side.atom;
     // The probe hit of a record: within the corpus and the limits, and made.
     auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) {
         return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
@@ -178,25 +168,43 @@ void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLe
         });
         if (pass.cut) m_env.SetApproximate();
         probeHits = std::move(pass.found);
-        marks.AddAllLayers(probeHits, [&](int layer, const CRetInfo& hit, uint8_t& fileNo, uint32_t& position) {
-            fileNo = hit.file_no;
-            if (layer == CForMerge::kJoinSentences) {
-                position = hit.position;
-                return true;
-            }
-            int hitPlace = 0;
-            if (!JoinPlace(code, sideIsLeft, hit, hitPlace)) return false;
-            position = PlaceKey(hit, hitPlace);
-            return true;
-        });
         return;
     }
     probeHits.resize(1);
     ForEachRecordInTime(atom, [&](const OffsetRecordInfo& record) {
         CRetInfo hit;
-        if (!probeHit(record, hit)) return;
-        probeHits[0].push_back(hit);
-        mark(hit);
+        if (probeHit(record, hit)) probeHits[0].push_back(hit);
+    });
+}
+
+void MergeRun::MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft) {
+    SentenceSet& marks = m_area.m_JoinMarks;
+    int place = 0;
+    const bool exact = JoinPlace(code, sideIsLeft, ClearedRetInfo(), place);
+    marks.Reset(m_env.Corpus(), exact ? 2 : 1);
+    m_area.m_JoinProbeHits.clear();
+    if (side.merged) {
+        for (int i = 0; i < side.merged->m_nCount; ++i) {
+            const CRetInfo& hit = side.merged->m_Hits[static_cast<size_t>(i)];
+            marks.Add(hit.file_no, hit.position, CForMerge::kJoinSentences);
+            if (exact && JoinPlace(code, sideIsLeft, hit, place))
+                marks.Add(hit.file_no, PlaceKey(hit, place), CForMerge::kJoinPlaces);
+        }
+        return;
+    }
+    if (!side.atom) return;
+    CollectProbeHits(*side.atom);
+    marks.AddAllLayers(m_area.m_JoinProbeHits, [&](int layer, const CRetInfo& hit, uint8_t& fileNo,
+                                                    uint32_t& position) {
+        fileNo = hit.file_no;
+        if (layer == CForMerge::kJoinSentences) {
+            position = hit.position;
+            return true;
+        }
+        int hitPlace = 0;
+        if (!JoinPlace(code, sideIsLeft, hit, hitPlace)) return false;
+        position = PlaceKey(hit, hitPlace);
+        return true;
     });
 }
 
@@ -311,27 +319,107 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
     hits.Index();
 }
 
-void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
-    const SentenceHits& hits = m_area.m_JoinHits;
-    // Calls pair(joined) for each pair of a probe hit, in the list side's order.
-    auto pairUp = [&](const CRetInfo& probeHit, auto&& pair) {
+namespace {
+
+// The partners of a probe hit among the gathered hits of the list side.
+struct GatheredPartners {
+    const SentenceHits& hits;
+    int code;
+    bool probeIsLeft;
+
+    void Prefetch(const CRetInfo& probeHit) const { hits.Prefetch(probeHit.file_no, probeHit.position); }
+    void PrefetchMore(const CRetInfo& probeHit) const { hits.PrefetchHits(probeHit.file_no, probeHit.position); }
+    // The pairs of a probe hit, in the list side's order.
+    template <typename Pair>
+    void PairUp(const CRetInfo& probeHit, Pair&& pair) const {
         hits.ForEachOfSentence(probeHit.file_no, probeHit.position, [&](const CRetInfo& listHit) {
             const CRetInfo& left = probeIsLeft ? probeHit : listHit;
             const CRetInfo& right = probeIsLeft ? listHit : probeHit;
             if (IsJoinMatch(left, right, code)) pair(JoinRetInfo(left, right));
         });
-    };
+    }
+};
+
+// A list side searched for a tag without text costs a walk of its records; a
+// test of the tag's places costs a bit per word place of the corpus to set up.
+// The places are taken from this many bits per record on.
+constexpr int64_t kPlaceBitsPerRecord = 64;
+
+// The partner of a probe hit among the hits of a tag search without text:
+// the hit of the one record that anchors where a partner would lie.
+struct TagPlacePartners {
+    const TagPlaces& places;
+    const RecordCompareContext& corpus;
+    MergeEnv& env;
+    const CAtomSearchQuery& query;
+    int code;
+    bool probeIsLeft;
+    int listPlace;   // where a list hit starting at word 0 meets its partner
+    int64_t wave1;   // words the hit starts before its record's anchor
+
+    // Index, within the probe hit's sentence, of the anchor of the record
+    // whose hit would meet the probe hit; false when no record's could.
+    bool AnchorIndex(const CRetInfo& probeHit, int64_t& index) const {
+        int place = 0;
+        if (!JoinPlace(code, probeIsLeft, probeHit, place)) return false;
+        const int64_t start = int64_t{place} - listPlace;
+        index = start + wave1;
+        return start >= INT16_MIN && start <= INT16_MAX && index >= INT16_MIN && index <= INT16_MAX;
+    }
+    void Prefetch(const CRetInfo& probeHit) const {
+        int64_t index = 0;
+        if (AnchorIndex(probeHit, index)) places.Prefetch(probeHit.file_no, probeHit.position, index);
+    }
+    void PrefetchMore(const CRetInfo&) const {}
+    // The pair of a probe hit, when the record is there and its hit is
+    // admitted as the walk admits it.
+    template <typename Pair>
+    void PairUp(const CRetInfo& probeHit, Pair&& pair) const {
+        int64_t index = 0;
+        if (!AnchorIndex(probeHit, index)) return;
+        OffsetRecordInfo record;
+        record.fileNo = probeHit.file_no;
+        record.position = probeHit.position;
+        record.wordIndex = static_cast<int16_t>(index);
+        // The record's clause byte is not known here; no exact relation
+        // reads it, and a joined hit has none.
+        CRetInfo listHit;
+        if (!IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) ||
+            !places.Has(record.fileNo, record.position, index) ||
+            !env.IsInLimit(record.fileNo, record.position, false) || !MakeRetInfo(corpus, query, record, listHit))
+            return;
+        const CRetInfo& left = probeIsLeft ? probeHit : listHit;
+        const CRetInfo& right = probeIsLeft ? listHit : probeHit;
+        if (IsJoinMatch(left, right, code)) pair(JoinRetInfo(left, right));
+    }
+};
+
+// Words of the corpus's data files.
+int64_t CorpusPlaces(const RecordCompareContext& corpus) {
+    int64_t places = 0;
+    for (const CorpusFile& file : corpus.files) places += file.count;
+    return places;
+}
+
+}  // namespace
+
+void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft) {
+    PairProbeHits(probe, out, GatheredPartners{m_area.m_JoinHits, code, probeIsLeft});
+}
+
+template <typename Partners>
+void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partners& partners) {
     // Pairs up the probe hits of a slice until the query time runs out (then
-    // false), asking for the buckets of a batch of hits ahead.
+    // false), asking for what the partners of a batch of hits read ahead.
     auto pairSlice = [&](const ProbeSlice& slice, auto&& pair) {
         QueryTimeCheck clock;
         for (size_t first = 0; first < slice.count; first += kRecordBatch) {
             const size_t end = std::min(slice.count, first + kRecordBatch);
-            for (size_t i = first; i < end; ++i) hits.Prefetch(slice.hits[i].file_no, slice.hits[i].position);
-            for (size_t i = first; i < end; ++i) hits.PrefetchHits(slice.hits[i].file_no, slice.hits[i].position);
+            for (size_t i = first; i < end; ++i) partners.Prefetch(slice.hits[i]);
+            for (size_t i = first; i < end; ++i) partners.PrefetchMore(slice.hits[i]);
             for (size_t i = first; i < end; ++i) {
                 if (clock.Step()) return false;
-                pairUp(slice.hits[i], pair);
+                partners.PairUp(slice.hits[i], pair);
             }
         }
         return true;
@@ -388,6 +476,36 @@ void MergeRun::ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, boo
             return;
         }
     }
+}
+
+bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQAVRet& out, int code,
+                               bool probeIsLeft) {
+    if (!list.atom || list.atom->m_bApproximate) return false;
+    const CAtomRet& tags = *list.atom;
+    // A tag without text: the record alone gives its hit's shape, and the
+    // relation has one place where the pair meets.
+    CRetInfo shaped = ClearedRetInfo();
+    if (!RecordHitShape(tags.m_Query, OffsetRecordInfo{}, shaped.start, shaped.length)) return false;
+    const int64_t wave1 = -int64_t{shaped.start};
+    shaped.start = 0;
+    int listPlace = 0;
+    if (!JoinPlace(code, !probeIsLeft, shaped, listPlace)) return false;
+    int64_t records = 0;
+    const RecordCompareContext& corpus = m_env.Corpus();
+    if (!CountRecords(tags, records) || records * kPlaceBitsPerRecord < CorpusPlaces(corpus)) return false;
+    // The places are kept with the loaded index when the join reads its corpus.
+    const CQAVEngine* engine = g_pCQAVEngine;
+    const bool engineCorpus = engine && !corpus.files.empty() && engine->m_corpus.size() == corpus.files.size() &&
+                              corpus.files[0].words == engine->m_corpus[0].get();
+    bool cut = false;
+    const std::shared_ptr<const TagPlaces> places =
+        TagPlacesOf(tags, corpus, engineCorpus ? engine->m_offsetGeneration : 0, cut);
+    if (!places) return false;
+    if (cut) m_env.SetApproximate();
+    m_area.m_JoinProbeHits.clear();
+    if (probe.atom) CollectProbeHits(*probe.atom);
+    PairProbeHits(probe, out, TagPlacePartners{*places, corpus, m_env, tags.m_Query, code, probeIsLeft, listPlace, wave1});
+    return true;
 }
 
 }  // namespace qav

@@ -64,6 +64,13 @@ public:
     bool Add2RetInfoHash(const CRetInfo& hit);
 
 private:
+    // Join: when the list side is a complete search of a tag without text
+    // and the relation has one meeting place, pairs each probe hit with the
+    // hit of the tag's record at that place (see TagPlaces) and true; false,
+    // with nothing done, when it is not such a join.
+    bool JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQAVRet& out, int code, bool probeIsLeft);
+    // Join: the admitted hits of an atom probe side, kept by share.
+    void CollectProbeHits(const CAtomRet& atom);
     // Join: marks the sentences of the probe side's admitted hits and, under
     // a relation with one meeting place (JoinPlace), those places; an atom
     // side's hits are kept by share for the probe.
@@ -78,6 +85,11 @@ private:
     // Join: pairs each admitted probe hit with the gathered hits of its
     // sentence, the last gathered first; pairs that match `code` go to out.
     void ProbeListHits(const MergeSide& probe, CQAVRet& out, int code, bool probeIsLeft);
+    // Join: pairs each admitted probe hit with its partners (partners.PairUp)
+    // into out, in shares when there are many probe hits; pairs beyond out's
+    // room are counted as left out.
+    template <typename Partners>
+    void PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partners& partners);
 
     // Merge key of a sentence for the bitmaps and its exact key; the
     // document-level form reuses the last document found in this pass for a
