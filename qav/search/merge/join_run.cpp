@@ -447,6 +447,10 @@ void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partner
         const int64_t room = std::max(out.m_nCapacity, 0);
         SharedPass pass;
         pass.Run(kPassShares, [&](int share, int64_t, int64_t, std::vector<CRetInfo>& found) {
+            // Room for a pair per probe hit, as many as most joins make: a
+            // growing list would be copied as it grows.
+            found.reserve(static_cast<size_t>(
+                std::min<int64_t>(room, static_cast<int64_t>(slices[static_cast<size_t>(share)].count))));
             int64_t leftOut = 0;
             auto keep = [&](const CRetInfo& joined) {
                 if (static_cast<int64_t>(found.size()) < room) {
