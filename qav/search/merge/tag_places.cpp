@@ -156,4 +156,9 @@ std::shared_ptr<const TagPlaces> TagPlacesOf(const CAtomRet& atom, const RecordC
     return Keep(std::move(key), taken ? std::move(places) : nullptr);
 }
 
+void DropKeptTagPlaces() {
+    std::lock_guard<std::mutex> lock(g_keptMutex);
+    std::vector<KeptPlaces>().swap(g_kept);
+}
+
 }  // namespace qav

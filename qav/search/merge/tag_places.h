@@ -101,5 +101,8 @@ private:
 constexpr size_t kSharedTagPlacesBytes = size_t{64} << 20;
 std::shared_ptr<const TagPlaces> TagPlacesOf(const CAtomRet& atom, const RecordCompareContext& corpus,
                                              uint64_t generation, bool& cut);
+// Gives back the memory of the places kept (joins still holding some keep
+// theirs until they end).
+void DropKeptTagPlaces();
 
 }  // namespace qav

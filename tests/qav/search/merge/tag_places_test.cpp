@@ -58,6 +58,11 @@ TEST(TagPlaces, PlacesAreKeptPerIndexAndSearch) {
     EXPECT_NE(kept, qav::TagPlacesOf(other.result, data.ctx, 11, cut));
     EXPECT_NE(kept, qav::TagPlacesOf(tags.result, data.ctx, 12, cut));
     EXPECT_NE(kept, qav::TagPlacesOf(tags.result, data.ctx, 0, cut));
+    // Dropped with the index.
+    const auto again = qav::TagPlacesOf(tags.result, data.ctx, 12, cut);
+    EXPECT_EQ(again, qav::TagPlacesOf(tags.result, data.ctx, 12, cut));
+    qav::DropKeptTagPlaces();
+    EXPECT_NE(again, qav::TagPlacesOf(tags.result, data.ctx, 12, cut));
     tags.result.m_Query.unit.clear();
     EXPECT_NE(kept, qav::TagPlacesOf(tags.result, data.ctx, 12, cut));
 }
