@@ -395,7 +395,7 @@ struct TagPlacePartners {
 };
 
 // Words of the corpus's data files.
-int64_t CorpusPlaces(const RecordCompareContext& corpus) {
+int64_t WordPlacesOf(const RecordCompareContext& corpus) {
     int64_t places = 0;
     for (const CorpusFile& file : corpus.files) places += file.count;
     return places;
@@ -496,7 +496,7 @@ bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQ
     if (!JoinPlace(code, !probeIsLeft, shaped, listPlace)) return false;
     int64_t records = 0;
     const RecordCompareContext& corpus = m_env.Corpus();
-    if (!CountRecords(tags, records) || records * kPlaceBitsPerRecord < CorpusPlaces(corpus)) return false;
+    if (!CountRecords(tags, records) || records * kPlaceBitsPerRecord < WordPlacesOf(corpus)) return false;
     // The places are kept with the loaded index when the join reads its corpus.
     const CQAVEngine* engine = g_pCQAVEngine;
     const bool engineCorpus = engine && !corpus.files.empty() && engine->m_corpus.size() == corpus.files.size() &&

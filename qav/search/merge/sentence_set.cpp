@@ -3,14 +3,7 @@
 namespace qav {
 
 void SentenceSet::Reset(const RecordCompareContext& corpus, int layers) {
-    m_firstBit.resize(corpus.files.size());
-    m_fileWords.resize(corpus.files.size());
-    uint64_t bits = 0;
-    for (size_t f = 0; f < corpus.files.size(); ++f) {
-        m_firstBit[f] = bits;
-        m_fileWords[f] = corpus.files[f].count;
-        bits += corpus.files[f].count;
-    }
+    const uint64_t bits = m_places.Reset(corpus);
     m_layers = layers;
     m_placeBits = bits;
     // Refilled rather than reallocated: a query's joins share one corpus.
@@ -29,8 +22,7 @@ void SentenceSet::Add(uint8_t fileNo, uint32_t position, int layer) {
 }
 
 void SentenceSet::Release() {
-    std::vector<uint64_t>().swap(m_firstBit);
-    std::vector<uint32_t>().swap(m_fileWords);
+    m_places.Release();
     std::vector<uint64_t>().swap(m_bits);
     std::vector<uint64_t>().swap(m_blocks);
     std::unordered_set<uint64_t>().swap(m_outside);

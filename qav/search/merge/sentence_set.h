@@ -17,6 +17,7 @@
 
 #include "qav/index/format/record_compare.h"
 #include "qav/search/atom/ret_info.h"
+#include "qav/search/merge/corpus_places.h"
 #include "qav/search/merge/parallel_shares.h"
 
 namespace qav {
@@ -96,13 +97,10 @@ private:
     }
     // Bit of a sentence of the corpus's files; false for one outside them.
     bool BitOf(uint8_t fileNo, uint32_t position, uint64_t& bit) const {
-        if (fileNo >= m_fileWords.size() || position >= m_fileWords[fileNo]) return false;
-        bit = m_firstBit[fileNo] + position;
-        return true;
+        return m_places.NumberOf(fileNo, position, bit);
     }
 
-    std::vector<uint64_t> m_firstBit;  // per data file: bit of its word place 0
-    std::vector<uint32_t> m_fileWords;  // per data file: its word places
+    CorpusPlaces m_places;  // a bit per word place
     int m_layers = 1;
     uint64_t m_placeBits = 0;  // bits of a layer: the corpus's word places
     std::vector<uint64_t> m_bits;

@@ -14,14 +14,7 @@ namespace qav {
 
 bool TagPlaces::Fill(const CAtomRet& atom, const RecordCompareContext& corpus, bool& cut) {
     cut = false;
-    m_firstBit.resize(corpus.files.size());
-    m_fileWords.resize(corpus.files.size());
-    uint64_t bits = 0;
-    for (size_t f = 0; f < corpus.files.size(); ++f) {
-        m_firstBit[f] = bits;
-        m_fileWords[f] = corpus.files[f].count;
-        bits += corpus.files[f].count;
-    }
+    const uint64_t bits = m_places.Reset(corpus);
     m_bits.assign((bits + 63) / 64 * 2, 0);
 
     // Each share walks every record and sets the bits of its own range of

@@ -20,6 +20,7 @@
 
 #include "qav/index/format/record_compare.h"
 #include "qav/search/atom/atom_ret.h"
+#include "qav/search/merge/corpus_places.h"
 
 namespace qav {
 
@@ -79,14 +80,9 @@ private:
         word |= mask;
         return !was;
     }
-    bool BitOf(uint8_t fileNo, int64_t place, uint64_t& bit) const {
-        if (fileNo >= m_fileWords.size() || place < 0 || place >= int64_t{m_fileWords[fileNo]}) return false;
-        bit = m_firstBit[fileNo] + static_cast<uint64_t>(place);
-        return true;
-    }
+    bool BitOf(uint8_t fileNo, int64_t place, uint64_t& bit) const { return m_places.NumberOf(fileNo, place, bit); }
 
-    std::vector<uint64_t> m_firstBit;   // per data file: bit of its word place 0
-    std::vector<uint32_t> m_fileWords;  // per data file: its word places
+    CorpusPlaces m_places;  // a bit per word place and layer
     std::vector<uint64_t> m_bits;
 };
 
