@@ -508,7 +508,8 @@ bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQ
     if (cut) m_env.SetApproximate();
     m_area.m_JoinProbeHits.clear();
     if (probe.atom) CollectProbeHits(*probe.atom);
-    PairProbeHits(probe, out, TagPlacePartners{*places, corpus, m_env, tags.m_Query, code, probeIsLeft, listPlace, wave1});
+    PairProbeHits(probe, out,
+                  TagPlacePartners{*places, corpus, m_env, tags.m_Query, code, probeIsLeft, listPlace, wave1});
     return true;
 }
 
