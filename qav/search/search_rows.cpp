@@ -458,14 +458,30 @@ int64_t SourceEntry(const COrgInfo& documents, uint8_t fileNo, uint32_t position
     return entry;
 }
 
-// The name of the document holding the sentence as an index of
-// SourceNames(), so that numbers compare as names do; -1 when SourceEntry
-// finds none.
-int32_t SourceNumber(uint8_t fileNo, uint32_t position) {
-    const CQAVEngine* engine = g_pCQAVEngine;
-    if (!engine) return -1;
-    return static_cast<int32_t>(engine->m_orgInfo.NameNumber(SourceEntry(engine->m_orgInfo, fileNo, position)));
-}
+// The name of the document holding a sentence as an index of SourceNames(),
+// so that numbers compare as names do; -1 where SourceEntry finds none.
+// Names that begin with "Doc", being ascending, are one range of numbers, so
+// a hit's name is never read.
+class SourceNumbering {
+public:
+    SourceNumbering() : m_engine(g_pCQAVEngine) {
+        if (!m_engine) return;
+        const std::vector<std::string>& names = m_engine->m_orgInfo.SortedNames();
+        m_docFrom = std::lower_bound(names.begin(), names.end(), "Doc") - names.begin();
+        m_docTo = std::lower_bound(names.begin(), names.end(), "Dod") - names.begin();
+    }
+
+    int32_t Of(uint8_t fileNo, uint32_t position) const {
+        if (!m_engine) return -1;
+        const int64_t number = m_engine->m_orgInfo.NameNumberOf((uint64_t{fileNo} << 32) | position);
+        return number >= m_docFrom && number < m_docTo ? -1 : static_cast<int32_t>(number);
+    }
+
+private:
+    const CQAVEngine* m_engine;
+    int64_t m_docFrom = 0;  // [m_docFrom, m_docTo): numbers of names beginning with "Doc"
+    int64_t m_docTo = 0;
+};
 
 // Name of the document holding the sentence; empty when SourceEntry finds
 // none.
@@ -492,7 +508,7 @@ public:
     void Add(const CRetInfo& hit) {
         if (!m_engine) {
             if (CQAVSearch::SplitHitParts(hit, m_width, m_parts))
-                m_run.Add(BuildFreqKey(m_form, m_parts), SourceNumber(hit.file_no, hit.position));
+                m_run.Add(BuildFreqKey(m_form, m_parts), m_sources.Of(hit.file_no, hit.position));
             return;
         }
         if (!CQAVSearch::IsInDataFiles(hit)) return;
@@ -509,7 +525,7 @@ public:
             m_lastKey = known->second;
             m_lastSignature.swap(m_signature);
         }
-        m_run.AddHit(m_lastKey, SourceNumber(hit.file_no, hit.position));
+        m_run.AddHit(m_lastKey, m_sources.Of(hit.file_no, hit.position));
     }
 
     // Reads the first units of the matches of [hits, end) before Add reads
@@ -524,6 +540,7 @@ private:
     const CFreqForm& m_form;
     const int m_width;
     const CQAVEngine* m_engine;  // null: every hit is split
+    const SourceNumbering m_sources;
     CSplitedRet m_parts;
     FreqKeyRun m_run;
     std::unordered_map<std::string, uint32_t> m_keyOfSignature;

@@ -81,9 +81,13 @@ void COrgInfo::BuildLookups() {
     sortedNames_ = names_;
     std::sort(sortedNames_.begin(), sortedNames_.end());
     sortedNames_.erase(std::unique(sortedNames_.begin(), sortedNames_.end()), sortedNames_.end());
-    nameNumbers_.resize(names_.size());
-    for (size_t i = 0; i < names_.size(); ++i)
-        nameNumbers_[i] = std::lower_bound(sortedNames_.begin(), sortedNames_.end(), names_[i]) - sortedNames_.begin();
+    positionNumbers_.assign(keys_.size(), -1);
+    for (size_t position = 1; position < positionNumbers_.size(); ++position) {
+        const std::string& name = names_[position - 1];
+        if (!name.empty())
+            positionNumbers_[position] = static_cast<int32_t>(
+                std::lower_bound(sortedNames_.begin(), sortedNames_.end(), name) - sortedNames_.begin());
+    }
     BuildBuckets();
 }
 
@@ -112,7 +116,7 @@ void COrgInfo::BuildBuckets() {
 
 void COrgInfo::ForgetLookups() {
     sortedNames_.clear();
-    nameNumbers_.clear();
+    positionNumbers_.clear();
     bucketFirst_.clear();
 }
 
@@ -131,9 +135,12 @@ int64_t COrgInfo::BucketPosition(uint64_t key) const {
     return p;
 }
 
-int64_t COrgInfo::NameNumber(int64_t entry) const {
-    return entry >= 0 && static_cast<size_t>(entry) < nameNumbers_.size() ? nameNumbers_[static_cast<size_t>(entry)]
-                                                                           : -1;
+int64_t COrgInfo::NameNumberOf(uint64_t key) const {
+    const int64_t bucketed = BucketPosition(key);
+    const int64_t position = bucketed >= 0 ? bucketed : DocumentPosition(key);
+    return position >= 0 && static_cast<size_t>(position) < positionNumbers_.size()
+               ? positionNumbers_[static_cast<size_t>(position)]
+               : -1;
 }
 
 int64_t COrgInfo::DocumentPosition(uint64_t key) const {

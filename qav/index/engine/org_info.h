@@ -26,9 +26,10 @@ public:
     // The entry of the named document holding key (an index of Names()), or
     // -1 when no document with a name holds it.
     int64_t EntryOf(uint64_t key) const;
-    // The number of entry's name in SortedNames(), so that numbers compare as
-    // the names do; -1 for no entry of a table loaded by OrgInfoInit.
-    int64_t NameNumber(int64_t entry) const;
+    // The number in SortedNames() of the name of EntryOf(key), so that
+    // numbers compare as the names do; -1 where a table loaded by
+    // OrgInfoInit has no such entry. Reads no name.
+    int64_t NameNumberOf(uint64_t key) const;
     // The distinct names of a table loaded by OrgInfoInit, ascending.
     const std::vector<std::string>& SortedNames() const { return sortedNames_; }
     // The document holding key: its name and first and last key, inclusive.
@@ -91,7 +92,8 @@ private:
     std::vector<uint64_t> keys_;
     std::vector<std::string> names_;
     std::vector<std::string> sortedNames_;
-    std::vector<int64_t> nameNumbers_;  // of each entry, see NameNumber
+    // By DocumentPosition: the number of its entry's name, -1 for none.
+    std::vector<int32_t> positionNumbers_;
     // Per data file, the first entry of each bucket of positions (empty when
     // the loaded keys are not ascending): a search within a bucket replaces
     // one over the whole table.

@@ -1,6 +1,7 @@
 #include "qav/search/filter/hit_parts.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -155,11 +156,15 @@ void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, s
         to = std::max(to, start + static_cast<int8_t>(hit.bracket[k]));
     }
     // The length and brackets fix where the window lies around the start.
-    signature.assign(1, static_cast<char>(hit.length));
-    signature.append(reinterpret_cast<const char*>(hit.bracket), kBracketCount);
-    for (int64_t i = from; i < to; ++i) {
+    // Written in place: a frequency list makes one for each of its hits.
+    signature.resize(1 + kBracketCount + static_cast<size_t>(to - from) * sizeof(uint32_t));
+    char* out = signature.data();
+    *out++ = static_cast<char>(hit.length);
+    std::memcpy(out, hit.bracket, kBracketCount);
+    out += kBracketCount;
+    for (int64_t i = from; i < to; ++i, out += sizeof(uint32_t)) {
         const uint32_t unit = i >= 0 && i < static_cast<int64_t>(count) ? data[i] : kNoUnit;
-        signature.append(reinterpret_cast<const char*>(&unit), sizeof unit);
+        std::memcpy(out, &unit, sizeof unit);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <string_view>
 #include <utility>
 
@@ -41,71 +42,85 @@ void NumberKeys(const std::vector<FreqKeyRun>& runs, std::vector<std::vector<uin
     }
 }
 
-// Occurrences of the documents of the keys one worker counts, by (key
-// number, document number): one open-addressing table for all its keys
-// rather than a map of nodes per key.
-class DocumentCounts {
+// The documents of the hits of one worker's keys, grouped by key in hit
+// order, so that a key's documents are counted one key after another. The
+// worker's keys are those whose number is `which` modulo `classes`; the
+// k-th of them (number which + k * classes) is its member k.
+class ClassHits {
 public:
-    // Counts one hit of key `number` in document `source` as CountFreqSource
-    // does with the document's name: a document new to a key that has
-    // kMaxFreqSources of them already is not counted.
-    void Count(uint32_t number, int32_t source, uint32_t& distinct) {
-        const uint64_t pair = (uint64_t{number} << 32) | static_cast<uint32_t>(source);
-        size_t slot = Slot(pair);
-        while (m_pairs[slot] != kEmptySlot) {
-            if (m_pairs[slot] == pair) {
-                ++m_counts[slot];
-                return;
-            }
-            slot = (slot + 1) & (m_pairs.size() - 1);
+    ClassHits(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& numbers,
+              uint32_t classes, uint32_t which, size_t keys)
+        : m_classes(classes), m_begin(Members(keys, classes, which) + 1, 0) {
+        // The member of each key of each run, found once rather than by a
+        // division per hit.
+        std::vector<std::vector<uint32_t>> members(runs.size());
+        for (size_t r = 0; r < runs.size(); ++r) {
+            members[r].reserve(numbers[r].size());
+            for (uint32_t number : numbers[r])
+                members[r].push_back(number != kKeyLeftOut && number % classes == which ? number / classes
+                                                                                         : kKeyLeftOut);
         }
-        if (distinct >= kMaxFreqSources) return;
-        ++distinct;
-        m_pairs[slot] = pair;
-        m_counts[slot] = 1;
-        if (++m_used * 2 > m_pairs.size()) Grow();
+        ForClassHits(runs, members, [&](uint32_t member, int32_t) { ++m_begin[member + 1]; });
+        std::partial_sum(m_begin.begin(), m_begin.end(), m_begin.begin());
+        m_sources.resize(m_begin.back());
+        std::vector<uint32_t> next(m_begin.begin(), m_begin.end() - 1);
+        ForClassHits(runs, members, [&](uint32_t member, int32_t source) { m_sources[next[member]++] = source; });
     }
 
-    // Calls visit(number, source, count) for every pair counted.
+    // The documents of key `number`'s hits in hit order (-1: none).
+    const int32_t* begin(size_t number) const { return m_sources.data() + m_begin[number / m_classes]; }
+    const int32_t* end(size_t number) const { return m_sources.data() + m_begin[number / m_classes + 1]; }
+
+private:
+    static size_t Members(size_t keys, uint32_t classes, uint32_t which) {
+        return keys > which ? (keys - which + classes - 1) / classes : 0;
+    }
+
     template <typename Visit>
-    void ForEach(Visit visit) const {
-        for (size_t slot = 0; slot < m_pairs.size(); ++slot)
-            if (m_pairs[slot] != kEmptySlot)
-                visit(static_cast<uint32_t>(m_pairs[slot] >> 32), static_cast<int32_t>(m_pairs[slot] & 0xFFFFFFFFu),
-                      m_counts[slot]);
+    static void ForClassHits(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& members,
+                             Visit visit) {
+        for (size_t r = 0; r < runs.size(); ++r) {
+            const uint32_t* memberOf = members[r].data();
+            for (const FreqRunHit& hit : runs[r].Hits())
+                if (const uint32_t member = memberOf[hit.key]; member != kKeyLeftOut) visit(member, hit.source);
+        }
+    }
+
+    const uint32_t m_classes;
+    std::vector<uint32_t> m_begin;  // by member: where its documents begin
+    std::vector<int32_t> m_sources;
+};
+
+// Counts the documents of one key's hits as CountFreqSource does with their
+// names: a document new to a key that has kMaxFreqSources of them already is
+// not counted. A table by document number finds a document's count, and is
+// left clear for the next key.
+class KeyDocuments {
+public:
+    explicit KeyDocuments(size_t sourceCount) : m_slotOf(sourceCount, 0) {}
+
+    // The documents of the hits in [from, to) and their occurrences, in
+    // document number order, which is name order.
+    const std::vector<std::pair<int32_t, uint32_t>>& Count(const int32_t* from, const int32_t* to) {
+        m_documents.clear();
+        for (; from != to; ++from) {
+            if (*from < 0) continue;
+            uint32_t& slot = m_slotOf[static_cast<size_t>(*from)];
+            if (slot != 0) {
+                ++m_documents[slot - 1].second;
+            } else if (m_documents.size() < kMaxFreqSources) {
+                m_documents.emplace_back(*from, 1);
+                slot = static_cast<uint32_t>(m_documents.size());
+            }
+        }
+        for (const auto& document : m_documents) m_slotOf[static_cast<size_t>(document.first)] = 0;
+        std::sort(m_documents.begin(), m_documents.end());
+        return m_documents;
     }
 
 private:
-    static constexpr uint64_t kEmptySlot = ~uint64_t{0};  // no key number is kKeyLeftOut when counted
-
-    size_t Slot(uint64_t pair) const {
-        return static_cast<size_t>((pair * 0x9E3779B97F4A7C15ull) >> 32) & (m_pairs.size() - 1);
-    }
-
-    void Grow() {
-        std::vector<uint64_t> pairs(m_pairs.size() * 2, kEmptySlot);
-        std::vector<uint32_t> counts(pairs.size(), 0);
-        pairs.swap(m_pairs);
-        counts.swap(m_counts);
-        for (size_t old = 0; old < pairs.size(); ++old) {
-            if (pairs[old] == kEmptySlot) continue;
-            size_t slot = Slot(pairs[old]);
-            while (m_pairs[slot] != kEmptySlot) slot = (slot + 1) & (m_pairs.size() - 1);
-            m_pairs[slot] = pairs[old];
-            m_counts[slot] = counts[old];
-        }
-    }
-
-    std::vector<uint64_t> m_pairs = std::vector<uint64_t>(1024, kEmptySlot);
-    std::vector<uint32_t> m_counts = std::vector<uint32_t>(1024, 0);
-    size_t m_used = 0;
-};
-
-// A document of a key for its row text, and its occurrences.
-struct KeyDocument {
-    uint32_t number;
-    int32_t source;
-    uint32_t count;
+    std::vector<uint32_t> m_slotOf;  // by document: 1 + its place in m_documents, 0: not met
+    std::vector<std::pair<int32_t, uint32_t>> m_documents;
 };
 
 }  // namespace
@@ -121,14 +136,12 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     const uint32_t classes = static_cast<uint32_t>(std::max(threads, 1));
     std::vector<std::vector<uint32_t>> numbers;
     std::vector<const std::string*> texts;
-    // Per key number: hits, and documents let in.
+    // Per key number: hits.
     std::vector<uint32_t> counts;
-    std::vector<uint32_t> distinct;
     std::vector<std::string> rowTexts;
     try {
         NumberKeys(runs, numbers, texts);
         counts.resize(texts.size(), 0);
-        distinct.resize(texts.size(), 0);
         rowTexts.resize(texts.size());
     } catch (const std::bad_alloc&) {
         return false;
@@ -136,30 +149,16 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     std::atomic<bool> noMemory{false};
     RunShares(static_cast<int>(classes), [&](int which) {
         try {
-            DocumentCounts documents;
-            for (size_t r = 0; r < runs.size(); ++r) {
-                for (const FreqRunHit& hit : runs[r].Hits()) {
-                    const uint32_t number = numbers[r][hit.key];
-                    if (number == kKeyLeftOut || number % classes != static_cast<uint32_t>(which)) continue;
-                    ++counts[number];
-                    if (hit.source >= 0) documents.Count(number, hit.source, distinct[number]);
-                }
-            }
-            // The documents of each key in name order, as the map of a
-            // key's documents orders them: document numbers follow it.
-            std::vector<KeyDocument> listed;
-            documents.ForEach([&](uint32_t number, int32_t source, uint32_t count) {
-                listed.push_back(KeyDocument{number, source, count});
-            });
-            std::sort(listed.begin(), listed.end(), [](const KeyDocument& a, const KeyDocument& b) {
-                return a.number != b.number ? a.number < b.number : a.source < b.source;
-            });
+            const ClassHits hits(runs, numbers, classes, static_cast<uint32_t>(which), texts.size());
+            KeyDocuments documents(sourceNames.size());
             std::vector<std::pair<const std::string*, uint32_t>> sources;
-            auto next = listed.begin();
             for (size_t number = static_cast<size_t>(which); number < texts.size(); number += classes) {
+                const int32_t* from = hits.begin(number);
+                const int32_t* to = hits.end(number);
+                counts[number] = static_cast<uint32_t>(to - from);
                 sources.clear();
-                for (; next != listed.end() && next->number == number; ++next)
-                    sources.emplace_back(&sourceNames[static_cast<size_t>(next->source)], next->count);
+                for (const auto& [source, count] : documents.Count(from, to))
+                    sources.emplace_back(&sourceNames[static_cast<size_t>(source)], count);
                 rowTexts[number] = FreqRowText(*texts[number], sources);
             }
         } catch (const std::bad_alloc&) {

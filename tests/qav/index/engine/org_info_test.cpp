@@ -56,7 +56,10 @@ TEST(OrgInfo, LookupsFindTheSearchedEntry) {
             for (uint64_t near : {end - 1, end, end + 1}) keys.push_back(near);
         for (uint64_t key : keys) {
             if (key == 0) continue;
-            EXPECT_EQ(info.EntryOf(key), SearchedEntry(info, key)) << std::hex << key;
+            const int64_t entry = SearchedEntry(info, key);
+            EXPECT_EQ(info.EntryOf(key), entry) << std::hex << key;
+            // The one named document has name number 1, after the empty name.
+            EXPECT_EQ(info.NameNumberOf(key), entry < 0 ? -1 : 1) << std::hex << key;
         }
     }
 }
@@ -66,10 +69,11 @@ TEST(OrgInfo, NamesAreNumberedInTheirOrder) {
     const qav::COrgInfo info = Loaded(dir, {Key(0, 10), Key(0, 20), Key(0, 30), Key(0, 40)}, {"B", "A", "B", "C"});
     // The loaded table ends with an entry of no name.
     EXPECT_EQ(info.SortedNames(), (std::vector<std::string>{"", "A", "B", "C"}));
-    const std::vector<int64_t> expected = {2, 1, 2, 3, 0};
-    for (int64_t entry = 0; entry < 5; ++entry) EXPECT_EQ(info.NameNumber(entry), expected[entry]);
-    EXPECT_EQ(info.NameNumber(-1), -1);
-    EXPECT_EQ(info.NameNumber(5), -1);
+    // By key: the documents in table order; keys past the last end fall in
+    // the last document.
+    const std::vector<std::pair<uint64_t, int64_t>> expected = {
+        {Key(0, 5), 2}, {Key(0, 15), 1}, {Key(0, 25), 2}, {Key(0, 35), 3}, {Key(0, 45), 3}};
+    for (const auto& [key, number] : expected) EXPECT_EQ(info.NameNumberOf(key), number) << key;
 }
 
 }  // namespace
