@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
-#include <new>
 #include <string>
 #include <thread>
 
@@ -27,7 +25,7 @@ bool FlushSlice(GroupSlice& slice, const std::vector<int>& fds, int width) {
     if (slice.stored == 0) return true;
     if (slice.file_no >= fds.size()) return false;
     const off_t at = slice.offset + int64_t{slice.written} * width;
-    if (!qz::WriteAt(fds[slice.file_no], slice.records.get(), size_t{slice.stored} * width, at)) return false;
+    if (!qz::WriteAt(fds[slice.file_no], slice.records, size_t{slice.stored} * width, at)) return false;
     slice.written += slice.stored;
     slice.stored = 0;
     return true;
@@ -50,7 +48,12 @@ uint32_t SliceBufferRecords(uint32_t count) {
 }
 
 GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t groupCount)
-    : list_(list), merged_(merged), ids_(list.words.size(), -1), ends_(list.words.size()), slices_(groupCount) {
+    : list_(list),
+      merged_(merged),
+      ids_(list.words.size(), -1),
+      ends_(list.words.size()),
+      slices_(groupCount),
+      buffers_(groupCount) {
     const size_t idCount = static_cast<size_t>(std::max(merged.next_id, 0));
     for (size_t i = 0; i < list.words.size(); ++i) {
         const CWord& unit = list.words[i];
@@ -93,7 +96,7 @@ const GroupSlice* GroupSlices::Slice(size_t g, std::string_view text, int32_t ty
 
 int GroupSlices::Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds) {
     const CHashNode* node = merged_.GetHashNode(entry.first.text, entry.first.type);
-    return AddToSlice(SliceOf(g, node), entry.first.type, entry, fds);
+    return AddToSlice(g, SliceOf(g, node), entry.first.type, entry, fds);
 }
 
 bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
@@ -111,11 +114,11 @@ bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, 
     });
     bool written = true;
     for (size_t i = 0; i < units.size(); ++i)
-        if (AddToSlice(found[i], units[i].first.type, units[i], fds) == 0) written = false;
+        if (AddToSlice(g, found[i], units[i].first.type, units[i], fds) == 0) written = false;
     return written;
 }
 
-int GroupSlices::AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
+int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
                             const std::vector<int>& fds) {
     if (!slice || slice->written + slice->stored >= slice->count) return -1;
     const int width = OffsetRecordWidth(type);
@@ -124,7 +127,7 @@ int GroupSlices::AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry&
         // Made at the first record, so that no buffer exists while the
         // counting tables still do.
         const size_t bytes = size_t{room} * width;
-        slice->records.reset(new (std::nothrow) unsigned char[bytes]);
+        slice->records = buffers_[g].Take(bytes);
         if (!slice->records) {
             QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
                    entry.first.text.c_str(), slice->count);
@@ -132,7 +135,7 @@ int GroupSlices::AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry&
         }
     }
     if (slice->stored == room && !FlushSlice(*slice, fds, width)) return 0;
-    if (width > 0) EncodeOffsetRecord(entry.second, width, slice->records.get() + size_t{slice->stored} * width);
+    if (width > 0) EncodeOffsetRecord(entry.second, width, slice->records + size_t{slice->stored} * width);
     ++slice->stored;
     return 1;
 }
@@ -141,10 +144,28 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
     std::atomic<bool> ok{true};
     ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
         std::vector<unsigned char> moved;
-        // Records still in the buffers, gathered for one write: the groups'
-        // last records lie back to back wherever no group wrote records before.
+        // Bytes still to be written that lie back to back in one file, kept
+        // for one write: the groups' last records of a unit, and the regions
+        // of the many small units that follow one another, which the pass
+        // held whole.
         std::vector<unsigned char> run;
+        int runFd = -1;
         int64_t runStart = 0;
+        auto writeRun = [&] {
+            const bool written = run.empty() || qz::WriteAt(runFd, run.data(), run.size(), runStart);
+            run.clear();
+            return written;
+        };
+        auto addToRun = [&](int fd, int64_t at, const unsigned char* bytes, size_t size) {
+            const bool follows = fd == runFd && runStart + static_cast<int64_t>(run.size()) == at;
+            if (!run.empty() && (!follows || run.size() >= kCloseRunBytes) && !writeRun()) return false;
+            if (run.empty()) {
+                runFd = fd;
+                runStart = at;
+            }
+            run.insert(run.end(), bytes, bytes + size);
+            return true;
+        };
         auto fail = [&] {
             QavLog("WriteOffset2File Error\n");
             ok = false;
@@ -157,20 +178,15 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
             if (!total || id < 0 || width == 0) continue;
             if (unit.file_no >= fds.size()) return fail();
             const int fd = fds[unit.file_no];
-            auto writeRun = [&] {
-                const bool written = run.empty() || qz::WriteAt(fd, run.data(), run.size(), runStart);
-                run.clear();
-                return written;
-            };
             int64_t at = unit.offset;  // end of the records placed so far
             int64_t sliceEnd = unit.offset;
             for (size_t g = 0; g < ready_; ++g) {
                 GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
                 if (slice.count == 0) continue;  // not counted by the group
                 if (slice.written > 0) {
-                    if (!writeRun()) return fail();
                     const size_t bytes = size_t{slice.written} * width;
-                    // Moved up after a group before it wrote fewer than it counted.
+                    // Moved up after a group before it wrote fewer than it
+                    // counted; the bytes still to be written all lie before.
                     if (slice.offset != at) {
                         moved.resize(bytes);
                         if (!qz::ReadAt(fd, moved.data(), bytes, slice.offset) || !qz::WriteAt(fd, moved.data(), bytes, at))
@@ -179,25 +195,25 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
                     at += static_cast<int64_t>(bytes);
                 }
                 if (slice.stored > 0) {
-                    if (run.empty()) runStart = at;
                     const size_t bytes = size_t{slice.stored} * width;
-                    run.insert(run.end(), slice.records.get(), slice.records.get() + bytes);
+                    if (!addToRun(fd, at, slice.records, bytes)) return fail();
                     at += static_cast<int64_t>(bytes);
                 }
                 sliceEnd = slice.offset + int64_t{slice.count} * width;
                 total->count += slice.written + slice.stored;
                 slice.written += slice.stored;
                 slice.stored = 0;
-                slice.records.reset();
+                slice.records = nullptr;
             }
-            if (!writeRun()) return fail();
             // Records moved up leave their old place; the region reads as zeros after its records.
             if (sliceEnd > at) {
                 moved.assign(static_cast<size_t>(sliceEnd - at), 0);
-                if (!qz::WriteAt(fd, moved.data(), moved.size(), at)) return fail();
+                if (!addToRun(fd, at, moved.data(), moved.size())) return fail();
             }
         }
+        if (!writeRun()) fail();
     });
+    for (SliceBuffers& buffers : buffers_) buffers.Clear();
     return ok;
 }
 

@@ -11,16 +11,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/build/sentence_units.h"
+#include "qav/index/build/slice_buffers.h"
 #include "qav/index/format/word_list.h"
 
 namespace qav {
 
+// Bytes that closing the slices gathers for one write at most.
+constexpr size_t kCloseRunBytes = size_t{1} << 20;
 // Records a unit's buffer holds at least before they are written to its
 // slice (all of them when it has fewer).
 constexpr uint32_t kSliceBufferRecords = 32;
@@ -39,8 +41,9 @@ struct GroupSlice {
     uint32_t stored = 0;   // records held in the buffer
     uint32_t written = 0;  // records already written to the slice
     uint8_t file_no = 0;   // offset file number
-    // The buffer; null before the first record and once closed.
-    std::unique_ptr<unsigned char[]> records;
+    // The buffer, from its group's SliceBuffers; null before the first
+    // record and once closed.
+    unsigned char* records = nullptr;
 };
 
 class GroupSlices {
@@ -84,7 +87,8 @@ public:
 
 private:
     GroupSlice* SliceOf(size_t g, const CHashNode* mergedNode);
-    int AddToSlice(GroupSlice* slice, int32_t type, const IdxUnitEntry& entry, const std::vector<int>& fds);
+    int AddToSlice(size_t g, GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
+                   const std::vector<int>& fds);
 
     const CWordList& list_;
     const CHashTable& merged_;
@@ -95,6 +99,7 @@ private:
     // Per group, one slice per merged identifier, so that a look-up in the
     // merged table leads straight to it; units left out of the list get none.
     std::vector<std::vector<GroupSlice>> slices_;
+    std::vector<SliceBuffers> buffers_;  // per group
     size_t ready_ = 0;  // groups given their slices
 };
 

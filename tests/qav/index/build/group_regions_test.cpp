@@ -170,6 +170,56 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
     }
 }
 
+TEST(GroupSlices, ClosingWritesRegionsThatFollowOneAnotherWhole) {
+    // Regions back to back: held whole by two groups, one that a group met
+    // less often than it counted (its tail reads as zeros), one partly
+    // written during the pass, and small ones after them.
+    const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
+    const uint32_t large = 2 * qav::kSliceWrites * qav::kSliceBufferRecords;
+    struct Unit {
+        std::string text;
+        uint32_t counted[2];
+        uint32_t met[2];
+    };
+    const std::vector<Unit> units = {{"a", {2, 1}, {2, 1}}, {"b", {3, 2}, {1, 2}}, {"c", {large, 1}, {large, 1}},
+                                     {"d", {1, 0}, {1, 0}}, {"e", {0, 3}, {0, 3}}};
+    for (int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        qav::CountTable groups[2] = {qav::CountTable(11), qav::CountTable(11)};
+        qav::CHashTable merged(11);
+        qav::CWordList list;
+        int64_t offset = 0;
+        for (const Unit& unit : units) {
+            for (int g = 0; g < 2; ++g)
+                if (unit.counted[g] > 0) groups[g].Add(unit.text, qav::UNIT_ML, unit.counted[g]);
+            qav::AddWord(merged, unit.text, unit.counted[0] + unit.counted[1], qav::UNIT_ML);
+            list.words.push_back(ListUnit(unit.text, qav::UNIT_ML, offset));
+            offset += int64_t{unit.counted[0] + unit.counted[1]} * width;
+        }
+        qav::ReadyOffsetInfo(merged, list);
+        qav::GroupSlices slices(list, merged, 2);
+        for (const qav::CountTable& group : groups) ASSERT_TRUE(slices.AddGroup(group, threads));
+        ScratchFile file(static_cast<size_t>(offset));
+        // Positions tell the unit, group and occurrence apart.
+        std::vector<uint32_t> expected;
+        for (size_t u = 0; u < units.size(); ++u) {
+            for (uint32_t g = 0; g < 2; ++g) {
+                for (uint32_t i = 0; i < units[u].met[g]; ++i) {
+                    const uint32_t position = static_cast<uint32_t>(u) * 100000 + g * 10000 + i;
+                    ASSERT_EQ(slices.Add(g, Occurrence(units[u].text, qav::UNIT_ML, position), file.fds), 1);
+                    expected.push_back(position);
+                }
+            }
+            for (uint32_t lost = units[u].met[0] + units[u].met[1]; lost < units[u].counted[0] + units[u].counted[1];
+                 ++lost)
+                expected.push_back(0);
+        }
+        ASSERT_TRUE(slices.Close(merged, file.fds, threads));
+        EXPECT_EQ(Positions(file.Bytes(), 0, expected.size(), width), expected);
+        EXPECT_EQ(merged.GetHashNode("b", qav::UNIT_ML)->count, 3u);
+    }
+}
+
 TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
     const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
     qav::CountTable first(11), second(11);
