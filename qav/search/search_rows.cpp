@@ -184,8 +184,6 @@ void TouchMatchUnits(const CQAVEngine& engine, const CRetInfo* hits, const CRetI
         const int64_t start = int64_t{hit->position} + hit->start;
         if (start >= 0 && start < int64_t{engine.m_corpusLength[hit->file_no]})
             units += engine.m_corpus[hit->file_no][static_cast<size_t>(start)];
-        // The sentence's own place, which tells whether the hit is taken.
-        if (hit->position < engine.m_corpusLength[hit->file_no]) units += engine.m_corpus[hit->file_no][hit->position];
     }
     // The sum is of no use; this keeps the compiler from dropping the reads.
     asm volatile("" : : "r"(units));
