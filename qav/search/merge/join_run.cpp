@@ -103,6 +103,35 @@ struct ProbeSlice {
     size_t count = 0;
 };
 
+// The pairs one share keeps: at most as many as the output can take; the
+// rest are counted, which the output would leave out anyway.
+struct SharePairs {
+    std::vector<CRetInfo>& found;
+    int64_t room;
+    int64_t leftOut = 0;
+
+    void operator()(const CRetInfo& joined) {
+        if (static_cast<int64_t>(found.size()) < room) {
+            found.push_back(joined);
+        } else {
+            ++leftOut;
+        }
+    }
+};
+
+// Moves the pairs of a pass's shares into out in share order; a pass cut
+// short leaves pairs unfound, and the result is approximate.
+void TakeSharePairs(SharedPass& pass, CQAVRet& out, MergeEnv& env) {
+    if (pass.cut) env.SetApproximate();
+    int64_t pairs = 0;
+    for (const std::vector<CRetInfo>& found : pass.found) pairs += static_cast<int64_t>(found.size());
+    out.ExpectHits(pairs);
+    for (size_t share = 0; share < pass.found.size(); ++share) {
+        for (const CRetInfo& joined : pass.found[share]) out.Add2QAVRetEx(joined);
+        out.m_nLeftOut += pass.leftOut[share];
+    }
+}
+
 }  // namespace
 
 void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out, int code) {
@@ -139,12 +168,7 @@ void MergeRun::CollectProbeHits(const CAtomRet& atom) {
     std::vector<std::vector<CRetInfo>>& probeHits = m_area.m_JoinProbeHits;
     const RecordCompareContext& corpus = m_env.Corpus();
     probeHits.clear();
-    // The probe hit of a record: within the corpus and the limits, and made.
-    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) {
-        return IsOverFlow(corpus, record.position, record.fileNo, record.wordIndex) &&
-               m_env.IsInLimit(record.fileNo, record.position, false) &&
-               MakeRetInfo(corpus, atom.m_Query, record, hit);
-    };
+    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) { return AdmitRecord(atom, record, false, hit); };
     int64_t records = 0;
     if (CountRecords(atom, records) && records >= kSharedPassFrom) {
         SharedPass pass;
@@ -442,8 +466,6 @@ void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partner
         }
     }
     if (slices.size() == static_cast<size_t>(kPassShares)) {
-        // A share keeps at most as many pairs as the output can take and
-        // counts the rest, which the output would leave out anyway.
         const int64_t room = std::max(out.m_nCapacity, 0);
         SharedPass pass;
         pass.Run(kPassShares, [&](int share, int64_t, int64_t, std::vector<CRetInfo>& found) {
@@ -451,26 +473,11 @@ void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partner
             // growing list would be copied as it grows.
             found.reserve(static_cast<size_t>(
                 std::min<int64_t>(room, static_cast<int64_t>(slices[static_cast<size_t>(share)].count))));
-            int64_t leftOut = 0;
-            auto keep = [&](const CRetInfo& joined) {
-                if (static_cast<int64_t>(found.size()) < room) {
-                    found.push_back(joined);
-                } else {
-                    ++leftOut;
-                }
-            };
+            SharePairs keep{found, room};
             if (!pairSlice(slices[static_cast<size_t>(share)], keep)) pass.cut = true;
-            pass.leftOut[static_cast<size_t>(share)] = leftOut;
+            pass.leftOut[static_cast<size_t>(share)] = keep.leftOut;
         });
-        // A probe cut short leaves pairs unfound: the result is approximate.
-        if (pass.cut) m_env.SetApproximate();
-        int64_t pairs = 0;
-        for (const std::vector<CRetInfo>& found : pass.found) pairs += static_cast<int64_t>(found.size());
-        out.ExpectHits(pairs);
-        for (size_t share = 0; share < pass.found.size(); ++share) {
-            for (const CRetInfo& joined : pass.found[share]) out.Add2QAVRetEx(joined);
-            out.m_nLeftOut += pass.leftOut[share];
-        }
+        TakeSharePairs(pass, out, m_env);
         return;
     }
     auto addToOut = [&](const CRetInfo& joined) { out.Add2QAVRetEx(joined); };
@@ -480,6 +487,41 @@ void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partner
             return;
         }
     }
+}
+
+template <typename Partners>
+bool MergeRun::PairAtomProbeRecords(const CAtomRet& atom, CQAVRet& out, const Partners& partners) {
+    int64_t records = 0;
+    if (!CountRecords(atom, records) || records < kSharedPassFrom) return false;
+    const RecordCompareContext& corpus = m_env.Corpus();
+    const int64_t room = std::max(out.m_nCapacity, 0);
+    SharedPass pass;
+    pass.Run(records, [&](int share, int64_t from, int64_t to, std::vector<CRetInfo>& found) {
+        QueryTimeCheck clock;
+        found.reserve(static_cast<size_t>(std::min<int64_t>(room, to - from)));
+        SharePairs keep{found, room};
+        CRetInfo hits[kRecordBatch];
+        // A batch's probe hits are made, then what their partners read is
+        // asked for, then they are paired, so that the waits overlap.
+        ForEachRecordBatchInRange(atom, from, to, [&](const OffsetRecordInfo* batch, int count) {
+            for (int i = 0; i < count; ++i) PrefetchSentenceWord(corpus, batch[i]);
+            int made = 0;
+            for (int i = 0; i < count; ++i) {
+                if (clock.Step()) {
+                    pass.cut = true;
+                    return true;
+                }
+                if (AdmitRecord(atom, batch[i], false, hits[made])) ++made;
+            }
+            for (int k = 0; k < made; ++k) partners.Prefetch(hits[k]);
+            for (int k = 0; k < made; ++k) partners.PrefetchMore(hits[k]);
+            for (int k = 0; k < made; ++k) partners.PairUp(hits[k], keep);
+            return false;
+        });
+        pass.leftOut[static_cast<size_t>(share)] = keep.leftOut;
+    });
+    TakeSharePairs(pass, out, m_env);
+    return true;
 }
 
 bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQAVRet& out, int code,
@@ -507,9 +549,10 @@ bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQ
     if (!places) return false;
     if (cut) m_env.SetApproximate();
     m_area.m_JoinProbeHits.clear();
+    const TagPlacePartners partners{*places, corpus, m_env, tags.m_Query, code, probeIsLeft, listPlace, wave1};
+    if (probe.atom && PairAtomProbeRecords(*probe.atom, out, partners)) return true;
     if (probe.atom) CollectProbeHits(*probe.atom);
-    PairProbeHits(probe, out,
-                  TagPlacePartners{*places, corpus, m_env, tags.m_Query, code, probeIsLeft, listPlace, wave1});
+    PairProbeHits(probe, out, partners);
     return true;
 }
 

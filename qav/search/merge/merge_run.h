@@ -90,6 +90,11 @@ private:
     // room are counted as left out.
     template <typename Partners>
     void PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partners& partners);
+    // Join: makes the hits of an atom probe side's records and pairs each as
+    // PairProbeHits does, in shares and without a list of the probe hits;
+    // false, with nothing done, when the side has too few records for shares.
+    template <typename Partners>
+    bool PairAtomProbeRecords(const CAtomRet& atom, CQAVRet& out, const Partners& partners);
 
     // Merge key of a sentence for the bitmaps and its exact key; the
     // document-level form reuses the last document found in this pass for a

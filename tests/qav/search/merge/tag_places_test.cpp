@@ -74,46 +74,52 @@ TEST(TagPlaces, JoinsAtTagPlacesPairAsTheWalkDoes) {
     FakeEnv env{data.ctx};
     qav::CForMerge area;
     ASSERT_TRUE(area.ForMergeInit(8, 64, nullptr));
-    // A record per sentence, at word (i % 7) of sentence i: enough records
-    // for the places to be taken.
+    // Two records per sentence, at words (i % 7) and (i % 7 + 3) of sentence
+    // i: enough records for the places to be taken, and more than either
+    // probe side has, so that the tags are the list side.
     std::vector<Rec> tagRecords;
     for (int i = 0; i < 12000; ++i)
-        tagRecords.push_back({Sentence(i), static_cast<int16_t>(i % 7), static_cast<uint8_t>(i % 2)});
+        for (int word : {i % 7, i % 7 + 3})
+            tagRecords.push_back({Sentence(i), static_cast<int16_t>(word), static_cast<uint8_t>(i % 2)});
     AtomResult tags(tagRecords, qav::UNIT_POS_L);
-    // Probe hits before, on and after the tag words, among them sentences'
-    // last words, whose next place is the next sentence's first word.
-    std::vector<Rec> probeRecords;
-    for (int i = 0; i < 3000; ++i) {
-        probeRecords.push_back({Sentence(i), static_cast<int16_t>(i % 10), static_cast<uint8_t>(i % 2)});
-        probeRecords.push_back({Sentence(i), 9, static_cast<uint8_t>(i % 2)});
-    }
-    AtomResult probe(probeRecords);
     env.excluded.insert({0, Sentence(14)});
-    size_t pairs = 0;
-    for (const char* relation : {"Link", "SameLeft", "SameRight", "ShareTag", "ShareQuery", "SameBoundary"}) {
-        for (int wave : {0, 1}) {
-            SCOPED_TRACE(::testing::Message() << relation << " wave " << wave);
-            tags.result.m_Query.waves[0].value = static_cast<uint32_t>(wave);
-            for (bool tagsLeft : {true, false}) {
-                const qav::MergeSide tagSide = qav::MergeSide::Atom(tags.result);
-                const qav::MergeSide probeSide = qav::MergeSide::Atom(probe.result);
-                std::vector<HitTuple> joined[2];
-                for (int walk = 0; walk < 2; ++walk) {
-                    tags.result.m_bApproximate = static_cast<uint8_t>(walk);
-                    qav::CQAVRet out;
-                    ASSERT_TRUE(out.QAVRetInit(100000));
-                    qav::MergeRun(area, env)
-                        .Join(tagsLeft ? tagSide : probeSide, tagsLeft ? probeSide : tagSide, out,
-                              qav::JoinRelationCode(relation));
-                    joined[walk] = Hits(out);
+    // Probe sides paired as one list of hits, and large enough to be made
+    // and paired in shares.
+    for (int probeSentences : {3000, 10000}) {
+        // Probe hits before, on and after the tag words, among them sentences'
+        // last words, whose next place is the next sentence's first word.
+        std::vector<Rec> probeRecords;
+        for (int i = 0; i < probeSentences; ++i) {
+            probeRecords.push_back({Sentence(i), static_cast<int16_t>(i % 10), static_cast<uint8_t>(i % 2)});
+            probeRecords.push_back({Sentence(i), 9, static_cast<uint8_t>(i % 2)});
+        }
+        AtomResult probe(probeRecords);
+        size_t pairs = 0;
+        for (const char* relation : {"Link", "SameLeft", "SameRight", "ShareTag", "ShareQuery", "SameBoundary"}) {
+            for (int wave : {0, 1}) {
+                SCOPED_TRACE(::testing::Message() << relation << " wave " << wave);
+                tags.result.m_Query.waves[0].value = static_cast<uint32_t>(wave);
+                for (bool tagsLeft : {true, false}) {
+                    const qav::MergeSide tagSide = qav::MergeSide::Atom(tags.result);
+                    const qav::MergeSide probeSide = qav::MergeSide::Atom(probe.result);
+                    std::vector<HitTuple> joined[2];
+                    for (int walk = 0; walk < 2; ++walk) {
+                        tags.result.m_bApproximate = static_cast<uint8_t>(walk);
+                        qav::CQAVRet out;
+                        ASSERT_TRUE(out.QAVRetInit(100000));
+                        qav::MergeRun(area, env)
+                            .Join(tagsLeft ? tagSide : probeSide, tagsLeft ? probeSide : tagSide, out,
+                                  qav::JoinRelationCode(relation));
+                        joined[walk] = Hits(out);
+                    }
+                    tags.result.m_bApproximate = 0;
+                    EXPECT_EQ(joined[0], joined[1]) << (tagsLeft ? "tags left" : "tags right");
+                    pairs += joined[0].size();
                 }
-                tags.result.m_bApproximate = 0;
-                EXPECT_EQ(joined[0], joined[1]) << (tagsLeft ? "tags left" : "tags right");
-                pairs += joined[0].size();
             }
         }
+        EXPECT_GT(pairs, static_cast<size_t>(probeSentences));
     }
-    EXPECT_GT(pairs, 5000u);
     EXPECT_FALSE(env.approximate);
 }
 
