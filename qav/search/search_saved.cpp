@@ -95,9 +95,18 @@ struct PrintDeleter {
     void operator()(char* text) const { cJSON_free(text); }
 };
 
+// Whether every byte of the text is an ASCII character other than NUL,
+// which reads the same in GBK and in UTF-8.
+bool IsPlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) - 1u < 0x7Fu; });
+}
+
 // UTF-8 form of a GBK text cut at maxBytes (and at kUcsUnits characters).
 std::string ToUtf8(std::string_view gbk, size_t maxBytes) {
     const std::string_view cut = gbk.substr(0, qz::GbkPrefixLength(gbk, maxBytes));
+    // Names and counts, most of a list of documents, need no conversion.
+    if (IsPlainAscii(cut)) return std::string(cut.substr(0, kUcsUnits));
     // A character takes at least one byte, so this many units always hold it.
     const size_t room = std::min(cut.size(), kUcsUnits);
     std::vector<uint16_t> ucs(room + 1);

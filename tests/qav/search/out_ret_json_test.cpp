@@ -42,6 +42,15 @@ TEST_F(OutRetJSONTest, SourcesFollowTheFrequenciesWhenTheFirstRowHasThem) {
               "\t\"Source\":\t{\n\t\t\"上海\":\t\"新闻1:2 新闻2:1\"\n\t}\n}");
 }
 
+TEST_F(OutRetJSONTest, AsciiTextsPassAsTheyAreAndNulReadsAsABlank) {
+    const char withNul[] = "a\x01\tb#@#d1:2 d\0x:1";
+    Rows({{std::string(withNul, sizeof withNul - 1), 3}, {"~z", 1}});
+    EXPECT_EQ(Answer(),
+              "{\n\t\"Type\":\t\"Freq\",\n\t\"Count\":\t2,\n\t\"Total\":\t0,\n"
+              "\t\"Freq\":\t{\n\t\t\"a\\u0001\\tb\":\t3,\n\t\t\"~z\":\t1\n\t},\n"
+              "\t\"Source\":\t{\n\t\t\"a\\u0001\\tb\":\t\"d1:2 d x:1\"\n\t}\n}");
+}
+
 TEST_F(OutRetJSONTest, CountAnswerListsCountsOnly) {
     Rows({{"a_2;b_1", 3}, {"", 0}});
     search_.m_bCountOut = 1;
