@@ -79,6 +79,16 @@ TEST(GbkDecode, Cases) {
     };
     for (const Case& c : cases) EXPECT_EQ(DecodeGbk(c.gbk), c.ucs) << Hex(c.gbk);
 
+    // Every ASCII character but NUL stands for itself (answers pass such
+    // texts on unconverted).
+    std::string ascii;
+    Units same;
+    for (int c = 1; c < 0x80; ++c) {
+        ascii.push_back(static_cast<char>(c));
+        same.push_back(static_cast<uint16_t>(c));
+    }
+    EXPECT_EQ(DecodeGbk(ascii), same);
+
     // The NUL-terminated form stops at the first byte 0 and agrees otherwise.
     uint16_t out[4];
     EXPECT_EQ(cv_gbk_to_ucs16("A\x81", out, 4), 1);
