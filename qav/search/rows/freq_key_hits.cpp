@@ -104,7 +104,8 @@ public:
     const std::vector<std::pair<int32_t, uint32_t>>& Count(const int32_t* from, const int32_t* to) {
         m_documents.clear();
         for (; from != to; ++from) {
-            if (*from < 0) continue;
+            // A number that names no document counts as none, as -1 does.
+            if (*from < 0 || static_cast<size_t>(*from) >= m_slotOf.size()) continue;
             uint32_t& slot = m_slotOf[static_cast<size_t>(*from)];
             if (slot != 0) {
                 ++m_documents[slot - 1].second;
