@@ -168,7 +168,6 @@ void MergeRun::CollectProbeHits(const CAtomRet& atom) {
     std::vector<std::vector<CRetInfo>>& probeHits = m_area.m_JoinProbeHits;
     const RecordCompareContext& corpus = m_env.Corpus();
     probeHits.clear();
-    auto probeHit = [&](const OffsetRecordInfo& record, CRetInfo& hit) { return AdmitRecord(atom, record, false, hit); };
     int64_t records = 0;
     if (CountRecords(atom, records) && records >= kSharedPassFrom) {
         SharedPass pass;
@@ -185,7 +184,7 @@ void MergeRun::CollectProbeHits(const CAtomRet& atom) {
                         pass.cut = true;
                         return true;
                     }
-                    if (probeHit(batch[i], hit)) found.push_back(hit);
+                    if (AdmitRecord(atom, batch[i], false, hit)) found.push_back(hit);
                 }
                 return false;
             });
@@ -197,7 +196,7 @@ void MergeRun::CollectProbeHits(const CAtomRet& atom) {
     probeHits.resize(1);
     ForEachRecordInTime(atom, [&](const OffsetRecordInfo& record) {
         CRetInfo hit;
-        if (probeHit(record, hit)) probeHits[0].push_back(hit);
+        if (AdmitRecord(atom, record, false, hit)) probeHits[0].push_back(hit);
     });
 }
 
