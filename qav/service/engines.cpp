@@ -3,6 +3,7 @@
 #include "qav/fulltext/engine/bm_engine.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/engine/qav_engine.h"
+#include "qav/search/merge/sentence_records.h"
 #include "qav/search/merge/tag_places.h"
 
 namespace qav {
@@ -23,8 +24,9 @@ bool GlobalInit(const std::string& configName, const std::string& indexDir) {
 }
 
 void GlobalExit() {
-    // The places kept for the joins belong to the index going away.
+    // The places and filings kept for the joins belong to the index going away.
     DropKeptTagPlaces();
+    DropKeptSentenceRecords();
     if (g_nEngineType == kEngineStructured && g_pCQAVEngine) {
         g_pCQAVEngine->QAVEngineExit();
         delete g_pCQAVEngine;

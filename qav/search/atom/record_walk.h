@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "qav/index/base/qav_log.h"
 #include "qav/search/atom/atom_ret.h"
@@ -97,6 +98,26 @@ bool ForEachRecordInRange(const CAtomRet& result, int64_t from, int64_t to, Stop
     return VisitRawRecordsInRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
         return !stopAfter(ReadOffsetRecord(record, width));
     });
+}
+
+// Calls stopAfter(record) for the records of the given ascending numbers
+// (in CountSegmentRecords' order) until it returns true; returns whether it
+// did. Numbers beyond the records are passed by.
+template <typename StopAfter>
+bool ForEachNumberedRecord(const CAtomRet& result, const std::vector<uint32_t>& numbers, StopAfter&& stopAfter) {
+    size_t next = 0;
+    int64_t first = 0;
+    for (int s = 0; s < result.m_nSegCount && next < numbers.size(); ++s) {
+        const size_t i = static_cast<size_t>(s);
+        const uint8_t width = result.m_SegWidth[i];
+        if (width >= kNoRecordWidth || result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) continue;
+        const int64_t end = first + result.m_SegCount[i];
+        const unsigned char* records = result.m_SegRecords[i] + result.m_SegOffset[i];
+        for (; next < numbers.size() && numbers[next] < end; ++next)
+            if (stopAfter(ReadOffsetRecord(records + (numbers[next] - first) * width, width))) return true;
+        first = end;
+    }
+    return false;
 }
 
 // The same walk in batches of at most Batch decoded records: calls

@@ -14,6 +14,7 @@
 #include "qav/search/merge/join_relation.h"
 #include "qav/search/merge/merge_run.h"
 #include "qav/search/merge/parallel_shares.h"
+#include "qav/search/merge/sentence_records.h"
 #include "qav/search/merge/tag_places.h"
 #include "qav/search/filter/query_time.h"
 
@@ -66,6 +67,20 @@ void PrefetchProbePlace(const SentenceSet& marks, int code, bool isLeft, const C
 // A probe side with fewer hits than the list side's records over this is
 // sparse (see GatherListHits).
 constexpr int64_t kSparseProbeShare = 16;
+// With fewer than this share of the list side's records, the probe side's
+// sentences are looked up in the list side's filing by sentence: a look-up
+// on one thread costs some memory waits, a record of the walk in shares
+// about a nanosecond.
+constexpr int64_t kSentenceLookupShare = 1024;
+
+// The generation under which what a join makes of a search is kept with
+// the loaded index: the index's when the join reads its corpus, else 0.
+uint64_t KeptGeneration(const RecordCompareContext& corpus) {
+    const CQAVEngine* engine = g_pCQAVEngine;
+    const bool engineCorpus = engine && !corpus.files.empty() && engine->m_corpus.size() == corpus.files.size() &&
+                              corpus.files[0].words == engine->m_corpus[0].get();
+    return engineCorpus ? engine->m_offsetGeneration : 0;
+}
 
 // Items [from, to) of share `share` of count items.
 int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
@@ -151,7 +166,7 @@ void MergeRun::Join(const MergeSide& left, const MergeSide& right, CQAVRet& out,
     try {
         if (!JoinAtTagPlaces(*probe, list, out, code, probeIsLeft)) {
             MarkProbeSentences(*probe, code, probeIsLeft);
-            GatherListHits(list, probe->Count(), code, !probeIsLeft);
+            GatherListHits(list, *probe, code, !probeIsLeft);
             ProbeListHits(*probe, out, code, probeIsLeft);
         }
     } catch (const std::bad_alloc&) {
@@ -239,7 +254,50 @@ bool MergeRun::ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& recor
            m_env.IsInLimit(record.fileNo, record.position, false) && MakeRetInfo(corpus, atom.m_Query, record, hit);
 }
 
-void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code, bool sideIsLeft) {
+bool MergeRun::GatherSentenceRecords(const CAtomRet& atom, const MergeSide& probe, int64_t records, int code,
+                                     bool sideIsLeft) {
+    int64_t probeHits = probe.merged ? probe.merged->m_nCount : 0;
+    for (const std::vector<CRetInfo>& share : m_area.m_JoinProbeHits) probeHits += static_cast<int64_t>(share.size());
+    if (atom.m_bApproximate || probeHits * kSentenceLookupShare >= records) return false;
+    const RecordCompareContext& corpus = m_env.Corpus();
+    bool cut = false;
+    const std::shared_ptr<const SentenceRecords> filing = SentenceRecordsOf(atom, corpus, KeptGeneration(corpus), cut);
+    if (!filing) return false;
+    // The probe side's sentences, each once.
+    std::vector<uint64_t> sentences;
+    sentences.reserve(static_cast<size_t>(probeHits));
+    auto addSentence = [&](const CRetInfo& hit) { sentences.push_back((uint64_t{hit.file_no} << 32) | hit.position); };
+    if (probe.merged) {
+        for (int i = 0; i < probe.merged->m_nCount; ++i) addSentence(probe.merged->m_Hits[static_cast<size_t>(i)]);
+    } else {
+        for (const std::vector<CRetInfo>& share : m_area.m_JoinProbeHits)
+            for (const CRetInfo& hit : share) addSentence(hit);
+    }
+    std::sort(sentences.begin(), sentences.end());
+    sentences.erase(std::unique(sentences.begin(), sentences.end()), sentences.end());
+    // Their records in the walk's order; a sentence outside the files (of a
+    // merged result made by hand) is left to the walk.
+    std::vector<uint32_t> numbers;
+    for (uint64_t sentence : sentences)
+        if (!filing->AddRecordsOf(static_cast<uint8_t>(sentence >> 32), static_cast<uint32_t>(sentence), numbers))
+            return false;
+    std::sort(numbers.begin(), numbers.end());
+    SentenceHits& hits = m_area.m_JoinHits;
+    QueryTimeCheck clock;
+    ForEachNumberedRecord(atom, numbers, [&](const OffsetRecordInfo& record) {
+        if (clock.Step()) {
+            m_env.SetApproximate();
+            return true;
+        }
+        CRetInfo hit;
+        if (ListRecordHit(atom, record, hit) && MeetsAProbePlace(m_area.m_JoinMarks, code, sideIsLeft, hit))
+            hits.Add(hit);
+        return false;
+    });
+    return true;
+}
+
+void MergeRun::GatherListHits(const MergeSide& side, const MergeSide& probe, int code, bool sideIsLeft) {
     const SentenceSet& sentences = m_area.m_JoinMarks;
     SentenceHits& hits = m_area.m_JoinHits;
     hits.Clear();
@@ -253,7 +311,12 @@ void MergeRun::GatherListHits(const MergeSide& side, int64_t probeHits, int code
         }
     } else if (side.atom && CountRecords(*side.atom, records) && records >= kSharedPassFrom) {
         const CAtomRet& atom = *side.atom;
+        if (GatherSentenceRecords(atom, probe, records, code, sideIsLeft)) {
+            hits.Index();
+            return;
+        }
         const RecordCompareContext& corpus = m_env.Corpus();
+        const int64_t probeHits = probe.Count();
         // With few probe hits against the records, most records fall in
         // blocks of the coarse map without a marked sentence: a first test
         // there passes them by. With many, it would only add a test.
@@ -538,13 +601,8 @@ bool MergeRun::JoinAtTagPlaces(const MergeSide& probe, const MergeSide& list, CQ
     int64_t records = 0;
     const RecordCompareContext& corpus = m_env.Corpus();
     if (!CountRecords(tags, records) || records * kPlaceBitsPerRecord < WordPlacesOf(corpus)) return false;
-    // The places are kept with the loaded index when the join reads its corpus.
-    const CQAVEngine* engine = g_pCQAVEngine;
-    const bool engineCorpus = engine && !corpus.files.empty() && engine->m_corpus.size() == corpus.files.size() &&
-                              corpus.files[0].words == engine->m_corpus[0].get();
     bool cut = false;
-    const std::shared_ptr<const TagPlaces> places =
-        TagPlacesOf(tags, corpus, engineCorpus ? engine->m_offsetGeneration : 0, cut);
+    const std::shared_ptr<const TagPlaces> places = TagPlacesOf(tags, corpus, KeptGeneration(corpus), cut);
     if (!places) return false;
     if (cut) m_env.SetApproximate();
     m_area.m_JoinProbeHits.clear();

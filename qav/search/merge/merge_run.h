@@ -76,9 +76,16 @@ private:
     // side's hits are kept by share for the probe.
     void MarkProbeSentences(const MergeSide& side, int code, bool sideIsLeft);
     // Join: gathers the list side's admitted hits in the marked sentences
-    // (at a marked place, under a relation with one meeting place); the
-    // probe side has probeHits hits.
-    void GatherListHits(const MergeSide& side, int64_t probeHits, int code, bool sideIsLeft);
+    // (at a marked place, under a relation with one meeting place) of the
+    // probe side.
+    void GatherListHits(const MergeSide& side, const MergeSide& probe, int code, bool sideIsLeft);
+    // Join: GatherListHits for an atom list side of `records` records that
+    // is a complete search, when the probe side's hits are few against them:
+    // only the records of the probe side's sentences are taken, through the
+    // search's SentenceRecords, in the order of the walk. False, with
+    // nothing done, when that does not apply.
+    bool GatherSentenceRecords(const CAtomRet& atom, const MergeSide& probe, int64_t records, int code,
+                               bool sideIsLeft);
     // Join: the hit of a list record that is admitted and in a marked
     // sentence. Safe to call from several threads at once.
     bool ListRecordHit(const CAtomRet& atom, const OffsetRecordInfo& record, CRetInfo& hit);
