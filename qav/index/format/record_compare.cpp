@@ -252,19 +252,27 @@ uint64_t BigEndian(const unsigned char* bytes) {
     return value;
 }
 
-// Cmp_LEx and Cmp_REx: c[j] is the word `start + step * j`. The query key
-// depends on the query alone and each record is compared by the context text
-// it is sorted by, so over a sorted unit the results run negative, zero,
-// positive and the bisections find every match. Only the sortCompWordLen
-// words the records are sorted by are read: text beyond them has no order
-// among the records (and the window check guarantees no more words in the file).
+// Cmp_LEx and Cmp_REx.
 int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
                      std::string_view queryText, const uint32_t* ids, int n) {
+    thread_local std::string queryKey;
+    BuildQueryKey(ctx, queryText, ids, n, leftward, queryKey);
+    return CompareWithQueryKey(ctx, file, start, leftward, queryKey);
+}
+
+}  // namespace
+
+// c[j] is the word `start + step * j`. The query key depends on the query
+// alone and each record is compared by the context text it is sorted by, so
+// over a sorted unit the results run negative, zero, positive and the
+// bisections find every match. Only the sortCompWordLen words the records are
+// sorted by are read: text beyond them has no order among the records (and
+// the window check guarantees no more words in the file).
+int CompareWithQueryKey(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
+                        std::string_view queryKey) {
     const int64_t step = leftward ? -1 : 1;
     const int64_t window = ctx.sortCompWordLen;
-    thread_local std::string queryKey;
     thread_local std::string corpusKey;
-    BuildQueryKey(ctx, queryText, ids, n, leftward, queryKey);
 
     // Context words from c[0] on, until they cover the query key or part from it.
     corpusKey.clear();
@@ -280,7 +288,12 @@ int CompareWithQuery(const RecordCompareContext& ctx, const CorpusFile& file, in
     return CompareBytes(corpusKey, queryKey);
 }
 
-}  // namespace
+std::string QueryContextKey(const RecordCompareContext& ctx, std::string_view queryText, const uint32_t* ids, int n,
+                            bool leftward) {
+    std::string key;
+    BuildQueryKey(ctx, queryText, ids, n, leftward, key);
+    return key;
+}
 
 void ReverseWord(std::string& text, int language) {
     std::string reversed;

@@ -61,6 +61,13 @@ int Cmp_LEx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t sta
             const uint32_t* ids, int n);
 int Cmp_REx(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, std::string_view queryText,
             const uint32_t* ids, int n);
+// The context text the pattern is compared as, which depends on the query
+// alone: a search comparing many records with one query makes it once.
+std::string QueryContextKey(const RecordCompareContext& ctx, std::string_view queryText, const uint32_t* ids, int n,
+                            bool leftward);
+// Cmp_LEx (leftward) or Cmp_REx with the query's QueryContextKey.
+int CompareWithQueryKey(const RecordCompareContext& ctx, const CorpusFile& file, int64_t start, bool leftward,
+                        std::string_view queryKey);
 
 // Where the context of a record of kind 3, 4 or 5 starts and which way it
 // runs; false when the record has no full context of sortCompWordLen words in

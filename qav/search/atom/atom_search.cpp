@@ -65,11 +65,17 @@ bool AddRange(CAtomRet& result, const unsigned char* records, UnitType kind, uin
 // all workers are joined.
 class ChildSearches {
 public:
+    // A child's search is a few dozen record comparisons, some
+    // microseconds; a worker is started only for this many children, which
+    // take longer than starting it.
+    static constexpr size_t kChildrenPerWorker = 16;
+
     explicit ChildSearches(std::vector<CAtomSearchTreadUnit>& work) : work_(work) {}
 
     void Run(size_t threads) {
         std::vector<pthread_t> workers;
-        const size_t extra = std::min(threads, work_.size()) - (work_.empty() ? 0 : 1);
+        const size_t wanted = (work_.size() + kChildrenPerWorker - 1) / kChildrenPerWorker;
+        const size_t extra = std::min(threads, wanted) - (work_.empty() ? 0 : 1);
         for (size_t i = 0; i < extra; ++i) {
             // A worker that cannot be started leaves its share to the others.
             if (const pthread_t handle = thread_create_ex(Worker, this)) workers.push_back(handle);

@@ -1,5 +1,8 @@
 #include "qav/search/atom/record_search.h"
 
+#include <optional>
+#include <string>
+
 #include "qav/search/atom/atom_query.h"
 
 namespace qav {
@@ -21,22 +24,37 @@ bool CmpFunc(const RecordCompareContext& ctx, const unsigned char* records, int6
 
 namespace {
 
-// The comparison of one unit's records with one query.
-struct RecordProbe {
-    const RecordCompareContext& ctx;
-    const unsigned char* records;
-    std::string_view text;
-    const uint32_t* ids;
-    int n;
-    UnitType kind;
-    int64_t lo;
-    int64_t hi;
+// The comparison of one unit's records with one query, as CmpFunc makes it;
+// the query's context text is made once for each way a context runs.
+class RecordProbe {
+public:
+    RecordProbe(const RecordCompareContext& ctx, const unsigned char* records, std::string_view text,
+                const uint32_t* ids, int n, UnitType kind, int64_t lo, int64_t hi)
+        : ctx_(ctx), records_(records), text_(text), ids_(ids), n_(n), kind_(kind), lo_(lo), hi_(hi) {}
 
     int operator()(int64_t index) const {
-        int cmp = 1;
-        CmpFunc(ctx, records, index, text, ids, n, kind, cmp, lo, hi);
-        return cmp;
+        if (index < lo_ || index > hi_) return 1;
+        RecordContextStart start;
+        if (!GetRecordContextStart(ctx_, records_ + index * SearchRecordWidth(kind_), kind_, start)) return 1;
+        return CompareWithQueryKey(ctx_, *start.file, start.start, start.leftward, KeyOf(start.leftward));
     }
+
+private:
+    const std::string& KeyOf(bool leftward) const {
+        std::optional<std::string>& key = keys_[leftward ? 1 : 0];
+        if (!key) key = QueryContextKey(ctx_, text_, ids_, n_, leftward);
+        return *key;
+    }
+
+    const RecordCompareContext& ctx_;
+    const unsigned char* records_;
+    std::string_view text_;
+    const uint32_t* ids_;
+    int n_;
+    UnitType kind_;
+    int64_t lo_;
+    int64_t hi_;
+    mutable std::optional<std::string> keys_[2];  // rightward, leftward
 };
 
 // First index in [from, to] whose record does not sort before the query
