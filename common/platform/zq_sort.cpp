@@ -1,142 +1,14 @@
 #include "common/platform/zq_sort.h"
 
-#include <cstring>
+#include "common/platform/zq_sort_steps.h"
 
 namespace qz {
 
-namespace {
-
-// Parts of at most this many elements are left to the insertion pass.
-constexpr size_t kSmallPart = 4;
-// Each pushed range is at most half of the one it came from, so log2 of the
-// address space bounds the stack.
-constexpr int kStackSize = 64;
-
-struct Range {
-    char* lo;
-    char* hi;
-};
-
-void SwapElements(char* a, char* b, size_t size) {
-    unsigned char block[64];
-    while (size > 0) {
-        size_t n = size < sizeof block ? size : sizeof block;
-        std::memcpy(block, a, n);
-        std::memcpy(a, b, n);
-        std::memcpy(b, block, n);
-        a += n;
-        b += n;
-        size -= n;
-    }
-}
-
-// Moves the element at `from` down to `to` (to < from), shifting the elements
-// in between up by one, one byte position at a time so no scratch element is needed.
-void RotateDown(char* to, char* from, size_t size) {
-    size_t shift = static_cast<size_t>(from - to) / size;
-    for (size_t b = 0; b < size; ++b) {
-        char moving = from[b];
-        for (size_t j = shift; j > 0; --j) to[j * size + b] = to[(j - 1) * size + b];
-        to[b] = moving;
-    }
-}
-
-// handOff(lo, hi) may take a part that would otherwise wait on the stack and
-// return true; it must then partition that part itself, the same way.
-template <typename Less, typename HandOff>
-void PartitionLoop(char* base, size_t count, size_t size, Less less, HandOff handOff) {
-    const ptrdiff_t threshold = static_cast<ptrdiff_t>(kSmallPart * size);
-    Range stack[kStackSize];
-    Range* top = stack;
-    *top++ = Range{nullptr, nullptr};
-
-    char* lo = base;
-    char* hi = base + size * (count - 1);
-    while (top > stack) {
-        char* mid = lo + size * ((static_cast<size_t>(hi - lo) / size) >> 1);
-        if (less(mid, lo)) SwapElements(mid, lo, size);
-        if (less(hi, mid)) {
-            SwapElements(mid, hi, size);
-            if (less(mid, lo)) SwapElements(mid, lo, size);
-        }
-
-        char* left = lo + size;
-        char* right = hi - size;
-        do {
-            while (less(left, mid)) left += size;
-            while (less(mid, right)) right -= size;
-            if (left < right) {
-                SwapElements(left, right, size);
-                if (mid == left)
-                    mid = right;
-                else if (mid == right)
-                    mid = left;
-                left += size;
-                right -= size;
-            } else if (left == right) {
-                left += size;
-                right -= size;
-                break;
-            }
-        } while (left <= right);
-
-        // Continue with one part, keep the larger one on the stack.
-        const bool left_small = right - lo <= threshold;
-        const bool right_small = hi - left <= threshold;
-        if (left_small && right_small) {
-            --top;
-            lo = top->lo;
-            hi = top->hi;
-        } else if (left_small) {
-            lo = left;
-        } else if (right_small) {
-            hi = right;
-        } else if (right - lo > hi - left) {
-            if (!handOff(lo, right)) *top++ = Range{lo, right};
-            lo = left;
-        } else {
-            if (!handOff(left, hi)) *top++ = Range{left, hi};
-            hi = right;
-        }
-    }
-}
-
-template <typename Less>
-void InsertionPass(char* base, size_t count, size_t size, Less less) {
-    char* const end = base + size * (count - 1);
-
-    // The smallest of the first few elements goes to the front as a sentinel.
-    char* smallest = base;
-    char* const scan_end = count > kSmallPart ? base + kSmallPart * size : end;
-    for (char* run = base + size; run <= scan_end; run += size)
-        if (less(run, smallest)) smallest = run;
-    if (smallest != base) SwapElements(smallest, base, size);
-
-    for (size_t i = 2; i < count; ++i) {
-        char* run = base + i * size;
-        char* pos = run;
-        // The sentinel stops the scan; the bound guards against a comparator
-        // that is not a consistent order.
-        while (pos > base && less(run, pos - size)) pos -= size;
-        if (pos != run) RotateDown(pos, run, size);
-    }
-}
-
-template <typename Less>
-void QuickSort(void* base, size_t count, size_t size, Less less) {
-    if (count == 0 || size == 0 || base == nullptr) return;
-    char* bytes = static_cast<char*>(base);
-    if (count > kSmallPart) PartitionLoop(bytes, count, size, less, [](char*, char*) { return false; });
-    InsertionPass(bytes, count, size, less);
-}
-
-}  // namespace
-
 void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
                    const ZqHandOff& handOff) {
-    if (count <= kSmallPart || size == 0 || base == nullptr) return;
+    if (count <= sort_steps::kSmallPart || size == 0 || base == nullptr) return;
     auto less = [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; };
-    PartitionLoop(static_cast<char*>(base), count, size, less, [&](char* lo, char* hi) {
+    sort_steps::PartitionLoop(static_cast<char*>(base), count, size, less, [&](char* lo, char* hi) {
         const size_t part = static_cast<size_t>(hi - lo) / size + 1;
         if (part < minHandOff) return false;
         handOff(lo, part);
@@ -146,17 +18,18 @@ void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compa
 
 void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
     if (count == 0 || size == 0 || base == nullptr) return;
-    InsertionPass(static_cast<char*>(base), count, size,
-                  [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
+    sort_steps::InsertionPass(static_cast<char*>(base), count, size,
+                              [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
 }
 
 }  // namespace qz
 
 void zq_quicksort(void* base, size_t count, size_t size, zq_compare_fn compare) {
-    qz::QuickSort(base, count, size, [compare](const char* a, const char* b) { return compare(a, b) < 0; });
+    qz::sort_steps::QuickSort(base, count, size,
+                              [compare](const char* a, const char* b) { return compare(a, b) < 0; });
 }
 
 void zq_quicksort_ex(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
-    qz::QuickSort(base, count, size,
-                  [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
+    qz::sort_steps::QuickSort(base, count, size,
+                              [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <utility>
 
 namespace qav {
 
@@ -13,29 +14,31 @@ constexpr size_t kMinPartToHandOff = 16384;
 struct PartedSort {
     unsigned char* base;
     size_t count;
-    size_t width;
-    zq_compare_ex_fn compare;
-    void* context;
+    PartSorter sorter;
     SortPool* pool;
     std::atomic<size_t> unpartitioned{1};  // parts submitted and not yet partitioned
 };
 
 void PartitionPart(const std::shared_ptr<PartedSort>& sort, void* part, size_t count) {
-    qz::ZqPartitionEx(part, count, sort->width, sort->compare, sort->context, kMinPartToHandOff,
-                  [&sort](void* next, size_t nextCount) {
-                      sort->unpartitioned.fetch_add(1);
-                      sort->pool->Submit([sort, next, nextCount] { PartitionPart(sort, next, nextCount); });
-                  });
+    sort->sorter.partition(part, count, kMinPartToHandOff, [&sort](void* next, size_t nextCount) {
+        sort->unpartitioned.fetch_add(1);
+        sort->pool->Submit([sort, next, nextCount] { PartitionPart(sort, next, nextCount); });
+    });
     // The last part to be partitioned finishes the whole array.
-    if (sort->unpartitioned.fetch_sub(1) == 1)
-        qz::ZqFinishEx(sort->base, sort->count, sort->width, sort->compare, sort->context);
+    if (sort->unpartitioned.fetch_sub(1) == 1) sort->sorter.finish(sort->base, sort->count);
 }
 
 }  // namespace
 
-void SortInParts(unsigned char* base, size_t count, size_t width, zq_compare_ex_fn compare, void* context,
-                 SortPool& pool) {
-    auto sort = std::shared_ptr<PartedSort>(new PartedSort{base, count, width, compare, context, &pool});
+PartSorter ComparatorPartSorter(size_t width, zq_compare_ex_fn compare, void* context) {
+    return {[=](void* part, size_t count, size_t minHandOff, const qz::ZqHandOff& handOff) {
+                qz::ZqPartitionEx(part, count, width, compare, context, minHandOff, handOff);
+            },
+            [=](void* base, size_t count) { qz::ZqFinishEx(base, count, width, compare, context); }};
+}
+
+void SortInParts(unsigned char* base, size_t count, PartSorter sorter, SortPool& pool) {
+    auto sort = std::shared_ptr<PartedSort>(new PartedSort{base, count, std::move(sorter), &pool});
     pool.Submit([sort] { PartitionPart(sort, sort->base, sort->count); });
 }
 

@@ -24,31 +24,27 @@ KeyedOrder KeyedOrderOf(zq_compare_ex_fn compare, void* context, const RecordCom
     return {compare, context, &corpus, KeyedContextWords(corpus), kind != UNIT_POS_R};
 }
 
-int CompareKeyed(const void* a, const void* b, void* context) {
-    const auto* keyedA = static_cast<const unsigned char*>(a);
-    const auto* keyedB = static_cast<const unsigned char*>(b);
-    // Keys are stored in the machine's order; they are read back the same way.
-    uint64_t highA, highB, lowA, lowB;
-    std::memcpy(&highA, keyedA, 8);
-    std::memcpy(&highB, keyedB, 8);
-    if (highA != highB) return highA < highB ? -1 : 1;
-    std::memcpy(&lowA, keyedA + 8, 8);
-    std::memcpy(&lowB, keyedB + 8, 8);
-    if (lowA != lowB) return lowA < lowB ? -1 : 1;
-    const auto& order = *static_cast<const KeyedOrder*>(context);
+int CompareEqualKeys(const unsigned char* a, const unsigned char* b, const KeyedOrder& order) {
     const size_t idBytes = 4 * order.words;
+    uint64_t low = 0;
+    std::memcpy(&low, a + 8, 8);
     // A key's last byte is its text's length, at most kPrefixBytes, except in
     // the keys of records without a full context; those are left to the
     // comparator.
-    if (order.words > 0 && (lowA & 0xFF) <= RecordSortKeys::kPrefixBytes) {
-        if (std::memcmp(ContextWordsOf(keyedA), ContextWordsOf(keyedB), idBytes) == 0) return 0;
+    if (order.words > 0 && (low & 0xFF) <= RecordSortKeys::kPrefixBytes) {
+        if (std::memcmp(ContextWordsOf(a), ContextWordsOf(b), idBytes) == 0) return 0;
         uint32_t wordsA[kMaxKeyedContextWords];
         uint32_t wordsB[kMaxKeyedContextWords];
-        std::memcpy(wordsA, ContextWordsOf(keyedA), idBytes);
-        std::memcpy(wordsB, ContextWordsOf(keyedB), idBytes);
+        std::memcpy(wordsA, ContextWordsOf(a), idBytes);
+        std::memcpy(wordsB, ContextWordsOf(b), idBytes);
         return CompareContextWords(*order.corpus, wordsA, wordsB, order.leftward);
     }
-    return order.compare(keyedA + kSortKeyBytes + idBytes, keyedB + kSortKeyBytes + idBytes, order.context);
+    return order.compare(a + kSortKeyBytes + idBytes, b + kSortKeyBytes + idBytes, order.context);
+}
+
+int CompareKeyed(const void* a, const void* b, void* context) {
+    return CompareKeyedRecords(static_cast<const unsigned char*>(a), static_cast<const unsigned char*>(b),
+                               *static_cast<const KeyedOrder*>(context));
 }
 
 void AddSortKeys(const unsigned char* records, size_t count, size_t width, UnitType kind, const RecordSortKeys& keys,

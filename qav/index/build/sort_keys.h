@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "common/platform/zq_sort.h"
 #include "qav/index/format/record_compare.h"
@@ -42,6 +43,23 @@ struct KeyedOrder {
 
 // The order of keyed records of one kind, keyed with that kind's keys.
 KeyedOrder KeyedOrderOf(zq_compare_ex_fn compare, void* context, const RecordCompareContext& corpus, UnitType kind);
+
+// Compares two keyed records whose keys are equal.
+int CompareEqualKeys(const unsigned char* a, const unsigned char* b, const KeyedOrder& order);
+
+// Compares two keyed records. Inline: the keyed sorts call it for every
+// comparison, and most keys differ.
+inline int CompareKeyedRecords(const unsigned char* a, const unsigned char* b, const KeyedOrder& order) {
+    // Keys are stored in the machine's order; they are read back the same way.
+    uint64_t highA, highB, lowA, lowB;
+    std::memcpy(&highA, a, 8);
+    std::memcpy(&highB, b, 8);
+    if (highA != highB) return highA < highB ? -1 : 1;
+    std::memcpy(&lowA, a + 8, 8);
+    std::memcpy(&lowB, b + 8, 8);
+    if (lowA != lowB) return lowA < lowB ? -1 : 1;
+    return CompareEqualKeys(a, b, order);
+}
 
 // Compares two keyed records; context is a KeyedOrder*.
 int CompareKeyed(const void* a, const void* b, void* context);

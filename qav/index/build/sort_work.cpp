@@ -8,6 +8,7 @@
 #include "qav/index/build/add_word.h"
 #include "qav/index/format/offset_record.h"
 #include "qav/index/base/qav_log.h"
+#include "qav/index/build/keyed_sort.h"
 #include "qav/index/build/sort_chunks.h"
 #include "qav/index/build/sort_in_parts.h"
 
@@ -98,7 +99,7 @@ void SortWork::SortKeyedChunk(size_t k) {
     unsigned char* chunk = KeyedChunk(k);
     AddSortKeys(records.data() + ChunkStart(k) * width(), chunks[k], width(), static_cast<UnitType>(type), *keys,
                 chunk);
-    zq_quicksort_ex(chunk, chunks[k], KeyedBytes(), CompareKeyed, &keyed_order);
+    SortKeyed(chunk, chunks[k], KeyedBytes(), keyed_order);
 }
 
 bool SortWork::ReadyKeys(const RecordOrder& order) {
@@ -123,8 +124,8 @@ void SortWork::SortOffsetThread_Splitted(const RecordOrder& order, SortPool& poo
             else if (chunks[k] < kPartedSortRecords)
                 pool.Submit([this, k, order] { SortOffsetThread(k, order); });
             else
-                SortInParts(records.data() + ChunkStart(k) * width(), chunks[k], width(), compare, order.context,
-                            pool);
+                SortInParts(records.data() + ChunkStart(k) * width(), chunks[k],
+                            ComparatorPartSorter(width(), compare, order.context), pool);
         }
         return;
     }
@@ -153,7 +154,7 @@ void SortWork::KeyInPartsThenSort(size_t k, SortPool& pool) {
             AddSortKeys(records.data() + start * width(), end - first, width(), static_cast<UnitType>(type), *keys,
                         keyed.data() + start * KeyedBytes());
             if (pending->fetch_sub(1) == 1)
-                SortInParts(KeyedChunk(k), chunks[k], KeyedBytes(), CompareKeyed, &keyed_order, pool);
+                SortInParts(KeyedChunk(k), chunks[k], KeyedPartSorter(KeyedBytes(), keyed_order), pool);
         });
     }
 }

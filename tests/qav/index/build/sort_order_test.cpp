@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 #include "qav/index/engine/qav_engine.h"
 #include "qav/index/format/unit_index_file.h"
 #include "qav/index/format/record_compare.h"
+#include "qav/index/build/keyed_sort.h"
 #include "qav/index/build/sort_keys.h"
 #include "common/platform/zq_sort.h"
 
@@ -237,10 +239,23 @@ TEST(SortOffset, KeyedRecordsSortExactlyAsThePlainComparatorSortsThem) {
             zq_quicksort_ex(plain.data(), n, width, compare, context);
             const qav::KeyedOrder order =
                 qav::KeyedOrderOf(compare, context, corpus.context, static_cast<qav::UnitType>(type));
+            // The build's own keyed sorts: whole, and in parts handed on as
+            // they are made, every part of two or more, which takes every step.
+            std::vector<unsigned char> whole = keyed;
+            std::vector<unsigned char> inParts = keyed;
             zq_quicksort_ex(keyed.data(), n, keyedBytes, qav::CompareKeyed, const_cast<qav::KeyedOrder*>(&order));
             std::string viaKeys(n * width, '\0');
             qav::DropSortKeys(keyed.data(), n, width, corpus.context, reinterpret_cast<unsigned char*>(viaKeys.data()));
             EXPECT_EQ(plain, viaKeys) << "kind " << type;
+            qav::SortKeyed(whole.data(), n, keyedBytes, order);
+            EXPECT_TRUE(whole == keyed) << "kind " << type << ", whole";
+            const qav::PartSorter sorter = qav::KeyedPartSorter(keyedBytes, order);
+            std::function<void(void*, size_t)> partition = [&](void* part, size_t count) {
+                sorter.partition(part, count, 2, partition);
+            };
+            partition(inParts.data(), n);
+            sorter.finish(inParts.data(), n);
+            EXPECT_TRUE(inParts == keyed) << "kind " << type << ", in parts";
         }
         EXPECT_GE(kinds, 2);
     }
