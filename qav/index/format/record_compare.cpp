@@ -336,17 +336,19 @@ namespace {
 template <typename Pieces, typename WordAtFn>
 RecordSortKey KeyOfContext(const Pieces& pieces, int64_t window, WordAtFn wordAt) {
     constexpr size_t kPrefixBytes = RecordSortKeys::kPrefixBytes;
-    unsigned char bytes[kPrefixBytes + 1] = {};
+    // Each piece is copied whole, a fixed-size copy: the bytes of a piece
+    // past its size are 0, and text past the prefix is overwritten by the
+    // length, so the key is that of the text cut to kPrefixBytes.
+    unsigned char bytes[2 * kPrefixBytes + 2] = {};
     size_t length = 0;
     for (int64_t j = 0; j < window && length < kPrefixBytes; ++j) {
         const uint32_t id = wordAt(j);
         if (id >= pieces.size()) continue;  // no word: nothing in the text
         const auto& piece = pieces[id];
-        const size_t n = std::min<size_t>(piece.size, kPrefixBytes - length);
-        std::memcpy(bytes + length, piece.bytes, n);
-        length += n;
+        std::memcpy(bytes + length, piece.bytes, kPrefixBytes);
+        length += piece.size;
     }
-    bytes[kPrefixBytes] = static_cast<unsigned char>(length);
+    bytes[kPrefixBytes] = static_cast<unsigned char>(std::min(length, kPrefixBytes));
     return {BigEndian(bytes), BigEndian(bytes + 8)};
 }
 

@@ -116,7 +116,8 @@ public:
     const RecordCompareContext& corpus() const { return ctx_; }
 
 private:
-    // A word's part of a context text, cut to kPrefixBytes.
+    // A word's part of a context text, cut to kPrefixBytes; the bytes past
+    // its size are 0, so that a key may copy a piece whole.
     struct Piece {
         unsigned char bytes[kPrefixBytes];
         uint8_t size;
