@@ -11,6 +11,7 @@
 
 #include "qav/search/atom/atom_ret.h"
 #include "qav/search/merge/merge_env.h"
+#include "qav/search/merge/merge_run.h"
 #include "qav/search/merge/qav_ret.h"
 #include "qav/search/search_fixture.h"
 
@@ -102,6 +103,26 @@ inline std::vector<HitTuple> Hits(const qav::CQAVRet& ret) {
         hits.emplace_back(h.file_no, h.position, h.start, h.length);
     }
     return hits;
+}
+
+// The pairs of a join of list with probe (list the left side or the right)
+// as the join finds them, and as it finds them walking all of list's records,
+// which it does for a search marked incomplete: the shortcuts a complete
+// search allows must give the walk's pairs in the walk's order.
+inline std::pair<std::vector<HitTuple>, std::vector<HitTuple>> JoinWithAndWithoutShortcuts(
+    qav::CForMerge& area, qav::MergeEnv& env, AtomResult& list, const qav::MergeSide& probe, bool listLeft,
+    int code) {
+    std::vector<HitTuple> joined[2];
+    const qav::MergeSide listSide = qav::MergeSide::Atom(list.result);
+    for (int walk = 0; walk < 2; ++walk) {
+        list.result.m_bApproximate = static_cast<uint8_t>(walk);
+        qav::CQAVRet out;
+        if (!out.QAVRetInit(100000)) break;
+        qav::MergeRun(area, env).Join(listLeft ? listSide : probe, listLeft ? probe : listSide, out, code);
+        joined[walk] = Hits(out);
+    }
+    list.result.m_bApproximate = 0;
+    return {joined[0], joined[1]};
 }
 
 }  // namespace mergetest

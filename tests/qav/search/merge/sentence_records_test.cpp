@@ -98,22 +98,12 @@ TEST(SentenceRecords, JoinsOfFewProbeSentencesPairAsTheWalkDoes) {
             for (bool merged : {false, true}) {
                 SCOPED_TRACE(::testing::Message() << relation << (listLeft ? " list left" : " list right")
                                                   << (merged ? ", merged probe" : ", atom probe"));
-                const qav::MergeSide listSide = qav::MergeSide::Atom(list.result);
                 const qav::MergeSide probeSide =
                     merged ? qav::MergeSide::Merged(probeMerged) : qav::MergeSide::Atom(probe.result);
-                std::vector<HitTuple> joined[2];
-                for (int walk = 0; walk < 2; ++walk) {
-                    list.result.m_bApproximate = static_cast<uint8_t>(walk);
-                    qav::CQAVRet out;
-                    ASSERT_TRUE(out.QAVRetInit(100000));
-                    qav::MergeRun(area, env)
-                        .Join(listLeft ? listSide : probeSide, listLeft ? probeSide : listSide, out,
-                              qav::JoinRelationCode(relation));
-                    joined[walk] = Hits(out);
-                }
-                list.result.m_bApproximate = 0;
-                EXPECT_EQ(joined[0], joined[1]);
-                pairs += joined[0].size();
+                const auto [joined, walked] = JoinWithAndWithoutShortcuts(area, env, list, probeSide, listLeft,
+                                                                          qav::JoinRelationCode(relation));
+                EXPECT_EQ(joined, walked);
+                pairs += joined.size();
             }
         }
     }

@@ -100,21 +100,11 @@ TEST(TagPlaces, JoinsAtTagPlacesPairAsTheWalkDoes) {
                 SCOPED_TRACE(::testing::Message() << relation << " wave " << wave);
                 tags.result.m_Query.waves[0].value = static_cast<uint32_t>(wave);
                 for (bool tagsLeft : {true, false}) {
-                    const qav::MergeSide tagSide = qav::MergeSide::Atom(tags.result);
-                    const qav::MergeSide probeSide = qav::MergeSide::Atom(probe.result);
-                    std::vector<HitTuple> joined[2];
-                    for (int walk = 0; walk < 2; ++walk) {
-                        tags.result.m_bApproximate = static_cast<uint8_t>(walk);
-                        qav::CQAVRet out;
-                        ASSERT_TRUE(out.QAVRetInit(100000));
-                        qav::MergeRun(area, env)
-                            .Join(tagsLeft ? tagSide : probeSide, tagsLeft ? probeSide : tagSide, out,
-                                  qav::JoinRelationCode(relation));
-                        joined[walk] = Hits(out);
-                    }
-                    tags.result.m_bApproximate = 0;
-                    EXPECT_EQ(joined[0], joined[1]) << (tagsLeft ? "tags left" : "tags right");
-                    pairs += joined[0].size();
+                    const auto [joined, walked] =
+                        JoinWithAndWithoutShortcuts(area, env, tags, qav::MergeSide::Atom(probe.result), tagsLeft,
+                                                    qav::JoinRelationCode(relation));
+                    EXPECT_EQ(joined, walked) << (tagsLeft ? "tags left" : "tags right");
+                    pairs += joined.size();
                 }
             }
         }
