@@ -142,7 +142,9 @@ bool SearchComplexUnit(CQAVEngine& engine, const RecordCompareContext& context, 
     // search with the segments of the batches before its own.
     if (!loaded) work.resize(work.size() / threads * threads);
 
-    ChildSearches(work).Run(threads);
+    // A search without text takes every child's records whole: nothing is
+    // compared, and workers would only cost their start.
+    ChildSearches(work).Run(query.pattern.empty() ? 1 : threads);
     for (const CAtomSearchTreadUnit& child : work) {
         if (!child.found) continue;
         AddRange(result, child.records, child.kind, child.low, child.high);
