@@ -6,6 +6,12 @@
 // do the same only while its mapping threshold has not grown past the array:
 // once it has, every query paid a memset of the whole area.) A failed
 // allocation is an ordinary null rather than an exception.
+//
+// A freed mapping is not unmapped but emptied (its touched pages go back to
+// the kernel and read as zeros again) and kept by the thread for the next
+// array of its size: unmapping also frees the page tables, which makes the
+// kernel interrupt every processor the process has run on, for every array
+// of every query.
 #pragma once
 
 #include <sys/mman.h>
@@ -20,13 +26,19 @@ namespace qav {
 // Arrays of this many bytes or more are mapped rather than taken from the heap.
 constexpr size_t kMappedFromBytes = size_t{1} << 20;
 
-// Frees a block by the way it was allocated: unmapped when mappedBytes is
+// An emptied mapping of exactly bytes bytes kept by this thread, or null.
+void* TakeKeptMapping(size_t bytes);
+// Empties a mapping and keeps it for TakeKeptMapping, or unmaps it when the
+// thread keeps enough or it cannot be emptied.
+void KeepOrUnmap(void* block, size_t bytes);
+
+// Frees a block by the way it was allocated: a mapping when mappedBytes is
 // not 0, else returned to the heap.
 struct ZeroedDeleter {
     size_t mappedBytes = 0;
     void operator()(void* block) const {
         if (mappedBytes > 0) {
-            munmap(block, mappedBytes);
+            KeepOrUnmap(block, mappedBytes);
         } else {
             std::free(block);
         }
@@ -43,7 +55,8 @@ ZeroedArray<T> MakeZeroedArray(size_t count) {
     if (count == 0 || count > SIZE_MAX / sizeof(T)) return nullptr;
     const size_t bytes = count * sizeof(T);
     if (bytes < kMappedFromBytes) return ZeroedArray<T>(static_cast<T*>(std::calloc(count, sizeof(T))));
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* block = TakeKeptMapping(bytes);
+    if (!block) block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) return nullptr;
     return ZeroedArray<T>(static_cast<T*>(block), ZeroedDeleter{bytes});
 }
