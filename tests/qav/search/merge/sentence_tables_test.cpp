@@ -38,6 +38,17 @@ TEST(SentenceSet, HoldsExactlyTheSentencesAddedInsideAndOutsideTheFiles) {
         EXPECT_TRUE(set.Has(file, position, 1)) << int{file} << ":" << position;
         EXPECT_FALSE(set.Has(file, position, 0)) << int{file} << ":" << position;
     }
+    // Set up again in the same layout, the set holds nothing in either layer,
+    // also where a sentence beside an old one is added.
+    set.Add(0, 500, 0);
+    set.Reset(corpus, 2);
+    for (const auto& [file, position] : added)
+        for (int layer : {0, 1}) EXPECT_FALSE(set.Has(file, position, layer)) << int{file} << ":" << position;
+    set.Add(0, 1, 1);
+    set.Add(0, 501, 0);
+    EXPECT_FALSE(set.Has(0, 0, 1));
+    EXPECT_FALSE(set.Has(0, 500, 0));
+    EXPECT_TRUE(set.Has(0, 1, 1));
 }
 
 qav::CRetInfo Hit(uint8_t file, uint32_t position, int16_t start) {
