@@ -33,11 +33,16 @@ void* TakeKeptMapping(size_t bytes);
 void KeepOrUnmap(void* block, size_t bytes);
 
 // Frees a block by the way it was allocated: a mapping when mappedBytes is
-// not 0, else returned to the heap.
+// not 0, else returned to the heap. A mapping advised for huge pages is
+// unmapped: kept, it would give the next array, of a small result perhaps,
+// a huge page for its first touch.
 struct ZeroedDeleter {
     size_t mappedBytes = 0;
+    bool hugePages = false;
     void operator()(void* block) const {
-        if (mappedBytes > 0) {
+        if (mappedBytes > 0 && hugePages) {
+            munmap(block, mappedBytes);
+        } else if (mappedBytes > 0) {
             KeepOrUnmap(block, mappedBytes);
         } else {
             std::free(block);
@@ -66,9 +71,10 @@ ZeroedArray<T> MakeZeroedArray(size_t count) {
 // per 2 MB replaces one per 4 KB. Only advice: a heap array, or a kernel
 // without huge pages, leaves the array as it was.
 template <typename T>
-void AdviseHugePages(const ZeroedArray<T>& array) {
-    const size_t bytes = array.get_deleter().mappedBytes;
-    if (bytes > 0) madvise(array.get(), bytes, MADV_HUGEPAGE);
+void AdviseHugePages(ZeroedArray<T>& array) {
+    ZeroedDeleter& deleter = array.get_deleter();
+    if (deleter.mappedBytes > 0 && madvise(array.get(), deleter.mappedBytes, MADV_HUGEPAGE) == 0)
+        deleter.hugePages = true;
 }
 
 }  // namespace qav

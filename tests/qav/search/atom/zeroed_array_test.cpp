@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "qav/search/atom/zeroed_array.h"
@@ -40,6 +44,38 @@ TEST(ZeroedArray, AThreadKeepsSomeMappingsAndGivesThemBackWhenItEnds) {
     qav::ZeroedArray<uint64_t> array = qav::MakeZeroedArray<uint64_t>(size_t{1} << 17);
     ASSERT_TRUE(array);
     EXPECT_TRUE(AllZero(array.get(), size_t{1} << 17));
+}
+
+// The flags of the mapping holding address, from /proc/self/smaps.
+std::string MappingFlags(const void* address) {
+    std::ifstream smaps("/proc/self/smaps");
+    const auto at = reinterpret_cast<uintptr_t>(address);
+    bool inside = false;
+    for (std::string line; std::getline(smaps, line);) {
+        uintptr_t from = 0;
+        uintptr_t to = 0;
+        if (std::sscanf(line.c_str(), "%" SCNxPTR "-%" SCNxPTR " ", &from, &to) == 2 && line.find(' ') < 40)
+            inside = at >= from && at < to;
+        else if (inside && line.rfind("VmFlags:", 0) == 0)
+            return line;
+    }
+    return "";
+}
+
+TEST(ZeroedArray, AnArrayAdvisedForHugePagesLeavesNoAdviceToTheNext) {
+    const size_t count = size_t{4} << 20;
+    {
+        qav::ZeroedArray<uint64_t> large = qav::MakeZeroedArray<uint64_t>(count);
+        ASSERT_TRUE(large);
+        qav::AdviseHugePages(large);
+        const std::string flags = MappingFlags(large.get());
+        if (flags.find(" hg") == std::string::npos) GTEST_SKIP() << "no huge page advice here: " << flags;
+    }
+    qav::ZeroedArray<uint64_t> next = qav::MakeZeroedArray<uint64_t>(count);
+    ASSERT_TRUE(next);
+    const std::string flags = MappingFlags(next.get());
+    ASSERT_FALSE(flags.empty());
+    EXPECT_EQ(std::string::npos, flags.find(" hg")) << flags;
 }
 
 }  // namespace
