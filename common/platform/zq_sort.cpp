@@ -6,20 +6,15 @@ namespace qz {
 
 void ZqPartitionEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context, size_t minHandOff,
                    const ZqHandOff& handOff) {
-    if (count <= sort_steps::kSmallPart || size == 0 || base == nullptr) return;
-    auto less = [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; };
-    sort_steps::PartitionLoop(static_cast<char*>(base), count, size, less, [&](char* lo, char* hi) {
-        const size_t part = static_cast<size_t>(hi - lo) / size + 1;
-        if (part < minHandOff) return false;
-        handOff(lo, part);
-        return true;
-    });
+    sort_steps::PartitionHandingOff(
+        base, count, size, [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; },
+        minHandOff, handOff);
 }
 
 void ZqFinishEx(void* base, size_t count, size_t size, zq_compare_ex_fn compare, void* context) {
-    if (count == 0 || size == 0 || base == nullptr) return;
-    sort_steps::InsertionPass(static_cast<char*>(base), count, size,
-                              [compare, context](const char* a, const char* b) { return compare(a, b, context) < 0; });
+    sort_steps::FinishPartitioned(base, count, size, [compare, context](const char* a, const char* b) {
+        return compare(a, b, context) < 0;
+    });
 }
 
 }  // namespace qz

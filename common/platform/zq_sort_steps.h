@@ -142,6 +142,27 @@ void InsertionPass(char* base, size_t count, Size size, Less less) {
     }
 }
 
+// The steps of qz::ZqPartitionEx: partitions a part, passing every part of
+// at least minHandOff elements it would come back to later to
+// handOff(part, count) instead.
+template <typename Size, typename Less, typename HandOff>
+void PartitionHandingOff(void* base, size_t count, Size size, Less less, size_t minHandOff, HandOff&& handOff) {
+    if (count <= kSmallPart || size == 0 || base == nullptr) return;
+    PartitionLoop(static_cast<char*>(base), count, size, less, [&](char* lo, char* hi) {
+        const size_t part = static_cast<size_t>(hi - lo) / size + 1;
+        if (part < minHandOff) return false;
+        handOff(lo, part);
+        return true;
+    });
+}
+
+// The step of qz::ZqFinishEx: the insertion pass over the whole array.
+template <typename Size, typename Less>
+void FinishPartitioned(void* base, size_t count, Size size, Less less) {
+    if (count == 0 || size == 0 || base == nullptr) return;
+    InsertionPass(static_cast<char*>(base), count, size, less);
+}
+
 template <typename Size, typename Less>
 void QuickSort(void* base, size_t count, Size size, Less less) {
     if (count == 0 || size == 0 || base == nullptr) return;

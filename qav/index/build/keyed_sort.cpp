@@ -42,22 +42,13 @@ void SortKeyed(unsigned char* keyed, size_t count, size_t keyedBytes, const Keye
 PartSorter KeyedPartSorter(size_t keyedBytes, const KeyedOrder& order) {
     const KeyedOrder* kept = &order;
     auto partition = [keyedBytes, kept](void* part, size_t count, size_t minHandOff, const qz::ZqHandOff& handOff) {
-        if (count <= qz::sort_steps::kSmallPart || part == nullptr) return;
         WithKeyedSize(keyedBytes, [&](auto size) {
-            qz::sort_steps::PartitionLoop(static_cast<char*>(part), count, size, LessOf(*kept),
-                                          [&](char* lo, char* hi) {
-                                              const size_t partCount = static_cast<size_t>(hi - lo) / size + 1;
-                                              if (partCount < minHandOff) return false;
-                                              handOff(lo, partCount);
-                                              return true;
-                                          });
+            qz::sort_steps::PartitionHandingOff(part, count, size, LessOf(*kept), minHandOff, handOff);
         });
     };
     auto finish = [keyedBytes, kept](void* base, size_t count) {
-        if (count == 0 || base == nullptr) return;
-        WithKeyedSize(keyedBytes, [&](auto size) {
-            qz::sort_steps::InsertionPass(static_cast<char*>(base), count, size, LessOf(*kept));
-        });
+        WithKeyedSize(keyedBytes,
+                      [&](auto size) { qz::sort_steps::FinishPartitioned(base, count, size, LessOf(*kept)); });
     };
     return {partition, finish};
 }

@@ -7,25 +7,11 @@
 
 namespace qav {
 
-bool CmpFunc(const RecordCompareContext& ctx, const unsigned char* records, int64_t index,
-             std::string_view queryText, const uint32_t* ids, int n, UnitType kind, int& cmp, int64_t lo,
-             int64_t hi) {
-    if (index < lo || index > hi) return false;
-    const unsigned char* record = records + index * SearchRecordWidth(kind);
-    RecordContextStart start;
-    if (!GetRecordContextStart(ctx, record, kind, start)) {
-        cmp = 1;
-        return true;
-    }
-    cmp = start.leftward ? Cmp_LEx(ctx, *start.file, start.start, queryText, ids, n)
-                         : Cmp_REx(ctx, *start.file, start.start, queryText, ids, n);
-    return true;
-}
-
 namespace {
 
-// The comparison of one unit's records with one query, as CmpFunc makes it;
-// the query's context text is made once for each way a context runs.
+// The comparison of one unit's records with one query (1 outside [lo, hi]
+// and for a record without a full context); the query's context text is made
+// once for each way a context runs.
 class RecordProbe {
 public:
     RecordProbe(const RecordCompareContext& ctx, const unsigned char* records, std::string_view text,
@@ -56,6 +42,18 @@ private:
     int64_t hi_;
     mutable std::optional<std::string> keys_[2];  // rightward, leftward
 };
+
+}  // namespace
+
+bool CmpFunc(const RecordCompareContext& ctx, const unsigned char* records, int64_t index,
+             std::string_view queryText, const uint32_t* ids, int n, UnitType kind, int& cmp, int64_t lo,
+             int64_t hi) {
+    if (index < lo || index > hi) return false;
+    cmp = RecordProbe(ctx, records, queryText, ids, n, kind, lo, hi)(index);
+    return true;
+}
+
+namespace {
 
 // First index in [from, to] whose record does not sort before the query
 // (to + 1 when all do).

@@ -36,6 +36,11 @@ inline SegmentRecords RecordsOfSegment(const CAtomRet& result, int s) {
     return out;
 }
 
+// Whether segment i holds offset records: a record width, and records.
+inline bool SegmentHasRecords(const CAtomRet& result, size_t i) {
+    return result.m_SegWidth[i] < kNoRecordWidth && result.m_SegCount[i] > 0 && result.m_SegRecords[i];
+}
+
 // Calls visit(record bytes, width) for the records of every segment in order
 // until it returns false; returns whether it did.
 template <typename Visit>
@@ -64,8 +69,7 @@ inline int64_t CountSegmentRecords(const CAtomRet& result) {
     int64_t total = 0;
     for (int s = 0; s < result.m_nSegCount; ++s) {
         const size_t i = static_cast<size_t>(s);
-        if (result.m_SegWidth[i] < kNoRecordWidth && result.m_SegCount[i] > 0 && result.m_SegRecords[i])
-            total += result.m_SegCount[i];
+        if (SegmentHasRecords(result, i)) total += result.m_SegCount[i];
     }
     return total;
 }
@@ -79,7 +83,7 @@ bool VisitRawRecordsInRange(const CAtomRet& result, int64_t from, int64_t to, Vi
     for (int s = 0; s < result.m_nSegCount && first < to; ++s) {
         const size_t i = static_cast<size_t>(s);
         const uint8_t width = result.m_SegWidth[i];
-        if (width >= kNoRecordWidth || result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) continue;
+        if (!SegmentHasRecords(result, i)) continue;
         const int64_t end = first + result.m_SegCount[i];
         const int64_t lo = from > first ? from : first;
         const int64_t hi = to < end ? to : end;
@@ -110,7 +114,7 @@ bool ForEachNumberedRecord(const CAtomRet& result, const std::vector<uint32_t>& 
     for (int s = 0; s < result.m_nSegCount && next < numbers.size(); ++s) {
         const size_t i = static_cast<size_t>(s);
         const uint8_t width = result.m_SegWidth[i];
-        if (width >= kNoRecordWidth || result.m_SegCount[i] <= 0 || !result.m_SegRecords[i]) continue;
+        if (!SegmentHasRecords(result, i)) continue;
         const int64_t end = first + result.m_SegCount[i];
         const unsigned char* records = result.m_SegRecords[i] + result.m_SegOffset[i];
         for (; next < numbers.size() && numbers[next] < end; ++next)

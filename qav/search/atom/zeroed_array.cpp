@@ -14,9 +14,15 @@ namespace {
 constexpr size_t kKeptMappings = 32;
 constexpr size_t kKeptBytes = size_t{2} << 30;
 
+// Set once the thread's keeper is destroyed: an array freed after it (by
+// an object destroyed later at the thread's or the process's end) is
+// unmapped at once.
+thread_local bool tl_keeperGone = false;
+
 class KeptMappings {
 public:
     ~KeptMappings() {
+        tl_keeperGone = true;
         for (const auto& [block, bytes] : kept_) munmap(block, bytes);
     }
 
@@ -55,8 +61,14 @@ KeptMappings& ThreadMappings() {
 
 }  // namespace
 
-void* TakeKeptMapping(size_t bytes) { return ThreadMappings().Take(bytes); }
+void* TakeKeptMapping(size_t bytes) { return tl_keeperGone ? nullptr : ThreadMappings().Take(bytes); }
 
-void KeepOrUnmap(void* block, size_t bytes) { ThreadMappings().KeepOrUnmap(block, bytes); }
+void KeepOrUnmap(void* block, size_t bytes) {
+    if (tl_keeperGone) {
+        munmap(block, bytes);
+        return;
+    }
+    ThreadMappings().KeepOrUnmap(block, bytes);
+}
 
 }  // namespace qav
