@@ -133,7 +133,7 @@ public:
     int GetCount(CAtomRet* result, const std::string& form, const std::string& condition, int top);
     // One row per limit range (one row without ranges), no text, the number
     // of accepted hits in the range. Results of parallelFrom hits or more
-    // are counted by four workers with the same tests, unless the condition
+    // are counted by the pass's workers with the same tests, unless the condition
     // has checks on the hit parts.
     static constexpr int64_t kParallelCountFrom = 10000;
     void GetCount_Simple(CAtomRet* result, int64_t parallelFrom = kParallelCountFrom);

@@ -164,7 +164,6 @@ void CQAVSearch::MarkOutputCut(bool resultCut, const char* what) {
 // as numbers or with the most frequent texts of a hit part.
 namespace {
 
-constexpr int kCountWorkers = 4;
 constexpr size_t kCountsPerCacheLine = 64 / sizeof(int64_t);
 
 int32_t ClampCount(int64_t count) { return static_cast<int32_t>(std::min<int64_t>(count, INT32_MAX)); }
@@ -258,7 +257,8 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     // Each worker counts in a block of its own, a cache line apart from the
     // next worker's, so that the threads do not fight over one line.
     const size_t stride = counts.size() + kCountsPerCacheLine;
-    std::vector<int64_t> own(static_cast<size_t>(kCountWorkers) * stride, 0);
+    const int workers = PassShares();
+    std::vector<int64_t> own(static_cast<size_t>(workers) * stride, 0);
     // Segments of no offset records are logged once, as a single walk would.
     for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
     const int64_t records = CountSegmentRecords(result);
@@ -266,13 +266,13 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
     // Making a hit reads words only to cover a pattern.
     const bool makingReadsWords = result.m_Query.queryLength > 0;
     // The workers keep the caller's time limit.
-    RunShares(kCountWorkers, [&](int t) noexcept {
+    RunShares(workers, [&](int t) noexcept {
         QueryTimeCheck clock;
         CRetInfo hit;
         // Shares of the records rather than of the segments: a frequent word
         // may have all its records in one segment.
-        const int64_t from = records * t / kCountWorkers;
-        const int64_t to = records * (t + 1) / kCountWorkers;
+        const int64_t from = records * t / workers;
+        const int64_t to = records * (t + 1) / workers;
         // Records come in batches whose anchor words are read together
         // before the hits are made one by one.
         ForEachRecordBatchInRange<kTouchedHits>(result, from, to, [&](const OffsetRecordInfo* batch, int count) {
@@ -286,7 +286,7 @@ bool CQAVSearch::CountInParallel(const CAtomRet& result, std::vector<int64_t>& c
             return stop.load(std::memory_order_relaxed);
         });
     });
-    for (size_t t = 0; t < static_cast<size_t>(kCountWorkers); ++t)
+    for (size_t t = 0; t < static_cast<size_t>(workers); ++t)
         for (size_t r = 0; r < counts.size(); ++r) counts[r] += own[t * stride + r];
     return stop;
 }
@@ -360,17 +360,17 @@ bool CQAVSearch::CountTextsInShares(const CAtomRet& result, const std::string& f
     const int64_t records = CountSegmentRecords(result);
     // The forms of the match and the groups do not read the context.
     const int width = form == "$B" || form == "$E" ? -1 : 0;
-    std::vector<std::vector<ShareTexts>> shares(kPassShares);
+    std::vector<std::vector<ShareTexts>> shares(PassShares());
     std::atomic<bool> noMemory{false};
     std::atomic<bool> stop{false};
     // Shares of the records rather than of the segments: a frequent word may
     // have all its records in one segment. The workers keep the caller's
     // time limit.
-    RunShares(kPassShares, [&](int share) {
+    RunShares(PassShares(), [&](int share) {
         try {
             std::vector<ShareTexts> texts(maps.size());
-            const int64_t from = records * share / kPassShares;
-            const int64_t to = records * (share + 1) / kPassShares;
+            const int64_t from = records * share / PassShares();
+            const int64_t to = records * (share + 1) / PassShares();
             QueryTimeCheck clock;
             CRetInfo hit;
             CSplitedRet parts;
@@ -652,13 +652,13 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
                                        std::vector<FreqKeyRow>& rows) const {
     // The key and document of each accepted hit, found in shares with parts
     // of their own, then counted on the workers by classes of keys.
-    std::vector<FreqKeyRun> runs(kPassShares);
+    std::vector<FreqKeyRun> runs(PassShares());
     std::atomic<bool> noMemory{false};
     const int64_t count = result.m_nCount;
-    RunShares(kPassShares, [&](int share) {
+    RunShares(PassShares(), [&](int share) {
         try {
-            const int64_t from = count * share / kPassShares;
-            const int64_t to = count * (share + 1) / kPassShares;
+            const int64_t from = count * share / PassShares();
+            const int64_t to = count * (share + 1) / PassShares();
             // Filled apart and moved in at the end, so that the threads do
             // not share the cache line of the runs side by side.
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
@@ -674,7 +674,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CQAVRet& result, const CFreqForm& f
             noMemory = true;
         }
     });
-    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), PassShares(), rows);
 }
 
 bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& form, int width,
@@ -682,16 +682,16 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
     // Segments of no offset records are logged once, as a single walk would.
     for (int s = 0; s < result.m_nSegCount; ++s) RecordsOfSegment(result, s);
     const int64_t records = CountSegmentRecords(result);
-    std::vector<FreqKeyRun> runs(kPassShares);
+    std::vector<FreqKeyRun> runs(PassShares());
     std::atomic<bool> noMemory{false};
     std::atomic<bool> stop{false};
     // Shares of the records rather than of the segments: a frequent word may
     // have all its records in one segment. The workers keep the caller's
     // time limit.
-    RunShares(kPassShares, [&](int share) {
+    RunShares(PassShares(), [&](int share) {
         try {
-            const int64_t from = records * share / kPassShares;
-            const int64_t to = records * (share + 1) / kPassShares;
+            const int64_t from = records * share / PassShares();
+            const int64_t to = records * (share + 1) / PassShares();
             ShareKeys keys(form, width, static_cast<size_t>(to - from));
             QueryTimeCheck clock;
             CRetInfo hit;
@@ -734,7 +734,7 @@ bool CQAVSearch::CountFreqKeysInShares(const CAtomRet& result, const CFreqForm& 
         }
     });
     stopped = stop;
-    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), kPassShares, rows);
+    return !noMemory && CountFreqKeyRuns(runs, SourceNames(), PassShares(), rows);
 }
 
 void CQAVSearch::Add2FreqEx(CFreqMap& map, const CFreqForm& form, uint32_t position, uint8_t fileNo) {

@@ -83,12 +83,12 @@ uint64_t KeptGeneration(const RecordCompareContext& corpus) {
 }
 
 // Items [from, to) of share `share` of count items.
-int64_t ShareStart(int64_t count, int share) { return count * share / kPassShares; }
+int64_t ShareStart(int64_t count, int share) { return count * share / PassShares(); }
 
 // What the shares of one pass found, in share order.
 struct SharedPass {
-    std::vector<std::vector<CRetInfo>> found = std::vector<std::vector<CRetInfo>>(kPassShares);
-    std::vector<int64_t> leftOut = std::vector<int64_t>(kPassShares, 0);
+    std::vector<std::vector<CRetInfo>> found = std::vector<std::vector<CRetInfo>>(PassShares());
+    std::vector<int64_t> leftOut = std::vector<int64_t>(PassShares(), 0);
     std::atomic<bool> cut{false};
     std::atomic<bool> noMemory{false};
 
@@ -96,7 +96,7 @@ struct SharedPass {
     // memory in a share; rethrows it on the calling thread.
     template <typename Keep>
     void Run(int64_t count, Keep&& keep) {
-        RunShares(kPassShares, [&](int share) {
+        RunShares(PassShares(), [&](int share) {
             try {
                 // Filled apart and moved in at the end: the shares' vectors
                 // sit side by side, and growing them in place would make the
@@ -520,17 +520,17 @@ void MergeRun::PairProbeHits(const MergeSide& probe, CQAVRet& out, const Partner
         const int64_t count = probe.merged->m_nCount;
         const CRetInfo* first = probe.merged->m_Hits.get();
         if (count >= kSharedPassFrom) {
-            for (int share = 0; share < kPassShares; ++share)
+            for (int share = 0; share < PassShares(); ++share)
                 slices.push_back({first + ShareStart(count, share),
                                   static_cast<size_t>(ShareStart(count, share + 1) - ShareStart(count, share))});
         } else if (count > 0) {
             slices.push_back({first, static_cast<size_t>(count)});
         }
     }
-    if (slices.size() == static_cast<size_t>(kPassShares)) {
+    if (slices.size() == static_cast<size_t>(PassShares())) {
         const int64_t room = std::max(out.m_nCapacity, 0);
         SharedPass pass;
-        pass.Run(kPassShares, [&](int share, int64_t, int64_t, std::vector<CRetInfo>& found) {
+        pass.Run(PassShares(), [&](int share, int64_t, int64_t, std::vector<CRetInfo>& found) {
             // Room for a pair per probe hit, as many as most joins make: a
             // growing list would be copied as it grows.
             found.reserve(static_cast<size_t>(

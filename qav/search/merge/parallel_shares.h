@@ -8,8 +8,11 @@
 
 namespace qav {
 
-// Shares a pass over many items is cut into, each on a worker thread.
-constexpr int kPassShares = 4;
+// Shares a pass over many items is cut into, each on a worker thread: one
+// per processor, from 2 to 8. The passes wait on memory more than they
+// compute, so every processor adds to the speed up to the cap; past it a
+// share's setup outweighs its part. Fixed for the life of the process.
+int PassShares();
 // Passes over fewer items run on the calling thread alone.
 constexpr long long kSharedPassFrom = 20000;
 

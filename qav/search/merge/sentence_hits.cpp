@@ -53,7 +53,7 @@ void SentenceHits::Index() {
     // A counting sort by bucket, stable: every bucket keeps the order added.
     // Large tables are laid out by several threads, each owning a range of
     // buckets: it reads every hit in order and places those of its range.
-    const int shares = total >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
+    const int shares = total >= static_cast<size_t>(kSharedPassFrom) ? PassShares() : 1;
     auto bucketRange = [&](int share, uint32_t bucket) {
         return static_cast<int>((uint64_t{bucket} * static_cast<uint64_t>(shares)) >> bits) == share;
     };

@@ -20,7 +20,7 @@ bool SentenceRecords::Fill(const CAtomRet& atom, const RecordCompareContext& cor
     // A counting sort by block: each share counts the records of its own
     // range per block, then files them behind those of the shares before it,
     // so that a block's numbers ascend.
-    const int shares = records >= kSharedPassFrom ? kPassShares : 1;
+    const int shares = records >= kSharedPassFrom ? PassShares() : 1;
     auto rangeStart = [&](int share) { return records * share / shares; };
     std::vector<std::vector<uint32_t>> next(static_cast<size_t>(shares), std::vector<uint32_t>(blocks, 0));
     std::atomic<bool> timedOut{false};

@@ -112,7 +112,7 @@ template <typename KeyOf>
 void SentenceSet::AddAllLayers(const std::vector<std::vector<CRetInfo>>& lists, KeyOf&& keyOf) {
     size_t hits = 0;
     for (const std::vector<CRetInfo>& list : lists) hits += list.size();
-    const size_t shares = hits >= static_cast<size_t>(kSharedPassFrom) ? kPassShares : 1;
+    const size_t shares = hits >= static_cast<size_t>(kSharedPassFrom) ? PassShares() : 1;
     const size_t layers = static_cast<size_t>(m_layers);
     // Each share owns a range of the bits, beginning at a whole word of the
     // coarse map, so that no two shares write one word of either array.

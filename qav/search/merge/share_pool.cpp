@@ -12,15 +12,6 @@
 
 namespace qav {
 
-namespace {
-
-// A thread for every share but the caller's. Queries that run at once share
-// them, and their callers run what the pool cannot take; more threads only
-// take turns, each coming back to colder caches and memory.
-constexpr int kPoolThreads = kPassShares - 1;
-
-}  // namespace
-
 // One call's shares. Shares are taken by counting up, so each runs once,
 // whether a pool thread or the caller takes it.
 struct SharePool::Pass {
@@ -47,7 +38,10 @@ struct SharePool::Pass {
 };
 
 SharePool& SharePool::Instance() {
-    static SharePool pool(kPoolThreads);
+    // A thread for every share but the caller's. Queries that run at once
+    // share them, and their callers run what the pool cannot take; more
+    // threads only take turns, each coming back to colder caches and memory.
+    static SharePool pool(PassShares() - 1);
     return pool;
 }
 

@@ -18,7 +18,7 @@ bool TagPlaces::Fill(const CAtomRet& atom, const RecordCompareContext& corpus, b
     // words: a bit set at random over the whole set would wait for memory
     // at every record, a share's range stays in the nearer caches.
     const int64_t records = CountSegmentRecords(atom);
-    const int shares = records >= kSharedPassFrom ? kPassShares : 1;
+    const int shares = records >= kSharedPassFrom ? PassShares() : 1;
     const size_t words = m_bits.size();
     std::atomic<bool> refused{false};
     std::atomic<bool> timedOut{false};

@@ -36,10 +36,10 @@ constexpr uint64_t kRejectedRecord = UINT64_MAX;  // no sentence key has every b
 int64_t KeysInShares(const CAtomRet& result, int64_t records, const AcceptRecordFn& accept,
                      std::vector<uint64_t>& keys) {
     keys.assign(static_cast<size_t>(records), kRejectedRecord);
-    std::vector<int64_t> stoppedAt(kPassShares, -1);
-    RunShares(kPassShares, [&](int share) {
-        const int64_t from = records * share / kPassShares;
-        const int64_t to = records * (share + 1) / kPassShares;
+    std::vector<int64_t> stoppedAt(PassShares(), -1);
+    RunShares(PassShares(), [&](int share) {
+        const int64_t from = records * share / PassShares();
+        const int64_t to = records * (share + 1) / PassShares();
         int64_t at = from;
         VisitRawRecordsInRange(result, from, to, [&](const unsigned char* record, uint8_t width) {
             if ((at - from + 1) % kRejectionsPerClockRead == 0 && ContextTimedOut()) {

@@ -14,6 +14,8 @@
 #include "qav/search/atom/record_walk.h"
 #include "qav/search/qav_search.h"
 #include "qav/search/filter/query_clock.h"
+#include "qav/search/filter/query_time.h"
+#include "qav/search/merge/parallel_shares.h"
 #include "search_fixture.h"
 #include "support/test_support.h"
 
@@ -102,12 +104,19 @@ protected:
 
     // An atom of four segments of 5,000 records each over the same 5,000
     // places of file 0, which hold seven words in turn.
-    qav::CAtomRet* SevenWordAtom() {
+    // Four segments of perSegment records, at words of seven texts.
+    qav::CAtomRet* SevenWordAtom(uint32_t perSegment) {
         std::vector<std::vector<Rec>> segments(4);
         for (auto& recs : segments)
-            for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
-        for (uint32_t i = 0; i < 5000; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
+            for (uint32_t i = 0; i < perSegment; ++i) recs.push_back({600 + i, 0});
+        for (uint32_t i = 0; i < perSegment; ++i) SetWord(0, 600 + i, "w" + std::to_string(i % 7));
         return Atom(segments);
+    }
+
+    // Records a segment of a four-segment atom needs for every worker of a
+    // pass to take two intervals of time checks.
+    static uint32_t TimedRecordsPerSegment() {
+        return static_cast<uint32_t>(qav::kTimeCheckInterval * qav::PassShares() / 2);
     }
 
     // The merged slot M1 holding hits of two words at (file, position),
@@ -264,7 +273,8 @@ TEST_F(FreqCountTest, LargeAtomFrequencyListsMatchASingleWalk) {
 }
 
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheFrequencyList) {
-    qav::CAtomRet* atom = SevenWordAtom();
+    const int all = static_cast<int>(4 * TimedRecordsPerSegment());
+    qav::CAtomRet* atom = SevenWordAtom(TimedRecordsPerSegment());
     const auto total = [&] {
         int sum = 0;
         for (int count : RowCounts()) sum += count;
@@ -274,12 +284,12 @@ TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheFrequencyList) {
     qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     search_.GetFreq(atom, "", "");
     EXPECT_EQ(search_.m_bApproximate, 1);
-    EXPECT_LT(total(), 20000);
+    EXPECT_LT(total(), all);
 
     qav::g_nQueryTimeoutMs = 0;
     search_.GetFreq(atom, "", "");
     EXPECT_EQ(search_.m_bApproximate, 0);
-    EXPECT_EQ(total(), 20000);
+    EXPECT_EQ(total(), all);
     EXPECT_EQ(search_.m_FinalRect.m_nCount, 7);
 }
 
@@ -325,7 +335,7 @@ TEST_F(FreqCountTest, SimpleCountGivesOneRowPerLimitRangeInOrder) {
     EXPECT_EQ(RowTexts(), (std::multiset<std::string>{"", "", ""}));
 }
 
-// The same hits counted by one thread and by four workers, under limits, a
+// The same hits counted by one thread and by the pass's workers, under limits, a
 // base and a document-less corpus, give the same rows.
 TEST_F(FreqCountTest, ParallelAndSingleCountsAgree) {
     std::vector<std::vector<Rec>> segments;
@@ -392,22 +402,23 @@ TEST_F(FreqCountTest, CountsAtTheWorkerThresholdFollowTheBase) {
 }
 
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsTheCount) {
+    const int all = static_cast<int>(4 * TimedRecordsPerSegment());
     std::vector<std::vector<Rec>> segments(4);
     for (auto& recs : segments)
-        for (uint32_t i = 0; i < 5000; ++i) recs.push_back({600 + i, 0});
+        for (uint32_t i = 0; i < TimedRecordsPerSegment(); ++i) recs.push_back({600 + i, 0});
     qav::CAtomRet* atom = Atom(segments, qav::UNIT_HZ_R);
     qav::g_nQueryTimeoutMs = 1;
     qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     search_.GetCount_Simple(atom, 1);
     EXPECT_EQ(search_.m_bApproximate, 1);
     ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
-    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, 20000);
-    EXPECT_GE(search_.m_FinalRect.m_Rows[0].count, 4096);
+    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, all);
+    EXPECT_GE(search_.m_FinalRect.m_Rows[0].count, qav::kTimeCheckInterval);
 
     qav::g_nQueryTimeoutMs = 0;
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(search_.m_bApproximate, 0);
-    EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
+    EXPECT_EQ(RowCounts(), (std::vector<int>{all}));
 }
 
 TEST_F(FreqCountTest, LargeTagAtomCountsOnWorkersMatchASingleWalk) {
@@ -446,18 +457,19 @@ TEST_F(FreqCountTest, LargeTagAtomCountsOnWorkersMatchASingleWalk) {
 }
 
 TEST_F(FreqCountTest, AWorkerAtTheTimeLimitStopsATextCount) {
-    qav::CAtomRet* atom = SevenWordAtom();
+    const int all = static_cast<int>(4 * TimedRecordsPerSegment());
+    qav::CAtomRet* atom = SevenWordAtom(TimedRecordsPerSegment());
     qav::g_nQueryTimeoutMs = 1;
     qav::g_queryStartTime = std::chrono::steady_clock::now() - std::chrono::seconds(10);
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(search_.m_bApproximate, 1);
     ASSERT_EQ(search_.m_FinalRect.m_nCount, 1);
-    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, 20000);
+    EXPECT_LT(search_.m_FinalRect.m_Rows[0].count, all);
 
     qav::g_nQueryTimeoutMs = 0;
     search_.GetCount(atom, "", "", 100);
     EXPECT_EQ(search_.m_bApproximate, 0);
-    EXPECT_EQ(RowCounts(), (std::vector<int>{20000}));
+    EXPECT_EQ(RowCounts(), (std::vector<int>{all}));
 }
 
 TEST_F(FreqCountTest, ComplexCountListsTopTextsPerRange) {

@@ -107,8 +107,8 @@ TEST(SharePoolTest, AForkedChildRunsItsSharesItself) {
 }
 
 TEST(SharePoolTest, RunSharesUsesTheLibrarysPool) {
-    std::vector<std::atomic<int>> runs(kPassShares);
-    for (int round = 0; round < 20; ++round) RunShares(kPassShares, [&](int share) { ++runs[static_cast<size_t>(share)]; });
+    std::vector<std::atomic<int>> runs(PassShares());
+    for (int round = 0; round < 20; ++round) RunShares(PassShares(), [&](int share) { ++runs[static_cast<size_t>(share)]; });
     for (const std::atomic<int>& count : runs) EXPECT_EQ(20, count.load());
 }
 
