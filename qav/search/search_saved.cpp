@@ -3,9 +3,11 @@
 #include "qav/search/qav_search.h"
 
 #include <algorithm>
-#include <cjson/cJSON.h>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "common/text/encoding.h"
 #include "common/text/gbk_char.h"
 #include "qav/index/engine/qav_engine.h"
+#include "qav/search/rows/formatted_json.h"
 #include "qav/search/saved_results.h"
 
 namespace qav {
@@ -88,45 +91,62 @@ constexpr std::string_view kSourceMark = "#@#";
 constexpr std::string_view kIdMark = "#@ID#";
 constexpr size_t kMaxSourceIdChars = 15;
 
-struct JsonDeleter {
-    void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-struct PrintDeleter {
-    void operator()(char* text) const { cJSON_free(text); }
-};
-
 // Whether every byte of the text is an ASCII character other than NUL,
 // which reads the same in GBK and in UTF-8.
 bool IsPlainAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
+    constexpr uint64_t kEachByte = 0x0101010101010101u;
+    constexpr uint64_t kHighBits = 0x8080808080808080u;
+    // A word at a time: lists of documents run to hundreds of kilobytes.
+    size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        const bool hasZero = ((word - kEachByte) & ~word & kHighBits) != 0;
+        if ((word & kHighBits) != 0 || hasZero) return false;
+    }
+    return std::all_of(text.begin() + static_cast<ptrdiff_t>(at), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) - 1u < 0x7Fu; });
 }
 
-// UTF-8 form of a GBK text cut at maxBytes (and at kUcsUnits characters).
-std::string ToUtf8(std::string_view gbk, size_t maxBytes) {
-    const std::string_view cut = gbk.substr(0, qz::GbkPrefixLength(gbk, maxBytes));
-    // Names and counts, most of a list of documents, need no conversion.
-    if (IsPlainAscii(cut)) return std::string(cut.substr(0, kUcsUnits));
-    // A character takes at least one byte, so this many units always hold it.
-    const size_t room = std::min(cut.size(), kUcsUnits);
-    std::vector<uint16_t> ucs(room + 1);
-    const int all = gbk_to_ucs16_ex(cut.data(), static_cast<int>(cut.size()), ucs.data(), static_cast<int>(room));
-    const int units = std::clamp(all, 0, static_cast<int>(room));
-    std::string utf8(static_cast<size_t>(units) * 3 + 1, '\0');
-    const int bytes = cv_ucs16_to_utf8_ex(ucs.data(), units, utf8.data(), static_cast<int>(utf8.size()));
-    utf8.resize(static_cast<size_t>(std::clamp(bytes, 0, static_cast<int>(utf8.size()) - 1)));
-    return utf8;
-}
+// Writes the UTF-8 form of a GBK text, cut at maxBytes (and at kUcsUnits
+// characters), as a member name or a string.
+class Utf8Writer {
+public:
+    explicit Utf8Writer(FormattedJson& json) : m_json(json) {}
+    void Key(std::string_view gbk, size_t maxBytes) { m_json.Key(Utf8Of(gbk, maxBytes)); }
+    void String(std::string_view gbk, size_t maxBytes) { m_json.String(Utf8Of(gbk, maxBytes)); }
 
-void AddString(cJSON* object, std::string_view name, std::string_view gbk, size_t maxBytes) {
-    cJSON_AddItemToObject(object, std::string(name).c_str(), cJSON_CreateString(ToUtf8(gbk, maxBytes).c_str()));
-}
+private:
+    // The text itself when it needs no conversion, else its conversion held
+    // in m_utf8 until the next call.
+    std::string_view Utf8Of(std::string_view gbk, size_t maxBytes) {
+        const std::string_view cut = gbk.substr(0, qz::GbkPrefixLength(gbk, maxBytes));
+        // Names and counts, most of a list of documents, need no conversion.
+        if (IsPlainAscii(cut)) return cut.substr(0, kUcsUnits);
+        // A character takes at least one byte, so this many units always hold it.
+        const size_t room = std::min(cut.size(), kUcsUnits);
+        m_ucs.resize(room + 1);
+        const int all = gbk_to_ucs16_ex(cut.data(), static_cast<int>(cut.size()), m_ucs.data(), static_cast<int>(room));
+        const int units = std::clamp(all, 0, static_cast<int>(room));
+        m_utf8.resize(static_cast<size_t>(units) * 3 + 1);
+        const int bytes = cv_ucs16_to_utf8_ex(m_ucs.data(), units, m_utf8.data(), static_cast<int>(m_utf8.size()));
+        m_utf8.resize(static_cast<size_t>(std::clamp(bytes, 0, static_cast<int>(m_utf8.size()) - 1)));
+        return m_utf8;
+    }
+
+    FormattedJson& m_json;
+    std::vector<uint16_t> m_ucs;
+    std::string m_utf8;
+};
 
 // A context row: {"Source", ["SourceID",] "Context"} when it carries a
 // source, else its whole text.
-cJSON* ContextElement(std::string_view text) {
+void WriteContextElement(FormattedJson& json, Utf8Writer& utf8, std::string_view text) {
     const size_t mark = text.find(kSourceMark);
-    if (mark == std::string_view::npos) return cJSON_CreateString(ToUtf8(text, kTextBytes).c_str());
+    if (mark == std::string_view::npos) {
+        utf8.String(text, kTextBytes);
+        return;
+    }
     const std::string_view head = text.substr(0, mark);
     const std::string_view body = text.substr(mark + kSourceMark.size());
     std::string_view source = head;
@@ -135,11 +155,24 @@ cJSON* ContextElement(std::string_view text) {
         source = head.substr(0, idMark);
         id = head.substr(idMark + kIdMark.size());
     }
-    cJSON* element = cJSON_CreateObject();
-    AddString(element, "Source", source, kKeyBytes);
-    if (!id.empty() && id.size() <= kMaxSourceIdChars) AddString(element, "SourceID", id, kKeyBytes);
-    AddString(element, "Context", body, kTextBytes);
-    return element;
+    json.BeginObject();
+    json.Key("Source");
+    utf8.String(source, kKeyBytes);
+    if (!id.empty() && id.size() <= kMaxSourceIdChars) {
+        json.Key("SourceID");
+        utf8.String(id, kKeyBytes);
+    }
+    json.Key("Context");
+    utf8.String(body, kTextBytes);
+    json.EndObject();
+}
+
+// Bytes the answer of the rows takes, near enough that the text is seldom
+// moved while it grows.
+size_t AnswerBytes(std::vector<CFinalRectRow>::const_iterator page, std::vector<CFinalRectRow>::const_iterator end) {
+    size_t bytes = 256;
+    for (auto row = page; row != end; ++row) bytes += row->text.size() + 32;
+    return bytes;
 }
 
 }  // namespace
@@ -151,46 +184,63 @@ bool CQAVSearch::OutRetJSON(int maxRows, std::string& out) {
     const auto page = rows.m_Rows.begin();
     const auto pageEnd = page + m_nOutPageSize;
 
-    std::unique_ptr<cJSON, JsonDeleter> answer(cJSON_CreateObject());
-    if (!answer) return false;
-    cJSON* root = answer.get();
-    const char* type = m_nOutType != 0 ? "Context" : m_bCountOut ? "Count" : "Freq";
-    cJSON_AddStringToObject(root, "Type", type);
-    cJSON_AddNumberToObject(root, "Count", rows.m_nCount);
-    cJSON_AddNumberToObject(root, "Total", rows.m_nTotal);
-    if (m_bApproximate) cJSON_AddStringToObject(root, "Approximate", "1");
-
-    const bool contextMode = rows.m_nCount > 0 && rows.m_Rows[0].count == CFinalRect::kContextRow;
-    if (contextMode) {
-        cJSON* lines = cJSON_AddArrayToObject(root, "Context");
-        for (auto row = page; row != pageEnd; ++row) cJSON_AddItemToArray(lines, ContextElement(row->text));
-    } else {
-        cJSON* freq = m_bCountOut ? cJSON_AddArrayToObject(root, "Freq") : cJSON_AddObjectToObject(root, "Freq");
-        for (auto row = page; row != pageEnd; ++row) {
-            if (m_bCountOut) {
-                cJSON_AddItemToArray(freq, cJSON_CreateNumber(row->count));
-                continue;
-            }
-            const std::string_view key = std::string_view(row->text).substr(0, row->text.find(kSourceMark));
-            if (!key.empty())
-                cJSON_AddItemToObject(freq, ToUtf8(key, kKeyBytes).c_str(), cJSON_CreateNumber(row->count));
+    try {
+        std::string answer;
+        answer.reserve(AnswerBytes(page, pageEnd));
+        FormattedJson json(answer);
+        Utf8Writer utf8(json);
+        json.BeginObject();
+        json.Key("Type");
+        json.String(m_nOutType != 0 ? "Context" : m_bCountOut ? "Count" : "Freq");
+        json.Key("Count");
+        json.Number(rows.m_nCount);
+        json.Key("Total");
+        json.Number(rows.m_nTotal);
+        if (m_bApproximate) {
+            json.Key("Approximate");
+            json.String("1");
         }
-        if (page != pageEnd && page->text.find(kSourceMark) != std::string::npos) {
-            cJSON* sources = cJSON_AddObjectToObject(root, "Source");
+
+        const bool contextMode = rows.m_nCount > 0 && rows.m_Rows[0].count == CFinalRect::kContextRow;
+        if (contextMode) {
+            json.Key("Context");
+            json.BeginArray();
+            for (auto row = page; row != pageEnd; ++row) WriteContextElement(json, utf8, row->text);
+            json.EndArray();
+        } else if (m_bCountOut) {
+            json.Key("Freq");
+            json.BeginArray();
+            for (auto row = page; row != pageEnd; ++row) json.Number(row->count);
+            json.EndArray();
+        } else {
+            json.Key("Freq");
+            json.BeginObject();
             for (auto row = page; row != pageEnd; ++row) {
-                const size_t mark = row->text.find(kSourceMark);
-                if (mark == std::string::npos) continue;
-                const std::string_view text(row->text);
-                AddString(sources, ToUtf8(text.substr(0, mark), kKeyBytes),
-                          text.substr(mark + kSourceMark.size()), kTextBytes);
+                const std::string_view key = std::string_view(row->text).substr(0, row->text.find(kSourceMark));
+                if (key.empty()) continue;
+                utf8.Key(key, kKeyBytes);
+                json.Number(row->count);
+            }
+            json.EndObject();
+            if (page != pageEnd && page->text.find(kSourceMark) != std::string::npos) {
+                json.Key("Source");
+                json.BeginObject();
+                for (auto row = page; row != pageEnd; ++row) {
+                    const size_t mark = row->text.find(kSourceMark);
+                    if (mark == std::string::npos) continue;
+                    const std::string_view text(row->text);
+                    utf8.Key(text.substr(0, mark), kKeyBytes);
+                    utf8.String(text.substr(mark + kSourceMark.size()), kTextBytes);
+                }
+                json.EndObject();
             }
         }
+        json.EndObject();
+        out.swap(answer);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-
-    std::unique_ptr<char, PrintDeleter> printed(cJSON_Print(root));
-    if (!printed) return false;
-    out.assign(printed.get());
-    return true;
 }
 
 }  // namespace qav

@@ -1,0 +1,47 @@
+// Writes the JSON text of an answer as it is built, in the layout of the
+// cJSON library's formatted print (an object's members one to a line,
+// indented by tabs; an array's elements on one line), which clients of the
+// answers already read. A large frequency list then costs no tree of nodes
+// and no second pass over its texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qav {
+
+class FormattedJson {
+public:
+    // Appends to out, which the caller keeps alive while writing.
+    explicit FormattedJson(std::string& out) : m_out(out) {}
+
+    void BeginObject();
+    void EndObject();
+    void BeginArray();
+    void EndArray();
+    // The name of the next member of the open object; its value follows.
+    void Key(std::string_view name);
+    // A text ends at its first NUL, as a C string would.
+    void String(std::string_view text);
+    void Number(int64_t value);
+
+private:
+    struct Level {
+        bool isObject;
+        bool empty;
+    };
+
+    // The separator an array element takes before it; none in an object,
+    // whose Key wrote its own.
+    void BeforeValue();
+    void AppendQuoted(std::string_view text);
+    void Indent(size_t depth);
+
+    std::string& m_out;
+    std::vector<Level> m_levels;
+    bool m_afterKey = false;
+};
+
+}  // namespace qav
