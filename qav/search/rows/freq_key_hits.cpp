@@ -4,7 +4,6 @@
 #include <atomic>
 #include <limits>
 #include <new>
-#include <numeric>
 #include <string_view>
 #include <utility>
 
@@ -42,52 +41,60 @@ void NumberKeys(const std::vector<FreqKeyRun>& runs, std::vector<std::vector<uin
     }
 }
 
-// The documents of the hits of one worker's keys, grouped by key in hit
-// order, so that a key's documents are counted one key after another. The
-// worker's keys are those whose number is `which` modulo `classes`; the
-// k-th of them (number which + k * classes) is its member k.
-class ClassHits {
+// The documents of the hits of every kept key, grouped by key in hit order
+// (run after run, each in its order), so that a key's documents are counted
+// one key after another. Each run is counted and placed on a worker of its
+// own: every hit is read twice in all, whatever the number of workers.
+class KeyHitSources {
 public:
-    ClassHits(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& numbers,
-              uint32_t classes, uint32_t which, size_t keys)
-        : m_classes(classes), m_begin(Members(keys, classes, which) + 1, 0) {
-        // The member of each key of each run, found once rather than by a
-        // division per hit.
-        std::vector<std::vector<uint32_t>> members(runs.size());
-        for (size_t r = 0; r < runs.size(); ++r) {
-            members[r].reserve(numbers[r].size());
-            for (uint32_t number : numbers[r])
-                members[r].push_back(number != kKeyLeftOut && number % classes == which ? number / classes
-                                                                                         : kKeyLeftOut);
+    // False when memory ran out.
+    bool Group(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& numbers, size_t keys) {
+        std::vector<std::vector<uint32_t>> next(runs.size());  // per run: by key, where its next hit goes
+        m_begin.assign(keys + 1, 0);
+        std::atomic<bool> noMemory{false};
+        RunShares(static_cast<int>(runs.size()), [&](int r) {
+            try {
+                std::vector<uint32_t>& counts = next[static_cast<size_t>(r)];
+                counts.assign(keys, 0);
+                ForKeptHits(runs, numbers, r, [&](uint32_t number, int32_t) { ++counts[number]; });
+            } catch (const std::bad_alloc&) {
+                noMemory = true;
+            }
+        });
+        if (noMemory) return false;
+        // A key's hits from run 0 first, then from run 1, and so on.
+        uint32_t placed = 0;
+        for (size_t number = 0; number < keys; ++number) {
+            m_begin[number] = placed;
+            for (std::vector<uint32_t>& counts : next) {
+                const uint32_t count = counts[number];
+                counts[number] = placed;
+                placed += count;
+            }
         }
-        ForClassHits(runs, members, [&](uint32_t member, int32_t) { ++m_begin[member + 1]; });
-        std::partial_sum(m_begin.begin(), m_begin.end(), m_begin.begin());
-        m_sources.resize(m_begin.back());
-        std::vector<uint32_t> next(m_begin.begin(), m_begin.end() - 1);
-        ForClassHits(runs, members, [&](uint32_t member, int32_t source) { m_sources[next[member]++] = source; });
+        m_begin[keys] = placed;
+        m_sources.resize(placed);
+        RunShares(static_cast<int>(runs.size()), [&](int r) {
+            std::vector<uint32_t>& at = next[static_cast<size_t>(r)];
+            ForKeptHits(runs, numbers, r, [&](uint32_t number, int32_t source) { m_sources[at[number]++] = source; });
+        });
+        return true;
     }
 
     // The documents of key `number`'s hits in hit order (-1: none).
-    const int32_t* begin(size_t number) const { return m_sources.data() + m_begin[number / m_classes]; }
-    const int32_t* end(size_t number) const { return m_sources.data() + m_begin[number / m_classes + 1]; }
+    const int32_t* begin(size_t number) const { return m_sources.data() + m_begin[number]; }
+    const int32_t* end(size_t number) const { return m_sources.data() + m_begin[number + 1]; }
 
 private:
-    static size_t Members(size_t keys, uint32_t classes, uint32_t which) {
-        return keys > which ? (keys - which + classes - 1) / classes : 0;
-    }
-
     template <typename Visit>
-    static void ForClassHits(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& members,
-                             Visit visit) {
-        for (size_t r = 0; r < runs.size(); ++r) {
-            const uint32_t* memberOf = members[r].data();
-            for (const FreqRunHit& hit : runs[r].Hits())
-                if (const uint32_t member = memberOf[hit.key]; member != kKeyLeftOut) visit(member, hit.source);
-        }
+    static void ForKeptHits(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& numbers,
+                            int run, Visit visit) {
+        const uint32_t* numberOf = numbers[static_cast<size_t>(run)].data();
+        for (const FreqRunHit& hit : runs[static_cast<size_t>(run)].Hits())
+            if (const uint32_t number = numberOf[hit.key]; number != kKeyLeftOut) visit(number, hit.source);
     }
 
-    const uint32_t m_classes;
-    std::vector<uint32_t> m_begin;  // by member: where its documents begin
+    std::vector<uint32_t> m_begin;  // by key number: where its documents begin
     std::vector<int32_t> m_sources;
 };
 
@@ -140,17 +147,18 @@ bool CountFreqKeyRuns(const std::vector<FreqKeyRun>& runs, const std::vector<std
     // Per key number: hits.
     std::vector<uint32_t> counts;
     std::vector<std::string> rowTexts;
+    KeyHitSources hits;
     try {
         NumberKeys(runs, numbers, texts);
         counts.resize(texts.size(), 0);
         rowTexts.resize(texts.size());
+        if (!hits.Group(runs, numbers, texts.size())) return false;
     } catch (const std::bad_alloc&) {
         return false;
     }
     std::atomic<bool> noMemory{false};
     RunShares(static_cast<int>(classes), [&](int which) {
         try {
-            const ClassHits hits(runs, numbers, classes, static_cast<uint32_t>(which), texts.size());
             KeyDocuments documents(sourceNames.size());
             std::vector<std::pair<const std::string*, uint32_t>> sources;
             for (size_t number = static_cast<size_t>(which); number < texts.size(); number += classes) {
