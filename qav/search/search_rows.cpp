@@ -512,18 +512,23 @@ public:
             return;
         }
         if (!CQAVSearch::IsInDataFiles(hit)) return;
-        HitSpanSignature(m_engine->m_corpus[hit.file_no].get(), m_engine->m_corpusLength[hit.file_no], hit,
-                         m_signature);
+        const uint32_t* data = m_engine->m_corpus[hit.file_no].get();
+        const size_t count = m_engine->m_corpusLength[hit.file_no];
         // Hits come by the text that follows a word, so a hit often has the
         // key of the one before.
-        if (m_signature != m_lastSignature) {
-            auto [known, isNew] = m_keyOfSignature.try_emplace(m_signature, 0);
-            if (isNew) {
-                CQAVSearch::SplitHitParts(hit, m_width, m_parts);
-                known->second = m_run.KeyNumber(BuildFreqKey(m_form, m_parts));
+        if (PackHitSpanSignature(data, count, hit, m_packed)) {
+            if (!m_lastWasPacked || m_packed != m_lastPacked) {
+                m_lastKey = KeyOf(m_keyOfPacked, m_packed, hit);
+                m_lastPacked = m_packed;
+                m_lastWasPacked = true;
             }
-            m_lastKey = known->second;
-            m_lastSignature.swap(m_signature);
+        } else {
+            HitSpanSignature(data, count, hit, m_signature);
+            if (m_lastWasPacked || m_signature != m_lastSignature) {
+                m_lastKey = KeyOf(m_keyOfSignature, m_signature, hit);
+                m_lastSignature.swap(m_signature);
+                m_lastWasPacked = false;
+            }
         }
         m_run.AddHit(m_lastKey, m_sources.Of(hit.file_no, hit.position));
     }
@@ -537,15 +542,31 @@ public:
     FreqKeyRun& Run() { return m_run; }
 
 private:
+    // The number of the key of hits of the signature, the hit being split
+    // when the signature is new.
+    template <typename Table, typename Signature>
+    uint32_t KeyOf(Table& keyOfSignature, const Signature& signature, const CRetInfo& hit) {
+        auto [known, isNew] = keyOfSignature.try_emplace(signature, 0);
+        if (isNew) {
+            CQAVSearch::SplitHitParts(hit, m_width, m_parts);
+            known->second = m_run.KeyNumber(BuildFreqKey(m_form, m_parts));
+        }
+        return known->second;
+    }
+
     const CFreqForm& m_form;
     const int m_width;
     const CQAVEngine* m_engine;  // null: every hit is split
     const SourceNumbering m_sources;
     CSplitedRet m_parts;
     FreqKeyRun m_run;
+    std::unordered_map<PackedSpanSignature, uint32_t, PackedSpanSignatureHash> m_keyOfPacked;
     std::unordered_map<std::string, uint32_t> m_keyOfSignature;
+    PackedSpanSignature m_packed{};
+    PackedSpanSignature m_lastPacked{};
     std::string m_signature;
     std::string m_lastSignature;
+    bool m_lastWasPacked = false;  // which of the two last signatures the last hit had
     uint32_t m_lastKey = 0;
 };
 

@@ -146,19 +146,24 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
     takeBetween(3, 4, parts.m_Gap23);
 }
 
-void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature) {
+namespace {
+
+// The units [from, to) of the data around a hit that its match, groups and
+// gaps can take.
+void SpanWindow(const CRetInfo& hit, int64_t& from, int64_t& to) {
     const int64_t start = int64_t{hit.position} + hit.start;
-    int64_t from = start;
-    int64_t to = start + hit.length;
+    from = start;
+    to = start + hit.length;
     for (int k = 0; k < kBracketCount; ++k) {
         if (hit.bracket[k] == kNoBracket) continue;
         from = std::min(from, start + static_cast<int8_t>(hit.bracket[k]));
         to = std::max(to, start + static_cast<int8_t>(hit.bracket[k]));
     }
-    // The length and brackets fix where the window lies around the start.
-    // Written in place: a frequency list makes one for each of its hits.
-    signature.resize(1 + kBracketCount + static_cast<size_t>(to - from) * sizeof(uint32_t));
-    char* out = signature.data();
+}
+
+// The signature's bytes: the length and brackets, which fix where the
+// window lies around the start, then the window's units.
+void WriteSignature(const uint32_t* data, size_t count, const CRetInfo& hit, int64_t from, int64_t to, char* out) {
     *out++ = static_cast<char>(hit.length);
     std::memcpy(out, hit.bracket, kBracketCount);
     out += kBracketCount;
@@ -166,6 +171,38 @@ void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, s
         const uint32_t unit = i >= 0 && i < static_cast<int64_t>(count) ? data[i] : kNoUnit;
         std::memcpy(out, &unit, sizeof unit);
     }
+}
+
+}  // namespace
+
+void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature) {
+    int64_t from = 0;
+    int64_t to = 0;
+    SpanWindow(hit, from, to);
+    // Written in place: a frequency list makes one for each of its hits.
+    signature.resize(1 + kBracketCount + static_cast<size_t>(to - from) * sizeof(uint32_t));
+    WriteSignature(data, count, hit, from, to, signature.data());
+}
+
+size_t PackedSpanSignatureHash::operator()(const PackedSpanSignature& signature) const {
+    uint64_t hash = signature.words[0] * 0x9E3779B97F4A7C15u;
+    hash = (hash ^ (hash >> 32) ^ signature.words[1]) * 0xC2B2AE3D27D4EB4Fu;
+    hash = (hash ^ (hash >> 29) ^ signature.words[2]) * 0x165667B19E3779F9u;
+    return static_cast<size_t>(hash ^ (hash >> 32));
+}
+
+bool PackHitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, PackedSpanSignature& signature) {
+    int64_t from = 0;
+    int64_t to = 0;
+    SpanWindow(hit, from, to);
+    if (to - from > kPackedSpanUnits) return false;
+    // Bytes past the units stay zero; the length and brackets fix how many
+    // units there are, so no two signatures pack alike.
+    char bytes[sizeof signature.words] = {};
+    static_assert(1 + kBracketCount + kPackedSpanUnits * sizeof(uint32_t) <= sizeof bytes);
+    WriteSignature(data, count, hit, from, to, bytes);
+    std::memcpy(signature.words, bytes, sizeof bytes);
+    return true;
 }
 
 }  // namespace qav

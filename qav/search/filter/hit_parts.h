@@ -44,4 +44,23 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
 // split one hit per signature.
 void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature);
 
+// HitSpanSignature packed into three words, for a hit whose units from the
+// first to the last any part can take are at most kPackedSpanUnits: two such
+// hits have equal packed signatures exactly when their signatures are equal.
+// A frequency list keys most of its hits by it without building a text.
+constexpr int64_t kPackedSpanUnits = 4;
+struct PackedSpanSignature {
+    uint64_t words[3];
+
+    bool operator==(const PackedSpanSignature& other) const {
+        return words[0] == other.words[0] && words[1] == other.words[1] && words[2] == other.words[2];
+    }
+    bool operator!=(const PackedSpanSignature& other) const { return !(*this == other); }
+};
+struct PackedSpanSignatureHash {
+    size_t operator()(const PackedSpanSignature& signature) const;
+};
+// False, leaving signature as it was, when the hit spans more units.
+bool PackHitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, PackedSpanSignature& signature);
+
 }  // namespace qav

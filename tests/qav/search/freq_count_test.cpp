@@ -197,9 +197,10 @@ TEST_F(FreqCountTest, FormsTakeTheirPartsOfMergedHits) {
 }
 
 TEST_F(FreqCountTest, LargeMergedFrequencyListsMatchASingleWalk) {
-    // More hits than a single walk takes, more keys than the list keeps and
-    // keys met in several documents, two of which may share a name: the
-    // rows, their order and counts are those of counting the hits one by one.
+    // More hits than a single walk takes, more keys than the list keeps,
+    // keys met in several documents, two of which may share a name, and hits
+    // of short and long spans in turn: the rows, their order and counts are
+    // those of counting the hits one by one.
     for (const std::string lastName : {"Doc_x", "A"}) {
         LoadDocuments(lastName);
         std::vector<Rec> hits;
@@ -212,6 +213,8 @@ TEST_F(FreqCountTest, LargeMergedFrequencyListsMatchASingleWalk) {
         }
         // The same hits counted one by one into a map of the test's own.
         qav::CQAVRet* merged = Merged(hits);
+        // Every fourth hit spans more units than a packed signature holds.
+        for (int i = 0; i < merged->m_nCount; i += 4) merged->m_Hits[static_cast<size_t>(i)].length = 6;
         qav::CFreqForm form;
         qav::ParseObj("$1", form);
         qav::CFreqMap expected;
