@@ -1,6 +1,7 @@
 // The full build of a structured index: every stage in its fixed order, each
 // announced in the build log.
 #include <cstdio>
+#include <future>
 #include <malloc.h>
 
 #include "qav/index/build/build_log.h"
@@ -58,6 +59,15 @@ bool WriteSentAndOrgInfo(const std::string& indexDir, const std::string& orgDat)
     if (sentBlock.result != 1) QavLog("Error: Idx Sent Info failed\n");
     if (orgBlock.result != 1) QavLog("Error: Write Org Info failed\n");
     return sentBlock.result == 1 && orgBlock.result == 1;
+}
+
+// The digests of the data and offset files, which are final once sorted:
+// nearly all the bytes the checksum stage reads. They are taken on a thread
+// of their own while the last stages run, when the build may use more than
+// one thread, else when asked for.
+std::future<Manifest> DigestDataFilesAhead(const CConfig& config, const std::string& dir) {
+    const std::launch when = config.m_SizeInfo.ThreadNum_Sort > 1 ? std::launch::async : std::launch::deferred;
+    return std::async(when, DigestFiles, dir, EngineDataFiles(config, dir));
 }
 
 }  // namespace
@@ -130,6 +140,7 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     malloc_trim(0);
     stages.Begin("Sort Offset\n");
     if (!stages.End(SortOffset())) return 0;
+    std::future<Manifest> dataDigests = DigestDataFilesAhead(m_Config, dir);
     stages.Begin("Write Idx Info\n");
     if (!stages.End(WriteIdxInfo())) return 0;
 
@@ -141,7 +152,7 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     FreeTables();
     DelTmpFiles(listPath);
     stages.Begin("Write Checksums\n");
-    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir)))) return 0;
+    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir), dataDigests.get()))) return 0;
     stages.Begin("Put Index In Place\n");
     if (!stages.End(staging.Commit(m_Config))) return 0;
     corpusLog.Write();
@@ -200,13 +211,16 @@ int CQAVIdx::QAVIdx(const std::string& configFile, const std::string& orgText, c
     if (!stages.End(MergeWriteOrg(m_Config.m_FileInfo.OrgDat))) return 0;
     stages.Begin("Sorting Offset...\n");
     if (!stages.End(SortOffset())) return 0;
+    std::future<Manifest> dataDigests = DigestDataFilesAhead(m_Config, dir);
     stages.Begin("\nWriting Idx Info...\n");
     if (!stages.End(WriteIdxInfo())) return 0;
     stages.Begin("\nFreeing Mem...\n");
     FreeTables();
     stages.End(true);
     stages.Begin("Writing Checksums...\n");
-    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir)) && RemoveUnfinishedMarker(dir))) return 0;
+    if (!stages.End(WriteManifest(dir, EngineReadFiles(m_Config, dir), dataDigests.get()) &&
+                    RemoveUnfinishedMarker(dir)))
+        return 0;
     stages.Total();
     return 1;
 }

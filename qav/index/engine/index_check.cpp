@@ -147,6 +147,15 @@ std::vector<std::string> EngineReadFiles(const CConfig& config, const std::strin
     // operator raises capacities and limits after the build, and start-up
     // parses it anyway.
     std::vector<std::string> files{kEngineFileName};
+    for (std::string& name : EngineDataFiles(config, dir)) files.push_back(std::move(name));
+    const CFileInfo& info = config.m_FileInfo;
+    for (const std::string* path : {&info.WordList, &info.Unit, &info.OrgDat, &info.SentInfo, &info.DocInfo})
+        if (!path->empty() && FileSize(*path) >= 0) files.push_back(Relative(dir, *path));
+    return files;
+}
+
+std::vector<std::string> EngineDataFiles(const CConfig& config, const std::string& dir) {
+    std::vector<std::string> files;
     const CFileInfo& info = config.m_FileInfo;
     for (const std::string* prefix : {&info.Data, &info.Offset}) {
         for (int i = 0; i < kMaxNumberedFiles && !prefix->empty(); ++i) {
@@ -155,8 +164,6 @@ std::vector<std::string> EngineReadFiles(const CConfig& config, const std::strin
             files.push_back(Relative(dir, path));
         }
     }
-    for (const std::string* path : {&info.WordList, &info.Unit, &info.OrgDat, &info.SentInfo, &info.DocInfo})
-        if (!path->empty() && FileSize(*path) >= 0) files.push_back(Relative(dir, *path));
     return files;
 }
 

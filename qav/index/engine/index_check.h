@@ -21,6 +21,9 @@ constexpr const char kUnfinishedMarkerName[] = "Unfinished.txt";
 // and document information that exist. The category table and "config.txt"
 // are not among them: the user supplies or tunes them after the build.
 std::vector<std::string> EngineReadFiles(const CConfig& config, const std::string& dir);
+// The numbered data and offset files among them, which a build leaves as
+// they are once its sort has ended.
+std::vector<std::string> EngineDataFiles(const CConfig& config, const std::string& dir);
 
 // Before loading: refuses a folder with the unfinished-build marker, and,
 // when dir holds "Checksums.txt", a folder whose engine files are not

@@ -53,7 +53,16 @@ bool DigestFile(const std::string& path, ManifestEntry& entry) {
     return true;
 }
 
-bool WriteManifest(const std::string& dir, const std::vector<std::string>& files) {
+Manifest DigestFiles(const std::string& dir, const std::vector<std::string>& files) {
+    Manifest digests;
+    for (const std::string& name : files) {
+        ManifestEntry entry;
+        if (DigestFile(JoinPath(dir, name), entry)) digests.emplace(name, entry);
+    }
+    return digests;
+}
+
+bool WriteManifest(const std::string& dir, const std::vector<std::string>& files, const Manifest& digested) {
     const std::string path = JoinPath(dir, kManifestName);
     qz::FileHandle out = qz::OpenFile(path, "wb");
     if (!out) {
@@ -62,7 +71,9 @@ bool WriteManifest(const std::string& dir, const std::vector<std::string>& files
     }
     for (const std::string& name : files) {
         ManifestEntry entry;
-        if (!DigestFile(JoinPath(dir, name), entry)) {
+        if (const auto known = digested.find(name); known != digested.end()) {
+            entry = known->second;
+        } else if (!DigestFile(JoinPath(dir, name), entry)) {
             QavLog("Error: cannot read %s for its checksum\n", JoinPath(dir, name).c_str());
             return false;
         }

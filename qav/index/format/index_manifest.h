@@ -26,10 +26,15 @@ using Manifest = std::map<std::string, ManifestEntry>;
 // Size and digest of the file at path; false when it cannot be read whole.
 bool DigestFile(const std::string& path, ManifestEntry& entry);
 
+// The sizes and digests of those of the files (paths relative to dir) that
+// can be read whole.
+Manifest DigestFiles(const std::string& dir, const std::vector<std::string>& files);
+
 // Digests the files (paths relative to dir) and writes the list to
-// dir/"Checksums.txt"; false, with a message, when a file cannot be read or
-// the list cannot be written.
-bool WriteManifest(const std::string& dir, const std::vector<std::string>& files);
+// dir/"Checksums.txt"; a file found in `digested` is taken from there, not
+// read again. False, with a message, when a file cannot be read or the list
+// cannot be written.
+bool WriteManifest(const std::string& dir, const std::vector<std::string>& files, const Manifest& digested = {});
 
 // Reads dir/"Checksums.txt". False, with a message naming the line, when a
 // line is not of the list's form or a path is listed twice.
