@@ -33,6 +33,38 @@ bool MayNeedEscape(const char* p) {
 
 }  // namespace
 
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
+    size_t plainFrom = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        // Long texts (lists of documents) are mostly plain: skip them a word
+        // at a time.
+        while (i + 8 <= text.size() && !MayNeedEscape(text.data() + i)) i += 8;
+        if (i == text.size()) break;
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!NeedsEscape(c)) continue;
+        out.append(text, plainFrom, i - plainFrom);
+        plainFrom = i + 1;
+        out += '\\';
+        switch (c) {
+            case '"': out += '"'; break;
+            case '\\': out += '\\'; break;
+            case '\b': out += 'b'; break;
+            case '\f': out += 'f'; break;
+            case '\n': out += 'n'; break;
+            case '\r': out += 'r'; break;
+            case '\t': out += 't'; break;
+            default: {
+                char code[8];
+                std::snprintf(code, sizeof code, "u%04x", c);
+                out += code;
+            }
+        }
+    }
+    out.append(text, plainFrom, text.size() - plainFrom);
+    out += '"';
+}
+
 void FormattedJson::BeginObject() {
     BeforeValue();
     m_out += "{\n";
@@ -99,38 +131,7 @@ void FormattedJson::BeforeValue() {
     level.empty = false;
 }
 
-void FormattedJson::AppendQuoted(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    m_out += '"';
-    size_t plainFrom = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        // Long texts (lists of documents) are mostly plain: skip them a word
-        // at a time.
-        while (i + 8 <= text.size() && !MayNeedEscape(text.data() + i)) i += 8;
-        if (i == text.size()) break;
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (!NeedsEscape(c)) continue;
-        m_out.append(text, plainFrom, i - plainFrom);
-        plainFrom = i + 1;
-        m_out += '\\';
-        switch (c) {
-            case '"': m_out += '"'; break;
-            case '\\': m_out += '\\'; break;
-            case '\b': m_out += 'b'; break;
-            case '\f': m_out += 'f'; break;
-            case '\n': m_out += 'n'; break;
-            case '\r': m_out += 'r'; break;
-            case '\t': m_out += 't'; break;
-            default: {
-                char code[8];
-                std::snprintf(code, sizeof code, "u%04x", c);
-                m_out += code;
-            }
-        }
-    }
-    m_out.append(text, plainFrom, text.size() - plainFrom);
-    m_out += '"';
-}
+void FormattedJson::AppendQuoted(std::string_view text) { AppendJsonString(m_out, text.substr(0, text.find('\0'))); }
 
 void FormattedJson::Indent(size_t depth) { m_out.append(depth, '\t'); }
 

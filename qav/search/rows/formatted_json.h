@@ -12,6 +12,11 @@
 
 namespace qav {
 
+// Appends text as a JSON string: quotation marks around it, and the quotation
+// mark, the reverse solidus and control characters escaped as the JSON
+// library escapes them. Other bytes (UTF-8 included) are copied unchanged.
+void AppendJsonString(std::string& out, std::string_view text);
+
 class FormattedJson {
 public:
     // Appends to out, which the caller keeps alive while writing.
@@ -36,6 +41,7 @@ private:
     // The separator an array element takes before it; none in an object,
     // whose Key wrote its own.
     void BeforeValue();
+    // The text up to its first NUL as a JSON string.
     void AppendQuoted(std::string_view text);
     void Indent(size_t depth);
 

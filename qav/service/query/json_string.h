@@ -4,12 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace qav {
+#include "qav/search/rows/formatted_json.h"  // AppendJsonString
 
-// Appends text as a JSON string: quotation marks around it, and the quotation
-// mark, the reverse solidus and control characters escaped. Other bytes
-// (UTF-8 included) are copied unchanged.
-void AppendJsonString(std::string& out, std::string_view text);
+namespace qav {
 
 // The JSON object {"error":text}.
 std::string QavJsonError(std::string_view text);
