@@ -161,9 +161,16 @@ void SpanWindow(const CRetInfo& hit, int64_t& from, int64_t& to) {
     }
 }
 
-// The signature's bytes: the length and brackets, which fix where the
-// window lies around the start, then the window's units.
-void WriteSignature(const uint32_t* data, size_t count, const CRetInfo& hit, int64_t from, int64_t to, char* out) {
+}  // namespace
+
+void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature) {
+    int64_t from = 0;
+    int64_t to = 0;
+    SpanWindow(hit, from, to);
+    // The length and brackets fix where the window lies around the start.
+    // Written in place: a frequency list makes one for each of its hits.
+    signature.resize(1 + kBracketCount + static_cast<size_t>(to - from) * sizeof(uint32_t));
+    char* out = signature.data();
     *out++ = static_cast<char>(hit.length);
     std::memcpy(out, hit.bracket, kBracketCount);
     out += kBracketCount;
@@ -171,17 +178,6 @@ void WriteSignature(const uint32_t* data, size_t count, const CRetInfo& hit, int
         const uint32_t unit = i >= 0 && i < static_cast<int64_t>(count) ? data[i] : kNoUnit;
         std::memcpy(out, &unit, sizeof unit);
     }
-}
-
-}  // namespace
-
-void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature) {
-    int64_t from = 0;
-    int64_t to = 0;
-    SpanWindow(hit, from, to);
-    // Written in place: a frequency list makes one for each of its hits.
-    signature.resize(1 + kBracketCount + static_cast<size_t>(to - from) * sizeof(uint32_t));
-    WriteSignature(data, count, hit, from, to, signature.data());
 }
 
 size_t PackedSpanSignatureHash::operator()(const PackedSpanSignature& signature) const {
@@ -196,12 +192,18 @@ bool PackHitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hi
     int64_t to = 0;
     SpanWindow(hit, from, to);
     if (to - from > kPackedSpanUnits) return false;
-    // Bytes past the units stay zero; the length and brackets fix how many
-    // units there are, so no two signatures pack alike.
-    char bytes[sizeof signature.words] = {};
-    static_assert(1 + kBracketCount + kPackedSpanUnits * sizeof(uint32_t) <= sizeof bytes);
-    WriteSignature(data, count, hit, from, to, bytes);
-    std::memcpy(signature.words, bytes, sizeof bytes);
+    uint32_t units[kPackedSpanUnits] = {};
+    for (int64_t i = from; i < to; ++i)
+        units[i - from] = i >= 0 && i < static_cast<int64_t>(count) ? data[i] : kNoUnit;
+    // Put together in registers: words read back from bytes just stored one
+    // by one would wait for every store. The length and brackets fix how
+    // many units there are, so no two signatures pack alike.
+    uint64_t head = hit.length;
+    for (int k = 0; k < kBracketCount; ++k) head |= uint64_t{hit.bracket[k]} << (8 * (k + 1));
+    static_assert(kPackedSpanUnits == 4 && kBracketCount <= 7);
+    signature.words[0] = head;
+    signature.words[1] = uint64_t{units[0]} | uint64_t{units[1]} << 32;
+    signature.words[2] = uint64_t{units[2]} | uint64_t{units[3]} << 32;
     return true;
 }
 

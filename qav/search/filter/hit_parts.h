@@ -44,9 +44,10 @@ void SplitHit(const HitPartsSource& source, const uint32_t* data, size_t count, 
 // split one hit per signature.
 void HitSpanSignature(const uint32_t* data, size_t count, const CRetInfo& hit, std::string& signature);
 
-// HitSpanSignature packed into three words, for a hit whose units from the
-// first to the last any part can take are at most kPackedSpanUnits: two such
-// hits have equal packed signatures exactly when their signatures are equal.
+// What HitSpanSignature holds, packed into three words, for a hit whose units
+// from the first to the last any part can take are at most kPackedSpanUnits:
+// two such hits have equal packed signatures exactly when their signatures
+// are equal.
 // A frequency list keys most of its hits by it without building a text.
 constexpr int64_t kPackedSpanUnits = 4;
 struct PackedSpanSignature {
