@@ -237,14 +237,25 @@ void CQAVSearch::GetCount_Simple(CAtomRet* result, int64_t parallelFrom) {
         CRetInfo hit;
         // Without checks no hit parts are read: the test is the workers' one.
         const bool checks = !m_Condition.Checks().empty();
-        const bool stop = ForEachRecord(*result, [&](const OffsetRecordInfo& info) {
-            if (checks ? !IsOKContext(*result, info, hit, -1, false) : !IsCountedRecord(*result, info, hit))
+        const bool makingReadsWords = result->m_Query.queryLength > 0;
+        // Segments of no offset records are logged once, as a single walk would.
+        for (int s = 0; s < result->m_nSegCount; ++s) RecordsOfSegment(*result, s);
+        // The anchor words of a batch are read together, as the workers do:
+        // a query on a cold cache waits for each of them.
+        const bool stop = ForEachRecordBatchInRange<kTouchedHits>(
+            *result, 0, CountSegmentRecords(*result), [&](const OffsetRecordInfo* batch, int count) {
+                if (makingReadsWords) TouchAnchorWords(m_Corpus, batch, batch + count);
+                for (int i = 0; i < count; ++i) {
+                    const OffsetRecordInfo& info = batch[i];
+                    if (checks ? !IsOKContext(*result, info, hit, -1, false) : !IsCountedRecord(*result, info, hit))
+                        continue;
+                    const int range = CountRangeOf(info.fileNo, info.position);
+                    if (range < 0) continue;
+                    ++counts[static_cast<size_t>(range)];
+                    if (clock.Step()) return true;
+                }
                 return false;
-            const int range = CountRangeOf(info.fileNo, info.position);
-            if (range < 0) return false;
-            ++counts[static_cast<size_t>(range)];
-            return clock.Step();
-        });
+            });
         if (stop) m_bApproximate = 1;
     }
     m_FinalRect.ResetRows(ranges);
