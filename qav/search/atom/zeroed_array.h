@@ -23,8 +23,11 @@
 
 namespace qav {
 
-// Arrays of this many bytes or more are mapped rather than taken from the heap.
-constexpr size_t kMappedFromBytes = size_t{1} << 20;
+// Arrays of this many bytes or more are mapped rather than taken from the
+// heap. The merge area's two tag bitmaps (a megabyte each by default) are
+// among them: most queries never touch them, and from the heap every query
+// paid for clearing them.
+constexpr size_t kMappedFromBytes = size_t{1} << 18;
 
 // An emptied mapping of exactly bytes bytes kept by this thread, or null.
 void* TakeKeptMapping(size_t bytes);
