@@ -12,6 +12,20 @@ int PassShares() {
     return shares;
 }
 
+void PlaceCountsByShare(std::vector<std::vector<uint32_t>>& counts, size_t buckets, std::vector<uint32_t>& begin) {
+    begin.assign(buckets + 1, 0);
+    uint32_t placed = 0;
+    for (size_t bucket = 0; bucket < buckets; ++bucket) {
+        begin[bucket] = placed;
+        for (std::vector<uint32_t>& share : counts) {
+            const uint32_t count = share[bucket];
+            share[bucket] = placed;
+            placed += count;
+        }
+    }
+    begin[buckets] = placed;
+}
+
 void RunShares(int shares, const std::function<void(int share)>& work) {
     if (shares <= 1) {
         if (shares == 1) work(0);

@@ -4,7 +4,10 @@
 // the result is the one a single walk would give.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace qav {
 
@@ -15,6 +18,14 @@ namespace qav {
 int PassShares();
 // Passes over fewer items run on the calling thread alone.
 constexpr long long kSharedPassFrom = 20000;
+
+// The placing step of a counting sort done in shares: counts[share][bucket]
+// holds how many items the share has in the bucket, and becomes where the
+// share's first item of the bucket goes. The buckets follow one another and,
+// within a bucket, the shares do in order, so that the items of a bucket keep
+// the order of the shares. begin gets where each bucket starts, then the
+// number of items.
+void PlaceCountsByShare(std::vector<std::vector<uint32_t>>& counts, size_t buckets, std::vector<uint32_t>& begin);
 
 // Calls work(share) for share 0 .. shares - 1, share 0 on the calling thread
 // and the others on pool threads (or on the calling thread when none is free);

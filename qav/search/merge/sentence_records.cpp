@@ -49,19 +49,9 @@ bool SentenceRecords::Fill(const CAtomRet& atom, const RecordCompareContext& cor
         return false;
     }
 
-    m_start.assign(blocks + 1, 0);
-    uint32_t filed = 0;
-    for (size_t block = 0; block < blocks; ++block) {
-        m_start[block] = filed;
-        for (std::vector<uint32_t>& slots : next) {
-            const uint32_t count = slots[block];
-            slots[block] = filed;
-            filed += count;
-        }
-    }
-    m_start[blocks] = filed;
-    m_numbers.resize(filed);
-    m_placeInBlock.resize(filed);
+    PlaceCountsByShare(next, blocks, m_start);
+    m_numbers.resize(m_start[blocks]);
+    m_placeInBlock.resize(m_start[blocks]);
     RunShares(shares, [&](int share) {
         walk(share, [&](uint32_t& slot, uint64_t place, uint32_t number) {
             m_numbers[slot] = number;

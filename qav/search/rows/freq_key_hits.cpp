@@ -50,7 +50,6 @@ public:
     // False when memory ran out.
     bool Group(const std::vector<FreqKeyRun>& runs, const std::vector<std::vector<uint32_t>>& numbers, size_t keys) {
         std::vector<std::vector<uint32_t>> next(runs.size());  // per run: by key, where its next hit goes
-        m_begin.assign(keys + 1, 0);
         std::atomic<bool> noMemory{false};
         RunShares(static_cast<int>(runs.size()), [&](int r) {
             try {
@@ -63,17 +62,8 @@ public:
         });
         if (noMemory) return false;
         // A key's hits from run 0 first, then from run 1, and so on.
-        uint32_t placed = 0;
-        for (size_t number = 0; number < keys; ++number) {
-            m_begin[number] = placed;
-            for (std::vector<uint32_t>& counts : next) {
-                const uint32_t count = counts[number];
-                counts[number] = placed;
-                placed += count;
-            }
-        }
-        m_begin[keys] = placed;
-        m_sources.resize(placed);
+        PlaceCountsByShare(next, keys, m_begin);
+        m_sources.resize(m_begin[keys]);
         RunShares(static_cast<int>(runs.size()), [&](int r) {
             std::vector<uint32_t>& at = next[static_cast<size_t>(r)];
             ForKeptHits(runs, numbers, r, [&](uint32_t number, int32_t source) { m_sources[at[number]++] = source; });
