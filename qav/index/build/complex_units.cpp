@@ -1,5 +1,8 @@
 #include "qav/index/build/complex_units.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "common/text/gbk_char.h"
 #include "qav/index/format/unit_type.h"
 
@@ -56,8 +59,15 @@ std::vector<std::string> ComplexKeys(std::string_view text, int32_t type) {
     return keys;
 }
 
-void Add2ChildInfo(std::string_view text, int32_t type, ComplexUnitMap& map) {
-    for (const std::string& key : ComplexKeys(text, type)) map[key].emplace_back(text);
+void Add2ChildInfo(std::string_view text, int32_t type, ComplexUnitGroups& groups) {
+    for (std::string& key : ComplexKeys(text, type)) groups[std::move(key)].emplace_back(text);
+}
+
+ComplexUnitMap OrderedComplexUnits(ComplexUnitGroups&& groups) {
+    ComplexUnitMap ordered;
+    for (auto& [key, names] : groups) ordered.emplace(key, std::move(names));
+    groups.clear();
+    return ordered;
 }
 
 void Add2ChildInfo_Base(std::string_view chunkText, ComplexUnitMap& map) {
@@ -66,20 +76,26 @@ void Add2ChildInfo_Base(std::string_view chunkText, ComplexUnitMap& map) {
     map[std::string(unit)].emplace_back(chunkText);
 }
 
-ComplexUnitMap MergeHashBMInfo(const ComplexUnitMap& complexMap, const ComplexUnitMap& chunkMap) {
-    ComplexUnitMap merged;
-    for (const auto& [key, units] : complexMap) {
-        std::vector<std::string>& list = merged[key];
-        for (const std::string& unit : units) {
-            auto chunks = chunkMap.find(unit);
-            if (chunks == chunkMap.end())
-                list.push_back(unit);
-            else
-                list.insert(list.end(), chunks->second.begin(), chunks->second.end());
+ComplexUnitMap MergeHashBMInfo(ComplexUnitMap complexMap, const ComplexUnitMap& chunkMap) {
+    // Lists are rebuilt only where a unit was chunked; the others are kept.
+    if (!chunkMap.empty()) {
+        for (auto& [key, units] : complexMap) {
+            const bool chunked = std::any_of(units.begin(), units.end(),
+                                             [&](const std::string& unit) { return chunkMap.count(unit) > 0; });
+            if (!chunked) continue;
+            std::vector<std::string> list;
+            for (std::string& unit : units) {
+                auto chunks = chunkMap.find(unit);
+                if (chunks == chunkMap.end())
+                    list.push_back(std::move(unit));
+                else
+                    list.insert(list.end(), chunks->second.begin(), chunks->second.end());
+            }
+            units = std::move(list);
         }
     }
-    for (const auto& [unit, chunks] : chunkMap) merged[unit] = chunks;
-    return merged;
+    for (const auto& [unit, chunks] : chunkMap) complexMap[unit] = chunks;
+    return complexMap;
 }
 
 void WriteSubInfo2File(UnitIndexWriter& out, const ComplexUnitMap& map) {

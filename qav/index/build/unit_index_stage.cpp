@@ -1,5 +1,7 @@
 #include "qav/index/build/unit_index_stage.h"
 
+#include <utility>
+
 #include "qav/index/build/complex_units.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
@@ -21,15 +23,15 @@ bool WriteUnitIndexStage(const std::string& path, const std::string& textPrefix,
 
     // The unit list runs in descending count, so this takes every unit above
     // the threshold.
-    ComplexUnitMap complexMap;
+    ComplexUnitGroups groups;
     for (const CWord& unit : units.words) {
         if (int64_t{static_cast<uint32_t>(unit.count)} <= int64_t{minCountForComplex}) break;
-        Add2ChildInfo(unit.text, unit.type, complexMap);
+        Add2ChildInfo(unit.text, unit.type, groups);
     }
     ComplexUnitMap chunkMap;
     for (const CWord& chunk : chunks.words) Add2ChildInfo_Base(chunk.text, chunkMap);
 
-    WriteSubInfo2File(out, MergeHashBMInfo(complexMap, chunkMap));
+    WriteSubInfo2File(out, MergeHashBMInfo(OrderedComplexUnits(std::move(groups)), chunkMap));
     return out.Close();
 }
 
