@@ -68,8 +68,10 @@ void CountTables::MergeHash() {
 }
 
 void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) const {
+    // As in the merge, the two lists share nothing.
+    std::thread wordSort([&] { ToWordList(words, wordList, 1); });
     ToWordList(units, unitList, 0);
-    ToWordList(words, wordList, 1);
+    wordSort.join();
 }
 
 void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) {
