@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "qav/index/build/add_word.h"
+#include "qav/index/build/row_look_up.h"
 #include "qav/index/base/config.h"
 #include "qav/index/base/qav_log.h"
 
@@ -75,8 +76,30 @@ void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) 
 }
 
 void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) {
-    for (const CountTable* source : tables)
-        source->ForEach([&](std::string_view text, int32_t type, uint32_t count) { AddWord(table, text, count, type); });
+    // The merged table outgrows the caches: entries are added a batch at a
+    // time with their slots and nodes asked for ahead, in the order they come,
+    // so that each new entry still takes the next identifier.
+    struct Entry {
+        std::string_view text;
+        int32_t type;
+        uint32_t count;
+    };
+    constexpr size_t kBatch = 64;
+    std::vector<Entry> batch;
+    batch.reserve(kBatch);
+    RowLookUp<> row;
+    auto addBatch = [&] {
+        row.Start(table, batch.size(), [&](size_t i) { return batch[i].text; });
+        row.Walk([&](size_t i, uint64_t hash) { AddWord(table, batch[i].text, batch[i].count, batch[i].type, hash); });
+        batch.clear();
+    };
+    for (const CountTable* source : tables) {
+        source->ForEach([&](std::string_view text, int32_t type, uint32_t count) {
+            batch.push_back({text, type, count});
+            if (batch.size() == kBatch) addBatch();
+        });
+    }
+    addBatch();
 }
 
 void ToWordList(const CHashTable& table, CWordList& list, int mode) {
