@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "common/platform/file_handle.h"
+#include "common/text/byte_words.h"
 #include "common/text/encoding.h"
 #include "common/text/gbk_char.h"
 #include "qav/index/engine/qav_engine.h"
@@ -94,15 +94,11 @@ constexpr size_t kMaxSourceIdChars = 15;
 // Whether every byte of the text is an ASCII character other than NUL,
 // which reads the same in GBK and in UTF-8.
 bool IsPlainAscii(std::string_view text) {
-    constexpr uint64_t kEachByte = 0x0101010101010101u;
-    constexpr uint64_t kHighBits = 0x8080808080808080u;
     // A word at a time: lists of documents run to hundreds of kilobytes.
     size_t at = 0;
     for (; at + 8 <= text.size(); at += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + at, sizeof word);
-        const bool hasZero = ((word - kEachByte) & ~word & kHighBits) != 0;
-        if ((word & kHighBits) != 0 || hasZero) return false;
+        const uint64_t word = qz::words::Load(text.data() + at);
+        if (qz::words::HasHighByte(word) || qz::words::HasZeroByte(word)) return false;
     }
     return std::all_of(text.begin() + static_cast<ptrdiff_t>(at), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) - 1u < 0x7Fu; });

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+
+#include "common/text/byte_words.h"
 
 namespace qav {
 
@@ -15,20 +16,11 @@ namespace {
 // Whether a byte is written as an escape rather than as itself.
 constexpr bool NeedsEscape(unsigned char c) { return c < 32 || c == '"' || c == '\\'; }
 
-constexpr uint64_t kEachByte = 0x0101010101010101u;
-constexpr uint64_t kHighBits = 0x8080808080808080u;
-
-// Whether any byte of the word is zero.
-constexpr bool HasZeroByte(uint64_t word) { return ((word - kEachByte) & ~word & kHighBits) != 0; }
-
 // Whether any of the eight bytes at p may need an escape: a byte below 32,
 // '"' or '\\'. Bytes from 128 up are written as they are.
 bool MayNeedEscape(const char* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    const uint64_t low = ~word & kHighBits;  // bytes below 128
-    return ((word - kEachByte * 32) & low) != 0 || HasZeroByte(word ^ (kEachByte * '"')) ||
-           HasZeroByte(word ^ (kEachByte * '\\'));
+    const uint64_t word = qz::words::Load(p);
+    return qz::words::HasByteBelow(word, 32) || qz::words::HasByte(word, '"') || qz::words::HasByte(word, '\\');
 }
 
 }  // namespace
@@ -68,7 +60,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
 void FormattedJson::BeginObject() {
     BeforeValue();
     m_out += "{\n";
-    m_levels.push_back({true, true});
+    m_levels.push_back({true});
 }
 
 void FormattedJson::EndObject() {
@@ -81,7 +73,7 @@ void FormattedJson::EndObject() {
 void FormattedJson::BeginArray() {
     BeforeValue();
     m_out += '[';
-    m_levels.push_back({false, true});
+    m_levels.push_back({true});
 }
 
 void FormattedJson::EndArray() {

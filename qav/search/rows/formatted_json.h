@@ -33,9 +33,9 @@ public:
     void Number(int64_t value);
 
 private:
+    // An open object or array.
     struct Level {
-        bool isObject;
-        bool empty;
+        bool empty;  // no member or element written yet
     };
 
     // The separator an array element takes before it; none in an object,

@@ -1,7 +1,8 @@
 #include "qav/service/query/utf8_check.h"
 
 #include <cstdint>
-#include <cstring>
+
+#include "common/text/byte_words.h"
 
 namespace qav {
 
@@ -40,13 +41,9 @@ bool IsValidUtf8(std::string_view text) {
     for (size_t at = 0; at < text.size();) {
         // Answers are mostly ASCII: eight bytes without a high bit are eight
         // sequences.
-        uint64_t word;
-        if (at + sizeof word <= text.size()) {
-            std::memcpy(&word, text.data() + at, sizeof word);
-            if ((word & 0x8080808080808080u) == 0) {
-                at += sizeof word;
-                continue;
-            }
+        if (at + 8 <= text.size() && !qz::words::HasHighByte(qz::words::Load(text.data() + at))) {
+            at += 8;
+            continue;
         }
         const size_t length = SequenceLength(text, at);
         if (length == 0) return false;

@@ -179,7 +179,9 @@ TEST_F(HitPartsTest, EqualSpanSignaturesGiveEqualMatchGroupsAndGaps) {
                                 qav::PackHitSpanSignature(data.data(), data.size(), c.b, packedB);
         const size_t packedBytes = 1 + qav::kBracketCount + qav::kPackedSpanUnits * sizeof(uint32_t);
         EXPECT_EQ(packedBoth, a.size() <= packedBytes && b.size() <= packedBytes) << c.a.position;
-        if (packedBoth) EXPECT_EQ(packedA == packedB, c.same) << c.a.position << " " << int{c.b.length};
+        if (packedBoth) {
+            EXPECT_EQ(packedA == packedB, c.same) << c.a.position << " " << int{c.b.length};
+        }
         if (a != b) continue;
         const qav::CSplitedRet x = Split(data, c.a, 0), y = Split(data, c.b, 0);
         EXPECT_EQ(x.m_Match, y.m_Match);
