@@ -40,7 +40,9 @@ WorkingFolder::WorkingFolder(const std::string& folder) : previous_(fs::current_
 }
 
 WorkingFolder::~WorkingFolder() {
-    if (entered_) EXPECT_EQ(0, chdir(previous_.c_str())) << previous_;
+    if (entered_) {
+        EXPECT_EQ(0, chdir(previous_.c_str())) << previous_;
+    }
 }
 
 std::string Gbk(const std::string& utf8) {

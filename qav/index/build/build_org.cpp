@@ -71,6 +71,8 @@ void CQAVIdx::FreeTables() {
     m_Tables.words.Reset(1);
     m_Tables.group_units.clear();
     m_Tables.group_words.clear();
+    m_Tables.group_unit_ids.clear();
+    m_Tables.group_word_ids.clear();
     m_SplitUnitHash.Reset(1);
     m_WordList_U = CWordList();
     m_WordList_W = CWordList();

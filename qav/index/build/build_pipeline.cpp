@@ -136,6 +136,8 @@ int CQAVIdx::QAVIdxAllInOne(const std::string& configFile, const std::string& co
     // sort loads the corpus. Their many small blocks leave the heap too
     // scattered for the allocator to shrink it by itself, so it is asked to.
     m_Tables.group_units.clear();
+    m_Tables.group_unit_ids.clear();
+    m_Tables.group_word_ids.clear();
     m_Tables.words.Reset(1);
     malloc_trim(0);
     stages.Begin("Sort Offset\n");

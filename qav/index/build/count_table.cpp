@@ -21,24 +21,26 @@ void CountTable::PrefetchNode(uint64_t hash) const {
     __builtin_prefetch(entry.text);
 }
 
-void CountTable::Add(std::string_view text, int32_t type, uint32_t count, uint64_t hash) {
+uint32_t CountTable::Add(std::string_view text, int32_t type, uint32_t count, uint64_t hash) {
     names_.MakeRoom([this](uint32_t place) { return TextAt(place); }, NameHash);
     const size_t slot = Find(text, hash);
     if (!names_.Used(slot)) {
-        names_.Fill(slot, hash, NewEntry(KeepText(text), text.size(), type, count));
-        return;
+        const uint32_t added = NewEntry(KeepText(text), text.size(), type, count);
+        names_.Fill(slot, hash, added);
+        return added;
     }
     uint32_t place = names_.First(slot);
     for (;; place = At(place).same_name) {
         if (At(place).type == type) {
             At(place).count += count;
-            return;
+            return place;
         }
         if (At(place).same_name == kNoEntry) break;
     }
     // A new type of a known text shares its bytes and follows its other types.
     const uint32_t added = NewEntry(At(place).text, text.size(), type, count);
     At(place).same_name = added;
+    return added;
 }
 
 uint32_t CountTable::Count(std::string_view text, int32_t type) const {

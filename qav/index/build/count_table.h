@@ -37,20 +37,22 @@ public:
     void PrefetchSlot(uint64_t hash) const { names_.Prefetch(hash); }
     void PrefetchNode(uint64_t hash) const;
 
-    // Adds count to (text, type), making the entry when missing.
-    void Add(std::string_view text, int32_t type, uint32_t count) { Add(text, type, count, NameHash(text)); }
-    void Add(std::string_view text, int32_t type, uint32_t count, uint64_t hash);
+    // Adds count to (text, type), making the entry when missing; returns the
+    // entry's place, which it keeps (places count the entries from 0 in the
+    // order they were made).
+    uint32_t Add(std::string_view text, int32_t type, uint32_t count) { return Add(text, type, count, NameHash(text)); }
+    uint32_t Add(std::string_view text, int32_t type, uint32_t count, uint64_t hash);
     // The count of (text, type); 0 when it was never added.
     uint32_t Count(std::string_view text, int32_t type) const;
 
-    // Calls f(text, type, count) for every entry, bucket by bucket
+    // Calls f(place, text, type, count) for every entry, bucket by bucket
     // (CHashTable::HashText modulo the bucket count), each bucket in the order
     // its entries were added.
     template <typename F>
     void ForEach(F&& f) const {
         for (const uint32_t place : WalkOrder()) {
             const Entry& entry = At(place);
-            f(std::string_view(entry.text, entry.length), entry.type, entry.count);
+            f(place, std::string_view(entry.text, entry.length), entry.type, entry.count);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "qav/index/base/config.h"
@@ -12,6 +13,7 @@
 #include "qav/index/build/process_line.h"
 #include "qav/index/base/qav_log.h"
 #include "qav/index/build/qav_tree.h"
+#include "qav/index/build/sentence_stream.h"
 #include "qav/index/build/sentence_units.h"
 #include "common/platform/zq_thread.h"
 #include "qav/index/format/unit_type.h"
@@ -34,6 +36,13 @@ bool CountGroup(CThreadInfo& info) {
     CPNInfo pn_info;
     QavLog("  ThreadInfo[%d] init done, tree_type=%d\n", info.number, config.m_CorpusKind);
 
+    SentenceStreamWriter stream;
+    if (!info.stream_path.empty() && !stream.Open(info.stream_path)) {
+        QavLog("Error open %s\n", info.stream_path.c_str());
+        return false;
+    }
+    CountedLine counted_line;
+
     uint64_t position = kFirstPosition;
     int lines_processed = 0;
     std::string line;
@@ -53,17 +62,33 @@ bool CountGroup(CThreadInfo& info) {
 
         qz::LineReader reader(file.get(), qz::kMaxDataLineBytes);
         for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
-            if (position >= kPositionLimit) continue;
+            const bool whole = result == qz::LineReader::kLine;
+            if (position >= kPositionLimit) {
+                // The offset pass warns of each whole line past the limit.
+                if (whole && stream.is_open()) stream.Add(false, 0, nullptr, {}, {});
+                continue;
+            }
             uint32_t word_count = 0;
-            bool counted =
-                result == qz::LineReader::kLine && ProcessLine_Count(DataLineSentence(line), tree, *info.unit_counts,
-                                                                 *info.word_counts, pn_info, kind, word_count);
+            const char* sentence = whole ? DataLineSentence(line) : nullptr;
+            const bool counted = whole && ProcessLine_Count(sentence, tree, *info.unit_counts, *info.word_counts,
+                                                            pn_info, kind, word_count, &counted_line);
             if (!counted && warnings) fprintf(warnings.get(), "Warning:%s\n", line.c_str());
+            // The offset pass takes every whole line, counted or not.
+            if (whole && stream.is_open()) {
+                const bool numbered = sentence != line.c_str();  // a line number before the tab
+                stream.Add(numbered, numbered ? std::strtoll(line.c_str(), nullptr, 10) : 0,
+                           counted ? counted_line.sentence : nullptr, counted_line.word_places,
+                           counted_line.unit_places);
+            }
             position += word_count;
             ++lines_processed;
             if (lines_processed == 1) QavLog("  ThreadInfo[%d] first line processed OK\n", info.number);
             if (lines_processed % kLineProgressStep == 0) QavLog("Thread %d Line %d\n", info.number, lines_processed);
         }
+    }
+    if (stream.is_open() && !stream.Close()) {
+        QavLog("Error write %s\n", info.stream_path.c_str());
+        return false;
     }
     return true;
 }

@@ -23,9 +23,16 @@ struct CThreadInfo {
     CountTable* unit_counts = nullptr;  // counting pass: the group's own tables
     CountTable* word_counts = nullptr;
     const CHashTable* word_hash = nullptr;  // offset pass: the merged word table
+    // Offset pass: the merged identifiers of the group's counted units and
+    // words, by their places in the group's counting tables.
+    const std::vector<int32_t>* unit_ids = nullptr;
+    const std::vector<int32_t>* word_ids = nullptr;
     std::vector<std::string> files;  // data text files, in line order
     std::vector<int> kinds;          // their kinds from "List.txt"; -1 unknown
     CConfig* config = nullptr;
+    // The group's sentence stream (sentence_stream.h): written by the
+    // counting pass when given, read by the offset pass.
+    std::string stream_path;
     // Offset pass only.
     const CWordList* unit_list = nullptr;
     COrgInfo* org_info = nullptr;  // older pipeline's document table of the group; may be null

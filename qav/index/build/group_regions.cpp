@@ -7,18 +7,11 @@
 
 #include "common/platform/positioned_io.h"
 #include "qav/index/base/qav_log.h"
-#include "qav/index/build/row_look_up.h"
 #include "qav/index/format/offset_record.h"
 
 namespace qav {
 
 namespace {
-
-// One row per thread, so that the offset pass does not allocate it per sentence.
-RowLookUp<>& SentenceRow() {
-    thread_local RowLookUp<> row;
-    return row;
-}
 
 // Writes the buffered records after those the slice wrote before.
 bool FlushSlice(GroupSlice& slice, const std::vector<int>& fds, int width) {
@@ -51,6 +44,7 @@ GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t
     : list_(list),
       merged_(merged),
       ids_(list.words.size(), -1),
+      list_entries_(static_cast<size_t>(std::max(merged.next_id, 0)), -1),
       ends_(list.words.size()),
       slices_(groupCount),
       buffers_(groupCount) {
@@ -59,7 +53,10 @@ GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t
         const CWord& unit = list.words[i];
         ends_[i] = unit.offset;
         const CHashNode* node = merged.GetHashNode(unit.text, unit.type);
-        if (node && node->id >= 0 && static_cast<size_t>(node->id) < idCount) ids_[i] = node->id;
+        if (node && node->id >= 0 && static_cast<size_t>(node->id) < idCount) {
+            ids_[i] = node->id;
+            list_entries_[static_cast<size_t>(node->id)] = static_cast<int32_t>(i);
+        }
     }
 }
 
@@ -78,6 +75,7 @@ bool GroupSlices::AddGroup(const CountTable& counted, int threads) {
             slice.count = count;
             slice.offset = ends_[static_cast<size_t>(i)];
             slice.file_no = unit.file_no;
+            slice.width = static_cast<uint8_t>(width);
             ends_[static_cast<size_t>(i)] += int64_t{count} * width;
         }
     });
@@ -85,9 +83,12 @@ bool GroupSlices::AddGroup(const CountTable& counted, int threads) {
 }
 
 GroupSlice* GroupSlices::SliceOf(size_t g, const CHashNode* mergedNode) {
-    if (!mergedNode || g >= ready_ || mergedNode->id < 0 || static_cast<size_t>(mergedNode->id) >= slices_[g].size())
-        return nullptr;
-    return &slices_[g][static_cast<size_t>(mergedNode->id)];
+    return mergedNode ? SliceOf(g, mergedNode->id) : nullptr;
+}
+
+GroupSlice* GroupSlices::SliceOf(size_t g, int32_t mergedId) {
+    if (g >= ready_ || mergedId < 0 || static_cast<size_t>(mergedId) >= slices_[g].size()) return nullptr;
+    return &slices_[g][static_cast<size_t>(mergedId)];
 }
 
 const GroupSlice* GroupSlices::Slice(size_t g, std::string_view text, int32_t type) const {
@@ -96,32 +97,32 @@ const GroupSlice* GroupSlices::Slice(size_t g, std::string_view text, int32_t ty
 
 int GroupSlices::Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds) {
     const CHashNode* node = merged_.GetHashNode(entry.first.text, entry.first.type);
-    return AddToSlice(g, SliceOf(g, node), entry.first.type, entry, fds);
+    return AddToSlice(g, SliceOf(g, node), entry.second, fds);
 }
 
-bool GroupSlices::AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds) {
-    // The slices lie apart from the nodes that lead to them: the row's slices
-    // are all found (and asked for) first, so that their reads overlap too.
+bool GroupSlices::AddLine(size_t g, const std::vector<StreamedUnit>& units, const std::vector<int32_t>& unitIds,
+                          uint8_t fileNo, uint32_t position, const std::vector<int>& fds) {
+    // The slices lie all over their table: the line's slices are all found
+    // (and asked for) first, so that their reads overlap.
     thread_local std::vector<GroupSlice*> found;
     found.resize(units.size());
-    RowLookUp<>& row = SentenceRow();
-    row.Start(merged_, units.size(), [&](size_t i) { return std::string_view(units[i].first.text); });
-    row.Walk([&](size_t i, uint64_t hash) {
-        const CWord& unit = units[i].first;
-        GroupSlice* slice = SliceOf(g, merged_.GetHashNode(unit.text, unit.type, hash));
+    for (size_t i = 0; i < units.size(); ++i) {
+        const uint32_t place = units[i].place;
+        GroupSlice* slice = place < unitIds.size() ? SliceOf(g, unitIds[place]) : nullptr;
         if (slice) __builtin_prefetch(slice, 1);
         found[i] = slice;
-    });
+    }
     bool written = true;
-    for (size_t i = 0; i < units.size(); ++i)
-        if (AddToSlice(g, found[i], units[i].first.type, units[i], fds) == 0) written = false;
+    for (size_t i = 0; i < units.size(); ++i) {
+        const CSortIdxUnit record{fileNo, position, units[i].index, units[i].clause, units[i].span};
+        if (AddToSlice(g, found[i], record, fds) == 0) written = false;
+    }
     return written;
 }
 
-int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
-                            const std::vector<int>& fds) {
+int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, const CSortIdxUnit& record, const std::vector<int>& fds) {
     if (!slice || slice->written + slice->stored >= slice->count) return -1;
-    const int width = OffsetRecordWidth(type);
+    const int width = slice->width;
     const uint32_t room = SliceBufferRecords(slice->count);
     if (!slice->records) {
         // Made at the first record, so that no buffer exists while the
@@ -129,13 +130,15 @@ int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, int32_t type, const Idx
         const size_t bytes = size_t{room} * width;
         slice->records = buffers_[g].Take(bytes);
         if (!slice->records) {
+            const size_t id = static_cast<size_t>(slice - slices_[g].data());
+            const int32_t entry = id < list_entries_.size() ? list_entries_[id] : -1;
             QavLog("SetNodeInfo: failed to allocate %zu bytes for word [%s] (count=%u)\n", bytes,
-                   entry.first.text.c_str(), slice->count);
+                   entry >= 0 ? list_.words[static_cast<size_t>(entry)].text.c_str() : "", slice->count);
             return 0;
         }
     }
     if (slice->stored == room && !FlushSlice(*slice, fds, width)) return 0;
-    if (width > 0) EncodeOffsetRecord(entry.second, width, slice->records + size_t{slice->stored} * width);
+    if (width > 0) EncodeOffsetRecord(record, width, slice->records + size_t{slice->stored} * width);
     ++slice->stored;
     return 1;
 }
@@ -149,6 +152,7 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
         // of the many small units that follow one another, which the pass
         // held whole.
         std::vector<unsigned char> run;
+        run.reserve(kCloseRunBytes);  // never grown: every part's run is alive at once
         int runFd = -1;
         int64_t runStart = 0;
         auto writeRun = [&] {
@@ -158,7 +162,8 @@ bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int thr
         };
         auto addToRun = [&](int fd, int64_t at, const unsigned char* bytes, size_t size) {
             const bool follows = fd == runFd && runStart + static_cast<int64_t>(run.size()) == at;
-            if (!run.empty() && (!follows || run.size() >= kCloseRunBytes) && !writeRun()) return false;
+            if (!run.empty() && (!follows || run.size() + size > kCloseRunBytes) && !writeRun()) return false;
+            if (size >= kCloseRunBytes) return qz::WriteAt(fd, bytes, size, at);  // too large to gather
             if (run.empty()) {
                 runFd = fd;
                 runStart = at;

@@ -15,6 +15,7 @@
 
 #include "qav/index/build/count_table.h"
 #include "qav/index/engine/hash_table.h"
+#include "qav/index/build/sentence_stream.h"
 #include "qav/index/build/sentence_units.h"
 #include "qav/index/build/slice_buffers.h"
 #include "qav/index/format/word_list.h"
@@ -22,7 +23,7 @@
 namespace qav {
 
 // Bytes that closing the slices gathers for one write at most.
-constexpr size_t kCloseRunBytes = size_t{1} << 20;
+constexpr size_t kCloseRunBytes = size_t{256} << 10;
 // Records a unit's buffer holds at least before they are written to its
 // slice (all of them when it has fewer).
 constexpr uint32_t kSliceBufferRecords = 32;
@@ -41,6 +42,7 @@ struct GroupSlice {
     uint32_t stored = 0;   // records held in the buffer
     uint32_t written = 0;  // records already written to the slice
     uint8_t file_no = 0;   // offset file number
+    uint8_t width = 0;     // bytes of one of the unit's records
     // The buffer, from its group's SliceBuffers; null before the first
     // record and once closed.
     unsigned char* records = nullptr;
@@ -66,10 +68,13 @@ public:
     // did not count it or its slice is full; 0 when writing failed or the
     // buffer cannot be allocated.
     int Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds);
-    // Add for each of one sentence's unit occurrences, in order, their merged
-    // nodes looked up as a row; false when writing failed. Groups may add
-    // side by side, each from one thread.
-    bool AddSentence(size_t g, const std::vector<IdxUnitEntry>& units, const std::vector<int>& fds);
+    // Add for each unit occurrence of one line of group g's sentence stream,
+    // in order: unitIds gives the merged identifier of each place of the
+    // group's unit counting table; the records take fileNo and position.
+    // False when writing failed. Groups may add side by side, each from one
+    // thread.
+    bool AddLine(size_t g, const std::vector<StreamedUnit>& units, const std::vector<int32_t>& unitIds, uint8_t fileNo,
+                 uint32_t position, const std::vector<int>& fds);
 
     // After all groups: writes what the buffers still hold, a unit's groups
     // together in one piece where they lie back to back, and frees the
@@ -87,13 +92,16 @@ public:
 
 private:
     GroupSlice* SliceOf(size_t g, const CHashNode* mergedNode);
-    int AddToSlice(size_t g, GroupSlice* slice, int32_t type, const IdxUnitEntry& entry,
-                   const std::vector<int>& fds);
+    GroupSlice* SliceOf(size_t g, int32_t mergedId);
+    int AddToSlice(size_t g, GroupSlice* slice, const CSortIdxUnit& record, const std::vector<int>& fds);
 
     const CWordList& list_;
     const CHashTable& merged_;
     // Merged identifier of each listed unit; -1 when the table lacks it.
     std::vector<int32_t> ids_;
+    // The other way: the list entry of each merged identifier; -1 for units
+    // the list left out.
+    std::vector<int32_t> list_entries_;
     // End of the slices given so far in each listed unit's region.
     std::vector<int64_t> ends_;
     // Per group, one slice per merged identifier, so that a look-up in the

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <exception>
 #include <string>
 
@@ -11,14 +10,13 @@
 #include "common/platform/file_handle.h"
 #include "qav/index/format/index_files.h"
 #include "qav/index/format/index_text_lines.h"
-#include "common/text/line_reader.h"
+#include "common/platform/byte_codec.h"
 #include "qav/index/engine/org_info.h"
-#include "qav/index/build/pn_info.h"
-#include "qav/index/build/process_line.h"
 #include "qav/index/build/qav_idx.h"
 #include "qav/index/base/qav_log.h"
-#include "qav/index/build/qav_tree.h"
 #include "qav/index/build/group_regions.h"
+#include "qav/index/build/sentence_stream.h"
+#include "qav/index/format/unit_type.h"
 #include "qav/index/build/unit_records.h"
 #include "common/platform/zq_thread.h"
 
@@ -29,9 +27,32 @@ namespace {
 // Largest byte offset at which a sentence may start: its position must fit in 32 bits.
 constexpr uint64_t kLastSentenceByte = kMaxSentenceByteOffset - 1;
 
+// Writes the identifiers of a line's words to the data file, and that of "|"
+// when the line asks for it: as far as the first word without one, when the
+// line fails. bytes is the caller's scratch.
+bool WriteLineWords(const StreamedLine& line, const std::vector<int32_t>& wordIds, int32_t barId, FILE* dataFile,
+                    std::string& bytes, uint64_t& length) {
+    bytes.clear();
+    bool complete = true;
+    for (const uint32_t place : line.words) {
+        const int32_t id = place < wordIds.size() ? wordIds[place] : -1;
+        if (id == -1) {
+            complete = false;
+            break;
+        }
+        qz::bytes::Append(bytes, static_cast<uint32_t>(id));
+    }
+    if (complete && line.closing_bar && barId != -1) qz::bytes::Append(bytes, static_cast<uint32_t>(barId));
+    const size_t written = fwrite(bytes.data(), 1, bytes.size(), dataFile);
+    length += written;
+    return complete && written == bytes.size();
+}
+
+// The offset pass of one group: the lines the counting pass streamed, each
+// as the text it came from would give it.
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
-    if (!info.offset_fds || !info.slices) return false;
+    if (!info.offset_fds || !info.slices || !info.unit_ids || !info.word_ids || !info.word_hash) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
@@ -50,60 +71,48 @@ bool OffsetGroup(CThreadInfo& info) {
         QavLog("Error write %s\n", dataPath.c_str());
         return false;
     }
+    SentenceStreamReader stream;
+    if (!stream.Open(info.stream_path)) {
+        QavLog("Error open %s\n", info.stream_path.c_str());
+        return false;
+    }
     // The data file's length, followed here instead of asked of the stream on every line.
     uint64_t length = static_cast<uint64_t>(header);
 
-    CQAVTree tree;
-    tree.SetConfig(info.config);
-    CPNInfo pn;
+    const CHashNode* bar = info.word_hash->GetHashNode("|", UNIT_WORD);
+    const int32_t barId = bar ? bar->id : -1;
     int64_t docState = 0;
     std::string docName;
-    std::string line;
+    std::string bytes;
     int64_t lines = 0;
     GroupSlices& slices = *info.slices;
     const std::vector<int>& fds = *info.offset_fds;
-    bool recordsLost = false;
-    const UnitRecordSink store = [&](const std::vector<IdxUnitEntry>& sentenceUnits) {
-        if (!slices.AddSentence(info.number, sentenceUnits, fds)) recordsLost = true;
-    };
-
-    for (size_t i = 0; i < info.files.size(); ++i) {
-        const std::string& path = info.files[i];
-        const int kind = info.FileKind(i);
-        qz::FileHandle in = qz::OpenFile(path, "rb");
-        if (!in) {
-            QavLog("Error open %s\n", path.c_str());
+    for (StreamedLine line; stream.Next(line);) {
+        if (length > kLastSentenceByte) {
+            QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
+                       static_cast<long long>(length / 4));
+            continue;
+        }
+        const uint32_t position = static_cast<uint32_t>(length / 4);
+        if (line.has_line_no) {
+            if (info.org_info) info.org_info->LineNo2Offset(line.line_no, docState, position, info.number, docName);
+            const std::string idLine = IdLine(CombineSentNo(position, static_cast<uint8_t>(g)), line.line_no);
+            fwrite(idLine.data(), 1, idLine.size(), ids.get());
+        }
+        if (line.collected && WriteLineWords(line, *info.word_ids, barId, data.get(), bytes, length) &&
+            !slices.AddLine(info.number, line.units, *info.unit_ids, static_cast<uint8_t>(g), position, fds)) {
+            QavLog("WriteOffset2File Error\n");
             return false;
         }
-        qz::LineReader reader(in.get(), qz::kMaxDataLineBytes);
-        for (qz::LineReader::Result result; (result = reader.Next(line)) != qz::LineReader::kEnd;) {
-            // Refused by the counting pass as well, which reads through the same reader.
-            if (result != qz::LineReader::kLine) continue;
-            if (length > kLastSentenceByte) {
-                QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
-                           static_cast<long long>(length / 4));
-                continue;
-            }
-            const uint32_t position = static_cast<uint32_t>(length / 4);
-            const char* sentence = DataLineSentence(line);
-            if (sentence != line.c_str()) {  // a line number before the tab
-                const int64_t lineNo = std::strtoll(line.c_str(), nullptr, 10);
-                if (info.org_info) info.org_info->LineNo2Offset(lineNo, docState, position, info.number, docName);
-                const std::string idLine = IdLine(CombineSentNo(position, static_cast<uint8_t>(g)), lineNo);
-                fwrite(idLine.data(), 1, idLine.size(), ids.get());
-            }
-            ProcessLine_Offset(sentence, tree, store, *info.word_hash, static_cast<uint8_t>(g), position, data.get(),
-                               pn, kind, &length);
-            if (ferror(data.get()) || ferror(ids.get())) {
-                QavLog("Error write %s\n", ferror(data.get()) ? dataPath.c_str() : idPath.c_str());
-                return false;
-            }
-            if (recordsLost) {
-                QavLog("WriteOffset2File Error\n");
-                return false;
-            }
-            if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
+        if (ferror(data.get()) || ferror(ids.get())) {
+            QavLog("Error write %s\n", ferror(data.get()) ? dataPath.c_str() : idPath.c_str());
+            return false;
         }
+        if (++lines % 100000 == 0) QavLogOnly("Thread %d Line %lld\n", g, static_cast<long long>(lines));
+    }
+    if (stream.failed()) {
+        QavLog("Error read %s\n", info.stream_path.c_str());
+        return false;
     }
     if (!WriteTail(data.get()) || !qz::CloseFile(data)) {
         QavLog("Error write %s\n", dataPath.c_str());
@@ -136,8 +145,15 @@ bool CQAVIdx::CreateOffset() {
     const CFileInfo& files = m_Config.m_FileInfo;
     const int groups = m_nGroupCount;
     if (groups < 0 || m_Tables.group_units.size() < static_cast<size_t>(groups) ||
-        m_FileGroups.size() < static_cast<size_t>(groups))
+        m_Tables.group_unit_ids.size() < static_cast<size_t>(groups) ||
+        m_Tables.group_word_ids.size() < static_cast<size_t>(groups) ||
+        m_SentenceStreams.size() < static_cast<size_t>(groups))
         return false;
+    // The streams go however the pass ends.
+    struct StreamsRemoved {
+        SentenceStreamFiles& streams;
+        ~StreamsRemoved() { streams.Remove(); }
+    } streamsRemoved{m_SentenceStreams};
     for (int n = 0; n < kMaxGroups; ++n) {
         remove(DatFilePath(files.Data, n).c_str());
         remove(IdFilePath(files.DataInInfo, n).c_str());
@@ -180,8 +196,9 @@ bool CQAVIdx::CreateOffset() {
         info.number = static_cast<uint32_t>(g);
         info.slices = &slices;
         info.word_hash = &m_Tables.words;
-        info.files = m_FileGroups[g];
-        if (static_cast<size_t>(g) < m_KindGroups.size()) info.kinds = m_KindGroups[g];
+        info.unit_ids = &m_Tables.group_unit_ids[g];
+        info.word_ids = &m_Tables.group_word_ids[g];
+        info.stream_path = m_SentenceStreams.Path(static_cast<size_t>(g));
         info.config = &m_Config;
         info.unit_list = &m_WordList_U;
         if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];

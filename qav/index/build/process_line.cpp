@@ -20,15 +20,25 @@ SentenceLookUps& LookUps() {
     return lookUps;
 }
 
-void CountUnits(const SentenceUnits& sentence, CountTable& unitHash, CountTable& wordHash, uint32_t& wordCount) {
+void CountUnits(const SentenceUnits& sentence, CountTable& unitHash, CountTable& wordHash, uint32_t& wordCount,
+                CountedLine* counted) {
     SentenceLookUps& rows = LookUps();
     rows.counted_words.Start(wordHash, sentence.words.size(), [&](size_t i) { return sentence.words[i]; });
     rows.counted_units.Start(unitHash, sentence.units.size(),
                              [&](size_t i) { return std::string_view(sentence.units[i].first.text); });
-    rows.counted_words.Walk([&](size_t i, uint64_t hash) { wordHash.Add(sentence.words[i], UNIT_WORD, 1, hash); });
+    if (counted) {
+        counted->sentence = &sentence;
+        counted->word_places.resize(sentence.words.size());
+        counted->unit_places.resize(sentence.units.size());
+    }
+    rows.counted_words.Walk([&](size_t i, uint64_t hash) {
+        const uint32_t place = wordHash.Add(sentence.words[i], UNIT_WORD, 1, hash);
+        if (counted) counted->word_places[i] = place;
+    });
     rows.counted_units.Walk([&](size_t i, uint64_t hash) {
         const CWord& unit = sentence.units[i].first;
-        unitHash.Add(unit.text, unit.type, 1, hash);
+        const uint32_t place = unitHash.Add(unit.text, unit.type, 1, hash);
+        if (counted) counted->unit_places[i] = place;
     });
     wordCount = sentence.WordCount();
 }
@@ -93,10 +103,10 @@ const char* DataLineSentence(const std::string& line) {
 }
 
 bool ProcessLine_Count(const char* line, CQAVTree& tree, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
-                       int kind, uint32_t& wordCount) {
+                       int kind, uint32_t& wordCount, CountedLine* counted) {
     SentenceUnits& sentence = Scratch();
     if (!CollectLineUnits(line, tree, info, kind, sentence)) return false;
-    CountUnits(sentence, unitHash, wordHash, wordCount);
+    CountUnits(sentence, unitHash, wordHash, wordCount, counted);
     return true;
 }
 
@@ -104,7 +114,7 @@ bool ProcessLine_Count_Seg(const char* line, CountTable& unitHash, CountTable& w
                            const CConfig& config, uint32_t& wordCount) {
     SentenceUnits& sentence = Scratch();
     CollectSegUnits(line, info, config, sentence);
-    CountUnits(sentence, unitHash, wordHash, wordCount);
+    CountUnits(sentence, unitHash, wordHash, wordCount, nullptr);
     return true;
 }
 

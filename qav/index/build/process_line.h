@@ -29,11 +29,21 @@ const char* DataLineSentence(const std::string& line);
 // units up as a row.
 using UnitRecordSink = std::function<void(const std::vector<IdxUnitEntry>&)>;
 
+// A counted line: its words and units, and the places they have in the
+// counting tables, in the same order. The sentence is the counting thread's
+// scratch and lasts until its next line.
+struct CountedLine {
+    const SentenceUnits* sentence = nullptr;
+    std::vector<uint32_t> word_places;
+    std::vector<uint32_t> unit_places;
+};
+
 // Counting pass: every word (type 7) and every unit with count 1. wordCount is
 // the number of words the sentence takes in the data file. False when the
-// line's tree cannot be read; nothing is counted then.
+// line's tree cannot be read; nothing is counted then. When counted is given,
+// a counted line's words, units and places go there.
 bool ProcessLine_Count(const char* line, CQAVTree& tree, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
-                       int kind, uint32_t& wordCount);
+                       int kind, uint32_t& wordCount, CountedLine* counted = nullptr);
 bool ProcessLine_Count_Seg(const char* line, CountTable& unitHash, CountTable& wordHash, CPNInfo& info,
                            const CConfig& config, uint32_t& wordCount);
 

@@ -17,6 +17,7 @@ bool CQAVIdx::CountUnitWord() {
     const size_t groups = static_cast<size_t>(std::max(m_nGroupCount, 0));
     if (m_Tables.group_units.size() < groups || m_Tables.group_words.size() < groups || m_FileGroups.size() < groups)
         return false;
+    m_SentenceStreams.Name(m_Config.m_FileInfo.Data, static_cast<int>(groups));
     std::vector<CThreadInfo> infos(groups);
     for (size_t g = 0; g < groups; ++g) {
         CThreadInfo& info = infos[g];
@@ -26,6 +27,7 @@ bool CQAVIdx::CountUnitWord() {
         info.files = m_FileGroups[g];
         if (g < m_KindGroups.size()) info.kinds = m_KindGroups[g];
         info.config = &m_Config;
+        info.stream_path = m_SentenceStreams.Path(g);
     }
     return qav::CountUnitWord(infos);
 }

@@ -55,6 +55,8 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
             std::max(static_cast<uint32_t>(std::max(sizes.HashSize_WordList, 0) / groupCount), kMinGroupWordBuckets);
     group_units.clear();
     group_words.clear();
+    group_unit_ids.clear();
+    group_word_ids.clear();
     for (int g = 0; g < groupCount; ++g) {
         group_units.push_back(std::make_unique<CountTable>(Buckets(sizes.HashSize_IdxUnit)));
         group_words.push_back(std::make_unique<CountTable>(group_word_buckets));
@@ -63,8 +65,8 @@ void CountTables::InitHash(const CConfig& config, int groupCount) {
 
 void CountTables::MergeHash() {
     // The two merges share nothing: the words are merged beside the units.
-    std::thread wordMerge([this] { qav::MergeHash(words, Pointers(group_words)); });
-    qav::MergeHash(units, Pointers(group_units));
+    std::thread wordMerge([this] { group_word_ids = qav::MergeHash(words, Pointers(group_words)); });
+    group_unit_ids = qav::MergeHash(units, Pointers(group_units));
     wordMerge.join();
 }
 
@@ -75,7 +77,7 @@ void CountTables::HashTables2WordList(CWordList& unitList, CWordList& wordList) 
     wordSort.join();
 }
 
-void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) {
+std::vector<std::vector<int32_t>> MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) {
     // The merged table outgrows the caches: entries are added a batch at a
     // time with their slots and nodes asked for ahead, in the order they come,
     // so that each new entry still takes the next identifier.
@@ -83,6 +85,7 @@ void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) 
         std::string_view text;
         int32_t type;
         uint32_t count;
+        int32_t* id;  // where the entry's merged identifier goes
     };
     constexpr size_t kBatch = 64;
     std::vector<Entry> batch;
@@ -90,16 +93,22 @@ void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables) 
     RowLookUp<> row;
     auto addBatch = [&] {
         row.Start(table, batch.size(), [&](size_t i) { return batch[i].text; });
-        row.Walk([&](size_t i, uint64_t hash) { AddWord(table, batch[i].text, batch[i].count, batch[i].type, hash); });
+        row.Walk([&](size_t i, uint64_t hash) {
+            *batch[i].id = AddWord(table, batch[i].text, batch[i].count, batch[i].type, hash)->id;
+        });
         batch.clear();
     };
-    for (const CountTable* source : tables) {
-        source->ForEach([&](std::string_view text, int32_t type, uint32_t count) {
-            batch.push_back({text, type, count});
+    std::vector<std::vector<int32_t>> ids(tables.size());
+    for (size_t t = 0; t < tables.size(); ++t) {
+        ids[t].assign(tables[t]->size(), -1);
+        tables[t]->ForEach([&](uint32_t place, std::string_view text, int32_t type, uint32_t count) {
+            batch.push_back({text, type, count, &ids[t][place]});
             if (batch.size() == kBatch) addBatch();
         });
+        // Each table's identifiers are complete before the next table's vector is made.
+        addBatch();
     }
-    addBatch();
+    return ids;
 }
 
 void ToWordList(const CHashTable& table, CWordList& list, int mode) {

@@ -25,6 +25,11 @@ struct CountTables {
     CHashTable words;
     std::vector<std::unique_ptr<CountTable>> group_units;
     std::vector<std::unique_ptr<CountTable>> group_words;
+    // The merged identifier of each entry of each group's tables, by the
+    // entry's place: how the offset pass finds a unit or word of the sentence
+    // stream. Made by MergeHash; they outlive the group tables.
+    std::vector<std::vector<int32_t>> group_unit_ids;
+    std::vector<std::vector<int32_t>> group_word_ids;
 
     // Makes every table empty, sized from "HashSize_IdxUnit" and
     // "HashSize_WordList" (0 meaning 1,048,576); a group's word table gets
@@ -38,8 +43,9 @@ struct CountTables {
 };
 
 // Adds every entry of the tables, in order, bucket by bucket and chain by
-// chain, to table.
-void MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables);
+// chain, to table. Returns, per table, the identifier each of its entries
+// has in table, by the entry's place.
+std::vector<std::vector<int32_t>> MergeHash(CHashTable& table, const std::vector<const CountTable*>& tables);
 
 // Mode 0: a unit list sorted by descending count. Mode 1: a word list sorted
 // by text, with its identifier-ordered copy.

@@ -23,7 +23,7 @@ struct BothTables {
     }
     std::vector<Entry> CountedWalk() const {
         std::vector<Entry> walk;
-        counted.ForEach([&](std::string_view text, int32_t type, uint32_t count) {
+        counted.ForEach([&](uint32_t, std::string_view text, int32_t type, uint32_t count) {
             walk.emplace_back(std::string(text), type, count);
         });
         return walk;
@@ -56,6 +56,23 @@ TEST(CountTable, WalksInTheOrderOfAUnitTable) {
     EXPECT_EQ(tables.counted.Count("b", qav::UNIT_POS_R), 0u);  // a known text in a type never added
     EXPECT_EQ(tables.counted.Count("zz", qav::UNIT_WORD), 0u);
     EXPECT_EQ(qav::CountTable(7).Count("a", qav::UNIT_WORD), 0u);  // nothing added at all
+}
+
+TEST(CountTable, AnEntryKeepsThePlaceItWasMadeAt) {
+    qav::CountTable counted(2);
+    std::vector<uint32_t> places;
+    for (int round = 0; round < 3; ++round)  // the name index grows in between
+        for (int t = 0; t < 40; ++t) places.push_back(counted.Add("t" + std::to_string(t), qav::UNIT_WORD, 1));
+    places.push_back(counted.Add("t7", qav::UNIT_ML, 1));
+    for (int t = 0; t < 40; ++t) {
+        EXPECT_EQ(places[t], static_cast<uint32_t>(t));
+        EXPECT_EQ(places[40 + t], places[t]);
+        EXPECT_EQ(places[80 + t], places[t]);
+    }
+    EXPECT_EQ(places.back(), 40u);  // a new type of a known text is a new entry
+    counted.ForEach([&](uint32_t place, std::string_view text, int32_t type, uint32_t) {
+        EXPECT_EQ(counted.Add(text, type, 0), place);
+    });
 }
 
 TEST(CountTable, KeepsTextsLongerThanATextBlock) {

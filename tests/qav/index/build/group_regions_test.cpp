@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "qav/index/build/add_word.h"
@@ -220,7 +221,7 @@ TEST(GroupSlices, ClosingWritesRegionsThatFollowOneAnotherWhole) {
     }
 }
 
-TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
+TEST(GroupSlices, AStreamedLineReachesTheSlicesOfItsGroupOnly) {
     const int width = qav::OffsetRecordWidth(qav::UNIT_ML);
     qav::CountTable first(11), second(11);
     qav::CHashTable merged(11);
@@ -230,7 +231,7 @@ TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
     }
     qav::AddWord(merged, "u", 2, qav::UNIT_ML);
     qav::AddWord(merged, "w", 2, qav::UNIT_ML);
-    qav::AddWord(merged, "pruned", 1, qav::UNIT_ML);
+    const int32_t pruned = qav::AddWord(merged, "pruned", 1, qav::UNIT_ML)->id;
     qav::CWordList list;
     list.words = {ListUnit("w", qav::UNIT_ML, 0), ListUnit("u", qav::UNIT_ML, 2 * width)};
     qav::ReadyOffsetInfo(merged, list);
@@ -239,17 +240,23 @@ TEST(GroupSlices, ASentenceRowReachesTheSlicesOfItsGroupOnly) {
     ASSERT_TRUE(slices.AddGroup(second, 1));
     ScratchFile file(4 * width);
 
-    // A unit left out of the list is skipped; the row goes on.
-    EXPECT_TRUE(slices.AddSentence(1, {Occurrence("u", qav::UNIT_ML, 5), Occurrence("pruned", qav::UNIT_ML, 6),
-                                       Occurrence("w", qav::UNIT_ML, 7)},
-                                   file.fds));
+    // The second group's table: "u" at place 0, "w" at 1, a unit the list
+    // left out at 2; place 3 is past the table. Units without a slice are
+    // skipped and the line goes on.
+    const std::vector<int32_t> ids = {merged.GetHashNode("u", qav::UNIT_ML)->id,
+                                      merged.GetHashNode("w", qav::UNIT_ML)->id, pruned};
+    const std::vector<qav::StreamedUnit> line = {{0, 2, 0, 3}, {2, 2, 0, 3}, {3, 2, 0, 3}, {1, 4, 1, 7}};
+    EXPECT_TRUE(slices.AddLine(1, line, ids, 1, 5, file.fds));
     EXPECT_EQ(slices.Slice(0, "u", qav::UNIT_ML)->stored, 0u);
     EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->stored, 1u);
     ASSERT_TRUE(slices.Close(merged, file.fds, 1));
 
     // The first group met nothing, so the second's records move to the regions' starts.
     const std::string bytes = file.Bytes();
-    EXPECT_EQ(Positions(bytes, 0, 1, width), std::vector<uint32_t>{7});
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qav::CSortIdxUnit w = qav::DecodeOffsetRecord(at, width);
+    EXPECT_EQ(std::make_tuple(w.file_no, w.position, w.index, w.clause, w.span),
+              std::make_tuple(uint8_t{1}, 5u, int16_t{4}, uint8_t{1}, uint8_t{7}));
     EXPECT_EQ(Positions(bytes, 2 * width, 1, width), std::vector<uint32_t>{5});
     EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1u);
     EXPECT_EQ(bytes.substr(width, width), std::string(width, '\0'));

@@ -215,7 +215,9 @@ TEST(CreateOffset, IdentifierLinesHoldSentenceKeyAndLineNumber) {
     EXPECT_EQ(data.substr(data.size() - 58, 4), "Tail");
 }
 
-TEST(CreateOffset, UnitsNotMetAgainKeepZerosAndCountOnlyWrittenRecords) {
+// The offset pass takes the lines as the counting pass saw them: a text
+// changed in between cannot leave counted records unwritten.
+TEST(CreateOffset, TextChangedAfterCountingDoesNotReachTheIndex) {
     BuildFixture build;
     const std::string path = build.AddFile({"我/r 爱/v 上海/ns", "我/r 爱/v 北京/ns"});
     build.SetGroups({{path}});
@@ -228,11 +230,11 @@ TEST(CreateOffset, UnitsNotMetAgainKeepZerosAndCountOnlyWrittenRecords) {
 
     const qav::CHashNode* node = build.idx.m_Tables.units.GetHashNode(Gbk("|r_爱"), qav::UNIT_POS_R);
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->count, 1u);
-    const std::string region = OffsetFile(build, 0).substr(node->offset, 16);
-    qav::CSortIdxUnit first = qav::DecodeOffsetRecord(reinterpret_cast<const unsigned char*>(region.data()), 8);
-    EXPECT_EQ(first.position, 512u);
-    EXPECT_EQ(region.substr(8), std::string(8, '\0'));
+    EXPECT_EQ(node->count, 2u);
+    const std::string offsets = OffsetFile(build, 0);
+    const auto* region = reinterpret_cast<const unsigned char*>(offsets.data()) + node->offset;
+    EXPECT_EQ(qav::DecodeOffsetRecord(region, 8).position, 512u);
+    EXPECT_EQ(qav::DecodeOffsetRecord(region + 8, 8).position, 516u);
 }
 
 // The identifiers of a data file as words (UTF-8), blocks left out.
@@ -301,7 +303,8 @@ TEST(CreateOffset, AFailedGroupFailsTheStage) {
         const char* message;
     };
     const Case cases[] = {
-        {"text file gone", [](BuildFixture& b) { std::remove(b.idx.m_FileGroups[1][0].c_str()); }, "Error open "},
+        {"counted lines gone", [](BuildFixture& b) { std::remove(b.idx.m_SentenceStreams.Path(1).c_str()); },
+         "Error open "},
         {"data file cannot be created",
          [](BuildFixture& b) { b.idx.m_Config.m_FileInfo.Data = b.dir.file("none/Data"); }, "Error Open "},
         {"identifier file cannot be created",
@@ -318,6 +321,28 @@ TEST(CreateOffset, AFailedGroupFailsTheStage) {
         EXPECT_FALSE(build.idx.CreateOffset());
         EXPECT_NE(testing::internal::GetCapturedStdout().find(c.message), std::string::npos);
     }
+}
+
+// Runs the offset pass with files limited to 3000 bytes, less than a data
+// file's header and tail; exit code 3 when it failed with the short-write message.
+[[noreturn]] void WriteOffsetsUnderSizeLimit(qav::CQAVIdx& idx) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{3000, 3000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    testing::internal::CaptureStdout();
+    const bool ok = idx.CreateOffset();
+    const std::string log = testing::internal::GetCapturedStdout();
+    std::_Exit(!ok && log.find("Error write ") != std::string::npos ? 3 : 0);
+}
+
+TEST(CreateOffsetDeathTest, ShortWriteFailsTheStage) {
+    BuildFixture build;
+    build.SetGroups({{build.AddFile({"甲/a 乙/b"})}});
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(build.Count());
+    ASSERT_TRUE(build.idx.WriteInitOffset());
+    testing::internal::GetCapturedStdout();
+    EXPECT_EXIT(WriteOffsetsUnderSizeLimit(build.idx), testing::ExitedWithCode(3), "");
 }
 
 TEST(HashOffset2File, RefusesGroupsOutOfRange) {

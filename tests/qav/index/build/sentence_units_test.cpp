@@ -92,7 +92,7 @@ protected:
         fclose(data);
 
         std::map<std::pair<std::string, int>, uint32_t> counted;
-        unit_hash.ForEach([&](std::string_view text, int32_t type, uint32_t count) { counted[{std::string(text), type}] = count; });
+        unit_hash.ForEach([&](uint32_t, std::string_view text, int32_t type, uint32_t count) { counted[{std::string(text), type}] = count; });
         EXPECT_EQ(counted, stored);
         return results;
     }

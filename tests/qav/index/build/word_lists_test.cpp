@@ -51,10 +51,15 @@ TEST(WordLists, MergeAddsCountsInGroupOrder) {
     a.Add("x", qav::UNIT_WORD, 2);
     b.Add("y", qav::UNIT_WORD, 1);
     b.Add("x", qav::UNIT_WORD, 3);
-    qav::MergeHash(merged, {&a, &b});
+    b.Add("x", qav::UNIT_ML, 1);  // a known text in another type is an entry of its own
+    const std::vector<std::vector<int32_t>> ids = qav::MergeHash(merged, {&a, &b});
     EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->count, 5u);
-    EXPECT_EQ(merged.GetHashNode("x", qav::UNIT_WORD)->id, 0);
-    EXPECT_EQ(merged.GetHashNode("y", qav::UNIT_WORD)->id, 1);
+    // Each group entry, by the place it was added at, leads to its merged identifier.
+    const auto id = [&](const char* text, int32_t type) { return merged.GetHashNode(text, type)->id; };
+    const std::vector<std::vector<int32_t>> expected = {
+        {id("x", qav::UNIT_WORD)}, {id("y", qav::UNIT_WORD), id("x", qav::UNIT_WORD), id("x", qav::UNIT_ML)}};
+    EXPECT_EQ(ids, expected);
+    EXPECT_NE(id("x", qav::UNIT_WORD), id("x", qav::UNIT_ML));
 }
 
 TEST(WordLists, PruningCutsUnitsOnly) {
