@@ -103,22 +103,24 @@ TEST(WriteInitOffset, FileNumbersStopAt254AndLaterRegionsAppendToIt) {
               std::make_pair(254, int64_t{(299 - 254) * 8}));
 }
 
-// Runs the stage with files limited to 64 KiB; exit code 3 when it failed
-// with the short-write message.
-[[noreturn]] void PreallocateUnderSizeLimit(qav::CQAVIdx& idx) {
+// Runs stage with files limited to limit bytes; exit code 3 when it failed
+// and logged message.
+template <typename Stage>
+[[noreturn]] void RunUnderSizeLimit(rlim_t limit, Stage stage, const char* message) {
     signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{65536, 65536};
-    setrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit sizes{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &sizes);
     testing::internal::CaptureStdout();
-    const bool ok = idx.WriteInitOffset();
+    const bool ok = stage();
     const std::string log = testing::internal::GetCapturedStdout();
-    std::_Exit(!ok && log.find("WriteInitOffset Error!\n") != std::string::npos ? 3 : 0);
+    std::_Exit(!ok && log.find(message) != std::string::npos ? 3 : 0);
 }
 
 TEST(WriteInitOffsetDeathTest, ShortWriteFailsTheStage) {
     BuildFixture build;
     build.idx.m_WordList_U.words = {Unit("a", 4, 100000)};
-    EXPECT_EXIT(PreallocateUnderSizeLimit(build.idx), testing::ExitedWithCode(3), "");
+    EXPECT_EXIT(RunUnderSizeLimit(65536, [&] { return build.idx.WriteInitOffset(); }, "WriteInitOffset Error!\n"),
+                testing::ExitedWithCode(3), "");
 }
 
 TEST(WriteInitOffset, WordListFileHasTheSizeOfItsEntries) {
@@ -323,18 +325,6 @@ TEST(CreateOffset, AFailedGroupFailsTheStage) {
     }
 }
 
-// Runs the offset pass with files limited to 3000 bytes, less than a data
-// file's header and tail; exit code 3 when it failed with the short-write message.
-[[noreturn]] void WriteOffsetsUnderSizeLimit(qav::CQAVIdx& idx) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{3000, 3000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    testing::internal::CaptureStdout();
-    const bool ok = idx.CreateOffset();
-    const std::string log = testing::internal::GetCapturedStdout();
-    std::_Exit(!ok && log.find("Error write ") != std::string::npos ? 3 : 0);
-}
-
 TEST(CreateOffsetDeathTest, ShortWriteFailsTheStage) {
     BuildFixture build;
     build.SetGroups({{build.AddFile({"甲/a 乙/b"})}});
@@ -342,7 +332,9 @@ TEST(CreateOffsetDeathTest, ShortWriteFailsTheStage) {
     ASSERT_TRUE(build.Count());
     ASSERT_TRUE(build.idx.WriteInitOffset());
     testing::internal::GetCapturedStdout();
-    EXPECT_EXIT(WriteOffsetsUnderSizeLimit(build.idx), testing::ExitedWithCode(3), "");
+    // Less than a data file's header and tail.
+    EXPECT_EXIT(RunUnderSizeLimit(3000, [&] { return build.idx.CreateOffset(); }, "Error write "),
+                testing::ExitedWithCode(3), "");
 }
 
 TEST(HashOffset2File, RefusesGroupsOutOfRange) {
