@@ -38,7 +38,6 @@ struct CThreadInfo {
     COrgInfo* org_info = nullptr;  // older pipeline's document table of the group; may be null
     std::string data_path;         // DATA
     std::string id_path;           // IDATA
-    const std::vector<int>* offset_fds = nullptr;  // the offset files by number, open for writing
     GroupSlices* slices = nullptr;  // every group's slices of the units' regions
     // False when the group's pass could not read or write all it should.
     bool ok = true;

@@ -1,9 +1,13 @@
 #include "qav/index/build/group_regions.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "common/platform/positioned_io.h"
 #include "qav/index/base/qav_log.h"
@@ -13,16 +17,93 @@ namespace qav {
 
 namespace {
 
-// Writes the buffered records after those the slice wrote before.
-bool FlushSlice(GroupSlice& slice, const std::vector<int>& fds, int width) {
+// Writes the buffered records after those the slice wrote before, into its
+// group's part file.
+bool FlushSlice(GroupSlice& slice, int partFd) {
     if (slice.stored == 0) return true;
-    if (slice.file_no >= fds.size()) return false;
-    const off_t at = slice.offset + int64_t{slice.written} * width;
-    if (!qz::WriteAt(fds[slice.file_no], slice.records, size_t{slice.stored} * width, at)) return false;
+    const off_t at = slice.offset + int64_t{slice.written} * slice.width;
+    if (!qz::WriteAt(partFd, slice.records, size_t{slice.stored} * slice.width, at)) return false;
     slice.written += slice.stored;
     slice.stored = 0;
     return true;
 }
+
+// Bytes bound for one file that lie back to back, gathered for one write.
+class WriteRun {
+public:
+    WriteRun() { bytes_.reserve(kCloseRunBytes); }  // never grown: every thread's run is alive at once
+
+    // Adds size bytes bound for fd at at; null bytes stand for zeros.
+    bool Add(int fd, int64_t at, const unsigned char* bytes, size_t size) {
+        while (size > 0) {
+            const bool follows = fd == fd_ && start_ + static_cast<int64_t>(bytes_.size()) == at;
+            if (!bytes_.empty() && (!follows || bytes_.size() == kCloseRunBytes) && !Write()) return false;
+            if (bytes_.empty()) {
+                fd_ = fd;
+                start_ = at;
+            }
+            const size_t n = std::min(size, kCloseRunBytes - bytes_.size());
+            if (bytes) {
+                bytes_.insert(bytes_.end(), bytes, bytes + n);
+                bytes += n;
+            } else {
+                bytes_.resize(bytes_.size() + n, 0);
+            }
+            at += static_cast<int64_t>(n);
+            size -= n;
+        }
+        return true;
+    }
+
+    bool Write() {
+        const bool written = bytes_.empty() || qz::WriteAt(fd_, bytes_.data(), bytes_.size(), start_);
+        bytes_.clear();
+        return written;
+    }
+
+private:
+    std::vector<unsigned char> bytes_;
+    int fd_ = -1;
+    int64_t start_ = 0;
+};
+
+// Reads a group's part file ahead: one thread's units take their slices
+// from it in the order they lie.
+class PartReader {
+public:
+    explicit PartReader(int fd) : fd_(fd) {}
+
+    // Adds size bytes of the part from at to run, bound for toFd at to.
+    bool CopyTo(int64_t at, size_t size, WriteRun& run, int toFd, int64_t to) {
+        while (size > 0) {
+            if ((at < start_ || at >= start_ + static_cast<int64_t>(bytes_.size())) && !Fill(at)) return false;
+            const size_t skip = static_cast<size_t>(at - start_);
+            const size_t n = std::min(size, bytes_.size() - skip);
+            if (!run.Add(toFd, to, bytes_.data() + skip, n)) return false;
+            at += static_cast<int64_t>(n);
+            to += static_cast<int64_t>(n);
+            size -= n;
+        }
+        return true;
+    }
+
+private:
+    static constexpr size_t kReadBytes = size_t{64} << 10;
+
+    bool Fill(int64_t at) {
+        bytes_.resize(kReadBytes);
+        ssize_t got;
+        do got = pread(fd_, bytes_.data(), kReadBytes, static_cast<off_t>(at));
+        while (got < 0 && errno == EINTR);
+        bytes_.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        start_ = at;
+        return got > 0;  // the part ends before the slice: it was not written whole
+    }
+
+    int fd_;
+    int64_t start_ = 0;
+    std::vector<unsigned char> bytes_;
+};
 
 // Runs body(first, end) on contiguous parts of [0, count) side by side.
 template <typename Body>
@@ -45,13 +126,11 @@ GroupSlices::GroupSlices(const CWordList& list, const CHashTable& merged, size_t
       merged_(merged),
       ids_(list.words.size(), -1),
       list_entries_(static_cast<size_t>(std::max(merged.next_id, 0)), -1),
-      ends_(list.words.size()),
       slices_(groupCount),
       buffers_(groupCount) {
     const size_t idCount = static_cast<size_t>(std::max(merged.next_id, 0));
     for (size_t i = 0; i < list.words.size(); ++i) {
         const CWord& unit = list.words[i];
-        ends_[i] = unit.offset;
         const CHashNode* node = merged.GetHashNode(unit.text, unit.type);
         if (node && node->id >= 0 && static_cast<size_t>(node->id) < idCount) {
             ids_[i] = node->id;
@@ -70,15 +149,32 @@ bool GroupSlices::AddGroup(const CountTable& counted, int threads) {
             const int32_t id = ids_[static_cast<size_t>(i)];
             const uint32_t count = counted.Count(unit.text, unit.type);
             if (count == 0 || id < 0) continue;
-            const int width = OffsetRecordWidth(unit.type);
             GroupSlice& slice = slices[static_cast<size_t>(id)];
             slice.count = count;
-            slice.offset = ends_[static_cast<size_t>(i)];
-            slice.file_no = unit.file_no;
-            slice.width = static_cast<uint8_t>(width);
-            ends_[static_cast<size_t>(i)] += int64_t{count} * width;
+            slice.width = static_cast<uint8_t>(OffsetRecordWidth(unit.type));
         }
     });
+    // The group's slices lie in its part file in list order.
+    int64_t end = 0;
+    for (const int32_t id : ids_) {
+        if (id < 0) continue;
+        GroupSlice& slice = slices[static_cast<size_t>(id)];
+        slice.offset = end;
+        end += int64_t{slice.count} * slice.width;
+    }
+    return true;
+}
+
+bool GroupSlices::WriteInPlace(int offsetFd) {
+    if (slices_.size() != 1 || ready_ != 1) return false;
+    for (size_t i = 0; i < ids_.size(); ++i) {
+        if (ids_[i] < 0) continue;
+        const CWord& unit = list_.words[i];
+        const GroupSlice& slice = slices_[0][static_cast<size_t>(ids_[i])];
+        if (slice.count > 0 && (unit.file_no != 0 || slice.offset != unit.offset)) return false;
+    }
+    part_fds_ = {offsetFd};
+    in_place_ = true;
     return true;
 }
 
@@ -95,13 +191,13 @@ const GroupSlice* GroupSlices::Slice(size_t g, std::string_view text, int32_t ty
     return const_cast<GroupSlices*>(this)->SliceOf(g, merged_.GetHashNode(text, type));
 }
 
-int GroupSlices::Add(size_t g, const IdxUnitEntry& entry, const std::vector<int>& fds) {
+int GroupSlices::Add(size_t g, const IdxUnitEntry& entry) {
     const CHashNode* node = merged_.GetHashNode(entry.first.text, entry.first.type);
-    return AddToSlice(g, SliceOf(g, node), entry.second, fds);
+    return AddToSlice(g, SliceOf(g, node), entry.second);
 }
 
 bool GroupSlices::AddLine(size_t g, const std::vector<StreamedUnit>& units, const std::vector<int32_t>& unitIds,
-                          uint8_t fileNo, uint32_t position, const std::vector<int>& fds) {
+                          uint8_t fileNo, uint32_t position) {
     // The slices lie all over their table: the line's slices are all found
     // (and asked for) first, so that their reads overlap.
     thread_local std::vector<GroupSlice*> found;
@@ -115,12 +211,12 @@ bool GroupSlices::AddLine(size_t g, const std::vector<StreamedUnit>& units, cons
     bool written = true;
     for (size_t i = 0; i < units.size(); ++i) {
         const CSortIdxUnit record{fileNo, position, units[i].index, units[i].clause, units[i].span};
-        if (AddToSlice(g, found[i], record, fds) == 0) written = false;
+        if (AddToSlice(g, found[i], record) == 0) written = false;
     }
     return written;
 }
 
-int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, const CSortIdxUnit& record, const std::vector<int>& fds) {
+int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, const CSortIdxUnit& record) {
     if (!slice || slice->written + slice->stored >= slice->count) return -1;
     const int width = slice->width;
     const uint32_t room = SliceBufferRecords(slice->count);
@@ -137,88 +233,74 @@ int GroupSlices::AddToSlice(size_t g, GroupSlice* slice, const CSortIdxUnit& rec
             return 0;
         }
     }
-    if (slice->stored == room && !FlushSlice(*slice, fds, width)) return 0;
+    if (slice->stored == room && (g >= part_fds_.size() || !FlushSlice(*slice, part_fds_[g]))) return 0;
     if (width > 0) EncodeOffsetRecord(record, width, slice->records + size_t{slice->stored} * width);
     ++slice->stored;
     return 1;
 }
 
-bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int threads) {
-    std::atomic<bool> ok{true};
-    ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
-        std::vector<unsigned char> moved;
-        // Bytes still to be written that lie back to back in one file, kept
-        // for one write: the groups' last records of a unit, and the regions
-        // of the many small units that follow one another, which the pass
-        // held whole.
-        std::vector<unsigned char> run;
-        run.reserve(kCloseRunBytes);  // never grown: every part's run is alive at once
-        int runFd = -1;
-        int64_t runStart = 0;
-        auto writeRun = [&] {
-            const bool written = run.empty() || qz::WriteAt(runFd, run.data(), run.size(), runStart);
-            run.clear();
-            return written;
-        };
-        auto addToRun = [&](int fd, int64_t at, const unsigned char* bytes, size_t size) {
-            const bool follows = fd == runFd && runStart + static_cast<int64_t>(run.size()) == at;
-            if (!run.empty() && (!follows || run.size() + size > kCloseRunBytes) && !writeRun()) return false;
-            if (size >= kCloseRunBytes) return qz::WriteAt(fd, bytes, size, at);  // too large to gather
-            if (run.empty()) {
-                runFd = fd;
-                runStart = at;
-            }
-            run.insert(run.end(), bytes, bytes + size);
-            return true;
-        };
-        auto fail = [&] {
-            QavLog("WriteOffset2File Error\n");
-            ok = false;
-        };
-        for (int64_t i = first; i < end && ok; ++i) {
-            const CWord& unit = list_.words[static_cast<size_t>(i)];
-            CHashNode* total = merged.GetHashNode(unit.text, unit.type);
-            const int32_t id = ids_[static_cast<size_t>(i)];
-            const int width = OffsetRecordWidth(unit.type);
-            if (!total || id < 0 || width == 0) continue;
-            if (unit.file_no >= fds.size()) return fail();
-            const int fd = fds[unit.file_no];
-            int64_t at = unit.offset;  // end of the records placed so far
-            int64_t sliceEnd = unit.offset;
-            for (size_t g = 0; g < ready_; ++g) {
-                GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
-                if (slice.count == 0) continue;  // not counted by the group
-                if (slice.written > 0) {
-                    const size_t bytes = size_t{slice.written} * width;
-                    // Moved up after a group before it wrote fewer than it
-                    // counted; the bytes still to be written all lie before.
-                    if (slice.offset != at) {
-                        moved.resize(bytes);
-                        if (!qz::ReadAt(fd, moved.data(), bytes, slice.offset) || !qz::WriteAt(fd, moved.data(), bytes, at))
-                            return fail();
-                    }
-                    at += static_cast<int64_t>(bytes);
-                }
-                if (slice.stored > 0) {
-                    const size_t bytes = size_t{slice.stored} * width;
-                    if (!addToRun(fd, at, slice.records, bytes)) return fail();
-                    at += static_cast<int64_t>(bytes);
-                }
-                sliceEnd = slice.offset + int64_t{slice.count} * width;
-                total->count += slice.written + slice.stored;
-                slice.written += slice.stored;
-                slice.stored = 0;
-                slice.records = nullptr;
-            }
-            // Records moved up leave their old place; the region reads as zeros after its records.
-            if (sliceEnd > at) {
-                moved.assign(static_cast<size_t>(sliceEnd - at), 0);
-                if (!addToRun(fd, at, moved.data(), moved.size())) return fail();
-            }
+bool GroupSlices::WriteBuffers(size_t g) {
+    WriteRun run;
+    const int fd = part_fds_[g];
+    for (const int32_t id : ids_) {
+        if (id < 0) continue;
+        GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
+        if (slice.stored > 0) {
+            const int64_t at = slice.offset + int64_t{slice.written} * slice.width;
+            if (!run.Add(fd, at, slice.records, size_t{slice.stored} * slice.width)) return false;
+            slice.written += slice.stored;
+            slice.stored = 0;
         }
-        if (!writeRun()) fail();
-    });
+        slice.records = nullptr;
+    }
+    return run.Write();
+}
+
+bool GroupSlices::JoinParts(int64_t first, int64_t end, CHashTable& merged, const std::vector<int>& fds) {
+    WriteRun run;
+    std::vector<PartReader> parts;
+    for (size_t g = 0; g < ready_; ++g) parts.emplace_back(part_fds_[g]);
+    for (int64_t i = first; i < end; ++i) {
+        const CWord& unit = list_.words[static_cast<size_t>(i)];
+        CHashNode* total = merged.GetHashNode(unit.text, unit.type);
+        const int32_t id = ids_[static_cast<size_t>(i)];
+        const int width = OffsetRecordWidth(unit.type);
+        if (!total || id < 0 || width == 0) continue;
+        if (unit.file_no >= fds.size()) return false;
+        const int fd = fds[unit.file_no];
+        int64_t at = unit.offset;  // end of the records placed so far
+        int64_t regionEnd = unit.offset;
+        for (size_t g = 0; g < ready_; ++g) {
+            const GroupSlice& slice = slices_[g][static_cast<size_t>(id)];
+            regionEnd += int64_t{slice.count} * width;
+            if (slice.written == 0) continue;
+            const size_t bytes = size_t{slice.written} * width;
+            if (!in_place_ && !parts[g].CopyTo(slice.offset, bytes, run, fd, at)) return false;
+            at += static_cast<int64_t>(bytes);
+            total->count += slice.written;
+        }
+        // A group that wrote fewer records than it counted leaves zeros at the region's end.
+        if (regionEnd > at && !run.Add(fd, at, nullptr, static_cast<size_t>(regionEnd - at))) return false;
+    }
+    return run.Write();
+}
+
+bool GroupSlices::Close(CHashTable& merged, const std::vector<int>& fds, int threads) {
+    std::atomic<bool> ok{part_fds_.size() >= ready_};
+    if (ok) {
+        // Each group's buffers go to its part, the groups side by side.
+        ForUnitParts(static_cast<int64_t>(ready_), threads, [&](int64_t first, int64_t end) {
+            for (int64_t g = first; g < end; ++g)
+                if (!WriteBuffers(static_cast<size_t>(g))) ok = false;
+        });
+    }
     for (SliceBuffers& buffers : buffers_) buffers.Clear();
+    if (ok) {
+        ForUnitParts(list_.length(), threads, [&](int64_t first, int64_t end) {
+            if (!JoinParts(first, end, merged, fds)) ok = false;
+        });
+    }
+    if (!ok) QavLog("WriteOffset2File Error\n");
     return ok;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "qav/index/base/config.h"
 #include "qav/index/format/data_file.h"
@@ -52,7 +53,7 @@ bool WriteLineWords(const StreamedLine& line, const std::vector<int32_t>& wordId
 // as the text it came from would give it.
 bool OffsetGroup(CThreadInfo& info) {
     const int g = static_cast<int>(info.number);
-    if (!info.offset_fds || !info.slices || !info.unit_ids || !info.word_ids || !info.word_hash) return false;
+    if (!info.slices || !info.unit_ids || !info.word_ids || !info.word_hash) return false;
 
     const std::string dataPath = DatFilePath(info.data_path, g);
     const std::string idPath = IdFilePath(info.id_path, g);
@@ -86,7 +87,6 @@ bool OffsetGroup(CThreadInfo& info) {
     std::string bytes;
     int64_t lines = 0;
     GroupSlices& slices = *info.slices;
-    const std::vector<int>& fds = *info.offset_fds;
     for (StreamedLine line; stream.Next(line);) {
         if (length > kLastSentenceByte) {
             QavLogOnly("CreateOffsetThread Warning: data file %d offset overflow (%lld), skipping\n", g,
@@ -100,7 +100,7 @@ bool OffsetGroup(CThreadInfo& info) {
             fwrite(idLine.data(), 1, idLine.size(), ids.get());
         }
         if (line.collected && WriteLineWords(line, *info.word_ids, barId, data.get(), bytes, length) &&
-            !slices.AddLine(info.number, line.units, *info.unit_ids, static_cast<uint8_t>(g), position, fds)) {
+            !slices.AddLine(info.number, line.units, *info.unit_ids, static_cast<uint8_t>(g), position)) {
             QavLog("WriteOffset2File Error\n");
             return false;
         }
@@ -151,7 +151,7 @@ bool CQAVIdx::CreateOffset() {
         return false;
     // The streams go however the pass ends.
     struct StreamsRemoved {
-        SentenceStreamFiles& streams;
+        ScratchFiles& streams;
         ~StreamsRemoved() { streams.Remove(); }
     } streamsRemoved{m_SentenceStreams};
     for (int n = 0; n < kMaxGroups; ++n) {
@@ -166,12 +166,30 @@ bool CQAVIdx::CreateOffset() {
     if (!OpenOffsetFiles(offsetFiles)) return false;
     std::vector<int> fds;
     for (const qz::FileHandle& file : offsetFiles) fds.push_back(fileno(file.get()));
-    // Each group writes its records into its own slice of every unit's region.
-    // A group's counting table is done with once its slices are placed.
+    // Each group writes its records into its own slice of every unit's
+    // region, in a part file of its own until the slices close (a lone group
+    // whose slices lie where the regions do writes straight into the offset
+    // file). A group's counting table is done with once its slices are placed.
     GroupSlices slices(m_WordList_U, m_Tables.units, static_cast<size_t>(groups));
     for (int g = 0; g < groups; ++g) {
         if (!slices.AddGroup(*m_Tables.group_units[g], threadCount)) return false;
         m_Tables.group_units[g].reset();
+    }
+    ScratchFiles partNames(".records.tmp");
+    std::vector<qz::FileHandle> parts;
+    if (fds.size() != 1 || !slices.WriteInPlace(fds[0])) {
+        partNames.Name(files.Offset, groups);
+        std::vector<int> partFds;
+        for (int g = 0; g < groups; ++g) {
+            const std::string& path = partNames.Path(static_cast<size_t>(g));
+            parts.push_back(qz::OpenFile(path, "w+b"));
+            if (!parts.back()) {
+                QavLog("Error Open %s\n", path.c_str());
+                return false;
+            }
+            partFds.push_back(fileno(parts.back().get()));
+        }
+        slices.SetPartFiles(std::move(partFds));
     }
 
     const size_t batchSize = static_cast<size_t>(threadCount);
@@ -204,7 +222,6 @@ bool CQAVIdx::CreateOffset() {
         if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
         info.data_path = files.Data;
         info.id_path = files.DataInInfo;
-        info.offset_fds = &fds;
         batch.push_back(g);
         threads.push_back(thread_create_ex(CreateOffsetThread, &infos[g]));
         if (batch.size() == batchSize) {

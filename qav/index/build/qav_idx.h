@@ -11,7 +11,7 @@
 #include "qav/index/engine/hash_table.h"
 #include "qav/index/engine/org_info.h"
 #include "qav/index/format/word_list.h"
-#include "qav/index/build/sentence_stream.h"
+#include "qav/index/build/scratch_files.h"
 #include "qav/index/build/word_lists.h"
 #include "common/platform/file_handle.h"
 
@@ -34,7 +34,7 @@ public:
     CHashTable m_SplitUnitHash;  // units sorted in chunks
     CWordList m_ChunkList;
     // What the counting pass saw of each group's lines, for the offset pass.
-    SentenceStreamFiles m_SentenceStreams;
+    ScratchFiles m_SentenceStreams{".lines.tmp"};
 
     // Older pipeline only: one document table per group, filled by the offset
     // pass. Empty when the builder keeps none.

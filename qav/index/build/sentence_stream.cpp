@@ -22,16 +22,6 @@ constexpr uint32_t kMostPerLine = uint32_t{1} << 24;
 
 }  // namespace
 
-void SentenceStreamFiles::Name(const std::string& dataPrefix, int groups) {
-    Remove();
-    for (int g = 0; g < groups; ++g) paths_.push_back(dataPrefix + "_" + std::to_string(g) + ".lines.tmp");
-}
-
-void SentenceStreamFiles::Remove() {
-    for (const std::string& path : paths_) std::remove(path.c_str());
-    paths_.clear();
-}
-
 bool SentenceStreamWriter::Open(const std::string& path) {
     file_ = qz::OpenFile(path, "wb");
     buffer_.clear();

@@ -19,26 +19,6 @@
 
 namespace qav {
 
-// The streams of a build's groups, named after the data files (prefix DATA):
-// removed once the offset pass is done with them, or when their owner goes.
-class SentenceStreamFiles {
-public:
-    SentenceStreamFiles() = default;
-    SentenceStreamFiles(const SentenceStreamFiles&) = delete;
-    SentenceStreamFiles& operator=(const SentenceStreamFiles&) = delete;
-    ~SentenceStreamFiles() { Remove(); }
-
-    // Names the streams of groups 0 .. groups - 1, removing any named before.
-    void Name(const std::string& dataPrefix, int groups);
-    size_t size() const { return paths_.size(); }
-    const std::string& Path(size_t g) const { return paths_[g]; }
-    // Removes the files; their names go too.
-    void Remove();
-
-private:
-    std::vector<std::string> paths_;
-};
-
 // One unit occurrence: the place of its unit in the group's unit counting
 // table and the record fields the line gave it.
 struct StreamedUnit {

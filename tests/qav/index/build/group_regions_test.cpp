@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,6 +14,7 @@
 #include "qav/index/build/unit_records.h"
 #include "qav/index/format/offset_record.h"
 #include "qav/index/format/unit_type.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -35,6 +39,19 @@ struct ScratchFile {
         for (int c; (c = std::fgetc(file.get())) != EOF;) bytes.push_back(static_cast<char>(c));
         return bytes;
     }
+};
+
+// One empty part file per group.
+struct PartFiles {
+    explicit PartFiles(size_t groups) {
+        for (size_t g = 0; g < groups; ++g) files.emplace_back(0);
+    }
+    std::vector<int> fds() const {
+        std::vector<int> fds;
+        for (const ScratchFile& file : files) fds.push_back(file.fds[0]);
+        return fds;
+    }
+    std::vector<ScratchFile> files;
 };
 
 qav::CWord ListUnit(const std::string& text, int32_t type, int64_t offset) {
@@ -69,37 +86,43 @@ TEST(GroupSlices, RecordsReachTheirSliceInOrderWhateverTheBufferHolds) {
     const int32_t types[] = {qav::UNIT_ML, qav::UNIT_POS_L};
     for (int32_t type : types) {
         for (uint32_t count : counts) {
-            SCOPED_TRACE(std::to_string(type) + " x " + std::to_string(count));
-            const int width = qav::OffsetRecordWidth(type);
-            const int64_t offset = 2 * width;  // after another unit's region
-            qav::CountTable group(11);
-            qav::CHashTable merged(11);
-            group.Add("u", type, count);
-            qav::AddWord(merged, "u", count, type);
-            qav::CWordList list;
-            list.words = {ListUnit("u", type, offset)};
-            qav::ReadyOffsetInfo(merged, list);
-            qav::GroupSlices slices(list, merged, 1);
-            ASSERT_TRUE(slices.AddGroup(group, 2));
-            EXPECT_FALSE(slices.AddGroup(group, 2));  // every group has its slices
-            ScratchFile file(offset + size_t{count} * width);
+            // A lone group writes straight into the offset file when its slice lies where the region does.
+            for (bool inPlace : {false, true}) {
+                SCOPED_TRACE(std::to_string(type) + " x " + std::to_string(count) + (inPlace ? " in place" : ""));
+                const int width = qav::OffsetRecordWidth(type);
+                const int64_t offset = inPlace ? 0 : 2 * width;  // else after another unit's region
+                qav::CountTable group(11);
+                qav::CHashTable merged(11);
+                group.Add("u", type, count);
+                qav::AddWord(merged, "u", count, type);
+                qav::CWordList list;
+                list.words = {ListUnit("u", type, offset)};
+                qav::ReadyOffsetInfo(merged, list);
+                qav::GroupSlices slices(list, merged, 1);
+                ASSERT_TRUE(slices.AddGroup(group, 2));
+                EXPECT_FALSE(slices.AddGroup(group, 2));  // every group has its slices
+                ScratchFile file(offset + size_t{count} * width);
+                PartFiles parts(1);
+                ASSERT_EQ(slices.WriteInPlace(file.fds[0]), inPlace);
+                if (!inPlace) slices.SetPartFiles(parts.fds());
 
-            for (uint32_t i = 0; i < count; ++i) ASSERT_EQ(slices.Add(0, Occurrence("u", type, i), file.fds), 1);
-            EXPECT_EQ(slices.Add(0, Occurrence("u", type, count), file.fds), -1);  // slice full
-            EXPECT_EQ(slices.Add(0, Occurrence("v", type, 0), file.fds), -1);      // never counted
-            ASSERT_TRUE(slices.Close(merged, file.fds, 2));
+                for (uint32_t i = 0; i < count; ++i) ASSERT_EQ(slices.Add(0, Occurrence("u", type, i)), 1);
+                EXPECT_EQ(slices.Add(0, Occurrence("u", type, count)), -1);  // slice full
+                EXPECT_EQ(slices.Add(0, Occurrence("v", type, 0)), -1);      // never counted
+                ASSERT_TRUE(slices.Close(merged, file.fds, 2));
 
-            EXPECT_EQ(merged.GetHashNode("u", type)->count, count);
-            const qav::GroupSlice* slice = slices.Slice(0, "u", type);
-            ASSERT_NE(slice, nullptr);
-            EXPECT_EQ(slice->records, nullptr);
-            EXPECT_EQ(slice->written, count);
-            const std::string bytes = file.Bytes();
-            ASSERT_EQ(bytes.size(), offset + size_t{count} * width);
-            EXPECT_EQ(bytes.substr(0, offset), std::string(offset, '\0'));
-            std::vector<uint32_t> expected;
-            for (uint32_t i = 0; i < count; ++i) expected.push_back(i);
-            EXPECT_EQ(Positions(bytes, offset, count, width), expected);
+                EXPECT_EQ(merged.GetHashNode("u", type)->count, count);
+                const qav::GroupSlice* slice = slices.Slice(0, "u", type);
+                ASSERT_NE(slice, nullptr);
+                EXPECT_EQ(slice->records, nullptr);
+                EXPECT_EQ(slice->written, count);
+                const std::string bytes = file.Bytes();
+                ASSERT_EQ(bytes.size(), offset + size_t{count} * width);
+                EXPECT_EQ(bytes.substr(0, offset), std::string(offset, '\0'));
+                std::vector<uint32_t> expected;
+                for (uint32_t i = 0; i < count; ++i) expected.push_back(i);
+                EXPECT_EQ(Positions(bytes, offset, count, width), expected);
+            }
         }
     }
 }
@@ -121,13 +144,15 @@ TEST(GroupSlices, UnitsOutsideTheListGetNoBuffer) {
     group.Add("pruned", qav::UNIT_ML, 2);
     qav::AddWord(merged, "pruned", 2, qav::UNIT_ML);
     qav::CWordList list;
+    PartFiles parts(1);
     qav::GroupSlices slices(list, merged, 1);
     ASSERT_TRUE(slices.AddGroup(group, 1));
+    slices.SetPartFiles(parts.fds());
     ASSERT_NE(slices.Slice(0, "pruned", qav::UNIT_ML), nullptr);
     EXPECT_EQ(slices.Slice(0, "pruned", qav::UNIT_ML)->count, 0u);
     EXPECT_EQ(slices.Slice(0, "missing", qav::UNIT_ML), nullptr);
     ScratchFile file(0);
-    EXPECT_EQ(slices.Add(0, Occurrence("pruned", qav::UNIT_ML, 0), file.fds), -1);
+    EXPECT_EQ(slices.Add(0, Occurrence("pruned", qav::UNIT_ML, 0)), -1);
     EXPECT_TRUE(slices.Close(merged, file.fds, 1));
     EXPECT_EQ(file.Bytes(), "");
 }
@@ -148,17 +173,19 @@ TEST(GroupSlices, ClosingPacksGroupsThatWroteLessThanTheyCounted) {
         qav::CWordList list;
         list.words = {ListUnit("u", qav::UNIT_ML, 0)};
         qav::ReadyOffsetInfo(merged, list);
-        qav::GroupSlices slices(list, merged, 3);
+        PartFiles parts(3);
+    qav::GroupSlices slices(list, merged, 3);
         for (const qav::CountTable* group : {&first, &second, &third}) ASSERT_TRUE(slices.AddGroup(*group, 1));
-        EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->offset, 3 * width);  // after the first group's slice
+        slices.SetPartFiles(parts.fds());
+        EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->offset, 0);  // the group's part holds its slices only
         EXPECT_EQ(slices.Slice(2, "u", qav::UNIT_ML)->count, 0u);  // never counted
         ScratchFile file((3 + secondCount) * width);
 
         std::vector<uint32_t> expected = {10};
-        ASSERT_EQ(slices.Add(0, Occurrence("u", qav::UNIT_ML, 10), file.fds), 1);
-        EXPECT_EQ(slices.Add(2, Occurrence("u", qav::UNIT_ML, 30), file.fds), -1);
+        ASSERT_EQ(slices.Add(0, Occurrence("u", qav::UNIT_ML, 10)), 1);
+        EXPECT_EQ(slices.Add(2, Occurrence("u", qav::UNIT_ML, 30)), -1);
         for (uint32_t i = 0; i < secondCount; ++i) {
-            ASSERT_EQ(slices.Add(1, Occurrence("u", qav::UNIT_ML, 20 + i), file.fds), 1);
+            ASSERT_EQ(slices.Add(1, Occurrence("u", qav::UNIT_ML, 20 + i)), 1);
             expected.push_back(20 + i);
         }
         EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->written > 0, secondCount > qav::kSliceBufferRecords);
@@ -198,8 +225,10 @@ TEST(GroupSlices, ClosingWritesRegionsThatFollowOneAnotherWhole) {
             offset += int64_t{unit.counted[0] + unit.counted[1]} * width;
         }
         qav::ReadyOffsetInfo(merged, list);
-        qav::GroupSlices slices(list, merged, 2);
+        PartFiles parts(2);
+    qav::GroupSlices slices(list, merged, 2);
         for (const qav::CountTable& group : groups) ASSERT_TRUE(slices.AddGroup(group, threads));
+        slices.SetPartFiles(parts.fds());
         ScratchFile file(static_cast<size_t>(offset));
         // Positions tell the unit, group and occurrence apart.
         std::vector<uint32_t> expected;
@@ -207,7 +236,7 @@ TEST(GroupSlices, ClosingWritesRegionsThatFollowOneAnotherWhole) {
             for (uint32_t g = 0; g < 2; ++g) {
                 for (uint32_t i = 0; i < units[u].met[g]; ++i) {
                     const uint32_t position = static_cast<uint32_t>(u) * 100000 + g * 10000 + i;
-                    ASSERT_EQ(slices.Add(g, Occurrence(units[u].text, qav::UNIT_ML, position), file.fds), 1);
+                    ASSERT_EQ(slices.Add(g, Occurrence(units[u].text, qav::UNIT_ML, position)), 1);
                     expected.push_back(position);
                 }
             }
@@ -235,9 +264,11 @@ TEST(GroupSlices, AStreamedLineReachesTheSlicesOfItsGroupOnly) {
     qav::CWordList list;
     list.words = {ListUnit("w", qav::UNIT_ML, 0), ListUnit("u", qav::UNIT_ML, 2 * width)};
     qav::ReadyOffsetInfo(merged, list);
+    PartFiles parts(2);
     qav::GroupSlices slices(list, merged, 2);
     ASSERT_TRUE(slices.AddGroup(first, 1));
     ASSERT_TRUE(slices.AddGroup(second, 1));
+    slices.SetPartFiles(parts.fds());
     ScratchFile file(4 * width);
 
     // The second group's table: "u" at place 0, "w" at 1, a unit the list
@@ -246,7 +277,7 @@ TEST(GroupSlices, AStreamedLineReachesTheSlicesOfItsGroupOnly) {
     const std::vector<int32_t> ids = {merged.GetHashNode("u", qav::UNIT_ML)->id,
                                       merged.GetHashNode("w", qav::UNIT_ML)->id, pruned};
     const std::vector<qav::StreamedUnit> line = {{0, 2, 0, 3}, {2, 2, 0, 3}, {3, 2, 0, 3}, {1, 4, 1, 7}};
-    EXPECT_TRUE(slices.AddLine(1, line, ids, 1, 5, file.fds));
+    EXPECT_TRUE(slices.AddLine(1, line, ids, 1, 5));
     EXPECT_EQ(slices.Slice(0, "u", qav::UNIT_ML)->stored, 0u);
     EXPECT_EQ(slices.Slice(1, "u", qav::UNIT_ML)->stored, 1u);
     ASSERT_TRUE(slices.Close(merged, file.fds, 1));
@@ -260,6 +291,29 @@ TEST(GroupSlices, AStreamedLineReachesTheSlicesOfItsGroupOnly) {
     EXPECT_EQ(Positions(bytes, 2 * width, 1, width), std::vector<uint32_t>{5});
     EXPECT_EQ(merged.GetHashNode("u", qav::UNIT_ML)->count, 1u);
     EXPECT_EQ(bytes.substr(width, width), std::string(width, '\0'));
+}
+
+TEST(GroupSlices, APartThatCannotBeReadBackFailsClosing) {
+    qav::CountTable group(11);
+    qav::CHashTable merged(11);
+    group.Add("u", qav::UNIT_ML, 2);
+    qav::AddWord(merged, "u", 2, qav::UNIT_ML);
+    qav::CWordList list;
+    list.words = {ListUnit("u", qav::UNIT_ML, 0)};
+    qav::ReadyOffsetInfo(merged, list);
+    qav::GroupSlices slices(list, merged, 1);
+    ASSERT_TRUE(slices.AddGroup(group, 1));
+    qztest::TempDir dir;
+    const int writeOnly = open(dir.file("part").c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(writeOnly, 0);
+    slices.SetPartFiles({writeOnly});
+    ASSERT_EQ(slices.Add(0, Occurrence("u", qav::UNIT_ML, 1)), 1);
+
+    ScratchFile file(2 * qav::OffsetRecordWidth(qav::UNIT_ML));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(slices.Close(merged, file.fds, 1));
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("WriteOffset2File Error"), std::string::npos);
+    close(writeOnly);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "qav/index/build/scratch_files.h"
 #include "support/test_support.h"
 
 namespace {
@@ -108,7 +109,7 @@ TEST(SentenceStream, FilesAreNamedPerGroupAndRemovedByTheirOwner) {
     qztest::TempDir dir;
     std::vector<std::string> paths;
     {
-        qav::SentenceStreamFiles files;
+        qav::ScratchFiles files(".lines.tmp");
         files.Name(dir.file("DATA"), 3);
         ASSERT_EQ(files.size(), 3u);
         EXPECT_EQ(files.Path(2), dir.file("DATA_2.lines.tmp"));
