@@ -4,8 +4,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "common/platform/file_handle.h"
 #include "qav/index/base/qav_log.h"
@@ -38,13 +42,20 @@ void AllocateWords(uint64_t units, std::unique_ptr<uint32_t[]>& words) {
 }
 void AllocateWords(uint64_t units, CorpusWords& words) { words = AllocateCorpusWords(units); }
 
-// Loads one data file whole; false after logging why.
+// One data file to load: open, its size known and its memory taken.
+struct PendingFile {
+    qz::FileHandle file;
+    uint64_t units = 0;
+};
+
+// Opens one data file and takes the memory for it whole; false after
+// logging why.
 template <typename Words>
-bool LoadDataFile(const std::string& path, int index, int count, long long& totalMb, Words& words,
-                  uint32_t& length) {
-    qz::FileHandle file(fopen(path.c_str(), "rb"));
+bool PrepareDataFile(const std::string& path, int index, int count, long long& totalMb, Words& words,
+                     PendingFile& pending) {
+    pending.file.reset(fopen(path.c_str(), "rb"));
     struct stat info;
-    if (!file || fstat(fileno(file.get()), &info) != 0) {
+    if (!pending.file || fstat(fileno(pending.file.get()), &info) != 0) {
         QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());
         return false;
     }
@@ -65,12 +76,7 @@ bool LoadDataFile(const std::string& path, int index, int count, long long& tota
         fflush(stdout);
         return false;
     }
-    if (fread(words.get(), 4, units, file.get()) != units) {
-        // The file shrank between its size and its reading.
-        QavLog("ShareDataInit Error: cannot open %s\n", path.c_str());
-        return false;
-    }
-    length = static_cast<uint32_t>(units);
+    pending.units = units;
     return true;
 }
 
@@ -81,14 +87,38 @@ bool LoadAllDataFiles(const std::string& prefix, std::vector<Words>& words, std:
     const int count = CountNumberedFiles(prefix);
     if (count == 0) return false;
     words.resize(static_cast<size_t>(count));
-    lengths.assign(static_cast<size_t>(count), 0);
+    std::vector<PendingFile> pending(static_cast<size_t>(count));
     long long totalMb = 0;
+    // Sizes, messages and memory in file order; then the files are read side
+    // by side, since one thread alone waits on the pages it faults in.
     for (int i = 0; i < count; ++i) {
-        if (!LoadDataFile(DatFilePath(prefix, i), i, count, totalMb, words[i], lengths[i])) {
+        if (!PrepareDataFile(DatFilePath(prefix, i), i, count, totalMb, words[i], pending[i])) {
+            words.clear();
+            return false;
+        }
+    }
+    std::vector<char> read(static_cast<size_t>(count), 0);
+    std::atomic<int> next{0};
+    auto reader = [&] {
+        for (int i; (i = next++) < count;) {
+            PendingFile& file = pending[static_cast<size_t>(i)];
+            read[static_cast<size_t>(i)] = fread(words[i].get(), 4, file.units, file.file.get()) == file.units;
+        }
+    };
+    const int workers = std::min<int>(count, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    std::vector<std::thread> threads;
+    for (int t = 1; t < workers; ++t) threads.emplace_back(reader);
+    reader();
+    for (std::thread& thread : threads) thread.join();
+    for (int i = 0; i < count; ++i) {
+        if (!read[static_cast<size_t>(i)]) {
+            // The file shrank between its size and its reading.
+            QavLog("ShareDataInit Error: cannot open %s\n", DatFilePath(prefix, i).c_str());
             words.clear();
             lengths.clear();
             return false;
         }
+        lengths.push_back(static_cast<uint32_t>(pending[static_cast<size_t>(i)].units));
     }
     return true;
 }
