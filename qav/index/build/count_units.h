@@ -15,7 +15,6 @@ namespace qav {
 class CConfig;
 class COrgInfo;
 class GroupSlices;
-class CWordList;
 
 // Work record of one file group, for the counting and the offset pass.
 struct CThreadInfo {
@@ -29,12 +28,11 @@ struct CThreadInfo {
     const std::vector<int32_t>* word_ids = nullptr;
     std::vector<std::string> files;  // data text files, in line order
     std::vector<int> kinds;          // their kinds from "List.txt"; -1 unknown
-    CConfig* config = nullptr;
+    CConfig* config = nullptr;  // counting pass
     // The group's sentence stream (sentence_stream.h): written by the
     // counting pass when given, read by the offset pass.
     std::string stream_path;
     // Offset pass only.
-    const CWordList* unit_list = nullptr;
     COrgInfo* org_info = nullptr;  // older pipeline's document table of the group; may be null
     std::string data_path;         // DATA
     std::string id_path;           // IDATA

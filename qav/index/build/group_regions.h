@@ -68,7 +68,10 @@ public:
 
     // After the groups' slices are given and before any record: the part
     // file of each group, open for reading and writing and empty.
-    void SetPartFiles(std::vector<int> partFds) { part_fds_ = std::move(partFds); }
+    void SetPartFiles(std::vector<int> partFds) {
+        part_fds_ = std::move(partFds);
+        in_place_ = false;
+    }
     // Instead: a lone group whose slices lie where the units' regions do in
     // the offset file offsetFd writes there, and closing has nothing to
     // join. False, and nothing changed, when that is not so.

@@ -217,8 +217,6 @@ bool CQAVIdx::CreateOffset() {
         info.unit_ids = &m_Tables.group_unit_ids[g];
         info.word_ids = &m_Tables.group_word_ids[g];
         info.stream_path = m_SentenceStreams.Path(static_cast<size_t>(g));
-        info.config = &m_Config;
-        info.unit_list = &m_WordList_U;
         if (static_cast<size_t>(g) < m_GroupOrgInfo.size()) info.org_info = &m_GroupOrgInfo[g];
         info.data_path = files.Data;
         info.id_path = files.DataInInfo;
